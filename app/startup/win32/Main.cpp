@@ -1,0 +1,69 @@
+// Main: prepares the process, reads the command line and opens one window.
+#include <windows.h>
+#include <commctrl.h>
+#include <ole2.h>
+
+#include "../modMain.h"
+#include "StandInWindow.h"
+#include "app/support/modAppWindowTitle.h"
+#include "outside/MessageBoxes.h"
+#include "outside/Support.h"
+#include "outside/win32/WindowSupport.h"
+
+namespace modMain {
+namespace {
+
+int RunMessageLoop() {
+    MSG msg{};
+    while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        ::TranslateMessage(&msg);
+        ::DispatchMessageW(&msg);
+    }
+    return static_cast<int>(msg.wParam);
+}
+
+class OleSession {
+public:
+    OleSession() : ok_(SUCCEEDED(::OleInitialize(nullptr))) {}
+    ~OleSession() {
+        if (ok_) ::OleUninitialize();
+    }
+    OleSession(const OleSession&) = delete;
+    OleSession& operator=(const OleSession&) = delete;
+
+private:
+    bool ok_;
+};
+
+}  // namespace
+
+int Main() {
+    OleSession ole;
+    try {
+        outside::esRegisterAppPath();
+        INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
+        ::InitCommonControlsEx(&icc);
+        if (!outside::esIsInIDE())
+            outside::asSetWindowResIconAll(outside::esGetThunderMainHandle(), "A_MAIN");
+
+        switch (ParseCommandLine()) {
+            case StartupDecision::Usage:
+                ShowUsage();
+                return 0;
+            case StartupDecision::EntryWindow:
+                startup::ShowStandInWindow("Quillet :: Вход в систему");
+                break;
+            case StartupDecision::OpenChat: {
+                HWND chat = startup::ShowStandInWindow(modAppWindowTitle::DocumentWindowTitle("", ChatFilePath));
+                if (StartHidden && chat) ::ShowWindow(chat, SW_HIDE);
+                break;
+            }
+        }
+        return RunMessageLoop();
+    } catch (const outside::RuntimeError& e) {
+        outside::TheErrorReport().ShowError(e, outside::kMbIconError, "Не удалось запустить программу.");
+        return 1;
+    }
+}
+
+}  // namespace modMain

@@ -1,0 +1,15 @@
+#include "modFormatVersion.h"
+
+#include <cstdio>
+
+namespace modFormatVersion {
+
+std::string FormatVersion(int major, int minor, int revision) {
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, "%d.%02d.%04d", major, minor, revision);
+    return buffer;
+}
+
+std::string VersionText() { return std::string(kProductTitle) + " " + FormatVersion() + "\r\n" + kLegalNotice; }
+
+}  // namespace modFormatVersion

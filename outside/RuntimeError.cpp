@@ -1,0 +1,15 @@
+#include "RuntimeError.h"
+
+#include <utility>
+
+namespace outside {
+
+RuntimeError::RuntimeError(long number, std::string description, std::string source)
+    : number_(number), description_(std::move(description)), source_(std::move(source)) {}
+
+long ErrorNumberFromWin32(unsigned long code) noexcept {
+    if (code == 0 || (code & 0x80000000UL)) return static_cast<long>(static_cast<int>(code));
+    return static_cast<long>(static_cast<int>((code & 0xFFFFUL) | 0x80070000UL));
+}
+
+}  // namespace outside

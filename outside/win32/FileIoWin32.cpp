@@ -1,0 +1,73 @@
+#include <windows.h>
+
+#include <algorithm>
+
+#include "../Support.h"
+#include "../TextFile.h"
+#include "Handles.h"
+#include "Wide.h"
+#include "Win32Error.h"
+
+namespace outside {
+
+std::string ReadFileBytes(const std::string& path, uint64_t maxBytes) {
+    // Share everything: a reader must never stand in the way of a writer or a sync service.
+    UniqueHandle file(::CreateFileW(W(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!file) throw LastError(path);
+    LARGE_INTEGER size{};
+    if (!::GetFileSizeEx(file.get(), &size)) throw LastError(path);
+    if (static_cast<uint64_t>(size.QuadPart) > maxBytes)
+        throw RuntimeError(kErrFileTooLarge, "Файл слишком велик: " + std::to_string(size.QuadPart) +
+                                                 " байт, допустимо не больше " + std::to_string(maxBytes) + " байт");
+    std::string bytes(static_cast<size_t>(size.QuadPart), '\0');
+    size_t got = 0;
+    for (;;) {
+        if (got == bytes.size()) bytes.resize(got + 4096);  // the file may have grown
+        DWORD n = 0;
+        if (!::ReadFile(file.get(), bytes.data() + got, static_cast<DWORD>(bytes.size() - got), &n, nullptr))
+            throw LastError(path);
+        if (n == 0) break;
+        got += n;
+        if (got > maxBytes)
+            throw RuntimeError(kErrFileTooLarge, "Файл слишком велик: больше " + std::to_string(maxBytes) + " байт");
+    }
+    bytes.resize(got);
+    return bytes;
+}
+
+void ReplaceFile(const std::string& from, const std::string& to) {
+    if (!::MoveFileExW(W(from).c_str(), W(to).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        throw LastError(to);
+}
+
+bool RemoveFile(const std::string& path) noexcept { return ::DeleteFileW(W(path).c_str()) != FALSE; }
+
+void WriteFileAtomically(const std::string& path, std::string_view bytes) {
+    const std::string temp = TemporaryNameFor(path);
+    {
+        UniqueHandle file(::CreateFileW(W(temp).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file) throw LastError(path);
+        size_t done = 0;
+        while (done < bytes.size()) {
+            DWORD n = 0;
+            const DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1u << 20));
+            if (!::WriteFile(file.get(), bytes.data() + done, chunk, &n, nullptr)) {
+                const DWORD err = ::GetLastError();
+                file.reset();
+                RemoveFile(temp);
+                throw Win32Error(err, path);
+            }
+            done += n;
+        }
+    }
+    try {
+        ReplaceFile(temp, path);
+    } catch (...) {
+        RemoveFile(temp);
+        throw;
+    }
+}
+
+}  // namespace outside

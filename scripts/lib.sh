@@ -1,0 +1,69 @@
+# Shared by run.sh and test.sh: packages, builds and a throw-away Wine prefix.
+# shellcheck shell=bash
+
+ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+BUILD="${QUILLET_BUILD_DIR:-$ROOT/build}"
+WINE64=/usr/lib/wine/wine64
+WINESERVER=/usr/lib/wine/wineserver
+
+PACKAGES=(cmake ninja-build g++ python3 googletest libgtest-dev libxml2-dev
+          mingw-w64 g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
+          wine64 wine wine64-tools libwine-dev xvfb xauth imagemagick locales)
+
+say() { printf '\033[1m== %s\033[0m\n' "$*"; }
+
+install_packages() {
+  local missing=()
+  for p in "${PACKAGES[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+  done
+  local sudo=""
+  [ "$(id -u)" -ne 0 ] && sudo="sudo"
+  if [ ${#missing[@]} -gt 0 ]; then
+    say "Installing ${missing[*]}"
+    $sudo apt-get update -qq || true
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null || return 1
+  fi
+  # Wine under a Russian locale needs the glibc locale itself, or it cannot name
+  # files outside ASCII.
+  if ! locale -a 2>/dev/null | grep -qix 'ru_RU.utf8'; then
+    say "Generating the ru_RU.UTF-8 locale"
+    $sudo localedef -i ru_RU -f UTF-8 ru_RU.UTF-8 || return 1
+  fi
+}
+
+# build_tree NAME [cmake args...]: configure once, then build.
+build_tree() {
+  local name=$1; shift
+  local dir="$BUILD/$name"
+  if [ ! -f "$dir/build.ninja" ]; then
+    cmake -S "$ROOT" -B "$dir" -G Ninja "$@" >/dev/null || return 1
+  fi
+  ninja -C "$dir" | grep -v '^\[' || true
+  return "${PIPESTATUS[0]}"
+}
+
+build_native() { build_tree native -DCMAKE_BUILD_TYPE=RelWithDebInfo; }
+build_win64()  { build_tree win64 -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/toolchain-mingw-x86_64.cmake"; }
+build_win32()  { build_tree win32 -DCMAKE_BUILD_TYPE=Release -DQUILLET_TESTS=OFF -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/toolchain-mingw-i686.cmake"; }
+
+# A Wine prefix with a virtual desktop (no slow window teardown under bare Xvfb),
+# its server started with detached streams so nothing holds our pipes open.
+# Needs DISPLAY. Sets WINEPREFIX.
+wine_prefix() {
+  export WINEPREFIX=$1 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    mkdir -p "$WINEPREFIX"
+    "$WINE64" wineboot -i >/dev/null 2>&1 </dev/null
+    "$WINE64" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1 </dev/null
+    "$WINE64" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f >/dev/null 2>&1 </dev/null
+    "$WINESERVER" -w
+  fi
+  "$WINESERVER" -p >/dev/null 2>&1 </dev/null
+  "$WINE64" cmd /c exit >/dev/null 2>&1 </dev/null
+}
+
+wine_stop() { "$WINESERVER" -k >/dev/null 2>&1 || true; "$WINESERVER" -w >/dev/null 2>&1 || true; }
+
+# The Windows form of a Linux path under Wine (drive Z: is the Linux root).
+winepath_of() { local p=$1; printf 'Z:%s' "${p//\//\\}"; }

@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Builds everything and runs every test: the native GoogleTest suite, then the
+# Windows suite under Wine in Xvfb. Ends with "N passed, N failed".
+set -u
+cd "$(dirname "$0")"
+source scripts/lib.sh
+
+install_packages || { echo "package installation failed"; exit 2; }
+
+reports="$BUILD/reports"
+rm -rf "$reports"; mkdir -p "$reports"
+build_failed=0
+
+say "Native build";      build_native || build_failed=1
+say "Windows x86_64 build"; build_win64 || build_failed=1
+say "Windows i686 build";   build_win32 || build_failed=1
+
+for exe in "$BUILD"/native/bin/*_tests; do
+  [ -x "$exe" ] || continue
+  say "Native: $(basename "$exe")"
+  timeout 1200 "$exe" --gtest_brief=1 --gtest_output="xml:$reports/$(basename "$exe").xml" </dev/null
+done
+
+win_tests=("$BUILD"/win64/bin/*_tests.exe)
+if [ -e "${win_tests[0]}" ]; then
+  xvfb-run -a -s "-screen 0 1024x768x24" bash scripts/wine-tests.sh "$reports" "${win_tests[@]}"
+fi
+
+expected=$(ls "$BUILD"/native/bin/*_tests "$BUILD"/win64/bin/*_tests.exe 2>/dev/null | while read -r f; do
+  echo "$reports/$(basename "$f" .exe).xml"; done)
+read -r passed failed < <(python3 scripts/count-gtest.py $expected)
+failed=$((failed + build_failed))
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ] && [ "$passed" -gt 0 ]

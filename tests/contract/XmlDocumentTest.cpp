@@ -1,0 +1,133 @@
+// The XML document object: build, save, load, select, and what it refuses.
+#include <gtest/gtest.h>
+
+#include "outside/RuntimeError.h"
+#include "outside/TextFile.h"
+#include "outside/XmlDocument.h"
+#include "support/TempDir.h"
+
+using namespace outside;
+using testsupport::ReadRaw;
+using testsupport::TempDir;
+using testsupport::WriteRaw;
+
+namespace {
+
+void BuildMessage(XmlDocument& doc, const std::string& text) {
+    ASSERT_TRUE(doc.NewDocument("utf-8"));
+    auto root = doc.DocumentNode()->AppendChild(XmlNodeType::Element, "message");
+    auto stamp = root->AppendChild(XmlNodeType::Element, "timestamp");
+    stamp->SetText("2024-01-31 13-05-07.042");
+    stamp->AppendChild(XmlNodeType::Attribute, "local")->SetText("false");
+    root->AppendChild(XmlNodeType::Element, "username")->SetText("Вова & <Co>");
+    root->AppendChild(XmlNodeType::Element, "text")->SetText(text);
+}
+
+std::string Nested(int depth) {
+    std::string s;
+    for (int i = 0; i < depth; ++i) s += "<a>";
+    for (int i = 0; i < depth; ++i) s += "</a>";
+    return s;
+}
+
+}  // namespace
+
+TEST(XmlDocument, SavedDocumentLoadsBackWithEscapedText) {
+    TempDir dir;
+    const std::string path = dir / "m.ZXMF";
+    auto doc = CreateXmlDocument();
+    BuildMessage(*doc, "a < b && c > d \"q\" 'a'");
+    doc->Save(path);
+    const std::string bytes = ReadRaw(path);
+    EXPECT_NE(bytes.find("&lt;"), std::string::npos) << bytes;
+    EXPECT_NE(bytes.find("&amp;"), std::string::npos) << bytes;
+    EXPECT_NE(bytes.find("encoding=\"utf-8\""), std::string::npos) << bytes;
+
+    auto loaded = CreateXmlDocument();
+    ASSERT_TRUE(loaded->Load(path)) << loaded->ParseError().reason;
+    auto node = loaded->DocumentNode();
+    EXPECT_EQ(XmlDocument::NodeText(node->SelectSingleNode("/message/text").get()), "a < b && c > d \"q\" 'a'");
+    EXPECT_EQ(XmlDocument::NodeText(node->SelectSingleNode("/message/username").get()), "Вова & <Co>");
+    EXPECT_EQ(XmlDocument::NodeText(node->SelectSingleNode("/message/timestamp").get()), "2024-01-31 13-05-07.042");
+    EXPECT_EQ(XmlDocument::NodeText(node->SelectSingleNode("/message/timestamp/@local").get()), "false");
+    EXPECT_EQ(node->SelectSingleNode("/message/clientguid"), nullptr);
+    EXPECT_EQ(XmlDocument::NodeText(nullptr), "");
+}
+
+TEST(XmlDocument, LineBreaksSurviveAsSomeLineBreak) {
+    TempDir dir;
+    const std::string path = dir / "m.ZXMF";
+    auto doc = CreateXmlDocument();
+    BuildMessage(*doc, "one\r\ntwo\nthree\rfour");
+    doc->Save(path);
+    auto loaded = CreateXmlDocument();
+    ASSERT_TRUE(loaded->Load(path));
+    std::string text = XmlDocument::NodeText(loaded->DocumentNode()->SelectSingleNode("/message/text").get());
+    // The parser may fold CR LF into LF; the words stay on separate lines.
+    for (const char* word : {"one", "two", "three", "four"}) EXPECT_NE(text.find(word), std::string::npos);
+    EXPECT_EQ(text.find("onetwo"), std::string::npos);
+    EXPECT_EQ(text.find("threefour"), std::string::npos);
+}
+
+TEST(XmlDocument, LoadFailuresAreFailures) {
+    TempDir dir;
+    struct Case {
+        const char* what;
+        std::string bytes;
+        long code;  // 0: any non-zero code
+    } cases[] = {
+        {"mismatched tags", "<?xml version=\"1.0\"?>\n<message><text>x</txet></message>", 0},
+        {"not XML", "hello", 0},
+        {"empty", "", 0},
+        {"DOCTYPE with entity",
+         "<?xml version=\"1.0\"?>\n<!DOCTYPE message [<!ENTITY x \"boom\">]>\n<message><text>&x;</text></message>",
+         kXmlRefusedCode},
+        {"external entity",
+         "<!DOCTYPE m [<!ENTITY e SYSTEM \"file:///etc/passwd\">]><message><text>&e;</text></message>",
+         kXmlRefusedCode},
+        {"lower-case doctype", "<!doctype message><message/>", kXmlRefusedCode},
+        {"too deep", Nested(kMaxXmlDepth + 1), kXmlRefusedCode},
+    };
+    for (const auto& c : cases) {
+        const std::string path = dir / "bad.ZXMF";
+        WriteRaw(path, c.bytes);
+        auto doc = CreateXmlDocument();
+        EXPECT_FALSE(doc->Load(path)) << c.what;
+        const XmlParseError e = doc->ParseError();
+        if (c.code) {
+            EXPECT_EQ(e.code, c.code) << c.what;
+        } else {
+            EXPECT_NE(e.code, 0) << c.what;
+        }
+        EXPECT_FALSE(e.reason.empty()) << c.what;
+    }
+}
+
+TEST(XmlDocument, RefusalSaysWhyAndWhere) {
+    const std::string reason = RefuseUntrustedXml("<?xml version=\"1.0\"?>\n<!DOCTYPE m []>\n<m/>");
+    EXPECT_NE(reason.find("DTD"), std::string::npos) << reason;
+    EXPECT_NE(reason.find("строка 2"), std::string::npos) << reason;
+    EXPECT_EQ(RefuseUntrustedXml("<m a='>'><!-- <!DOCTYPE --><![CDATA[<!DOCTYPE]]><?pi <!DOCTYPE ?></m>"), "")
+        << "comments, CDATA and instructions are not declarations";
+    EXPECT_EQ(RefuseUntrustedXml(Nested(kMaxXmlDepth)), "");
+    EXPECT_EQ(RefuseUntrustedXml("<m><b/><c x=\"/>\"/></m>"), "") << "empty elements do not nest";
+    // UTF-16 documents are looked at too.
+    const std::string utf16 = std::string("\xFF\xFE<\0!\0D\0O\0C\0T\0Y\0P\0E\0 \0m\0>\0", 26);
+    EXPECT_NE(RefuseUntrustedXml(utf16), "");
+}
+
+TEST(XmlDocument, MissingFileIsALoadFailureNotACrash) {
+    TempDir dir;
+    auto doc = CreateXmlDocument();
+    EXPECT_FALSE(doc->Load(dir / "missing.ZXMF"));
+    EXPECT_EQ(doc->ParseError().code, ErrorNumberFromWin32(2));
+}
+
+TEST(XmlDocument, ReadsUtf16AndBomDocuments) {
+    TempDir dir;
+    const std::string path = dir / "u.ZXMF";
+    WriteRaw(path, "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"utf-8\"?><message><text>Привет</text></message>");
+    auto doc = CreateXmlDocument();
+    ASSERT_TRUE(doc->Load(path));
+    EXPECT_EQ(XmlDocument::NodeText(doc->DocumentNode()->SelectSingleNode("/message/text").get()), "Привет");
+}

@@ -1,0 +1,147 @@
+// Start-up decisions over real files, and the folder guard's names and claims.
+#include <gtest/gtest.h>
+
+#include "app/startup/CExchangePathProtector.h"
+#include "app/startup/modMain.h"
+#include "app/support/modAppWindowTitle.h"
+#include "app/support/modCommon.h"
+#include "app/support/modFormatVersion.h"
+#include "outside/Support.h"
+#include "outside/TextFile.h"
+#include "support/TempDir.h"
+
+using modMain::StartupDecision;
+using outside::CommandLineArgs;
+using testsupport::TempDir;
+
+namespace {
+
+struct StartupFixture : ::testing::Test {
+    void SetUp() override { Reset(); }
+    void TearDown() override { Reset(); }
+    static void Reset() {
+        modMain::ReleaseChatFolder();
+        modMain::ChatFilePath.clear();
+        modMain::ChatFolder.clear();
+        modMain::StartHidden = false;
+    }
+    TempDir dir;
+    std::string MakeChat(const std::string& name) {
+        const std::string path = dir / name;
+        outside::TheTextFile().WriteText(path, "", outside::TextEncoding::Utf8);
+        return path;
+    }
+};
+
+}  // namespace
+
+TEST_F(StartupFixture, DecisionsFromTheCommandLine) {
+    const std::string chat = MakeChat("Беседа.ZPMFChat");
+    const std::string other = MakeChat("Другая.ZPMFChat");
+    struct Case {
+        std::vector<std::string> args;
+        StartupDecision decision;
+        bool hidden;
+        std::string chatPath;
+    } cases[] = {
+        {{}, StartupDecision::EntryWindow, false, ""},
+        {{"/?"}, StartupDecision::Usage, false, ""},
+        {{chat, "/?"}, StartupDecision::Usage, false, ""},
+        {{"/?", chat}, StartupDecision::Usage, false, ""},
+        {{"/H"}, StartupDecision::EntryWindow, false, ""},
+        {{"/h", chat}, StartupDecision::OpenChat, true, chat},
+        {{chat}, StartupDecision::OpenChat, false, chat},
+        {{other, chat}, StartupDecision::OpenChat, false, chat},
+        {{chat, "/H", other}, StartupDecision::OpenChat, true, other},
+    };
+    for (const auto& c : cases) {
+        Reset();
+        EXPECT_EQ(modMain::ParseCommandLine(CommandLineArgs(c.args)), c.decision);
+        EXPECT_EQ(modMain::StartHidden, c.hidden);
+        EXPECT_EQ(modMain::ChatFilePath, c.chatPath);
+        if (!c.chatPath.empty()) {
+            EXPECT_EQ(modMain::ChatFolder, outside::esGetFilePath(c.chatPath));
+        }
+    }
+}
+
+TEST_F(StartupFixture, MissingFileIsReportedAndOpensTheEntryWindow) {
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(modMain::ParseCommandLine(CommandLineArgs({"/H", dir / "нет.ZPMFChat"})), StartupDecision::EntryWindow);
+    const std::string shown = ::testing::internal::GetCapturedStderr();
+    EXPECT_NE(shown.find("нет.ZPMFChat\n\nФайл не существует."), std::string::npos) << shown;
+    EXPECT_TRUE(modMain::ChatFolder.empty());
+}
+
+TEST_F(StartupFixture, SecondClaimOnTheSameFolderIsRefusedUntilReleased) {
+    const std::string chat = MakeChat("a.ZPMFChat");
+    ASSERT_EQ(modMain::ParseCommandLine(CommandLineArgs({chat})), StartupDecision::OpenChat);
+
+    startup::CExchangePathProtector second;
+    EXPECT_TRUE(second.IsPathProtected(modMain::ChatFolder));
+    startup::CExchangePathProtector elsewhere;
+    EXPECT_FALSE(elsewhere.IsPathProtected(modMain::ChatFolder + "/sub"));
+
+    modMain::ReleaseChatFolder();
+    startup::CExchangePathProtector third;
+    EXPECT_FALSE(third.IsPathProtected(outside::esGetFilePath(chat)));
+}
+
+TEST_F(StartupFixture, ClaimRefusedWarnsAndClearsTheChat) {
+    const std::string chat = MakeChat("a.ZPMFChat");
+    startup::CExchangePathProtector holder;
+    ASSERT_FALSE(holder.IsPathProtected(outside::esGetFilePath(chat)));
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(modMain::ParseCommandLine(CommandLineArgs({chat})), StartupDecision::EntryWindow);
+    const std::string shown = ::testing::internal::GetCapturedStderr();
+    EXPECT_NE(shown.find("\n\nВ этом каталоге уже идёт чат.\nПопробуйте поискать иконку программы в трее."),
+              std::string::npos)
+        << shown;
+    EXPECT_TRUE(modMain::ChatFolder.empty());
+    EXPECT_TRUE(modMain::ChatFilePath.empty());
+}
+
+TEST(FolderGuardName, ReplacesSeparatorsAndColonsOnly) {
+    const std::string prefix = "{66DD9D8B-670E-4254-B796-24EA1C03BF32}-";
+    struct Case {
+        std::string path, name;
+    } cases[] = {
+        {"D:\\Chats\\Team", prefix + "D??Chats?Team"},
+        {"D:/Chats/Team", prefix + "D??Chats?Team"},
+        {"d:\\chats\\team", prefix + "d??chats?team"},
+        {"D:\\Chats\\Team\\", prefix + "D??Chats?Team?"},
+        {"\\\\server\\share\\Чат", prefix + "??server?share?Чат"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(startup::FolderGuardName(c.path), c.name);
+    EXPECT_NE(startup::FolderGuardName("D:\\Чат"), startup::FolderGuardName("D:\\Чай"))
+        << "non-ANSI names stay apart";
+}
+
+TEST(Usage, TextNamesTheProgramAndItsSwitches) {
+    EXPECT_EQ(modMain::UsageText("/opt/q/Quillet.exe"),
+              modFormatVersion::VersionText() +
+                  "\r\n\r\nИспользование:\r\n\r\nQuillet[.EXE] [[/H] FileName]\r\n\r\nFileName - файл чата.\r\n/H - "
+                  "скрыть окно чата при запуске.");
+    EXPECT_EQ(modFormatVersion::VersionText().substr(0, 29), "Torvane - Quillet 1.09.0129\r\n");
+}
+
+TEST(VersionAndTitles, FormatsAndCaptions) {
+    EXPECT_EQ(modFormatVersion::FormatVersion(1, 9, 129), "1.09.0129");
+    EXPECT_EQ(modFormatVersion::FormatVersion(1, 9, 5), "1.09.0005");
+    EXPECT_EQ(modFormatVersion::FormatVersion(1, 123, 5), "1.123.0005");
+    EXPECT_EQ(modAppWindowTitle::AppWindowTitle(""), "Quillet");
+    EXPECT_EQ(modAppWindowTitle::AppWindowTitle("", "Other Title"), "Other Title");
+    EXPECT_EQ(modAppWindowTitle::AppWindowTitle("Сообщение 1 из 11"), "Quillet :: Сообщение 1 из 11");
+    const std::string chat = outside::esBuildFileName2("dir", "Team.ZPMFChat");
+    EXPECT_EQ(modAppWindowTitle::DocumentWindowTitle("", chat), "Team.ZPMFChat \u2013 Quillet");
+    EXPECT_EQ(modAppWindowTitle::DocumentWindowTitle("Сообщение 12 из 40", chat),
+              "Team.ZPMFChat \u2013 Quillet :: Сообщение 12 из 40");
+    EXPECT_EQ(modAppWindowTitle::DocumentWindowTitle("", ""), "Untitled \u2013 Quillet");
+}
+
+TEST(LineBreaks, EveryKindBecomesCrLf) {
+    EXPECT_EQ(modCommon::NormalizeLineBreaks("a\rb\nc\r\nd"), "a\r\nb\r\nc\r\nd");
+    EXPECT_EQ(modCommon::NormalizeLineBreaks("plain text"), "plain text");
+    EXPECT_EQ(modCommon::NormalizeLineBreaks("\n\r"), "\r\n\r\n");
+    EXPECT_EQ(modCommon::NormalizeLineBreaks("\r\n\r\n"), "\r\n\r\n");
+}
