@@ -1,0 +1,57 @@
+// The settings of the program: the process-wide values every other module
+// reads, and the operations that load and save them through the settings store.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace modSettings {
+
+// ---- Program-wide ----------------------------------------------------------
+extern std::string ClientGuid;  // "" / "My GUID"
+extern bool SendOnEnter;        // "" / "Send on Enter"
+// "Colors 2": 24-bit RGB as 0x00BBGGRR.
+extern int32_t MyMessageTitleColor;
+extern int32_t MyMessageBodyColor;
+extern int32_t OtherMessageTitleColor;
+extern int32_t OtherMessageBodyColor;
+extern int32_t SystemMessageTitleColor;
+extern int32_t SystemMessageBodyColor;
+extern int32_t DebugMessageTitleColor;
+extern int32_t DebugMessageBodyColor;
+extern bool iChatStylePlugin;
+extern bool NameOnSeparateLine;
+extern bool ClearScrollbackOnHide;
+extern bool ClearScrollbackOnOverflow;
+extern bool NewStyleTimestamp;
+extern bool SortLogsList;        // "Logs List" / "Sort"
+extern bool SortLogsDescending;  // "Logs List" / "Descending Sort"
+extern bool GroupLogsList;       // "Logs List" / "Group"
+extern bool ShowDebugMessages;   // "Debug" / "Show Debug Messages"
+extern bool ShowMessageFileNames;
+extern bool SendXMLMessages;
+
+// ---- Per chat (key = ChatFilePath) -------------------------------------------
+extern std::string UserName;  // "Nicks"
+extern std::string LogGuid;   // "Log GUIDs"
+extern std::string LogsFolder;
+extern bool DeleteMessageFiles;      // "Notification Mode\Delete Message Files"
+extern bool HideBrokenMessageFiles;  // "Notification Mode\Hide Broken Message Files"
+extern int32_t TrayIconIndex;        // "Icon Style\Tray", 0..6
+extern int32_t MessageIconIndex;     // "Icon Style\Message", 0..6
+extern int32_t EmptyIconIndex;       // "Icon Style\Empty", 0..6
+extern bool GrayMessageIcon;         // "Icon Style\Grayscale"
+
+// Resets every variable to its table default (ClientGuid, UserName, LogGuid and
+// LogsFolder to empty). For a fresh start, and for tests.
+void ResetToDefaults();
+
+void LoadClientGuid();
+void LoadGlobalSettings();
+void SaveGlobalSettings();
+void LoadChatSettings();
+void SaveChatSettings();
+std::string GetDefaultUserName();
+std::string GetLogGuid();
+
+}  // namespace modSettings
