@@ -19,6 +19,7 @@ enum ErrorNumber : long {
     kErrSubscriptOutOfRange = 9,
     kErrTypeMismatch = 13,
     kErrInternal = 51,
+    kErrObjectNotSet = 91,
     kErrFileNotFound = 53,
     kErrPermissionDenied = 70,
     kErrPathFileAccess = 75,
@@ -45,5 +46,8 @@ private:
 
 // HRESULT-style number of a Win32 error code, as HRESULT_FROM_WIN32 makes it.
 long ErrorNumberFromWin32(unsigned long code) noexcept;
+
+// A file above the size limit, refused before it is read.
+RuntimeError FileTooLargeError(unsigned long long size, unsigned long long limit);
 
 }  // namespace outside

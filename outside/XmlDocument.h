@@ -57,8 +57,8 @@ public:
 // Throws RuntimeError when the parser cannot be created.
 std::unique_ptr<XmlDocument> CreateXmlDocument();
 
-// Our own gate in front of the parser: empty when the document may be parsed,
-// else the reason it is refused.
-std::string RefuseUntrustedXml(std::string_view bytes);
+// Our own gate in front of the parser: code 0 when the document may be
+// parsed, else kXmlRefusedCode with the reason and where.
+XmlParseError RefuseUntrustedXml(std::string_view bytes);
 
 }  // namespace outside

@@ -35,14 +35,14 @@ bool StartsWithNoCase(std::string_view text, size_t at, std::string_view word) {
     return true;
 }
 
-std::string Refusal(std::string_view text, size_t at, const std::string& why) {
+XmlParseError Refusal(std::string_view text, size_t at, const std::string& why) {
     const Position p = PositionOf(text, at);
-    return why + " (строка " + std::to_string(p.line) + ", символ " + std::to_string(p.column) + ")";
+    return XmlParseError{kXmlRefusedCode, p.line, p.column, why};
 }
 
 }  // namespace
 
-std::string RefuseUntrustedXml(std::string_view bytes) {
+XmlParseError RefuseUntrustedXml(std::string_view bytes) {
     // UTF-16 documents are looked at in UTF-8; every other encoding we accept is ASCII-compatible.
     std::string decoded;
     const bool utf16 = bytes.size() >= 2 && ((bytes[0] == '\xFF' && bytes[1] == '\xFE') ||
@@ -83,8 +83,8 @@ std::string RefuseUntrustedXml(std::string_view bytes) {
             skipPast("?>");
         } else if (bytes.compare(i, 2, "<!") == 0) {
             const bool doctype = StartsWithNoCase(bytes, i + 2, "DOCTYPE");
-            return Refusal(bytes, tag, doctype ? "DTD в сообщениях не допускаются"
-                                               : "Объявления <! в сообщениях не допускаются");
+            return Refusal(bytes, tag, doctype ? "DTD в сообщениях не допускаются."
+                                               : "Объявления <! в сообщениях не допускаются.");
         } else if (bytes.compare(i, 2, "</") == 0) {
             --depth;
             i += 2;
@@ -107,7 +107,7 @@ std::string RefuseUntrustedXml(std::string_view bytes) {
             }
             if (!selfClosing && ++depth > kMaxXmlDepth)
                 return Refusal(bytes, tag,
-                               "Слишком глубокая вложенность элементов (больше " + std::to_string(kMaxXmlDepth) + ")");
+                               "Слишком глубокая вложенность элементов (больше " + std::to_string(kMaxXmlDepth) + ").");
         }
     }
     return {};

@@ -39,8 +39,7 @@ std::string ReadFileBytes(const std::string& path, uint64_t maxBytes) {
     if (::fstat(fd.get(), &st) != 0) throw ErrnoError(errno, path);
     if (S_ISDIR(st.st_mode)) throw ErrnoError(EISDIR, path);
     if (static_cast<uint64_t>(st.st_size) > maxBytes)
-        throw RuntimeError(kErrFileTooLarge, "Файл слишком велик: " + std::to_string(st.st_size) +
-                                                 " байт, допустимо не больше " + std::to_string(maxBytes) + " байт");
+        throw FileTooLargeError(static_cast<unsigned long long>(st.st_size), maxBytes);
     std::string bytes;
     bytes.resize(static_cast<size_t>(st.st_size));
     size_t got = 0;
@@ -54,7 +53,7 @@ std::string ReadFileBytes(const std::string& path, uint64_t maxBytes) {
         if (n == 0) break;
         got += static_cast<size_t>(n);
         if (got > maxBytes)
-            throw RuntimeError(kErrFileTooLarge, "Файл слишком велик: больше " + std::to_string(maxBytes) + " байт");
+            throw FileTooLargeError(got, maxBytes);
     }
     bytes.resize(got);
     return bytes;

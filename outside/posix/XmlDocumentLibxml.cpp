@@ -101,9 +101,8 @@ public:
             error_.reason = failure.Description();
             return false;
         }
-        if (const std::string refusal = RefuseUntrustedXml(bytes); !refusal.empty()) {
-            error_.code = kXmlRefusedCode;
-            error_.reason = refusal;
+        if (XmlParseError refusal = RefuseUntrustedXml(bytes); refusal.code != 0) {
+            error_ = std::move(refusal);
             return false;
         }
         std::unique_ptr<xmlParserCtxt, CtxtFree> ctxt(xmlNewParserCtxt());

@@ -18,8 +18,7 @@ std::string ReadFileBytes(const std::string& path, uint64_t maxBytes) {
     LARGE_INTEGER size{};
     if (!::GetFileSizeEx(file.get(), &size)) throw LastError(path);
     if (static_cast<uint64_t>(size.QuadPart) > maxBytes)
-        throw RuntimeError(kErrFileTooLarge, "Файл слишком велик: " + std::to_string(size.QuadPart) +
-                                                 " байт, допустимо не больше " + std::to_string(maxBytes) + " байт");
+        throw FileTooLargeError(static_cast<unsigned long long>(size.QuadPart), maxBytes);
     std::string bytes(static_cast<size_t>(size.QuadPart), '\0');
     size_t got = 0;
     for (;;) {
@@ -30,7 +29,7 @@ std::string ReadFileBytes(const std::string& path, uint64_t maxBytes) {
         if (n == 0) break;
         got += n;
         if (got > maxBytes)
-            throw RuntimeError(kErrFileTooLarge, "Файл слишком велик: больше " + std::to_string(maxBytes) + " байт");
+            throw FileTooLargeError(got, maxBytes);
     }
     bytes.resize(got);
     return bytes;

@@ -116,7 +116,7 @@ TEST(TextFile, MissingFileAndTooLargeFileAreRunTimeErrors) {
         FAIL() << "no error";
     } catch (const RuntimeError& e) {
         EXPECT_EQ(e.Number(), kErrFileTooLarge);
-        EXPECT_NE(e.Description().find("4194304"), std::string::npos) << e.Description();
+        EXPECT_NE(e.Description().find("4 МиБ"), std::string::npos) << e.Description();
     }
     WriteRaw(big, std::string(kMaxMessageFileBytes, 'y'));
     EXPECT_EQ(TheTextFile().ReadText(big).size(), kMaxMessageFileBytes) << "the limit itself is allowed";

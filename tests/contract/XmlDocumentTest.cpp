@@ -104,16 +104,18 @@ TEST(XmlDocument, LoadFailuresAreFailures) {
 }
 
 TEST(XmlDocument, RefusalSaysWhyAndWhere) {
-    const std::string reason = RefuseUntrustedXml("<?xml version=\"1.0\"?>\n<!DOCTYPE m []>\n<m/>");
-    EXPECT_NE(reason.find("DTD"), std::string::npos) << reason;
-    EXPECT_NE(reason.find("строка 2"), std::string::npos) << reason;
-    EXPECT_EQ(RefuseUntrustedXml("<m a='>'><!-- <!DOCTYPE --><![CDATA[<!DOCTYPE]]><?pi <!DOCTYPE ?></m>"), "")
+    const XmlParseError refusal = RefuseUntrustedXml("<?xml version=\"1.0\"?>\n  <!DOCTYPE m []>\n<m/>");
+    EXPECT_EQ(refusal.code, kXmlRefusedCode);
+    EXPECT_NE(refusal.reason.find("DTD"), std::string::npos) << refusal.reason;
+    EXPECT_EQ(refusal.line, 2);
+    EXPECT_EQ(refusal.column, 3);
+    EXPECT_EQ(RefuseUntrustedXml("<m a='>'><!-- <!DOCTYPE --><![CDATA[<!DOCTYPE]]><?pi <!DOCTYPE ?></m>").code, 0)
         << "comments, CDATA and instructions are not declarations";
-    EXPECT_EQ(RefuseUntrustedXml(Nested(kMaxXmlDepth)), "");
-    EXPECT_EQ(RefuseUntrustedXml("<m><b/><c x=\"/>\"/></m>"), "") << "empty elements do not nest";
+    EXPECT_EQ(RefuseUntrustedXml(Nested(kMaxXmlDepth)).code, 0);
+    EXPECT_EQ(RefuseUntrustedXml("<m><b/><c x=\"/>\"/></m>").code, 0) << "empty elements do not nest";
     // UTF-16 documents are looked at too.
     const std::string utf16 = std::string("\xFF\xFE<\0!\0D\0O\0C\0T\0Y\0P\0E\0 \0m\0>\0", 26);
-    EXPECT_NE(RefuseUntrustedXml(utf16), "");
+    EXPECT_EQ(RefuseUntrustedXml(utf16).code, kXmlRefusedCode);
 }
 
 TEST(XmlDocument, MissingFileIsALoadFailureNotACrash) {

@@ -1,0 +1,35 @@
+// An IMessageDisplay that records every call, for tests of the readers and the pass.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "app/exchange/IMessageDisplay.h"
+
+namespace testsupport {
+
+struct DisplayedLine {
+    exchange::MessageKind kind;
+    std::string userName;  // empty for notices
+    std::string text;
+    outside::DateTimeRecord time;
+    std::string fileName;
+};
+
+class RecordingDisplay : public exchange::IMessageDisplay {
+public:
+    void DisplayMessage(const std::string& userName, const std::string& text, outside::DateTimeRecord time,
+                        exchange::MessageKind kind, const std::string& fileName) override {
+        lines.push_back({kind, userName, text, time, fileName});
+    }
+    void ShowSystemMessage(const std::string& text) override {
+        lines.push_back({exchange::MessageKind::System, "", text, {}, ""});
+    }
+    void ShowDebugMessage(const std::string& text) override {
+        lines.push_back({exchange::MessageKind::Debug, "", text, {}, ""});
+    }
+
+    std::vector<DisplayedLine> lines;
+};
+
+}  // namespace testsupport
