@@ -7,6 +7,9 @@ source scripts/lib.sh
 
 install_packages || { echo "package installation failed"; exit 2; }
 
+# A zone with an offset, so that local-time conversions are really exercised.
+export TZ=Europe/Moscow
+
 reports="$BUILD/reports"
 rm -rf "$reports"; mkdir -p "$reports"
 build_failed=0

@@ -3,7 +3,7 @@
 # Usage: wine-tests.sh REPORT_DIR TEST.exe...
 set -u
 source "$(dirname "$0")/lib.sh"
-reports=$1; shift
+reports=$(cd "$1" && pwd); shift
 prefix=$(mktemp -d /tmp/quillet-wine.XXXXXX)
 trap 'wine_stop; rm -rf "$prefix"' EXIT
 wine_prefix "$prefix"
