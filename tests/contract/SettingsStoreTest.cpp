@@ -1,0 +1,259 @@
+// The settings store: values and placements come back as written, kept apart
+// by section, key and window; anything else reads as the default. Natively the
+// store file lives in a temporary XDG_CONFIG_HOME; under Wine each test writes
+// into sections of its own.
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cstdlib>
+#include <optional>
+
+#include "outside/RuntimeError.h"
+#include "outside/SettingsStore.h"
+#include "outside/Support.h"
+#include "support/TempDir.h"
+
+using outside::SettingsStore;
+using outside::SettingValue;
+using outside::ValueKind;
+using outside::WindowPlacement;
+
+namespace {
+
+struct SettingsStoreFixture : ::testing::Test {
+    void SetUp() override {
+#ifndef _WIN32
+        if (const char* old = std::getenv("XDG_CONFIG_HOME")) previous = old;
+        ::setenv("XDG_CONFIG_HOME", config.path().c_str(), 1);
+#endif
+    }
+    void TearDown() override {
+#ifndef _WIN32
+        if (previous)
+            ::setenv("XDG_CONFIG_HOME", previous->c_str(), 1);
+        else
+            ::unsetenv("XDG_CONFIG_HOME");
+#endif
+    }
+    testsupport::TempDir config;
+    std::optional<std::string> previous;
+    // A section no other test and no real setting uses.
+    const std::string unique = "Тест " + outside::esGetNewGUID();
+};
+
+}  // namespace
+
+TEST_F(SettingsStoreFixture, EveryKindRoundTripsUnderAnySectionAndKey) {
+    const std::string sections[] = {unique, unique + "\\Icon Style\\Tray", unique + "\\Секция [x] = y; #z"};
+    const std::string keys[] = {
+        "My GUID",
+        "C:\\Users\\Аня\\Чаты\\Семья=дом.ZPMFChat",
+        "\\\\server\\share\\chat.ZPMFChat",
+        "/home/ann/чат.ZPMFChat",
+        "[looks like a header]",
+        ";comment",
+        "#hash",
+        "  blanks at the edges  ",
+        "100% = \"quoted\"",
+    };
+    const SettingValue values[] = {
+        std::string(),
+        std::string("Анна Петрова"),
+        std::string("C:\\Temp\\a\\\\b\\"),
+        std::string("line 1\r\nline 2\ttab"),
+        std::string("  blanks  "),
+        std::string("\"quoted\" %41 [x] ;y =z"),
+        std::string("nul\0inside", 10),
+        int32_t{0},
+        int32_t{-1},
+        int32_t{INT32_MIN},
+        int32_t{INT32_MAX},
+        int32_t{0x00FF0080},
+        true,
+        false,
+    };
+    SettingsStore writer;
+    int n = 0;
+    for (const auto& section : sections)
+        for (const auto& key : keys) {
+            const SettingValue& value = values[n++ % std::size(values)];
+            const auto kind = static_cast<ValueKind>(std::holds_alternative<std::string>(value) ? 0
+                                                     : std::holds_alternative<int32_t>(value)   ? 1
+                                                                                                : 3);
+            writer.WriteValue(section, key, kind, value);
+        }
+    // A fresh object, as a later run would make.
+    SettingsStore reader;
+    n = 0;
+    for (const auto& section : sections)
+        for (const auto& key : keys) {
+            const SettingValue& value = values[n++ % std::size(values)];
+            if (const auto* text = std::get_if<std::string>(&value)) {
+                EXPECT_EQ(reader.ReadString(section, key, "default"), *text) << section << " | " << key;
+            } else if (const auto* number = std::get_if<int32_t>(&value)) {
+                EXPECT_EQ(reader.ReadValue(section, key, ValueKind::Long, int32_t{12345}), SettingValue(*number))
+                    << section << " | " << key;
+            } else {
+                const bool flag = std::get<bool>(value);
+                EXPECT_EQ(reader.ReadBoolean(section, key, !flag), flag) << section << " | " << key;
+            }
+        }
+}
+
+TEST_F(SettingsStoreFixture, NothingStoredReadsAsTheDefault) {
+    SettingsStore store;
+    store.WriteString(unique, "present", "x");
+    for (const std::string& section : {unique, unique + "\\never written"}) {
+        EXPECT_EQ(store.ReadString(section, "absent", "по умолчанию"), "по умолчанию");
+        EXPECT_EQ(store.ReadLong(section, "absent", -7), -7);
+        EXPECT_TRUE(store.ReadBoolean(section, "absent", true));
+        EXPECT_FALSE(store.ReadBoolean(section, "absent", false));
+        EXPECT_EQ(store.ReadValue(section, "absent", ValueKind::String, std::string("d")), SettingValue("d"));
+    }
+    EXPECT_EQ(store.ReadString("", unique, "d"), "d");
+}
+
+TEST_F(SettingsStoreFixture, OverwritingKeepsOnlyTheLastValueOfThatSectionAndKey) {
+    SettingsStore store;
+    store.WriteString(unique, "k", "first");
+    store.WriteString(unique, "k2", "other key");
+    store.WriteString(unique + "\\Nested", "k", "nested section");
+    store.WriteString(unique, "k", "второй");
+    store.WriteLong(unique, "n", 1);
+    store.WriteLong(unique, "n", -2);
+    store.WriteBoolean(unique, "b", true);
+    store.WriteBoolean(unique, "b", false);
+
+    SettingsStore later;
+    EXPECT_EQ(later.ReadString(unique, "k", ""), "второй");
+    EXPECT_EQ(later.ReadString(unique, "k2", ""), "other key");
+    EXPECT_EQ(later.ReadString(unique + "\\Nested", "k", ""), "nested section");
+    EXPECT_EQ(later.ReadLong(unique, "n", 0), -2);
+    EXPECT_FALSE(later.ReadBoolean(unique, "b", true));
+}
+
+TEST_F(SettingsStoreFixture, AValueOfAnotherKindReadsAsTheDefault) {
+    SettingsStore store;
+    store.WriteString(unique, "text", "5");
+    store.WriteLong(unique, "number", 5);
+    store.WriteBoolean(unique, "flag", true);
+
+    EXPECT_EQ(store.ReadLong(unique, "text", 7), 7);
+    EXPECT_FALSE(store.ReadBoolean(unique, "text", false));
+    EXPECT_EQ(store.ReadString(unique, "number", "d"), "d");
+    EXPECT_EQ(store.ReadString(unique, "flag", "d"), "d");
+    // Long and Boolean share one kind of storage: a number.
+    EXPECT_TRUE(store.ReadBoolean(unique, "number", false));
+    EXPECT_EQ(store.ReadLong(unique, "flag", 0), 1);
+}
+
+TEST_F(SettingsStoreFixture, AValueThatDoesNotFitItsKindIsRefused) {
+    SettingsStore store;
+    const auto number = [](auto&& call) {
+        try {
+            call();
+        } catch (const outside::RuntimeError& e) {
+            return e.Number();
+        }
+        return 0L;
+    };
+    EXPECT_EQ(number([&] { store.WriteValue(unique, "k", ValueKind::Long, std::string("5")); }),
+              outside::kErrTypeMismatch);
+    EXPECT_EQ(number([&] { store.WriteValue(unique, "k", ValueKind::String, true); }), outside::kErrTypeMismatch);
+    EXPECT_EQ(number([&] { store.ReadValue(unique, "k", ValueKind::Boolean, int32_t{1}); }), outside::kErrTypeMismatch);
+    EXPECT_EQ(store.ReadString(unique, "k", "nothing written"), "nothing written");
+}
+
+TEST_F(SettingsStoreFixture, PlacementsAreKeptApartPerWindowAndPerKey) {
+    const std::string chatA = "C:\\Чаты\\" + unique + "\\a.ZPMFChat";
+    const std::string chatB = "C:\\Чаты\\" + unique + "\\b.ZPMFChat";
+    const WindowPlacement chatWindowA{10, 20, 610, 420, false};
+    const WindowPlacement viewerA{-1200, 5, -100, 700, true};
+    const WindowPlacement chatWindowB{300, 300, 500, 400, false};
+
+    SettingsStore store;
+    WindowPlacement got{1, 2, 3, 4, true};
+    EXPECT_FALSE(store.RestoreWindowPlacement("", chatA, "frmChat", got));
+    EXPECT_EQ(got, (WindowPlacement{1, 2, 3, 4, true})) << "left alone when nothing was stored";
+
+    store.SaveWindowPlacement("", chatA, "frmChat", {0, 0, 5, 5, true});
+    store.SaveWindowPlacement("", chatA, "frmChat", chatWindowA);
+    store.SaveWindowPlacement("", chatA, "frmLogs", viewerA);
+    store.SaveWindowPlacement("", chatB, "frmChat", chatWindowB);
+    // Placements do not disturb a setting of the same key.
+    store.WriteString("", chatA, "a setting");
+
+    SettingsStore later;
+    ASSERT_TRUE(later.RestoreWindowPlacement("", chatA, "frmChat", got));
+    EXPECT_EQ(got, chatWindowA);
+    ASSERT_TRUE(later.RestoreWindowPlacement("", chatA, "frmLogs", got));
+    EXPECT_EQ(got, viewerA);
+    ASSERT_TRUE(later.RestoreWindowPlacement("", chatB, "frmChat", got));
+    EXPECT_EQ(got, chatWindowB);
+    EXPECT_FALSE(later.RestoreWindowPlacement("", chatB, "frmLogs", got));
+    EXPECT_EQ(later.ReadString("", chatA, ""), "a setting");
+}
+
+TEST(SettingsPlacementText, OnlyWholeNonEmptyRectanglesWithAKnownStateParse) {
+    const WindowPlacement sample{-5, 10, 300, 200, true};
+    WindowPlacement parsed;
+    ASSERT_TRUE(outside::ParseWindowPlacement(outside::FormatWindowPlacement(sample), parsed));
+    EXPECT_EQ(parsed, sample);
+    for (const char* bad : {"", "1,2,3,4", "1,2,3,4,1,6", "10,0,5,5,1", "0,10,5,5,1", "0,0,5,5,2", "0,0,5,5,1,",
+                            "0,0,5,5,x", " 0,0,5,5,1", "0,0,5,5,99999999999"}) {
+        WindowPlacement untouched{1, 1, 2, 2, false};
+        EXPECT_FALSE(outside::ParseWindowPlacement(bad, untouched)) << '"' << bad << '"';
+        EXPECT_EQ(untouched, (WindowPlacement{1, 1, 2, 2, false}));
+    }
+}
+
+#ifndef _WIN32
+
+TEST_F(SettingsStoreFixture, TheFileLivesUnderTheConfigFolder) {
+    SettingsStore store;
+    store.WriteLong("Icon Style\\Tray", "/home/ann/a.ZPMFChat", 3);
+    EXPECT_EQ(outside::SettingsStoreLocation(), config / "greyfen-works/quillet.ini");
+    const std::string text = testsupport::ReadRaw(outside::SettingsStoreLocation());
+    EXPECT_NE(text.find("[Icon Style\\Tray]\n/home/ann/a.ZPMFChat=3\n"), std::string::npos) << text;
+}
+
+TEST_F(SettingsStoreFixture, ADamagedFileIsReadAroundItsBadLinesAndStaysWritable) {
+    using namespace std::string_literals;
+    SettingsStore store;
+    store.WriteLong("Before", "kept", 1);  // makes the folder
+    testsupport::WriteRaw(outside::SettingsStoreLocation(),
+                          "top = \"in the empty section\"\r\n"
+                          "a line without an equals sign\n"
+                          "[Before]\n"
+                          "kept=1\n"
+                          "[Broken section\n"
+                          "hidden=5\n"
+                          "[Good]\r\n"
+                          "  n = 42  \r\n"
+                          "s=\"text\"\n"
+                          "bad%=1\n"
+                          "badvalue=\"%zz\"\n"
+                          "unterminated=\"text\n"
+                          "trailing=12abc\n"
+                          "huge=99999999999\n"
+                          "\xff\xfe\x00junk=\x01\n"
+                          "[also %broken]\n"
+                          "lost=1\n"s);
+    EXPECT_EQ(store.ReadString("", "top", ""), "in the empty section");
+    EXPECT_EQ(store.ReadLong("Before", "kept", 0), 1);
+    EXPECT_EQ(store.ReadLong("Before", "hidden", -1), -1) << "lines under a broken header stay out of the section above";
+    EXPECT_EQ(store.ReadLong("Good", "n", 0), 42);
+    EXPECT_EQ(store.ReadString("Good", "s", ""), "text");
+    for (const char* key : {"bad%", "badvalue", "unterminated", "trailing", "huge"}) {
+        EXPECT_EQ(store.ReadString("Good", key, "d"), "d") << key;
+        EXPECT_EQ(store.ReadLong("Good", key, -1), -1) << key;
+    }
+    EXPECT_EQ(store.ReadLong("Good", "lost", -1), -1);
+
+    store.WriteLong("Good", "m", 7);
+    EXPECT_EQ(store.ReadLong("Good", "m", 0), 7);
+    EXPECT_EQ(store.ReadLong("Good", "n", 0), 42);
+    EXPECT_EQ(store.ReadString("", "top", ""), "in the empty section");
+}
+
+#endif

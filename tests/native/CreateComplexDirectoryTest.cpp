@@ -1,0 +1,128 @@
+// Nested directory creation: the Windows path grammar as pure text, and the
+// POSIX operation on real folders.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include "app/support/modCreateComplexDirectory.h"
+#include "support/TempDir.h"
+
+using namespace modCreateComplexDirectory;
+using testsupport::TempDir;
+
+namespace {
+
+// Stands in for GetFullPathName: "C:" alone is the drive's current folder,
+// network paths and anything with a colon stay as they are, the rest is
+// under D:\work.
+std::string FakeWindowsFullName(const std::string& path) {
+    if (path.empty()) return {};
+    if (path == "C:") return "C:\\Users\\ann\\current";
+    if (path.compare(0, 2, "\\\\") == 0 || path.find(':') != std::string::npos) return path;
+    return "D:\\work\\" + path;
+}
+
+std::string FakePosixFullName(const std::string& path) {
+    if (path.empty()) return {};
+    return path[0] == '/' ? path : "/home/ann/" + path;
+}
+
+bool IsDirectory(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+}  // namespace
+
+TEST(CreateComplexDirectoryText, BackslashHelpersAndLongPaths) {
+    EXPECT_EQ(StripTrailingBackslashes("C:\\a\\\\\\"), "C:\\a");
+    EXPECT_EQ(StripTrailingBackslashes("\\\\"), "");
+    EXPECT_EQ(StripLeadingBackslashes("\\\\\\server\\x\\"), "server\\x\\");
+    EXPECT_EQ(CollapseBackslashes("a\\\\\\\\\\b\\\\c\\d"), "a\\b\\c\\d");
+    EXPECT_EQ(CollapseBackslashes("\\\\\\"), "\\");
+    EXPECT_EQ(MakeLongPath("C:\\Temp\\a", false), "\\\\?\\C:\\Temp\\a");
+    EXPECT_EQ(MakeLongPath("\\\\server\\share\\logs", true), "\\\\?\\UNC\\server\\share\\logs");
+}
+
+TEST(CreateComplexDirectoryText, WindowsPathsSplitIntoTheLevelsToMake) {
+    const struct {
+        std::string path;
+        std::vector<std::string> levels;  // empty: refused
+        bool network;
+    } cases[] = {
+        {"C:/Temp/a//b/", {"C:\\Temp", "C:\\Temp\\a", "C:\\Temp\\a\\b"}, false},
+        {"C:\\Temp", {"C:\\Temp"}, false},
+        {"c:\\\\\\x\\\\\\", {"c:\\x"}, false},
+        {"z:\\Журнал\\{A1}", {"z:\\Журнал", "z:\\Журнал\\{A1}"}, false},
+        {"logs\\{A1}", {"D:\\work", "D:\\work\\logs", "D:\\work\\logs\\{A1}"}, false},
+        {"\\\\server\\share\\logs", {"\\\\server\\share\\logs"}, true},
+        {"//server/share/logs/2024/", {"\\\\server\\share\\logs", "\\\\server\\share\\logs\\2024"}, true},
+        {"\\\\\\server\\\\share\\\\\\logs\\\\x", {"\\\\server\\share\\logs", "\\\\server\\share\\logs\\x"}, true},
+        // Bare roots and shares, and what is neither drive nor network form.
+        {"C:\\", {}, false},
+        {"C:/", {}, false},
+        {"C:\\\\\\", {}, false},
+        {"\\\\server\\share", {}, false},
+        {"\\\\server\\share\\\\", {}, false},
+        {"\\\\server", {}, false},
+        {"\\\\server\\", {}, false},
+        {"\\\\", {}, false},
+        {"", {}, false},
+        {"1:\\x", {}, false},
+        {"CC:\\x", {}, false},
+        {"C:x", {}, false},
+    };
+    for (const auto& c : cases) {
+        const auto levels = SplitWindowsPath(c.path, FakeWindowsFullName);
+        if (c.levels.empty()) {
+            EXPECT_FALSE(levels.has_value()) << c.path;
+            continue;
+        }
+        ASSERT_TRUE(levels.has_value()) << c.path;
+        EXPECT_EQ(levels->paths, c.levels) << c.path;
+        EXPECT_EQ(levels->network, c.network) << c.path;
+    }
+}
+
+TEST(CreateComplexDirectoryText, PosixPathsSplitIntoTheLevelsToMake) {
+    const struct {
+        std::string path;
+        std::vector<std::string> levels;
+    } cases[] = {
+        {"/a/b/c", {"/a", "/a/b", "/a/b/c"}},
+        {"//a///b//", {"/a", "/a/b"}},
+        {"logs/x", {"/home", "/home/ann", "/home/ann/logs", "/home/ann/logs/x"}},
+        {"/Журналы/Greyfen Works", {"/Журналы", "/Журналы/Greyfen Works"}},
+        {"/", {}},
+        {"///", {}},
+        {"", {}},
+    };
+    for (const auto& c : cases) {
+        const auto levels = SplitPosixPath(c.path, FakePosixFullName);
+        if (c.levels.empty()) {
+            EXPECT_FALSE(levels.has_value()) << c.path;
+            continue;
+        }
+        ASSERT_TRUE(levels.has_value()) << c.path;
+        EXPECT_EQ(levels->paths, c.levels) << c.path;
+        EXPECT_FALSE(levels->network);
+    }
+}
+
+TEST(CreateComplexDirectory, MakesEveryMissingLevelOnRealFolders) {
+    TempDir dir;
+    const std::string deep = dir.path() + "//Журналы/Greyfen Works///{A1}/";
+    EXPECT_TRUE(CreateComplexDirectory(deep, false));
+    EXPECT_TRUE(IsDirectory(dir / "Журналы/Greyfen Works/{A1}"));
+    EXPECT_TRUE(CreateComplexDirectory(deep, true)) << "an existing path is success";
+    EXPECT_FALSE(CreateComplexDirectory("/", false));
+    EXPECT_FALSE(CreateComplexDirectory("", false));
+}
+
+TEST(CreateComplexDirectory, AFileInTheWayStopsTheDeeperLevels) {
+    TempDir dir;
+    testsupport::WriteRaw(dir / "file", "x");
+    EXPECT_FALSE(CreateComplexDirectory(dir / "file/below/deeper", false));
+    EXPECT_EQ(testsupport::ReadRaw(dir / "file"), "x");
+    EXPECT_FALSE(IsDirectory(dir / "file"));
+}

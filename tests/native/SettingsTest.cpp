@@ -1,0 +1,253 @@
+// The settings of the program over the real POSIX store, in a temporary
+// config and data folder: first start, reloads, cleaning of bad stored values,
+// and per-chat separation.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <optional>
+#include <regex>
+
+#include "app/settings/modSettings.h"
+#include "app/startup/modMain.h"
+#include "outside/SettingsStore.h"
+#include "outside/Support.h"
+#include "support/TempDir.h"
+
+using outside::SettingsStore;
+
+namespace {
+
+bool LooksLikeGuid(const std::string& text) {
+    static const std::regex guid(R"(\{[0-9A-F]{8}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{12}\})");
+    return std::regex_match(text, guid);
+}
+
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const std::string& value) : name_(name) {
+        if (const char* old = std::getenv(name)) previous_ = old;
+        ::setenv(name, value.c_str(), 1);
+    }
+    ~ScopedEnv() {
+        if (previous_)
+            ::setenv(name_, previous_->c_str(), 1);
+        else
+            ::unsetenv(name_);
+    }
+    ScopedEnv(const ScopedEnv&) = delete;
+    ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+private:
+    const char* name_;
+    std::optional<std::string> previous_;
+};
+
+struct SettingsFixture : ::testing::Test {
+    void SetUp() override {
+        modSettings::ResetToDefaults();
+        modMain::ChatFilePath = chatA;
+    }
+    void TearDown() override {
+        modSettings::ResetToDefaults();
+        modMain::ChatFilePath.clear();
+    }
+    // As a new process would start on chat.
+    void OpenChat(const std::string& chat) {
+        modSettings::ResetToDefaults();
+        modMain::ChatFilePath = chat;
+        modSettings::LoadChatSettings();
+    }
+
+    testsupport::TempDir config, data;
+    ScopedEnv configHome{"XDG_CONFIG_HOME", config.path()};
+    ScopedEnv dataHome{"XDG_DATA_HOME", data.path()};
+    const std::string chatA = "/home/ann/Чаты/Семья/Семья.ZPMFChat";
+    const std::string chatB = "/home/ann/Чаты/Работа/Работа.ZPMFChat";
+    SettingsStore store;
+};
+
+struct ProgramWideSetting {
+    const char* section;
+    const char* key;
+    bool isLong;
+    int32_t defaultValue;
+};
+
+// Every key LoadGlobalSettings reads, with its default (Booleans as 0 or 1).
+const ProgramWideSetting kProgramWide[] = {
+    {"", "Send on Enter", false, 0},
+    {"Colors 2", "My Message Title Color", true, 32768},
+    {"Colors 2", "My Message Body Color", true, 0},
+    {"Colors 2", "Other Message Title Color", true, 16711808},
+    {"Colors 2", "Other Message Body Color", true, 0},
+    {"Colors 2", "System Message Title Color", true, 255},
+    {"Colors 2", "System Message Body Color", true, 0},
+    {"Colors 2", "Debug Message Title Color", true, 8421631},
+    {"Colors 2", "Debug Message Body Color", true, 8421504},
+    {"", "iChat Style Plugin", false, 1},
+    {"", "Name on Separate Line", false, 1},
+    {"", "Clear Scrollback on Hide", false, 1},
+    {"", "Clear Scrollback on Overflow", false, 1},
+    {"", "New Style Timestamp", false, 0},
+    {"Logs List", "Sort", false, 1},
+    {"Logs List", "Descending Sort", false, 1},
+    {"Logs List", "Group", false, 0},
+    {"Debug", "Show Debug Messages", false, 0},
+    {"Debug", "Show Message File Names", false, 0},
+    {"Debug", "Send XML Messages", false, 0},
+};
+
+// The variables, in the order of kProgramWide.
+std::vector<int32_t> ProgramWideVariables() {
+    using namespace modSettings;
+    return {SendOnEnter,          MyMessageTitleColor,    MyMessageBodyColor,      OtherMessageTitleColor,
+            OtherMessageBodyColor, SystemMessageTitleColor, SystemMessageBodyColor, DebugMessageTitleColor,
+            DebugMessageBodyColor, iChatStylePlugin,       NameOnSeparateLine,      ClearScrollbackOnHide,
+            ClearScrollbackOnOverflow, NewStyleTimestamp,  SortLogsList,            SortLogsDescending,
+            GroupLogsList,         ShowDebugMessages,      ShowMessageFileNames,    SendXMLMessages};
+}
+
+constexpr int32_t kNotStored = 0x7A5A5A5A;
+
+}  // namespace
+
+TEST_F(SettingsFixture, FirstStartStoresTheGuidAndEveryProgramWideKeyWithItsDefault) {
+    modSettings::LoadClientGuid();
+    modSettings::LoadGlobalSettings();
+
+    EXPECT_TRUE(LooksLikeGuid(modSettings::ClientGuid)) << modSettings::ClientGuid;
+    EXPECT_EQ(store.ReadString("", "My GUID", ""), modSettings::ClientGuid);
+    const std::vector<int32_t> variables = ProgramWideVariables();
+    for (size_t i = 0; i < std::size(kProgramWide); ++i) {
+        const auto& s = kProgramWide[i];
+        // Booleans are numbers too, so one sentinel read shows the key is there.
+        EXPECT_EQ(store.ReadLong(s.section, s.key, kNotStored), s.defaultValue) << s.section << " / " << s.key;
+        EXPECT_EQ(variables[i], s.defaultValue) << s.key;
+    }
+    // Written only by their own windows.
+    EXPECT_EQ(store.ReadString("Colors", "Custom Colors", "none"), "none");
+    EXPECT_EQ(store.ReadString("OFN Paths", "Laste Create File Directory", "none"), "none");
+    EXPECT_EQ(store.ReadString("OFN Paths", "Laste Open File Directory", "none"), "none");
+}
+
+TEST_F(SettingsFixture, TheClientGuidIsFixedByTheFirstStartAndABlankOneIsReplaced) {
+    modSettings::LoadClientGuid();
+    const std::string first = modSettings::ClientGuid;
+    modSettings::ResetToDefaults();
+    modSettings::LoadClientGuid();
+    EXPECT_EQ(modSettings::ClientGuid, first);
+
+    for (const char* blank : {"", "   ", "\r\n\t"}) {
+        store.WriteString("", "My GUID", blank);
+        modSettings::LoadClientGuid();
+        EXPECT_TRUE(LooksLikeGuid(modSettings::ClientGuid)) << '"' << blank << '"';
+        EXPECT_NE(modSettings::ClientGuid, first);
+        EXPECT_EQ(store.ReadString("", "My GUID", ""), modSettings::ClientGuid);
+    }
+}
+
+TEST_F(SettingsFixture, StoredProgramWideValuesLoadAndColoursKeepTheirLow24Bits) {
+    // Every setting away from its default; colours with stray high bits.
+    for (const auto& s : kProgramWide) {
+        if (s.isLong)
+            store.WriteLong(s.section, s.key,
+                            static_cast<int32_t>(0xFF000000u | (static_cast<uint32_t>(s.defaultValue) ^ 0x123456u)));
+        else
+            store.WriteBoolean(s.section, s.key, s.defaultValue == 0);
+    }
+    modSettings::LoadGlobalSettings();
+    const std::vector<int32_t> variables = ProgramWideVariables();
+    for (size_t i = 0; i < std::size(kProgramWide); ++i) {
+        const auto& s = kProgramWide[i];
+        const int32_t expected = s.isLong ? (s.defaultValue ^ 0x123456) : (s.defaultValue == 0 ? 1 : 0);
+        EXPECT_EQ(variables[i], expected) << s.key;
+        EXPECT_EQ(store.ReadLong(s.section, s.key, kNotStored), expected) << "stored back: " << s.key;
+    }
+    store.WriteLong("Colors 2", "My Message Body Color", -1);
+    modSettings::LoadGlobalSettings();
+    EXPECT_EQ(modSettings::MyMessageBodyColor, 0x00FFFFFF);
+}
+
+TEST_F(SettingsFixture, FirstOpenOfAChatStoresItsSettingsAndReopeningKeepsItsLogGuid) {
+    OpenChat(chatA);
+    EXPECT_EQ(modSettings::UserName, outside::esGetFullUserName(-1, -1));
+    EXPECT_EQ(modSettings::UserName, modSettings::GetDefaultUserName());
+    EXPECT_TRUE(LooksLikeGuid(modSettings::LogGuid)) << modSettings::LogGuid;
+    EXPECT_EQ(modSettings::LogsFolder, data.path() + "/Greyfen Works/Quillet/Logs/" + modSettings::LogGuid);
+    EXPECT_EQ(store.ReadString("Nicks", chatA, "none"), modSettings::UserName);
+    EXPECT_EQ(store.ReadString("Log GUIDs", chatA, "none"), modSettings::LogGuid);
+    for (const char* section : {"Icon Style\\Tray", "Icon Style\\Message", "Icon Style\\Empty", "Icon Style\\Grayscale",
+                                "Notification Mode\\Delete Message Files"})
+        EXPECT_EQ(store.ReadLong(section, chatA, kNotStored), 0) << section;
+    EXPECT_EQ(store.ReadLong("Notification Mode\\Hide Broken Message Files", chatA, kNotStored), 1);
+    EXPECT_FALSE(modSettings::DeleteMessageFiles);
+    EXPECT_TRUE(modSettings::HideBrokenMessageFiles);
+
+    const std::string logGuid = modSettings::LogGuid;
+    const std::string logsFolder = modSettings::LogsFolder;
+    OpenChat(chatA);
+    EXPECT_EQ(modSettings::LogGuid, logGuid);
+    EXPECT_EQ(modSettings::LogsFolder, logsFolder);
+}
+
+TEST_F(SettingsFixture, IconIndicesOutsideZeroToSixLoadAndSaveAsZero) {
+    const struct {
+        int32_t stored, loaded;
+    } cases[] = {{7, 0}, {-1, 0}, {INT32_MIN, 0}, {INT32_MAX, 0}, {0, 0}, {3, 3}, {6, 6}};
+    const std::pair<const char*, int32_t*> indices[] = {{"Icon Style\\Tray", &modSettings::TrayIconIndex},
+                                                        {"Icon Style\\Message", &modSettings::MessageIconIndex},
+                                                        {"Icon Style\\Empty", &modSettings::EmptyIconIndex}};
+    for (const auto& c : cases)
+        for (const auto& [section, variable] : indices) {
+            store.WriteLong(section, chatA, c.stored);
+            OpenChat(chatA);
+            EXPECT_EQ(*variable, c.loaded) << section << " " << c.stored;
+            EXPECT_EQ(store.ReadLong(section, chatA, kNotStored), c.loaded) << section << " " << c.stored;
+        }
+}
+
+TEST_F(SettingsFixture, ABlankLogGuidIsReplacedAndOneWithBlanksAroundIsTrimmed) {
+    const std::string guid = "{0123ABCD-0000-4000-8000-00000000BEEF}";
+    const struct {
+        std::string stored;
+        bool replaced;
+    } cases[] = {{"", true}, {"    ", true}, {"\r\n \t\r\n", true}, {"  " + guid + "\r\n", false}, {guid, false}};
+    for (const auto& c : cases) {
+        store.WriteString("Log GUIDs", chatA, c.stored);
+        OpenChat(chatA);
+        if (c.replaced) {
+            EXPECT_TRUE(LooksLikeGuid(modSettings::LogGuid)) << modSettings::LogGuid;
+            EXPECT_NE(modSettings::LogGuid, guid);
+        } else {
+            EXPECT_EQ(modSettings::LogGuid, guid);
+        }
+        EXPECT_EQ(store.ReadString("Log GUIDs", chatA, ""), modSettings::LogGuid) << "stored back";
+    }
+}
+
+TEST_F(SettingsFixture, TwoChatFilesKeepSeparateNamesLogFoldersAndIconStyles) {
+    OpenChat(chatA);
+    modSettings::UserName = "Анна";
+    modSettings::TrayIconIndex = 3;
+    modSettings::GrayMessageIcon = true;
+    modSettings::DeleteMessageFiles = true;
+    modSettings::SaveChatSettings();
+    const std::string logsA = modSettings::LogsFolder;
+
+    OpenChat(chatB);
+    EXPECT_EQ(modSettings::UserName, modSettings::GetDefaultUserName());
+    EXPECT_EQ(modSettings::TrayIconIndex, 0);
+    EXPECT_FALSE(modSettings::GrayMessageIcon);
+    EXPECT_FALSE(modSettings::DeleteMessageFiles);
+    EXPECT_NE(modSettings::LogsFolder, logsA);
+    const std::string logsB = modSettings::LogsFolder;
+
+    OpenChat(chatA);
+    EXPECT_EQ(modSettings::UserName, "Анна");
+    EXPECT_EQ(modSettings::TrayIconIndex, 3);
+    EXPECT_TRUE(modSettings::GrayMessageIcon);
+    EXPECT_TRUE(modSettings::DeleteMessageFiles);
+    EXPECT_EQ(modSettings::LogsFolder, logsA);
+    OpenChat(chatB);
+    EXPECT_EQ(modSettings::LogsFolder, logsB);
+}

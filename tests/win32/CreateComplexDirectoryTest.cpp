@@ -1,0 +1,76 @@
+// Nested directory creation on real Windows folders, with and without the
+// long-path prefix.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include "app/support/modCreateComplexDirectory.h"
+#include "outside/win32/Wide.h"
+#include "support/TempDir.h"
+
+using modCreateComplexDirectory::CreateComplexDirectory;
+using testsupport::TempDir;
+
+namespace {
+
+DWORD Attributes(const std::string& path) {
+    // The prefix lets this see folders beyond MAX_PATH too.
+    return ::GetFileAttributesW(outside::W("\\\\?\\" + path).c_str());
+}
+bool IsDirectory(const std::string& path) {
+    const DWORD a = Attributes(path);
+    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::string WithSlashes(std::string path) {
+    for (char& c : path)
+        if (c == '\\') c = '/';
+    return path;
+}
+
+}  // namespace
+
+TEST(CreateComplexDirectoryWin32, MakesEveryMissingLevelInEitherMode) {
+    for (const bool longPaths : {false, true}) {
+        TempDir dir;
+        // Mixed separators, doubled and trailing ones; a name outside code page 1251.
+        const std::string asked = WithSlashes(dir.path()) + "/Журналы//Greyfen Works\\\\中文 ελληνικά/{A1}/";
+        EXPECT_TRUE(CreateComplexDirectory(asked, longPaths)) << longPaths;
+        EXPECT_TRUE(IsDirectory(dir.path() + "\\Журналы\\Greyfen Works\\中文 ελληνικά\\{A1}")) << longPaths;
+        EXPECT_TRUE(CreateComplexDirectory(asked, longPaths)) << "an existing path is success";
+    }
+}
+
+TEST(CreateComplexDirectoryWin32, LongPathsReachBeyondMaxPath) {
+    TempDir dir;
+    std::string deep = dir.path();
+    while (deep.size() < MAX_PATH + 40) deep += "\\" + std::string(40, 'd');
+    EXPECT_TRUE(CreateComplexDirectory(deep, true));
+    EXPECT_TRUE(IsDirectory(deep));
+}
+
+TEST(CreateComplexDirectoryWin32, AFileInTheWayStopsTheDeeperLevels) {
+    for (const bool longPaths : {false, true}) {
+        TempDir dir;
+        testsupport::WriteRaw(dir / "file", "x");
+        EXPECT_FALSE(CreateComplexDirectory(dir.path() + "\\file\\below\\deeper", longPaths));
+        EXPECT_EQ(testsupport::ReadRaw(dir / "file"), "x");
+        EXPECT_EQ(Attributes(dir.path() + "\\file\\below"), INVALID_FILE_ATTRIBUTES);
+    }
+}
+
+TEST(CreateComplexDirectoryWin32, RelativePathsAreMadeUnderTheCurrentFolder) {
+    TempDir dir;
+    wchar_t previous[MAX_PATH] = {};
+    ::GetCurrentDirectoryW(MAX_PATH, previous);
+    ASSERT_TRUE(::SetCurrentDirectoryW(outside::W(dir.path()).c_str()));
+    const bool made = CreateComplexDirectory("logs/sub", false);
+    ::SetCurrentDirectoryW(previous);
+    EXPECT_TRUE(made);
+    EXPECT_TRUE(IsDirectory(dir.path() + "\\logs\\sub"));
+}
+
+TEST(CreateComplexDirectoryWin32, RootsAndSharesAreRefusedUntouched) {
+    for (const char* path : {"C:\\", "C:/", "C:\\\\", "\\\\server\\share", "\\\\server\\share\\", "\\\\server", ""})
+        for (const bool longPaths : {false, true}) EXPECT_FALSE(CreateComplexDirectory(path, longPaths)) << path;
+}
