@@ -47,16 +47,19 @@ build_native() { build_tree native -DCMAKE_BUILD_TYPE=RelWithDebInfo; }
 build_win64()  { build_tree win64 -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/toolchain-mingw-x86_64.cmake"; }
 build_win32()  { build_tree win32 -DCMAKE_BUILD_TYPE=Release -DQUILLET_TESTS=OFF -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/toolchain-mingw-i686.cmake"; }
 
-# A Wine prefix with a virtual desktop (no slow window teardown under bare Xvfb),
-# its server started with detached streams so nothing holds our pipes open.
-# Needs DISPLAY. Sets WINEPREFIX.
+# A Wine prefix, with a virtual desktop unless "nodesktop" is given (the
+# desktop avoids slow window teardown under bare Xvfb), its server started
+# with detached streams so nothing holds our pipes open. Needs DISPLAY.
+# Sets WINEPREFIX.
 wine_prefix() {
   export WINEPREFIX=$1 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     mkdir -p "$WINEPREFIX"
     "$WINE64" wineboot -i >/dev/null 2>&1 </dev/null
-    "$WINE64" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1 </dev/null
-    "$WINE64" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f >/dev/null 2>&1 </dev/null
+    if [ "${2:-}" != nodesktop ]; then
+      "$WINE64" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1 </dev/null
+      "$WINE64" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f >/dev/null 2>&1 </dev/null
+    fi
     "$WINESERVER" -w
   fi
   "$WINESERVER" -p >/dev/null 2>&1 </dev/null

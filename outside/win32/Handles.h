@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <objbase.h>
 
+#include <string>
 #include <utility>
 
 namespace outside {

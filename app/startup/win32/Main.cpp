@@ -5,7 +5,8 @@
 
 #include "../modMain.h"
 #include "StandInWindow.h"
-#include "app/support/modAppWindowTitle.h"
+#include "app/chatwindow/win32/frmMain.h"
+#include "app/settings/modSettings.h"
 #include "outside/MessageBoxes.h"
 #include "outside/Support.h"
 #include "outside/win32/WindowSupport.h"
@@ -45,6 +46,8 @@ int Main() {
         ::InitCommonControlsEx(&icc);
         if (!outside::esIsInIDE())
             outside::asSetWindowResIconAll(outside::esGetThunderMainHandle(), "A_MAIN");
+        modSettings::LoadClientGuid();
+        modSettings::LoadGlobalSettings();
 
         switch (ParseCommandLine()) {
             case StartupDecision::Usage:
@@ -53,11 +56,9 @@ int Main() {
             case StartupDecision::EntryWindow:
                 startup::ShowStandInWindow("Quillet :: Вход в систему");
                 break;
-            case StartupDecision::OpenChat: {
-                HWND chat = startup::ShowStandInWindow(modAppWindowTitle::DocumentWindowTitle("", ChatFilePath));
-                if (StartHidden && chat) ::ShowWindow(chat, SW_HIDE);
+            case StartupDecision::OpenChat:
+                if (!chatwindow::frmMain::Load(StartHidden)) return 1;
                 break;
-            }
         }
         return RunMessageLoop();
     } catch (const outside::RuntimeError& e) {

@@ -1,0 +1,36 @@
+#include "RichEditPane.h"
+
+#include <richedit.h>
+
+#include "outside/TextFile.h"
+#include "outside/win32/Handles.h"
+
+namespace chatwindow {
+
+void RichEditPane::SaveRtf(const std::string& path) {
+    // Built in memory, then written whole: a crash never leaves half a log.
+    outside::WriteFileAtomically(path, modRTFSupport::StreamOutRtf(pane_));
+}
+
+HWND CreateRichEditPane(HWND parent, int id) {
+    static outside::UniqueModule richEdit(::LoadLibraryW(L"msftedit.dll"));
+    HWND pane = ::CreateWindowExW(WS_EX_CLIENTEDGE, MSFTEDIT_CLASS, L"",
+                                  WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_TABSTOP | ES_MULTILINE | ES_READONLY |
+                                      ES_AUTOVSCROLL | ES_NOHIDESEL | ES_SAVESEL,
+                                  0, 0, 100, 100, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                                  ::GetModuleHandleW(nullptr), nullptr);
+    if (!pane) return nullptr;
+    ::SendMessageW(pane, EM_SETTEXTMODE, TM_RICHTEXT | TM_MULTILEVELUNDO | TM_MULTICODEPAGE, 0);
+    ::SendMessageW(pane, EM_SETBKGNDCOLOR, 0, ::GetSysColor(COLOR_WINDOW));
+    CHARFORMAT2W cf{};
+    cf.cbSize = sizeof cf;
+    cf.dwMask = CFM_FACE | CFM_CHARSET | CFM_SIZE;
+    cf.yHeight = 9 * 20;
+    cf.bCharSet = RUSSIAN_CHARSET;
+    lstrcpynW(cf.szFaceName, L"Tahoma", LF_FACESIZE);
+    ::SendMessageW(pane, EM_SETCHARFORMAT, SCF_ALL, reinterpret_cast<LPARAM>(&cf));
+    ::SendMessageW(pane, EM_SETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&cf));
+    return pane;
+}
+
+}  // namespace chatwindow

@@ -1,0 +1,300 @@
+#include "frmMain.h"
+
+#include <richedit.h>
+
+#include "../ChatWindowLogic.h"
+#include "app/exchange/MessageFiles.h"
+#include "app/settings/modSettings.h"
+#include "app/startup/modMain.h"
+#include "app/support/modAppWindowTitle.h"
+#include "outside/MessageBoxes.h"
+#include "outside/SettingsStore.h"
+#include "outside/Support.h"
+#include "outside/win32/Wide.h"
+#include "outside/win32/WindowPlacementWin32.h"
+#include "outside/win32/WindowSupport.h"
+
+namespace chatwindow {
+namespace {
+
+constexpr wchar_t kClassName[] = L"QuilletChatWindow";
+constexpr UINT_PTR kUpdateTimer = 1;
+constexpr char kPlacementName[] = "frmMain";
+enum ControlId : int { kIdLog = 100, kIdMessage, kIdUserName, kIdNameLabel, kIdLogLabel };
+
+frmMain* g_current = nullptr;
+
+}  // namespace
+
+frmMain::frmMain()
+    : display_(pane_, DisplayHooks{[this] { return ::GetForegroundWindow() == hwnd_; },
+                                   [this] {
+                                       if (blinkRequest_) blinkRequest_();
+                                   },
+                                   [this](bool silent, bool reset) { return log_.SaveLog(silent, reset); },
+                                   {}}),
+      log_(pane_),
+      dispatcher_(*this) {}
+
+frmMain::~frmMain() {
+    if (g_current == this) g_current = nullptr;
+}
+
+frmMain* frmMain::Current() { return g_current; }
+
+frmMain* frmMain::Load(bool startHidden) {
+    auto* form = new frmMain();  // owned by its window: deleted at WM_NCDESTROY
+    try {
+        if (form->Create(startHidden)) return form;
+    } catch (...) {
+        if (form->hwnd_) {
+            ::DestroyWindow(form->hwnd_);  // deletes the form
+        } else {
+            delete form;
+        }
+        throw;
+    }
+    if (form->hwnd_)
+        ::DestroyWindow(form->hwnd_);
+    else
+        delete form;
+    return nullptr;
+}
+
+int frmMain::Px(int twips, bool horizontal) const { return ::MulDiv(twips, horizontal ? dpiX_ : dpiY_, 1440); }
+
+bool frmMain::Create(bool startHidden) {
+    const HINSTANCE instance = ::GetModuleHandleW(nullptr);
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = WndProc;
+    wc.hInstance = instance;
+    wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    wc.lpszClassName = kClassName;
+    ::RegisterClassExW(&wc);
+
+    HDC screen = ::GetDC(nullptr);
+    dpiX_ = ::GetDeviceCaps(screen, LOGPIXELSX);
+    dpiY_ = ::GetDeviceCaps(screen, LOGPIXELSY);
+    ::ReleaseDC(nullptr, screen);
+
+    const DWORD style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
+    RECT frame{0, 0, Px(kDesignClientWidth, true), Px(kDesignClientHeight, false)};
+    ::AdjustWindowRectEx(&frame, style, FALSE, 0);
+    hwnd_ = ::CreateWindowExW(0, kClassName, L"", style, CW_USEDEFAULT, CW_USEDEFAULT, frame.right - frame.left,
+                              frame.bottom - frame.top, outside::esGetThunderMainHandle(), nullptr, instance, this);
+    if (!hwnd_) return false;
+    g_current = this;
+
+    // The load sequence of the chat window.
+    if (!outside::esIsInIDE()) outside::asSetWindowResIconAll(hwnd_, "A_MAIN");
+    outside::esFixUserControlsContainerWindow();
+    modSettings::LoadChatSettings();
+    CreateControls();
+    int showCommand = SW_SHOWNORMAL;
+    bool restored = false;
+    try {
+        outside::SettingsStore store;
+        restored = outside::RestoreWindowPlacement(store, modMain::ChatFilePath, kPlacementName, hwnd_, &showCommand);
+    } catch (const outside::RuntimeError&) {
+    }
+    if (!restored) outside::esCenterFormEx(hwnd_, 0);
+    ::SetWindowTextW(txtUserNameRO_, outside::W(modSettings::UserName).c_str());
+    SetCaption(modAppWindowTitle::DocumentWindowTitle("", modMain::ChatFilePath));
+
+    watcher_ = exchange::CreateFolderWatcher();
+    watcher_->StartWatch(modMain::ChatFolder);
+    poller_ = std::make_unique<exchange::UpdatePoller>(*watcher_, dispatcher_, *this);
+    ::SetTimer(hwnd_, kUpdateTimer, exchange::kTimerIntervalMs, nullptr);
+
+    if (!startHidden) {
+        ::ShowWindow(hwnd_, showCommand);
+        ::UpdateWindow(hwnd_);
+    }
+    ::SetFocus(txtMessage_);
+    return true;
+}
+
+void frmMain::CreateControls() {
+    const HINSTANCE instance = ::GetModuleHandleW(nullptr);
+    font_.reset(::CreateFontW(-::MulDiv(9, dpiY_, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, RUSSIAN_CHARSET,
+                              OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH, L"Tahoma"));
+    buttonFaceBrush_.reset(::CreateSolidBrush(::GetSysColor(COLOR_BTNFACE)));
+    const auto make = [&](const wchar_t* cls, const std::string& text, DWORD style, DWORD exStyle, int id) {
+        HWND child = ::CreateWindowExW(exStyle, cls, outside::W(text).c_str(), WS_CHILD | WS_VISIBLE | style, 0, 0, 10,
+                                       10, hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
+        ::SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+        return child;
+    };
+    lblName_ = make(L"STATIC", "Меня зовут:", SS_LEFT, 0, kIdNameLabel);
+    txtUserNameRO_ = make(L"EDIT", "", ES_AUTOHSCROLL | ES_READONLY | WS_TABSTOP, WS_EX_CLIENTEDGE, kIdUserName);
+    lblLog_ = make(L"STATIC", "Журнал текущей беседы:", SS_LEFT, 0, kIdLogLabel);
+    pane_.Attach(CreateRichEditPane(hwnd_, kIdLog));
+    txtMessage_ = make(L"EDIT", "", ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN | WS_VSCROLL | WS_TABSTOP,
+                       WS_EX_CLIENTEDGE, kIdMessage);
+    Form_Resize();
+}
+
+void frmMain::Form_Resize() {
+    RECT client{};
+    ::GetClientRect(hwnd_, &client);
+    if (client.right == 0 && client.bottom == 0) return;  // minimised
+    const int width = ::MulDiv(client.right, 1440, dpiX_);
+    const int height = ::MulDiv(client.bottom, 1440, dpiY_);
+    const ChatLayout l = LayoutChatWindow(std::max(width, kMinClientWidth), std::max(height, kMinClientHeight));
+    const auto place = [&](HWND child, const TwipsRect& r) {
+        if (child)
+            ::MoveWindow(child, Px(r.left, true), Px(r.top, false), Px(r.width, true), Px(r.height, false), TRUE);
+    };
+    place(lblName_, l.nameLabel);
+    place(txtUserNameRO_, l.userName);
+    place(lblLog_, l.logLabel);
+    place(pane_.Handle(), l.log);
+    place(txtMessage_, l.message);
+}
+
+void frmMain::DisplayMessage(const std::string& userName, const std::string& text, outside::DateTimeRecord time,
+                             exchange::MessageKind kind, const std::string& fileName) {
+    display_.DisplayMessage(userName, text, time, kind, fileName);
+}
+void frmMain::ShowSystemMessage(const std::string& text) { display_.ShowSystemMessage(text); }
+void frmMain::ShowDebugMessage(const std::string& text) { display_.ShowDebugMessage(text); }
+bool frmMain::SaveLog(bool silent, bool resetName) { return log_.SaveLog(silent, resetName); }
+void frmMain::ClearConversation() { pane_.Clear(); }
+void frmMain::SetCaption(const std::string& caption) { ::SetWindowTextW(hwnd_, outside::W(caption).c_str()); }
+
+void frmMain::PumpMessagesOnce() {
+    MSG msg{};
+    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+            ::PostQuitMessage(static_cast<int>(msg.wParam));
+            break;
+        }
+        ::TranslateMessage(&msg);
+        ::DispatchMessageW(&msg);
+    }
+}
+
+void frmMain::tmrUpdate_Timer() {
+    try {
+        poller_->Tick();
+    } catch (const outside::RuntimeError& e) {
+        try {
+            ShowSystemMessage(outside::TheErrorReport().DescribeError(e));
+        } catch (...) {
+        }
+    } catch (const std::exception&) {
+    }
+    if (closePending_ && !dispatcher_.InPass()) {
+        closePending_ = false;
+        QueryUnload(false);
+    }
+}
+
+void frmMain::HideWindow() {
+    if (modSettings::ClearScrollbackOnHide && SaveLog(true, true)) ClearConversation();
+    ::ShowWindow(hwnd_, SW_HIDE);
+}
+
+void frmMain::Unload() { QueryUnload(false); }
+
+void frmMain::QueryUnload(bool fromCloseCommand) {
+    if (fromCloseCommand && !outside::esIsKeyPressed(VK_SHIFT) && !exitRequested_) {
+        HideWindow();
+        return;
+    }
+    if (dispatcher_.InPass()) {
+        closePending_ = true;  // a pass is running under us: close when it ends
+        return;
+    }
+    exitRequested_ = false;
+    if (!SaveLog(false, false)) return;
+    unloading_ = true;
+    ::KillTimer(hwnd_, kUpdateTimer);
+    poller_.reset();
+    watcher_.reset();
+    try {
+        outside::SettingsStore store;
+        outside::SaveWindowPlacement(store, modMain::ChatFilePath, kPlacementName, hwnd_);
+    } catch (const outside::RuntimeError&) {
+    }
+    ::DestroyWindow(hwnd_);
+}
+
+LRESULT CALLBACK frmMain::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_NCCREATE) {
+        auto* created = static_cast<frmMain*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        created->hwnd_ = hwnd;
+        ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(created));
+    }
+    auto* self = reinterpret_cast<frmMain*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (!self) return ::DefWindowProcW(hwnd, msg, wParam, lParam);
+    if (msg == WM_NCDESTROY) {
+        ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+        delete self;
+        ::PostQuitMessage(0);
+        return ::DefWindowProcW(hwnd, msg, wParam, lParam);
+    }
+    try {
+        return self->HandleMessage(msg, wParam, lParam);
+    } catch (...) {
+        // Nothing may leave a window procedure.
+        return ::DefWindowProcW(hwnd, msg, wParam, lParam);
+    }
+}
+
+LRESULT frmMain::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+        case WM_TIMER:
+            if (wParam == kUpdateTimer) {
+                tmrUpdate_Timer();
+                return 0;
+            }
+            break;
+        case WM_SIZE:
+            if (wParam != SIZE_MINIMIZED) {
+                RECT client{};
+                ::GetClientRect(hwnd_, &client);
+                const Growth grow = GrowthToMinimum(::MulDiv(client.right, 1440, dpiX_), ::MulDiv(client.bottom, 1440, dpiY_));
+                if (grow.width || grow.height) {
+                    RECT window{};
+                    ::GetWindowRect(hwnd_, &window);
+                    ::SetWindowPos(hwnd_, nullptr, 0, 0, window.right - window.left + Px(grow.width, true),
+                                   window.bottom - window.top + Px(grow.height, false), SWP_NOMOVE | SWP_NOZORDER);
+                    return 0;
+                }
+                Form_Resize();
+            }
+            return 0;
+        case WM_GETMINMAXINFO: {
+            RECT frame{0, 0, Px(kMinClientWidth, true), Px(kMinClientHeight, false)};
+            ::AdjustWindowRectEx(&frame, static_cast<DWORD>(::GetWindowLongPtrW(hwnd_, GWL_STYLE)), FALSE, 0);
+            auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
+            info->ptMinTrackSize = {frame.right - frame.left, frame.bottom - frame.top};
+            return 0;
+        }
+        case WM_CTLCOLORSTATIC:
+            if (reinterpret_cast<HWND>(lParam) == txtUserNameRO_) {
+                ::SetBkColor(reinterpret_cast<HDC>(wParam), ::GetSysColor(COLOR_BTNFACE));
+                return reinterpret_cast<LRESULT>(buttonFaceBrush_.get());
+            }
+            break;
+        case WM_CLOSE:
+            QueryUnload(true);
+            return 0;
+        case WM_QUERYENDSESSION:
+            return TRUE;
+        case WM_ENDSESSION:
+            if (wParam && !unloading_) {
+                exitRequested_ = true;
+                QueryUnload(false);
+            }
+            return 0;
+        default:
+            break;
+    }
+    return ::DefWindowProcW(hwnd_, msg, wParam, lParam);
+}
+
+}  // namespace chatwindow

@@ -1,0 +1,87 @@
+// The chat window: the user's name, the toolbar, the conversation pane and
+// the message box; the 250 ms timer that polls the folder; hiding to the tray
+// and the closing sequence.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "../ConversationLog.h"
+#include "../MessageDisplay.h"
+#include "RichEditPane.h"
+#include "app/exchange/IFSWatcher.h"
+#include "app/exchange/MessageDispatcher.h"
+#include "app/exchange/UpdatePoller.h"
+#include "outside/win32/Handles.h"
+
+namespace chatwindow {
+
+class frmMain final : public exchange::IDispatchHost {
+public:
+    // Creates the window for the open chat (ChatFilePath); hidden when startHidden.
+    // Returns null when the window cannot be made.
+    static frmMain* Load(bool startHidden);
+    // The one chat window of the process, or null.
+    static frmMain* Current();
+
+    HWND Handle() const { return hwnd_; }
+    HWND LogPane() const { return pane_.Handle(); }
+    HWND MessageInput() const { return txtMessage_; }
+
+    // IDispatchHost: the pane, the log, the caption and the message loop.
+    void DisplayMessage(const std::string& userName, const std::string& text, outside::DateTimeRecord time,
+                        exchange::MessageKind kind, const std::string& fileName) override;
+    void ShowSystemMessage(const std::string& text) override;
+    void ShowDebugMessage(const std::string& text) override;
+    bool SaveLog(bool silent, bool resetName) override;
+    void ClearConversation() override;
+    void SetCaption(const std::string& caption) override;
+    void PumpMessagesOnce() override;
+
+    void HideWindow();
+    // Ends the program from inside (exit button, Shift+Esc): always saves first.
+    void Unload();
+    // Called on every line that may start the tray icon blinking.
+    void SetBlinkRequest(std::function<void()> request) { blinkRequest_ = std::move(request); }
+
+private:
+    frmMain();
+    ~frmMain() override;
+
+    static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
+    bool Create(bool startHidden);
+    void CreateControls();
+    void Form_Resize();
+    void tmrUpdate_Timer();
+    // Closing: fromCloseCommand is the window's own close (box, menu, Alt+F4).
+    void QueryUnload(bool fromCloseCommand);
+    int Px(int twips, bool horizontal) const;
+
+    HWND hwnd_ = nullptr;
+    HWND lblName_ = nullptr;
+    HWND lblLog_ = nullptr;
+    HWND txtUserNameRO_ = nullptr;
+    HWND txtMessage_ = nullptr;
+    outside::UniqueGdiObject font_;
+    outside::UniqueGdiObject buttonFaceBrush_;
+    int dpiX_ = 96;
+    int dpiY_ = 96;
+
+    RichEditPane pane_;
+    MessageDisplay display_;
+    ConversationLog log_;
+    exchange::MessageDispatcher dispatcher_;
+    std::unique_ptr<exchange::IFSWatcher> watcher_;
+    std::unique_ptr<exchange::UpdatePoller> poller_;
+    std::function<void()> blinkRequest_;
+
+    bool exitRequested_ = false;
+    bool closePending_ = false;
+    bool unloading_ = false;
+};
+
+}  // namespace chatwindow

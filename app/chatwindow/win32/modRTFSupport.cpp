@@ -1,0 +1,93 @@
+#include "modRTFSupport.h"
+
+#include <richedit.h>
+
+#include "outside/RuntimeError.h"
+#include "outside/win32/Wide.h"
+
+namespace modRTFSupport {
+
+void BeginAppend(HWND pane, AppendState& state) {
+    const LONG length = ::GetWindowTextLengthW(pane);
+    POINTL end{};
+    ::SendMessageW(pane, EM_POSFROMCHAR, reinterpret_cast<WPARAM>(&end), length);
+    RECT client{};
+    ::GetClientRect(pane, &client);
+    state.scrollKept = end.y > client.bottom;
+    if (state.scrollKept) {
+        // The scroll position, not the first line: it stays exact with mixed font sizes.
+        ::SendMessageW(pane, EM_GETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&state.scrollPos));
+        ::LockWindowUpdate(pane);
+    }
+}
+
+void EndAppend(HWND pane, AppendState& state) {
+    if (!state.scrollKept) return;
+    ::SendMessageW(pane, EM_SETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&state.scrollPos));
+    ::LockWindowUpdate(nullptr);
+    state.scrollKept = false;
+}
+
+void MoveCaretToEnd(HWND pane) {
+    const LONG length = ::GetWindowTextLengthW(pane);
+    ::SendMessageW(pane, EM_SETSEL, length, length);
+}
+
+void AppendText(HWND pane, const std::string& text, int size, bool bold, int32_t colour, int alignment) {
+    MoveCaretToEnd(pane);
+    CHARFORMAT2W cf{};
+    cf.cbSize = sizeof cf;
+    cf.dwMask = CFM_SIZE | CFM_BOLD | CFM_COLOR;
+    cf.yHeight = size * 20;
+    cf.dwEffects = bold ? CFE_BOLD : 0;
+    cf.crTextColor = static_cast<COLORREF>(colour & 0x00FFFFFF);
+    ::SendMessageW(pane, EM_SETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&cf));
+    PARAFORMAT2 pf{};
+    pf.cbSize = sizeof pf;
+    pf.dwMask = PFM_ALIGNMENT;
+    pf.wAlignment = alignment == 2 ? PFA_CENTER : PFA_LEFT;
+    ::SendMessageW(pane, EM_SETPARAFORMAT, 0, reinterpret_cast<LPARAM>(&pf));
+    const std::wstring wide = outside::W(text);
+    ::SendMessageW(pane, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(wide.c_str()));
+}
+
+void AppendLine(HWND pane, const std::string& text, int size, bool bold, int32_t colour, int alignment) {
+    AppendText(pane, text + "\r\n", size, bold, colour, alignment);
+}
+
+void AppendSpacer(HWND pane) { AppendLine(pane, " ", 3, false, 0, 0); }
+
+std::string PlainText(HWND pane) {
+    GETTEXTLENGTHEX gtl{GTL_NUMCHARS | GTL_PRECISE, 1200};
+    const LRESULT length = ::SendMessageW(pane, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&gtl), 0);
+    std::wstring buffer(static_cast<size_t>(length) + 1, L'\0');
+    GETTEXTEX gt{};
+    gt.cb = static_cast<DWORD>(buffer.size() * sizeof(wchar_t));
+    gt.flags = GT_DEFAULT;
+    gt.codepage = 1200;
+    const LRESULT got = ::SendMessageW(pane, EM_GETTEXTEX, reinterpret_cast<WPARAM>(&gt),
+                                       reinterpret_cast<LPARAM>(buffer.data()));
+    buffer.resize(static_cast<size_t>(got));
+    return outside::U8(buffer);
+}
+
+namespace {
+DWORD CALLBACK CollectRtf(DWORD_PTR cookie, LPBYTE bytes, LONG count, LONG* done) {
+    reinterpret_cast<std::string*>(cookie)->append(reinterpret_cast<const char*>(bytes), static_cast<size_t>(count));
+    *done = count;
+    return 0;
+}
+}  // namespace
+
+std::string StreamOutRtf(HWND pane) {
+    std::string rtf;
+    EDITSTREAM stream{};
+    stream.dwCookie = reinterpret_cast<DWORD_PTR>(&rtf);
+    stream.pfnCallback = CollectRtf;
+    ::SendMessageW(pane, EM_STREAMOUT, SF_RTF, reinterpret_cast<LPARAM>(&stream));
+    if (stream.dwError != 0 || rtf.empty())
+        throw outside::RuntimeError(outside::kErrPathFileAccess, "Не удалось получить RTF из окна беседы");
+    return rtf;
+}
+
+}  // namespace modRTFSupport

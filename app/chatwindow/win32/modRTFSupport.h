@@ -1,0 +1,31 @@
+// Appending formatted text at the end of a RichEdit control, keeping a user
+// who has scrolled back where he is.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+
+namespace modRTFSupport {
+
+// The scroll state kept between BeginAppend and EndAppend.
+struct AppendState {
+    bool scrollKept = false;
+    POINT scrollPos{};
+};
+
+void BeginAppend(HWND pane, AppendState& state);
+void EndAppend(HWND pane, AppendState& state);
+void MoveCaretToEnd(HWND pane);
+// colour 0x00BBGGRR, size in points, alignment 0 left or 2 centre.
+void AppendText(HWND pane, const std::string& text, int size, bool bold, int32_t colour, int alignment);
+void AppendLine(HWND pane, const std::string& text, int size, bool bold, int32_t colour, int alignment);
+void AppendSpacer(HWND pane);
+
+// The pane's plain text (paragraphs end in CR, as RichEdit keeps them).
+std::string PlainText(HWND pane);
+// The whole pane as RTF.
+std::string StreamOutRtf(HWND pane);
+
+}  // namespace modRTFSupport

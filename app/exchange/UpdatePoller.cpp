@@ -1,0 +1,31 @@
+#include "UpdatePoller.h"
+
+namespace exchange {
+
+void UpdatePoller::Pass() {
+    ++passes_;
+    const PassSummary summary = dispatcher_.DispatchAllMessages();
+    retryPending_ = summary.retried > 0;
+    ticksSinceRetry_ = 0;
+}
+
+void UpdatePoller::Tick() {
+    if (inTick_ || dispatcher_.InPass()) return;
+    inTick_ = true;
+    struct Leave {
+        bool& flag;
+        ~Leave() { flag = false; }
+    } leave{inTick_};
+
+    if (!firstPassDone_) {
+        firstPassDone_ = true;
+        Pass();
+        return;
+    }
+    std::string diagnostic;
+    const bool changed = watcher_.IsSomethingChanged(diagnostic);
+    if (!diagnostic.empty()) display_.ShowDebugMessage("Watcher.IsSomethingChanged() ==> " + diagnostic);
+    if (changed || (retryPending_ && ++ticksSinceRetry_ >= kRetryTicks)) Pass();
+}
+
+}  // namespace exchange

@@ -1,0 +1,39 @@
+// What the chat window's 250 ms timer does: the first tick runs a pass; later
+// ticks ask the watcher and run a pass on a change. A pass that left files
+// for later runs again after a second even when the folder stays quiet.
+#pragma once
+
+#include "IFSWatcher.h"
+#include "MessageDispatcher.h"
+
+namespace exchange {
+
+inline constexpr int kTimerIntervalMs = 250;
+// Ticks before a pass that left files as Retry runs again by itself (about a second).
+inline constexpr int kRetryTicks = 4;
+
+class UpdatePoller {
+public:
+    UpdatePoller(IFSWatcher& watcher, MessageDispatcher& dispatcher, IMessageDisplay& display)
+        : watcher_(watcher), dispatcher_(dispatcher), display_(display) {}
+
+    // One timer tick; a tick that arrives while a pass is running does nothing.
+    void Tick();
+
+    bool FirstPassDone() const { return firstPassDone_; }
+    int Passes() const { return passes_; }
+
+private:
+    void Pass();
+
+    IFSWatcher& watcher_;
+    MessageDispatcher& dispatcher_;
+    IMessageDisplay& display_;
+    bool firstPassDone_ = false;
+    bool inTick_ = false;
+    bool retryPending_ = false;
+    int ticksSinceRetry_ = 0;
+    int passes_ = 0;
+};
+
+}  // namespace exchange

@@ -1,0 +1,262 @@
+// The dispatch pass over a real folder: what is listed, in which order, what
+// happens to each file afterwards, progress, overflow and re-entry.
+#include <sys/time.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "ChatFixture.h"
+#include "app/exchange/MessageDispatcher.h"
+#include "app/exchange/MessageFiles.h"
+#include "outside/Folder.h"
+#include "outside/Sorter.h"
+#include "support/RecordingHost.h"
+
+using namespace exchange;
+using testsupport::RecordingHost;
+using testsupport::WriteRaw;
+
+namespace {
+
+std::string Record(const std::string& text) {
+    return BuildBinaryRecord({2024, 1, 0, 31, 13, 5, 7, 42}, "Вова", text, "{OTHER}");
+}
+
+// Written long enough ago that a broken one is taken as broken.
+void WriteOld(const std::string& path, const std::string& bytes) {
+    WriteRaw(path, bytes);
+    const timeval past[2] = {{1700000000, 0}, {1700000000, 0}};
+    ::utimes(path.c_str(), past);
+}
+
+std::vector<std::string> Texts(const RecordingHost& host, MessageKind kind) {
+    std::vector<std::string> texts;
+    for (const auto& line : host.lines)
+        if (line.kind == kind) texts.push_back(line.text);
+    return texts;
+}
+
+class DispatchTest : public testsupport::ChatFixture {};
+
+}  // namespace
+
+TEST_F(DispatchTest, EmptyFolderDoesNothingAtAll) {
+    RecordingHost host;
+    WriteRaw(chat / "readme.txt", "not a message");
+    const PassSummary summary = MessageDispatcher(host).DispatchAllMessages();
+    EXPECT_EQ(summary.files, 0);
+    EXPECT_TRUE(host.lines.empty());
+    EXPECT_TRUE(host.captions.empty()) << "the title keeps its value";
+}
+
+TEST_F(DispatchTest, ListsVisiblePlainMessageFilesInSendingOrder) {
+    WriteOld(chat / "2024-01-31 13-05-07-042 {B}.ZPMF", Record("третье"));
+    WriteOld(chat / "2024-01-31 13-05-07-041 {A}.zxmf", "");  // lower-case extension still counts
+    WriteOld(chat / "2023-12-31 23-59-59-999 {Z}.ZPMF", Record("первое"));
+    WriteOld(chat / "note.ZTMF", "записка");
+    WriteOld(chat / "hidden.ZPMF", Record("скрытое"));
+    ASSERT_TRUE(outside::HideFile(chat / "hidden.ZPMF"));
+    WriteOld(chat / "other.txt", "x");
+    std::filesystem::create_directory(std::filesystem::u8path(chat / "folder.ZPMF"));
+
+    RecordingHost host;
+    std::vector<std::string> files;
+    MessageDispatcher dispatcher(host);
+    for (const char* ext : {kBinaryExtension, kXmlExtension, kTextExtension}) dispatcher.ListMessageFiles(ext, files);
+    outside::Sorter().Sort(files);
+    std::vector<std::string> names;
+    for (const auto& f : files) names.push_back(outside::esGetFileName(f));
+    EXPECT_EQ(names, (std::vector<std::string>{"2023-12-31 23-59-59-999 {Z}.ZPMF", "2024-01-31 13-05-07-041 {A}.zxmf",
+                                               "2024-01-31 13-05-07-042 {B}.ZPMF", "note.ZTMF"}));
+
+    modSettings::ShowDebugMessages = true;
+    dispatcher.DispatchAllMessages();
+    std::vector<std::string> shown;
+    for (const auto& line : host.lines)
+        if (line.kind == MessageKind::Other) shown.push_back(line.text);
+    EXPECT_EQ(shown, (std::vector<std::string>{"первое", "третье", "записка"}));
+    EXPECT_TRUE(outside::esIsFileExist(chat / "hidden.ZPMF")) << "a hidden file is never read";
+}
+
+TEST_F(DispatchTest, CleanUpFollowsTheChatSettings) {
+    struct Case {
+        bool deleteFiles, hideBroken;
+        bool goodDeleted, brokenDeleted;
+        std::string brokenNotice;
+    } cases[] = {
+        {false, false, false, false, "Файл оказался ошибочным. Он был скрыт."},
+        {false, true, false, false, "Файл оказался ошибочным. Он был скрыт."},
+        {true, true, true, false, "Файл оказался ошибочным. Он был скрыт."},
+        {true, false, true, true, "Файл оказался ошибочным. Он был удалён."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.deleteFiles) + std::to_string(c.hideBroken));
+        modSettings::DeleteMessageFiles = c.deleteFiles;
+        modSettings::HideBrokenMessageFiles = c.hideBroken;
+        const std::string good = chat / "2024-01-01 00-00-00-000 {G}.ZPMF";
+        const std::string broken = chat / "2024-01-01 00-00-00-001 {B}.ZPMF";
+        WriteOld(good, Record("хорошее"));
+        WriteOld(broken, "2024\0" "1");
+        RecordingHost host;
+        modSettings::ShowDebugMessages = true;
+        MessageDispatcher(host).DispatchAllMessages();
+        EXPECT_EQ(!outside::esIsFileExist(good), c.goodDeleted);
+        EXPECT_EQ(!outside::esIsFileExist(broken), c.brokenDeleted);
+        EXPECT_TRUE(c.goodDeleted || outside::IsFileHidden(good));
+        EXPECT_TRUE(c.brokenDeleted || outside::IsFileHidden(broken));
+        EXPECT_EQ(Texts(host, MessageKind::Debug),
+                  std::vector<std::string>{"DispatchAllMessages() ==> " + c.brokenNotice + "\r\n" + broken});
+        EXPECT_EQ(Texts(host, MessageKind::System).size(), 1u) << "the reader's own notice";
+        outside::RemoveFile(good);
+        outside::RemoveFile(broken);
+    }
+}
+
+TEST_F(DispatchTest, FailedDeletesFallBackToHidingAndStuckFilesAreNotShownAgain) {
+    modSettings::DeleteMessageFiles = true;
+    modSettings::HideBrokenMessageFiles = false;
+    modSettings::ShowDebugMessages = true;
+    const std::string good = chat / "a.ZPMF";
+    const std::string broken = chat / "b.ZPMF";
+    WriteOld(good, Record("один раз"));
+    WriteOld(broken, "junk");
+    RecordingHost host;
+    std::vector<std::string> hidden;
+    bool hidingWorks = true;
+    MessageDispatcher dispatcher(host, {[](const std::string&) { return false; },
+                                        [&](const std::string& p) {
+                                            hidden.push_back(p);
+                                            return hidingWorks;
+                                        }});
+    dispatcher.DispatchAllMessages();
+    EXPECT_EQ(hidden, (std::vector<std::string>{good, broken}));
+    EXPECT_EQ(Texts(host, MessageKind::Debug),
+              (std::vector<std::string>{
+                  "DispatchAllMessages() ==> Файл успешно обработан, но его удалить не удалось. Он был скрыт.\r\n" + good,
+                  "DispatchAllMessages() ==> Файл оказался ошибочным, но его удалить не удалось. Он был скрыт.\r\n" +
+                      broken}));
+
+    // Neither deleted nor hidden: still in the folder, but not shown a second time.
+    hidingWorks = false;
+    WriteOld(chat / "c.ZPMF", Record("застрял"));
+    RecordingHost second;
+    MessageDispatcher stuck(second, {[](const std::string&) { return false; }, [](const std::string&) { return false; }});
+    stuck.DispatchAllMessages();
+    stuck.DispatchAllMessages();
+    EXPECT_EQ(Texts(second, MessageKind::Other), (std::vector<std::string>{"один раз", "застрял"}));
+}
+
+TEST_F(DispatchTest, SyncingFileWaitsForItsMarkerToGo) {
+    modSettings::ShowDebugMessages = true;
+    const std::string path = chat / "2024-01-01 00-00-00-000 {S}.ZPMF";
+    WriteOld(path, Record("синхронизация"));
+    WriteRaw(path + ".!sync", "partial");
+    RecordingHost host;
+    MessageDispatcher dispatcher(host);
+    const PassSummary first = dispatcher.DispatchAllMessages();
+    EXPECT_EQ(first.retried, 1);
+    EXPECT_EQ(Texts(host, MessageKind::Debug),
+              std::vector<std::string>{"DispatchMessage() ==> Файл ещё синхронизируется. Пока пропускаем.\r\n" + path});
+    EXPECT_TRUE(outside::esIsFileExist(path));
+    EXPECT_FALSE(outside::IsFileHidden(path));
+    outside::RemoveFile(path + ".!sync");
+    EXPECT_EQ(dispatcher.DispatchAllMessages().processed, 1);
+    EXPECT_EQ(Texts(host, MessageKind::Other), std::vector<std::string>{"синхронизация"});
+}
+
+TEST_F(DispatchTest, YoungBrokenFileIsRetriedAndOldOneIsBroken) {
+    modSettings::ShowDebugMessages = true;
+    const std::string path = chat / "young.ZPMF";
+    WriteRaw(path, "2024\0" "1");  // just written: a sync service may still be filling it
+    RecordingHost host;
+    MessageDispatcher dispatcher(host);
+    EXPECT_EQ(dispatcher.DispatchAllMessages().retried, 1);
+    EXPECT_TRUE(Texts(host, MessageKind::System).empty()) << "no broken notice while young";
+    EXPECT_FALSE(outside::IsFileHidden(path));
+    const timeval past[2] = {{1700000000, 0}, {1700000000, 0}};
+    ::utimes(path.c_str(), past);
+    EXPECT_EQ(dispatcher.DispatchAllMessages().broken, 1);
+    EXPECT_EQ(Texts(host, MessageKind::System).size(), 1u);
+}
+
+TEST_F(DispatchTest, ProgressCaptionOnlyForMoreThanTenFiles) {
+    for (int count : {10, 11}) {
+        SCOPED_TRACE(count);
+        for (int i = 0; i < count; ++i) WriteOld(chat / (std::to_string(count) + "-" + std::to_string(100 + i) + ".ZPMF"), Record("x"));
+        RecordingHost host;
+        MessageDispatcher(host).DispatchAllMessages();
+        const std::string plain = "Беседа.ZPMFChat \u2013 Quillet";
+        std::vector<std::string> expected;
+        if (count > 10)
+            for (int i = 1; i <= count; ++i)
+                expected.push_back(plain + " :: Сообщение " + std::to_string(i) + " из " + std::to_string(count));
+        expected.push_back(plain);
+        EXPECT_EQ(host.captions, expected);
+        EXPECT_EQ(host.pumps, count) << "the loop runs once after every file";
+    }
+}
+
+TEST_F(DispatchTest, OverflowSavesAndClearsBeforeEvery301stFile) {
+    modSettings::ClearScrollbackOnOverflow = true;
+    for (int i = 0; i < 601; ++i) WriteOld(chat / ("m" + std::to_string(1000 + i) + ".ZPMF"), Record(std::to_string(i)));
+    RecordingHost host;
+    MessageDispatcher(host).DispatchAllMessages();
+    ASSERT_EQ(host.saves.size(), 2u);
+    for (const auto& save : host.saves) {
+        EXPECT_TRUE(save.silent);
+        EXPECT_TRUE(save.resetName);
+    }
+    EXPECT_EQ(host.saves[0].linesBefore, 300u) << "before the 301st file";
+    EXPECT_EQ(host.saves[1].linesBefore, 601u) << "300 more and the first notice";
+    EXPECT_EQ(host.clears, 2);
+    const std::string notice = "Получено 300 входящих сообщений. Сообщения очищены, но сохранились в истории.";
+    EXPECT_EQ(Texts(host, MessageKind::System), (std::vector<std::string>{notice, notice}));
+
+    // A failed save clears nothing; switched off, nothing is saved.
+    for (int i = 0; i < 301; ++i) WriteOld(chat / ("n" + std::to_string(1000 + i) + ".ZPMF"), Record("y"));
+    RecordingHost failing;
+    failing.saveWorks = false;
+    MessageDispatcher(failing).DispatchAllMessages();
+    EXPECT_EQ(failing.saves.size(), 1u);
+    EXPECT_EQ(failing.clears, 0);
+    modSettings::ClearScrollbackOnOverflow = false;
+    for (int i = 0; i < 301; ++i) WriteOld(chat / ("o" + std::to_string(1000 + i) + ".ZPMF"), Record("z"));
+    RecordingHost off;
+    MessageDispatcher(off).DispatchAllMessages();
+    EXPECT_TRUE(off.saves.empty());
+}
+
+TEST_F(DispatchTest, APassNeverNests) {
+    for (int i = 0; i < 3; ++i) WriteOld(chat / ("m" + std::to_string(i) + ".ZPMF"), Record(std::to_string(i)));
+    RecordingHost host;
+    MessageDispatcher dispatcher(host);
+    int nested = 0;
+    host.onPump = [&] {
+        EXPECT_TRUE(dispatcher.InPass());
+        nested += dispatcher.DispatchAllMessages().files;
+    };
+    EXPECT_EQ(dispatcher.DispatchAllMessages().files, 3);
+    EXPECT_EQ(nested, 0);
+    EXPECT_FALSE(dispatcher.InPass());
+}
+
+TEST_F(DispatchTest, UnknownExtensionIsIgnoredAsProcessed) {
+    modSettings::ShowDebugMessages = true;
+    RecordingHost host;
+    const std::string path = chat / "x.ZQQF";
+    EXPECT_EQ(MessageDispatcher(host).DispatchMessage(path), DispatchResult::Processed);
+    EXPECT_EQ(Texts(host, MessageKind::Debug),
+              std::vector<std::string>{"DispatchMessage() ==> Непонятное расширение файла. Игнорируем.\r\n" + path});
+}
+
+TEST_F(DispatchTest, OwnMessagesAreShownAsMineAndThenRemovedLikeAnyOther) {
+    modSettings::DeleteMessageFiles = true;
+    const std::string path = chat / "own.ZPMF";
+    WriteOld(path, BuildBinaryRecord({2024, 1, 0, 31, 13, 5, 7, 42}, "Я", "своё", modSettings::ClientGuid));
+    RecordingHost host;
+    MessageDispatcher(host).DispatchAllMessages();
+    ASSERT_EQ(host.lines.size(), 1u);
+    EXPECT_EQ(host.lines[0].kind, MessageKind::Mine);
+    EXPECT_FALSE(outside::esIsFileExist(path));
+}

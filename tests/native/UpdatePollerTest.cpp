@@ -1,0 +1,97 @@
+// The timer's polling over a real inotify watcher and a real folder.
+#include <sys/time.h>
+
+#include <gtest/gtest.h>
+
+#include "ChatFixture.h"
+#include "app/exchange/MessageFiles.h"
+#include "app/exchange/UpdatePoller.h"
+#include "app/exchange/posix/CInotifyWatcher.h"
+#include "support/RecordingHost.h"
+
+using namespace exchange;
+using testsupport::AsDisplay;
+using Host = testsupport::RecordingHost;
+
+namespace {
+
+void Drop(const std::string& path, const std::string& text) {
+    WriteBinaryMessage(path, BuildBinaryRecord({2024, 1, 0, 31, 13, 5, 7, 42}, "u", text, "{OTHER}"));
+}
+
+class PollerTest : public testsupport::ChatFixture {};
+
+}  // namespace
+
+TEST_F(PollerTest, FirstTickReadsEverythingThenOnlyChangesStartPasses) {
+    Drop(chat / "a.ZPMF", "было до запуска");
+    Host host;
+    CInotifyWatcher watcher;
+    watcher.StartWatch(chat.path());
+    MessageDispatcher dispatcher(host);
+    UpdatePoller poller(watcher, dispatcher, AsDisplay(host));
+
+    poller.Tick();
+    EXPECT_EQ(poller.Passes(), 1);
+    ASSERT_EQ(host.lines.size(), 1u);
+    poller.Tick();  // creates the notification; hiding a.ZPMF happened before it
+    poller.Tick();
+    EXPECT_EQ(poller.Passes(), 1);
+
+    Drop(chat / "b.ZPMF", "новое");
+    poller.Tick();
+    EXPECT_EQ(poller.Passes(), 2);
+    ASSERT_EQ(host.lines.size(), 2u);
+    EXPECT_EQ(host.lines[1].text, "новое");
+    poller.Tick();  // the pass hid b.ZPMF: that is a change too, and finds nothing new
+    EXPECT_EQ(poller.Passes(), 3);
+    EXPECT_EQ(host.lines.size(), 2u);
+}
+
+TEST_F(PollerTest, RetriedFilesAreTriedAgainWithoutAnyChange) {
+    Host host;
+    CInotifyWatcher watcher;
+    watcher.StartWatch(chat.path());
+    MessageDispatcher dispatcher(host);
+    UpdatePoller poller(watcher, dispatcher, AsDisplay(host));
+    poller.Tick();
+    const std::string path = chat / "late.ZPMF";
+    Drop(path, "дождался");
+    testsupport::WriteRaw(path + ".!sync", "");
+    poller.Tick();  // sees the change, the file is still syncing: Retry
+    const int passes = poller.Passes();
+    outside::RemoveFile(path + ".!sync");
+    poller.Tick();  // the marker's removal is a change as well: drain it
+    for (int i = 0; i < kRetryTicks + 1 && host.lines.empty(); ++i) poller.Tick();
+    ASSERT_EQ(host.lines.size(), 1u);
+    EXPECT_EQ(host.lines[0].text, "дождался");
+    EXPECT_GT(poller.Passes(), passes);
+}
+
+TEST_F(PollerTest, WatcherDiagnosticsBecomeDebugNotices) {
+    modSettings::ShowDebugMessages = true;
+    Host host;
+    CInotifyWatcher unstarted;
+    MessageDispatcher dispatcher(host);
+    UpdatePoller poller(unstarted, dispatcher, AsDisplay(host));
+    poller.Tick();
+    poller.Tick();
+    ASSERT_EQ(host.lines.size(), 1u);
+    EXPECT_EQ(host.lines[0].text, "Watcher.IsSomethingChanged() ==> Path not defined");
+}
+
+TEST_F(PollerTest, WatcherRenewsAfterMoreThanAHundredIdlePolls) {
+    CInotifyWatcher watcher;
+    watcher.StartWatch(chat.path());
+    std::string diagnostic;
+    for (int i = 0; i < 101; ++i) EXPECT_FALSE(watcher.IsSomethingChanged(diagnostic));
+    EXPECT_EQ(watcher.NotificationsRequested(), 1);
+    EXPECT_EQ(watcher.IdlePolls(), 101);
+    EXPECT_FALSE(watcher.IsSomethingChanged(diagnostic));
+    EXPECT_EQ(watcher.NotificationsRequested(), 2) << "the 102nd poll renews";
+    EXPECT_EQ(watcher.IdlePolls(), 1);
+    Drop(chat / "x.ZPMF", "x");
+    EXPECT_TRUE(watcher.IsSomethingChanged(diagnostic)) << "and waits on the new one";
+    EXPECT_EQ(watcher.IdlePolls(), 0);
+    EXPECT_EQ(diagnostic, "");
+}

@@ -1,0 +1,49 @@
+// A dispatch host that records lines, captions, saves, clears and pumps.
+#pragma once
+
+#include <functional>
+
+#include "app/exchange/MessageDispatcher.h"
+#include "support/RecordingDisplay.h"
+
+namespace testsupport {
+
+class RecordingHost : public testsupport::RecordingDisplay, public exchange::IDispatchHost {
+public:
+    void DisplayMessage(const std::string& u, const std::string& t, outside::DateTimeRecord time, exchange::MessageKind k,
+                        const std::string& f) override {
+        RecordingDisplay::DisplayMessage(u, t, time, k, f);
+    }
+    void ShowSystemMessage(const std::string& t) override { RecordingDisplay::ShowSystemMessage(t); }
+    void ShowDebugMessage(const std::string& t) override { RecordingDisplay::ShowDebugMessage(t); }
+    bool SaveLog(bool silent, bool resetName) override {
+        saves.push_back({silent, resetName, lines.size()});
+        return saveWorks;
+    }
+    void ClearConversation() override {
+        ++clears;
+        linesAtClear.push_back(lines.size());
+    }
+    void SetCaption(const std::string& caption) override { captions.push_back(caption); }
+    void PumpMessagesOnce() override {
+        ++pumps;
+        if (onPump) onPump();
+    }
+
+    struct Save {
+        bool silent, resetName;
+        size_t linesBefore;
+    };
+    std::vector<Save> saves;
+    std::vector<std::string> captions;
+    std::vector<size_t> linesAtClear;
+    int clears = 0;
+    int pumps = 0;
+    bool saveWorks = true;
+    std::function<void()> onPump;
+};
+
+// The host as the display the poller reports to (the base is ambiguous otherwise).
+inline exchange::IMessageDisplay& AsDisplay(RecordingHost& host) { return static_cast<exchange::IDispatchHost&>(host); }
+
+}  // namespace testsupport

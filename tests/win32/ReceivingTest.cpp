@@ -1,0 +1,248 @@
+// Receiving end to end with the real chat window: files dropped into the chat
+// folder appear in the RichEdit pane in order and form, are hidden or deleted
+// per the settings, and the log is written as RTF.
+#include <windows.h>
+#include <richedit.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "WindowTestSupport.h"
+#include "app/chatwindow/win32/frmMain.h"
+#include "app/chatwindow/win32/modRTFSupport.h"
+#include "app/exchange/MessageFiles.h"
+#include "app/exchange/win32/CFSWatcher2.h"
+#include "app/settings/modSettings.h"
+#include "app/startup/modMain.h"
+#include "outside/Folder.h"
+#include "outside/Support.h"
+#include "outside/TextFile.h"
+#include "outside/Utf.h"
+#include "outside/win32/Handles.h"
+#include "outside/win32/Wide.h"
+#include "support/TempDir.h"
+
+using namespace exchange;
+using chatwindow::frmMain;
+using outside::DateTimeRecord;
+
+namespace {
+
+const std::string kOther = "{AAAAAAAA-BBBB-CCCC-DDDD-EEEEEEEEEEEE}";
+
+class ReceivingTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        modMain::ChatFolder = chat.path();
+        modMain::ChatFilePath = chat / "Беседа.ZPMFChat";
+        outside::TheTextFile().WriteText(modMain::ChatFilePath, "", outside::TextEncoding::Utf8);
+        modSettings::ResetToDefaults();
+        modSettings::LoadClientGuid();
+        modSettings::LoadGlobalSettings();
+    }
+    void TearDown() override {
+        if (form && ::IsWindow(hwnd)) {
+            form->Unload();
+            wintest::PumpUntil([&] { return !::IsWindow(hwnd); });
+        }
+        modMain::ChatFolder.clear();
+        modMain::ChatFilePath.clear();
+    }
+    // Opens the window; settings given here apply from the first pass on.
+    void Open(const std::function<void()>& settings = {}) {
+        form = frmMain::Load(false);
+        ASSERT_NE(form, nullptr);
+        hwnd = form->Handle();
+        if (settings) settings();
+    }
+    std::string Pane() const { return modRTFSupport::PlainText(form->LogPane()); }
+    bool PaneHas(const std::string& text) const { return Pane().find(text) != std::string::npos; }
+
+    std::string DropBinary(const std::string& stamp, const std::string& user, const std::string& text,
+                           const std::string& guid = kOther) {
+        const std::string path = chat / (stamp + " {B}.ZPMF");
+        WriteBinaryMessage(path, BuildBinaryRecord({2024, 1, 0, 31, 13, 5, 7, 42}, user, text, guid));
+        return path;
+    }
+
+    testsupport::TempDir chat;
+    frmMain* form = nullptr;
+    HWND hwnd = nullptr;
+};
+
+}  // namespace
+
+TEST_F(ReceivingTest, MessagesAppearInSendingOrderAndFormThenFilesAreHidden) {
+    const std::string b = DropBinary("2024-01-31 13-05-07-042", "Гость", "второе");
+    const std::string x = chat / "2024-01-31 13-05-07-041 {X}.ZXMF";
+    std::string step;
+    WriteXmlMessage(x, {2024, 1, 0, 31, 13, 5, 7, 41}, "Я", modSettings::ClientGuid, "первое", step);
+    const std::string t = chat / "zz-note.ZTMF";
+    testsupport::WriteRaw(t, "третье из блокнота");
+    Open([] { modSettings::iChatStylePlugin = false; });
+    ASSERT_TRUE(wintest::PumpUntil([&] { return PaneHas("третье"); })) << Pane();
+
+    const std::string pane = Pane();
+    const size_t first = pane.find("первое"), second = pane.find("второе"), third = pane.find("третье");
+    EXPECT_LT(first, second);
+    EXPECT_LT(second, third);
+    EXPECT_EQ(pane.find(" \r"), pane.find("первое") + std::string("первое").size() + 1) << "a spacer between messages";
+
+    // Own message: title in My colours, 8 pt bold; body 9 pt, not bold.
+    const size_t myTitle = pane.find("Я  (");
+    ASSERT_NE(myTitle, std::string::npos) << pane;
+    const std::u16string u = outside::Utf8ToUtf16(pane);
+    const auto at = [&](const std::string& piece) {
+        return static_cast<int>(u.find(outside::Utf8ToUtf16(piece)));
+    };
+    wintest::CharFormat title = wintest::FormatAt(form->LogPane(), at("Я  ("));
+    EXPECT_EQ(title.size, 8);
+    EXPECT_TRUE(title.bold);
+    EXPECT_EQ(title.colour, static_cast<COLORREF>(modSettings::MyMessageTitleColor));
+    wintest::CharFormat body = wintest::FormatAt(form->LogPane(), at("первое"));
+    EXPECT_EQ(body.size, 9);
+    EXPECT_FALSE(body.bold);
+    EXPECT_EQ(wintest::FormatAt(form->LogPane(), at("Гость")).colour,
+              static_cast<COLORREF>(modSettings::OtherMessageTitleColor));
+    EXPECT_NE(pane.find("Текстовый Анонимус  ("), std::string::npos);
+
+    for (const std::string& path : {b, x, t}) {
+        EXPECT_TRUE(outside::esIsFileExist(path)) << path;
+        EXPECT_TRUE(outside::IsFileHidden(path)) << path;
+    }
+}
+
+TEST_F(ReceivingTest, DeleteModeRemovesReadFilesAndHidesBrokenOnes) {
+    const std::string good = DropBinary("2024-01-01 00-00-00-000", "u", "удалить меня");
+    const std::string broken = chat / "2024-01-01 00-00-00-001 {X}.ZPMF";
+    testsupport::WriteRaw(broken, "не запись");
+    FILETIME old{0x10000000, 0x01D00000};  // long ago: broken, not "still arriving"
+    {
+        outside::UniqueHandle h(::CreateFileW(outside::W(broken).c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr,
+                                              OPEN_EXISTING, 0, nullptr));
+        ::SetFileTime(h.get(), nullptr, nullptr, &old);
+    }
+    Open([] {
+        modSettings::DeleteMessageFiles = true;
+        modSettings::HideBrokenMessageFiles = true;
+    });
+    ASSERT_TRUE(wintest::PumpUntil([&] { return PaneHas("Не удалось обработать полученное сообщение."); })) << Pane();
+    EXPECT_TRUE(PaneHas("удалить меня"));
+    EXPECT_FALSE(outside::esIsFileExist(good));
+    EXPECT_TRUE(outside::IsFileHidden(broken));
+}
+
+TEST_F(ReceivingTest, SyncingAndLockedFilesWaitAndHiddenFilesAreNeverRead) {
+    const std::string syncing = DropBinary("2024-01-01 00-00-00-001", "u", "после синхронизации");
+    testsupport::WriteRaw(syncing + ".!sync", "");
+    const std::string locked = DropBinary("2024-01-01 00-00-00-002", "u", "после блокировки");
+    const std::string hidden = DropBinary("2024-01-01 00-00-00-003", "u", "скрытое");
+    ASSERT_TRUE(outside::HideFile(hidden));
+    outside::UniqueHandle lock(
+        ::CreateFileW(outside::W(locked).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(lock.valid());
+    const std::string marker = DropBinary("2024-01-01 00-00-00-004", "u", "метка");
+    Open([] { modSettings::ShowDebugMessages = true; });
+    ASSERT_TRUE(wintest::PumpUntil([&] { return PaneHas("метка"); })) << Pane();
+    EXPECT_TRUE(PaneHas("Файл ещё синхронизируется. Пока пропускаем."));
+    EXPECT_TRUE(PaneHas("DispatchMessage_Binary() ==> Не удалось прочитать файл. Пока пропускаем."));
+    EXPECT_FALSE(PaneHas("после синхронизации"));
+    EXPECT_FALSE(PaneHas("после блокировки"));
+
+    // Released: retried within about a second even though nothing else changes.
+    lock.reset();
+    outside::RemoveFile(syncing + ".!sync");
+    ASSERT_TRUE(wintest::PumpUntil([&] { return PaneHas("после блокировки") && PaneHas("после синхронизации"); }, 5000))
+        << Pane();
+    wintest::PumpFor(600);
+    EXPECT_FALSE(PaneHas("скрытое"));
+    EXPECT_TRUE(outside::esIsFileExist(hidden));
+}
+
+TEST_F(ReceivingTest, FailedDeleteFallsBackToHiding) {
+    const std::string path = DropBinary("2024-01-01 00-00-00-000", "u", "нельзя удалить");
+    // Open without delete sharing: DeleteFile fails while this handle lives.
+    outside::UniqueHandle holder(::CreateFileW(outside::W(path).c_str(), GENERIC_READ,
+                                               FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr));
+    Open([] {
+        modSettings::DeleteMessageFiles = true;
+        modSettings::ShowDebugMessages = true;
+    });
+    ASSERT_TRUE(wintest::PumpUntil([&] { return PaneHas("Он был скрыт."); })) << Pane();
+    EXPECT_TRUE(PaneHas("Файл успешно обработан, но его удалить не удалось. Он был скрыт."));
+    EXPECT_TRUE(outside::IsFileHidden(path));
+}
+
+TEST_F(ReceivingTest, ElevenFilesShowProgressInTheCaption) {
+    for (int i = 0; i < 11; ++i) DropBinary("2024-01-01 00-00-00-" + std::to_string(100 + i), "u", std::to_string(i));
+    Open();
+    wintest::CaptionRecorder captions(hwnd);
+    ASSERT_TRUE(wintest::PumpUntil([&] { return captions.Captions().size() >= 12; })) << captions.Captions().size();
+    const std::string plain = "Беседа.ZPMFChat \u2013 Quillet";
+    for (int i = 1; i <= 11; ++i)
+        EXPECT_EQ(captions.Captions()[static_cast<size_t>(i - 1)],
+                  plain + " :: Сообщение " + std::to_string(i) + " из 11");
+    EXPECT_EQ(captions.Captions()[11], plain);
+}
+
+TEST_F(ReceivingTest, LogIsWrittenAsRtfWithThePaneText) {
+    DropBinary("2024-01-01 00-00-00-000", "Вова", "в лог");
+    Open();
+    ASSERT_TRUE(wintest::PumpUntil([&] { return PaneHas("в лог"); }));
+    std::vector<std::string> logs;
+    for (const auto& e : std::filesystem::directory_iterator(std::filesystem::u8path(modSettings::LogsFolder))) {
+        const auto u8 = e.path().u8string();
+        logs.emplace_back(u8.begin(), u8.end());
+    }
+    ASSERT_EQ(logs.size(), 1u);
+    const std::string name = outside::esGetFileName(logs[0]);
+    EXPECT_EQ(name.size(), std::string("2024-01-01 00-00-00.RTF").size()) << name;
+    EXPECT_EQ(name.substr(name.size() - 4), ".RTF");
+    EXPECT_EQ(wintest::RtfFileText(logs[0]), Pane());
+    EXPECT_EQ(outside::ReadFileBytes(logs[0], 1 << 20).substr(0, 5), "{\\rtf");
+}
+
+TEST_F(ReceivingTest, OverflowSavesAndClearsThePaneEveryThreeHundredFiles) {
+    for (int i = 0; i < 601; ++i) DropBinary("2024-01-01 00-00-" + std::to_string(1000 + i), "u", "№" + std::to_string(i));
+    Open([] { modSettings::ClearScrollbackOnOverflow = true; });
+    ASSERT_TRUE(wintest::PumpUntil([&] { return PaneHas("№600"); }, 300000));
+    const std::string pane = Pane();
+    EXPECT_FALSE(PaneHas("№599")) << "cleared before the 601st file";
+    EXPECT_TRUE(PaneHas("Получено 300 входящих сообщений. Сообщения очищены, но сохранились в истории."));
+    size_t files = 0;
+    for (const auto& e : std::filesystem::directory_iterator(std::filesystem::u8path(modSettings::LogsFolder))) {
+        (void)e;
+        ++files;
+    }
+    EXPECT_EQ(files, 3u) << "two full generations and the current one";
+}
+
+TEST(CFSWatcher2Test, ReportsChangesAndRenewsAfterMoreThanAHundredIdlePolls) {
+    testsupport::TempDir dir;
+    CFSWatcher2 watcher;
+    std::string diagnostic;
+    EXPECT_FALSE(watcher.IsSomethingChanged(diagnostic));
+    EXPECT_EQ(diagnostic, "Path not defined");
+    EXPECT_TRUE(watcher.StartWatch(dir.path()));
+    for (int i = 0; i < 101; ++i) EXPECT_FALSE(watcher.IsSomethingChanged(diagnostic));
+    EXPECT_EQ(diagnostic, "");
+    EXPECT_EQ(watcher.NotificationsRequested(), 1);
+    EXPECT_FALSE(watcher.IsSomethingChanged(diagnostic));
+    EXPECT_EQ(watcher.NotificationsRequested(), 2) << "the 102nd poll renews the notification";
+    testsupport::WriteRaw(dir / "new.ZPMF", "x");
+    EXPECT_TRUE(wintest::PumpUntil([&] { return watcher.IsSomethingChanged(diagnostic); }, 3000));
+    EXPECT_EQ(watcher.IdlePolls(), 0);
+
+    CFSWatcher2 missing;
+    missing.StartWatch(dir / "no such folder");
+    EXPECT_FALSE(missing.IsSomethingChanged(diagnostic));
+    EXPECT_EQ(diagnostic, "FindFirstChangeNotification() failed");
+
+    CFSWatcher simple;
+    EXPECT_FALSE(simple.IsSomethingChanged(diagnostic)) << "no handle: nothing, quietly";
+    EXPECT_EQ(diagnostic, "");
+    EXPECT_TRUE(simple.StartWatch(dir.path()));
+    testsupport::WriteRaw(dir / "second.ZPMF", "x");
+    EXPECT_TRUE(wintest::PumpUntil([&] { return simple.IsSomethingChanged(diagnostic); }, 3000));
+}

@@ -1,0 +1,86 @@
+#include "WindowTestSupport.h"
+
+#include <commctrl.h>
+#include <richedit.h>
+
+#include "app/chatwindow/win32/modRTFSupport.h"
+#include "outside/TextFile.h"
+#include "outside/win32/Wide.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace wintest {
+
+bool PumpUntil(const std::function<bool()>& done, int timeoutMs) {
+    const DWORD start = ::GetTickCount();
+    for (;;) {
+        MSG msg{};
+        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message == WM_QUIT) continue;  // a closed window's quit message is not ours
+            ::TranslateMessage(&msg);
+            ::DispatchMessageW(&msg);
+        }
+        if (done()) return true;
+        if (static_cast<int>(::GetTickCount() - start) > timeoutMs) return false;
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    }
+}
+
+void PumpFor(int milliseconds) { PumpUntil([] { return false; }, milliseconds); }
+
+CharFormat FormatAt(HWND richEdit, int index) {
+    ::SendMessageW(richEdit, EM_SETSEL, index, index + 1);
+    CHARFORMAT2W cf{};
+    cf.cbSize = sizeof cf;
+    ::SendMessageW(richEdit, EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&cf));
+    PARAFORMAT2 pf{};
+    pf.cbSize = sizeof pf;
+    ::SendMessageW(richEdit, EM_GETPARAFORMAT, 0, reinterpret_cast<LPARAM>(&pf));
+    return {static_cast<int>(cf.yHeight / 20), (cf.dwEffects & CFE_BOLD) != 0, cf.crTextColor, pf.wAlignment};
+}
+
+namespace {
+struct ReadCookie {
+    const std::string* bytes;
+    size_t offset;
+};
+DWORD CALLBACK FeedRtf(DWORD_PTR cookie, LPBYTE buffer, LONG count, LONG* done) {
+    auto* c = reinterpret_cast<ReadCookie*>(cookie);
+    const size_t n = std::min<size_t>(static_cast<size_t>(count), c->bytes->size() - c->offset);
+    std::memcpy(buffer, c->bytes->data() + c->offset, n);
+    c->offset += n;
+    *done = static_cast<LONG>(n);
+    return 0;
+}
+}  // namespace
+
+std::string RtfFileText(const std::string& path) {
+    const std::string bytes = outside::ReadFileBytes(path, 64u << 20);
+    static const HMODULE richEdit = ::LoadLibraryW(L"msftedit.dll");
+    (void)richEdit;
+    HWND edit = ::CreateWindowExW(0, MSFTEDIT_CLASS, L"", WS_POPUP | ES_MULTILINE, 0, 0, 100, 100, nullptr, nullptr,
+                                  ::GetModuleHandleW(nullptr), nullptr);
+    ReadCookie cookie{&bytes, 0};
+    EDITSTREAM stream{reinterpret_cast<DWORD_PTR>(&cookie), 0, FeedRtf};
+    ::SendMessageW(edit, EM_STREAMIN, SF_RTF, reinterpret_cast<LPARAM>(&stream));
+    const std::string text = modRTFSupport::PlainText(edit);
+    ::DestroyWindow(edit);
+    return text;
+}
+
+CaptionRecorder::CaptionRecorder(HWND window) : window_(window) {
+    ::SetWindowSubclass(window_, Proc, 1, reinterpret_cast<DWORD_PTR>(this));
+}
+
+CaptionRecorder::~CaptionRecorder() {
+    if (::IsWindow(window_)) ::RemoveWindowSubclass(window_, Proc, 1);
+}
+
+LRESULT CALLBACK CaptionRecorder::Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data) {
+    if (msg == WM_SETTEXT && lParam)
+        reinterpret_cast<CaptionRecorder*>(data)->captions_.push_back(outside::U8(reinterpret_cast<const wchar_t*>(lParam)));
+    return ::DefSubclassProc(hwnd, msg, wParam, lParam);
+}
+
+}  // namespace wintest

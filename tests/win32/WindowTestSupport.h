@@ -1,0 +1,45 @@
+// Helpers for tests that drive real windows in this process: pumping the
+// message loop with a time box, and reading a RichEdit back.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace wintest {
+
+// Pumps messages until done() holds or timeoutMs passes; true when done() held.
+bool PumpUntil(const std::function<bool()>& done, int timeoutMs = 10000);
+// Pumps for a while regardless.
+void PumpFor(int milliseconds);
+
+// Character format of the character at position index of a RichEdit.
+struct CharFormat {
+    int size = 0;  // points
+    bool bold = false;
+    COLORREF colour = 0;
+    int alignment = 0;  // PFA_*
+};
+CharFormat FormatAt(HWND richEdit, int index);
+
+// The plain text of an RTF file, as a RichEdit reads it.
+std::string RtfFileText(const std::string& path);
+
+// Records every caption a window is given (WM_SETTEXT), through a subclass.
+class CaptionRecorder {
+public:
+    explicit CaptionRecorder(HWND window);
+    ~CaptionRecorder();
+    CaptionRecorder(const CaptionRecorder&) = delete;
+    CaptionRecorder& operator=(const CaptionRecorder&) = delete;
+    const std::vector<std::string>& Captions() const { return captions_; }
+
+private:
+    static LRESULT CALLBACK Proc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
+    HWND window_;
+    std::vector<std::string> captions_;
+};
+
+}  // namespace wintest
