@@ -1,5 +1,8 @@
 #include "WindowSupport.h"
 
+#include <shellapi.h>
+
+#include "../Support.h"
 #include "Wide.h"
 #include "Win32Error.h"
 
@@ -95,5 +98,27 @@ int esScreenTwipsPerPixelY() { return Scaled(LOGPIXELSY); }
 void asDebugPrint(const std::string& text) { ::OutputDebugStringW(W(text + "\r\n").c_str()); }
 
 void esFixUserControlsContainerWindow() {}
+
+void esOpenReadMeFile(int) {
+    const std::string exe = esGetModuleFileName();
+    const std::string readMe = esBuildFileName2(esGetFilePath(exe), esGetFileName(exe, true) + ".ReadMe.html");
+    const auto result = reinterpret_cast<INT_PTR>(
+        ::ShellExecuteW(nullptr, L"open", W(readMe).c_str(), nullptr, nullptr, SW_SHOWNORMAL));
+    if (result <= 32) throw Win32Error(result == SE_ERR_NOASSOC ? ERROR_NO_ASSOCIATION : ERROR_FILE_NOT_FOUND, readMe);
+}
+
+void ShowAbout(HWND owner, const std::string& caption, const std::string& text) {
+    const std::wstring wideCaption = W(caption);
+    const std::wstring wideText = W(text);
+    MSGBOXPARAMSW params{};
+    params.cbSize = sizeof params;
+    params.hwndOwner = owner;
+    params.hInstance = ::GetModuleHandleW(nullptr);
+    params.lpszText = wideText.c_str();
+    params.lpszCaption = wideCaption.c_str();
+    params.dwStyle = MB_OK | MB_USERICON;
+    params.lpszIcon = L"A_MAIN";
+    ::MessageBoxIndirectW(&params);
+}
 
 }  // namespace outside

@@ -27,5 +27,10 @@ int esScreenTwipsPerPixelY();
 void asDebugPrint(const std::string& text);
 // Called once by every window that hosts own controls.
 void esFixUserControlsContainerWindow();
+// Opens the program's read-me document: the file beside the program named
+// like it with ".ReadMe.html" in place of ".exe".
+void esOpenReadMeFile(int = 0);
+// A modal about box with the program's icon ("A_MAIN").
+void ShowAbout(HWND owner, const std::string& caption, const std::string& text);
 
 }  // namespace outside

@@ -1,12 +1,15 @@
 #include "frmMain.h"
 
+#include <commctrl.h>
 #include <richedit.h>
 
 #include "../ChatWindowLogic.h"
 #include "app/exchange/MessageFiles.h"
+#include "app/exchange/MessageSender.h"
 #include "app/settings/modSettings.h"
 #include "app/startup/modMain.h"
 #include "app/support/modAppWindowTitle.h"
+#include "app/support/modFormatVersion.h"
 #include "outside/MessageBoxes.h"
 #include "outside/SettingsStore.h"
 #include "outside/Support.h"
@@ -133,6 +136,7 @@ void frmMain::CreateControls() {
     pane_.Attach(CreateRichEditPane(hwnd_, kIdLog));
     txtMessage_ = make(L"EDIT", "", ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN | WS_VSCROLL | WS_TABSTOP,
                        WS_EX_CLIENTEDGE, kIdMessage);
+    for (HWND child : {txtMessage_, txtUserNameRO_, pane_.Handle()}) PreviewKeysOf(child);
     Form_Resize();
 }
 
@@ -189,6 +193,98 @@ void frmMain::tmrUpdate_Timer() {
     if (closePending_ && !dispatcher_.InPass()) {
         closePending_ = false;
         QueryUnload(false);
+    }
+}
+
+void frmMain::PreviewKeysOf(HWND child) {
+    if (child) ::SetWindowSubclass(child, KeyPreviewProc, 1, reinterpret_cast<DWORD_PTR>(this));
+}
+
+LRESULT CALLBACK frmMain::KeyPreviewProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                         DWORD_PTR data) {
+    auto* self = reinterpret_cast<frmMain*>(data);
+    try {
+        switch (msg) {
+            case WM_KEYDOWN:
+                if (self->Form_KeyDown(hwnd, static_cast<int>(wParam))) return 0;
+                break;
+            case WM_CHAR:
+                if (self->swallowChar_) {
+                    self->swallowChar_ = false;
+                    return 0;
+                }
+                break;
+            case WM_NCDESTROY:
+                ::RemoveWindowSubclass(hwnd, KeyPreviewProc, 1);
+                break;
+            default:
+                break;
+        }
+    } catch (...) {
+        // Nothing may leave a window procedure.
+    }
+    return ::DefSubclassProc(hwnd, msg, wParam, lParam);
+}
+
+bool frmMain::Form_KeyDown(HWND source, int virtualKey) {
+    const Modifiers modifiers{outside::esIsKeyPressed(VK_SHIFT), outside::esIsKeyPressed(VK_CONTROL),
+                              outside::esIsKeyPressed(VK_MENU)};
+    const HotKeyAction action = HotKeyFor(virtualKey, modifiers);
+    switch (action) {
+        case HotKeyAction::None:
+            break;
+        case HotKeyAction::ReadMe:
+            try {
+                outside::esOpenReadMeFile(0);
+            } catch (const outside::RuntimeError& e) {
+                outside::TheErrorReport().ShowError(e, outside::kMbIconError, "Не удалось открыть справку.");
+            }
+            break;
+        case HotKeyAction::About:
+            outside::ShowAbout(hwnd_, modFormatVersion::kProductTitle,
+                               modFormatVersion::VersionText() + "\r\n\r\n" +
+                                   "Тем, кто пишет друг другу, даже когда сервера нет.");
+            break;
+        case HotKeyAction::Hide: HideWindow(); break;
+        case HotKeyAction::Exit: Unload(); break;
+        case HotKeyAction::GlobalSettings: ToolbarClick(kGlobalSettings); break;
+        case HotKeyAction::LocalSettings: ToolbarClick(kLocalSettings); break;
+        case HotKeyAction::Logs: ToolbarClick(kLogs); break;
+        case HotKeyAction::MakeTransparent: ToolbarClick(kMakeTransparent); break;
+    }
+    if (action != HotKeyAction::None) {
+        swallowChar_ = true;  // Esc and Ctrl+L would otherwise reach the box as characters
+        return true;
+    }
+    if (source == txtMessage_ && IsSendKey(virtualKey, modifiers, modSettings::SendOnEnter)) {
+        SendFromMessageBox();
+        swallowChar_ = true;  // the Enter must not become a line break
+        return true;
+    }
+    return false;
+}
+
+void frmMain::SendFromMessageBox() {
+    const int length = ::GetWindowTextLengthW(txtMessage_);
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    text.resize(static_cast<size_t>(::GetWindowTextW(txtMessage_, text.data(), length + 1)));
+    if (exchange::SendComposedMessage(outside::U8(text), *this) == exchange::SendOutcome::Sent)
+        ::SetWindowTextW(txtMessage_, L"");
+}
+
+void frmMain::ToolbarClick(int button) {
+    ::SetFocus(txtMessage_);
+    switch (button) {
+        case kMakeTransparent:
+            transparencyPercent_ = NextTransparency(transparencyPercent_);
+            outside::esSetWindowTransparecny(hwnd_, transparencyPercent_, true);
+            break;
+        case kExit:
+            Unload();
+            break;
+        default:
+            // The settings windows and the logs viewer open from here once they exist.
+            break;
     }
 }
 
@@ -282,6 +378,12 @@ LRESULT frmMain::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
             break;
         case WM_CLOSE:
             QueryUnload(true);
+            return 0;
+        case WM_KEYDOWN:
+            if (Form_KeyDown(hwnd_, static_cast<int>(wParam))) return 0;
+            break;
+        case WM_SETFOCUS:
+            ::SetFocus(txtMessage_);
             return 0;
         case WM_QUERYENDSESSION:
             return TRUE;

@@ -42,6 +42,10 @@ public:
     void PumpMessagesOnce() override;
 
     void HideWindow();
+    // A toolbar button's action (a click or its hot key): focus to the message box first.
+    void ToolbarClick(int button);
+    // Window-wide keys seen before the focused control; true when handled.
+    bool Form_KeyDown(HWND source, int virtualKey);
     // Ends the program from inside (exit button, Shift+Esc): always saves first.
     void Unload();
     // Called on every line that may start the tray icon blinking.
@@ -60,6 +64,10 @@ private:
     // Closing: fromCloseCommand is the window's own close (box, menu, Alt+F4).
     void QueryUnload(bool fromCloseCommand);
     int Px(int twips, bool horizontal) const;
+    void PreviewKeysOf(HWND child);
+    static LRESULT CALLBACK KeyPreviewProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                           DWORD_PTR self);
+    void SendFromMessageBox();
 
     HWND hwnd_ = nullptr;
     HWND lblName_ = nullptr;
@@ -79,6 +87,8 @@ private:
     std::unique_ptr<exchange::UpdatePoller> poller_;
     std::function<void()> blinkRequest_;
 
+    bool swallowChar_ = false;
+    int transparencyPercent_ = 0;
     bool exitRequested_ = false;
     bool closePending_ = false;
     bool unloading_ = false;

@@ -1,0 +1,26 @@
+// Sending: the text of the message box becomes one new message file in the
+// chat folder, binary or XML. The message is shown when a pass reads it back.
+#pragma once
+
+#include <string>
+
+#include "IMessageDisplay.h"
+
+namespace exchange {
+
+enum class SendOutcome {
+    NothingToSend,  // blank text: no file, no notice, the box keeps its text
+    Sent,           // the file is written: empty the box
+    Failed,         // a notice was shown: the box keeps its text
+};
+
+// XML when "Send XML Messages" is on, binary otherwise.
+SendOutcome SendComposedMessage(const std::string& boxText, IMessageDisplay& display);
+SendOutcome SendBinaryMessage(const std::string& boxText, IMessageDisplay& display);
+SendOutcome SendXmlMessage(const std::string& boxText, IMessageDisplay& display);
+
+// The text that is sent: line breaks removed at both ends; empty when there is
+// nothing but blanks and line breaks.
+std::string TextToSend(const std::string& boxText);
+
+}  // namespace exchange
