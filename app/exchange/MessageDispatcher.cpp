@@ -161,6 +161,7 @@ PassSummary MessageDispatcher::DispatchAllMessages() {
         host_.PumpMessagesOnce();
     }
     host_.SetCaption(modAppWindowTitle::DocumentWindowTitle("", modMain::ChatFilePath));
+    host_.PassFinished();
     return summary;
 }
 

@@ -21,6 +21,8 @@ public:
     virtual void SetCaption(const std::string& caption) = 0;
     // Lets the window's message loop run once (input, painting, timers).
     virtual void PumpMessagesOnce() = 0;
+    // A pass that saw files has ended.
+    virtual void PassFinished() {}
 };
 
 struct PassSummary {

@@ -36,7 +36,7 @@ std::string ReadFileBytes(const std::string& path, uint64_t maxBytes) {
 }
 
 void ReplaceFile(const std::string& from, const std::string& to) {
-    if (!::MoveFileExW(W(from).c_str(), W(to).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    if (!::MoveFileExW(W(from).c_str(), W(to).c_str(), MOVEFILE_REPLACE_EXISTING))
         throw LastError(to);
 }
 

@@ -12,6 +12,13 @@ void RichEditPane::SaveRtf(const std::string& path) {
     outside::WriteFileAtomically(path, modRTFSupport::StreamOutRtf(pane_));
 }
 
+void RichEditPane::SetRedraw(bool on) {
+    if (on == !suspended_) return;
+    suspended_ = !on;
+    ::SendMessageW(pane_, WM_SETREDRAW, on ? TRUE : FALSE, 0);
+    if (on) ::RedrawWindow(pane_, nullptr, nullptr, RDW_ERASE | RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+}
+
 HWND CreateRichEditPane(HWND parent, int id) {
     static outside::UniqueModule richEdit(::LoadLibraryW(L"msftedit.dll"));
     HWND pane = ::CreateWindowExW(WS_EX_CLIENTEDGE, MSFTEDIT_CLASS, L"",

@@ -23,9 +23,15 @@ public:
     void Clear() override { ::SetWindowTextW(pane_, L""); }
     void SaveRtf(const std::string& path) override;
 
+    // Painting a visible RichEdit after every append costs far more than the
+    // append itself; long passes paint it now and then instead.
+    void SetRedraw(bool on);
+    bool RedrawSuspended() const { return suspended_; }
+
 private:
     HWND pane_;
     modRTFSupport::AppendState state_;
+    bool suspended_ = false;
 };
 
 // Loads msftedit.dll once and creates a read-only RichEdit pane.

@@ -24,6 +24,9 @@ constexpr wchar_t kClassName[] = L"QuilletChatWindow";
 constexpr UINT_PTR kUpdateTimer = 1;
 constexpr char kPlacementName[] = "frmMain";
 enum ControlId : int { kIdLog = 100, kIdMessage, kIdUserName, kIdNameLabel, kIdLogLabel };
+// Tray menu items: mnuContext(index) has the command id kMenuBase + index.
+constexpr UINT kMenuBase = 2000;
+enum MenuIndex : int { kMenuShow = 0, kMenuLogs = 1, kMenuSeparator = 10, kMenuExit = 11 };
 
 frmMain* g_current = nullptr;
 
@@ -32,9 +35,9 @@ frmMain* g_current = nullptr;
 frmMain::frmMain()
     : display_(pane_, DisplayHooks{[this] { return ::GetForegroundWindow() == hwnd_; },
                                    [this] {
-                                       if (blinkRequest_) blinkRequest_();
+                                       if (icBlinker_) icBlinker_->SetBlink(true);
                                    },
-                                   [this](bool silent, bool reset) { return log_.SaveLog(silent, reset); },
+                                   [this](bool, bool) { return SaveLogAfterLine(); },
                                    {}}),
       log_(pane_),
       dispatcher_(*this) {}
@@ -105,6 +108,8 @@ bool frmMain::Create(bool startHidden) {
     if (!restored) outside::esCenterFormEx(hwnd_, 0);
     ::SetWindowTextW(txtUserNameRO_, outside::W(modSettings::UserName).c_str());
     SetCaption(modAppWindowTitle::DocumentWindowTitle("", modMain::ChatFilePath));
+    CreateTray();
+    StartSubclassing();
 
     watcher_ = exchange::CreateFolderWatcher();
     watcher_->StartWatch(modMain::ChatFolder);
@@ -160,13 +165,63 @@ void frmMain::Form_Resize() {
 
 void frmMain::DisplayMessage(const std::string& userName, const std::string& text, outside::DateTimeRecord time,
                              exchange::MessageKind kind, const std::string& fileName) {
+    constexpr DWORD kPaintIntervalMs = 300;
+    if (dispatcher_.InPass()) {
+        // A long pass still shows its progress a few times a second.
+        const DWORD now = ::GetTickCount();
+        if (pane_.RedrawSuspended() && now - lastPaint_ >= kPaintIntervalMs) {
+            pane_.SetRedraw(true);
+            lastPaint_ = now;
+        }
+        if (!pane_.RedrawSuspended()) {
+            lastPaint_ = now;
+            pane_.SetRedraw(false);
+        }
+    }
     display_.DisplayMessage(userName, text, time, kind, fileName);
 }
 void frmMain::ShowSystemMessage(const std::string& text) { display_.ShowSystemMessage(text); }
 void frmMain::ShowDebugMessage(const std::string& text) { display_.ShowDebugMessage(text); }
-bool frmMain::SaveLog(bool silent, bool resetName) { return log_.SaveLog(silent, resetName); }
+bool frmMain::SaveLog(bool silent, bool resetName) {
+    const bool saved = log_.SaveLog(silent, resetName);
+    if (saved) {
+        logDirty_ = false;
+        lastLogSave_ = ::GetTickCount();
+    }
+    return saved;
+}
 void frmMain::ClearConversation() { pane_.Clear(); }
-void frmMain::SetCaption(const std::string& caption) { ::SetWindowTextW(hwnd_, outside::W(caption).c_str()); }
+void frmMain::SetCaption(const std::string& caption) {
+    // Progress captions during a pass: the first at once, then a few a second.
+    // A caption change costs as much as reading a file, so one per file would
+    // halve the speed of a long pass.
+    constexpr DWORD kCaptionIntervalMs = 100;
+    const DWORD now = ::GetTickCount();
+    if (dispatcher_.InPass() && captionShownInPass_ && now - lastCaption_ < kCaptionIntervalMs) {
+        pendingCaption_ = caption;
+        return;
+    }
+    captionShownInPass_ = dispatcher_.InPass();
+    lastCaption_ = now;
+    pendingCaption_.clear();
+    ::SetWindowTextW(hwnd_, outside::W(caption).c_str());
+}
+
+bool frmMain::SaveLogAfterLine() {
+    constexpr DWORD kLogSaveIntervalMs = 2000;
+    if (dispatcher_.InPass() && ::GetTickCount() - lastLogSave_ < kLogSaveIntervalMs) {
+        logDirty_ = true;  // a long pass would otherwise rewrite the whole log for every file
+        return true;
+    }
+    return SaveLog(true, false);
+}
+
+void frmMain::PassFinished() {
+    captionShownInPass_ = false;
+    if (!pendingCaption_.empty()) SetCaption(pendingCaption_);
+    pane_.SetRedraw(true);
+    if (logDirty_) SaveLog(true, false);
+}
 
 void frmMain::PumpMessagesOnce() {
     MSG msg{};
@@ -193,6 +248,120 @@ void frmMain::tmrUpdate_Timer() {
     if (closePending_ && !dispatcher_.InPass()) {
         closePending_ = false;
         QueryUnload(false);
+    }
+}
+
+void frmMain::CreateTray() {
+    stMain_ = std::make_unique<outside::Perchlet>();
+    stMain_->OnTrayEvent = [this](UINT) { stMain_TrayEvent(); };
+    wchar_t caption[512] = {};
+    ::GetWindowTextW(hwnd_, caption, 512);
+    stMain_->SetText(outside::U8(caption));
+    stMain_->SetVisible(true);
+    try {
+        icBlinker_ = std::make_unique<BlinkerHost>();
+        icBlinker_->OnUpdateIcon = [this](const outside::ComPtr<IPicture>& picture) {
+            if (stMain_) stMain_->SetIcon(picture);
+        };
+        icBlinker_->SetBlink(false);
+    } catch (const outside::RuntimeError& e) {
+        // Without the blinker the chat works; only the tray icon stays still.
+        icBlinker_.reset();
+        ShowDebugMessage("frmMain.Load() ==> Мигающий значок недоступен.\r\n" +
+                         outside::TheErrorReport().DescribeError(e));
+    }
+    SetTrayIcons();
+    mnuMain_ = ::CreatePopupMenu();
+    ::AppendMenuW(mnuMain_, MF_STRING, kMenuBase + kMenuShow, outside::W("Показать окно сообщений").c_str());
+    ::AppendMenuW(mnuMain_, MF_STRING, kMenuBase + kMenuLogs, outside::W("Просмотр логов").c_str());
+    ::AppendMenuW(mnuMain_, MF_SEPARATOR, kMenuBase + kMenuSeparator, nullptr);
+    ::AppendMenuW(mnuMain_, MF_STRING, kMenuBase + kMenuExit, outside::W("Выход").c_str());
+    trayMenu_ = std::make_unique<outside::TrayMenu>();
+    trayMenu_->Attach(hwnd_, stMain_.get(), mnuMain_, kMenuBase + kMenuShow);
+}
+
+void frmMain::SetTrayIcons() {
+    outside::asSetWindowIconSmall(hwnd_, nullptr);
+    const auto number = [](int32_t index) { return std::to_string(index); };
+    stMain_->SetIcon(outside::asLoadResTrayIcon("IDI_TRAY_" + number(modSettings::TrayIconIndex)));
+    if (icBlinker_) {
+        icBlinker_->SetBlinkIcon1(outside::asLoadResTrayIcon("IDI_MESSAGE_" + number(modSettings::MessageIconIndex) +
+                                                             (modSettings::GrayMessageIcon ? "A" : "")));
+        icBlinker_->SetBlinkIcon2(outside::asLoadResTrayIcon("IDI_EMPTY_" + number(modSettings::EmptyIconIndex)));
+        icBlinker_->SetStandardIcon(stMain_->Icon());
+    }
+    outside::asSetWindowIconSmall(hwnd_, stMain_->IconHandle());
+}
+
+void frmMain::stMain_TrayEvent() {
+    if (trayMenu_ && trayMenu_->HandleTrayEvent()) return;
+    ::ShowWindow(hwnd_, SW_SHOW);
+    if (::IsIconic(hwnd_)) ::OpenIcon(hwnd_);
+    ::SetForegroundWindow(hwnd_);
+}
+
+void frmMain::mnuContext_Click(int index) {
+    switch (index) {
+        case kMenuShow:
+            ::ShowWindow(hwnd_, SW_SHOW);
+            if (::IsIconic(hwnd_)) ::OpenIcon(hwnd_);
+            ::SetForegroundWindow(hwnd_);
+            break;
+        case kMenuLogs:
+            ToolbarClick(kLogs);
+            break;
+        case kMenuExit:
+            exitRequested_ = true;
+            outside::esUnloadForm(hwnd_);
+            break;
+        default:
+            break;
+    }
+}
+
+void frmMain::StartSubclassing() {
+    if (outside::esIsInIDE()) return;
+    const HWND windows[] = {hwnd_, txtMessage_, txtUserNameRO_};
+    for (size_t i = 0; i < hooks_.size(); ++i) {
+        if (!hooks_[i]) hooks_[i] = std::make_unique<outside::Hookwell>();
+        hooks_[i]->SetCallback(this);
+        hooks_[i]->HookWindow(windows[i]);
+    }
+}
+
+void frmMain::StopSubclassing() {
+    for (auto& hook : hooks_) {
+        if (!hook) continue;
+        hook->SetCallback(nullptr);
+        hook->HookWindow(nullptr);
+        hook.reset();
+    }
+}
+
+void frmMain::WindowProc(outside::Hookwell&, HWND window, UINT& message, WPARAM& wParam, LPARAM& lParam, LRESULT&,
+                         bool& suppress) {
+    if (window == hwnd_) {
+        if (message == WM_ACTIVATE && LOWORD(wParam) != 0 && ::IsWindowVisible(hwnd_)) {
+            if (icBlinker_ && icBlinker_->Blink()) icBlinker_->SetBlink(false);
+            return;
+        }
+        if (message == WM_SHOWWINDOW && wParam != 0) {
+            if (icBlinker_ && icBlinker_->Blink()) icBlinker_->SetBlink(false);
+            return;
+        }
+    }
+    if (message == WM_MOUSEWHEEL) {
+        POINT at{};
+        ::GetCursorPos(&at);
+        ::ScreenToClient(hwnd_, &at);
+        if (::ChildWindowFromPoint(hwnd_, at) == pane_.Handle()) {
+            // The pane under the pointer scrolls, wherever the focus is.
+            ::SendMessageW(pane_.Handle(), WM_MOUSEWHEEL, wParam, lParam);
+            message = WM_NULL;
+            wParam = 0;
+            lParam = 0;
+            suppress = true;
+        }
     }
 }
 
@@ -315,6 +484,14 @@ void frmMain::QueryUnload(bool fromCloseCommand) {
         outside::SaveWindowPlacement(store, modMain::ChatFilePath, kPlacementName, hwnd_);
     } catch (const outside::RuntimeError&) {
     }
+    StopSubclassing();
+    trayMenu_.reset();
+    if (mnuMain_) ::DestroyMenu(mnuMain_);
+    mnuMain_ = nullptr;
+    icBlinker_.reset();
+    // The tray icon goes last, after everything else is released.
+    if (stMain_) stMain_->SetVisible(false);
+    stMain_.reset();
     ::DestroyWindow(hwnd_);
 }
 
@@ -381,6 +558,12 @@ LRESULT frmMain::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
             return 0;
         case WM_KEYDOWN:
             if (Form_KeyDown(hwnd_, static_cast<int>(wParam))) return 0;
+            break;
+        case WM_COMMAND:
+            if (LOWORD(wParam) >= kMenuBase && LOWORD(wParam) <= kMenuBase + kMenuExit) {
+                mnuContext_Click(LOWORD(wParam) - kMenuBase);
+                return 0;
+            }
             break;
         case WM_SETFOCUS:
             ::SetFocus(txtMessage_);

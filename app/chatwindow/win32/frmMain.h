@@ -5,21 +5,26 @@
 
 #include <windows.h>
 
+#include <array>
 #include <functional>
 #include <memory>
 #include <string>
 
 #include "../ConversationLog.h"
 #include "../MessageDisplay.h"
+#include "BlinkerHost.h"
 #include "RichEditPane.h"
 #include "app/exchange/IFSWatcher.h"
 #include "app/exchange/MessageDispatcher.h"
 #include "app/exchange/UpdatePoller.h"
 #include "outside/win32/Handles.h"
+#include "outside/win32/Hookwell.h"
+#include "outside/win32/Perchlet.h"
+#include "outside/win32/TrayMenu.h"
 
 namespace chatwindow {
 
-class frmMain final : public exchange::IDispatchHost {
+class frmMain final : public exchange::IDispatchHost, public outside::IHookwellCallback {
 public:
     // Creates the window for the open chat (ChatFilePath); hidden when startHidden.
     // Returns null when the window cannot be made.
@@ -40,6 +45,7 @@ public:
     void ClearConversation() override;
     void SetCaption(const std::string& caption) override;
     void PumpMessagesOnce() override;
+    void PassFinished() override;
 
     void HideWindow();
     // A toolbar button's action (a click or its hot key): focus to the message box first.
@@ -48,8 +54,14 @@ public:
     bool Form_KeyDown(HWND source, int virtualKey);
     // Ends the program from inside (exit button, Shift+Esc): always saves first.
     void Unload();
-    // Called on every line that may start the tray icon blinking.
-    void SetBlinkRequest(std::function<void()> request) { blinkRequest_ = std::move(request); }
+    // The tray icon, its blinker and its pictures (for the chat settings window and tests).
+    void SetTrayIcons();
+    outside::Perchlet* TrayIcon() const { return stMain_.get(); }
+    BlinkerHost* Blinker() const { return icBlinker_.get(); }
+
+    // Every message of the window and its two text boxes passes here first.
+    void WindowProc(outside::Hookwell& hook, HWND window, UINT& message, WPARAM& wParam, LPARAM& lParam,
+                    LRESULT& result, bool& suppress) override;
 
 private:
     frmMain();
@@ -68,6 +80,11 @@ private:
     static LRESULT CALLBACK KeyPreviewProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id,
                                            DWORD_PTR self);
     void SendFromMessageBox();
+    void StartSubclassing();
+    void StopSubclassing();
+    void CreateTray();
+    void stMain_TrayEvent();
+    void mnuContext_Click(int index);
 
     HWND hwnd_ = nullptr;
     HWND lblName_ = nullptr;
@@ -85,8 +102,20 @@ private:
     exchange::MessageDispatcher dispatcher_;
     std::unique_ptr<exchange::IFSWatcher> watcher_;
     std::unique_ptr<exchange::UpdatePoller> poller_;
-    std::function<void()> blinkRequest_;
+    std::unique_ptr<outside::Perchlet> stMain_;
+    std::unique_ptr<BlinkerHost> icBlinker_;
+    std::unique_ptr<outside::TrayMenu> trayMenu_;
+    HMENU mnuMain_ = nullptr;
+    std::array<std::unique_ptr<outside::Hookwell>, 3> hooks_;
 
+    // During a pass the log is rewritten at most every kLogSaveIntervalMs and at its end.
+    bool SaveLogAfterLine();
+    bool logDirty_ = false;
+    DWORD lastLogSave_ = 0;
+    DWORD lastPaint_ = 0;
+    DWORD lastCaption_ = 0;
+    bool captionShownInPass_ = false;
+    std::string pendingCaption_;
     bool swallowChar_ = false;
     int transparencyPercent_ = 0;
     bool exitRequested_ = false;
