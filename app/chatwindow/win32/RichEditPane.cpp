@@ -7,6 +7,29 @@
 
 namespace chatwindow {
 
+void RichEditPane::BeginAppend() {
+    if (appendDepth_++ == 0) modRTFSupport::BeginAppend(pane_, state_);
+}
+
+void RichEditPane::AppendText(const std::string& text, int size, bool bold, int32_t colour, int alignment) {
+    if (appendDepth_ > 0)
+        runs_.push_back({text, size, bold, colour, alignment});
+    else
+        modRTFSupport::AppendText(pane_, text, size, bold, colour, alignment);
+}
+
+void RichEditPane::EndAppend() {
+    if (appendDepth_ == 0 || --appendDepth_ > 0) return;
+    if (!runs_.empty()) {
+        const std::string rtf = RunsToRtf(runs_, "Tahoma");
+        runs_.clear();
+        modRTFSupport::MoveCaretToEnd(pane_);
+        SETTEXTEX how{ST_SELECTION, CP_ACP};
+        ::SendMessageW(pane_, EM_SETTEXTEX, reinterpret_cast<WPARAM>(&how), reinterpret_cast<LPARAM>(rtf.c_str()));
+    }
+    modRTFSupport::EndAppend(pane_, state_);
+}
+
 void RichEditPane::SaveRtf(const std::string& path) {
     // Built in memory, then written whole: a crash never leaves half a log.
     outside::WriteFileAtomically(path, modRTFSupport::StreamOutRtf(pane_));

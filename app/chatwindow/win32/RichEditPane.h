@@ -4,7 +4,10 @@
 #include <windows.h>
 
 #include "../IConversationPane.h"
+#include "../RtfRuns.h"
 #include "modRTFSupport.h"
+
+#include <vector>
 
 namespace chatwindow {
 
@@ -14,12 +17,12 @@ public:
     void Attach(HWND pane) { pane_ = pane; }
     HWND Handle() const { return pane_; }
 
-    bool IsEmpty() const override { return ::GetWindowTextLengthW(pane_) == 0; }
-    void BeginAppend() override { modRTFSupport::BeginAppend(pane_, state_); }
-    void EndAppend() override { modRTFSupport::EndAppend(pane_, state_); }
-    void AppendText(const std::string& text, int size, bool bold, int32_t colour, int alignment) override {
-        modRTFSupport::AppendText(pane_, text, size, bold, colour, alignment);
-    }
+    bool IsEmpty() const override { return runs_.empty() && ::GetWindowTextLengthW(pane_) == 0; }
+    // Between BeginAppend and EndAppend the runs are gathered and inserted as
+    // one piece of RTF: the same text and formats, one insertion.
+    void BeginAppend() override;
+    void EndAppend() override;
+    void AppendText(const std::string& text, int size, bool bold, int32_t colour, int alignment) override;
     void Clear() override { ::SetWindowTextW(pane_, L""); }
     void SaveRtf(const std::string& path) override;
 
@@ -31,6 +34,8 @@ public:
 private:
     HWND pane_;
     modRTFSupport::AppendState state_;
+    int appendDepth_ = 0;
+    std::vector<TextRun> runs_;
     bool suspended_ = false;
 };
 

@@ -203,8 +203,8 @@ void frmMain::SetCaption(const std::string& caption) {
     }
     captionShownInPass_ = dispatcher_.InPass();
     lastCaption_ = now;
-    pendingCaption_.clear();
     ::SetWindowTextW(hwnd_, outside::W(caption).c_str());
+    pendingCaption_.clear();
 }
 
 bool frmMain::SaveLogAfterLine() {
@@ -218,7 +218,7 @@ bool frmMain::SaveLogAfterLine() {
 
 void frmMain::PassFinished() {
     captionShownInPass_ = false;
-    if (!pendingCaption_.empty()) SetCaption(pendingCaption_);
+    if (!pendingCaption_.empty()) SetCaption(std::string(pendingCaption_));
     pane_.SetRedraw(true);
     if (logDirty_) SaveLog(true, false);
 }
