@@ -77,6 +77,22 @@ private:
     Gdiplus::GpBitmap* bitmap_ = nullptr;
 };
 
+// Sets every alpha byte of a 32-bit DIB section to opaque. The colours are
+// already blended onto the background, but Wine's GDI+ keeps the source alpha
+// beside them, and alpha-aware drawing would then show the picture
+// see-through.
+void MakeOpaque(HBITMAP handle) {
+    DIBSECTION dib{};
+    if (::GetObjectW(handle, sizeof dib, &dib) != sizeof dib || dib.dsBm.bmBitsPixel != 32 || !dib.dsBm.bmBits) return;
+    ::GdiFlush();
+    auto* rows = static_cast<unsigned char*>(dib.dsBm.bmBits);
+    const int height = dib.dsBm.bmHeight < 0 ? -dib.dsBm.bmHeight : dib.dsBm.bmHeight;
+    for (int y = 0; y < height; ++y) {
+        unsigned char* row = rows + static_cast<size_t>(y) * static_cast<size_t>(dib.dsBm.bmWidthBytes);
+        for (int x = 0; x < dib.dsBm.bmWidth; ++x) row[x * 4 + 3] = 0xFF;
+    }
+}
+
 ComPtr<IPicture> LoadWithGdiPlus(const std::string& path, uint32_t backColor) {
     if (!outside::esIsFileExist(path))
         throw RuntimeError(outside::kErrFileNotFound, "Файл не найден (" + path + ")", kSource);
@@ -93,7 +109,9 @@ ComPtr<IPicture> LoadWithGdiPlus(const std::string& path, uint32_t backColor) {
                                                               outside::esRGBtoD3DRGBA(backColor));
     if (status != Gdiplus::Ok)
         throw RuntimeError(support::kErrObjectError, "Can't get bitmap handle. " + GDIPlusStatusText(status), kSource);
-    return outside::asGetBitmapFromHandle(handle);  // the picture owns the handle from here
+    ComPtr<IPicture> picture = outside::asGetBitmapFromHandle(handle);  // the picture owns the handle from here
+    MakeOpaque(handle);
+    return picture;
 }
 
 }  // namespace

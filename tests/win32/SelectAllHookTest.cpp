@@ -1,0 +1,279 @@
+// Ctrl+A in an edit box with the select-all hook: real edits, keys typed
+// through the message loop (the thread's key state set as the keyboard would
+// set it, the key posted, TranslateMessage making the character). A recorder
+// subclassed beneath the hook shows what reaches the edit itself.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "app/chatwindow/win32/csTBSelectAllHook.h"
+#include "outside/win32/Wide.h"
+#include "WindowTestSupport.h"
+
+using chatwindow::csTBSelectAllHook;
+
+namespace {
+
+const std::string kText = "Привет, мир";
+constexpr int kTextLength = 11;  // UTF-16 units
+
+struct Modifiers {
+    bool ctrl = false;
+    bool shift = false;
+    bool alt = false;
+};
+
+// Types one key with the modifiers held. The keyboard state is this thread's
+// own, so GetKeyState in the window procedures sees the modifiers.
+void TypeKey(HWND edit, UINT key, Modifiers held) {
+    BYTE state[256] = {};
+    ::GetKeyboardState(state);
+    const auto set = [&](std::initializer_list<int> keys, bool down) {
+        for (int k : keys) state[k] = down ? 0x80 : 0;
+    };
+    set({VK_CONTROL, VK_LCONTROL}, held.ctrl);
+    set({VK_SHIFT, VK_LSHIFT}, held.shift);
+    set({VK_MENU, VK_LMENU}, held.alt);
+    ::SetKeyboardState(state);
+    const LPARAM scan = static_cast<LPARAM>(::MapVirtualKeyW(key, MAPVK_VK_TO_VSC)) << 16;
+    ::PostMessageW(edit, WM_KEYDOWN, key, 1 | scan);
+    ::PostMessageW(edit, WM_KEYUP, key, 1 | scan | (LPARAM{3} << 30));
+    wintest::PumpUntil([] { return true; }, 2000);  // drains the queue, characters included
+    set({VK_CONTROL, VK_LCONTROL, VK_SHIFT, VK_LSHIFT, VK_MENU, VK_LMENU}, false);
+    ::SetKeyboardState(state);
+}
+
+// Records the key messages that reach the edit's own procedure.
+class KeyRecorder {
+public:
+    explicit KeyRecorder(HWND edit) : edit_(edit) { ::SetWindowSubclass(edit_, Proc, 77, reinterpret_cast<DWORD_PTR>(this)); }
+    ~KeyRecorder() {
+        if (::IsWindow(edit_)) ::RemoveWindowSubclass(edit_, Proc, 77);
+    }
+    KeyRecorder(const KeyRecorder&) = delete;
+    KeyRecorder& operator=(const KeyRecorder&) = delete;
+    // (message, wParam) of every WM_KEYDOWN and WM_CHAR.
+    std::vector<std::pair<UINT, WPARAM>> seen;
+
+private:
+    static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR self) {
+        if (msg == WM_KEYDOWN || msg == WM_CHAR) reinterpret_cast<KeyRecorder*>(self)->seen.emplace_back(msg, wParam);
+        return ::DefSubclassProc(hwnd, msg, wParam, lParam);
+    }
+    HWND edit_;
+};
+
+// A parent window with one edit holding kText, the caret at its end.
+class EditBox {
+public:
+    explicit EditBox(DWORD style = 0) {
+        parent_ = ::CreateWindowExW(0, L"STATIC", L"", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 30, 30, 320, 120, nullptr,
+                                    nullptr, ::GetModuleHandleW(nullptr), nullptr);
+        edit_ = ::CreateWindowExW(0, L"EDIT", outside::W(kText).c_str(),
+                                  WS_CHILD | WS_VISIBLE | WS_BORDER | ES_AUTOHSCROLL | style, 5, 5, 300, 60, parent_,
+                                  nullptr, ::GetModuleHandleW(nullptr), nullptr);
+        ::SetFocus(edit_);
+        ::SendMessageW(edit_, EM_SETSEL, kTextLength, kTextLength);
+    }
+    ~EditBox() { ::DestroyWindow(parent_); }
+    EditBox(const EditBox&) = delete;
+    EditBox& operator=(const EditBox&) = delete;
+
+    HWND Handle() const { return edit_; }
+    std::string Text() const {
+        std::wstring text(static_cast<size_t>(::GetWindowTextLengthW(edit_)) + 1, L'\0');
+        text.resize(static_cast<size_t>(::GetWindowTextW(edit_, text.data(), static_cast<int>(text.size()))));
+        return outside::U8(text);
+    }
+    std::pair<int, int> Selection() const {
+        DWORD start = 0, end = 0;
+        ::SendMessageW(edit_, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+        return {static_cast<int>(start), static_cast<int>(end)};
+    }
+    void DestroyEdit() { ::DestroyWindow(edit_); }
+
+private:
+    HWND parent_ = nullptr;
+    HWND edit_ = nullptr;
+};
+
+struct Outcome {
+    std::string text;
+    std::pair<int, int> selection;
+    std::vector<std::pair<UINT, WPARAM>> seenByEdit;
+};
+
+// Types the key into a fresh edit, hooked or not.
+Outcome TypeInto(DWORD style, bool hooked, UINT key, Modifiers held) {
+    EditBox box(style);
+    KeyRecorder recorder(box.Handle());
+    std::optional<csTBSelectAllHook> hook;
+    if (hooked) {
+        hook.emplace();
+        EXPECT_TRUE(hook->Init(box.Handle()));
+    }
+    TypeKey(box.Handle(), key, held);
+    return {box.Text(), box.Selection(), recorder.seen};
+}
+
+bool SawKeyDown(const Outcome& o, WPARAM key) {
+    for (const auto& [msg, w] : o.seenByEdit)
+        if (msg == WM_KEYDOWN && w == key) return true;
+    return false;
+}
+
+bool SawChar(const Outcome& o) {
+    for (const auto& [msg, w] : o.seenByEdit)
+        if (msg == WM_CHAR) return true;
+    return false;
+}
+
+}  // namespace
+
+TEST(SelectAllHook, CtrlASelectsAllAndInsertsNothing) {
+    for (DWORD style : {DWORD{0}, DWORD{ES_MULTILINE | ES_WANTRETURN}, DWORD{ES_READONLY}}) {
+        SCOPED_TRACE(style);
+        const Outcome o = TypeInto(style, true, 'A', {true, false, false});
+        EXPECT_EQ(o.text, kText);
+        EXPECT_EQ(o.selection, std::make_pair(0, kTextLength));
+        EXPECT_FALSE(SawKeyDown(o, 'A')) << "the edit saw the key";
+        EXPECT_FALSE(SawChar(o)) << "the edit saw the character";
+    }
+}
+
+TEST(SelectAllHook, OtherChordsBehaveAsTheEditByItself) {
+    const struct {
+        const char* name;
+        UINT key;
+        Modifiers held;
+    } cases[] = {
+        {"A", 'A', {}},
+        {"Shift+A", 'A', {false, true, false}},
+        {"Ctrl+Shift+A", 'A', {true, true, false}},
+        {"Ctrl+Alt+A", 'A', {true, false, true}},
+        {"Ctrl+B", 'B', {true, false, false}},
+        {"Home", VK_HOME, {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const Outcome plain = TypeInto(0, false, c.key, c.held);
+        const Outcome hooked = TypeInto(0, true, c.key, c.held);
+        EXPECT_EQ(hooked.text, plain.text);
+        EXPECT_EQ(hooked.selection, plain.selection);
+        EXPECT_EQ(hooked.seenByEdit, plain.seenByEdit);
+        EXPECT_TRUE(SawKeyDown(hooked, c.key));
+    }
+    // The plain key really typed: the comparison above is not between two no-ops.
+    EXPECT_EQ(TypeInto(0, true, 'A', {}).text, kText + "a");
+}
+
+TEST(SelectAllHook, AKeyWithoutItsCharacterLeavesTheNextCharacterAlone) {
+    // Ctrl+A whose character never comes (sent, not typed): the next typed
+    // character must still arrive.
+    EditBox box;
+    csTBSelectAllHook hook;
+    ASSERT_TRUE(hook.Init(box.Handle()));
+    BYTE state[256] = {};
+    ::GetKeyboardState(state);
+    state[VK_CONTROL] = state[VK_LCONTROL] = 0x80;
+    ::SetKeyboardState(state);
+    ::SendMessageW(box.Handle(), WM_KEYDOWN, 'A', 1);
+    state[VK_CONTROL] = state[VK_LCONTROL] = 0;
+    ::SetKeyboardState(state);
+    EXPECT_EQ(box.Selection(), std::make_pair(0, kTextLength));
+    TypeKey(box.Handle(), 'B', {});
+    EXPECT_EQ(box.Text(), "b");  // replaced the selection
+}
+
+TEST(SelectAllHook, InitWithNothingAndDestructionLeaveTheEditAlone) {
+    const Modifiers ctrl{true, false, false};
+    {
+        EditBox box;
+        KeyRecorder recorder(box.Handle());
+        csTBSelectAllHook hook;
+        EXPECT_FALSE(hook.Init(nullptr));
+        EXPECT_EQ(hook.TextBox(), nullptr);
+        TypeKey(box.Handle(), 'A', ctrl);
+        EXPECT_TRUE(SawKeyDown({box.Text(), box.Selection(), recorder.seen}, 'A'));
+    }
+    {
+        // A later Init with nothing keeps the attached edit.
+        EditBox box;
+        KeyRecorder recorder(box.Handle());
+        csTBSelectAllHook hook;
+        ASSERT_TRUE(hook.Init(box.Handle()));
+        EXPECT_EQ(hook.TextBox(), box.Handle());
+        EXPECT_FALSE(hook.Init(nullptr));
+        EXPECT_EQ(hook.TextBox(), box.Handle());
+        TypeKey(box.Handle(), 'A', ctrl);
+        EXPECT_TRUE(recorder.seen.empty());
+    }
+    {
+        // Destroyed, the hook lets go: the edit sees Ctrl+A again.
+        EditBox box;
+        KeyRecorder recorder(box.Handle());
+        {
+            csTBSelectAllHook hook;
+            ASSERT_TRUE(hook.Init(box.Handle()));
+        }
+        TypeKey(box.Handle(), 'A', ctrl);
+        EXPECT_TRUE(SawKeyDown({box.Text(), box.Selection(), recorder.seen}, 'A'));
+        EXPECT_TRUE(SawChar({box.Text(), box.Selection(), recorder.seen}));
+    }
+    {
+        // The edit destroyed first: the hook outlives it harmlessly and can attach anew.
+        EditBox box;
+        csTBSelectAllHook hook;
+        ASSERT_TRUE(hook.Init(box.Handle()));
+        box.DestroyEdit();
+        EditBox other;
+        ASSERT_TRUE(hook.Init(other.Handle()));
+        TypeKey(other.Handle(), 'A', ctrl);
+        EXPECT_EQ(other.Selection(), std::make_pair(0, kTextLength));
+        EXPECT_EQ(other.Text(), kText);
+    }
+}
+
+TEST(SelectAllHook, RealKeyboardInputThroughSendInput) {
+    // The whole road: the system's key state, TranslateMessage, the focused edit.
+    EditBox box(ES_MULTILINE);
+    KeyRecorder recorder(box.Handle());
+    csTBSelectAllHook hook;
+    ASSERT_TRUE(hook.Init(box.Handle()));
+    HWND top = ::GetAncestor(box.Handle(), GA_ROOT);
+    ::SetForegroundWindow(top);
+    ::SetFocus(box.Handle());
+    if (!wintest::PumpUntil([&] { return ::GetForegroundWindow() == top && ::GetFocus() == box.Handle(); }, 2000))
+        GTEST_SKIP() << "the test window cannot take the keyboard here";
+
+    const auto key = [](WORD vk, WORD unicode, DWORD flags) {
+        INPUT in{};
+        in.type = INPUT_KEYBOARD;
+        in.ki.wVk = vk;
+        in.ki.wScan = unicode;
+        in.ki.dwFlags = flags;
+        return in;
+    };
+    INPUT ctrlA[] = {key(VK_CONTROL, 0, 0), key('A', 0, 0), key('A', 0, KEYEVENTF_KEYUP),
+                     key(VK_CONTROL, 0, KEYEVENTF_KEYUP)};
+    ASSERT_EQ(::SendInput(4, ctrlA, sizeof(INPUT)), 4u);
+    EXPECT_TRUE(wintest::PumpUntil([&] { return box.Selection() == std::make_pair(0, kTextLength); }, 2000));
+    wintest::PumpFor(50);  // any stray character would arrive now
+    EXPECT_EQ(box.Text(), kText);
+    // Beneath the hook the edit saw Ctrl going down and nothing of the A.
+    const Outcome o{box.Text(), box.Selection(), recorder.seen};
+    EXPECT_TRUE(SawKeyDown(o, VK_CONTROL));
+    EXPECT_FALSE(SawKeyDown(o, 'A'));
+    EXPECT_FALSE(SawChar(o));
+
+    // The next character is typed as usual, replacing the selection.
+    INPUT zhe[] = {key(0, L'ж', KEYEVENTF_UNICODE), key(0, L'ж', KEYEVENTF_UNICODE | KEYEVENTF_KEYUP)};
+    ASSERT_EQ(::SendInput(2, zhe, sizeof(INPUT)), 2u);
+    EXPECT_TRUE(wintest::PumpUntil([&] { return box.Text() == "ж"; }, 2000)) << box.Text();
+}
