@@ -35,7 +35,7 @@ fi
 
 # The user's own Wine prefix keeps settings and logs between runs.
 prefix="${QUILLET_WINEPREFIX:-$HOME/.local/share/quillet/wine}"
-export LC_ALL=ru_RU.UTF-8
+export LC_ALL="${QUILLET_LOCALE:-ru_RU.UTF-8}"
 
 if [ -n "${DISPLAY:-}" ]; then
   wine_prefix "$prefix" nodesktop

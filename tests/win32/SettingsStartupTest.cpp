@@ -8,6 +8,7 @@
 #include <optional>
 #include <regex>
 
+#include "QuilletProcess.h"
 #include "outside/SettingsStore.h"
 #include "outside/Support.h"
 #include "outside/win32/Handles.h"
@@ -72,60 +73,25 @@ bool LooksLikeGuid(const std::wstring& text) {
     return std::regex_match(outside::U8(text), guid);
 }
 
-struct EnumState {
-    DWORD processId;
-    DWORD threadId;
-    HWND found;
-};
-
-BOOL CALLBACK FindUsageBox(HWND window, LPARAM param) {
-    auto* state = reinterpret_cast<EnumState*>(param);
-    wchar_t className[32] = {};
-    ::GetClassNameW(window, className, 32);
-    DWORD processId = 0;
-    const DWORD threadId = ::GetWindowThreadProcessId(window, &processId);
-    if (std::wstring(className) == L"#32770" && processId == state->processId && threadId == state->threadId &&
-        ::IsWindowVisible(window)) {
-        state->found = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
 // Starts "Quillet.exe /?" from beside this test program, closes its usage box
 // and gives the exit code; nullopt when no box showed or the program did not end.
 std::optional<DWORD> RunUsage() {
-    const std::string exe =
-        outside::esBuildFileName2(outside::esGetFilePath(outside::esGetModuleFileName()), "Quillet.exe");
-    std::wstring commandLine = L"\"" + W(exe) + L"\" /?";
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION info{};
-    if (!::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) {
-        ADD_FAILURE() << "cannot start " << exe << ": " << ::GetLastError();
+    wintest::QuilletProcess q(L"/?");
+    if (!q.Started()) {
+        ADD_FAILURE() << "cannot start Quillet.exe: " << ::GetLastError();
         return std::nullopt;
     }
-    const outside::UniqueHandle process(info.hProcess);
-    const outside::UniqueHandle thread(info.hThread);
-
-    EnumState state{info.dwProcessId, info.dwThreadId, nullptr};
-    for (int poll = 0; poll < 300 && !state.found; ++poll) {
-        if (::WaitForSingleObject(process.get(), 100) == WAIT_OBJECT_0) break;
-        ::EnumWindows(FindUsageBox, reinterpret_cast<LPARAM>(&state));
-    }
-    if (!state.found) {
-        ::TerminateProcess(process.get(), 99);
+    const HWND box = q.WaitForMessageBox(30000);
+    if (!box) {
         ADD_FAILURE() << "the usage box did not show";
         return std::nullopt;
     }
-    ::PostMessageW(state.found, WM_COMMAND, IDOK, 0);
-    if (::WaitForSingleObject(process.get(), 30000) != WAIT_OBJECT_0) {
-        ::TerminateProcess(process.get(), 99);
+    wintest::CloseMessageBox(box);
+    DWORD code = 0;
+    if (!q.WaitForExit(30000, &code)) {
         ADD_FAILURE() << "the program did not end after its usage box was closed";
         return std::nullopt;
     }
-    DWORD code = 0;
-    ::GetExitCodeProcess(process.get(), &code);
     return code;
 }
 

@@ -10,6 +10,7 @@
 #include "app/startup/modMain.h"
 #include "app/support/modAppWindowTitle.h"
 #include "app/support/modFormatVersion.h"
+#include "app/support/win32/modLoadResPictureByData.h"
 #include "outside/MessageBoxes.h"
 #include "outside/SettingsStore.h"
 #include "outside/Support.h"
@@ -23,7 +24,21 @@ namespace {
 constexpr wchar_t kClassName[] = L"QuilletChatWindow";
 constexpr UINT_PTR kUpdateTimer = 1;
 constexpr char kPlacementName[] = "frmMain";
-enum ControlId : int { kIdLog = 100, kIdMessage, kIdUserName, kIdNameLabel, kIdLogLabel };
+enum ControlId : int { kIdLog = 100, kIdMessage, kIdUserName, kIdNameLabel, kIdLogLabel, kIdFirstButton = 200 };
+
+struct ToolbarEntry {
+    const char* picture;
+    const char* toolTip;
+};
+// Left to right: ucbLocalSettings, ucbGlobalSettings, ucbLogs, ucbMakeTransparent, ucbExit.
+constexpr ToolbarEntry kToolbar[kButtonCount] = {
+    {"IDP_LOCAL_SETTINGS", " Локальные настройки (Shift+F9) "},
+    {"IDP_GLOBAL_SETTINGS", " Глобальные настройки (F9) "},
+    {"IDP_SHOW_LOGS", " Просмотр логов (Ctrl+L) "},
+    {"IDP_MAKE_TRANSPARENT", " Сделать окно полупрозрачным (Ctrl+0) "},
+    {"IDP_EXIT", " Выход (Shift+Esc) "},
+};
+constexpr uint32_t kButtonFace = 0x8000000F;
 // Tray menu items: mnuContext(index) has the command id kMenuBase + index.
 constexpr UINT kMenuBase = 2000;
 enum MenuIndex : int { kMenuShow = 0, kMenuLogs = 1, kMenuSeparator = 10, kMenuExit = 11 };
@@ -110,6 +125,12 @@ bool frmMain::Create(bool startHidden) {
     SetCaption(modAppWindowTitle::DocumentWindowTitle("", modMain::ChatFilePath));
     CreateTray();
     StartSubclassing();
+    selectAllHooks_[0] = std::make_unique<csTBSelectAllHook>();
+    selectAllHooks_[0]->Init(txtUserNameRO_);
+    selectAllHooks_[1] = std::make_unique<csTBSelectAllHook>();
+    selectAllHooks_[1]->Init(txtMessage_);
+    LoadToolbarPictures();
+    for (ucButton* button : buttons_) ::ShowWindow(button->Handle(), SW_SHOW);
 
     watcher_ = exchange::CreateFolderWatcher();
     watcher_->StartWatch(modMain::ChatFolder);
@@ -141,6 +162,13 @@ void frmMain::CreateControls() {
     pane_.Attach(CreateRichEditPane(hwnd_, kIdLog));
     txtMessage_ = make(L"EDIT", "", ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN | WS_VSCROLL | WS_TABSTOP,
                        WS_EX_CLIENTEDGE, kIdMessage);
+    for (int i = 0; i < kButtonCount; ++i) {
+        buttons_[static_cast<size_t>(i)] = ucButton::Create(hwnd_, kIdFirstButton + i, 0, 0, Px(kButtonSize, true),
+                                                            Px(kButtonSize, false));
+        buttons_[static_cast<size_t>(i)]->SetToolTip(kToolbar[i].toolTip);
+        // Shown once their pictures are in: a button draws its picture when it is shown.
+        ::ShowWindow(buttons_[static_cast<size_t>(i)]->Handle(), SW_HIDE);
+    }
     for (HWND child : {txtMessage_, txtUserNameRO_, pane_.Handle()}) PreviewKeysOf(child);
     Form_Resize();
 }
@@ -161,6 +189,19 @@ void frmMain::Form_Resize() {
     place(lblLog_, l.logLabel);
     place(pane_.Handle(), l.log);
     place(txtMessage_, l.message);
+    for (size_t i = 0; i < buttons_.size(); ++i)
+        if (buttons_[i]) place(buttons_[i]->Handle(), l.buttons[i]);
+}
+
+void frmMain::LoadToolbarPictures() {
+    for (size_t i = 0; i < buttons_.size(); ++i) {
+        try {
+            buttons_[i]->SetPicture(
+                modLoadResPictureByData::LoadResPictureByData(kToolbar[i].picture, "PNG_PICTURES", kButtonFace));
+        } catch (const outside::RuntimeError&) {
+            // A button whose picture failed stays without one.
+        }
+    }
 }
 
 void frmMain::DisplayMessage(const std::string& userName, const std::string& text, outside::DateTimeRecord time,
@@ -308,7 +349,7 @@ void frmMain::mnuContext_Click(int index) {
             ::SetForegroundWindow(hwnd_);
             break;
         case kMenuLogs:
-            ToolbarClick(kLogs);
+            buttons_[kLogs]->ClickMe();
             break;
         case kMenuExit:
             exitRequested_ = true;
@@ -416,10 +457,10 @@ bool frmMain::Form_KeyDown(HWND source, int virtualKey) {
             break;
         case HotKeyAction::Hide: HideWindow(); break;
         case HotKeyAction::Exit: Unload(); break;
-        case HotKeyAction::GlobalSettings: ToolbarClick(kGlobalSettings); break;
-        case HotKeyAction::LocalSettings: ToolbarClick(kLocalSettings); break;
-        case HotKeyAction::Logs: ToolbarClick(kLogs); break;
-        case HotKeyAction::MakeTransparent: ToolbarClick(kMakeTransparent); break;
+        case HotKeyAction::GlobalSettings: buttons_[kGlobalSettings]->ClickMe(); break;
+        case HotKeyAction::LocalSettings: buttons_[kLocalSettings]->ClickMe(); break;
+        case HotKeyAction::Logs: buttons_[kLogs]->ClickMe(); break;
+        case HotKeyAction::MakeTransparent: buttons_[kMakeTransparent]->ClickMe(); break;
     }
     if (action != HotKeyAction::None) {
         swallowChar_ = true;  // Esc and Ctrl+L would otherwise reach the box as characters
@@ -486,6 +527,7 @@ void frmMain::QueryUnload(bool fromCloseCommand) {
     }
     StopSubclassing();
     trayMenu_.reset();
+    for (auto& hook : selectAllHooks_) hook.reset();
     if (mnuMain_) ::DestroyMenu(mnuMain_);
     mnuMain_ = nullptr;
     icBlinker_.reset();
@@ -560,6 +602,11 @@ LRESULT frmMain::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
             if (Form_KeyDown(hwnd_, static_cast<int>(wParam))) return 0;
             break;
         case WM_COMMAND:
+            if (HIWORD(wParam) == BN_CLICKED && LOWORD(wParam) >= kIdFirstButton &&
+                LOWORD(wParam) < kIdFirstButton + static_cast<int>(kButtonCount)) {
+                ToolbarClick(LOWORD(wParam) - kIdFirstButton);
+                return 0;
+            }
             if (LOWORD(wParam) >= kMenuBase && LOWORD(wParam) <= kMenuBase + kMenuExit) {
                 mnuContext_Click(LOWORD(wParam) - kMenuBase);
                 return 0;

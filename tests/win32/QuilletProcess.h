@@ -1,0 +1,47 @@
+// Runs Quillet.exe (from beside the test program) as a separate process and
+// finds its windows: message boxes, the entry window, the chat window.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "outside/win32/Handles.h"
+
+namespace wintest {
+
+class QuilletProcess {
+public:
+    // arguments: the command line after the program path; folder: the current folder, or empty.
+    explicit QuilletProcess(const std::wstring& arguments, const std::string& folder = {});
+    ~QuilletProcess();  // terminates the process if it still runs
+    QuilletProcess(const QuilletProcess&) = delete;
+    QuilletProcess& operator=(const QuilletProcess&) = delete;
+
+    bool Started() const { return process_.valid(); }
+    // A visible top-level window of the process with this class (and caption,
+    // unless empty), waited for up to timeoutMs; null when none came.
+    HWND WaitForWindow(const std::wstring& className, const std::string& caption = {}, int timeoutMs = 20000) const;
+    // The same for a window that may be hidden.
+    HWND WaitForAnyWindow(const std::wstring& className, int timeoutMs = 20000) const;
+    HWND WaitForMessageBox(int timeoutMs = 20000) const { return WaitForWindow(L"#32770", {}, timeoutMs); }
+    // True when the process has a visible top-level window right now (other than the tray's).
+    bool HasVisibleWindow() const;
+    // True when the process ended within timeoutMs; code receives its exit code.
+    bool WaitForExit(int timeoutMs, DWORD* code = nullptr) const;
+    void Terminate();
+    DWORD Id() const { return id_; }
+
+private:
+    HWND Wait(const std::wstring& className, const std::string& caption, bool visibleOnly, int timeoutMs) const;
+    outside::UniqueHandle process_;
+    DWORD id_ = 0;
+};
+
+// The text of a message box and the caption of any window.
+std::string MessageBoxText(HWND box);
+std::string WindowCaption(HWND window);
+// Presses OK on a message box.
+void CloseMessageBox(HWND box);
+
+}  // namespace wintest
