@@ -324,11 +324,14 @@ void frmMain::CreateTray() {
 void frmMain::SetTrayIcons() {
     outside::asSetWindowIconSmall(hwnd_, nullptr);
     const auto number = [](int32_t index) { return std::to_string(index); };
-    stMain_->SetIcon(outside::asLoadResTrayIcon("IDI_TRAY_" + number(modSettings::TrayIconIndex)));
+    trayPictures_.tray = outside::asLoadResTrayIcon("IDI_TRAY_" + number(modSettings::TrayIconIndex));
+    trayPictures_.message = outside::asLoadResTrayIcon("IDI_MESSAGE_" + number(modSettings::MessageIconIndex) +
+                                                       (modSettings::GrayMessageIcon ? "A" : ""));
+    trayPictures_.empty = outside::asLoadResTrayIcon("IDI_EMPTY_" + number(modSettings::EmptyIconIndex));
+    stMain_->SetIcon(trayPictures_.tray);
     if (icBlinker_) {
-        icBlinker_->SetBlinkIcon1(outside::asLoadResTrayIcon("IDI_MESSAGE_" + number(modSettings::MessageIconIndex) +
-                                                             (modSettings::GrayMessageIcon ? "A" : "")));
-        icBlinker_->SetBlinkIcon2(outside::asLoadResTrayIcon("IDI_EMPTY_" + number(modSettings::EmptyIconIndex)));
+        icBlinker_->SetBlinkIcon1(trayPictures_.message);
+        icBlinker_->SetBlinkIcon2(trayPictures_.empty);
         icBlinker_->SetStandardIcon(stMain_->Icon());
     }
     outside::asSetWindowIconSmall(hwnd_, stMain_->IconHandle());

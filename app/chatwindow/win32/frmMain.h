@@ -10,10 +10,13 @@
 #include <memory>
 #include <string>
 
+#include "../ChatWindowLogic.h"
 #include "../ConversationLog.h"
 #include "../MessageDisplay.h"
 #include "BlinkerHost.h"
 #include "RichEditPane.h"
+#include "csTBSelectAllHook.h"
+#include "ucButton.h"
 #include "app/exchange/IFSWatcher.h"
 #include "app/exchange/MessageDispatcher.h"
 #include "app/exchange/UpdatePoller.h"
@@ -58,6 +61,11 @@ public:
     void SetTrayIcons();
     outside::Perchlet* TrayIcon() const { return stMain_.get(); }
     BlinkerHost* Blinker() const { return icBlinker_.get(); }
+    // The pictures SetTrayIcons chose: the resting icon and the two blink phases.
+    struct TrayPictures {
+        outside::ComPtr<IPicture> tray, message, empty;
+    };
+    const TrayPictures& TrayIconPictures() const { return trayPictures_; }
 
     // Every message of the window and its two text boxes passes here first.
     void WindowProc(outside::Hookwell& hook, HWND window, UINT& message, WPARAM& wParam, LPARAM& lParam,
@@ -85,6 +93,7 @@ private:
     void CreateTray();
     void stMain_TrayEvent();
     void mnuContext_Click(int index);
+    void LoadToolbarPictures();
 
     HWND hwnd_ = nullptr;
     HWND lblName_ = nullptr;
@@ -104,9 +113,12 @@ private:
     std::unique_ptr<exchange::UpdatePoller> poller_;
     std::unique_ptr<outside::Perchlet> stMain_;
     std::unique_ptr<BlinkerHost> icBlinker_;
+    TrayPictures trayPictures_;
     std::unique_ptr<outside::TrayMenu> trayMenu_;
     HMENU mnuMain_ = nullptr;
     std::array<std::unique_ptr<outside::Hookwell>, 3> hooks_;
+    std::array<ucButton*, kButtonCount> buttons_{};  // owned by their windows
+    std::array<std::unique_ptr<csTBSelectAllHook>, 2> selectAllHooks_;
 
     // During a pass the log is rewritten at most every kLogSaveIntervalMs and at its end.
     bool SaveLogAfterLine();

@@ -1,0 +1,180 @@
+// The chat window in the tray: the blinking of its icon, the tray menu, and
+// the mouse wheel over the pane.
+#include <windows.h>
+#include <richedit.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "WindowTestSupport.h"
+#include "app/chatwindow/win32/frmMain.h"
+#include "app/chatwindow/win32/modRTFSupport.h"
+#include "app/settings/modSettings.h"
+#include "app/startup/modMain.h"
+#include "outside/TextFile.h"
+#include "support/TempDir.h"
+
+using chatwindow::frmMain;
+
+namespace {
+
+bool Same(IUnknown* a, IUnknown* b) {
+    if (!a || !b) return a == b;
+    outside::ComPtr<IUnknown> ua, ub;
+    a->QueryInterface(IID_IUnknown, ua.put_void());
+    b->QueryInterface(IID_IUnknown, ub.put_void());
+    return ua.get() == ub.get();
+}
+
+class TrayTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        modMain::ChatFolder = chat.path();
+        modMain::ChatFilePath = chat / "Трей.ZPMFChat";
+        outside::TheTextFile().WriteText(modMain::ChatFilePath, "", outside::TextEncoding::Utf8);
+        modSettings::ResetToDefaults();
+        modSettings::LoadClientGuid();
+        modSettings::LoadGlobalSettings();
+    }
+    void Open(bool hidden) {
+        form = frmMain::Load(hidden);
+        ASSERT_NE(form, nullptr);
+        hwnd = form->Handle();
+        ASSERT_NE(form->Blinker(), nullptr) << "the blinker control is hosted";
+    }
+    void TearDown() override {
+        if (form && ::IsWindow(hwnd)) {
+            form->Unload();
+            wintest::PumpUntil([&] { return !::IsWindow(hwnd); });
+        }
+    }
+    enum Phase { kTray, kMessage, kEmpty, kOther };
+    Phase IconPhase() const {
+        IPicture* shown = form->TrayIcon()->Icon().get();
+        const auto& p = form->TrayIconPictures();
+        if (Same(shown, p.tray.get())) return kTray;
+        if (Same(shown, p.message.get())) return kMessage;
+        if (Same(shown, p.empty.get())) return kEmpty;
+        return kOther;
+    }
+    // The phases seen over a while, one entry per change.
+    std::vector<Phase> Watch(int milliseconds) {
+        std::vector<Phase> seen{IconPhase()};
+        wintest::PumpUntil(
+            [&] {
+                if (IconPhase() != seen.back()) seen.push_back(IconPhase());
+                return false;
+            },
+            milliseconds);
+        return seen;
+    }
+
+    testsupport::TempDir chat;
+    frmMain* form = nullptr;
+    HWND hwnd = nullptr;
+};
+
+}  // namespace
+
+TEST_F(TrayTest, MessageWhileHiddenBlinksUntilTheWindowIsShownFromTheMenu) {
+    modSettings::MessageIconIndex = 3;
+    modSettings::EmptyIconIndex = 5;
+    modSettings::GrayMessageIcon = true;
+    Open(true);
+    EXPECT_EQ(IconPhase(), kTray);
+    form->ShowSystemMessage("пришло сообщение");
+    const std::vector<Phase> seen = Watch(2400);
+    // Empty at once, then message and empty alternating every 750 ms.
+    ASSERT_GE(seen.size(), 3u);
+    EXPECT_EQ(seen[0], kEmpty);
+    for (size_t i = 1; i < seen.size(); ++i) EXPECT_EQ(seen[i], i % 2 ? kMessage : kEmpty);
+    EXPECT_LE(seen.size(), 5u) << "about every 750 ms, not faster";
+
+    // "Показать окно сообщений" from the tray menu.
+    ::SendMessageW(hwnd, WM_COMMAND, MAKEWPARAM(2000, 0), 0);
+    EXPECT_TRUE(::IsWindowVisible(hwnd));
+    EXPECT_EQ(IconPhase(), kTray);
+    EXPECT_FALSE(form->Blinker()->Blink());
+    EXPECT_EQ(Watch(1000), std::vector<Phase>{kTray});
+}
+
+TEST_F(TrayTest, DebugLinesNeverBlink) {
+    modSettings::ShowDebugMessages = true;
+    Open(true);
+    form->ShowDebugMessage("только отладка");
+    EXPECT_FALSE(form->Blinker()->Blink());
+    EXPECT_EQ(Watch(1000), std::vector<Phase>{kTray});
+}
+
+TEST_F(TrayTest, TheGreyMessageIconIsTheAForm) {
+    modSettings::MessageIconIndex = 3;
+    modSettings::GrayMessageIcon = true;
+    Open(true);
+    // The grey form of style 3 is its own resource: it differs from the plain one.
+    const auto plain = outside::asLoadResTrayIcon("IDI_MESSAGE_3");
+    EXPECT_FALSE(Same(form->TrayIconPictures().message.get(), plain.get()));
+    OLE_HANDLE a = 0, b = 0;
+    form->TrayIconPictures().message->get_Handle(&a);
+    plain->get_Handle(&b);
+    EXPECT_NE(a, b);
+}
+
+TEST_F(TrayTest, WheelOverThePaneScrollsItWhileTheMessageBoxHasTheFocus) {
+    Open(false);
+    for (int i = 0; i < 60; ++i) form->ShowSystemMessage("строка " + std::to_string(i));
+    ::SetWindowTextW(form->MessageInput(), L"1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n8\r\n9\r\n10");
+    ::SendMessageW(form->MessageInput(), EM_SETSEL, 0, 0);
+    ::SetFocus(form->MessageInput());
+    HWND pane = form->LogPane();
+    POINT before{};
+    ::SendMessageW(pane, EM_GETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&before));
+    const int boxLine = static_cast<int>(::SendMessageW(form->MessageInput(), EM_GETFIRSTVISIBLELINE, 0, 0));
+
+    RECT r{};
+    ::GetWindowRect(pane, &r);
+    const POINT overPane{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+    ::SetCursorPos(overPane.x, overPane.y);
+    ASSERT_TRUE(wintest::PumpUntil([&] {
+        POINT p{};
+        ::GetCursorPos(&p);
+        return p.x == overPane.x && p.y == overPane.y;
+    }, 3000));
+    const POINT cursor = overPane;
+    ::SendMessageW(form->MessageInput(), WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA * 3),
+                   MAKELPARAM(cursor.x, cursor.y));
+    POINT after{};
+    ::SendMessageW(pane, EM_GETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&after));
+    EXPECT_LT(after.y, before.y) << "the pane scrolled up";
+    EXPECT_EQ(::SendMessageW(form->MessageInput(), EM_GETFIRSTVISIBLELINE, 0, 0), boxLine) << "the box did not";
+
+    // Elsewhere the wheel is the focused control's own.
+    ::GetWindowRect(form->MessageInput(), &r);
+    const POINT overBox{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+    ::SetCursorPos(overBox.x, overBox.y);
+    // Under X the pointer moves asynchronously.
+    ASSERT_TRUE(wintest::PumpUntil([&] {
+        POINT p{};
+        ::GetCursorPos(&p);
+        return p.x == overBox.x && p.y == overBox.y;
+    }, 3000));
+    ::SendMessageW(pane, EM_GETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&before));
+    ::SendMessageW(form->MessageInput(), WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-WHEEL_DELTA * 3)), MAKELPARAM(r.left, r.top));
+    ::SendMessageW(pane, EM_GETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&after));
+    EXPECT_EQ(after.y, before.y);
+}
+
+TEST_F(TrayTest, ExitFromTheTrayMenuSavesTheLogAndEnds) {
+    Open(true);
+    form->ShowSystemMessage("последнее слово");
+    const std::string folder = modSettings::LogsFolder;
+    ::PostMessageW(hwnd, WM_COMMAND, MAKEWPARAM(2011, 0), 0);
+    ASSERT_TRUE(wintest::PumpUntil([&] { return !::IsWindow(hwnd); }));
+    form = nullptr;
+    bool found = false;
+    for (const auto& e : std::filesystem::directory_iterator(std::filesystem::u8path(folder))) {
+        const auto u8 = e.path().u8string();
+        found = found || wintest::RtfFileText(std::string(u8.begin(), u8.end())).find("последнее слово") != std::string::npos;
+    }
+    EXPECT_TRUE(found);
+}
