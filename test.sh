@@ -29,8 +29,13 @@ if [ -e "${win_tests[0]}" ]; then
   xvfb-run -a -s "-screen 0 1024x768x24" bash scripts/wine-tests.sh "$reports" "${win_tests[@]}"
 fi
 
-expected=$(ls "$BUILD"/native/bin/*_tests "$BUILD"/win64/bin/*_tests.exe 2>/dev/null | while read -r f; do
-  echo "$reports/$(basename "$f" .exe).xml"; done)
+if [ -e "$BUILD/win64/bin/quillet_driver.exe" ]; then
+  say "Whole program: two clients on one synchronised folder"
+  xvfb-run -a -s "-screen 0 1024x768x24" bash tests/e2e/two_clients.sh "$BUILD/win64/bin" "$reports/two_clients.xml"
+fi
+
+expected=$( (ls "$BUILD"/native/bin/*_tests "$BUILD"/win64/bin/*_tests.exe 2>/dev/null; echo two_clients) |
+  while read -r f; do echo "$reports/$(basename "$f" .exe).xml"; done)
 read -r passed failed < <(python3 scripts/count-gtest.py $expected)
 failed=$((failed + build_failed))
 echo "$passed passed, $failed failed"
