@@ -7,6 +7,7 @@ void UpdatePoller::Pass() {
     const PassSummary summary = dispatcher_.DispatchAllMessages();
     retryPending_ = summary.retried > 0;
     ticksSinceRetry_ = 0;
+    ticksSincePass_ = 0;
 }
 
 void UpdatePoller::Tick() {
@@ -25,7 +26,9 @@ void UpdatePoller::Tick() {
     std::string diagnostic;
     const bool changed = watcher_.IsSomethingChanged(diagnostic);
     if (!diagnostic.empty()) display_.ShowDebugMessage("Watcher.IsSomethingChanged() ==> " + diagnostic);
-    if (changed || (retryPending_ && ++ticksSinceRetry_ >= kRetryTicks)) Pass();
+    const bool retryDue = retryPending_ && ++ticksSinceRetry_ >= kRetryTicks;
+    const bool quietTooLong = ++ticksSincePass_ >= kQuietPassTicks;
+    if (changed || retryDue || quietTooLong) Pass();
 }
 
 }  // namespace exchange

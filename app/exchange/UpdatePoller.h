@@ -1,6 +1,7 @@
 // What the chat window's 250 ms timer does: the first tick runs a pass; later
 // ticks ask the watcher and run a pass on a change. A pass that left files
-// for later runs again after a second even when the folder stays quiet.
+// for later runs again after a second, and a quiet folder is looked at every
+// few seconds all the same.
 #pragma once
 
 #include "IFSWatcher.h"
@@ -11,6 +12,11 @@ namespace exchange {
 inline constexpr int kTimerIntervalMs = 250;
 // Ticks before a pass that left files as Retry runs again by itself (about a second).
 inline constexpr int kRetryTicks = 4;
+// Ticks of silence after which a pass runs anyway (five seconds): change
+// notifications can be lost (Wine drops those that come while one is being
+// re-armed, and network folders may send none), and a message must not wait
+// for some unrelated later change.
+inline constexpr int kQuietPassTicks = 20;
 
 class UpdatePoller {
 public:
@@ -33,6 +39,7 @@ private:
     bool inTick_ = false;
     bool retryPending_ = false;
     int ticksSinceRetry_ = 0;
+    int ticksSincePass_ = 0;
     int passes_ = 0;
 };
 

@@ -10,20 +10,15 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
+
+#include <shellapi.h>
 
 namespace {
 
 constexpr int kIdLog = 100;
 constexpr int kIdMessage = 101;
 constexpr UINT kMenuExit = 2011;
-
-std::wstring Wide(const char* utf8) {
-    const int n = ::MultiByteToWideChar(CP_UTF8, 0, utf8, -1, nullptr, 0);
-    std::wstring w(static_cast<size_t>(n), L'\0');
-    ::MultiByteToWideChar(CP_UTF8, 0, utf8, -1, w.data(), n);
-    w.resize(static_cast<size_t>(n > 0 ? n - 1 : 0));
-    return w;
-}
 
 std::string Utf8(const std::wstring& w) {
     const int n = ::WideCharToMultiByte(CP_UTF8, 0, w.c_str(), -1, nullptr, 0, nullptr, nullptr);
@@ -52,9 +47,14 @@ std::wstring PaneText(HWND chat) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int main() {
+    // The wide command line: the narrow one is in the ANSI code page, not UTF-8.
+    int argc = 0;
+    wchar_t** wide = ::CommandLineToArgvW(::GetCommandLineW(), &argc);
+    std::vector<std::wstring> args(wide, wide + argc);
+    ::LocalFree(wide);
     if (argc < 2) return 2;
-    const std::string command = argv[1];
+    const std::string command = Utf8(args[1]);
     HWND chat = ChatWindow(60);
     if (!chat) {
         std::fprintf(stderr, "no chat window\n");
@@ -62,7 +62,7 @@ int main(int argc, char** argv) {
     }
     if (command == "send" && argc >= 3) {
         HWND box = ::GetDlgItem(chat, kIdMessage);
-        ::SendMessageW(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(Wide(argv[2]).c_str()));
+        ::SendMessageW(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(args[2].c_str()));
         ::SendMessageW(box, EM_SETSEL, static_cast<WPARAM>(-1), -1);
         ::PostMessageW(box, WM_KEYDOWN, VK_RETURN, 1);
         ::PostMessageW(box, WM_CHAR, L'\r', 1);
@@ -74,13 +74,13 @@ int main(int argc, char** argv) {
         return 1;
     }
     if (command == "wait" && argc >= 3) {
-        const std::wstring wanted = Wide(argv[2]);
-        const int seconds = argc >= 4 ? std::atoi(argv[3]) : 30;
+        const std::wstring& wanted = args[2];
+        const int seconds = argc >= 4 ? std::stoi(args[3]) : 30;
         for (int i = 0; i < seconds * 10; ++i) {
             if (PaneText(chat).find(wanted) != std::wstring::npos) return 0;
             ::Sleep(100);
         }
-        std::fprintf(stderr, "not in the pane: %s\n%s\n", argv[2], Utf8(PaneText(chat)).c_str());
+        std::fprintf(stderr, "not in the pane: %s\n%s\n", Utf8(wanted).c_str(), Utf8(PaneText(chat)).c_str());
         return 1;
     }
     if (command == "pane") {

@@ -43,6 +43,7 @@ machine() {
     key='HKCU\Software\Greyfen Works\Quillet'
     "$WINE64" reg add "$key" /v "Send on Enter" /t REG_DWORD /d 1 /f >/dev/null 2>&1
     "$WINE64" reg add "$key\\Debug" /v "Send XML Messages" /t REG_DWORD /d "$xml" /f >/dev/null 2>&1
+    "$WINE64" reg add "$key\\Debug" /v "Show Debug Messages" /t REG_DWORD /d 1 /f >/dev/null 2>&1
     "$WINE64" reg add "$key\\Nicks" /v "$chat" /d "$nick" /f >/dev/null 2>&1
     "$WINE64" "$bin/Quillet.exe" "$chat" </dev/null >/dev/null 2>&1 &
   )
@@ -67,6 +68,7 @@ on B send "Ответ Бори"; sent=$?
 on A wait "Ответ Бори" 30; a_got=$?
 on B wait "Ответ Бори" 30; b_own=$?
 record SendsXml $((sent + a_got + b_own)) "Borya's XML message did not reach both panes"
+if [ $((sent + a_got + b_own)) -ne 0 ]; then ls -la "$work/A" "$work/B"; on A pane; on B pane; fi
 
 formats=$(ls "$work/A" | sed -n 's/.*\.\(ZPMF\|ZXMF\)$/\1/p' | sort | tr '\n' ' ')
 [ "$formats" = "ZPMF ZXMF " ]; record OneFileOfEachFormat $? "message files: $formats"

@@ -68,6 +68,22 @@ TEST_F(PollerTest, RetriedFilesAreTriedAgainWithoutAnyChange) {
     EXPECT_GT(poller.Passes(), passes);
 }
 
+TEST_F(PollerTest, AQuietFolderIsLookedAtEveryFewSecondsAllTheSame) {
+    Host host;
+    testsupport::TempDir elsewhere;
+    CInotifyWatcher deaf;  // watches another folder: as if every notification were lost
+    deaf.StartWatch(elsewhere.path());
+    MessageDispatcher dispatcher(host);
+    UpdatePoller poller(deaf, dispatcher, AsDisplay(host));
+    poller.Tick();
+    Drop(chat / "missed.ZPMF", "уведомление потерялось");
+    for (int i = 1; i < kQuietPassTicks; ++i) poller.Tick();
+    EXPECT_TRUE(host.lines.empty()) << "not before the quiet spell is over";
+    poller.Tick();
+    ASSERT_EQ(host.lines.size(), 1u);
+    EXPECT_EQ(host.lines[0].text, "уведомление потерялось");
+}
+
 TEST_F(PollerTest, WatcherDiagnosticsBecomeDebugNotices) {
     modSettings::ShowDebugMessages = true;
     Host host;

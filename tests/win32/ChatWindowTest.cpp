@@ -113,6 +113,17 @@ TEST_F(ChatWindowTest, EnterAndCtrlEnterSendByTheSetting) {
     }
 }
 
+TEST_F(ChatWindowTest, XmlMessageComesBackAsOwnToo) {
+    modSettings::SendOnEnter = true;
+    modSettings::SendXMLMessages = true;
+    modSettings::ShowDebugMessages = true;
+    form->ShowSystemMessage("первое");
+    Type("в формате XML");
+    Press(VK_RETURN, L'\r');
+    EXPECT_EQ(Box(), "");
+    ASSERT_TRUE(wintest::PumpUntil([&] { return Pane().find("в формате XML") != std::string::npos; })) << Pane();
+}
+
 TEST_F(ChatWindowTest, SentMessageComesBackAsOwnAndBlankTextIsNotSent) {
     modSettings::SendOnEnter = true;
     Type("  \r\n  ");
