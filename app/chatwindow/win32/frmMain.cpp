@@ -48,7 +48,8 @@ frmMain* g_current = nullptr;
 }  // namespace
 
 frmMain::frmMain()
-    : display_(pane_, DisplayHooks{[this] { return ::GetForegroundWindow() == hwnd_; },
+    // A hidden window is never the one the user looks at, even if it holds the activation.
+    : display_(pane_, DisplayHooks{[this] { return ::IsWindowVisible(hwnd_) && ::GetForegroundWindow() == hwnd_; },
                                    [this] {
                                        if (icBlinker_) icBlinker_->SetBlink(true);
                                    },
@@ -140,8 +141,8 @@ bool frmMain::Create(bool startHidden) {
     if (!startHidden) {
         ::ShowWindow(hwnd_, showCommand);
         ::UpdateWindow(hwnd_);
+        ::SetFocus(txtMessage_);  // hidden, the focus would make the unseen window the active one
     }
-    ::SetFocus(txtMessage_);
     return true;
 }
 
