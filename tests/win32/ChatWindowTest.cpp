@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "ChatWindowFixture.h"
 #include "WindowTestSupport.h"
 #include "app/chatwindow/ChatWindowLogic.h"
 #include "app/chatwindow/win32/frmMain.h"
@@ -41,26 +42,13 @@ private:
     BYTE saved_[256];
 };
 
-class ChatWindowTest : public ::testing::Test {
+class ChatWindowTest : public wintest::ChatWindowFixture {
 protected:
+    ChatWindowTest() : ChatWindowFixture("Окно.ZPMFChat") {}
     void SetUp() override {
-        modMain::ChatFolder = chat.path();
-        modMain::ChatFilePath = chat / "Окно.ZPMFChat";
-        outside::TheTextFile().WriteText(modMain::ChatFilePath, "", outside::TextEncoding::Utf8);
-        modSettings::ResetToDefaults();
-        modSettings::LoadClientGuid();
-        modSettings::LoadGlobalSettings();
-        form = frmMain::Load(false);
-        ASSERT_NE(form, nullptr);
-        hwnd = form->Handle();
+        ChatWindowFixture::SetUp();
+        Open();
         modSettings::iChatStylePlugin = false;
-    }
-    void TearDown() override {
-        modMain::ChatFolder = chat.path();
-        if (::IsWindow(hwnd)) {
-            form->Unload();
-            wintest::PumpUntil([&] { return !::IsWindow(hwnd); });
-        }
     }
     void Type(const std::string& text) { ::SetWindowTextW(form->MessageInput(), outside::W(text).c_str()); }
     std::string Box() const {
@@ -78,11 +66,6 @@ protected:
     size_t Files() const {
         return outside::ListPlainFiles(chat.path(), "ZPMF").size() + outside::ListPlainFiles(chat.path(), "ZXMF").size();
     }
-    std::string Pane() const { return modRTFSupport::PlainText(form->LogPane()); }
-
-    testsupport::TempDir chat;
-    frmMain* form = nullptr;
-    HWND hwnd = nullptr;
 };
 
 }  // namespace

@@ -8,6 +8,7 @@
 
 #include <filesystem>
 
+#include "ChatWindowFixture.h"
 #include "WindowTestSupport.h"
 #include "app/chatwindow/win32/frmMain.h"
 #include "app/chatwindow/win32/modRTFSupport.h"
@@ -31,33 +32,10 @@ namespace {
 
 const std::string kOther = "{AAAAAAAA-BBBB-CCCC-DDDD-EEEEEEEEEEEE}";
 
-class ReceivingTest : public ::testing::Test {
+class ReceivingTest : public wintest::ChatWindowFixture {
 protected:
-    void SetUp() override {
-        modMain::ChatFolder = chat.path();
-        modMain::ChatFilePath = chat / "Беседа.ZPMFChat";
-        outside::TheTextFile().WriteText(modMain::ChatFilePath, "", outside::TextEncoding::Utf8);
-        modSettings::ResetToDefaults();
-        modSettings::LoadClientGuid();
-        modSettings::LoadGlobalSettings();
-    }
-    void TearDown() override {
-        if (form && ::IsWindow(hwnd)) {
-            form->Unload();
-            wintest::PumpUntil([&] { return !::IsWindow(hwnd); });
-        }
-        modMain::ChatFolder.clear();
-        modMain::ChatFilePath.clear();
-    }
-    // Opens the window; settings given here apply from the first pass on.
-    void Open(const std::function<void()>& settings = {}) {
-        form = frmMain::Load(false);
-        ASSERT_NE(form, nullptr);
-        hwnd = form->Handle();
-        if (settings) settings();
-    }
-    std::string Pane() const { return modRTFSupport::PlainText(form->LogPane()); }
-    bool PaneHas(const std::string& text) const { return Pane().find(text) != std::string::npos; }
+    ReceivingTest() : ChatWindowFixture("Беседа.ZPMFChat") {}
+    void Open(const std::function<void()>& settings = {}) { ChatWindowFixture::Open(false, settings); }
 
     std::string DropBinary(const std::string& stamp, const std::string& user, const std::string& text,
                            const std::string& guid = kOther) {
@@ -66,9 +44,6 @@ protected:
         return path;
     }
 
-    testsupport::TempDir chat;
-    frmMain* form = nullptr;
-    HWND hwnd = nullptr;
 };
 
 }  // namespace

@@ -7,6 +7,7 @@
 
 #include <filesystem>
 
+#include "ChatWindowFixture.h"
 #include "WindowTestSupport.h"
 #include "app/chatwindow/win32/frmMain.h"
 #include "app/chatwindow/win32/modRTFSupport.h"
@@ -27,27 +28,12 @@ bool Same(IUnknown* a, IUnknown* b) {
     return ua.get() == ub.get();
 }
 
-class TrayTest : public ::testing::Test {
+class TrayTest : public wintest::ChatWindowFixture {
 protected:
-    void SetUp() override {
-        modMain::ChatFolder = chat.path();
-        modMain::ChatFilePath = chat / "Трей.ZPMFChat";
-        outside::TheTextFile().WriteText(modMain::ChatFilePath, "", outside::TextEncoding::Utf8);
-        modSettings::ResetToDefaults();
-        modSettings::LoadClientGuid();
-        modSettings::LoadGlobalSettings();
-    }
+    TrayTest() : ChatWindowFixture("Трей.ZPMFChat") {}
     void Open(bool hidden) {
-        form = frmMain::Load(hidden);
-        ASSERT_NE(form, nullptr);
-        hwnd = form->Handle();
+        ChatWindowFixture::Open(hidden);
         ASSERT_NE(form->Blinker(), nullptr) << "the blinker control is hosted";
-    }
-    void TearDown() override {
-        if (form && ::IsWindow(hwnd)) {
-            form->Unload();
-            wintest::PumpUntil([&] { return !::IsWindow(hwnd); });
-        }
     }
     enum Phase { kTray, kMessage, kEmpty, kOther };
     Phase IconPhase() const {
@@ -70,9 +56,6 @@ protected:
         return seen;
     }
 
-    testsupport::TempDir chat;
-    frmMain* form = nullptr;
-    HWND hwnd = nullptr;
 };
 
 }  // namespace

@@ -12,9 +12,39 @@ namespace chatwindow {
 
 using outside::ComPtr;
 
+namespace {
+
+// What the site and the sink share: a reference count, and an IDispatch that
+// is reached only by dispatch id (no type information, no names).
+template <typename Self>
+class LateBoundObject : public IDispatch {
+public:
+    virtual ~LateBoundObject() = default;
+    STDMETHODIMP_(ULONG) AddRef() override { return ++refs_; }
+    STDMETHODIMP_(ULONG) Release() override {
+        const ULONG left = --refs_;
+        if (!left) delete static_cast<Self*>(this);
+        return left;
+    }
+    STDMETHODIMP GetTypeInfoCount(UINT* count) override {
+        if (count) *count = 0;
+        return S_OK;
+    }
+    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo** out) override {
+        if (out) *out = nullptr;
+        return E_NOTIMPL;
+    }
+    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return DISP_E_UNKNOWNNAME; }
+
+private:
+    ULONG refs_ = 1;
+};
+
+}  // namespace
+
 // The client site: the container's answers to the control, of which only the
 // ambient UserMode matters (true: the program runs, the control blinks).
-class BlinkerHost::Site final : public IOleClientSite, public IDispatch {
+class BlinkerHost::Site final : public IOleClientSite, public LateBoundObject<BlinkerHost::Site> {
 public:
     STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
         if (!out) return E_POINTER;
@@ -28,12 +58,6 @@ public:
         }
         AddRef();
         return S_OK;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return ++refs_; }
-    STDMETHODIMP_(ULONG) Release() override {
-        const ULONG left = --refs_;
-        if (!left) delete this;
-        return left;
     }
     // IOleClientSite
     STDMETHODIMP SaveObject() override { return S_OK; }
@@ -49,15 +73,6 @@ public:
     STDMETHODIMP OnShowWindow(BOOL) override { return S_OK; }
     STDMETHODIMP RequestNewObjectLayout() override { return E_NOTIMPL; }
     // IDispatch: the ambient properties.
-    STDMETHODIMP GetTypeInfoCount(UINT* count) override {
-        if (count) *count = 0;
-        return S_OK;
-    }
-    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo** out) override {
-        if (out) *out = nullptr;
-        return E_NOTIMPL;
-    }
-    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return DISP_E_UNKNOWNNAME; }
     STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS*, VARIANT* result, EXCEPINFO*, UINT*) override {
         if (id == DISPID_AMBIENT_USERMODE && (flags & DISPATCH_PROPERTYGET) && result) {
             ::VariantInit(result);
@@ -68,12 +83,12 @@ public:
         return DISP_E_MEMBERNOTFOUND;
     }
 
-private:
-    ULONG refs_ = 1;
+    STDMETHODIMP_(ULONG) AddRef() override { return LateBoundObject::AddRef(); }
+    STDMETHODIMP_(ULONG) Release() override { return LateBoundObject::Release(); }
 };
 
 // The event sink for __torFlickon: UpdateIcon(SetThisIcon).
-class BlinkerHost::Sink final : public IDispatch {
+class BlinkerHost::Sink final : public LateBoundObject<BlinkerHost::Sink> {
 public:
     explicit Sink(BlinkerHost* host) : host_(host) {}
     void Detach() { host_ = nullptr; }
@@ -87,21 +102,6 @@ public:
         *out = nullptr;
         return E_NOINTERFACE;
     }
-    STDMETHODIMP_(ULONG) AddRef() override { return ++refs_; }
-    STDMETHODIMP_(ULONG) Release() override {
-        const ULONG left = --refs_;
-        if (!left) delete this;
-        return left;
-    }
-    STDMETHODIMP GetTypeInfoCount(UINT* count) override {
-        if (count) *count = 0;
-        return S_OK;
-    }
-    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo** out) override {
-        if (out) *out = nullptr;
-        return E_NOTIMPL;
-    }
-    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return DISP_E_UNKNOWNNAME; }
     STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO*, UINT*) override {
         if (id != flickon::dispid::UpdateIcon || !host_ || !host_->OnUpdateIcon) return S_OK;
         ComPtr<IPicture> picture;
@@ -123,7 +123,6 @@ public:
 
 private:
     BlinkerHost* host_;
-    ULONG refs_ = 1;
 };
 
 namespace {

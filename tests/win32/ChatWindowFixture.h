@@ -1,0 +1,60 @@
+// A test with the real chat window on a fresh chat: the chat folder and file,
+// the settings loaded as at start-up, the window opened on demand and closed
+// (through its own exit) at the end.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+
+#include "WindowTestSupport.h"
+#include "app/chatwindow/win32/frmMain.h"
+#include "app/chatwindow/win32/modRTFSupport.h"
+#include "app/settings/modSettings.h"
+#include "app/startup/modMain.h"
+#include "outside/TextFile.h"
+#include "support/TempDir.h"
+
+namespace wintest {
+
+class ChatWindowFixture : public ::testing::Test {
+protected:
+    explicit ChatWindowFixture(std::string chatName) : chatName_(std::move(chatName)) {}
+
+    void SetUp() override {
+        modMain::ChatFolder = chat.path();
+        modMain::ChatFilePath = chat / chatName_;
+        outside::TheTextFile().WriteText(modMain::ChatFilePath, "", outside::TextEncoding::Utf8);
+        modSettings::ResetToDefaults();
+        modSettings::LoadClientGuid();
+        modSettings::LoadGlobalSettings();
+    }
+    void TearDown() override {
+        modMain::ChatFolder = chat.path();
+        if (form && ::IsWindow(hwnd)) {
+            form->Unload();
+            PumpUntil([&] { return !::IsWindow(hwnd); });
+        }
+        modMain::ChatFolder.clear();
+        modMain::ChatFilePath.clear();
+    }
+    // Opens the window; settings given here apply from the first pass on.
+    void Open(bool hidden = false, const std::function<void()>& settings = {}) {
+        form = chatwindow::frmMain::Load(hidden);
+        ASSERT_NE(form, nullptr);
+        hwnd = form->Handle();
+        if (settings) settings();
+    }
+    std::string Pane() const { return modRTFSupport::PlainText(form->LogPane()); }
+    bool PaneHas(const std::string& text) const { return Pane().find(text) != std::string::npos; }
+
+    testsupport::TempDir chat;
+    chatwindow::frmMain* form = nullptr;
+    HWND hwnd = nullptr;
+
+private:
+    std::string chatName_;
+};
+
+}  // namespace wintest
