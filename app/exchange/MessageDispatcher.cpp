@@ -48,7 +48,10 @@ FileRemoval RealFileRemoval() {
             [](const std::string& path) { return outside::HideFile(path); }};
 }
 
-bool MessageDispatcher::IsFileSyncing(const std::string& path) { return outside::esIsFileExist(path + ".!sync"); }
+bool MessageDispatcher::IsFileSyncing(const std::string& path) const {
+    if (!markersListed_) return outside::esIsFileExist(path + ".!sync");
+    return syncMarkers_.count(Upper(outside::esGetFileName(path) + ".!sync")) > 0;
+}
 
 void MessageDispatcher::ListMessageFiles(const std::string& extension, std::vector<std::string>& files) const {
     for (const std::string& name : outside::ListPlainFiles(modMain::ChatFolder, extension))
@@ -135,6 +138,14 @@ PassSummary MessageDispatcher::DispatchAllMessages() {
     ListMessageFiles(kTextExtension, files);
     std::erase_if(files, [&](const std::string& path) { return stuck_.count(path) > 0; });
     if (files.empty()) return summary;
+    syncMarkers_.clear();
+    for (const std::string& name : outside::ListPlainFiles(modMain::ChatFolder, "!sync"))
+        syncMarkers_.insert(Upper(name));
+    markersListed_ = true;
+    struct Forget {
+        bool& listed;
+        ~Forget() { listed = false; }
+    } forget{markersListed_};
     outside::Sorter().Sort(files);
 
     const int count = static_cast<int>(files.size());

@@ -55,7 +55,10 @@ public:
     void ListMessageFiles(const std::string& extension, std::vector<std::string>& files) const;
     DispatchResult DispatchMessage(const std::string& path);
     // True while the synchronisation service's partial download (path + ".!sync") exists.
-    static bool IsFileSyncing(const std::string& path);
+    // During a pass it is answered from one listing of the folder's markers:
+    // asking the file system for a missing name costs a scan of the whole
+    // folder on some systems (Wine among them), once per file.
+    bool IsFileSyncing(const std::string& path) const;
 
     bool InPass() const { return inPass_; }
 
@@ -67,6 +70,9 @@ private:
     bool inPass_ = false;
     // Files that could be neither deleted nor hidden: not shown again this run.
     std::set<std::string> stuck_;
+    // The ".!sync" markers of the folder, listed at the start of the pass.
+    std::set<std::string> syncMarkers_;
+    bool markersListed_ = false;
 };
 
 }  // namespace exchange
