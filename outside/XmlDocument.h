@@ -61,4 +61,8 @@ std::unique_ptr<XmlDocument> CreateXmlDocument();
 // parsed, else kXmlRefusedCode with the reason and where.
 XmlParseError RefuseUntrustedXml(std::string_view bytes);
 
+// What both parsers load: the file's bytes (shared, size-limited) once they
+// pass the gate. False, with error set, when the file cannot be read or is refused.
+bool ReadXmlForParsing(const std::string& path, std::string& bytes, XmlParseError& error);
+
 }  // namespace outside

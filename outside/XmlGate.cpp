@@ -4,6 +4,7 @@
 #include <cctype>
 #include <string>
 
+#include "RuntimeError.h"
 #include "TextFile.h"
 #include "XmlDocument.h"
 
@@ -111,6 +112,19 @@ XmlParseError RefuseUntrustedXml(std::string_view bytes) {
         }
     }
     return {};
+}
+
+bool ReadXmlForParsing(const std::string& path, std::string& bytes, XmlParseError& error) {
+    error = {};
+    try {
+        bytes = ReadFileBytes(path, kMaxMessageFileBytes);
+    } catch (const RuntimeError& failure) {
+        error.code = failure.Number();
+        error.reason = failure.Description();
+        return false;
+    }
+    error = RefuseUntrustedXml(bytes);
+    return error.code == 0;
 }
 
 }  // namespace outside

@@ -94,17 +94,7 @@ public:
         error_ = {};
         doc_.reset();
         std::string bytes;
-        try {
-            bytes = ReadFileBytes(path, kMaxMessageFileBytes);
-        } catch (const RuntimeError& failure) {
-            error_.code = failure.Number();
-            error_.reason = failure.Description();
-            return false;
-        }
-        if (XmlParseError refusal = RefuseUntrustedXml(bytes); refusal.code != 0) {
-            error_ = std::move(refusal);
-            return false;
-        }
+        if (!ReadXmlForParsing(path, bytes, error_)) return false;
         std::unique_ptr<xmlParserCtxt, CtxtFree> ctxt(xmlNewParserCtxt());
         if (!ctxt) {
             error_.code = kErrOutOfMemory;

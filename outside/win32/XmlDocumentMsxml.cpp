@@ -83,17 +83,7 @@ public:
     bool Load(const std::string& path) override {
         error_ = {};
         std::string bytes;
-        try {
-            bytes = ReadFileBytes(path, kMaxMessageFileBytes);
-        } catch (const RuntimeError& failure) {
-            error_.code = failure.Number();
-            error_.reason = failure.Description();
-            return false;
-        }
-        if (XmlParseError refusal = RefuseUntrustedXml(bytes); refusal.code != 0) {
-            error_ = std::move(refusal);
-            return false;
-        }
+        if (!ReadXmlForParsing(path, bytes, error_)) return false;
         // Hand the parser the bytes we read, as a byte array: it detects the encoding itself.
         SAFEARRAY* array = ::SafeArrayCreateVector(VT_UI1, 0, static_cast<ULONG>(bytes.size()));
         if (!array) throw RuntimeError(kErrOutOfMemory, "Недостаточно памяти");

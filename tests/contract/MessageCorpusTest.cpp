@@ -73,7 +73,7 @@ TEST(MessageCorpus, EveryFileGivesItsResultKindFieldsAndNotice) {
          kBroken + kStepStructure + ".\r\nОшибка 91: Нет элемента /message/text\r\n{path}"},
         {"x07-dtd-entity.ZXMF", DispatchResult::Broken, MessageKind::System, "",
          kBroken + kStepParse + ".\r\nОшибка 0xC00CE5FF: DTD в сообщениях не допускаются. Строка 2, символ 1.\r\n{path}"},
-        {"x08-special-chars.ZXMF", DispatchResult::Processed, MessageKind::Other, "Вова",
+        {"x08-escaped-chars.ZXMF", DispatchResult::Processed, MessageKind::Other, "Вова",
          "a < b && c\r\nd\r\ne\r\nf\r\n"},
         {"x09-malformed.ZXMF", DispatchResult::Broken, MessageKind::System, "",
          kBroken + kStepParse +

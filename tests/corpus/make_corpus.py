@@ -59,7 +59,7 @@ put("x07-dtd-entity.ZXMF",
     '<?xml version="1.0" encoding="utf-8"?>\n<!DOCTYPE message [<!ENTITY boom "Бум">]>\n'
     '<message><timestamp local="false">2024-01-31 13-05-07.042</timestamp><username>Вова</username>'
     f'<clientguid>{OTHER}</clientguid><text>&boom;</text></message>\n')
-put("x08-special-chars.ZXMF", xml("2024-01-31 13-05-07.042", text="a &lt; b &amp;&amp; c&#13;\nd\ne&#13;f&#13;\n"))
+put("x08-escaped-chars.ZXMF", xml("2024-01-31 13-05-07.042", text="a &lt; b &amp;&amp; c&#13;\nd\ne&#13;f&#13;\n"))
 put("x09-malformed.ZXMF", xml("2024-01-31 13-05-07.042").replace("</text>", "</txet>"))
 put("x10-mine.ZXMF", xml("2024-01-31 13-05-07.042", guid=MINE))
 put("x11-bom.ZXMF", BOM + xml("2024-01-31 13-05-07.042", user="Маша").encode())
