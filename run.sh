@@ -17,11 +17,11 @@ args=()
 have_file=0
 for a in "$@"; do
   case "$a" in
-    /?|/h|/H) args+=("$a") ;;
+    '/?'|/h|/H) args+=("$a") ;;
     *) args+=("$(winepath_of "$(realpath -m "$a")")"); have_file=1 ;;
   esac
 done
-if [ $have_file -eq 0 ] && [[ " $* " != *" /? "* ]]; then
+if [ $have_file -eq 0 ] && [[ " $* " != *' /? '* ]]; then
   demo="$ROOT/demo/Демо-чат"
   if [ ! -f "$demo/Демо.ZPMFChat" ]; then
     mkdir -p "$demo"
