@@ -18,24 +18,9 @@ constexpr ClassEntry kClasses[] = {
     {&CLSID_Fanservice, &CreateFanservice, L"Fanservice", kProgIdFanservice, false, 0},
 };
 
-class ClassFactory final : public IClassFactory {
+class ClassFactory final : public ComObject<ClassFactory, IClassFactory> {
 public:
     explicit ClassFactory(const ClassEntry& entry) : entry_(entry) {}
-    ClassFactory(const ClassFactory&) = delete;
-    ClassFactory& operator=(const ClassFactory&) = delete;
-
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-        if (!out) return E_POINTER;
-        *out = nullptr;
-        if (Offer(iid, IID_IUnknown, this, out) || Offer(iid, IID_IClassFactory, this, out)) return S_OK;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return refs_.Add(); }
-    ULONG STDMETHODCALLTYPE Release() override {
-        const ULONG n = refs_.Drop();
-        if (n == 0) delete this;
-        return n;
-    }
 
     HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID iid, void** out) override {
         if (!out) return E_POINTER;
@@ -49,9 +34,12 @@ public:
     }
 
 private:
+    friend ComObject;
     ~ClassFactory() = default;
+    bool OfferInterface(REFIID iid, void** out) {
+        return Offer(iid, IID_IClassFactory, static_cast<IClassFactory*>(this), out);
+    }
 
-    RefCount refs_;
     const ClassEntry& entry_;
 };
 

@@ -86,7 +86,7 @@ ComPtr<ITypeInfo> LibraryTypeInfo(REFGUID guid) {
     return info;
 }
 
-TypeInfoDispatch::TypeInfoDispatch(REFIID dualIid) : dispatchInfo_(LibraryTypeInfo(dualIid)) {
+TypeInfoDispatch::TypeInfoDispatch(REFIID dualIid) : iid_(dualIid), dispatchInfo_(LibraryTypeInfo(dualIid)) {
     // A dual interface's entry is its dispatch view; its vtable view is the
     // implemented type -1, and that is the one DispInvoke can call through.
     HREFTYPE ref = 0;

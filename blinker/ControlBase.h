@@ -2,8 +2,9 @@
 // to (embedding, in-place activation, drawing, persistence, connection
 // points, class information, property pages), the control's window with its
 // timer, the ambient UserMode, UpdateIcon firing and property-changed
-// notifications. A control class adds its properties and its Start, Stop and
-// Tick through DualControl<its dual interface>.
+// notifications. DualControl<dual interface> adds the properties both
+// controls have (Blink, StandardIcon, Interval) with starting and stopping;
+// a control class adds its own properties, Rewind and Tick.
 #pragma once
 
 #include <string>
@@ -16,12 +17,21 @@
 
 namespace flickon {
 
+// Each control's type library numbers its shared properties its own way.
+struct SharedDispids {
+    DISPID blink;
+    DISPID standardIcon;
+    DISPID interval;
+};
+
 struct ControlDescription {
     const CLSID* clsid;
     const IID* dualIid;
     const IID* eventIid;
     const char* className;       // error source and property frame caption
     const wchar_t* faceBitmap;   // bitmap resource of the face
+    SharedDispids ids;
+    long defaultInterval;        // milliseconds
 };
 
 // The text written under "DevoteTo" on every save; never read back.
@@ -141,8 +151,13 @@ protected:
     // Load from a bag; starts blinking if the loaded state says so.
     virtual void ReadProperties(PropertyReader& reader) = 0;
     virtual void WriteProperties(PropertyWriter& writer) = 0;
+    // Puts the animation at its first step; a Tick follows at once.
+    virtual void Rewind() = 0;
     // tmrBlink fired.
     virtual void Tick() = 0;
+
+    static constexpr long kMaxInterval = 65535;
+    static bool ValidInterval(long value) { return value >= 0 && value <= kMaxInterval; }
 
 private:
     void OnTick() noexcept override;
@@ -168,49 +183,98 @@ private:
     ControlWindow window_;
 };
 
-// The final IUnknown and IDispatch of a control over its dual interface.
+// The final IUnknown and IDispatch of a control over its dual interface,
+// which is also the control's identity, and the properties both controls
+// have. Their state lives here rather than in ControlBase so that it is
+// still released before the parts every control shares.
 template <typename Dual>
-class DualControl : public Dual, public ControlBase {
-public:
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-        if (!out) return E_POINTER;
-        *out = nullptr;
-        Dual* dual = this;
-        if (Offer(iid, IID_IUnknown, dual, out) || Offer(iid, IID_IDispatch, dual, out) ||
-            Offer(iid, *Description().dualIid, dual, out)) {
-            return S_OK;
-        }
-        return QueryControlInterface(iid, out) ? S_OK : E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return refs_.Add(); }
-    ULONG STDMETHODCALLTYPE Release() override {
-        const ULONG n = refs_.Drop();
-        if (n == 0) delete this;
-        return n;
-    }
+class DualControl : public DualObject<DualControl<Dual>, Dual, ControlBase> {
+    using Base = DualObject<DualControl<Dual>, Dual, ControlBase>;
 
-    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override { return dispatch_.GetTypeInfoCount(count); }
-    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT index, LCID, ITypeInfo** info) override {
-        return dispatch_.GetTypeInfo(index, info);
+public:
+    HRESULT STDMETHODCALLTYPE get_Blink(VARIANT_BOOL* value) override {
+        if (!value) return E_POINTER;
+        *value = blink_ ? VARIANT_TRUE : VARIANT_FALSE;
+        return S_OK;
     }
-    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) override {
-        return dispatch_.GetIDsOfNames(names, count, ids);
+    HRESULT STDMETHODCALLTYPE put_Blink(VARIANT_BOOL value) override {
+        return Guarded(DualIid(), [&]() -> HRESULT {
+            const bool on = value != VARIANT_FALSE;
+            if (on == blink_) return S_OK;
+            blink_ = on;
+            this->NotifyChanged(this->Description().ids.blink);
+            if (this->UserMode()) on ? Start() : Stop();
+            return S_OK;
+        });
     }
-    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
-                                     EXCEPINFO* excep, UINT* argError) override {
-        return dispatch_.Invoke(static_cast<Dual*>(this), id, flags, params, result, excep, argError);
+    HRESULT STDMETHODCALLTYPE get_StandardIcon(IPictureDisp** value) override { return GetReference(standard_, value); }
+    HRESULT STDMETHODCALLTYPE putref_StandardIcon(IPictureDisp* value) override {
+        return SetReference(standard_, value, this->Description().ids.standardIcon);
+    }
+    HRESULT STDMETHODCALLTYPE get_Interval(long* value) override {
+        if (!value) return E_POINTER;
+        *value = interval_;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE put_Interval(long value) override {
+        return Guarded(DualIid(), [&]() -> HRESULT {
+            if (!ControlBase::ValidInterval(value)) this->RaiseInvalidArgument();
+            interval_ = value;
+            this->NotifyChanged(this->Description().ids.interval);
+            if (this->UserMode() && blink_) RestartTimer();
+            return S_OK;
+        });
     }
 
 protected:
     explicit DualControl(const ControlDescription& description)
-        : ControlBase(description), dispatch_(*description.dualIid) {}
+        : Base(*description.dualIid, description), interval_(description.defaultInterval) {}
     ~DualControl() override = default;
 
     IUnknown* Identity() override { return static_cast<Dual*>(this); }
 
+    // An object property: get hands out a new reference to the very object
+    // stored; set stores the caller's object itself and notifies.
+    template <typename Object>
+    static HRESULT GetReference(const ComPtr<Object>& field, Object** out) {
+        if (!out) return E_POINTER;
+        *out = ComPtr<Object>(field).detach();
+        return S_OK;
+    }
+    template <typename Object>
+    HRESULT SetReference(ComPtr<Object>& field, Object* value, DISPID id) {
+        return Guarded(DualIid(), [&]() -> HRESULT {
+            field = ComPtr<Object>::Share(value);
+            this->NotifyChanged(id);
+            return S_OK;
+        });
+    }
+
+    void Start() {
+        this->Rewind();
+        RestartTimer();
+        this->Tick();
+    }
+    void Stop() {
+        this->Timer().SetTimerEnabled(false);
+        this->FireUpdateIcon(ComPtr<IPictureDisp>(standard_).get());
+    }
+
+    bool blink_ = false;
+    ComPtr<IPictureDisp> standard_;
+    long interval_;
+
 private:
-    RefCount refs_;
-    TypeInfoDispatch dispatch_;
+    friend ComObject<DualControl, Dual, ControlBase>;
+    bool OfferInterface(REFIID iid, void** out) {
+        return this->OfferDual(iid, out) || this->QueryControlInterface(iid, out);
+    }
+    REFIID DualIid() const { return *this->Description().dualIid; }
+    void RestartTimer() {
+        this->Timer().SetTimerEnabled(false);
+        this->Timer().SetTimerInterval(static_cast<UINT>(interval_));
+        this->Timer().SetTimerEnabled(true);
+    }
 };
 
 }  // namespace flickon

@@ -16,13 +16,14 @@ namespace flickon {
 // the snapshot keeps), static const IID& Iid(), static void Copy(const
 // Stored&, Element*) (a new reference in the element).
 template <typename Traits>
-class SnapshotEnumerator final : public Traits::Interface {
+class SnapshotEnumerator final : public ComObject<SnapshotEnumerator<Traits>, typename Traits::Interface> {
+    using Interface = typename Traits::Interface;
     using Element = typename Traits::Element;
     using Stored = typename Traits::Stored;
     using Items = std::vector<Stored>;
 
 public:
-    static HRESULT Create(std::vector<Stored> items, typename Traits::Interface** out) noexcept {
+    static HRESULT Create(std::vector<Stored> items, Interface** out) noexcept {
         if (!out) return E_POINTER;
         *out = nullptr;
         try {
@@ -31,19 +32,6 @@ public:
         } catch (...) {
             return E_OUTOFMEMORY;
         }
-    }
-
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-        if (!out) return E_POINTER;
-        *out = nullptr;
-        if (Offer(iid, IID_IUnknown, this, out) || Offer(iid, Traits::Iid(), this, out)) return S_OK;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return refs_.Add(); }
-    ULONG STDMETHODCALLTYPE Release() override {
-        const ULONG n = refs_.Drop();
-        if (n == 0) delete this;
-        return n;
     }
 
     HRESULT STDMETHODCALLTYPE Next(ULONG count, Element* elements, ULONG* fetched) override {
@@ -68,7 +56,7 @@ public:
         position_ = 0;
         return S_OK;
     }
-    HRESULT STDMETHODCALLTYPE Clone(typename Traits::Interface** out) override {
+    HRESULT STDMETHODCALLTYPE Clone(Interface** out) override {
         if (!out) return E_POINTER;
         *out = nullptr;
         try {
@@ -80,11 +68,14 @@ public:
     }
 
 private:
+    friend ComObject<SnapshotEnumerator, Interface>;
     SnapshotEnumerator(std::shared_ptr<const Items> items, size_t position)
         : items_(std::move(items)), position_(position) {}
     ~SnapshotEnumerator() = default;
+    bool OfferInterface(REFIID iid, void** out) {
+        return Offer(iid, Traits::Iid(), static_cast<Interface*>(this), out);
+    }
 
-    RefCount refs_;
     std::shared_ptr<const Items> items_;
     size_t position_;
 };

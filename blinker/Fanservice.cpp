@@ -73,41 +73,9 @@ SIZE PixelsOfTwips(int widthTwips, int heightTwips) {
     return SIZE{::MulDiv(widthTwips, dpiX, 1440), ::MulDiv(heightTwips, dpiY, 1440)};
 }
 
-class Fanservice final : public _Fanservice, public IPropertyPage {
+class Fanservice final : public DualObject<Fanservice, _Fanservice, IPropertyPage> {
 public:
-    Fanservice() : dispatch_(IID__Fanservice), picture_(LoadTrapPicture()) {}
-    Fanservice(const Fanservice&) = delete;
-    Fanservice& operator=(const Fanservice&) = delete;
-
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-        if (!out) return E_POINTER;
-        *out = nullptr;
-        _Fanservice* dual = this;
-        if (Offer(iid, IID_IUnknown, dual, out) || Offer(iid, IID_IDispatch, dual, out) ||
-            Offer(iid, IID__Fanservice, dual, out) ||
-            Offer(iid, IID_IPropertyPage, static_cast<IPropertyPage*>(this), out)) {
-            return S_OK;
-        }
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return refs_.Add(); }
-    ULONG STDMETHODCALLTYPE Release() override {
-        const ULONG n = refs_.Drop();
-        if (n == 0) delete this;
-        return n;
-    }
-
-    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override { return dispatch_.GetTypeInfoCount(count); }
-    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT index, LCID, ITypeInfo** info) override {
-        return dispatch_.GetTypeInfo(index, info);
-    }
-    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) override {
-        return dispatch_.GetIDsOfNames(names, count, ids);
-    }
-    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
-                                     EXCEPINFO* excep, UINT* argError) override {
-        return dispatch_.Invoke(static_cast<_Fanservice*>(this), id, flags, params, result, excep, argError);
-    }
+    Fanservice() : DualObject(IID__Fanservice), picture_(LoadTrapPicture()) {}
 
     HRESULT STDMETHODCALLTYPE SetPageSite(IPropertyPageSite* site) override {
         site_ = ComPtr<IPropertyPageSite>::Share(site);
@@ -157,7 +125,11 @@ public:
     HRESULT STDMETHODCALLTYPE TranslateAccelerator(MSG*) override { return S_FALSE; }
 
 private:
+    friend ComObject;
     ~Fanservice() = default;
+    bool OfferInterface(REFIID iid, void** out) {
+        return OfferDual(iid, out) || Offer(iid, IID_IPropertyPage, static_cast<IPropertyPage*>(this), out);
+    }
 
     // imgTrap, centred in the page's inner size (at the top left when the
     // picture has the page's own size).
@@ -180,8 +152,6 @@ private:
         if (image_) ::SendMessageW(image_.get(), STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap));
     }
 
-    RefCount refs_;
-    TypeInfoDispatch dispatch_;
     ComPtr<IPropertyPageSite> site_;
     ComPtr<IPicture> picture_;   // owns the bitmap imgTrap shows, so it outlives the windows
     outside::UniqueWindow page_;

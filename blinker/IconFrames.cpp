@@ -27,41 +27,9 @@ struct FrameTraits {
     }
 };
 
-class IconFrames final : public _IconFrames, public ISupportErrorInfo {
+class IconFrames final : public DualObject<IconFrames, _IconFrames, ISupportErrorInfo> {
 public:
-    IconFrames() : dispatch_(IID__IconFrames) {}
-    IconFrames(const IconFrames&) = delete;
-    IconFrames& operator=(const IconFrames&) = delete;
-
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-        if (!out) return E_POINTER;
-        *out = nullptr;
-        _IconFrames* dual = this;
-        if (Offer(iid, IID_IUnknown, dual, out) || Offer(iid, IID_IDispatch, dual, out) ||
-            Offer(iid, IID__IconFrames, dual, out) ||
-            Offer(iid, IID_ISupportErrorInfo, static_cast<ISupportErrorInfo*>(this), out)) {
-            return S_OK;
-        }
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return refs_.Add(); }
-    ULONG STDMETHODCALLTYPE Release() override {
-        const ULONG n = refs_.Drop();
-        if (n == 0) delete this;
-        return n;
-    }
-
-    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override { return dispatch_.GetTypeInfoCount(count); }
-    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT index, LCID, ITypeInfo** info) override {
-        return dispatch_.GetTypeInfo(index, info);
-    }
-    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) override {
-        return dispatch_.GetIDsOfNames(names, count, ids);
-    }
-    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
-                                     EXCEPINFO* excep, UINT* argError) override {
-        return dispatch_.Invoke(static_cast<_IconFrames*>(this), id, flags, params, result, excep, argError);
-    }
+    IconFrames() : DualObject(IID__IconFrames) {}
 
     HRESULT STDMETHODCALLTYPE InterfaceSupportsErrorInfo(REFIID iid) override {
         return ::IsEqualIID(iid, IID__IconFrames) ? S_OK : S_FALSE;
@@ -111,7 +79,11 @@ public:
     }
 
 private:
+    friend ComObject;
     ~IconFrames() = default;
+    bool OfferInterface(REFIID iid, void** out) {
+        return OfferDual(iid, out) || Offer(iid, IID_ISupportErrorInfo, static_cast<ISupportErrorInfo*>(this), out);
+    }
 
     // The 0-based public index as a position in frames_. The 1-based inner
     // position is Index + 1, which overflows for the largest index before
@@ -125,8 +97,6 @@ private:
         return static_cast<size_t>(inner - 1);
     }
 
-    RefCount refs_;
-    TypeInfoDispatch dispatch_;
     std::vector<ComPtr<IPictureDisp>> frames_;
 };
 

@@ -11,18 +11,11 @@ namespace flickon {
 namespace {
 
 constexpr long kDefaultInterval = 750;
-constexpr long kMaxInterval = 65535;
-
-const ControlDescription kDescription{&CLSID_torFlickon, &IID__torFlickon, &DIID___torFlickon, "torFlickon",
-                                      L"BACK"};
 
 namespace id = dispid::torFlickon;
 
-HRESULT GetPicture(const ComPtr<IPictureDisp>& picture, IPictureDisp** out) {
-    if (!out) return E_POINTER;
-    *out = ComPtr<IPictureDisp>(picture).detach();
-    return S_OK;
-}
+const ControlDescription kDescription{&CLSID_torFlickon, &IID__torFlickon, &DIID___torFlickon, "torFlickon",
+                                      L"BACK", {id::Blink, id::StandardIcon, id::Interval}, kDefaultInterval};
 
 }  // namespace
 
@@ -30,74 +23,18 @@ class torFlickon final : public DualControl<_torFlickon> {
 public:
     torFlickon() : DualControl(kDescription) {}
 
-    HRESULT STDMETHODCALLTYPE get_Blink(VARIANT_BOOL* value) override {
-        if (!value) return E_POINTER;
-        *value = blink_ ? VARIANT_TRUE : VARIANT_FALSE;
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE put_Blink(VARIANT_BOOL value) override {
-        return Guarded(IID__torFlickon, [&]() -> HRESULT {
-            const bool on = value != VARIANT_FALSE;
-            if (on == blink_) return S_OK;
-            blink_ = on;
-            NotifyChanged(id::Blink);
-            if (UserMode()) on ? Start() : Stop();
-            return S_OK;
-        });
-    }
-    HRESULT STDMETHODCALLTYPE get_StandardIcon(IPictureDisp** value) override { return GetPicture(standard_, value); }
-    HRESULT STDMETHODCALLTYPE putref_StandardIcon(IPictureDisp* value) override {
-        return SetPicture(standard_, value, id::StandardIcon);
-    }
-    HRESULT STDMETHODCALLTYPE get_BlinkIcon1(IPictureDisp** value) override { return GetPicture(phase1_, value); }
+    HRESULT STDMETHODCALLTYPE get_BlinkIcon1(IPictureDisp** value) override { return GetReference(phase1_, value); }
     HRESULT STDMETHODCALLTYPE putref_BlinkIcon1(IPictureDisp* value) override {
-        return SetPicture(phase1_, value, id::BlinkIcon1);
+        return SetReference(phase1_, value, id::BlinkIcon1);
     }
-    HRESULT STDMETHODCALLTYPE get_BlinkIcon2(IPictureDisp** value) override { return GetPicture(phase2_, value); }
+    HRESULT STDMETHODCALLTYPE get_BlinkIcon2(IPictureDisp** value) override { return GetReference(phase2_, value); }
     HRESULT STDMETHODCALLTYPE putref_BlinkIcon2(IPictureDisp* value) override {
-        return SetPicture(phase2_, value, id::BlinkIcon2);
-    }
-    HRESULT STDMETHODCALLTYPE get_Interval(long* value) override {
-        if (!value) return E_POINTER;
-        *value = interval_;
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE put_Interval(long value) override {
-        return Guarded(IID__torFlickon, [&]() -> HRESULT {
-            if (value < 0 || value > kMaxInterval) RaiseInvalidArgument();
-            interval_ = value;
-            NotifyChanged(id::Interval);
-            if (UserMode() && blink_) RestartTimer();
-            return S_OK;
-        });
+        return SetReference(phase2_, value, id::BlinkIcon2);
     }
 
 private:
-    HRESULT SetPicture(ComPtr<IPictureDisp>& field, IPictureDisp* value, DISPID which) {
-        return Guarded(IID__torFlickon, [&]() -> HRESULT {
-            field = ComPtr<IPictureDisp>::Share(value);
-            NotifyChanged(which);
-            return S_OK;
-        });
-    }
-
-    void RestartTimer() {
-        Timer().SetTimerEnabled(false);
-        Timer().SetTimerInterval(static_cast<UINT>(interval_));
-        Timer().SetTimerEnabled(true);
-    }
-
     // The phase is set so that the immediate tick sends the second picture.
-    void Start() {
-        phase_ = true;
-        RestartTimer();
-        Tick();
-    }
-
-    void Stop() {
-        Timer().SetTimerEnabled(false);
-        FireUpdateIcon(ComPtr<IPictureDisp>(standard_).get());
-    }
+    void Rewind() override { phase_ = true; }
 
     void Tick() override {
         if (!UserMode()) return;
@@ -126,7 +63,7 @@ private:
         phase1_ = reader.ReadPicture(L"BlinkIcon1");
         phase2_ = reader.ReadPicture(L"BlinkIcon2");
         const long interval = reader.ReadLong(L"Interval", kDefaultInterval);
-        interval_ = interval >= 0 && interval <= kMaxInterval ? interval : kDefaultInterval;
+        interval_ = ValidInterval(interval) ? interval : kDefaultInterval;
         if (UserMode() && blink_) Start();
     }
 
@@ -139,11 +76,8 @@ private:
         writer.WriteText(L"DevoteTo", kDevoteTo);
     }
 
-    bool blink_ = false;
-    ComPtr<IPictureDisp> standard_;
     ComPtr<IPictureDisp> phase1_;
     ComPtr<IPictureDisp> phase2_;
-    long interval_ = kDefaultInterval;
     bool phase_ = false;  // true: the next tick sends the second picture
 };
 

@@ -14,12 +14,11 @@ namespace flickon {
 namespace {
 
 constexpr long kDefaultInterval = 150;
-constexpr long kMaxInterval = 65535;
-
-const ControlDescription kDescription{&CLSID_torFlickon2, &IID__torFlickon2, &DIID___torFlickon2, "torFlickon2",
-                                      L"BACK2"};
 
 namespace id = dispid::torFlickon2;
+
+const ControlDescription kDescription{&CLSID_torFlickon2, &IID__torFlickon2, &DIID___torFlickon2, "torFlickon2",
+                                      L"BACK2", {id::Blink, id::StandardIcon, id::Interval}, kDefaultInterval};
 
 long FrameCount(_IconFrames* frames) {
     long count = 0;
@@ -33,82 +32,18 @@ class torFlickon2 final : public DualControl<_torFlickon2> {
 public:
     torFlickon2() : DualControl(kDescription) {}
 
-    HRESULT STDMETHODCALLTYPE get_Blink(VARIANT_BOOL* value) override {
-        if (!value) return E_POINTER;
-        *value = blink_ ? VARIANT_TRUE : VARIANT_FALSE;
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE put_Blink(VARIANT_BOOL value) override {
-        return Guarded(IID__torFlickon2, [&]() -> HRESULT {
-            const bool on = value != VARIANT_FALSE;
-            if (on == blink_) return S_OK;
-            blink_ = on;
-            NotifyChanged(id::Blink);
-            if (UserMode()) on ? Start() : Stop();
-            return S_OK;
-        });
-    }
-    HRESULT STDMETHODCALLTYPE get_StandardIcon(IPictureDisp** value) override {
-        if (!value) return E_POINTER;
-        *value = ComPtr<IPictureDisp>(standard_).detach();
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE putref_StandardIcon(IPictureDisp* value) override {
-        return Guarded(IID__torFlickon2, [&]() -> HRESULT {
-            standard_ = ComPtr<IPictureDisp>::Share(value);
-            NotifyChanged(id::StandardIcon);
-            return S_OK;
-        });
-    }
-    HRESULT STDMETHODCALLTYPE get_Interval(long* value) override {
-        if (!value) return E_POINTER;
-        *value = interval_;
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE put_Interval(long value) override {
-        return Guarded(IID__torFlickon2, [&]() -> HRESULT {
-            if (value < 0 || value > kMaxInterval) RaiseInvalidArgument();
-            interval_ = value;
-            NotifyChanged(id::Interval);
-            if (UserMode() && blink_) RestartTimer();
-            return S_OK;
-        });
-    }
-    HRESULT STDMETHODCALLTYPE get_IconFrames(_IconFrames** value) override {
-        if (!value) return E_POINTER;
-        *value = ComPtr<_IconFrames>(frames_).detach();
-        return S_OK;
-    }
+    HRESULT STDMETHODCALLTYPE get_IconFrames(_IconFrames** value) override { return GetReference(frames_, value); }
     // Set and let do the same: neither restarts the animation nor moves the
     // frame position.
-    HRESULT STDMETHODCALLTYPE putref_IconFrames(_IconFrames* value) override { return SetFrames(value); }
-    HRESULT STDMETHODCALLTYPE put_IconFrames(_IconFrames* value) override { return SetFrames(value); }
+    HRESULT STDMETHODCALLTYPE putref_IconFrames(_IconFrames* value) override {
+        return SetReference(frames_, value, id::IconFrames);
+    }
+    HRESULT STDMETHODCALLTYPE put_IconFrames(_IconFrames* value) override {
+        return SetReference(frames_, value, id::IconFrames);
+    }
 
 private:
-    HRESULT SetFrames(_IconFrames* value) {
-        return Guarded(IID__torFlickon2, [&]() -> HRESULT {
-            frames_ = ComPtr<_IconFrames>::Share(value);
-            NotifyChanged(id::IconFrames);
-            return S_OK;
-        });
-    }
-
-    void RestartTimer() {
-        Timer().SetTimerEnabled(false);
-        Timer().SetTimerInterval(static_cast<UINT>(interval_));
-        Timer().SetTimerEnabled(true);
-    }
-
-    void Start() {
-        position_ = 0;
-        RestartTimer();
-        Tick();
-    }
-
-    void Stop() {
-        Timer().SetTimerEnabled(false);
-        FireUpdateIcon(ComPtr<IPictureDisp>(standard_).get());
-    }
+    void Rewind() override { position_ = 0; }
 
     void Tick() override {
         if (!UserMode()) return;
@@ -144,7 +79,7 @@ private:
         blink_ = reader.ReadBool(L"Blink", false);
         standard_ = reader.ReadPicture(L"StandardIcon");
         const long interval = reader.ReadLong(L"Interval", kDefaultInterval);
-        interval_ = interval >= 0 && interval <= kMaxInterval ? interval : kDefaultInterval;
+        interval_ = ValidInterval(interval) ? interval : kDefaultInterval;
         ComPtr<IUnknown> frames = reader.ReadObject(L"IconFrames");
         frames_ = frames ? frames.As<_IconFrames>(IID__IconFrames) : nullptr;
         if (!frames_) frames_ = NewIconFrames();
@@ -163,9 +98,6 @@ private:
         writer.WriteText(L"DevoteTo", kDevoteTo);
     }
 
-    bool blink_ = false;
-    ComPtr<IPictureDisp> standard_;
-    long interval_ = kDefaultInterval;
     ComPtr<_IconFrames> frames_;
     long position_ = 0;  // 0-based index of the frame the next tick sends
 };
