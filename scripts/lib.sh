@@ -37,7 +37,10 @@ build_tree() {
   local name=$1; shift
   local dir="$BUILD/$name"
   if [ ! -f "$dir/build.ninja" ]; then
-    cmake -S "$ROOT" -B "$dir" -G Ninja "$@" >/dev/null || return 1
+    # ccache, where a developer has it, makes rebuilds in fresh trees cheap.
+    local launcher=()
+    command -v ccache >/dev/null && launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+    cmake -S "$ROOT" -B "$dir" -G Ninja "${launcher[@]}" "$@" >/dev/null || return 1
   fi
   ninja -C "$dir" | grep -v '^\[' || true
   return "${PIPESTATUS[0]}"
