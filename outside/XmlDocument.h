@@ -42,8 +42,10 @@ public:
 class XmlDocument {
 public:
     virtual ~XmlDocument() = default;
-    // False on failure; then ParseError() tells why.
+    // False on failure; then ParseError() tells why. Load reads the file
+    // (shared, size-limited); both pass our gate before the parser sees a byte.
     virtual bool Load(const std::string& path) = 0;
+    virtual bool LoadXml(std::string_view bytes) = 0;
     virtual std::unique_ptr<XmlNode> DocumentNode() = 0;
     // Saves atomically (temporary file, then rename); throws RuntimeError.
     virtual void Save(const std::string& path) = 0;
@@ -58,7 +60,10 @@ public:
 std::unique_ptr<XmlDocument> CreateXmlDocument();
 
 // Our own gate in front of the parser: code 0 when the document may be
-// parsed, else kXmlRefusedCode with the reason and where.
+// parsed, else kXmlRefusedCode with the reason and where. Only encodings in
+// which the gate sees what the parser will see pass: UTF-8, UTF-16 and the
+// ASCII-based single-byte code pages; UCS-4, EBCDIC, UTF-7 and the like are
+// refused, since a DOCTYPE written in them would slip past a look at the bytes.
 XmlParseError RefuseUntrustedXml(std::string_view bytes);
 
 // What both parsers load: the file's bytes (shared, size-limited) once they

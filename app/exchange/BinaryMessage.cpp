@@ -3,6 +3,7 @@
 #include "ReaderNotices.h"
 #include "outside/Support.h"
 #include "outside/TextFile.h"
+#include "outside/Utf.h"
 
 namespace exchange {
 
@@ -18,11 +19,20 @@ std::vector<std::string> SplitRecord(const std::string& record) {
     return fields;
 }
 
+std::string CarriableInBinary(std::string_view text) {
+    std::string out = outside::IsValidUtf8(text) ? std::string(text) : outside::Utf16ToUtf8(outside::Utf8ToUtf16(text));
+    for (size_t at = out.find('\0'); at != std::string::npos; at = out.find('\0', at))
+        out.replace(at, 1, "\xEF\xBF\xBD");
+    return out;
+}
+
 std::string BuildBinaryRecord(const outside::DateTimeRecord& utc, const std::string& userName, const std::string& text,
                               const std::string& clientGuid) {
-    const std::string fields[] = {std::to_string(utc.year),   std::to_string(utc.month),  std::to_string(utc.day),
-                                  std::to_string(utc.hour),   std::to_string(utc.minute), std::to_string(utc.second),
-                                  std::to_string(utc.milliseconds), userName, text, clientGuid};
+    const std::string fields[] = {std::to_string(utc.year),          std::to_string(utc.month),
+                                  std::to_string(utc.day),           std::to_string(utc.hour),
+                                  std::to_string(utc.minute),        std::to_string(utc.second),
+                                  std::to_string(utc.milliseconds),  CarriableInBinary(userName),
+                                  CarriableInBinary(text),           CarriableInBinary(clientGuid)};
     std::string record;
     for (const std::string& field : fields) {
         if (&field != &fields[0]) record += '\0';
@@ -47,6 +57,11 @@ DispatchResult DispatchMessage_Binary(const std::string& path, IMessageDisplay& 
         display.ShowDebugMessage(ReadFailureNotice("DispatchMessage_Binary", e, path));
         return DispatchResult::Retry;
     }
+    return ReadBinaryRecord(record, path, display, clientGuid);
+}
+
+DispatchResult ReadBinaryRecord(const std::string& record, const std::string& path, IMessageDisplay& display,
+                                const std::string& clientGuid) {
     try {
         const std::vector<std::string> fields = SplitRecord(record);
         const auto field = [&](size_t index) -> const std::string& {
@@ -64,10 +79,12 @@ DispatchResult DispatchMessage_Binary(const std::string& path, IMessageDisplay& 
         time.second = number(5);
         time.milliseconds = number(6);
         // A record without the sender's GUID is taken as one's own.
-        const MessageKind kind = fields.size() >= 10 && fields[9] != clientGuid ? MessageKind::Other : MessageKind::Mine;
+        const bool hasGuid = fields.size() >= 10;
+        const MessageKind kind = hasGuid && fields[9] != clientGuid ? MessageKind::Other : MessageKind::Mine;
         const std::string& userName = field(7);
         const std::string& text = field(8);
-        display.DisplayMessage(userName, text, time, kind, outside::esGetFileName(path, false));
+        display.DisplayIdentifiedMessage(hasGuid ? fields[9] : std::string(), userName, text, time, kind,
+                                         outside::esGetFileName(path, false));
         return DispatchResult::Processed;
     } catch (const outside::RuntimeError& e) {
         display.ShowSystemMessage(BrokenNotice("", e, path));

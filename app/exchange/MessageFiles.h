@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "IMessageDisplay.h"
@@ -21,14 +22,23 @@ inline constexpr const char* kTextSenderName = "Текстовый Аноним�
 std::string BuildMessageFileName(const outside::DateTimeRecord& utc, const std::string& extension,
                                  const std::string& chatFolder);
 
-// The ten fields joined by U+0000: time (7 fields, unpadded), user name, text, client GUID.
+// What each format can carry. Invalid UTF-8 becomes U+FFFD everywhere; so
+// does U+0000 in a binary field (it separates the fields), and in XML every
+// character XML 1.0 has no place for (control characters other than tab, LF
+// and CR; U+FFFE, U+FFFF): written as they are, they would make a file no
+// reader can take, and the message would be lost to everyone.
+std::string CarriableInBinary(std::string_view text);
+std::string CarriableInXml(std::string_view text);
+
+// The ten fields joined by U+0000: time (7 fields, unpadded), user name, text,
+// client GUID; each field made carriable first.
 std::string BuildBinaryRecord(const outside::DateTimeRecord& utc, const std::string& userName, const std::string& text,
                               const std::string& clientGuid);
 void WriteBinaryMessage(const std::string& path, const std::string& record);
 
 // "YYYY-MM-DD HH-MM-SS.mmm", as the XML format stores times.
 std::string FormatXmlTimestamp(const outside::DateTimeRecord& utc);
-// Writes the XML message; step names the stage for error notices and is left
+// Writes the XML message (texts made carriable first); step names the stage for error notices and is left
 // at the failing stage when a RuntimeError escapes, empty on success.
 void WriteXmlMessage(const std::string& path, const outside::DateTimeRecord& utc, const std::string& userName,
                      const std::string& clientGuid, const std::string& text, std::string& step);
@@ -46,6 +56,14 @@ inline constexpr const char* kStepDate = ": дата сообщения соде
 DispatchResult DispatchMessage_Binary(const std::string& path, IMessageDisplay& display, const std::string& clientGuid);
 DispatchResult DispatchMessage_Text(const std::string& path, IMessageDisplay& display);
 DispatchResult DispatchMessage_XML(const std::string& path, IMessageDisplay& display, const std::string& clientGuid);
+
+// The readers' work on what a file held, once it could be read; path names
+// the file in notices and on the display. The fuzz targets drive these.
+DispatchResult ReadBinaryRecord(const std::string& record, const std::string& path, IMessageDisplay& display,
+                                const std::string& clientGuid);
+DispatchResult ReadXmlMessage(std::string_view bytes, const std::string& path, IMessageDisplay& display,
+                              const std::string& clientGuid);
+DispatchResult ReadPlainText(const std::string& text, const std::string& path, IMessageDisplay& display);
 
 // Splits at every U+0000.
 std::vector<std::string> SplitRecord(const std::string& record);

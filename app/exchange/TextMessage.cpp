@@ -18,6 +18,10 @@ DispatchResult DispatchMessage_Text(const std::string& path, IMessageDisplay& di
         display.ShowDebugMessage(ReadFailureNotice("DispatchMessage_Text", e, path));
         return DispatchResult::Retry;
     }
+    return ReadPlainText(text, path, display);
+}
+
+DispatchResult ReadPlainText(const std::string& text, const std::string& path, IMessageDisplay& display) {
     try {
         display.DisplayMessage(kTextSenderName, text, outside::esGetSystemTime(), MessageKind::Other,
                                outside::esGetFileName(path, false));

@@ -44,6 +44,17 @@ std::string RequiredText(const outside::XmlNode& document, const char* path) {
 
 }  // namespace
 
+std::string CarriableInXml(std::string_view text) {
+    const std::u16string units = outside::Utf8ToUtf16(text);
+    std::u16string out;
+    out.reserve(units.size());
+    for (const char16_t c : units) {
+        const bool control = c < 0x20 && c != u'\t' && c != u'\n' && c != u'\r';
+        out += control || c == 0xFFFE || c == 0xFFFF ? u'\xFFFD' : c;
+    }
+    return outside::Utf16ToUtf8(out);
+}
+
 void WriteXmlMessage(const std::string& path, const outside::DateTimeRecord& utc, const std::string& userName,
                      const std::string& clientGuid, const std::string& text, std::string& step) {
     step = kStepCreateObject;
@@ -55,17 +66,18 @@ void WriteXmlMessage(const std::string& path, const outside::DateTimeRecord& utc
     auto timestamp = root->AppendChild(outside::XmlNodeType::Element, "timestamp");
     timestamp->SetText(FormatXmlTimestamp(utc));
     timestamp->AppendChild(outside::XmlNodeType::Attribute, "local")->SetText("false");
-    root->AppendChild(outside::XmlNodeType::Element, "username")->SetText(userName);
-    root->AppendChild(outside::XmlNodeType::Element, "clientguid")->SetText(clientGuid);
-    root->AppendChild(outside::XmlNodeType::Element, "text")->SetText(text);
+    root->AppendChild(outside::XmlNodeType::Element, "username")->SetText(CarriableInXml(userName));
+    root->AppendChild(outside::XmlNodeType::Element, "clientguid")->SetText(CarriableInXml(clientGuid));
+    root->AppendChild(outside::XmlNodeType::Element, "text")->SetText(CarriableInXml(text));
     step = kStepSaveFile;
     doc->Save(path);
     step.clear();
 }
 
 DispatchResult DispatchMessage_XML(const std::string& path, IMessageDisplay& display, const std::string& clientGuid) {
+    std::string bytes;
     try {
-        outside::TheTextFile().ReadText(path);  // only to learn whether it can be read yet
+        bytes = outside::ReadFileBytes(path, outside::kMaxMessageFileBytes);
     } catch (const RuntimeError& e) {
         if (e.Number() == outside::kErrFileTooLarge) {
             display.ShowSystemMessage(BrokenNotice("", e, path));
@@ -74,13 +86,18 @@ DispatchResult DispatchMessage_XML(const std::string& path, IMessageDisplay& dis
         display.ShowDebugMessage(ReadFailureNotice("DispatchMessage_XML", e, path));
         return DispatchResult::Retry;
     }
+    return ReadXmlMessage(bytes, path, display, clientGuid);
+}
 
+DispatchResult ReadXmlMessage(std::string_view bytes, const std::string& path, IMessageDisplay& display,
+                              const std::string& clientGuid) {
     std::string step;
     try {
         step = kStepCreateObject;
         auto doc = outside::CreateXmlDocument();
         step = kStepParse;
-        if (!doc->Load(path)) {
+        // Parsed from the bytes already read: each file is read once.
+        if (!doc->LoadXml(bytes)) {
             const outside::XmlParseError pe = doc->ParseError();
             std::string reason = outside::asTrimEx2(pe.reason, true, true, true, true, true);
             if (pe.code == outside::kXmlFileInUseCode) {
@@ -112,7 +129,7 @@ DispatchResult DispatchMessage_XML(const std::string& path, IMessageDisplay& dis
 
         step.clear();
         const MessageKind kind = senderGuid == clientGuid ? MessageKind::Mine : MessageKind::Other;
-        display.DisplayMessage(userName, text, time, kind, outside::esGetFileName(path, false));
+        display.DisplayIdentifiedMessage(senderGuid, userName, text, time, kind, outside::esGetFileName(path, false));
         return DispatchResult::Processed;
     } catch (const RuntimeError& e) {
         display.ShowSystemMessage(BrokenNotice(step, e, path));

@@ -95,6 +95,18 @@ public:
         doc_.reset();
         std::string bytes;
         if (!ReadXmlForParsing(path, bytes, error_)) return false;
+        return Parse(bytes);
+    }
+
+    bool LoadXml(std::string_view bytes) override {
+        doc_.reset();
+        error_ = RefuseUntrustedXml(bytes);
+        if (error_.code != 0) return false;
+        return Parse(bytes);
+    }
+
+private:
+    bool Parse(std::string_view bytes) {
         std::unique_ptr<xmlParserCtxt, CtxtFree> ctxt(xmlNewParserCtxt());
         if (!ctxt) {
             error_.code = kErrOutOfMemory;
@@ -115,6 +127,7 @@ public:
         return true;
     }
 
+public:
     std::unique_ptr<XmlNode> DocumentNode() override {
         if (!doc_) return nullptr;
         return std::make_unique<LibxmlNode>(doc_.get(), reinterpret_cast<xmlNode*>(doc_.get()));

@@ -84,6 +84,17 @@ public:
         error_ = {};
         std::string bytes;
         if (!ReadXmlForParsing(path, bytes, error_)) return false;
+        return Parse(bytes);
+    }
+
+    bool LoadXml(std::string_view bytes) override {
+        error_ = RefuseUntrustedXml(bytes);
+        if (error_.code != 0) return false;
+        return Parse(bytes);
+    }
+
+private:
+    bool Parse(std::string_view bytes) {
         // Hand the parser the bytes we read, as a byte array: it detects the encoding itself.
         SAFEARRAY* array = ::SafeArrayCreateVector(VT_UI1, 0, static_cast<ULONG>(bytes.size()));
         if (!array) throw RuntimeError(kErrOutOfMemory, "Недостаточно памяти");
@@ -101,6 +112,7 @@ public:
         return false;
     }
 
+public:
     std::unique_ptr<XmlNode> DocumentNode() override {
         return std::make_unique<MsxmlNode>(doc_, doc_.As<IXMLDOMNode>(kIidXmlNode));
     }
