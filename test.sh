@@ -41,6 +41,23 @@ if [ -e "$BUILD/win64/bin/quillet_driver.exe" ]; then
   xvfb-run -a -s "-screen 0 1024x768x24" bash tests/e2e/two_clients.sh "$BUILD/win64/bin" "$reports/two_clients.xml"
 fi
 
+# The native suite again under AddressSanitizer and UndefinedBehaviorSanitizer,
+# and every fuzz target on its seed corpus plus a bounded fuzzing time.
+say "Sanitized native build (clang, ASan, UBSan, fuzz targets)"
+build_sanitize || build_failed=1
+for exe in "$BUILD"/sanitize/bin/*_tests; do
+  [ -x "$exe" ] || continue
+  name=sanitized_$(basename "$exe"); expect "$name"
+  say "Sanitized: $(basename "$exe")"
+  UBSAN_OPTIONS=print_stacktrace=1 timeout 1200 "$exe" --gtest_brief=1 --gtest_output="xml:$reports/$name.xml" </dev/null
+done
+fuzzers=("$BUILD"/sanitize/bin/fuzz_*)
+if [ -e "${fuzzers[0]}" ]; then
+  for exe in "${fuzzers[@]}"; do expect "$(basename "$exe")"; done
+  say "Fuzz targets: seed corpus, then ${QUILLET_FUZZ_SECONDS:-30} s each"
+  bash fuzz/run-ci.sh "$BUILD/sanitize/bin" "$reports" "${QUILLET_FUZZ_SECONDS:-30}"
+fi
+
 read -r passed failed < <(python3 scripts/count-gtest.py $(sort -u "$reports/expected"))
 failed=$((failed + build_failed))
 echo "$passed passed, $failed failed"

@@ -9,13 +9,12 @@ namespace flickon {
 
 namespace {
 
-constexpr char kMagic[4] = {'F', 'L', 'K', 'B'};
-constexpr uint32_t kVersion = 1;
-// Bounds that a damaged stream cannot talk us past.
-constexpr uint32_t kMaxEntries = 64;
-constexpr uint32_t kMaxNameChars = 256;
-constexpr uint32_t kMaxTextChars = 1u << 20;
-constexpr uint32_t kMaxObjectBytes = 64u << 20;  // also bounds the whole body
+using stream::Entry;
+using stream::EntryType;
+
+// Reads in pieces: a length in the stream buys memory only as its bytes arrive.
+constexpr ULONG kChunk = 64u << 10;
+constexpr uint32_t kMaxObjectBytes = stream::kMaxBodyBytes;
 
 [[noreturn]] void Damaged() { throw outside::RuntimeError(STG_E_READFAULT, "damaged control data in the stream"); }
 
@@ -25,62 +24,22 @@ void WriteRaw(IStream* stream, const void* data, ULONG size) {
     if (written != size) throw outside::RuntimeError(STG_E_WRITEFAULT, "short write");
 }
 
-void ReadRaw(IStream* stream, void* data, ULONG size) {
-    ULONG read = 0;
-    if (FAILED(stream->Read(data, size, &read)) || read != size) Damaged();
+std::vector<uint8_t> ReadUpTo(IStream* stream, uint32_t size) {
+    std::vector<uint8_t> bytes;
+    while (bytes.size() < size) {
+        const ULONG want = std::min<ULONG>(kChunk, static_cast<ULONG>(size - bytes.size()));
+        const size_t at = bytes.size();
+        bytes.resize(at + want);
+        ULONG read = 0;
+        if (FAILED(stream->Read(bytes.data() + at, want, &read)) || read != want) Damaged();
+    }
+    return bytes;
 }
 
-// The entries are built in memory and go to the stream behind their length,
-// so a reader always knows where our data ends, even when an entry inside
-// it is damaged.
-class ByteWriter {
-public:
-    void Raw(const void* data, size_t size) {
-        const auto* p = static_cast<const BYTE*>(data);
-        bytes_.insert(bytes_.end(), p, p + size);
-    }
-    template <typename T>
-    void Put(T value) {
-        Raw(&value, sizeof value);
-    }
-    void Text(const std::wstring& text) {
-        Put<uint32_t>(static_cast<uint32_t>(text.size()));
-        Raw(text.data(), text.size() * sizeof(wchar_t));
-    }
-    const std::vector<BYTE>& Bytes() const { return bytes_; }
+std::wstring Wide(const std::u16string& text) { return std::wstring(text.begin(), text.end()); }
+std::u16string Units(const wchar_t* text, size_t size) { return std::u16string(text, text + size); }
 
-private:
-    std::vector<BYTE> bytes_;
-};
-
-class ByteReader {
-public:
-    explicit ByteReader(const std::vector<BYTE>& bytes) : bytes_(bytes) {}
-    void Raw(void* data, size_t size) {
-        if (size > bytes_.size() - position_) Damaged();
-        std::copy_n(bytes_.data() + position_, size, static_cast<BYTE*>(data));
-        position_ += size;
-    }
-    template <typename T>
-    T Get() {
-        T value{};
-        Raw(&value, sizeof value);
-        return value;
-    }
-    std::wstring Text(uint32_t maxChars) {
-        const uint32_t n = Get<uint32_t>();
-        if (n > maxChars) Damaged();
-        std::wstring text(n, L'\0');
-        Raw(text.data(), n * sizeof(wchar_t));
-        return text;
-    }
-
-private:
-    const std::vector<BYTE>& bytes_;
-    size_t position_ = 0;
-};
-
-std::vector<BYTE> SaveObject(IUnknown* object) {
+std::vector<uint8_t> SaveObject(IUnknown* object) {
     ComPtr<IPersistStream> persist;
     if (FAILED(object->QueryInterface(IID_IPersistStream, persist.put_void()))) {
         throw outside::RuntimeError(E_NOINTERFACE, "the object cannot persist itself");
@@ -91,19 +50,28 @@ std::vector<BYTE> SaveObject(IUnknown* object) {
     ULARGE_INTEGER end{};
     Check(memory->Seek(LARGE_INTEGER{}, STREAM_SEEK_CUR, &end), "IStream::Seek");
     if (end.QuadPart > kMaxObjectBytes) throw outside::RuntimeError(E_OUTOFMEMORY, "object too large");
-    std::vector<BYTE> bytes(static_cast<size_t>(end.QuadPart));
     Check(memory->Seek(LARGE_INTEGER{}, STREAM_SEEK_SET, nullptr), "IStream::Seek");
-    if (!bytes.empty()) ReadRaw(memory.get(), bytes.data(), static_cast<ULONG>(bytes.size()));
+    std::vector<uint8_t> bytes = ReadUpTo(memory.get(), static_cast<uint32_t>(end.QuadPart));
+    // Only pictures come back from a stream; a bag refuses to keep anything else.
+    if (!stream::IsPictureObject(bytes)) throw outside::RuntimeError(E_INVALIDARG, "only pictures are kept");
     return bytes;
 }
 
-ComPtr<IUnknown> LoadObject(const std::vector<BYTE>& bytes) {
+// The parser has let through only the picture class; the picture is made
+// here by name, so no other class can come from the bytes.
+ComPtr<IUnknown> LoadObject(const std::vector<uint8_t>& bytes) {
+    if (!stream::IsPictureObject(bytes)) Damaged();
     ComPtr<IStream> memory;
     Check(::CreateStreamOnHGlobal(nullptr, TRUE, memory.put()), "CreateStreamOnHGlobal");
-    if (!bytes.empty()) WriteRaw(memory.get(), bytes.data(), static_cast<ULONG>(bytes.size()));
+    const size_t skip = sizeof stream::kPictureClassBytes;
+    if (bytes.size() > skip) WriteRaw(memory.get(), bytes.data() + skip, static_cast<ULONG>(bytes.size() - skip));
     Check(memory->Seek(LARGE_INTEGER{}, STREAM_SEEK_SET, nullptr), "IStream::Seek");
+    ComPtr<IPersistStream> picture;
+    Check(::CoCreateInstance(CLSID_StdPicture, nullptr, CLSCTX_INPROC_SERVER, IID_IPersistStream, picture.put_void()),
+          "CoCreateInstance(StdPicture)");
+    Check(picture->Load(memory.get()), "IPersistStream::Load");
     ComPtr<IUnknown> object;
-    Check(::OleLoadFromStream(memory.get(), IID_IUnknown, object.put_void()), "OleLoadFromStream");
+    Check(picture->QueryInterface(IID_IUnknown, object.put_void()), "IPersistStream::QueryInterface");
     return object;
 }
 
@@ -120,40 +88,40 @@ HRESULT StreamPropertyBag::Write(LPCOLESTR name, VARIANT* value) {
     if (!name || !value) return E_POINTER;
     return Guarded(IID_IPropertyBag, [&]() -> HRESULT {
         Entry entry;
-        entry.name = name;
-        if (entry.name.size() > kMaxNameChars) return E_INVALIDARG;
+        entry.name = Units(name, ::lstrlenW(name));
+        if (entry.name.size() > stream::kMaxNameChars) return E_INVALIDARG;
         switch (V_VT(value)) {
             case VT_BOOL:
-                entry.type = VT_BOOL;
+                entry.type = EntryType::Bool;
                 entry.number = V_BOOL(value) != VARIANT_FALSE ? -1 : 0;
                 break;
             case VT_BSTR:
-                entry.type = VT_BSTR;
-                if (V_BSTR(value)) entry.text.assign(V_BSTR(value), ::SysStringLen(V_BSTR(value)));
-                if (entry.text.size() > kMaxTextChars) return E_INVALIDARG;
+                entry.type = EntryType::Text;
+                if (V_BSTR(value)) entry.text = Units(V_BSTR(value), ::SysStringLen(V_BSTR(value)));
+                if (entry.text.size() > stream::kMaxTextChars) return E_INVALIDARG;
                 break;
             case VT_DISPATCH:
             case VT_UNKNOWN: {
                 IUnknown* object = V_VT(value) == VT_DISPATCH ? V_DISPATCH(value) : V_UNKNOWN(value);
                 if (!object) return E_INVALIDARG;
-                entry.type = VT_UNKNOWN;
+                entry.type = EntryType::Object;
                 entry.object = SaveObject(object);
                 break;
             }
             default: {
                 outside::Variant number;
                 if (FAILED(::VariantChangeType(number.get(), value, 0, VT_I4))) return DISP_E_TYPEMISMATCH;
-                entry.type = VT_I4;
+                entry.type = EntryType::Long;
                 entry.number = V_I4(number.get());
                 break;
             }
         }
         const auto same = std::find_if(entries_.begin(), entries_.end(),
-                                       [&](const Entry& e) { return ::lstrcmpiW(e.name.c_str(), name) == 0; });
+                                       [&](const Entry& e) { return ::lstrcmpiW(Wide(e.name).c_str(), name) == 0; });
         if (same != entries_.end()) {
             *same = std::move(entry);
         } else {
-            if (entries_.size() >= kMaxEntries) return E_OUTOFMEMORY;
+            if (entries_.size() >= stream::kMaxEntries) return E_OUTOFMEMORY;
             entries_.push_back(std::move(entry));
         }
         return S_OK;
@@ -164,25 +132,27 @@ HRESULT StreamPropertyBag::Read(LPCOLESTR name, VARIANT* value, IErrorLog*) {
     if (!name || !value) return E_POINTER;
     return Guarded(IID_IPropertyBag, [&]() -> HRESULT {
         const auto found = std::find_if(entries_.begin(), entries_.end(),
-                                        [&](const Entry& e) { return ::lstrcmpiW(e.name.c_str(), name) == 0; });
+                                        [&](const Entry& e) { return ::lstrcmpiW(Wide(e.name).c_str(), name) == 0; });
         if (found == entries_.end()) return E_INVALIDARG;
         const VARTYPE wanted = V_VT(value);
         ::VariantInit(value);
         switch (found->type) {
-            case VT_BOOL:
+            case EntryType::Bool:
                 V_VT(value) = VT_BOOL;
                 V_BOOL(value) = found->number ? VARIANT_TRUE : VARIANT_FALSE;
                 break;
-            case VT_I4:
+            case EntryType::Long:
                 V_VT(value) = VT_I4;
                 V_I4(value) = found->number;
                 break;
-            case VT_BSTR:
-                V_BSTR(value) = ::SysAllocStringLen(found->text.data(), static_cast<UINT>(found->text.size()));
+            case EntryType::Text: {
+                const std::wstring text = Wide(found->text);
+                V_BSTR(value) = ::SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
                 if (!V_BSTR(value)) return E_OUTOFMEMORY;
                 V_VT(value) = VT_BSTR;
                 break;
-            case VT_UNKNOWN: {
+            }
+            case EntryType::Object: {
                 ComPtr<IUnknown> object = LoadObject(found->object);
                 ComPtr<IDispatch> dispatch;
                 if (wanted == VT_DISPATCH && SUCCEEDED(object->QueryInterface(IID_IDispatch, dispatch.put_void()))) {
@@ -202,80 +172,22 @@ HRESULT StreamPropertyBag::Read(LPCOLESTR name, VARIANT* value, IErrorLog*) {
 }
 
 void StreamPropertyBag::SaveTo(IStream* stream) const {
-    ByteWriter body;
-    body.Put<uint32_t>(static_cast<uint32_t>(entries_.size()));
-    for (const Entry& e : entries_) {
-        body.Text(e.name);
-        body.Put<uint16_t>(e.type);
-        switch (e.type) {
-            case VT_BOOL:
-                body.Put<int16_t>(static_cast<int16_t>(e.number));
-                break;
-            case VT_I4:
-                body.Put<int32_t>(static_cast<int32_t>(e.number));
-                break;
-            case VT_BSTR:
-                body.Text(e.text);
-                break;
-            default:
-                body.Put<uint32_t>(static_cast<uint32_t>(e.object.size()));
-                body.Raw(e.object.data(), e.object.size());
-                break;
-        }
-    }
-    const uint32_t header[2] = {kVersion, static_cast<uint32_t>(body.Bytes().size())};
-    WriteRaw(stream, kMagic, sizeof kMagic);
-    WriteRaw(stream, header, sizeof header);
-    if (!body.Bytes().empty()) WriteRaw(stream, body.Bytes().data(), static_cast<ULONG>(body.Bytes().size()));
+    const std::vector<uint8_t> bytes = stream::WriteStream(entries_);
+    WriteRaw(stream, bytes.data(), static_cast<ULONG>(bytes.size()));
 }
 
 void StreamPropertyBag::LoadFrom(IStream* stream) {
-    char magic[sizeof kMagic];
-    uint32_t header[2];
-    ReadRaw(stream, magic, sizeof magic);
-    ReadRaw(stream, header, sizeof header);
-    if (!std::equal(magic, magic + sizeof magic, kMagic) || header[0] != kVersion) Damaged();
-    if (header[1] > kMaxObjectBytes) Damaged();
-    std::vector<BYTE> bytes(header[1]);
-    if (!bytes.empty()) ReadRaw(stream, bytes.data(), static_cast<ULONG>(bytes.size()));
-
-    ByteReader body(bytes);
-    std::vector<Entry> entries;
-    // Entries read before a damaged one still count: each property stands
-    // on its own, and the rest take their defaults.
-    try {
-        const uint32_t count = body.Get<uint32_t>();
-        if (count > kMaxEntries) Damaged();
-        for (uint32_t i = 0; i < count; ++i) {
-            Entry e;
-            e.name = body.Text(kMaxNameChars);
-            e.type = body.Get<uint16_t>();
-            switch (e.type) {
-                case VT_BOOL:
-                    e.number = body.Get<int16_t>();
-                    break;
-                case VT_I4:
-                    e.number = body.Get<int32_t>();
-                    break;
-                case VT_BSTR:
-                    e.text = body.Text(kMaxTextChars);
-                    break;
-                case VT_UNKNOWN: {
-                    const uint32_t n = body.Get<uint32_t>();
-                    if (n > kMaxObjectBytes) Damaged();
-                    e.object.resize(n);
-                    body.Raw(e.object.data(), n);
-                    break;
-                }
-                default:
-                    Damaged();
-            }
-            entries.push_back(std::move(e));
-        }
-    } catch (const outside::RuntimeError&) {
-        // keep what was read
-    }
-    entries_ = std::move(entries);
+    const std::vector<uint8_t> header = ReadUpTo(stream, stream::kHeaderBytes);
+    const std::optional<uint32_t> length = stream::ParseHeader(header);
+    if (!length) Damaged();
+    // A length beyond the end of the stream is damage, found before any memory is spent on it.
+    ULARGE_INTEGER at{};
+    STATSTG stat{};
+    if (SUCCEEDED(stream->Seek(LARGE_INTEGER{}, STREAM_SEEK_CUR, &at)) &&
+        SUCCEEDED(stream->Stat(&stat, STATFLAG_NONAME)) && stat.cbSize.QuadPart >= at.QuadPart &&
+        *length > stat.cbSize.QuadPart - at.QuadPart)
+        Damaged();
+    entries_ = stream::ParseBody(ReadUpTo(stream, *length));
 }
 
 }  // namespace flickon

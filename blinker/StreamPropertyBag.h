@@ -4,16 +4,16 @@
 // object that cannot persist itself is refused on write, as a container's
 // bag would refuse it.
 //
-// Format, little-endian: "FLKB", version (uint32 = 1), byte length of the
-// rest (uint32), entry count (uint32); each entry: name length in UTF-16 units (uint32), the name, VARTYPE
-// (uint16), then VT_BOOL int16 / VT_I4 int32 / VT_BSTR length + UTF-16 /
-// VT_UNKNOWN byte count (uint32) + the OleSaveToStream bytes.
+// The format and its parser are portable (stream/ControlStream.h); this class
+// moves the bytes between it and an IStream, never reading more than the
+// stream really holds, and creates only picture objects from it.
 #pragma once
 
 #include <string>
 #include <vector>
 
 #include "ComSupport.h"
+#include "stream/ControlStream.h"
 
 namespace flickon {
 
@@ -36,15 +36,7 @@ public:
     HRESULT STDMETHODCALLTYPE Write(LPCOLESTR name, VARIANT* value) override;
 
 private:
-    struct Entry {
-        std::wstring name;
-        VARTYPE type = VT_EMPTY;
-        long number = 0;             // VT_BOOL (0 or -1) and VT_I4
-        std::wstring text;           // VT_BSTR
-        std::vector<BYTE> object;    // VT_UNKNOWN: the object's saved form
-    };
-
-    std::vector<Entry> entries_;
+    std::vector<stream::Entry> entries_;
 };
 
 }  // namespace flickon

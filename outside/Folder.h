@@ -15,6 +15,8 @@ std::vector<std::string> ListPlainFiles(const std::string& folder, const std::st
 // On POSIX the attribute lives where Wine and Samba keep it (user.DOSATTRIB).
 bool HideFile(const std::string& path) noexcept;
 bool IsFileHidden(const std::string& path) noexcept;
+// True when path names an existing folder (a chat folder can be taken away).
+bool IsFolder(const std::string& path) noexcept;
 // Milliseconds since the file was last written; -1 when it cannot be told.
 int64_t FileAgeMilliseconds(const std::string& path) noexcept;
 

@@ -8,7 +8,8 @@ WINESERVER=/usr/lib/wine/wineserver
 
 PACKAGES=(cmake ninja-build g++ python3 googletest libgtest-dev libxml2-dev
           mingw-w64 g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
-          wine64 wine wine64-tools libwine-dev xvfb xauth imagemagick locales tzdata)
+          wine64 wine wine64-tools libwine-dev xvfb xauth imagemagick locales tzdata
+          clang libfuzzer-14-dev)
 
 say() { printf '\033[1m== %s\033[0m\n' "$*"; }
 
@@ -48,6 +49,12 @@ build_tree() {
 
 build_native() { build_tree native -DCMAKE_BUILD_TYPE=RelWithDebInfo; }
 build_win64()  { build_tree win64 -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/toolchain-mingw-x86_64.cmake"; }
+# clang, ASan and UBSan, with the fuzz targets: the native suite and every
+# fuzz target run from this tree.
+build_sanitize() {
+  build_tree sanitize -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILLET_SANITIZE=ON \
+    -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++
+}
 build_win32()  { build_tree win32 -DCMAKE_BUILD_TYPE=Release -DQUILLET_TESTS=OFF -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/toolchain-mingw-i686.cmake"; }
 
 # A Wine prefix, with a virtual desktop unless "nodesktop" is given (the

@@ -16,13 +16,26 @@ namespace exchange {
 namespace {
 
 // Passes lines through, but holds system notices until the caller knows whether
-// the file really is broken or only not finished yet.
+// the file really is broken or only not finished yet; a message the ledger
+// has seen is not passed on.
 class HeldNotices final : public IMessageDisplay {
 public:
-    explicit HeldNotices(IMessageDisplay& target) : target_(target) {}
+    HeldNotices(IMessageDisplay& target, MessageLedger& ledger, const std::string& path)
+        : target_(target), ledger_(ledger), path_(path) {}
     void DisplayMessage(const std::string& userName, const std::string& text, outside::DateTimeRecord time,
                         MessageKind kind, const std::string& fileName) override {
         target_.DisplayMessage(userName, text, time, kind, fileName);
+    }
+    void DisplayIdentifiedMessage(const std::string& senderGuid, const std::string& userName, const std::string& text,
+                                  outside::DateTimeRecord time, MessageKind kind, const std::string& fileName) override {
+        const std::string identity = MessageLedger::Identity(senderGuid, time, text);
+        if (ledger_.Seen(identity)) {
+            target_.ShowDebugMessage("DispatchMessage() ==> " +
+                                     std::string("Это сообщение уже было показано. Копию убираем.") + "\r\n" + path_);
+            return;
+        }
+        target_.DisplayMessage(userName, text, time, kind, fileName);
+        ledger_.Remember(identity, path_);
     }
     void ShowSystemMessage(const std::string& text) override { held_.push_back(text); }
     void ShowDebugMessage(const std::string& text) override { target_.ShowDebugMessage(text); }
@@ -33,6 +46,8 @@ public:
 
 private:
     IMessageDisplay& target_;
+    MessageLedger& ledger_;
+    const std::string& path_;
     std::vector<std::string> held_;
 };
 
@@ -46,6 +61,14 @@ std::string Upper(std::string text) {
 FileRemoval RealFileRemoval() {
     return {[](const std::string& path) { return outside::RemoveFile(path); },
             [](const std::string& path) { return outside::HideFile(path); }};
+}
+
+MessageLedger& MessageDispatcher::Ledger() {
+    if (!ledger_)
+        ledger_ = std::make_unique<MessageLedger>(
+            modSettings::LogsFolder.empty() ? std::string()
+                                            : outside::esBuildFileName2(modSettings::LogsFolder, kLedgerFileName));
+    return *ledger_;
 }
 
 bool MessageDispatcher::IsFileSyncing(const std::string& path) const {
@@ -65,7 +88,7 @@ DispatchResult MessageDispatcher::DispatchMessage(const std::string& path) {
         return DispatchResult::Retry;
     }
     const std::string extension = Upper(outside::esGetFileExtension(path));
-    HeldNotices display(host_);
+    HeldNotices display(host_, Ledger(), path);
     DispatchResult result;
     if (extension == kBinaryExtension)
         result = DispatchMessage_Binary(path, display, modSettings::ClientGuid);
@@ -120,7 +143,10 @@ void MessageDispatcher::CleanUp(const std::string& path, DispatchResult result) 
     } else {
         return;  // Retry: left untouched for a later pass
     }
-    if (!gone) stuck_.insert(path);
+    if (gone)
+        Ledger().Settle(path);
+    else
+        stuck_.insert(path);
 }
 
 PassSummary MessageDispatcher::DispatchAllMessages() {
@@ -172,6 +198,7 @@ PassSummary MessageDispatcher::DispatchAllMessages() {
         host_.PumpMessagesOnce();
     }
     host_.SetCaption(modAppWindowTitle::DocumentWindowTitle("", modMain::ChatFilePath));
+    Ledger().Flush();
     host_.PassFinished();
     return summary;
 }

@@ -4,11 +4,13 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "IMessageDisplay.h"
+#include "MessageLedger.h"
 #include "MessageTypes.h"
 
 namespace exchange {
@@ -61,6 +63,8 @@ public:
     bool IsFileSyncing(const std::string& path) const;
 
     bool InPass() const { return inPass_; }
+    // The chat's ledger of shown messages, beside its logs (made on first use).
+    MessageLedger& Ledger();
 
 private:
     void CleanUp(const std::string& path, DispatchResult result);
@@ -73,6 +77,7 @@ private:
     // The ".!sync" markers of the folder, listed at the start of the pass.
     std::set<std::string> syncMarkers_;
     bool markersListed_ = false;
+    std::unique_ptr<MessageLedger> ledger_;
 };
 
 }  // namespace exchange

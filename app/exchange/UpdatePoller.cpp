@@ -1,6 +1,19 @@
 #include "UpdatePoller.h"
 
+#include "app/startup/modMain.h"
+#include "outside/Folder.h"
+
 namespace exchange {
+
+void UpdatePoller::CheckFolder() {
+    const bool there = outside::IsFolder(modMain::ChatFolder);
+    if (there == !folderMissing_) return;
+    folderMissing_ = !there;
+    display_.ShowSystemMessage((there ? std::string("Папка чата снова доступна. Сообщения принимаются.")
+                                      : std::string("Папка чата недоступна. Сообщения будут приняты, когда она "
+                                                    "появится снова.")) +
+                               "\r\n" + modMain::ChatFolder);
+}
 
 void UpdatePoller::Pass() {
     ++passes_;
@@ -28,7 +41,9 @@ void UpdatePoller::Tick() {
     if (!diagnostic.empty()) display_.ShowDebugMessage("Watcher.IsSomethingChanged() ==> " + diagnostic);
     const bool retryDue = retryPending_ && ++ticksSinceRetry_ >= kRetryTicks;
     const bool quietTooLong = ++ticksSincePass_ >= kQuietPassTicks;
-    if (changed || retryDue || quietTooLong) Pass();
+    const bool wasMissing = folderMissing_;
+    if (!diagnostic.empty() || folderMissing_ || quietTooLong) CheckFolder();
+    if (changed || retryDue || quietTooLong || (wasMissing && !folderMissing_)) Pass();
 }
 
 }  // namespace exchange

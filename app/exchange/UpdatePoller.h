@@ -1,7 +1,9 @@
 // What the chat window's 250 ms timer does: the first tick runs a pass; later
 // ticks ask the watcher and run a pass on a change. A pass that left files
 // for later runs again after a second, and a quiet folder is looked at every
-// few seconds all the same.
+// few seconds all the same. A chat folder that goes away (a sync service
+// re-creating it, a network drive) is reported once, and receiving resumes
+// with a notice when it is back.
 #pragma once
 
 #include "IFSWatcher.h"
@@ -31,6 +33,8 @@ public:
 
 private:
     void Pass();
+    // Says once when the chat folder goes away and once when it is back.
+    void CheckFolder();
 
     IFSWatcher& watcher_;
     MessageDispatcher& dispatcher_;
@@ -41,6 +45,7 @@ private:
     int ticksSinceRetry_ = 0;
     int ticksSincePass_ = 0;
     int passes_ = 0;
+    bool folderMissing_ = false;
 };
 
 }  // namespace exchange

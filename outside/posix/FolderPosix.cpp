@@ -60,6 +60,11 @@ bool HideFile(const std::string& path) noexcept {
 
 bool IsFileHidden(const std::string& path) noexcept { return (DosAttributes(path) & kHidden) != 0; }
 
+bool IsFolder(const std::string& path) noexcept {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
 int64_t FileAgeMilliseconds(const std::string& path) noexcept {
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0) return -1;

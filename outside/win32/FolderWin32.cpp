@@ -44,6 +44,15 @@ bool HideFile(const std::string& path) noexcept {
     }
 }
 
+bool IsFolder(const std::string& path) noexcept {
+    try {
+        const DWORD attributes = ::GetFileAttributesW(W(path).c_str());
+        return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    } catch (...) {
+        return false;
+    }
+}
+
 bool IsFileHidden(const std::string& path) noexcept {
     try {
         const DWORD attributes = ::GetFileAttributesW(W(path).c_str());

@@ -73,6 +73,47 @@ TEST(MessageWriters, BinaryAndXmlRoundTripFieldForField) {
     }
 }
 
+// The written document itself, not only what our reader makes of it: the
+// declaration, one root, the four elements in order, local="false", nothing else.
+TEST(MessageWriters, XmlDocumentIsExactlyTheDocumentedOne) {
+    TempDir dir;
+    const std::string path = BuildMessageFileName(kSent, kXmlExtension, dir.path());
+    std::string step;
+    WriteXmlMessage(path, kSent, "Вова <&", "{G}", "Привет", step);
+    const std::string written = testsupport::ReadRaw(path);
+    const std::regex form(
+        "<\\?xml version=\"1\\.0\" encoding=\"utf-8\"\\?>\r?\n"
+        "<message><timestamp local=\"false\">2024-01-31 13-05-07\\.042</timestamp><username>Вова &lt;&amp;</username>"
+        "<clientguid>\\{G\\}</clientguid><text>Привет</text></message>\r?\n?");
+    EXPECT_TRUE(std::regex_match(written, form)) << written;
+}
+
+// Characters a format cannot carry arrive as U+FFFD instead of costing the
+// message (XML 1.0 has no place for most control characters; U+0000 would
+// shift the binary fields).
+TEST(MessageWriters, WhatAFormatCannotCarryArrivesAsAReplacement) {
+    TempDir dir;
+    const std::string name("Вова\0x", 8 + 2);
+    const std::string text = "a\x0B" "b\x01" "c\x07";  // a vertical tab is a line break pasted from Word
+    const std::string binary = BuildMessageFileName(kSent, kBinaryExtension, dir.path());
+    WriteBinaryMessage(binary, BuildBinaryRecord(kSent, name, text, kGuid));
+    const std::string xml = BuildMessageFileName(kSent, kXmlExtension, dir.path());
+    std::string step;
+    WriteXmlMessage(xml, kSent, name, kGuid, text, step);
+    const std::string fffd = "\xEF\xBF\xBD";
+    for (const std::string& path : {binary, xml}) {
+        const bool isXml = path == xml;
+        SCOPED_TRACE(isXml ? "XML" : "binary");
+        RecordingDisplay display;
+        const DispatchResult result =
+            isXml ? DispatchMessage_XML(path, display, kGuid) : DispatchMessage_Binary(path, display, kGuid);
+        ASSERT_EQ(result, DispatchResult::Processed);
+        EXPECT_EQ(display.lines.at(0).userName, "Вова" + fffd + "x");
+        EXPECT_EQ(display.lines.at(0).text, isXml ? "a" + fffd + "b" + fffd + "c" + fffd : text);
+        EXPECT_EQ(display.lines.at(0).kind, MessageKind::Mine);
+    }
+}
+
 TEST(MessageWriters, XmlLineBreaksOfEveryKindComeBackAsCrLf) {
     TempDir dir;
     const std::string path = BuildMessageFileName(kSent, kXmlExtension, dir.path());

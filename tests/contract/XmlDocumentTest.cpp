@@ -118,6 +118,46 @@ TEST(XmlDocument, RefusalSaysWhyAndWhere) {
     EXPECT_EQ(RefuseUntrustedXml(utf16).code, kXmlRefusedCode);
 }
 
+// A DOCTYPE written in an encoding the gate cannot read would reach the parser
+// unseen; such documents are refused whole, ours and ordinary ones pass.
+TEST(XmlDocument, OnlyEncodingsTheGateReadsPass) {
+    const auto utf32 = [](const std::string& ascii, bool big) {
+        std::string out;
+        for (const char c : ascii) out += big ? std::string("\0\0\0", 3) + c : c + std::string("\0\0\0", 3);
+        return out;
+    };
+    const auto utf16 = [](const std::string& ascii) {
+        std::string out = "\xFF\xFE";
+        for (const char c : ascii) out += c + std::string(1, '\0');
+        return out;
+    };
+    const std::string doctype = "<!DOCTYPE m [<!ENTITY a 'b'>]><m>&a;</m>";
+    struct Row {
+        const char* what;
+        std::string bytes;
+        bool passes;
+    };
+    const Row rows[] = {
+        {"UCS-4 little-endian", utf32(doctype, false), false},
+        {"UCS-4 big-endian", utf32(doctype, true), false},
+        {"EBCDIC", "\x4C\x6F\xA7\x94\x93\x40\xA5\x85", false},
+        {"UTF-7", "<?xml version=\"1.0\" encoding=\"UTF-7\"?>+ADw-!DOCTYPE m+AD4-<m/>", false},
+        {"UTF-16 saying big-endian", utf16("<?xml version=\"1.0\" encoding=\"UTF-16BE\"?><m/>"), false},
+        {"a NUL byte", std::string("<m>\0</m>", 8), false},
+        {"UTF-8 with a byte-order mark saying cp1251", "\xEF\xBB\xBF<?xml version='1.0' encoding='windows-1251'?><m/>",
+         false},
+        {"utf-8", "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<m/>", true},
+        {"windows-1251", "<?xml version=\"1.0\" encoding=\"Windows-1251\"?><m>\xCF\xF0\xE8</m>", true},
+        {"UTF-16", utf16("<?xml version=\"1.0\" encoding=\"UTF-16\"?><m/>"), true},
+        {"no declaration", "<m/>", true},
+    };
+    for (const Row& row : rows) EXPECT_EQ(RefuseUntrustedXml(row.bytes).code == 0, row.passes) << row.what;
+    // Stray end tags buy no extra depth.
+    std::string stray;
+    for (int i = 0; i < 10; ++i) stray += "</x>";
+    EXPECT_EQ(RefuseUntrustedXml(stray + Nested(kMaxXmlDepth + 5)).code, kXmlRefusedCode);
+}
+
 TEST(XmlDocument, MissingFileIsALoadFailureNotACrash) {
     TempDir dir;
     auto doc = CreateXmlDocument();

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "ChatFixture.h"
 #include "app/exchange/MessageFiles.h"
 #include "app/exchange/UpdatePoller.h"
@@ -110,4 +112,28 @@ TEST_F(PollerTest, WatcherRenewsAfterMoreThanAHundredIdlePolls) {
     EXPECT_TRUE(watcher.IsSomethingChanged(diagnostic)) << "and waits on the new one";
     EXPECT_EQ(watcher.IdlePolls(), 0);
     EXPECT_EQ(diagnostic, "");
+}
+
+TEST_F(PollerTest, AChatFolderTakenAwayIsReportedOnceAndReceivingResumesWhenItIsBack) {
+    Host host;
+    CInotifyWatcher watcher;
+    watcher.StartWatch(chat.path());
+    MessageDispatcher dispatcher(host);
+    UpdatePoller poller(watcher, dispatcher, AsDisplay(host));
+    poller.Tick();
+    const std::string away = chat.path() + ".away";
+    std::filesystem::rename(chat.path(), away);
+    for (int i = 0; i < kQuietPassTicks * 2; ++i) poller.Tick();
+    std::vector<std::string> notices;
+    for (const auto& line : host.lines)
+        if (line.kind == MessageKind::System) notices.push_back(line.text.substr(0, line.text.find("\r\n")));
+    EXPECT_EQ(notices, std::vector<std::string>{
+                           "Папка чата недоступна. Сообщения будут приняты, когда она появится снова."});
+
+    std::filesystem::rename(away, chat.path());
+    Drop(chat / "back.ZPMF", "снова здесь");
+    poller.Tick();
+    ASSERT_GE(host.lines.size(), 3u);
+    EXPECT_EQ(host.lines[1].text, "Папка чата снова доступна. Сообщения принимаются.\r\n" + chat.path());
+    EXPECT_EQ(host.lines[2].text, "снова здесь") << "at once, not after the next quiet spell";
 }

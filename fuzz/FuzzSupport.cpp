@@ -1,0 +1,174 @@
+#include "FuzzSupport.h"
+
+#include <unistd.h>
+
+#include <cctype>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+
+#include "app/chatwindow/MessageDisplay.h"
+#include "app/settings/modSettings.h"
+#include "outside/TextFile.h"
+#include "outside/Utf.h"
+
+namespace fuzz {
+
+void Require(bool ok, std::string_view what) {
+    if (ok) return;
+    std::fprintf(stderr, "property broken: %.*s\n", static_cast<int>(what.size()), what.data());
+    std::abort();
+}
+
+void Initialise() {
+    ::setenv("TZ", "Europe/Moscow", 1);
+    ::tzset();
+    modSettings::ShowDebugMessages = true;
+    modSettings::ShowMessageFileNames = true;
+}
+
+std::string WriteScratch(const std::string& name, std::string_view bytes) {
+    static const std::string folder = [] {
+        const std::filesystem::path base =
+            std::filesystem::exists("/dev/shm") ? "/dev/shm" : std::filesystem::temp_directory_path();
+        const std::filesystem::path dir = base / ("quillet-fuzz-" + std::to_string(::getpid()));
+        std::filesystem::create_directories(dir);
+        std::atexit([] {
+            std::error_code ec;
+            std::filesystem::remove_all(std::filesystem::path(folder), ec);
+        });
+        return dir.string();
+    }();
+    const std::string path = folder + "/" + name;
+    outside::WriteFileAtomically(path, bytes);
+    return path;
+}
+
+void RunsPane::AppendText(const std::string& text, int size, bool bold, int32_t colour, int alignment) {
+    runs.push_back({text, size, bold, colour, alignment});
+}
+
+struct CheckedDisplay::Real {
+    explicit Real(RunsPane& pane) : display(pane, chatwindow::DisplayHooks{}) {}
+    chatwindow::MessageDisplay display;
+};
+
+CheckedDisplay::CheckedDisplay() : real_(new Real(pane)) {}
+CheckedDisplay::~CheckedDisplay() { delete real_; }
+
+void CheckedDisplay::DisplayMessage(const std::string& userName, const std::string& text, outside::DateTimeRecord time,
+                                    exchange::MessageKind kind, const std::string& fileName) {
+    DisplayIdentifiedMessage("", userName, text, time, kind, fileName);
+}
+
+void CheckedDisplay::DisplayIdentifiedMessage(const std::string& senderGuid, const std::string& userName,
+                                              const std::string& text, outside::DateTimeRecord time,
+                                              exchange::MessageKind kind, const std::string& fileName) {
+    Require(outside::IsValidUtf8(userName) && outside::IsValidUtf8(text) && outside::IsValidUtf8(senderGuid),
+            "a reader handed over text that is not UTF-8");
+    ++shown.messages;
+    shown = {shown.messages, shown.notices, senderGuid, userName, text, time, kind};
+    real_->display.DisplayMessage(userName, text, time, kind, fileName);
+}
+
+void CheckedDisplay::ShowSystemMessage(const std::string& text) {
+    Require(outside::IsValidUtf8(text), "a notice that is not UTF-8");
+    ++shown.notices;
+    real_->display.ShowSystemMessage(text);
+}
+
+void CheckedDisplay::ShowDebugMessage(const std::string& text) {
+    Require(outside::IsValidUtf8(text), "a debug notice that is not UTF-8");
+    real_->display.ShowDebugMessage(text);
+}
+
+void CheckPane(const RunsPane& pane) {
+    for (const chatwindow::TextRun& run : pane.runs) Require(outside::IsValidUtf8(run.text), "a pane run is not UTF-8");
+    const std::string rtf = chatwindow::RunsToRtf(pane.runs, "Tahoma");
+    Require(RtfPlainText(rtf) == ExpectedRtfText(pane.runs), "the pane's RTF does not read back as its text");
+}
+
+std::string ExpectedRtfText(const std::vector<chatwindow::TextRun>& runs) {
+    std::u16string out;
+    for (const chatwindow::TextRun& run : runs) {
+        const std::u16string text = outside::Utf8ToUtf16(run.text);
+        for (size_t i = 0; i < text.size(); ++i) {
+            const char16_t c = text[i];
+            if (c == u'\r' || c == u'\n') {
+                if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') ++i;
+                out += u'\n';
+            } else if (c >= 0x20 || c == u'\t') {
+                out += c;
+            }
+        }
+    }
+    return outside::Utf16ToUtf8(out);
+}
+
+std::string RtfPlainText(std::string_view rtf) {
+    std::u16string out;
+    // Per group: whether its text is skipped (font and colour tables, \* destinations).
+    std::vector<bool> skip{false};
+    int fallback = 1;  // \ucN: characters after \uN that stand in for it
+    int pendingFallback = 0;
+    size_t i = 0;
+    const auto emit = [&](char16_t c) {
+        if (pendingFallback > 0) {
+            --pendingFallback;
+            return;
+        }
+        if (!skip.back()) out += c;
+    };
+    while (i < rtf.size()) {
+        const char c = rtf[i];
+        if (c == '{') {
+            skip.push_back(skip.back());
+            ++i;
+        } else if (c == '}') {
+            if (skip.size() > 1) skip.pop_back();
+            ++i;
+        } else if (c == '\r' || c == '\n') {
+            ++i;
+        } else if (c != '\\') {
+            emit(static_cast<unsigned char>(c));
+            ++i;
+        } else if (i + 1 < rtf.size() && !std::isalpha(static_cast<unsigned char>(rtf[i + 1]))) {
+            const char symbol = rtf[i + 1];
+            i += 2;
+            if (symbol == '*') {
+                skip.back() = true;
+            } else if (symbol == '\'' && i + 2 <= rtf.size()) {
+                emit(static_cast<char16_t>(std::stoi(std::string(rtf.substr(i, 2)), nullptr, 16)));
+                i += 2;
+            } else if (symbol == '\\' || symbol == '{' || symbol == '}') {
+                emit(static_cast<unsigned char>(symbol));
+            }
+        } else {
+            ++i;
+            const size_t word = i;
+            while (i < rtf.size() && std::isalpha(static_cast<unsigned char>(rtf[i]))) ++i;
+            const std::string name(rtf.substr(word, i - word));
+            const size_t number = i;
+            if (i < rtf.size() && rtf[i] == '-') ++i;
+            while (i < rtf.size() && std::isdigit(static_cast<unsigned char>(rtf[i]))) ++i;
+            const std::string digits(rtf.substr(number, i - number));
+            if (i < rtf.size() && rtf[i] == ' ') ++i;
+            const int value = digits.empty() || digits == "-" ? 0 : std::stoi(digits);
+            if (name == "fonttbl" || name == "colortbl") {
+                skip.back() = true;
+            } else if (name == "par" || name == "line") {
+                emit(u'\n');
+            } else if (name == "tab") {
+                emit(u'\t');
+            } else if (name == "uc") {
+                fallback = value;
+            } else if (name == "u") {
+                emit(static_cast<char16_t>(value < 0 ? value + 65536 : value));
+                pendingFallback = fallback;
+            }
+        }
+    }
+    return outside::Utf16ToUtf8(out);
+}
+
+}  // namespace fuzz

@@ -1,0 +1,83 @@
+// What the fuzz targets share: a scratch folder, a conversation pane that
+// keeps its runs, the checks that make a broken property a finding, and a
+// small RTF reader that gives back the text of an RTF document.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/chatwindow/IConversationPane.h"
+#include "app/chatwindow/RtfRuns.h"
+#include "app/exchange/IMessageDisplay.h"
+
+namespace fuzz {
+
+// Aborts with what when ok is false: libFuzzer keeps the input as a crash.
+void Require(bool ok, std::string_view what);
+
+// Common set-up of every target: a zone with an offset, quiet settings.
+void Initialise();
+
+// A file of these bytes in a scratch folder of this process; the same name
+// is reused, so every input costs one small write.
+std::string WriteScratch(const std::string& name, std::string_view bytes);
+
+class RunsPane final : public chatwindow::IConversationPane {
+public:
+    bool IsEmpty() const override { return runs.empty(); }
+    void BeginAppend() override {}
+    void EndAppend() override {}
+    void AppendText(const std::string& text, int size, bool bold, int32_t colour, int alignment) override;
+    void Clear() override { runs.clear(); }
+    void SaveRtf(const std::string&) override {}
+
+    std::vector<chatwindow::TextRun> runs;
+};
+
+// What the readers handed over, on top of the real display.
+struct Shown {
+    int messages = 0;
+    int notices = 0;
+    std::string senderGuid;
+    std::string userName;
+    std::string text;
+    outside::DateTimeRecord time;
+    exchange::MessageKind kind = exchange::MessageKind::Other;
+};
+
+// Passes every call to the real MessageDisplay (over a RunsPane) and notes it.
+class CheckedDisplay final : public exchange::IMessageDisplay {
+public:
+    CheckedDisplay();
+    ~CheckedDisplay() override;
+    void DisplayMessage(const std::string& userName, const std::string& text, outside::DateTimeRecord time,
+                        exchange::MessageKind kind, const std::string& fileName) override;
+    void DisplayIdentifiedMessage(const std::string& senderGuid, const std::string& userName, const std::string& text,
+                                  outside::DateTimeRecord time, exchange::MessageKind kind,
+                                  const std::string& fileName) override;
+    void ShowSystemMessage(const std::string& text) override;
+    void ShowDebugMessage(const std::string& text) override;
+
+    Shown shown;
+    RunsPane pane;
+
+private:
+    struct Real;
+    Real* real_;
+};
+
+// Every text that reached the pane is valid UTF-8, and the pane's RTF reads back as its text.
+void CheckPane(const RunsPane& pane);
+
+// The text of an RTF document as a reader sees it: paragraphs end in "\n",
+// tabs are "\t", \uN characters and escaped symbols are themselves.
+std::string RtfPlainText(std::string_view rtf);
+
+// What RunsToRtf promises to keep of runs: every line break is one "\n",
+// control characters other than tab are left out.
+std::string ExpectedRtfText(const std::vector<chatwindow::TextRun>& runs);
+
+}  // namespace fuzz

@@ -1,0 +1,71 @@
+// The blinker control's stream format, as the library reads it: a damaged or
+// foreign entry yields its property's default, the others still count, and no
+// length is believed beyond the bytes that are there.
+#include <gtest/gtest.h>
+
+#include "blinker/stream/ControlStream.h"
+
+using namespace flickon::stream;
+
+namespace {
+
+std::vector<uint8_t> Picture() {
+    std::vector<uint8_t> bytes(kPictureClassBytes, kPictureClassBytes + 16);
+    for (const char c : std::string("lt\0\0\4\0\0\0BM\0\0", 12)) bytes.push_back(static_cast<uint8_t>(c));
+    return bytes;
+}
+
+Entry Object(const std::u16string& name, std::vector<uint8_t> bytes) {
+    Entry e{name, EntryType::Object};
+    e.object = std::move(bytes);
+    return e;
+}
+
+std::vector<Entry> ReadBack(const std::vector<uint8_t>& stream) {
+    const auto length = ParseHeader(stream);
+    if (!length || *length > stream.size() - kHeaderBytes) return {};
+    return ParseBody(std::span(stream).subspan(kHeaderBytes, *length));
+}
+
+TEST(ControlStream, OnlyPicturesComeBackAndEveryOtherEntryStillCounts) {
+    std::vector<uint8_t> foreign = Picture();
+    foreign[0] ^= 0xFF;  // another class: the loader would create whatever it names
+    const std::vector<Entry> written{{u"Blink", EntryType::Bool, -1},
+                                     Object(u"StandardIcon", foreign),
+                                     {u"Interval", EntryType::Long, 4321},
+                                     Object(u"BlinkIcon1", Picture()),
+                                     Object(u"BlinkIcon2", {}),
+                                     {u"DevoteTo", EntryType::Text, 0, u"Посвящается {}"}};
+    const std::vector<Entry> read = ReadBack(WriteStream(written));
+    std::vector<std::u16string> names;
+    for (const Entry& e : read) names.push_back(e.name);
+    EXPECT_EQ(names, (std::vector<std::u16string>{u"Blink", u"Interval", u"BlinkIcon1", u"DevoteTo"}));
+    EXPECT_EQ(read[1].number, 4321);
+    EXPECT_EQ(read[2].object, Picture());
+    EXPECT_EQ(read[3].text, u"Посвящается {}");
+}
+
+TEST(ControlStream, LengthsBeyondTheBytesThereEndTheReadingWithoutTakingMemory) {
+    std::vector<uint8_t> stream = WriteStream({{u"Interval", EntryType::Long, 99}, Object(u"BlinkIcon1", Picture())});
+    struct Row {
+        const char* what;
+        size_t at;  // offset of a uint32 length field in the stream
+    };
+    // Header length, then the second entry's name length, then its object length.
+    const size_t second = kHeaderBytes + 4 + 4 + 16 + 2 + 4;
+    for (const Row& row : {Row{"body", 8}, Row{"name", second}, Row{"object", second + 4 + 20 + 2}}) {
+        SCOPED_TRACE(row.what);
+        std::vector<uint8_t> damaged = stream;
+        damaged[row.at] = damaged[row.at + 1] = damaged[row.at + 2] = 0xFF;
+        damaged[row.at + 3] = 0x01;  // ~32 MiB claimed, a few bytes there
+        const auto length = ParseHeader(damaged);
+        const std::vector<Entry> read =
+            length && *length > damaged.size() - kHeaderBytes ? std::vector<Entry>{}
+                                                              : ParseBody(std::span(damaged).subspan(kHeaderBytes));
+        const bool headerDamaged = row.at == 8;
+        EXPECT_EQ(read.size(), headerDamaged ? 0u : 1u) << "the entry before the damage still counts";
+    }
+    EXPECT_FALSE(ParseHeader(std::vector<uint8_t>{'F', 'L', 'K', 'B', 2, 0, 0, 0, 0, 0, 0, 0})) << "another version";
+}
+
+}  // namespace

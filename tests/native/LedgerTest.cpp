@@ -1,0 +1,128 @@
+// Never the same message twice: the copies sync services make of a message
+// file, and a hidden file that comes back visible, show nothing new — in the
+// same run and after a restart — and are cleaned up as the settings say.
+#include <sys/time.h>
+#include <sys/xattr.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+
+#include "ChatFixture.h"
+#include "app/exchange/MessageDispatcher.h"
+#include "app/exchange/MessageFiles.h"
+#include "outside/Folder.h"
+#include "support/RecordingHost.h"
+
+using namespace exchange;
+using testsupport::RecordingHost;
+using testsupport::WriteRaw;
+
+namespace {
+
+constexpr outside::DateTimeRecord kSent{2024, 1, 0, 31, 13, 5, 7, 42};
+const std::string kName = "2024-01-31 13-05-07-042 {5D7A}";
+
+// The names under which services bring the same file back.
+const char* const kCopies[] = {
+    " (conflicted copy 2024-02-01).ZPMF",             // Dropbox
+    " (conflicted copy 2024-02-01 120000).ZPMF",      // Nextcloud
+    ".sync-conflict-20240201-120000-ABCDEF7.ZPMF",    // Syncthing
+    "-LAPTOP-ANNA.ZPMF",                              // OneDrive
+};
+
+void WriteOld(const std::string& path, const std::string& bytes) {
+    WriteRaw(path, bytes);
+    const timeval past[2] = {{1700000000, 0}, {1700000000, 0}};
+    ::utimes(path.c_str(), past);
+}
+
+std::vector<std::string> Shown(const RecordingHost& host) {
+    std::vector<std::string> texts;
+    for (const auto& line : host.lines)
+        if (line.kind == MessageKind::Other || line.kind == MessageKind::Mine) texts.push_back(line.text);
+    return texts;
+}
+
+void WriteXml(const std::string& path, const std::string& text) {
+    std::string step;
+    WriteXmlMessage(path, kSent, "Анна", "{OTHER}", text, step);
+}
+
+class LedgerTest : public testsupport::ChatFixture {};
+
+TEST_F(LedgerTest, CopiesUnderEveryServicesNameShowNothingNew) {
+    for (const bool deleteFiles : {false, true}) {
+        SCOPED_TRACE(deleteFiles ? "delete" : "hide");
+        modSettings::DeleteMessageFiles = deleteFiles;
+        const std::string record = BuildBinaryRecord(kSent, "Анна", "один раз", "{OTHER}");
+        WriteOld(chat / (kName + ".ZPMF"), record);
+        for (const char* copy : kCopies) WriteOld(chat / (kName + copy), record);
+        WriteXml(chat / (kName + ".ZXMF"), "в XML тоже");
+        WriteXml(chat / (kName + " (conflicted copy 2024-02-01).ZXMF"), "в XML тоже");
+        // Plain text carries no identity: two notes with one text are two notes.
+        WriteOld(chat / "note.ZTMF", "записка");
+        WriteOld(chat / "note (conflicted copy 2024-02-01).ZTMF", "записка");
+
+        RecordingHost host;
+        MessageDispatcher(host).DispatchAllMessages();
+        std::vector<std::string> shown = Shown(host);
+        std::sort(shown.begin(), shown.end());
+        EXPECT_EQ(shown, (std::vector<std::string>{"в XML тоже", "записка", "записка", "один раз"}));
+        for (const char* copy : kCopies) {
+            const std::string path = chat / (kName + copy);
+            EXPECT_TRUE(deleteFiles ? !outside::esIsFileExist(path) : outside::IsFileHidden(path)) << copy;
+        }
+        for (const auto& entry : std::filesystem::directory_iterator(chat.path()))
+            if (entry.path().extension() != ".ZPMFChat") std::filesystem::remove(entry.path());
+        std::filesystem::remove(outside::esBuildFileName2(modSettings::LogsFolder, kLedgerFileName));
+    }
+}
+
+TEST_F(LedgerTest, AFileBackFromAResyncOrACopyAfterARestartShowsNothingNew) {
+    const std::string original = chat / (kName + ".ZPMF");
+    const std::string record = BuildBinaryRecord(kSent, "Анна", "один раз", "{OTHER}");
+    WriteOld(original, record);
+    {
+        RecordingHost host;
+        MessageDispatcher dispatcher(host);
+        dispatcher.DispatchAllMessages();
+        ASSERT_EQ(Shown(host).size(), 1u);
+        ASSERT_TRUE(outside::IsFileHidden(original));
+        ::removexattr(original.c_str(), "user.DOSATTRIB");  // a re-sync brings it back visible
+        dispatcher.DispatchAllMessages();
+        EXPECT_EQ(Shown(host).size(), 1u) << "the same run";
+        EXPECT_TRUE(outside::IsFileHidden(original)) << "the copy is cleaned up";
+    }
+    ::removexattr(original.c_str(), "user.DOSATTRIB");
+    WriteOld(chat / (kName + kCopies[2]), record);
+    // The same message written again by its sender (another time) is new.
+    WriteOld(chat / "2024-01-31 13-05-08-000 {5D7B}.ZPMF",
+             BuildBinaryRecord({2024, 1, 0, 31, 13, 5, 8, 0}, "Анна", "один раз", "{OTHER}"));
+    RecordingHost host;
+    MessageDispatcher(host).DispatchAllMessages();
+    EXPECT_EQ(Shown(host), std::vector<std::string>{"один раз"}) << "after a restart only the new one";
+}
+
+TEST_F(LedgerTest, OnlySettledMessagesAreKeptAndTheLedgerStaysBounded) {
+    const std::string file = logs / "ledger";
+    {
+        MessageLedger ledger(file, 3);
+        for (int i = 0; i < 5; ++i) {
+            const std::string id = MessageLedger::Identity("{G}", kSent, std::to_string(i));
+            ledger.Remember(id, "m" + std::to_string(i));
+            if (i != 4) ledger.Settle("m" + std::to_string(i));  // the last one's file is still visible
+        }
+        EXPECT_EQ(ledger.Size(), 3u);
+        ASSERT_TRUE(ledger.Flush());
+    }
+    MessageLedger reloaded(file, 3);
+    std::vector<bool> seen;
+    for (int i = 0; i < 5; ++i) seen.push_back(reloaded.Seen(MessageLedger::Identity("{G}", kSent, std::to_string(i))));
+    EXPECT_EQ(seen, (std::vector<bool>{false, false, true, true, false}))
+        << "the oldest are forgotten; an unsettled one never reaches the file (its file would show it again)";
+    EXPECT_NE(MessageLedger::Identity("{G}", kSent, "ab"), MessageLedger::Identity("{G}a", kSent, "b"));
+}
+
+}  // namespace

@@ -1,0 +1,188 @@
+// A misbehaving world, through the real chat window: files held by another
+// program, files that vanish mid-pass, a chat folder taken away and brought
+// back, very long paths, odd files, copies made by sync services. Each
+// message is shown once, nothing is lost, and the chat goes on.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "ChatWindowFixture.h"
+#include "WindowTestSupport.h"
+#include "app/exchange/MessageFiles.h"
+#include "app/support/modCreateComplexDirectory.h"
+#include "outside/Folder.h"
+#include "outside/Support.h"
+#include "outside/TextFile.h"
+#include "outside/Utf.h"
+#include "outside/win32/Handles.h"
+#include "outside/win32/Wide.h"
+
+using namespace exchange;
+
+namespace {
+
+const std::string kOther = "{AAAAAAAA-BBBB-CCCC-DDDD-EEEEEEEEEEEE}";
+
+std::string& Victim() {
+    static std::string path;
+    return path;
+}
+
+void CALLBACK RemoveVictim(HWND, UINT, UINT_PTR, DWORD) {
+    if (!Victim().empty() && outside::RemoveFile(Victim())) Victim().clear();
+}
+
+class FaultCorpusTest : public wintest::ChatWindowFixture {
+protected:
+    FaultCorpusTest() : ChatWindowFixture("Беседа.ZPMFChat") {}
+
+    std::string Drop(const std::string& name, const std::string& text,
+                     outside::DateTimeRecord sent = {2024, 1, 0, 31, 13, 5, 7, 42}) {
+        const std::string path = outside::esBuildFileName2(modMain::ChatFolder, name);
+        WriteBinaryMessage(path, BuildBinaryRecord(sent, "Гость", text, kOther));
+        return path;
+    }
+    int Count(const std::string& text) const {
+        const std::string pane = Pane();
+        int n = 0;
+        for (size_t at = pane.find(text); at != std::string::npos; at = pane.find(text, at + 1)) ++n;
+        return n;
+    }
+    static void MakeOld(const std::string& path) {
+        const FILETIME old{0x10000000, 0x01D00000};
+        outside::UniqueHandle h(::CreateFileW(outside::W(path).c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ,
+                                              nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+        ::SetFileTime(h.get(), nullptr, nullptr, &old);
+    }
+};
+
+// Another program holds the file with no sharing: it waits, then shows once.
+TEST_F(FaultCorpusTest, AFileHeldByAnotherProgramIsShownOnceWhenReleased) {
+    const std::string held = Drop("2024-01-01 00-00-00-001 {H}.ZPMF", "держали");
+    const std::string holder = outside::esBuildFileName2(outside::esGetFilePath(outside::esGetModuleFileName()),
+                                                         "file_holder.exe");
+    std::wstring line = L"\"" + outside::W(holder) + L"\" \"" + outside::W(held) + L"\" 3000";
+    STARTUPINFOW startup{sizeof startup};
+    PROCESS_INFORMATION info{};
+    ASSERT_TRUE(::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info));
+    outside::UniqueHandle process(info.hProcess);
+    ::CloseHandle(info.hThread);
+    ASSERT_TRUE(wintest::PumpUntil([&] {
+        outside::UniqueHandle probe(::CreateFileW(outside::W(held).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                                  OPEN_EXISTING, 0, nullptr));
+        return !probe.valid();
+    }));
+    Open([] { modSettings::ShowDebugMessages = true; });
+    ASSERT_TRUE(wintest::PumpUntil([&] { return PaneHas("Не удалось прочитать файл. Пока пропускаем."); })) << Pane();
+    EXPECT_EQ(Count("держали"), 0);
+    ASSERT_TRUE(wintest::PumpUntil([&] { return PaneHas("держали"); }, 15000)) << Pane();
+    wintest::PumpFor(1500);
+    EXPECT_EQ(Count("держали"), 1);
+    EXPECT_TRUE(outside::IsFileHidden(held));
+}
+
+// A file listed by the pass is gone when its turn comes: the others are all
+// shown once, and nothing is called broken.
+TEST_F(FaultCorpusTest, AFileThatVanishesMidPassCostsNothingElse) {
+    std::vector<std::string> files;
+    for (int i = 0; i < 30; ++i)
+        files.push_back(Drop("2024-01-01 00-00-00-" + std::to_string(100 + i) + " {V}.ZPMF", "№" + std::to_string(i) + "."));
+    Victim() = files[25];
+    // Runs inside the pass (it lets the message loop run between files).
+    const UINT_PTR timer = ::SetTimer(nullptr, 0, 1, RemoveVictim);
+    Open();
+    ASSERT_TRUE(wintest::PumpUntil([&] { return PaneHas("№29."); })) << Pane();
+    ::KillTimer(nullptr, timer);
+    wintest::PumpFor(1500);
+    for (int i = 0; i < 30; ++i) {
+        if (i == 25) continue;
+        EXPECT_EQ(Count("№" + std::to_string(i) + "."), 1) << i;
+    }
+    EXPECT_FALSE(PaneHas("Не удалось обработать")) << Pane();
+}
+
+// The chat folder taken away (a sync client re-creating it, a network drive)
+// and brought back: said once each way, and receiving resumes.
+TEST_F(FaultCorpusTest, AChatFolderTakenAwayAndBroughtBackIsSaidAndReceivingResumes) {
+    Open();
+    wintest::PumpFor(500);
+    const std::filesystem::path folder = std::filesystem::u8path(modMain::ChatFolder);
+    const std::filesystem::path away = std::filesystem::u8path(modMain::ChatFolder + ".away");
+    std::filesystem::rename(folder, away);
+    ASSERT_TRUE(wintest::PumpUntil([&] { return PaneHas("Папка чата недоступна."); }, 15000)) << Pane();
+    std::filesystem::rename(away, folder);
+    Drop("2024-01-01 00-00-00-000 {R}.ZPMF", "вернулась");
+    ASSERT_TRUE(wintest::PumpUntil([&] { return PaneHas("вернулась"); }, 15000)) << Pane();
+    EXPECT_EQ(Count("Папка чата недоступна."), 1);
+    EXPECT_EQ(Count("Папка чата снова доступна."), 1);
+}
+
+// Chat and logs folders far beyond 260 characters, in Cyrillic and emoji.
+TEST_F(FaultCorpusTest, PathsBeyondTwoHundredSixtyCharactersWithCyrillicAndEmoji) {
+    std::string deep = chat.path();
+    for (int i = 0; i < 6; ++i) deep = outside::esBuildFileName2(deep, "Очень длинная папка беседы 💬 номер " + std::to_string(i));
+    ASSERT_GT(outside::Utf8Length(deep), 260u);
+    ASSERT_TRUE(modCreateComplexDirectory::CreateComplexDirectory(deep, true));
+    modMain::ChatFolder = deep;
+    modMain::ChatFilePath = outside::esBuildFileName2(deep, "Беседа 🙂.ZPMFChat");
+    outside::TheTextFile().WriteText(modMain::ChatFilePath, "", outside::TextEncoding::Utf8);
+    const std::string path = Drop("2024-01-01 00-00-00-000 {L}.ZPMF", "далеко 🌲");
+    const std::string logs = outside::esBuildFileName2(deep, "Журналы 📜");
+    Open([&] { modSettings::LogsFolder = logs; });
+    ASSERT_TRUE(wintest::PumpUntil([&] { return PaneHas("далеко 🌲"); })) << Pane();
+    EXPECT_TRUE(outside::IsFileHidden(path));
+    ASSERT_TRUE(wintest::PumpUntil([&] {
+        return std::filesystem::exists(std::filesystem::u8path(logs)) &&
+               !std::filesystem::is_empty(std::filesystem::u8path(logs));
+    }));
+}
+
+// Empty files, oversized files, a folder named like a message and a message
+// from the future: none stops the pass or another message.
+TEST_F(FaultCorpusTest, OddFilesNeverStopThePass) {
+    const std::string empty = chat / "2024-01-01 00-00-00-001 {E}.ZPMF";
+    testsupport::WriteRaw(empty, "");
+    MakeOld(empty);
+    const std::string huge = chat / "2024-01-01 00-00-00-002 {B}.ZXMF";
+    testsupport::WriteRaw(huge, std::string(5 * 1024 * 1024, '<'));
+    MakeOld(huge);
+    const std::string folder = chat / "2024-01-01 00-00-00-003 {F}.ZPMF";
+    std::filesystem::create_directory(std::filesystem::u8path(folder));
+    const std::string future = Drop("2024-01-01 00-00-00-004 {T}.ZPMF", "из будущего", {2099, 12, 0, 31, 23, 59, 59, 999});
+    const std::string after = Drop("2024-01-01 00-00-00-005 {A}.ZPMF", "после всех");
+    Open([] { modSettings::NewStyleTimestamp = true; });
+    ASSERT_TRUE(wintest::PumpUntil([&] { return PaneHas("после всех"); })) << Pane();
+    EXPECT_EQ(Count("Не удалось обработать полученное сообщение."), 2) << Pane();
+    EXPECT_TRUE(PaneHas("4 МиБ"));
+    EXPECT_TRUE(PaneHas("из будущего"));
+    EXPECT_TRUE(PaneHas("2100") || PaneHas("2099")) << "shown with its own date";
+    for (const std::string& path : {empty, huge, future, after}) EXPECT_TRUE(outside::IsFileHidden(path)) << path;
+    EXPECT_TRUE(std::filesystem::is_directory(std::filesystem::u8path(folder))) << "a folder is never touched";
+}
+
+// Copies made by sync services, and a hidden file that comes back visible
+// after a re-sync, show nothing new.
+TEST_F(FaultCorpusTest, CopiesBySyncServicesAndFilesBackFromAResyncShowNothingNew) {
+    const std::string name = "2024-01-31 13-05-07-042 {5D7A}";
+    const std::string original = Drop(name + ".ZPMF", "только однажды");
+    Open();
+    ASSERT_TRUE(wintest::PumpUntil([&] { return PaneHas("только однажды"); })) << Pane();
+    ASSERT_TRUE(wintest::PumpUntil([&] { return outside::IsFileHidden(original); }));
+    std::vector<std::string> copies;
+    for (const char* suffix : {" (conflicted copy 2024-02-01).ZPMF", " (conflicted copy 2024-02-01 120000).ZPMF",
+                               ".sync-conflict-20240201-120000-ABCDEF7.ZPMF", "-LAPTOP-ANNA.ZPMF"})
+        copies.push_back(Drop(name + suffix, "только однажды"));
+    ::SetFileAttributesW(outside::W(original).c_str(), FILE_ATTRIBUTE_NORMAL);  // back from a re-sync
+    Drop("2024-01-31 13-05-08-000 {N}.ZPMF", "новое");
+    ASSERT_TRUE(wintest::PumpUntil([&] { return PaneHas("новое"); })) << Pane();
+    ASSERT_TRUE(wintest::PumpUntil([&] {
+        for (const std::string& copy : copies)
+            if (!outside::IsFileHidden(copy)) return false;
+        return outside::IsFileHidden(original);
+    }));
+    EXPECT_EQ(Count("только однажды"), 1) << Pane();
+}
+
+}  // namespace
