@@ -28,18 +28,20 @@ void Initialise() {
 }
 
 std::string WriteScratch(const std::string& name, std::string_view bytes) {
-    static const std::string folder = [] {
+    // Made once and kept to the very end: the clean-up at exit still needs it.
+    static const std::string* folder = [] {
         const std::filesystem::path base =
             std::filesystem::exists("/dev/shm") ? "/dev/shm" : std::filesystem::temp_directory_path();
         const std::filesystem::path dir = base / ("quillet-fuzz-" + std::to_string(::getpid()));
         std::filesystem::create_directories(dir);
+        auto* made = new std::string(dir.string());
         std::atexit([] {
             std::error_code ec;
-            std::filesystem::remove_all(std::filesystem::path(folder), ec);
+            std::filesystem::remove_all(std::filesystem::path(*folder), ec);
         });
-        return dir.string();
+        return made;
     }();
-    const std::string path = folder + "/" + name;
+    const std::string path = *folder + "/" + name;
     outside::WriteFileAtomically(path, bytes);
     return path;
 }

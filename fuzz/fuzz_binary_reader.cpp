@@ -2,6 +2,7 @@
 // is UTF-8, and a message it shows reaches the pane and its RTF intact.
 #include "FuzzSupport.h"
 #include "app/exchange/MessageFiles.h"
+#include "outside/TextFile.h"
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     fuzz::Initialise();
@@ -9,10 +10,11 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    const std::string path =
-        fuzz::WriteScratch("2024-01-31 13-05-07-042 {A}.ZPMF", std::string_view(reinterpret_cast<const char*>(data), size));
+    // What DispatchMessage_Binary does once the file is read, without the file.
+    const std::string bytes(reinterpret_cast<const char*>(data), size);
     fuzz::CheckedDisplay display;
-    const exchange::DispatchResult result = exchange::DispatchMessage_Binary(path, display, "{MINE}");
+    const exchange::DispatchResult result = exchange::ReadBinaryRecord(
+        outside::DecodeTextBytes(bytes), "/chat/2024-01-31 13-05-07-042 {A}.ZPMF", display, "{MINE}");
     fuzz::Require(result != exchange::DispatchResult::Retry, "a readable file was left for later");
     fuzz::Require(result == exchange::DispatchResult::Processed ? display.shown.messages == 1
                                                                  : display.shown.notices == 1,

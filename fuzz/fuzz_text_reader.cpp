@@ -2,6 +2,7 @@
 // already is UTF-8 without a byte-order mark comes through unchanged.
 #include "FuzzSupport.h"
 #include "app/exchange/MessageFiles.h"
+#include "outside/TextFile.h"
 #include "outside/Utf.h"
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
@@ -11,9 +12,10 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
-    const std::string path = fuzz::WriteScratch("note.ZTMF", bytes);
+    // What DispatchMessage_Text does once the file is read, without the file.
     fuzz::CheckedDisplay display;
-    fuzz::Require(exchange::DispatchMessage_Text(path, display) == exchange::DispatchResult::Processed,
+    fuzz::Require(exchange::ReadPlainText(outside::DecodeTextBytes(bytes), "/chat/note.ZTMF", display) ==
+                      exchange::DispatchResult::Processed,
                   "a plain-text file was not taken");
     fuzz::Require(display.shown.messages == 1, "a plain-text file was not shown");
     const bool plain = outside::IsValidUtf8(bytes) && bytes.substr(0, 3) != "\xEF\xBB\xBF" &&

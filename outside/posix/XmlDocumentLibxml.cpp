@@ -9,6 +9,7 @@
 #include "../RuntimeError.h"
 #include "../Support.h"
 #include "../TextFile.h"
+#include "../Utf.h"
 #include "../XmlDocument.h"
 
 namespace outside {
@@ -121,7 +122,9 @@ private:
             error_.code = static_cast<long>(static_cast<int>(0xC00CE000u + static_cast<unsigned>(e.code & 0xFFF)));
             error_.line = e.line;
             error_.column = e.int2;
-            error_.reason = e.message ? e.message : "Ошибка разбора XML";
+            // libxml2 quotes the document's own bytes in its messages: they
+            // reach the pane, so they must be UTF-8 whatever the file held.
+            error_.reason = e.message ? Utf16ToUtf8(Utf8ToUtf16(e.message)) : "Ошибка разбора XML";
             return false;
         }
         return true;

@@ -96,7 +96,7 @@ TEST_F(DispatchTest, CleanUpFollowsTheChatSettings) {
         modSettings::HideBrokenMessageFiles = c.hideBroken;
         const std::string good = chat / "2024-01-01 00-00-00-000 {G}.ZPMF";
         const std::string broken = chat / "2024-01-01 00-00-00-001 {B}.ZPMF";
-        WriteOld(good, Record("хорошее"));
+        WriteOld(good, Record("хорошее " + std::to_string(&c - cases)));  // a new message each time
         WriteOld(broken, "2024\0" "1");
         RecordingHost host;
         modSettings::ShowDebugMessages = true;
@@ -144,7 +144,8 @@ TEST_F(DispatchTest, FailedDeletesFallBackToHidingAndStuckFilesAreNotShownAgain)
     MessageDispatcher stuck(second, {[](const std::string&) { return false; }, [](const std::string&) { return false; }});
     stuck.DispatchAllMessages();
     stuck.DispatchAllMessages();
-    EXPECT_EQ(Texts(second, MessageKind::Other), (std::vector<std::string>{"один раз", "застрял"}));
+    // "один раз" was shown by the first run, whose hiding counted as done: the ledger keeps it out.
+    EXPECT_EQ(Texts(second, MessageKind::Other), (std::vector<std::string>{"застрял"}));
 }
 
 TEST_F(DispatchTest, SyncingFileWaitsForItsMarkerToGo) {
