@@ -35,6 +35,13 @@ if [ -e "${win_tests[0]}" ]; then
   xvfb-run -a -s "-screen 0 1024x768x24" bash scripts/wine-tests.sh "$reports" "${win_tests[@]}"
 fi
 
+if [ -e "$BUILD/win64/bin/quillet_win32_tests.exe" ] && [ "$(id -u)" -eq 0 ]; then
+  say "Wine: faults of the file system (a read-only chat folder, a full disk)"
+  expect fault_mounts
+  xvfb-run -a -s "-screen 0 1024x768x24" bash tests/win32/fault-mounts.sh \
+    "$BUILD/win64/bin/quillet_win32_tests.exe" "$reports/fault_mounts.xml"
+fi
+
 if [ -e "$BUILD/win64/bin/quillet_driver.exe" ]; then
   say "Whole program: two clients on one synchronised folder"
   expect two_clients
