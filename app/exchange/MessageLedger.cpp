@@ -23,11 +23,18 @@ MessageLedger::MessageLedger(std::string file, size_t capacity) : file_(std::mov
 std::string MessageLedger::Identity(const std::string& senderGuid, const outside::DateTimeRecord& time,
                                     const std::string& text) {
     // Lengths first, so that no two different triples give the same bytes.
-    std::string bytes = std::to_string(senderGuid.size()) + ":" + senderGuid;
+    std::string bytes = std::to_string(senderGuid.size());
+    bytes += ':';
+    bytes += senderGuid;
     for (const uint16_t field : {time.year, time.month, time.day, time.hour, time.minute, time.second,
-                                 time.milliseconds})
-        bytes += "," + std::to_string(field);
-    bytes += ";" + std::to_string(text.size()) + ":" + text;
+                                 time.milliseconds}) {
+        bytes += ',';
+        bytes += std::to_string(field);
+    }
+    bytes += ';';
+    bytes += std::to_string(text.size());
+    bytes += ':';
+    bytes += text;
     static const char kHex[] = "0123456789abcdef";
     std::string out;
     for (const uint8_t b : outside::Sha256(bytes)) {

@@ -133,7 +133,7 @@ TEST(MessageCorpus, EveryFileGivesItsResultKindFieldsAndNotice) {
 #else
     const bool native = true;
 #endif
-    ZoneForTest zone;
+    [[maybe_unused]] ZoneForTest zone;
     const int kOffsetHours = OffsetHours();
     ASSERT_NE(kOffsetHours, 0) << "the local-time case needs a zone with an offset";
     for (const Case& c : cases) {

@@ -64,7 +64,8 @@ TEST_F(FaultCorpusTest, AFileHeldByAnotherProgramIsShownOnceWhenReleased) {
     const std::string holder = outside::esBuildFileName2(outside::esGetFilePath(outside::esGetModuleFileName()),
                                                          "file_holder.exe");
     std::wstring line = L"\"" + outside::W(holder) + L"\" \"" + outside::W(held) + L"\" 3000";
-    STARTUPINFOW startup{sizeof startup};
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
     PROCESS_INFORMATION info{};
     ASSERT_TRUE(::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info));
     outside::UniqueHandle process(info.hProcess);
@@ -74,7 +75,7 @@ TEST_F(FaultCorpusTest, AFileHeldByAnotherProgramIsShownOnceWhenReleased) {
                                                   OPEN_EXISTING, 0, nullptr));
         return !probe.valid();
     }));
-    Open([] { modSettings::ShowDebugMessages = true; });
+    Open(false, [] { modSettings::ShowDebugMessages = true; });
     ASSERT_TRUE(wintest::PumpUntil([&] { return PaneHas("Не удалось прочитать файл. Пока пропускаем."); })) << Pane();
     EXPECT_EQ(Count("держали"), 0);
     ASSERT_TRUE(wintest::PumpUntil([&] { return PaneHas("держали"); }, 15000)) << Pane();
@@ -130,7 +131,7 @@ TEST_F(FaultCorpusTest, PathsBeyondTwoHundredSixtyCharactersWithCyrillicAndEmoji
     outside::TheTextFile().WriteText(modMain::ChatFilePath, "", outside::TextEncoding::Utf8);
     const std::string path = Drop("2024-01-01 00-00-00-000 {L}.ZPMF", "далеко 🌲");
     const std::string logs = outside::esBuildFileName2(deep, "Журналы 📜");
-    Open([&] { modSettings::LogsFolder = logs; });
+    Open(false, [&] { modSettings::LogsFolder = logs; });
     ASSERT_TRUE(wintest::PumpUntil([&] { return PaneHas("далеко 🌲"); })) << Pane();
     EXPECT_TRUE(outside::IsFileHidden(path));
     ASSERT_TRUE(wintest::PumpUntil([&] {
@@ -152,7 +153,7 @@ TEST_F(FaultCorpusTest, OddFilesNeverStopThePass) {
     std::filesystem::create_directory(std::filesystem::u8path(folder));
     const std::string future = Drop("2024-01-01 00-00-00-004 {T}.ZPMF", "из будущего", {2099, 12, 0, 31, 23, 59, 59, 999});
     const std::string after = Drop("2024-01-01 00-00-00-005 {A}.ZPMF", "после всех");
-    Open([] { modSettings::NewStyleTimestamp = true; });
+    Open(false, [] { modSettings::NewStyleTimestamp = true; });
     ASSERT_TRUE(wintest::PumpUntil([&] { return PaneHas("после всех"); })) << Pane();
     EXPECT_EQ(Count("Не удалось обработать полученное сообщение."), 2) << Pane();
     EXPECT_TRUE(PaneHas("4 МиБ"));
@@ -206,7 +207,7 @@ TEST_F(FaultMountsTest, ReadOnlyChatFolderShowsEachMessageOnce) {
     if (folder.empty()) GTEST_SKIP() << "needs fault-mounts.sh";
     modMain::ChatFolder = folder;
     modMain::ChatFilePath = outside::esBuildFileName2(folder, "Беседа.ZPMFChat");
-    Open([] { modSettings::ShowDebugMessages = false; });
+    Open(false, [] { modSettings::ShowDebugMessages = false; });
     ASSERT_TRUE(wintest::PumpUntil([&] { return PaneHas("третье только для чтения"); })) << Pane();
     wintest::PumpFor(6000);  // past the next quiet pass
     for (const char* text : {"первое только для чтения", "второе только для чтения", "третье только для чтения"})
@@ -221,7 +222,7 @@ TEST_F(FaultMountsTest, DISABLED_LogsOnAFullDiskKeepFilesWhoseMessagesAreInNoLog
     const std::string full = MountedFolder("QUILLET_FULL_DISK");
     if (full.empty()) GTEST_SKIP() << "needs fault-mounts.sh";
     const std::string path = Drop("2024-01-01 00-00-00-000 {D}.ZPMF", "в лог не влезло");
-    Open([&] { modSettings::LogsFolder = outside::esBuildFileName2(full, "Журналы"); });
+    Open(false, [&] { modSettings::LogsFolder = outside::esBuildFileName2(full, "Журналы"); });
     ASSERT_TRUE(wintest::PumpUntil([&] { return PaneHas("в лог не влезло"); })) << Pane();
     EXPECT_TRUE(PaneHas("Не удалось сохранить лог")) << Pane();
     wintest::PumpFor(1500);
