@@ -180,7 +180,7 @@ TEST_F(ReceivingTest, LogIsWrittenAsRtfWithThePaneText) {
     std::vector<std::string> logs;
     for (const auto& e : std::filesystem::directory_iterator(std::filesystem::u8path(modSettings::LogsFolder))) {
         const auto u8 = e.path().u8string();
-        logs.emplace_back(u8.begin(), u8.end());
+        if (e.path().extension() == ".RTF") logs.emplace_back(u8.begin(), u8.end());
     }
     ASSERT_EQ(logs.size(), 1u);
     const std::string name = outside::esGetFileName(logs[0]);
@@ -198,10 +198,8 @@ TEST_F(ReceivingTest, OverflowSavesAndClearsThePaneEveryThreeHundredFiles) {
     EXPECT_FALSE(PaneHas("№599")) << "cleared before the 601st file";
     EXPECT_TRUE(PaneHas("Получено 300 входящих сообщений. Сообщения очищены, но сохранились в истории."));
     size_t files = 0;
-    for (const auto& e : std::filesystem::directory_iterator(std::filesystem::u8path(modSettings::LogsFolder))) {
-        (void)e;
-        ++files;
-    }
+    for (const auto& e : std::filesystem::directory_iterator(std::filesystem::u8path(modSettings::LogsFolder)))
+        if (e.path().extension() == ".RTF") ++files;
     EXPECT_EQ(files, 3u) << "two full generations and the current one";
 }
 
