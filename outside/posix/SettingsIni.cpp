@@ -99,8 +99,10 @@ Document Parse(std::string_view bytes) {
         const size_t eol = bytes.find('\n');
         std::string_view line = bytes.substr(0, eol);
         bytes.remove_prefix(eol == std::string_view::npos ? bytes.size() : eol + 1);
+        // Every carriage return at the end goes, not only the last: a value
+        // ending in one would lose it on the next write, and read differently.
         line = Trim(line);
-        if (!line.empty() && line.back() == '\r') line = Trim(line.substr(0, line.size() - 1));
+        while (!line.empty() && line.back() == '\r') line = Trim(line.substr(0, line.size() - 1));
         if (line.empty() || line[0] == ';' || line[0] == '#') continue;
         if (line[0] == '[') {
             std::optional<std::string> name;
