@@ -1,0 +1,45 @@
+// quillet-cli as a child process: run to the end with some input, or started
+// and read while it runs (follow), then interrupted as Ctrl+C does.
+#pragma once
+
+#include <sys/types.h>
+
+#include <string>
+#include <vector>
+
+namespace clitest {
+
+struct CliResult {
+    int exitCode = -1;  // 128 + signal when a signal ended it
+    std::string out;
+    std::string err;
+};
+
+// Runs quillet-cli with args, input on its standard input, and waits for it.
+CliResult RunCli(const std::vector<std::string>& args, const std::string& input = {});
+
+class CliChild {
+public:
+    explicit CliChild(const std::vector<std::string>& args);
+    ~CliChild();  // kills a child that is still running
+    CliChild(const CliChild&) = delete;
+    CliChild& operator=(const CliChild&) = delete;
+
+    // Reads standard output until it holds needle (true) or seconds pass (false).
+    bool WaitForOutput(const std::string& needle, int seconds);
+    const std::string& Output() const { return out_; }
+    // Sends SIGINT (Ctrl+C) and collects everything up to the end.
+    CliResult Interrupt(int seconds = 10);
+
+private:
+    // Reads what is there within timeoutMs; false once both streams are closed.
+    bool Drain(int timeoutMs);
+
+    pid_t pid_ = -1;
+    int outFd_ = -1;
+    int errFd_ = -1;
+    std::string out_;
+    std::string err_;
+};
+
+}  // namespace clitest
