@@ -23,7 +23,8 @@ const std::vector<CommandInfo>& Commands() {
          "standard input (UTF-8). Line breaks become CR LF, line breaks at either end\n"
          "are dropped, and a text of nothing but blanks and line breaks is not sent.\n"
          "The message carries this client's GUID (made on first use and kept in the\n"
-         "settings) and the user name stored for the chat, or \"Анонимус\".\n"
+         "settings) and the user name stored for the chat (\"Nicks\" in the settings;\n"
+         "until one is stored, the account's full name); a blank name is \"Анонимус\".\n"
          "\n"
          "  --xml        write an XML message (.ZXMF) instead of a binary one (.ZPMF)\n"
          "  --name NAME  send under NAME instead of the name stored for the chat\n"},
