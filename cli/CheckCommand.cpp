@@ -46,16 +46,24 @@ std::string AsText(const DecodedFile& file) {
 }
 
 std::string AsJson(const DecodedFile& file) {
-    std::string out = "{\"path\":" + JsonString(file.path) + ",\"result\":" + JsonString(ResultName(file.result));
-    if (file.hasMessage) out += "," + MessageJsonMembers(file);
+    std::string out = "{\"path\":";
+    out += JsonString(file.path);
+    out += ",\"result\":";
+    out += JsonString(ResultName(file.result));
+    if (file.hasMessage) {
+        out += ",";
+        out += MessageJsonMembers(file);
+    }
     out += ",\"notices\":[";
     bool first = true;
     for (const auto* notices : {&file.systemNotices, &file.debugNotices})
         for (const std::string& notice : *notices) {
-            out += (first ? "" : ",") + JsonString(notice);
+            if (!first) out += ",";
+            out += JsonString(notice);
             first = false;
         }
-    return out + "]}\n";
+    out += "]}\n";
+    return out;
 }
 
 }  // namespace
@@ -68,8 +76,8 @@ int CheckCommand(const Arguments& arguments) {
     for (size_t i = 0; i < arguments.operands.size(); ++i) {
         const DecodedFile file = DecodeMessageFile(arguments.operands[i], modSettings::ClientGuid);
         allProcessed = allProcessed && file.result == exchange::DispatchResult::Processed;
-        const std::string text = arguments.json ? AsJson(file) : (i > 0 ? "\n" : "") + AsText(file);
-        if (!WriteStdout(text)) return kExitFailed;
+        if (!arguments.json && i > 0 && !WriteStdout("\n")) return kExitFailed;
+        if (!WriteStdout(arguments.json ? AsJson(file) : AsText(file))) return kExitFailed;
     }
     return allProcessed ? kExitOk : kExitBadFiles;
 }

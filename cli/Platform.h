@@ -3,6 +3,7 @@
 // One implementation in posix/, one in win32/.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -28,6 +29,20 @@ bool StopRequested();
 void Pause(int milliseconds);
 
 bool IsFolder(const std::string& path);
+
+// Held while this client's GUID is read and, on first use, made and stored:
+// two commands started at once must not make two GUIDs.
+class IdentityLock {
+public:
+    IdentityLock();
+    ~IdentityLock();
+    IdentityLock(const IdentityLock&) = delete;
+    IdentityLock& operator=(const IdentityLock&) = delete;
+
+private:
+    struct Handle;
+    std::unique_ptr<Handle> handle_;
+};
 
 // The folder for follow's per-chat state files; empty where follow hides the
 // files it has printed, as the program does (Windows).

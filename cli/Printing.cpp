@@ -162,7 +162,12 @@ MessagePrinter::MessagePrinter(bool json)
 MessagePrinter::~MessagePrinter() = default;
 
 bool MessagePrinter::Print(const DecodedFile& file) {
-    if (json_) return WriteStdout("{" + MessageJsonMembers(file) + "}\n");
+    if (json_) {
+        std::string line = "{";
+        line += MessageJsonMembers(file);
+        line += "}\n";
+        return WriteStdout(line);
+    }
     pane_->MarkOwn(file.kind == exchange::MessageKind::Mine);
     display_->DisplayMessage(file.userName, file.text, file.time, file.kind, file.fileName);
     return pane_->Ok();

@@ -11,6 +11,7 @@
 namespace cli {
 
 void LoadIdentity() {
+    const IdentityLock lock;
     try {
         modSettings::LoadClientGuid();
     } catch (const outside::RuntimeError& e) {

@@ -1,4 +1,6 @@
+#include <fcntl.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <time.h>
 #include <unistd.h>
@@ -7,7 +9,9 @@
 #include <cstdlib>
 
 #include "../Platform.h"
+#include "app/support/modCreateComplexDirectory.h"
 #include "outside/RuntimeError.h"
+#include "outside/SettingsStore.h"
 #include "outside/Support.h"
 
 namespace cli {
@@ -74,6 +78,28 @@ bool IsFolder(const std::string& path) {
     struct stat st {};
     return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
+
+// A lock file beside the settings file; without one (a read-only home) the
+// command goes on unlocked.
+struct IdentityLock::Handle {
+    int fd = -1;
+    ~Handle() {
+        if (fd >= 0) ::close(fd);  // closing releases the lock
+    }
+};
+
+IdentityLock::IdentityLock() : handle_(std::make_unique<Handle>()) {
+    const std::string folder = outside::esGetFilePath(outside::SettingsStoreLocation());
+    modCreateComplexDirectory::CreateComplexDirectory(folder, false);
+    handle_->fd = ::open(outside::esBuildFileName2(folder, "quillet-cli.lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC,
+                         0600);
+    if (handle_->fd >= 0) {
+        while (::flock(handle_->fd, LOCK_EX) != 0 && errno == EINTR) {
+        }
+    }
+}
+
+IdentityLock::~IdentityLock() = default;
 
 std::string FollowStateFolder() {
     std::string base;

@@ -123,6 +123,25 @@ bool IsFolder(const std::string& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
+// A named mutex of this session, taken by every quillet-cli.
+struct IdentityLock::Handle {
+    outside::UniqueHandle mutex;
+    bool owned = false;
+    ~Handle() {
+        if (owned) ::ReleaseMutex(mutex.get());
+    }
+};
+
+IdentityLock::IdentityLock() : handle_(std::make_unique<Handle>()) {
+    handle_->mutex.reset(::CreateMutexW(nullptr, FALSE, L"Local\\Greyfen Works Quillet-cli identity"));
+    if (handle_->mutex) {
+        const DWORD waited = ::WaitForSingleObject(handle_->mutex.get(), INFINITE);
+        handle_->owned = waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED;
+    }
+}
+
+IdentityLock::~IdentityLock() = default;
+
 std::string FollowStateFolder() { return {}; }
 
 }  // namespace cli

@@ -108,9 +108,10 @@ CliResult RunCli(const std::vector<std::string>& args, const std::string& input)
     return result;
 }
 
-CliChild::CliChild(const std::vector<std::string>& args) {
-    const Spawned child = Spawn(args, false);
+CliChild::CliChild(const std::vector<std::string>& args, bool withInput) {
+    const Spawned child = Spawn(args, withInput);
     pid_ = child.pid;
+    inFd_ = child.in;
     outFd_ = child.out;
     errFd_ = child.err;
 }
@@ -120,8 +121,18 @@ CliChild::~CliChild() {
         ::kill(pid_, SIGKILL);
         ::waitpid(pid_, nullptr, 0);
     }
-    for (int fd : {outFd_, errFd_})
+    for (int fd : {inFd_, outFd_, errFd_})
         if (fd >= 0) ::close(fd);
+}
+
+void CliChild::Input(const std::string& text) {
+    for (size_t written = 0; inFd_ >= 0 && written < text.size();) {
+        const ssize_t n = ::write(inFd_, text.data() + written, text.size() - written);
+        if (n <= 0) break;
+        written += static_cast<size_t>(n);
+    }
+    if (inFd_ >= 0) ::close(inFd_);
+    inFd_ = -1;
 }
 
 bool CliChild::Drain(int timeoutMs) {
@@ -144,8 +155,12 @@ bool CliChild::WaitForOutput(const std::string& needle, int seconds) {
 }
 
 CliResult CliChild::Interrupt(int seconds) {
-    CliResult result;
     ::kill(pid_, SIGINT);
+    return Finish(seconds);
+}
+
+CliResult CliChild::Finish(int seconds) {
+    CliResult result;
     const long long deadline = NowMs() + seconds * 1000LL;
     while (NowMs() < deadline && Drain(100)) {
     }

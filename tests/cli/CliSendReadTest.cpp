@@ -1,9 +1,12 @@
 // send, read and check through the real quillet-cli over real chat folders.
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 
+#include <filesystem>
 #include <regex>
 
 #include "CliFixture.h"
@@ -112,6 +115,24 @@ TEST_F(SendReadTest, ClientGuidIsMadeOnFirstUseAndKept) {
     const auto messages = ParseJsonLines(RunCli({"read", "--json", chatFile}).out);
     ASSERT_EQ(messages.size(), 2u);
     for (const JsonObject& m : messages) EXPECT_EQ(m.at("client"), guid);
+}
+
+TEST_F(SendReadTest, ClientGuidIsReadAndMadeUnderTheLockEveryCommandTakes) {
+    // While another command holds the lock and makes its GUID, a send waits
+    // and then uses that GUID rather than making one of its own.
+    const std::string folder = home / "config/greyfen-works";
+    std::filesystem::create_directories(folder);
+    const int lock = ::open((folder + "/quillet-cli.lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    ASSERT_GE(lock, 0);
+    ASSERT_EQ(::flock(lock, LOCK_EX), 0);
+    CliChild send({"send", chatFile, "после"});
+    ::usleep(1000000);
+    outside::SettingsStore().WriteString("", "My GUID", kOtherGuid);
+    ::close(lock);
+    EXPECT_EQ(send.Finish().exitCode, 0);
+    const auto messages = ParseJsonLines(RunCli({"read", "--json", chatFile}).out);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].at("client"), kOtherGuid);
 }
 
 TEST_F(SendReadTest, NameIsTheChatsOrTheOptionsOrAnonymous) {
