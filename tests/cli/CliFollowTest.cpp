@@ -65,6 +65,21 @@ TEST_F(FollowTest, PrintsEachMessageOnceAsItLandsAndEndsOnCtrlC) {
     EXPECT_EQ(Count(end.err, kBroken), 0u) << end.err;
 }
 
+TEST_F(FollowTest, AMessageThatCouldNotBePrintedComesNextTime) {
+    Send("первое");
+    {
+        CliChild follow({"follow", chatFile});
+        ASSERT_TRUE(follow.WaitForOutput("первое", kLandSeconds));
+        follow.CloseOutput();  // the reader has gone
+        Send("второе");
+        const CliResult end = follow.Finish(kLandSeconds);
+        EXPECT_EQ(end.exitCode, 1) << "follow ends when nobody reads it";
+    }
+    CliChild again({"follow", chatFile});
+    ASSERT_TRUE(again.WaitForOutput("второе", kLandSeconds)) << again.Output();
+    EXPECT_EQ(again.Interrupt().out.find("первое"), std::string::npos);
+}
+
 TEST_F(FollowTest, DeletesFilesOnlyWhenTheChatSaysSo) {
     struct Case {
         bool deleteFiles;

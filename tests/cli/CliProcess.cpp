@@ -125,6 +125,11 @@ CliChild::~CliChild() {
         if (fd >= 0) ::close(fd);
 }
 
+void CliChild::CloseOutput() {
+    if (outFd_ >= 0) ::close(outFd_);
+    outFd_ = -1;
+}
+
 void CliChild::Input(const std::string& text) {
     for (size_t written = 0; inFd_ >= 0 && written < text.size();) {
         const ssize_t n = ::write(inFd_, text.data() + written, text.size() - written);

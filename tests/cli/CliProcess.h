@@ -31,6 +31,8 @@ public:
     const std::string& Output() const { return out_; }
     // Writes text to standard input and closes it.
     void Input(const std::string& text);
+    // Closes the reading end of standard output, as "| head -1" does once it has its line.
+    void CloseOutput();
     // Sends SIGINT (Ctrl+C) and collects everything up to the end.
     CliResult Interrupt(int seconds = 10);
     // Collects everything up to the end the child comes to by itself.
