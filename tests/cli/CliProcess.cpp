@@ -86,9 +86,15 @@ CliResult RunCli(const std::vector<std::string>& args, const std::string& input)
         ::close(child.in);
         child.in = -1;
     }
+    // A command that should end but does not is killed after a minute, not waited on for ever.
+    const long long deadline = NowMs() + 60000;
     while (child.out >= 0 || child.err >= 0) {
         pollfd fds[3] = {{child.out, POLLIN, 0}, {child.err, POLLIN, 0}, {child.in, POLLOUT, 0}};
-        if (::poll(fds, 3, 60000) <= 0) break;
+        const long long left = deadline - NowMs();
+        if (left <= 0 || ::poll(fds, 3, static_cast<int>(left)) <= 0) {
+            ::kill(child.pid, SIGKILL);
+            break;
+        }
         if (fds[0].revents) ReadInto(child.out, result.out);
         if (fds[1].revents) ReadInto(child.err, result.err);
         if (child.in >= 0 && fds[2].revents) {
