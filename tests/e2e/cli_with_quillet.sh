@@ -120,6 +120,34 @@ for text in "Привет из терминала <&>" "Ответ из окна
 done
 record FollowPrintsEachOnce "${once:-0}" "a message was printed more or less than once"
 
+# Quillet holds its chat folder: the Windows follow is refused there, as a second Quillet would be.
+msg=$(on_wine "$wincli" follow "$wchat" 2>&1); status=$?
+[ "$status" -eq 5 ] && case "$msg" in *"В этом каталоге уже идёт чат."*) true ;; *) false ;; esac
+record WindowsFollowRespectsQuilletsClaim $? "status $status: $msg"
+
+# The Windows follow on the Linux copy: prints what is there, ends on Ctrl+C,
+# and hides what it has printed, as Quillet does on Windows.
+WINEPREFIX="$work/prefix" WINEDEBUG=-all "$WINE64" "$wincli" follow --json "$(winepath_of "$L")" \
+  > "$work/windows-follow.out" 2>&1 </dev/null &
+wait_for_json "$work/windows-follow.out" "Из консоли Windows" true 30; got=$?
+winfollow=$(pgrep -f '^Z:.*quillet-cli\.exe follow --json')
+[ -n "$winfollow" ] && kill -INT "$winfollow"; wait $!; ended=$?
+# Every message file of the Linux copy now carries the hidden attribute (Wine keeps it in user.DOSATTRIB).
+hidden=$(python3 - "$L" <<'PY'
+import os, sys
+folder = sys.argv[1]
+names = [n for n in os.listdir(folder) if n.upper().endswith((".ZPMF", ".ZXMF"))]
+def hidden(name):
+    try:
+        return int(os.getxattr(os.path.join(folder, name), "user.DOSATTRIB"), 0) & 2 != 0
+    except OSError:
+        return False
+print("all" if names and all(hidden(n) for n in names) else "not all")
+PY
+)
+[ "$got" -eq 0 ] && [ "$ended" -eq 0 ] && [ "$hidden" = all ]
+record WindowsCliFollows $? "printed: $got, ended: $ended, files hidden: $hidden: $(cat "$work/windows-follow.out")"
+
 driver exit; quit=$?
 record QuilletEnds "$quit" "Quillet did not end"
 unlink_folders
