@@ -64,8 +64,7 @@ private:
         } else if (Literal("false")) {
             text = "false";
         } else {
-            while (i_ < s_.size() && (std::isdigit(static_cast<unsigned char>(s_[i_])) || s_[i_] == '-')) text += s_[i_++];
-            if (text.empty()) return false;
+            return false;
         }
         value = text;
         return true;
@@ -84,7 +83,6 @@ private:
             switch (e) {
                 case '"': out += '"'; break;
                 case '\\': out += '\\'; break;
-                case '/': out += '/'; break;
                 case 'n': out += '\n'; break;
                 case 'r': out += '\r'; break;
                 case 't': out += '\t'; break;
@@ -116,6 +114,12 @@ void SetFileAge(const std::string& path, int ageSeconds) {
 }
 
 }  // namespace
+
+size_t Count(const std::string& text, const std::string& needle) {
+    size_t n = 0;
+    for (size_t at = text.find(needle); at != std::string::npos; at = text.find(needle, at + needle.size())) ++n;
+    return n;
+}
 
 std::vector<JsonObject> ParseJsonLines(const std::string& text) {
     std::vector<JsonObject> objects;

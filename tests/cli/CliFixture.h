@@ -14,11 +14,14 @@
 
 namespace clitest {
 
-// One flat JSON object: strings; true, false and numbers as their text;
-// null as nullopt; an array of strings as its items joined by line feeds.
+// One flat JSON object as quillet-cli writes them: strings; true and false as
+// their text; null as nullopt; an array of strings as its items joined by line feeds.
 using JsonObject = std::map<std::string, std::optional<std::string>>;
 // One object a line; a line that does not parse fails the test.
 std::vector<JsonObject> ParseJsonLines(const std::string& text);
+
+// How often needle occurs in text.
+size_t Count(const std::string& text, const std::string& needle);
 
 class CliTest : public ::testing::Test {
 protected:

@@ -12,12 +12,6 @@ namespace {
 constexpr int kLandSeconds = 10;
 constexpr const char* kBroken = "Не удалось обработать полученное сообщение";
 
-size_t Count(const std::string& text, const std::string& needle) {
-    size_t n = 0;
-    for (size_t at = text.find(needle); at != std::string::npos; at = text.find(needle, at + needle.size())) ++n;
-    return n;
-}
-
 std::vector<std::string> Texts(const std::string& jsonLines) {
     std::vector<std::string> texts;
     for (const JsonObject& m : ParseJsonLines(jsonLines)) texts.push_back(m.at("text").value_or("(null)"));

@@ -77,44 +77,17 @@ void ReadInto(int& fd, std::string& text) {
 }  // namespace
 
 CliResult RunCli(const std::vector<std::string>& args, const std::string& input) {
-    // A reader that stops early must not kill the test with SIGPIPE.
-    ::signal(SIGPIPE, SIG_IGN);
-    Spawned child = Spawn(args, true);
-    CliResult result;
-    size_t written = 0;
-    if (input.empty()) {
-        ::close(child.in);
-        child.in = -1;
-    }
-    // A command that should end but does not is killed after a minute, not waited on for ever.
-    const long long deadline = NowMs() + 60000;
-    while (child.out >= 0 || child.err >= 0) {
-        pollfd fds[3] = {{child.out, POLLIN, 0}, {child.err, POLLIN, 0}, {child.in, POLLOUT, 0}};
-        const long long left = deadline - NowMs();
-        if (left <= 0 || ::poll(fds, 3, static_cast<int>(left)) <= 0) {
-            ::kill(child.pid, SIGKILL);
-            break;
-        }
-        if (fds[0].revents) ReadInto(child.out, result.out);
-        if (fds[1].revents) ReadInto(child.err, result.err);
-        if (child.in >= 0 && fds[2].revents) {
-            const ssize_t n = ::write(child.in, input.data() + written, input.size() - written);
-            if (n > 0) written += static_cast<size_t>(n);
-            if (n < 0 || written == input.size()) {
-                ::close(child.in);
-                child.in = -1;
-            }
-        }
-    }
-    for (int fd : {child.in, child.out, child.err})
-        if (fd >= 0) ::close(fd);
-    int status = 0;
-    ::waitpid(child.pid, &status, 0);
-    result.exitCode = ExitCodeOf(status);
+    // Inputs here are small: written whole before anything is read back.
+    CliChild child(args, true);
+    child.Input(input);
+    CliResult result = child.Finish(60);
+    if (result.exitCode < 0) result.err += "\n(killed: it did not end within a minute)";
     return result;
 }
 
 CliChild::CliChild(const std::vector<std::string>& args, bool withInput) {
+    // A reader that stops early must not kill the test with SIGPIPE.
+    ::signal(SIGPIPE, SIG_IGN);
     const Spawned child = Spawn(args, withInput);
     pid_ = child.pid;
     inFd_ = child.in;

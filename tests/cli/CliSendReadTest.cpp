@@ -25,12 +25,6 @@ std::string Chomp(std::string text) {
     return text;
 }
 
-size_t Count(const std::string& text, const std::string& needle) {
-    size_t n = 0;
-    for (size_t at = text.find(needle); at != std::string::npos; at = text.find(needle, at + needle.size())) ++n;
-    return n;
-}
-
 class SendReadTest : public CliTest {
 protected:
     void RemoveMessageFiles() const {
