@@ -60,10 +60,10 @@ CheckedDisplay::~CheckedDisplay() { delete real_; }
 
 void CheckedDisplay::DisplayMessage(const std::string& userName, const std::string& text, outside::DateTimeRecord time,
                                     exchange::MessageKind kind, const std::string& fileName) {
-    DisplayIdentifiedMessage("", userName, text, time, kind, fileName);
+    DisplayMessageFrom("", userName, text, time, kind, fileName);
 }
 
-void CheckedDisplay::DisplayIdentifiedMessage(const std::string& senderGuid, const std::string& userName,
+void CheckedDisplay::DisplayMessageFrom(const std::string& senderGuid, const std::string& userName,
                                               const std::string& text, outside::DateTimeRecord time,
                                               exchange::MessageKind kind, const std::string& fileName) {
     Require(outside::IsValidUtf8(userName) && outside::IsValidUtf8(text) && outside::IsValidUtf8(senderGuid),

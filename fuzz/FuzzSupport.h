@@ -55,7 +55,7 @@ public:
     ~CheckedDisplay() override;
     void DisplayMessage(const std::string& userName, const std::string& text, outside::DateTimeRecord time,
                         exchange::MessageKind kind, const std::string& fileName) override;
-    void DisplayIdentifiedMessage(const std::string& senderGuid, const std::string& userName, const std::string& text,
+    void DisplayMessageFrom(const std::string& senderGuid, const std::string& userName, const std::string& text,
                                   outside::DateTimeRecord time, exchange::MessageKind kind,
                                   const std::string& fileName) override;
     void ShowSystemMessage(const std::string& text) override;

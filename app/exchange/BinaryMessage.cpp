@@ -83,8 +83,8 @@ DispatchResult ReadBinaryRecord(const std::string& record, const std::string& pa
         const MessageKind kind = hasGuid && fields[9] != clientGuid ? MessageKind::Other : MessageKind::Mine;
         const std::string& userName = field(7);
         const std::string& text = field(8);
-        display.DisplayIdentifiedMessage(hasGuid ? fields[9] : std::string(), userName, text, time, kind,
-                                         outside::esGetFileName(path, false));
+        const std::string senderGuid = fields.size() >= 10 ? fields[9] : std::string();
+        display.DisplayMessageFrom(senderGuid, userName, text, time, kind, outside::esGetFileName(path, false));
         return DispatchResult::Processed;
     } catch (const outside::RuntimeError& e) {
         display.ShowSystemMessage(BrokenNotice("", e, path));

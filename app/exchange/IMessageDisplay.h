@@ -15,13 +15,12 @@ public:
     // time is UTC; fileName is the bare name of the message file, or empty.
     virtual void DisplayMessage(const std::string& userName, const std::string& text, outside::DateTimeRecord time,
                                 MessageKind kind, const std::string& fileName) = 0;
-    // The binary and XML readers show through this one, with the sender's
-    // client GUID (empty when the file has none), so that a display can tell
-    // a message it has already shown under another file name.
-    virtual void DisplayIdentifiedMessage(const std::string& senderGuid, const std::string& userName,
-                                          const std::string& text, outside::DateTimeRecord time, MessageKind kind,
-                                          const std::string& fileName) {
-        (void)senderGuid;
+    // What the readers call: the same, with the client GUID the file carries
+    // (empty when its format has none). The pane has no use for the GUID.
+    virtual void DisplayMessageFrom(const std::string& clientGuid, const std::string& userName,
+                                    const std::string& text, outside::DateTimeRecord time, MessageKind kind,
+                                    const std::string& fileName) {
+        (void)clientGuid;
         DisplayMessage(userName, text, time, kind, fileName);
     }
     virtual void ShowSystemMessage(const std::string& text) = 0;

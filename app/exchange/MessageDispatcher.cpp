@@ -26,7 +26,7 @@ public:
                         MessageKind kind, const std::string& fileName) override {
         target_.DisplayMessage(userName, text, time, kind, fileName);
     }
-    void DisplayIdentifiedMessage(const std::string& senderGuid, const std::string& userName, const std::string& text,
+    void DisplayMessageFrom(const std::string& senderGuid, const std::string& userName, const std::string& text,
                                   outside::DateTimeRecord time, MessageKind kind, const std::string& fileName) override {
         const std::string identity = MessageLedger::Identity(senderGuid, time, text);
         if (ledger_.Seen(identity)) {

@@ -129,7 +129,7 @@ DispatchResult ReadXmlMessage(std::string_view bytes, const std::string& path, I
 
         step.clear();
         const MessageKind kind = senderGuid == clientGuid ? MessageKind::Mine : MessageKind::Other;
-        display.DisplayIdentifiedMessage(senderGuid, userName, text, time, kind, outside::esGetFileName(path, false));
+        display.DisplayMessageFrom(senderGuid, userName, text, time, kind, outside::esGetFileName(path, false));
         return DispatchResult::Processed;
     } catch (const RuntimeError& e) {
         display.ShowSystemMessage(BrokenNotice(step, e, path));
