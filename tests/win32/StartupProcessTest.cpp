@@ -33,7 +33,36 @@ std::wstring Quoted(const std::string& path) { return L"\"" + outside::W(path) +
 
 std::string ChatCaption(const std::string& name) { return name + " \u2013 Quillet"; }
 
+// A string of Quillet.exe's version resource (Russian, Unicode block).
+std::string VersionValue(const std::string& exe, const wchar_t* name) {
+    const std::wstring path = outside::W(exe);
+    DWORD ignored = 0;
+    std::vector<BYTE> block(::GetFileVersionInfoSizeW(path.c_str(), &ignored));
+    if (block.empty() || !::GetFileVersionInfoW(path.c_str(), 0, static_cast<DWORD>(block.size()), block.data()))
+        return {};
+    wchar_t* value = nullptr;
+    UINT size = 0;
+    const std::wstring key = std::wstring(L"\\StringFileInfo\\041904B0\\") + name;
+    if (!::VerQueryValueW(block.data(), key.c_str(), reinterpret_cast<void**>(&value), &size) || !size) return {};
+    return outside::U8(std::wstring(value, size - 1));
+}
+
 }  // namespace
+
+TEST(StartupProcess, TitleVersionAndLegalLineComeFromTheVersionResource) {
+    const std::string exe =
+        outside::esBuildFileName2(outside::esGetFilePath(outside::esGetModuleFileName()), "Quillet.exe");
+    const std::string title = VersionValue(exe, L"ProductName");
+    const std::string legal = VersionValue(exe, L"LegalCopyright");
+    ASSERT_FALSE(legal.empty()) << "the legal line is in the resource";
+    QuilletProcess q(L"/?");
+    const HWND box = q.WaitForMessageBox();
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(wintest::WindowCaption(box), title);
+    EXPECT_EQ(wintest::MessageBoxText(box).substr(0, title.size() + legal.size() + 3 + 9),
+              title + " " + VersionValue(exe, L"FileVersion") + "\r\n" + legal);
+    wintest::CloseMessageBox(box);
+}
 
 TEST(StartupProcess, UsageBoxWinsWhereverTheSwitchStands) {
     testsupport::TempDir dir;

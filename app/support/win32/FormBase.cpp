@@ -210,7 +210,7 @@ void FormBase::ShowReadMe() {
     }
 }
 
-void FormBase::ShowAboutBox() { outside::ShowAbout(hwnd_, modFormatVersion::kProductTitle, modFormatVersion::AboutText()); }
+void FormBase::ShowAboutBox() { outside::ShowAbout(hwnd_, modFormatVersion::ProductTitle(), modFormatVersion::AboutText()); }
 
 bool FormBase::OnPreviewKey(int virtualKey, Modifiers modifiers) {
     switch (FormKeyFor(virtualKey, modifiers)) {
