@@ -64,24 +64,27 @@ syncthing_wait_in_sync() {
 
 syncthing_loopback_only() {
   local pid stray=0 local_end peer_end
-  for pid in "${SYNCTHING_PIDS[@]}"; do
+  # syncthing serve runs the real instance as a child of a monitor process.
+  for pid in "${SYNCTHING_PIDS[@]}" $(for p in "${SYNCTHING_PIDS[@]}"; do pgrep -P "$p"; done); do
     # Every TCP and UDP socket of the process: its own end on loopback, and
     # its peer on loopback too, or none (a listening socket).
     while read -r local_end peer_end; do
-      case "$local_end" in 127.*:* | '[::1]':*) ;; *) echo "syncthing $pid: $local_end $peer_end" >&2; stray=1; continue ;; esac
-      case "$peer_end" in 127.*:* | '[::1]':* | '0.0.0.0:*' | '*:*' | '[::]:*') ;; *) echo "syncthing $pid: $local_end $peer_end" >&2; stray=1 ;; esac
+      case "$local_end" in 127.*:* | '[::1]':* | '[::ffff:127.'*) ;; *) echo "syncthing $pid: $local_end $peer_end" >&2; stray=1; continue ;; esac
+      case "$peer_end" in 127.*:* | '[::1]':* | '[::ffff:127.'* | '0.0.0.0:*' | '*:*' | '[::]:*') ;; *) echo "syncthing $pid: $local_end $peer_end" >&2; stray=1 ;; esac
     done < <(ss -Htuanp 2>/dev/null | grep "pid=$pid," | awk '{print $5, $6}')
   done
   return "$stray"
 }
 
 syncthing_stop() {
-  local pid
-  for pid in "${SYNCTHING_PIDS[@]}"; do kill "$pid" 2>/dev/null; done
-  for pid in "${SYNCTHING_PIDS[@]}"; do
+  local pid all
+  # The monitors and the instances they run.
+  all=("${SYNCTHING_PIDS[@]}" $(for p in "${SYNCTHING_PIDS[@]}"; do pgrep -P "$p"; done))
+  for pid in "${all[@]}"; do kill "$pid" 2>/dev/null; done
+  for pid in "${all[@]}"; do
     for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
     kill -9 "$pid" 2>/dev/null
-    wait "$pid" 2>/dev/null
   done
+  for pid in "${SYNCTHING_PIDS[@]}"; do wait "$pid" 2>/dev/null; done
   SYNCTHING_PIDS=()
 }
