@@ -74,7 +74,7 @@ double WindowPass(int count, bool clearOnOverflow) {
     modMain::ChatFilePath = outside::esBuildFileName2(folder, "Бенчмарк.ZPMFChat");
     outside::TheTextFile().WriteText(modMain::ChatFilePath, "", outside::TextEncoding::Utf8);
     const auto start = Clock::now();
-    chatwindow::frmMain* form = chatwindow::frmMain::Load(std::getenv("BENCH_HIDDEN") != nullptr);
+    auto form = chatwindow::frmMain::Load(std::getenv("BENCH_HIDDEN") != nullptr);
     modSettings::ClearScrollbackOnOverflow = clearOnOverflow;
     HWND hwnd = form->Handle();
     // The first timer tick runs the pass; it is over when no visible file is left.
