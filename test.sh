@@ -43,7 +43,7 @@ if [ -e "$BUILD/win64/bin/quillet_win32_tests.exe" ] && [ "$(id -u)" -eq 0 ]; th
 fi
 
 if [ -e "$BUILD/win64/bin/quillet_driver.exe" ]; then
-  say "Whole program: two clients on one synchronised folder"
+  say "Whole program: two clients over Syncthing"
   expect two_clients
   xvfb-run -a -s "-screen 0 1024x768x24" bash tests/e2e/two_clients.sh "$BUILD/win64/bin" "$reports/two_clients.xml"
 fi

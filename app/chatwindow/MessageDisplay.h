@@ -12,7 +12,6 @@
 namespace chatwindow {
 
 // The title shown as the sender of system and debug lines.
-inline constexpr const char* kAppTitle = "Torvane - Quillet";
 inline constexpr int kTimeMarkMinutes = 5;
 
 struct DisplayHooks {
