@@ -4,6 +4,8 @@
 // few seconds all the same.
 #pragma once
 
+#include <string>
+
 #include "IFSWatcher.h"
 #include "MessageDispatcher.h"
 
@@ -41,6 +43,7 @@ private:
     int ticksSinceRetry_ = 0;
     int ticksSincePass_ = 0;
     int passes_ = 0;
+    std::string lastDiagnostic_;
 };
 
 }  // namespace exchange

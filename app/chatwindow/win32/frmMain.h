@@ -120,10 +120,9 @@ private:
     std::array<ucButton*, kButtonCount> buttons_{};  // owned by their windows
     std::array<std::unique_ptr<csTBSelectAllHook>, 2> selectAllHooks_;
 
-    // During a pass the log is rewritten at most every kLogSaveIntervalMs and at its end.
+    // Outside a pass every line is saved at once; a pass saves per batch of files.
     bool SaveLogAfterLine();
     bool logDirty_ = false;
-    DWORD lastLogSave_ = 0;
     DWORD lastPaint_ = 0;
     DWORD lastCaption_ = 0;
     bool captionShownInPass_ = false;
