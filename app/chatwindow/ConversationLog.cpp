@@ -11,6 +11,14 @@
 #include "outside/TextFile.h"
 
 namespace chatwindow {
+namespace {
+
+// The end of every log: the mark of the pane's last, empty paragraph (a
+// whole-pane save of a RichEdit writes it too, and readers take it as the
+// document's final mark), then the closing brace. Each save writes over it.
+constexpr std::string_view kTrailer = "\\par\n}";
+
+}  // namespace
 
 ConversationLog::ConversationLog(IConversationPane& pane, std::function<outside::DateTimeRecord()> now,
                                  std::function<std::vector<int32_t>()> palette)
@@ -61,10 +69,11 @@ void ConversationLog::Write() {
     const bool newColour = AddRunColours(unsaved_, colours);
     const std::string addition = RtfBody(unsaved_, colours);
     bool written = false;
-    if (fileSize_ > 0 && !newColour) {
+    if (fileSize_ >= kTrailer.size() && !newColour) {
         try {
-            // Over the closing brace: the new paragraphs and the brace again.
-            outside::OverwriteFileTail(currentLogPath_, fileSize_, fileSize_ - 1, addition + "}");
+            // Over the trailer: the new paragraphs and the trailer again.
+            outside::OverwriteFileTail(currentLogPath_, fileSize_, fileSize_ - kTrailer.size(),
+                                       addition + std::string(kTrailer));
             fileSize_ += addition.size();
             written = true;
         } catch (const outside::RuntimeError& e) {
@@ -77,7 +86,7 @@ void ConversationLog::Write() {
         } catch (const outside::RuntimeError&) {
             // The write below reports it.
         }
-        const std::string whole = RtfHeader(kPaneFont, colours) + body_ + addition + "}";
+        const std::string whole = RtfHeader(kPaneFont, colours) + body_ + addition + std::string(kTrailer);
         outside::WriteFileAtomically(currentLogPath_, whole, true);
         fileSize_ = whole.size();
     }

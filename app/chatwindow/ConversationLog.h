@@ -2,9 +2,9 @@
 // folder, one file per pane generation, named by the local time it began.
 //
 // A save costs what was shown since the last one, not the conversation: the
-// file ends in the document's closing brace, and each save writes the new
-// paragraphs over that brace with a new brace after them, in one write that
-// is flushed to the disk. So the file is a whole RTF document at every moment
+// file ends in a short trailer (a final paragraph mark and the closing brace),
+// and each save writes the new paragraphs over it with the trailer after
+// them, in one write that is flushed to the disk. So the file is a whole RTF document at every moment
 // and holds every line up to the last save that returned true. A new file, a
 // colour its table lacks, or a file changed by someone else makes the whole
 // generation be written anew (to a temporary file renamed into place).

@@ -169,8 +169,17 @@ struct Reader {
 std::vector<TextRun> ReadRtfRuns(const std::string& rtf) {
     Reader reader(rtf);
     reader.Read();
-    reader.out.Align(reader.alignment);  // an open last paragraph keeps the alignment in force
-    return reader.out.Runs();
+    Builder& out = reader.out;
+    if (out.paragraphStart == out.out.size() && !out.out.empty()) {
+        // As a RichEdit loads a document: the last paragraph mark is the
+        // document's own final mark and adds no line.
+        std::u16string& last = out.out.back().text;
+        last.resize(last.size() - 2);
+        if (last.empty()) out.out.pop_back();
+    } else {
+        out.Align(reader.alignment);  // an open last paragraph keeps the alignment in force
+    }
+    return out.Runs();
 }
 
 std::vector<TextRun> Normalized(const std::vector<TextRun>& runs) {

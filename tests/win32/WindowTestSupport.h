@@ -26,6 +26,8 @@ CharFormat FormatAt(HWND richEdit, int index);
 
 // The plain text of an RTF file, as a RichEdit reads it.
 std::string RtfFileText(const std::string& path);
+// A hidden RichEdit holding the RTF file; the caller destroys it.
+HWND LoadRtfFile(const std::string& path);
 
 // Records every caption a window is given (WM_SETTEXT), through a subclass.
 class CaptionRecorder {
