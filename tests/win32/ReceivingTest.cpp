@@ -128,8 +128,10 @@ TEST_F(ReceivingTest, SyncingAndLockedFilesWaitAndHiddenFilesAreNeverRead) {
 
     outside::RemoveFile(syncing + ".!sync");
     ASSERT_TRUE(wintest::PumpUntil([&] { return PaneHas("после синхронизации"); }, 5000)) << Pane();
-    // The lock going is no change in the folder: only the retry about a second
-    // later brings the file in, well before the quiet pass after five seconds.
+    // The passes that hiding that file caused are over (the locked file waited
+    // in them too). The lock going is no change in the folder: only the retry
+    // about a second later brings the file in, well before the quiet pass.
+    wintest::PumpFor(800);
     lock.reset();
     ASSERT_TRUE(wintest::PumpUntil([&] { return PaneHas("после блокировки"); }, 2500)) << Pane();
     wintest::PumpFor(600);
