@@ -36,6 +36,8 @@ public:
     static frmMain* Current();
 
     HWND Handle() const { return hwnd_; }
+    // Dispatch passes run so far, and whether one is running (for tests and benchmarks).
+    int PassesDone() const { return poller_ ? poller_->Passes() - (dispatcher_.InPass() ? 1 : 0) : 0; }
     HWND LogPane() const { return pane_.Handle(); }
     HWND MessageInput() const { return txtMessage_; }
 
