@@ -21,13 +21,6 @@ ChatLayout LayoutChatWindow(int width, int height) {
     return l;
 }
 
-Growth GrowthToMinimum(int width, int height) {
-    Growth g;
-    if (width < kMinClientWidth) g.width = kMinClientWidth - width;
-    if (height < kMinClientHeight) g.height = kMinClientHeight - height;
-    return g;
-}
-
 HotKeyAction HotKeyFor(int vk, Modifiers m) {
     const bool none = !m.shift && !m.ctrl && !m.alt;
     const bool shiftOnly = m.shift && !m.ctrl && !m.alt;
@@ -41,6 +34,12 @@ HotKeyAction HotKeyFor(int vk, Modifiers m) {
         case kVk0: return ctrlOnly ? HotKeyAction::MakeTransparent : HotKeyAction::None;
         default: return HotKeyAction::None;
     }
+}
+
+bool KeyMakesCharacter(int vk, Modifiers m) {
+    if (m.alt) return false;
+    if (vk == kVkReturn || vk == kVkEscape) return true;
+    return m.ctrl && vk >= 'A' && vk <= 'Z';
 }
 
 bool IsSendKey(int vk, Modifiers m, bool sendOnEnter) {

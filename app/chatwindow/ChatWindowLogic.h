@@ -5,12 +5,13 @@
 
 #include <array>
 
+#include "app/support/FormDesign.h"
+
 namespace chatwindow {
 
-struct TwipsRect {
-    int left, top, width, height;
-    friend bool operator==(const TwipsRect&, const TwipsRect&) = default;
-};
+using support::Growth;
+using support::Modifiers;
+using support::TwipsRect;
 
 inline constexpr int kDesignClientWidth = 7170;
 inline constexpr int kDesignClientHeight = 5070;
@@ -34,14 +35,9 @@ struct ChatLayout {
 ChatLayout LayoutChatWindow(int width, int height);
 
 // How much the client area must grow to reach the minimum (0 when it need not).
-struct Growth {
-    int width = 0, height = 0;
-};
-Growth GrowthToMinimum(int width, int height);
-
-struct Modifiers {
-    bool shift = false, ctrl = false, alt = false;
-};
+inline Growth GrowthToMinimum(int width, int height) {
+    return support::GrowthToMinimum(width, height, kMinClientWidth, kMinClientHeight);
+}
 
 enum class HotKeyAction { None, ReadMe, About, Hide, Exit, GlobalSettings, LocalSettings, Logs, MakeTransparent };
 
@@ -54,11 +50,15 @@ bool IsSendKey(int virtualKey, Modifiers modifiers, bool sendOnEnter);
 // Transparency toggles between 75 and 100 percent; the first press gives 75.
 inline int NextTransparency(int current) { return current == 75 ? 100 : 75; }
 
+// Whether a key press also brings a character (WM_CHAR) that the message box
+// would take: Enter, Esc and Ctrl with a letter do; F keys and Ctrl+0 do not.
+bool KeyMakesCharacter(int virtualKey, Modifiers modifiers);
+
 // Virtual-key codes used by the rules (the values Windows uses).
-inline constexpr int kVkReturn = 0x0D;
-inline constexpr int kVkEscape = 0x1B;
-inline constexpr int kVkF1 = 0x70;
-inline constexpr int kVkF9 = 0x78;
+using support::kVkEscape;
+using support::kVkF1;
+using support::kVkF9;
+using support::kVkReturn;
 inline constexpr int kVkL = 'L';
 inline constexpr int kVk0 = '0';
 inline constexpr int kVkA = 'A';

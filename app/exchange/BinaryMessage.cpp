@@ -67,7 +67,8 @@ DispatchResult DispatchMessage_Binary(const std::string& path, IMessageDisplay& 
         const MessageKind kind = fields.size() >= 10 && fields[9] != clientGuid ? MessageKind::Other : MessageKind::Mine;
         const std::string& userName = field(7);
         const std::string& text = field(8);
-        display.DisplayMessage(userName, text, time, kind, outside::esGetFileName(path, false));
+        const std::string senderGuid = fields.size() >= 10 ? fields[9] : std::string();
+        display.DisplayMessageFrom(senderGuid, userName, text, time, kind, outside::esGetFileName(path, false));
         return DispatchResult::Processed;
     } catch (const outside::RuntimeError& e) {
         display.ShowSystemMessage(BrokenNotice("", e, path));

@@ -28,7 +28,7 @@ SendOutcome SendComposedMessage(const std::string& boxText, IMessageDisplay& dis
     return modSettings::SendXMLMessages ? SendXmlMessage(boxText, display) : SendBinaryMessage(boxText, display);
 }
 
-SendOutcome SendBinaryMessage(const std::string& boxText, IMessageDisplay& display) {
+SendOutcome SendBinaryMessage(const std::string& boxText, IMessageDisplay& display, std::string* writtenPath) {
     const std::string text = TextToSend(boxText);
     if (text.empty()) return SendOutcome::NothingToSend;
     std::string path;
@@ -37,6 +37,7 @@ SendOutcome SendBinaryMessage(const std::string& boxText, IMessageDisplay& displ
         path = BuildMessageFileName(utc, kBinaryExtension, modMain::ChatFolder);
         WriteBinaryMessage(path, BuildBinaryRecord(utc, EffectiveUserName(modSettings::UserName), text,
                                                    modSettings::ClientGuid));
+        if (writtenPath) *writtenPath = path;
         return SendOutcome::Sent;
     } catch (const outside::RuntimeError& e) {
         display.ShowSystemMessage(FailureNotice("", e, path));
@@ -44,7 +45,7 @@ SendOutcome SendBinaryMessage(const std::string& boxText, IMessageDisplay& displ
     }
 }
 
-SendOutcome SendXmlMessage(const std::string& boxText, IMessageDisplay& display) {
+SendOutcome SendXmlMessage(const std::string& boxText, IMessageDisplay& display, std::string* writtenPath) {
     const std::string text = TextToSend(boxText);
     if (text.empty()) return SendOutcome::NothingToSend;
     std::string path;
@@ -53,6 +54,7 @@ SendOutcome SendXmlMessage(const std::string& boxText, IMessageDisplay& display)
         const outside::DateTimeRecord utc = outside::esGetSystemTime();
         path = BuildMessageFileName(utc, kXmlExtension, modMain::ChatFolder);
         WriteXmlMessage(path, utc, EffectiveUserName(modSettings::UserName), modSettings::ClientGuid, text, step);
+        if (writtenPath) *writtenPath = path;
         return SendOutcome::Sent;
     } catch (const outside::RuntimeError& e) {
         display.ShowSystemMessage(FailureNotice(step, e, path));

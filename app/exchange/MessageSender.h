@@ -16,8 +16,10 @@ enum class SendOutcome {
 
 // XML when "Send XML Messages" is on, binary otherwise.
 SendOutcome SendComposedMessage(const std::string& boxText, IMessageDisplay& display);
-SendOutcome SendBinaryMessage(const std::string& boxText, IMessageDisplay& display);
-SendOutcome SendXmlMessage(const std::string& boxText, IMessageDisplay& display);
+// writtenPath, when given, receives the full path of the file written.
+SendOutcome SendBinaryMessage(const std::string& boxText, IMessageDisplay& display,
+                              std::string* writtenPath = nullptr);
+SendOutcome SendXmlMessage(const std::string& boxText, IMessageDisplay& display, std::string* writtenPath = nullptr);
 
 // The text that is sent: line breaks removed at both ends; empty when there is
 // nothing but blanks and line breaks.

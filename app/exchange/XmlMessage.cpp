@@ -112,7 +112,7 @@ DispatchResult DispatchMessage_XML(const std::string& path, IMessageDisplay& dis
 
         step.clear();
         const MessageKind kind = senderGuid == clientGuid ? MessageKind::Mine : MessageKind::Other;
-        display.DisplayMessage(userName, text, time, kind, outside::esGetFileName(path, false));
+        display.DisplayMessageFrom(senderGuid, userName, text, time, kind, outside::esGetFileName(path, false));
         return DispatchResult::Processed;
     } catch (const RuntimeError& e) {
         display.ShowSystemMessage(BrokenNotice(step, e, path));

@@ -138,12 +138,16 @@ void LoadClientGuid() {
 }
 
 void LoadGlobalSettings() {
-    outside::SettingsStore store;
+    ReadGlobalSettings();
+    SaveGlobalSettings();
+}
+
+void ReadGlobalSettings() {
+    const outside::SettingsStore store;
     *kSendOnEnter.variable = store.ReadBoolean(kSendOnEnter.section, kSendOnEnter.key, kSendOnEnter.defaultValue);
     for (const LongSetting& s : kColorSettings) *s.variable = store.ReadLong(s.section, s.key, s.defaultValue);
     for (const LongSetting& s : kColorSettings) *s.variable &= kColorMask;
     for (const BooleanSetting& s : kSwitchSettings) *s.variable = store.ReadBoolean(s.section, s.key, s.defaultValue);
-    SaveGlobalSettings();
 }
 
 void SaveGlobalSettings() {
@@ -154,22 +158,23 @@ void SaveGlobalSettings() {
 }
 
 void LoadChatSettings() {
-    const std::string& chat = modMain::ChatFilePath;
-    {
-        outside::SettingsStore store;
-        UserName = store.ReadString(kNicks, chat, GetDefaultUserName());
-    }
+    ReadChatSettings();
     LogGuid = GetLogGuid();
     LogsFolder = outside::esBuildFileName2(outside::esGetSpecialFolder(outside::kFolderAppData), "Greyfen Works",
                                            "Quillet", "Logs", LogGuid);
-    outside::SettingsStore store;
+    SaveChatSettings();
+}
+
+void ReadChatSettings() {
+    const std::string& chat = modMain::ChatFilePath;
+    const outside::SettingsStore store;
+    UserName = store.ReadString(kNicks, chat, GetDefaultUserName());
     DeleteMessageFiles = store.ReadBoolean(kDeleteMessageFiles, chat, false);
     HideBrokenMessageFiles = store.ReadBoolean(kHideBrokenMessageFiles, chat, true);
     TrayIconIndex = ValidIconIndex(store.ReadLong(kTrayIcon, chat, 0));
     MessageIconIndex = ValidIconIndex(store.ReadLong(kMessageIcon, chat, 0));
     EmptyIconIndex = ValidIconIndex(store.ReadLong(kEmptyIcon, chat, 0));
     GrayMessageIcon = store.ReadBoolean(kGrayscale, chat, false);
-    SaveChatSettings();
 }
 
 void SaveChatSettings() {

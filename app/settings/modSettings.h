@@ -48,8 +48,13 @@ void ResetToDefaults();
 
 void LoadClientGuid();
 void LoadGlobalSettings();
+// Reads the program-wide settings without storing anything back: for
+// companions that only look (LoadGlobalSettings is this and a save).
+void ReadGlobalSettings();
 void SaveGlobalSettings();
 void LoadChatSettings();
+// Reads the per-chat values (not the log GUID) without storing anything back.
+void ReadChatSettings();
 void SaveChatSettings();
 std::string GetDefaultUserName();
 std::string GetLogGuid();

@@ -12,4 +12,8 @@ std::string FormatVersion(int major, int minor, int revision) {
 
 std::string VersionText() { return std::string(kProductTitle) + " " + FormatVersion() + "\r\n" + kLegalNotice; }
 
+std::string AboutText() {
+    return VersionText() + "\r\n\r\n" + "Тем, кто пишет друг другу, даже когда сервера нет.";
+}
+
 }  // namespace modFormatVersion

@@ -16,5 +16,7 @@ inline constexpr const char* kLegalNotice =
 std::string FormatVersion(int major = kVersionMajor, int minor = kVersionMinor, int revision = kVersionRevision);
 // Title, blank, version, CR LF, legal notice.
 std::string VersionText();
+// The about box's text: the version text and the program's dedication.
+std::string AboutText();
 
 }  // namespace modFormatVersion

@@ -40,23 +40,42 @@ TEST(ChatWindowLogic, NeverSmallerThanTheMinimum) {
 TEST(ChatWindowLogic, HotKeysNeedTheirExactModifiers) {
     const Modifiers none{}, shift{true, false, false}, ctrl{false, true, false}, ctrlShift{true, true, false},
         alt{false, false, true};
+    // character: the key also brings a character the message box must not get.
     struct Case {
         int vk;
         Modifiers m;
         HotKeyAction action;
+        bool character;
     } cases[] = {
-        {kVkF1, none, HotKeyAction::ReadMe},          {kVkF1, shift, HotKeyAction::About},
-        {kVkF1, ctrl, HotKeyAction::None},            {kVkEscape, none, HotKeyAction::Hide},
-        {kVkEscape, shift, HotKeyAction::Exit},       {kVkEscape, ctrl, HotKeyAction::None},
-        {kVkEscape, ctrlShift, HotKeyAction::None},   {kVkF9, none, HotKeyAction::GlobalSettings},
-        {kVkF9, shift, HotKeyAction::LocalSettings},  {kVkF9, ctrl, HotKeyAction::None},
-        {kVkF9, ctrlShift, HotKeyAction::None},       {kVkL, ctrl, HotKeyAction::Logs},
-        {kVkL, none, HotKeyAction::None},             {kVkL, ctrlShift, HotKeyAction::None},
-        {kVk0, ctrl, HotKeyAction::MakeTransparent},  {kVk0, alt, HotKeyAction::None},
-        {kVkA, ctrl, HotKeyAction::None},             {kVkReturn, none, HotKeyAction::None},
+        {kVkF1, none, HotKeyAction::ReadMe, false},         {kVkF1, shift, HotKeyAction::About, false},
+        {kVkF1, ctrl, HotKeyAction::None, false},           {kVkEscape, none, HotKeyAction::Hide, true},
+        {kVkEscape, shift, HotKeyAction::Exit, true},       {kVkEscape, ctrl, HotKeyAction::None, true},
+        {kVkEscape, ctrlShift, HotKeyAction::None, true},   {kVkF9, none, HotKeyAction::GlobalSettings, false},
+        {kVkF9, shift, HotKeyAction::LocalSettings, false}, {kVkF9, ctrl, HotKeyAction::None, false},
+        {kVkF9, ctrlShift, HotKeyAction::None, false},      {kVkL, ctrl, HotKeyAction::Logs, true},
+        {kVkL, none, HotKeyAction::None, false},            {kVkL, ctrlShift, HotKeyAction::None, true},
+        {kVk0, ctrl, HotKeyAction::MakeTransparent, false}, {kVk0, alt, HotKeyAction::None, false},
+        {kVkA, ctrl, HotKeyAction::None, true},             {kVkReturn, none, HotKeyAction::None, true},
     };
-    for (const auto& c : cases)
+    for (const auto& c : cases) {
         EXPECT_EQ(HotKeyFor(c.vk, c.m), c.action) << c.vk << " " << c.m.shift << c.m.ctrl << c.m.alt;
+        EXPECT_EQ(KeyMakesCharacter(c.vk, c.m), c.character) << c.vk << " " << c.m.shift << c.m.ctrl << c.m.alt;
+    }
+}
+
+TEST(FormKeys, DialogWindowsShareF1ShiftF1AndEsc) {
+    using support::FormKey;
+    const Modifiers none{}, shift{true, false, false}, ctrl{false, true, false}, alt{false, false, true};
+    struct Case {
+        int vk;
+        Modifiers m;
+        FormKey key;
+    } cases[] = {
+        {kVkF1, none, FormKey::ReadMe},      {kVkF1, shift, FormKey::About},      {kVkF1, ctrl, FormKey::None},
+        {kVkEscape, none, FormKey::Close},   {kVkEscape, shift, FormKey::Swallow}, {kVkEscape, ctrl, FormKey::Swallow},
+        {kVkEscape, alt, FormKey::Swallow},  {kVkReturn, none, FormKey::None},    {kVkF9, none, FormKey::None},
+    };
+    for (const auto& c : cases) EXPECT_EQ(support::FormKeyFor(c.vk, c.m), c.key) << c.vk;
 }
 
 TEST(ChatWindowLogic, EnterSendsByTheSetting) {

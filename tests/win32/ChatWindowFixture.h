@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "WindowTestSupport.h"
@@ -36,12 +37,15 @@ protected:
             form->Unload();
             PumpUntil([&] { return !::IsWindow(hwnd); });
         }
+        owned.reset();
+        form = nullptr;
         modMain::ChatFolder.clear();
         modMain::ChatFilePath.clear();
     }
     // Opens the window; settings given here apply from the first pass on.
     void Open(bool hidden = false, const std::function<void()>& settings = {}) {
-        form = chatwindow::frmMain::Load(hidden);
+        owned = chatwindow::frmMain::Load(hidden);
+        form = owned.get();
         ASSERT_NE(form, nullptr);
         hwnd = form->Handle();
         if (settings) settings();
@@ -50,6 +54,7 @@ protected:
     bool PaneHas(const std::string& text) const { return Pane().find(text) != std::string::npos; }
 
     testsupport::TempDir chat;
+    std::unique_ptr<chatwindow::frmMain> owned;
     chatwindow::frmMain* form = nullptr;
     HWND hwnd = nullptr;
 

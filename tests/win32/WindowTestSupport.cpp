@@ -4,6 +4,7 @@
 #include <richedit.h>
 
 #include "app/chatwindow/win32/modRTFSupport.h"
+#include "app/support/win32/FormBase.h"
 #include "outside/TextFile.h"
 #include "outside/win32/Wide.h"
 
@@ -18,8 +19,7 @@ bool PumpUntil(const std::function<bool()>& done, int timeoutMs) {
         MSG msg{};
         while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
             if (msg.message == WM_QUIT) continue;  // a closed window's quit message is not ours
-            ::TranslateMessage(&msg);
-            ::DispatchMessageW(&msg);
+            support::FormBase::TranslateAndDispatch(msg);
         }
         if (done()) return true;
         if (static_cast<int>(::GetTickCount() - start) > timeoutMs) return false;

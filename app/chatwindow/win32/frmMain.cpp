@@ -49,7 +49,7 @@ frmMain* g_current = nullptr;
 
 frmMain::frmMain()
     // A hidden window is never the one the user looks at, even if it holds the activation.
-    : display_(pane_, DisplayHooks{[this] { return ::IsWindowVisible(hwnd_) && ::GetForegroundWindow() == hwnd_; },
+    : display_(pane_, DisplayHooks{[this] { return ::IsWindowVisible(Handle()) && ::GetForegroundWindow() == Handle(); },
                                    [this] {
                                        if (icBlinker_) icBlinker_->SetBlink(true);
                                    },
@@ -59,58 +59,35 @@ frmMain::frmMain()
       dispatcher_(*this) {}
 
 frmMain::~frmMain() {
+    // An owner that drops a loaded window still gets the closing sequence.
+    if (IsLoaded()) {
+        exitRequested_ = true;
+        QueryUnload(false);
+    }
     if (g_current == this) g_current = nullptr;
 }
 
 frmMain* frmMain::Current() { return g_current; }
 
-frmMain* frmMain::Load(bool startHidden) {
-    auto* form = new frmMain();  // owned by its window: deleted at WM_NCDESTROY
-    try {
-        if (form->Create(startHidden)) return form;
-    } catch (...) {
-        if (form->hwnd_) {
-            ::DestroyWindow(form->hwnd_);  // deletes the form
-        } else {
-            delete form;
-        }
-        throw;
-    }
-    if (form->hwnd_)
-        ::DestroyWindow(form->hwnd_);
-    else
-        delete form;
-    return nullptr;
+std::unique_ptr<frmMain> frmMain::Load(bool startHidden) {
+    std::unique_ptr<frmMain> form(new frmMain());
+    if (!form->Create(startHidden)) return nullptr;
+    return form;
 }
 
-int frmMain::Px(int twips, bool horizontal) const { return ::MulDiv(twips, horizontal ? dpiX_ : dpiY_, 1440); }
-
 bool frmMain::Create(bool startHidden) {
-    const HINSTANCE instance = ::GetModuleHandleW(nullptr);
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = WndProc;
-    wc.hInstance = instance;
-    wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.lpszClassName = kClassName;
-    ::RegisterClassExW(&wc);
-
-    HDC screen = ::GetDC(nullptr);
-    dpiX_ = ::GetDeviceCaps(screen, LOGPIXELSX);
-    dpiY_ = ::GetDeviceCaps(screen, LOGPIXELSY);
-    ::ReleaseDC(nullptr, screen);
-
-    const DWORD style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
-    RECT frame{0, 0, Px(kDesignClientWidth, true), Px(kDesignClientHeight, false)};
-    ::AdjustWindowRectEx(&frame, style, FALSE, 0);
-    hwnd_ = ::CreateWindowExW(0, kClassName, L"", style, CW_USEDEFAULT, CW_USEDEFAULT, frame.right - frame.left,
-                              frame.bottom - frame.top, outside::esGetThunderMainHandle(), nullptr, instance, this);
-    if (!hwnd_) return false;
+    Design design;
+    design.className = kClassName;
+    design.clientWidth = kDesignClientWidth;
+    design.clientHeight = kDesignClientHeight;
+    design.sizable = true;
+    design.dialogKeys = false;  // the message box takes Enter, Tab and Esc itself
+    design.minClientWidth = kMinClientWidth;
+    design.minClientHeight = kMinClientHeight;
+    if (!CreateForm(design)) return false;
     g_current = this;
 
-    // The load sequence of the chat window.
-    if (!outside::esIsInIDE()) outside::asSetWindowResIconAll(hwnd_, "A_MAIN");
+    if (!outside::esIsInIDE()) outside::asSetWindowResIconAll(Handle(), "A_MAIN");
     outside::esFixUserControlsContainerWindow();
     modSettings::LoadChatSettings();
     CreateControls();
@@ -118,10 +95,10 @@ bool frmMain::Create(bool startHidden) {
     bool restored = false;
     try {
         outside::SettingsStore store;
-        restored = outside::RestoreWindowPlacement(store, modMain::ChatFilePath, kPlacementName, hwnd_, &showCommand);
+        restored = outside::RestoreWindowPlacement(store, modMain::ChatFilePath, kPlacementName, Handle(), &showCommand);
     } catch (const outside::RuntimeError&) {
     }
-    if (!restored) outside::esCenterFormEx(hwnd_, 0);
+    if (!restored) outside::esCenterFormEx(Handle(), 0);
     ::SetWindowTextW(txtUserNameRO_, outside::W(modSettings::UserName).c_str());
     SetCaption(modAppWindowTitle::DocumentWindowTitle("", modMain::ChatFilePath));
     CreateTray();
@@ -136,36 +113,30 @@ bool frmMain::Create(bool startHidden) {
     watcher_ = exchange::CreateFolderWatcher();
     watcher_->StartWatch(modMain::ChatFolder);
     poller_ = std::make_unique<exchange::UpdatePoller>(*watcher_, dispatcher_, *this);
-    ::SetTimer(hwnd_, kUpdateTimer, exchange::kTimerIntervalMs, nullptr);
+    ::SetTimer(Handle(), kUpdateTimer, exchange::kTimerIntervalMs, nullptr);
 
     if (!startHidden) {
-        ::ShowWindow(hwnd_, showCommand);
-        ::UpdateWindow(hwnd_);
+        ::ShowWindow(Handle(), showCommand);
+        ::UpdateWindow(Handle());
         ::SetFocus(txtMessage_);  // hidden, the focus would make the unseen window the active one
     }
     return true;
 }
 
 void frmMain::CreateControls() {
-    const HINSTANCE instance = ::GetModuleHandleW(nullptr);
-    font_.reset(::CreateFontW(-::MulDiv(9, dpiY_, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, RUSSIAN_CHARSET,
-                              OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH, L"Tahoma"));
     buttonFaceBrush_.reset(::CreateSolidBrush(::GetSysColor(COLOR_BTNFACE)));
     const auto make = [&](const wchar_t* cls, const std::string& text, DWORD style, DWORD exStyle, int id) {
-        HWND child = ::CreateWindowExW(exStyle, cls, outside::W(text).c_str(), WS_CHILD | WS_VISIBLE | style, 0, 0, 10,
-                                       10, hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
-        ::SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
-        return child;
+        return AddControl(cls, text, style, exStyle, id, {0, 0, 150, 150});
     };
     lblName_ = make(L"STATIC", "Меня зовут:", SS_LEFT, 0, kIdNameLabel);
     txtUserNameRO_ = make(L"EDIT", "", ES_AUTOHSCROLL | ES_READONLY | WS_TABSTOP, WS_EX_CLIENTEDGE, kIdUserName);
     lblLog_ = make(L"STATIC", "Журнал текущей беседы:", SS_LEFT, 0, kIdLogLabel);
-    pane_.Attach(CreateRichEditPane(hwnd_, kIdLog));
+    pane_.Attach(CreateRichEditPane(Handle(), kIdLog));
     txtMessage_ = make(L"EDIT", "", ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN | WS_VSCROLL | WS_TABSTOP,
                        WS_EX_CLIENTEDGE, kIdMessage);
     for (int i = 0; i < kButtonCount; ++i) {
-        buttons_[static_cast<size_t>(i)] = ucButton::Create(hwnd_, kIdFirstButton + i, 0, 0, Px(kButtonSize, true),
-                                                            Px(kButtonSize, false));
+        buttons_[static_cast<size_t>(i)] = ucButton::Create(Handle(), kIdFirstButton + i, 0, 0, PxX(kButtonSize),
+                                                            PxY(kButtonSize));
         buttons_[static_cast<size_t>(i)]->SetToolTip(kToolbar[i].toolTip);
         // Shown once their pictures are in: a button draws its picture when it is shown.
         ::ShowWindow(buttons_[static_cast<size_t>(i)]->Handle(), SW_HIDE);
@@ -175,23 +146,19 @@ void frmMain::CreateControls() {
 }
 
 void frmMain::Form_Resize() {
-    RECT client{};
-    ::GetClientRect(hwnd_, &client);
-    if (client.right == 0 && client.bottom == 0) return;  // minimised
-    const int width = ::MulDiv(client.right, 1440, dpiX_);
-    const int height = ::MulDiv(client.bottom, 1440, dpiY_);
+    if (::IsIconic(Handle())) return;
+    OnResize(ClientWidthTwips(), ClientHeightTwips());
+}
+
+void frmMain::OnResize(int width, int height) {
     const ChatLayout l = LayoutChatWindow(std::max(width, kMinClientWidth), std::max(height, kMinClientHeight));
-    const auto place = [&](HWND child, const TwipsRect& r) {
-        if (child)
-            ::MoveWindow(child, Px(r.left, true), Px(r.top, false), Px(r.width, true), Px(r.height, false), TRUE);
-    };
-    place(lblName_, l.nameLabel);
-    place(txtUserNameRO_, l.userName);
-    place(lblLog_, l.logLabel);
-    place(pane_.Handle(), l.log);
-    place(txtMessage_, l.message);
+    Place(lblName_, l.nameLabel);
+    Place(txtUserNameRO_, l.userName);
+    Place(lblLog_, l.logLabel);
+    Place(pane_.Handle(), l.log);
+    Place(txtMessage_, l.message);
     for (size_t i = 0; i < buttons_.size(); ++i)
-        if (buttons_[i]) place(buttons_[i]->Handle(), l.buttons[i]);
+        if (buttons_[i]) Place(buttons_[i]->Handle(), l.buttons[i]);
 }
 
 void frmMain::LoadToolbarPictures() {
@@ -245,7 +212,7 @@ void frmMain::SetCaption(const std::string& caption) {
     }
     captionShownInPass_ = dispatcher_.InPass();
     lastCaption_ = now;
-    ::SetWindowTextW(hwnd_, outside::W(caption).c_str());
+    ::SetWindowTextW(Handle(), outside::W(caption).c_str());
     pendingCaption_.clear();
 }
 
@@ -272,8 +239,7 @@ void frmMain::PumpMessagesOnce() {
             ::PostQuitMessage(static_cast<int>(msg.wParam));
             break;
         }
-        ::TranslateMessage(&msg);
-        ::DispatchMessageW(&msg);
+        TranslateAndDispatch(msg);
     }
 }
 
@@ -297,7 +263,7 @@ void frmMain::CreateTray() {
     stMain_ = std::make_unique<outside::Perchlet>();
     stMain_->OnTrayEvent = [this](UINT) { stMain_TrayEvent(); };
     wchar_t caption[512] = {};
-    ::GetWindowTextW(hwnd_, caption, 512);
+    ::GetWindowTextW(Handle(), caption, 512);
     stMain_->SetText(outside::U8(caption));
     stMain_->SetVisible(true);
     try {
@@ -319,11 +285,11 @@ void frmMain::CreateTray() {
     ::AppendMenuW(mnuMain_, MF_SEPARATOR, kMenuBase + kMenuSeparator, nullptr);
     ::AppendMenuW(mnuMain_, MF_STRING, kMenuBase + kMenuExit, outside::W("Выход").c_str());
     trayMenu_ = std::make_unique<outside::TrayMenu>();
-    trayMenu_->Attach(hwnd_, stMain_.get(), mnuMain_, kMenuBase + kMenuShow);
+    trayMenu_->Attach(Handle(), stMain_.get(), mnuMain_, kMenuBase + kMenuShow);
 }
 
 void frmMain::SetTrayIcons() {
-    outside::asSetWindowIconSmall(hwnd_, nullptr);
+    outside::asSetWindowIconSmall(Handle(), nullptr);
     const auto number = [](int32_t index) { return std::to_string(index); };
     trayPictures_.tray = outside::asLoadResTrayIcon("IDI_TRAY_" + number(modSettings::TrayIconIndex));
     trayPictures_.message = outside::asLoadResTrayIcon("IDI_MESSAGE_" + number(modSettings::MessageIconIndex) +
@@ -335,29 +301,29 @@ void frmMain::SetTrayIcons() {
         icBlinker_->SetBlinkIcon2(trayPictures_.empty);
         icBlinker_->SetStandardIcon(stMain_->Icon());
     }
-    outside::asSetWindowIconSmall(hwnd_, stMain_->IconHandle());
+    outside::asSetWindowIconSmall(Handle(), stMain_->IconHandle());
 }
 
 void frmMain::stMain_TrayEvent() {
     if (trayMenu_ && trayMenu_->HandleTrayEvent()) return;
-    ::ShowWindow(hwnd_, SW_SHOW);
-    if (::IsIconic(hwnd_)) ::OpenIcon(hwnd_);
-    ::SetForegroundWindow(hwnd_);
+    ::ShowWindow(Handle(), SW_SHOW);
+    if (::IsIconic(Handle())) ::OpenIcon(Handle());
+    ::SetForegroundWindow(Handle());
 }
 
 void frmMain::mnuContext_Click(int index) {
     switch (index) {
         case kMenuShow:
-            ::ShowWindow(hwnd_, SW_SHOW);
-            if (::IsIconic(hwnd_)) ::OpenIcon(hwnd_);
-            ::SetForegroundWindow(hwnd_);
+            ::ShowWindow(Handle(), SW_SHOW);
+            if (::IsIconic(Handle())) ::OpenIcon(Handle());
+            ::SetForegroundWindow(Handle());
             break;
         case kMenuLogs:
             buttons_[kLogs]->ClickMe();
             break;
         case kMenuExit:
             exitRequested_ = true;
-            outside::esUnloadForm(hwnd_);
+            outside::esUnloadForm(Handle());
             break;
         default:
             break;
@@ -366,7 +332,7 @@ void frmMain::mnuContext_Click(int index) {
 
 void frmMain::StartSubclassing() {
     if (outside::esIsInIDE()) return;
-    const HWND windows[] = {hwnd_, txtMessage_, txtUserNameRO_};
+    const HWND windows[] = {Handle(), txtMessage_, txtUserNameRO_};
     for (size_t i = 0; i < hooks_.size(); ++i) {
         if (!hooks_[i]) hooks_[i] = std::make_unique<outside::Hookwell>();
         hooks_[i]->SetCallback(this);
@@ -385,8 +351,8 @@ void frmMain::StopSubclassing() {
 
 void frmMain::WindowProc(outside::Hookwell&, HWND window, UINT& message, WPARAM& wParam, LPARAM& lParam, LRESULT&,
                          bool& suppress) {
-    if (window == hwnd_) {
-        if (message == WM_ACTIVATE && LOWORD(wParam) != 0 && ::IsWindowVisible(hwnd_)) {
+    if (window == Handle()) {
+        if (message == WM_ACTIVATE && LOWORD(wParam) != 0 && ::IsWindowVisible(Handle())) {
             if (icBlinker_ && icBlinker_->Blink()) icBlinker_->SetBlink(false);
             return;
         }
@@ -398,8 +364,8 @@ void frmMain::WindowProc(outside::Hookwell&, HWND window, UINT& message, WPARAM&
     if (message == WM_MOUSEWHEEL) {
         POINT at{};
         ::GetCursorPos(&at);
-        ::ScreenToClient(hwnd_, &at);
-        if (::ChildWindowFromPoint(hwnd_, at) == pane_.Handle()) {
+        ::ScreenToClient(Handle(), &at);
+        if (::ChildWindowFromPoint(Handle(), at) == pane_.Handle()) {
             // The pane under the pointer scrolls, wherever the focus is.
             ::SendMessageW(pane_.Handle(), WM_MOUSEWHEEL, wParam, lParam);
             message = WM_NULL;
@@ -422,6 +388,9 @@ LRESULT CALLBACK frmMain::KeyPreviewProc(HWND hwnd, UINT msg, WPARAM wParam, LPA
             case WM_KEYDOWN:
                 if (self->Form_KeyDown(hwnd, static_cast<int>(wParam))) return 0;
                 break;
+            case WM_SYSKEYDOWN:
+                self->swallowChar_ = false;
+                break;
             case WM_CHAR:
                 if (self->swallowChar_) {
                     self->swallowChar_ = false;
@@ -441,24 +410,18 @@ LRESULT CALLBACK frmMain::KeyPreviewProc(HWND hwnd, UINT msg, WPARAM wParam, LPA
 }
 
 bool frmMain::Form_KeyDown(HWND source, int virtualKey) {
-    const Modifiers modifiers{outside::esIsKeyPressed(VK_SHIFT), outside::esIsKeyPressed(VK_CONTROL),
-                              outside::esIsKeyPressed(VK_MENU)};
+    swallowChar_ = false;  // a new key: whatever the last one left is over
+    const Modifiers modifiers = CurrentModifiers();
     const HotKeyAction action = HotKeyFor(virtualKey, modifiers);
+    // Set before acting: the action may unload the window (the object lives on).
+    const bool handled = action != HotKeyAction::None ||
+                         (source == txtMessage_ && IsSendKey(virtualKey, modifiers, modSettings::SendOnEnter));
+    if (handled) swallowChar_ = KeyMakesCharacter(virtualKey, modifiers);
     switch (action) {
         case HotKeyAction::None:
             break;
-        case HotKeyAction::ReadMe:
-            try {
-                outside::esOpenReadMeFile(0);
-            } catch (const outside::RuntimeError& e) {
-                outside::TheErrorReport().ShowError(e, outside::kMbIconError, "Не удалось открыть справку.");
-            }
-            break;
-        case HotKeyAction::About:
-            outside::ShowAbout(hwnd_, modFormatVersion::kProductTitle,
-                               modFormatVersion::VersionText() + "\r\n\r\n" +
-                                   "Тем, кто пишет друг другу, даже когда сервера нет.");
-            break;
+        case HotKeyAction::ReadMe: ShowReadMe(); break;
+        case HotKeyAction::About: ShowAboutBox(); break;
         case HotKeyAction::Hide: HideWindow(); break;
         case HotKeyAction::Exit: Unload(); break;
         case HotKeyAction::GlobalSettings: buttons_[kGlobalSettings]->ClickMe(); break;
@@ -466,16 +429,8 @@ bool frmMain::Form_KeyDown(HWND source, int virtualKey) {
         case HotKeyAction::Logs: buttons_[kLogs]->ClickMe(); break;
         case HotKeyAction::MakeTransparent: buttons_[kMakeTransparent]->ClickMe(); break;
     }
-    if (action != HotKeyAction::None) {
-        swallowChar_ = true;  // Esc and Ctrl+L would otherwise reach the box as characters
-        return true;
-    }
-    if (source == txtMessage_ && IsSendKey(virtualKey, modifiers, modSettings::SendOnEnter)) {
-        SendFromMessageBox();
-        swallowChar_ = true;  // the Enter must not become a line break
-        return true;
-    }
-    return false;
+    if (action == HotKeyAction::None && handled) SendFromMessageBox();  // the Enter is no line break
+    return handled;
 }
 
 void frmMain::SendFromMessageBox() {
@@ -491,7 +446,7 @@ void frmMain::ToolbarClick(int button) {
     switch (button) {
         case kMakeTransparent:
             transparencyPercent_ = NextTransparency(transparencyPercent_);
-            outside::esSetWindowTransparecny(hwnd_, transparencyPercent_, true);
+            outside::esSetWindowTransparecny(Handle(), transparencyPercent_, true);
             break;
         case kExit:
             Unload();
@@ -504,7 +459,7 @@ void frmMain::ToolbarClick(int button) {
 
 void frmMain::HideWindow() {
     if (modSettings::ClearScrollbackOnHide && SaveLog(true, true)) ClearConversation();
-    ::ShowWindow(hwnd_, SW_HIDE);
+    ::ShowWindow(Handle(), SW_HIDE);
 }
 
 void frmMain::Unload() { QueryUnload(false); }
@@ -521,12 +476,12 @@ void frmMain::QueryUnload(bool fromCloseCommand) {
     exitRequested_ = false;
     if (!SaveLog(false, false)) return;
     unloading_ = true;
-    ::KillTimer(hwnd_, kUpdateTimer);
+    ::KillTimer(Handle(), kUpdateTimer);
     poller_.reset();
     watcher_.reset();
     try {
         outside::SettingsStore store;
-        outside::SaveWindowPlacement(store, modMain::ChatFilePath, kPlacementName, hwnd_);
+        outside::SaveWindowPlacement(store, modMain::ChatFilePath, kPlacementName, Handle());
     } catch (const outside::RuntimeError&) {
     }
     StopSubclassing();
@@ -538,29 +493,7 @@ void frmMain::QueryUnload(bool fromCloseCommand) {
     // The tray icon goes last, after everything else is released.
     if (stMain_) stMain_->SetVisible(false);
     stMain_.reset();
-    ::DestroyWindow(hwnd_);
-}
-
-LRESULT CALLBACK frmMain::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (msg == WM_NCCREATE) {
-        auto* created = static_cast<frmMain*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-        created->hwnd_ = hwnd;
-        ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(created));
-    }
-    auto* self = reinterpret_cast<frmMain*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    if (!self) return ::DefWindowProcW(hwnd, msg, wParam, lParam);
-    if (msg == WM_NCDESTROY) {
-        ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-        delete self;
-        ::PostQuitMessage(0);
-        return ::DefWindowProcW(hwnd, msg, wParam, lParam);
-    }
-    try {
-        return self->HandleMessage(msg, wParam, lParam);
-    } catch (...) {
-        // Nothing may leave a window procedure.
-        return ::DefWindowProcW(hwnd, msg, wParam, lParam);
-    }
+    DestroyForm();
 }
 
 LRESULT frmMain::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -571,39 +504,25 @@ LRESULT frmMain::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
                 return 0;
             }
             break;
-        case WM_SIZE:
-            if (wParam != SIZE_MINIMIZED) {
-                RECT client{};
-                ::GetClientRect(hwnd_, &client);
-                const Growth grow = GrowthToMinimum(::MulDiv(client.right, 1440, dpiX_), ::MulDiv(client.bottom, 1440, dpiY_));
-                if (grow.width || grow.height) {
-                    RECT window{};
-                    ::GetWindowRect(hwnd_, &window);
-                    ::SetWindowPos(hwnd_, nullptr, 0, 0, window.right - window.left + Px(grow.width, true),
-                                   window.bottom - window.top + Px(grow.height, false), SWP_NOMOVE | SWP_NOZORDER);
-                    return 0;
-                }
-                Form_Resize();
-            }
-            return 0;
-        case WM_GETMINMAXINFO: {
-            RECT frame{0, 0, Px(kMinClientWidth, true), Px(kMinClientHeight, false)};
-            ::AdjustWindowRectEx(&frame, static_cast<DWORD>(::GetWindowLongPtrW(hwnd_, GWL_STYLE)), FALSE, 0);
-            auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
-            info->ptMinTrackSize = {frame.right - frame.left, frame.bottom - frame.top};
-            return 0;
-        }
         case WM_CTLCOLORSTATIC:
             if (reinterpret_cast<HWND>(lParam) == txtUserNameRO_) {
                 ::SetBkColor(reinterpret_cast<HDC>(wParam), ::GetSysColor(COLOR_BTNFACE));
                 return reinterpret_cast<LRESULT>(buttonFaceBrush_.get());
             }
             break;
+        case WM_SYSCOMMAND:
+            // The close box, the system menu, Alt+F4 and the program's own unload.
+            if ((wParam & 0xFFF0) == SC_CLOSE) {
+                QueryUnload(true);
+                return 0;
+            }
+            break;
         case WM_CLOSE:
-            QueryUnload(true);
+            // A bare close comes from another program (a task manager ending the task): the program ends.
+            QueryUnload(false);
             return 0;
         case WM_KEYDOWN:
-            if (Form_KeyDown(hwnd_, static_cast<int>(wParam))) return 0;
+            if (Form_KeyDown(Handle(), static_cast<int>(wParam))) return 0;
             break;
         case WM_COMMAND:
             if (HIWORD(wParam) == BN_CLICKED && LOWORD(wParam) >= kIdFirstButton &&
@@ -630,7 +549,7 @@ LRESULT frmMain::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         default:
             break;
     }
-    return ::DefWindowProcW(hwnd_, msg, wParam, lParam);
+    return FormBase::HandleMessage(msg, wParam, lParam);
 }
 
 }  // namespace chatwindow

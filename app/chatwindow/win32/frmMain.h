@@ -20,6 +20,7 @@
 #include "app/exchange/IFSWatcher.h"
 #include "app/exchange/MessageDispatcher.h"
 #include "app/exchange/UpdatePoller.h"
+#include "app/support/win32/FormBase.h"
 #include "outside/win32/Handles.h"
 #include "outside/win32/Hookwell.h"
 #include "outside/win32/Perchlet.h"
@@ -27,16 +28,17 @@
 
 namespace chatwindow {
 
-class frmMain final : public exchange::IDispatchHost, public outside::IHookwellCallback {
+class frmMain final : public support::FormBase, public exchange::IDispatchHost, public outside::IHookwellCallback {
 public:
     // Creates the window for the open chat (ChatFilePath); hidden when startHidden.
-    // Returns null when the window cannot be made.
-    static frmMain* Load(bool startHidden);
-    // The one chat window of the process, or null.
+    // Returns null when the window cannot be made. The caller owns the object;
+    // it outlives the window and is deleted only after the window is gone.
+    static std::unique_ptr<frmMain> Load(bool startHidden);
+    // The one chat window object of the process, or null.
     static frmMain* Current();
+    ~frmMain() override;
 
-    HWND Handle() const { return hwnd_; }
-    // Dispatch passes run so far, and whether one is running (for tests and benchmarks).
+    // Dispatch passes run so far, not counting one that is running (for tests and benchmarks).
     int PassesDone() const { return poller_ ? poller_->Passes() - (dispatcher_.InPass() ? 1 : 0) : 0; }
     HWND LogPane() const { return pane_.Handle(); }
     HWND MessageInput() const { return txtMessage_; }
@@ -58,7 +60,7 @@ public:
     // Window-wide keys seen before the focused control; true when handled.
     bool Form_KeyDown(HWND source, int virtualKey);
     // Ends the program from inside (exit button, Shift+Esc): always saves first.
-    void Unload();
+    void Unload() override;
     // The tray icon, its blinker and its pictures (for the chat settings window and tests).
     void SetTrayIcons();
     outside::Perchlet* TrayIcon() const { return stMain_.get(); }
@@ -73,19 +75,21 @@ public:
     void WindowProc(outside::Hookwell& hook, HWND window, UINT& message, WPARAM& wParam, LPARAM& lParam,
                     LRESULT& result, bool& suppress) override;
 
+protected:
+    LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    // Keys are previewed through the children's subclass, not the message loop.
+    bool OnPreviewKey(int, support::Modifiers) override { return false; }
+    void OnResize(int widthTwips, int heightTwips) override;
+
 private:
     frmMain();
-    ~frmMain() override;
 
-    static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
-    LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
     bool Create(bool startHidden);
     void CreateControls();
     void Form_Resize();
     void tmrUpdate_Timer();
     // Closing: fromCloseCommand is the window's own close (box, menu, Alt+F4).
     void QueryUnload(bool fromCloseCommand);
-    int Px(int twips, bool horizontal) const;
     void PreviewKeysOf(HWND child);
     static LRESULT CALLBACK KeyPreviewProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id,
                                            DWORD_PTR self);
@@ -97,15 +101,11 @@ private:
     void mnuContext_Click(int index);
     void LoadToolbarPictures();
 
-    HWND hwnd_ = nullptr;
     HWND lblName_ = nullptr;
     HWND lblLog_ = nullptr;
     HWND txtUserNameRO_ = nullptr;
     HWND txtMessage_ = nullptr;
-    outside::UniqueGdiObject font_;
     outside::UniqueGdiObject buttonFaceBrush_;
-    int dpiX_ = 96;
-    int dpiY_ = 96;
 
     RichEditPane pane_;
     MessageDisplay display_;
@@ -129,6 +129,8 @@ private:
     DWORD lastCaption_ = 0;
     bool captionShownInPass_ = false;
     std::string pendingCaption_;
+    // The character of the key being handled is not the box's (Enter, Esc, Ctrl+L);
+    // cleared by the next key, so it never eats a later character.
     bool swallowChar_ = false;
     int transparencyPercent_ = 0;
     bool exitRequested_ = false;

@@ -3,9 +3,13 @@
 #include <commctrl.h>
 #include <ole2.h>
 
+#include <memory>
+
 #include "../modMain.h"
+#include "ProgramWindows.h"
 #include "StandInWindow.h"
 #include "app/chatwindow/win32/frmMain.h"
+#include "app/support/win32/FormBase.h"
 #include "app/settings/modSettings.h"
 #include "outside/MessageBoxes.h"
 #include "outside/Support.h"
@@ -14,12 +18,12 @@
 namespace modMain {
 namespace {
 
+// One owner for each window object; the loop ends when the last window is gone.
+std::unique_ptr<chatwindow::frmMain> g_chatWindow;
+
 int RunMessageLoop() {
     MSG msg{};
-    while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        ::TranslateMessage(&msg);
-        ::DispatchMessageW(&msg);
-    }
+    while (::GetMessageW(&msg, nullptr, 0, 0) > 0) support::FormBase::TranslateAndDispatch(msg);
     return static_cast<int>(msg.wParam);
 }
 
@@ -40,6 +44,9 @@ private:
 
 int Main() {
     OleSession ole;
+    struct WindowsLast {  // the window objects go before OLE does
+        ~WindowsLast() { g_chatWindow.reset(); }
+    } windowsLast;
     try {
         outside::esRegisterAppPath();
         INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
@@ -57,7 +64,7 @@ int Main() {
                 startup::ShowStandInWindow("Quillet :: Вход в систему");
                 break;
             case StartupDecision::OpenChat:
-                if (!chatwindow::frmMain::Load(StartHidden)) return 1;
+                if (!startup::LoadChatWindow(StartHidden)) return 1;
                 break;
         }
         return RunMessageLoop();
@@ -68,3 +75,12 @@ int Main() {
 }
 
 }  // namespace modMain
+
+namespace startup {
+
+bool LoadChatWindow(bool hidden) {
+    modMain::g_chatWindow = chatwindow::frmMain::Load(hidden);
+    return modMain::g_chatWindow != nullptr;
+}
+
+}  // namespace startup

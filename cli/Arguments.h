@@ -1,0 +1,30 @@
+// The command line of quillet-cli: a command, its options and its operands,
+// and the help text of each command.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace cli {
+
+struct Arguments {
+    std::string command;  // empty when none was given
+    std::vector<std::string> operands;
+    bool help = false;
+    bool version = false;
+    bool json = false;
+    bool xml = false;
+    bool verbose = false;
+    std::optional<std::string> name;
+};
+
+// Throws CliError(kExitUsage) for an unknown command or an option the command does not take.
+Arguments ParseArguments(const std::vector<std::string>& args);
+
+// The help of one command, or the overview for an empty or unknown command.
+std::string HelpText(const std::string& command);
+// "Usage: ..." of one command, for error messages.
+std::string UsageLine(const std::string& command);
+
+}  // namespace cli

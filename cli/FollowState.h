@@ -1,0 +1,41 @@
+// What follow has printed of one chat where it does not hide files: the names
+// of the message files, in a small state file of its own for each chat, so
+// that a message is printed once, also across runs.
+#pragma once
+
+#include <set>
+#include <string>
+
+namespace cli {
+
+class FollowState {
+public:
+    // folder: where the state files live; the file is named after the chat file's full path.
+    FollowState(const std::string& folder, const std::string& chatFilePath);
+
+    const std::string& File() const { return file_; }
+    // A missing file is an empty state; damaged lines are skipped. Throws
+    // RuntimeError when the file exists but cannot be read (printing every
+    // message again would be worse than stopping).
+    void Load();
+    bool Has(const std::string& name) const { return names_.count(name) > 0; }
+    void Add(const std::string& name);
+    // Writes the file when anything changed. With present given, names of
+    // files no longer in the folder are forgotten first, which keeps the file
+    // as small as the folder. Throws RuntimeError.
+    void Save(const std::set<std::string>* present);
+
+private:
+    std::string folder_;
+    std::string chat_;
+    std::string file_;
+    std::set<std::string> names_;
+    bool changed_ = false;
+};
+
+// "%XX" for "%" and control characters, so that any file name is one line.
+std::string EncodeStateLine(const std::string& name);
+// False for a line that is not one EncodeStateLine made.
+bool DecodeStateLine(const std::string& line, std::string& name);
+
+}  // namespace cli

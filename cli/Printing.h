@@ -1,0 +1,51 @@
+// How messages reach the terminal: as the conversation pane shows them (the
+// program's own display over a pane that writes text), or as JSON lines; and
+// how notices reach standard error.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "MessageReading.h"
+
+namespace chatwindow {
+class MessageDisplay;
+}
+
+namespace cli {
+
+// Control characters other than line feed and tab become U+FFFD: text from
+// other people must not steer the terminal.
+std::string SafeForTerminal(std::string_view text);
+// CR LF and lone CR become LF.
+std::string UnixLineBreaks(std::string_view text);
+// "2024-01-31T13:05:07.042Z"
+std::string IsoTime(const outside::DateTimeRecord& utc);
+// A JSON string literal, quotes included.
+std::string JsonString(std::string_view text);
+// The fields of one message as JSON members (no braces): time, user, text,
+// client, own, format, file.
+std::string MessageJsonMembers(const DecodedFile& file);
+
+class MessagePrinter {
+public:
+    explicit MessagePrinter(bool json);
+    ~MessagePrinter();
+    // Prints one decoded message; false when standard output has gone.
+    bool Print(const DecodedFile& file);
+
+private:
+    class Pane;
+    bool json_;
+    std::unique_ptr<Pane> pane_;
+    std::unique_ptr<chatwindow::MessageDisplay> display_;
+};
+
+// Writes a file's notices to standard error: broken-file notices always,
+// the notices of files left for later only when verbose.
+void ReportNotices(const DecodedFile& file, bool verbose);
+// One line to standard error.
+void ReportError(const std::string& text);
+
+}  // namespace cli

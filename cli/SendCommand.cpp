@@ -1,0 +1,95 @@
+// send: one message file, written by the program's own sender.
+#include "Chat.h"
+#include "Commands.h"
+#include "Platform.h"
+#include "Printing.h"
+#include "QuilletCli.h"
+#include "app/exchange/MessageSender.h"
+#include "app/settings/modSettings.h"
+#include "app/support/modCommon.h"
+#include "outside/TextFile.h"
+#include "outside/Utf.h"
+
+namespace cli {
+namespace {
+
+// Sending failures arrive as the program's system notice.
+class NoticesToStderr final : public exchange::IMessageDisplay {
+public:
+    void DisplayMessage(const std::string&, const std::string&, outside::DateTimeRecord, exchange::MessageKind,
+                        const std::string&) override {}
+    void ShowSystemMessage(const std::string& text) override { ReportError(UnixLineBreaks(text)); }
+    void ShowDebugMessage(const std::string&) override {}
+};
+
+// Control characters other than tab and line breaks: XML cannot hold them,
+// U+0000 would split the binary record, and the others would reach other
+// people's screens as garbage.
+bool HasForbiddenControls(const std::string& text) {
+    for (const char ch : text) {
+        const auto c = static_cast<unsigned char>(ch);
+        if (c < 0x20 && c != '\t' && c != '\n' && c != '\r') return true;
+    }
+    return false;
+}
+
+// An upper bound of the file's size: XML escapes "&", "<", ">" and CR at up
+// to five bytes each.
+uint64_t SizeBound(const std::string& text, const std::string& name) {
+    uint64_t bound = 1024 + 5 * name.size() + text.size();
+    for (const char c : text)
+        if (c == '&' || c == '<' || c == '>' || c == '\r') bound += 4;
+    return bound;
+}
+
+void CheckText(const std::string& text, const std::string& what) {
+    if (!outside::IsValidUtf8(text)) throw CliError(kExitUsage, "quillet-cli send: " + what + " is not UTF-8 text");
+    if (HasForbiddenControls(text))
+        throw CliError(kExitUsage, "quillet-cli send: " + what +
+                                       " holds control characters (other than tab and line breaks), "
+                                       "which a message cannot carry");
+}
+
+std::string TextFromOperands(const std::vector<std::string>& operands) {
+    if (operands.size() < 2 || (operands.size() == 2 && operands[1] == "-")) {
+        if (StdinIsTerminal()) ReportError("Type the message; end it with Ctrl+D (Ctrl+Z, Enter on Windows).");
+        std::string text = ReadStdin();
+        if (text.rfind("\xEF\xBB\xBF", 0) == 0) text.erase(0, 3);
+        return text;
+    }
+    std::string text;
+    for (size_t i = 1; i < operands.size(); ++i) text += (i > 1 ? " " : "") + operands[i];
+    return text;
+}
+
+}  // namespace
+
+int SendCommand(const Arguments& arguments) {
+    if (arguments.operands.empty())
+        throw CliError(kExitUsage, "quillet-cli send: no chat given\n" + UsageLine("send"));
+    OpenChat(arguments.operands[0]);
+
+    const std::string text = modCommon::NormalizeLineBreaks(TextFromOperands(arguments.operands));
+    CheckText(text, "the text");
+    if (exchange::TextToSend(text).empty())
+        throw CliError(kExitUsage, "quillet-cli send: nothing to send: the text is empty or only blanks and line breaks");
+
+    LoadIdentity();
+    modSettings::ReadChatSettings();
+    if (arguments.name) {
+        CheckText(*arguments.name, "the name");
+        modSettings::UserName = *arguments.name;
+    }
+    if (SizeBound(text, modSettings::UserName) > outside::kMaxMessageFileBytes)
+        throw CliError(kExitUsage, "quillet-cli send: the message is too long: Quillet reads message files of up to " +
+                                       std::to_string(outside::kMaxMessageFileBytes / (1024 * 1024)) + " MiB");
+
+    NoticesToStderr notices;
+    std::string path;
+    const exchange::SendOutcome outcome = arguments.xml ? exchange::SendXmlMessage(text, notices, &path)
+                                                        : exchange::SendBinaryMessage(text, notices, &path);
+    if (outcome != exchange::SendOutcome::Sent) return kExitFailed;
+    return WriteStdout(path + "\n") ? kExitOk : kExitFailed;
+}
+
+}  // namespace cli

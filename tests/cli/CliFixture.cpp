@@ -1,0 +1,200 @@
+#include "CliFixture.h"
+
+#include <dirent.h>
+#include <sys/stat.h>
+#include <sys/time.h>
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "outside/SettingsStore.h"
+#include "outside/Support.h"
+
+namespace clitest {
+namespace {
+
+class JsonReader {
+public:
+    explicit JsonReader(const std::string& text) : s_(text) {}
+
+    bool Object(JsonObject& object) {
+        if (!Eat('{')) return false;
+        if (Eat('}')) return AtEnd();
+        do {
+            std::string key;
+            std::optional<std::string> value;
+            if (!String(key) || !Eat(':') || !Value(value)) return false;
+            object[key] = value;
+        } while (Eat(','));
+        return Eat('}') && AtEnd();
+    }
+
+private:
+    bool AtEnd() const { return i_ == s_.size(); }
+    bool Eat(char c) {
+        if (i_ < s_.size() && s_[i_] == c) {
+            ++i_;
+            return true;
+        }
+        return false;
+    }
+    bool Literal(const std::string& word) {
+        if (s_.compare(i_, word.size(), word) != 0) return false;
+        i_ += word.size();
+        return true;
+    }
+    bool Value(std::optional<std::string>& value) {
+        std::string text;
+        if (i_ < s_.size() && s_[i_] == '"') {
+            if (!String(text)) return false;
+        } else if (Eat('[')) {
+            if (!Eat(']')) {
+                do {
+                    std::string item;
+                    if (!String(item)) return false;
+                    text += (text.empty() ? "" : "\n") + item;
+                } while (Eat(','));
+                if (!Eat(']')) return false;
+            }
+        } else if (Literal("null")) {
+            value.reset();
+            return true;
+        } else if (Literal("true")) {
+            text = "true";
+        } else if (Literal("false")) {
+            text = "false";
+        } else {
+            return false;
+        }
+        value = text;
+        return true;
+    }
+    bool String(std::string& out) {
+        if (!Eat('"')) return false;
+        while (i_ < s_.size() && s_[i_] != '"') {
+            const char c = s_[i_++];
+            if (static_cast<unsigned char>(c) < 0x20) return false;  // raw control characters are not JSON
+            if (c != '\\') {
+                out += c;
+                continue;
+            }
+            if (i_ >= s_.size()) return false;
+            const char e = s_[i_++];
+            switch (e) {
+                case '"': out += '"'; break;
+                case '\\': out += '\\'; break;
+                case 'n': out += '\n'; break;
+                case 'r': out += '\r'; break;
+                case 't': out += '\t'; break;
+                case 'u': {
+                    if (i_ + 4 > s_.size()) return false;
+                    const unsigned code = std::stoul(s_.substr(i_, 4), nullptr, 16);
+                    i_ += 4;
+                    if (code >= 0x80) return false;  // only the escapes quillet-cli writes
+                    out += static_cast<char>(code);
+                    break;
+                }
+                default: return false;
+            }
+        }
+        return Eat('"');
+    }
+
+    const std::string& s_;
+    size_t i_ = 0;
+};
+
+void SetFileAge(const std::string& path, int ageSeconds) {
+    timeval now{};
+    ::gettimeofday(&now, nullptr);
+    timeval times[2] = {now, now};
+    times[0].tv_sec -= ageSeconds;
+    times[1].tv_sec -= ageSeconds;
+    ::utimes(path.c_str(), times);
+}
+
+}  // namespace
+
+size_t Count(const std::string& text, const std::string& needle) {
+    size_t n = 0;
+    for (size_t at = text.find(needle); at != std::string::npos; at = text.find(needle, at + needle.size())) ++n;
+    return n;
+}
+
+std::vector<JsonObject> ParseJsonLines(const std::string& text) {
+    std::vector<JsonObject> objects;
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find('\n', start);
+        if (end == std::string::npos) end = text.size();
+        const std::string line = text.substr(start, end - start);
+        start = end + 1;
+        JsonObject object;
+        if (JsonReader(line).Object(object))
+            objects.push_back(object);
+        else
+            ADD_FAILURE() << "not a JSON object: " << line;
+    }
+    return objects;
+}
+
+void CliTest::SetUp() {
+    const std::pair<const char*, std::string> environment[] = {
+        {"HOME", home.path()},
+        {"XDG_CONFIG_HOME", home / "config"},
+        {"XDG_STATE_HOME", home / "state"},
+        {"XDG_RUNTIME_DIR", home.path()},
+    };
+    for (const auto& [name, value] : environment) {
+        const char* old = std::getenv(name);
+        savedEnvironment_.emplace_back(name, old ? std::optional<std::string>(old) : std::nullopt);
+        ::setenv(name, value.c_str(), 1);
+    }
+    chatFile = chat / "Беседа.ZPMFChat";
+    testsupport::WriteRaw(chatFile, "");
+}
+
+void CliTest::TearDown() {
+    for (const auto& [name, value] : savedEnvironment_) {
+        if (value)
+            ::setenv(name.c_str(), value->c_str(), 1);
+        else
+            ::unsetenv(name.c_str());
+    }
+}
+
+std::string CliTest::StoredClientGuid() const { return outside::SettingsStore().ReadString("", "My GUID", ""); }
+
+void CliTest::SetChatName(const std::string& name) const {
+    outside::SettingsStore().WriteString("Nicks", chatFile, name);
+}
+
+void CliTest::SetChatSwitch(const std::string& section, bool on) const {
+    outside::SettingsStore().WriteBoolean(section, chatFile, on);
+}
+
+std::vector<std::string> CliTest::FolderNames() const {
+    std::vector<std::string> names;
+    if (DIR* dir = ::opendir(chat.path().c_str())) {
+        while (const dirent* entry = ::readdir(dir)) {
+            const std::string name = entry->d_name;
+            if (name != "." && name != "..") names.push_back(name);
+        }
+        ::closedir(dir);
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::string CliTest::PutFile(const std::string& name, const std::string& bytes, int ageSeconds) const {
+    const std::string path = chat / name;
+    testsupport::WriteRaw(path, bytes);
+    SetFileAge(path, ageSeconds);
+    return path;
+}
+
+std::string CliTest::PutCorpusFile(const std::string& corpusName, int ageSeconds) const {
+    return PutFile(corpusName, testsupport::ReadRaw(testsupport::CorpusPath("messages/" + corpusName)), ageSeconds);
+}
+
+}  // namespace clitest

@@ -1,0 +1,50 @@
+// A home of its own for each test (settings, follow's state, the folder
+// claims), a chat folder with its chat file, and helpers to look at both.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "CliProcess.h"
+#include "support/TempDir.h"
+
+namespace clitest {
+
+// One flat JSON object as quillet-cli writes them: strings; true and false as
+// their text; null as nullopt; an array of strings as its items joined by line feeds.
+using JsonObject = std::map<std::string, std::optional<std::string>>;
+// One object a line; a line that does not parse fails the test.
+std::vector<JsonObject> ParseJsonLines(const std::string& text);
+
+// How often needle occurs in text.
+size_t Count(const std::string& text, const std::string& needle);
+
+class CliTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // The settings this client keeps, read and written with the program's own store.
+    std::string StoredClientGuid() const;
+    void SetChatName(const std::string& name) const;
+    void SetChatSwitch(const std::string& section, bool on) const;
+
+    // Names of the files in the chat folder (all of them, hidden ones too).
+    std::vector<std::string> FolderNames() const;
+    // Writes a file into the chat folder, last written ageSeconds ago.
+    std::string PutFile(const std::string& name, const std::string& bytes, int ageSeconds = 60) const;
+    std::string PutCorpusFile(const std::string& corpusName, int ageSeconds = 60) const;
+
+    testsupport::TempDir home;
+    testsupport::TempDir chat;
+    std::string chatFile;
+
+private:
+    std::vector<std::pair<std::string, std::optional<std::string>>> savedEnvironment_;
+};
+
+}  // namespace clitest

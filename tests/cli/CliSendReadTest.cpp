@@ -1,0 +1,371 @@
+// send, read and check through the real quillet-cli over real chat folders.
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <sys/xattr.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <regex>
+
+#include "CliFixture.h"
+#include "outside/SettingsStore.h"
+#include "outside/Support.h"
+
+namespace clitest {
+namespace {
+
+constexpr const char* kOtherGuid = "{AAAAAAAA-BBBB-CCCC-DDDD-EEEEEEEEEEEE}";
+constexpr const char* kCorpusMineGuid = "{1111AAAA-2222-3333-4444-5555BBBBCCCC}";
+constexpr const char* kBroken = "Не удалось обработать полученное сообщение";
+
+std::string Chomp(std::string text) {
+    while (!text.empty() && text.back() == '\n') text.pop_back();
+    return text;
+}
+
+class SendReadTest : public CliTest {
+protected:
+    void RemoveMessageFiles() const {
+        for (const std::string& name : FolderNames())
+            if (chat / name != chatFile) ::unlink((chat / name).c_str());
+    }
+    // What the folder looks like to anyone: names, sizes, times, modes and DOS attributes.
+    std::string Snapshot() const {
+        std::string text;
+        for (const std::string& name : FolderNames()) {
+            struct stat st {};
+            ::stat((chat / name).c_str(), &st);
+            char attributes[64] = {};
+            ::getxattr((chat / name).c_str(), "user.DOSATTRIB", attributes, sizeof attributes - 1);
+            text += name + " " + std::to_string(st.st_size) + " " + std::to_string(st.st_mtim.tv_sec) + "." +
+                    std::to_string(st.st_mtim.tv_nsec) + " " + std::to_string(st.st_mode) + " [" + attributes + "]\n";
+        }
+        return text;
+    }
+};
+
+TEST_F(SendReadTest, SendThenReadRoundTripsBothFormats) {
+    struct Case {
+        const char* label;
+        bool xml;
+        bool viaStdin;
+        std::string text;
+        std::string expected;
+    };
+    const Case cases[] = {
+        {"Cyrillic argument", false, false, "Привет, мир", "Привет, мир"},
+        {"Cyrillic argument", true, false, "Привет, мир", "Привет, мир"},
+        {"markup from stdin", false, true, "a <b> & c \"d\" 'e' &amp; ]]>\n", "a <b> & c \"d\" 'e' &amp; ]]>"},
+        {"markup from stdin", true, true, "a <b> & c \"d\" 'e' &amp; ]]>\n", "a <b> & c \"d\" 'e' &amp; ]]>"},
+        {"every line break", false, true, "\none\ntwo\r\nthree\rfour\n\n", "one\r\ntwo\r\nthree\r\nfour"},
+        {"every line break", true, true, "\none\ntwo\r\nthree\rfour\n\n", "one\r\ntwo\r\nthree\r\nfour"},
+    };
+    SetChatName("Аня");
+    const std::regex name(R"((\d{4})-(\d\d)-(\d\d) (\d\d)-(\d\d)-(\d\d)-(\d{3}) \{[0-9A-F-]{36}\}\.(ZPMF|ZXMF))");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.label) + (c.xml ? ", XML" : ", binary"));
+        RemoveMessageFiles();
+        std::vector<std::string> args{"send"};
+        if (c.xml) args.push_back("--xml");
+        args.push_back(c.xml ? chat.path() : chatFile);  // a chat folder or its chat file
+        args.push_back(c.viaStdin ? "-" : c.text);
+        const CliResult sent = RunCli(args, c.viaStdin ? c.text : "");
+        ASSERT_EQ(sent.exitCode, 0) << sent.err;
+        EXPECT_EQ(sent.err, "");
+        const std::string path = Chomp(sent.out);
+        EXPECT_EQ(outside::esGetFilePath(path), chat.path());
+        std::smatch parts;
+        const std::string fileName = outside::esGetFileName(path);
+        ASSERT_TRUE(std::regex_match(fileName, parts, name)) << fileName;
+        EXPECT_EQ(parts[8], c.xml ? "ZXMF" : "ZPMF");
+
+        const CliResult read = RunCli({"read", "--json", chatFile});
+        ASSERT_EQ(read.exitCode, 0) << read.err;
+        const auto messages = ParseJsonLines(read.out);
+        ASSERT_EQ(messages.size(), 1u) << read.out;
+        const JsonObject& m = messages[0];
+        EXPECT_EQ(m.at("text"), c.expected);
+        EXPECT_EQ(m.at("user"), "Аня");
+        EXPECT_EQ(m.at("client"), StoredClientGuid());
+        EXPECT_EQ(m.at("own"), "true");
+        EXPECT_EQ(m.at("format"), c.xml ? "xml" : "binary");
+        EXPECT_EQ(m.at("file"), fileName);
+        // The stamp of the name and the time inside are the same UTC instant.
+        const std::string iso = parts[1].str() + "-" + parts[2].str() + "-" + parts[3].str() + "T" + parts[4].str() +
+                                ":" + parts[5].str() + ":" + parts[6].str() + "." + parts[7].str() + "Z";
+        EXPECT_EQ(m.at("time"), iso);
+    }
+}
+
+TEST_F(SendReadTest, ClientGuidIsMadeOnFirstUseAndKept) {
+    ASSERT_EQ(StoredClientGuid(), "");
+    ASSERT_EQ(RunCli({"send", chatFile, "раз"}).exitCode, 0);
+    const std::string guid = StoredClientGuid();
+    EXPECT_TRUE(std::regex_match(guid, std::regex(R"(\{[0-9A-F]{8}(-[0-9A-F]{4}){3}-[0-9A-F]{12}\})"))) << guid;
+    ASSERT_EQ(RunCli({"send", "--xml", chatFile, "два"}).exitCode, 0);
+    EXPECT_EQ(StoredClientGuid(), guid);
+    const auto messages = ParseJsonLines(RunCli({"read", "--json", chatFile}).out);
+    ASSERT_EQ(messages.size(), 2u);
+    for (const JsonObject& m : messages) EXPECT_EQ(m.at("client"), guid);
+}
+
+TEST_F(SendReadTest, ClientGuidIsReadAndMadeUnderTheLockEveryCommandTakes) {
+    // While another command holds the lock and makes its GUID, a send waits
+    // and then uses that GUID rather than making one of its own.
+    const std::string folder = home / "config/greyfen-works";
+    std::filesystem::create_directories(folder);
+    const int lock = ::open((folder + "/quillet-cli.lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    ASSERT_GE(lock, 0);
+    ASSERT_EQ(::flock(lock, LOCK_EX), 0);
+    CliChild send({"send", chatFile, "после"});
+    ::usleep(1000000);
+    outside::SettingsStore().WriteString("", "My GUID", kOtherGuid);
+    ::close(lock);
+    EXPECT_EQ(send.Finish().exitCode, 0);
+    const auto messages = ParseJsonLines(RunCli({"read", "--json", chatFile}).out);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].at("client"), kOtherGuid);
+}
+
+TEST_F(SendReadTest, NameIsTheChatsOrTheOptionsOrAnonymous) {
+    struct Case {
+        const char* stored;
+        std::optional<std::string> option;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {"Аня", std::nullopt, "Аня"},
+        {"Аня", "Бот <1>", "Бот <1>"},
+        {"  ", std::nullopt, "Анонимус"},
+        {"Аня", " \r\n ", "Анонимус"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.stored + std::string(" / ") + c.option.value_or("-"));
+        RemoveMessageFiles();
+        SetChatName(c.stored);
+        std::vector<std::string> args{"send"};
+        if (c.option) args.insert(args.end(), {"--name", *c.option});
+        args.insert(args.end(), {chatFile, "текст"});
+        ASSERT_EQ(RunCli(args).exitCode, 0);
+        const auto messages = ParseJsonLines(RunCli({"read", "--json", chatFile}).out);
+        ASSERT_EQ(messages.size(), 1u);
+        EXPECT_EQ(messages[0].at("user"), c.expected);
+    }
+}
+
+TEST_F(SendReadTest, ReadPrintsWhatThePaneShowsOwnMessagesMarked) {
+    SetChatName("Аня");
+    ASSERT_EQ(RunCli({"send", chatFile, "Моё\nсообщение"}).exitCode, 0);
+    PutCorpusFile("b03-other.ZPMF");
+    PutCorpusFile("t02-utf8.ZTMF");
+    const CliResult read = RunCli({"read", chatFile});
+    ASSERT_EQ(read.exitCode, 0) << read.err;
+    const std::string stamp = R"(  \(\d{1,2}:\d\d:\d\d - \d\d\.\d\d\.\d{4}\)\n)";
+    const std::regex pane("\\* Аня" + stamp + "Моё\nсообщение\n\nГость" + stamp + "Здравствуйте\n\n" +
+                          "Текстовый Анонимус" + stamp + "Hello\nмир\n");
+    EXPECT_TRUE(std::regex_match(read.out, pane)) << read.out;
+}
+
+TEST_F(SendReadTest, ReadAndCheckChangeNothingInTheFolder) {
+    ASSERT_EQ(RunCli({"send", chatFile, "binary"}).exitCode, 0);
+    ASSERT_EQ(RunCli({"send", "--xml", chatFile, "xml"}).exitCode, 0);
+    for (const char* corpus : {"b02-eight-fields.ZPMF", "x09-malformed.ZXMF", "t01-utf8-bom.ZTMF", "b03-other.ZPMF"})
+        PutCorpusFile(corpus);
+    PutFile("s.ZPMF", "", 60);
+    PutFile("s.ZPMF.!sync", "", 60);
+    PutFile("young.ZPMF", "broken", 0);
+    const std::string before = Snapshot();
+    ::sync();
+    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+             {"read", chatFile}, {"read", "--json", chat.path()}, {"read", "--verbose", chatFile},
+             {"check", chat / "b02-eight-fields.ZPMF", chat / "young.ZPMF", chat / "b03-other.ZPMF"}}) {
+        const CliResult r = RunCli(args);
+        EXPECT_NE(r.out, "") << args[0];
+    }
+    EXPECT_EQ(Snapshot(), before);
+    struct stat st {};
+    EXPECT_NE(::stat((home / "state").c_str(), &st), 0) << "read keeps no state";
+}
+
+TEST_F(SendReadTest, BrokenFilesAreReportedOnStderrAndSkipped) {
+    PutCorpusFile("b03-other.ZPMF");
+    PutCorpusFile("x01-utc.ZXMF");
+    const std::string broken[] = {PutCorpusFile("b02-eight-fields.ZPMF"), PutCorpusFile("x06-missing-text.ZXMF"),
+                                  PutCorpusFile("x09-malformed.ZXMF")};
+    PutFile("young.ZPMF", "still arriving", 0);
+    PutFile("s.ZPMF", "", 60);
+    PutFile("s.ZPMF.!sync", "", 60);
+
+    const CliResult read = RunCli({"read", "--json", chatFile});
+    EXPECT_EQ(read.exitCode, 0);
+    const auto messages = ParseJsonLines(read.out);
+    ASSERT_EQ(messages.size(), 2u) << read.out;
+    EXPECT_EQ(messages[0].at("user"), "Гость");
+    EXPECT_EQ(messages[1].at("user"), "Вова");
+    EXPECT_EQ(Count(read.err, kBroken), 3u) << read.err;
+    for (const std::string& path : broken) EXPECT_EQ(Count(read.err, path), 1u) << path;
+    EXPECT_NE(read.err.find(std::string(kBroken) + ": нарушена структура XML, доступны не все элементы.\nОшибка "),
+              std::string::npos)
+        << read.err;
+    EXPECT_EQ(read.err.find("young.ZPMF"), std::string::npos) << "a young file is left for later, not reported";
+
+    const CliResult verbose = RunCli({"read", "--verbose", chatFile});
+    EXPECT_NE(verbose.err.find("Файл не разобран, но он только что записан. Пока пропускаем.\n" + (chat / "young.ZPMF")),
+              std::string::npos)
+        << verbose.err;
+    EXPECT_NE(verbose.err.find("Файл ещё синхронизируется. Пока пропускаем.\n" + (chat / "s.ZPMF")), std::string::npos);
+}
+
+TEST_F(SendReadTest, ControlCharactersOfOthersNeverReachTheTerminal) {
+    PutFile("t-escape.ZTMF", "\x1b[2J\x1b]0;title\x07ok\xc2\x9b" "31m\r\nend");
+    const CliResult read = RunCli({"read", chatFile});
+    ASSERT_EQ(read.exitCode, 0);
+    for (const char* control : {"\x1b", "\x07", "\xc2\x9b", "\r"})
+        EXPECT_EQ(read.out.find(control), std::string::npos) << read.out;
+    EXPECT_NE(read.out.find("\xEF\xBF\xBD[2J\xEF\xBF\xBD]0;title\xEF\xBF\xBDok\xEF\xBF\xBD" "31m\nend"),
+              std::string::npos)
+        << read.out;
+    // JSON keeps the text exactly, escaped.
+    const CliResult json = RunCli({"read", "--json", chatFile});
+    EXPECT_NE(json.out.find("\\u001b[2J"), std::string::npos) << json.out;
+    const auto messages = ParseJsonLines(json.out);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].at("text"), "\x1b[2J\x1b]0;title\x07ok\xc2\x9b" "31m\r\nend");
+    EXPECT_EQ(messages[0].at("client"), std::nullopt);
+}
+
+TEST_F(SendReadTest, SendRefusesWhatAMessageCannotCarry) {
+    struct Case {
+        const char* label;
+        std::string input;
+        const char* error;
+    };
+    const Case cases[] = {
+        {"U+0000", std::string("a\0b", 3), "control characters"},
+        {"escape sequence", "a\x1b[31mb", "control characters"},
+        {"not UTF-8", "\xff\xfe\x41", "not UTF-8"},
+        {"blanks and line breaks", " \n \r\n ", "nothing to send"},
+        {"nothing", "", "nothing to send"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        for (const char* format : {"--xml", "--name=x"}) {
+            const CliResult r = RunCli({"send", format, chatFile}, c.input);
+            EXPECT_EQ(r.exitCode, 2);
+            EXPECT_NE(r.err.find(c.error), std::string::npos) << r.err;
+            EXPECT_EQ(r.out, "");
+        }
+    }
+    const CliResult name = RunCli({"send", "--name", "a\x1b[2Jb", chatFile, "text"});
+    EXPECT_EQ(name.exitCode, 2);
+    EXPECT_NE(name.err.find("the name holds control characters"), std::string::npos) << name.err;
+    EXPECT_EQ(FolderNames(), std::vector<std::string>{"Беседа.ZPMFChat"});
+}
+
+TEST_F(SendReadTest, WrongUsageAndMissingChatsHaveTheirExitCodes) {
+    testsupport::TempDir empty;
+    testsupport::TempDir twoChats;
+    testsupport::WriteRaw(twoChats / "a.ZPMFChat", "");
+    testsupport::WriteRaw(twoChats / "b.zpmfchat", "");
+    const std::string message = PutCorpusFile("b03-other.ZPMF");
+    struct Case {
+        std::vector<std::string> args;
+        int exitCode;
+        std::string error;
+    };
+    const Case cases[] = {
+        {{}, 2, "no command given"},
+        {{"frob"}, 2, "unknown command \"frob\""},
+        {{"read"}, 2, "no chat given"},
+        {{"read", chatFile, chatFile}, 2, "one chat at a time"},
+        {{"read", "--xml", chatFile}, 2, "unknown option --xml"},
+        {{"send", chatFile, "--name"}, 2, "--name needs a value"},
+        {{"follow", "--json=yes", chatFile}, 2, "--json takes no value"},
+        {{"check"}, 2, "no file given"},
+        {{"read", home / "missing"}, 3, "no such chat file or folder"},
+        {{"send", home / "missing.ZPMFChat", "x"}, 3, "no such chat file or folder"},
+        {{"read", empty.path()}, 3, "not a chat folder"},
+        {{"follow", message}, 3, "not a chat file"},
+        {{"read", twoChats.path()}, 3, "several chat files; name one of them:\n  a.ZPMFChat\n  b.zpmfchat"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.args.empty() ? "(no arguments)" : c.args[0] + " " + c.error);
+        const CliResult r = RunCli(c.args);
+        EXPECT_EQ(r.exitCode, c.exitCode);
+        EXPECT_NE(r.err.find(c.error), std::string::npos) << r.err;
+        EXPECT_EQ(r.out, "");
+    }
+    const std::vector<std::pair<std::vector<std::string>, std::string>> helps = {
+        {{"--help"}, "Usage: quillet-cli COMMAND"},         {{"help", "send"}, "Usage: quillet-cli send "},
+        {{"read", "--help"}, "Usage: quillet-cli read "},   {{"follow", "-h"}, "Usage: quillet-cli follow "},
+        {{"check", "--help"}, "Usage: quillet-cli check "},
+    };
+    for (const auto& [args, usage] : helps) {
+        const CliResult r = RunCli(args);
+        EXPECT_EQ(r.exitCode, 0) << usage;
+        EXPECT_EQ(r.out.rfind(usage, 0), 0u) << r.out;
+    }
+}
+
+TEST_F(SendReadTest, SendToAnUnwritableFolderFailsWithTheProgramsNotice) {
+    // Root writes anywhere a mode allows nothing: a read-only file system stops everyone.
+    const std::string folder = home / "ro";
+    ASSERT_EQ(::mkdir(folder.c_str(), 0755), 0);
+    bool mounted = false;
+    if (::geteuid() == 0) {
+        if (::mount("tmpfs", folder.c_str(), "tmpfs", 0, "size=64k") != 0) GTEST_SKIP() << "tmpfs cannot be mounted";
+        mounted = true;
+    }
+    testsupport::WriteRaw(folder + "/Чат.ZPMFChat", "");
+    if (mounted)
+        ASSERT_EQ(::mount("tmpfs", folder.c_str(), "tmpfs", MS_REMOUNT | MS_RDONLY, "size=64k"), 0);
+    else
+        ASSERT_EQ(::chmod(folder.c_str(), 0555), 0);
+
+    for (const char* format : {"--name=Аня", "--xml"}) {
+        const CliResult r = RunCli({"send", format, folder, "текст"});
+        EXPECT_EQ(r.exitCode, 1) << format;
+        EXPECT_EQ(r.out, "");
+        EXPECT_EQ(r.err.rfind("Не удалось отправить сообщение", 0), 0u) << r.err;
+        EXPECT_NE(r.err.find("\nОшибка "), std::string::npos) << r.err;
+        EXPECT_NE(r.err.find("\n" + folder + "/"), std::string::npos) << "the notice names the file: " << r.err;
+    }
+    struct stat st {};
+    EXPECT_EQ(::stat((folder + "/Чат.ZPMFChat").c_str(), &st), 0);
+    if (mounted) ::umount(folder.c_str());
+}
+
+TEST_F(SendReadTest, CheckTellsResultKindFieldsAndNotice) {
+    outside::SettingsStore().WriteString("", "My GUID", kCorpusMineGuid);
+    const std::string files[] = {PutCorpusFile("b03-other.ZPMF"), PutCorpusFile("b04-mine.ZPMF"),
+                                 PutCorpusFile("x06-missing-text.ZXMF"), chat / "missing.ZPMF"};
+    const CliResult json = RunCli({"check", "--json", files[0], files[1], files[2], files[3]});
+    EXPECT_EQ(json.exitCode, 4);
+    const auto results = ParseJsonLines(json.out);
+    ASSERT_EQ(results.size(), 4u) << json.out;
+    EXPECT_EQ(results[0].at("result"), "Processed");
+    EXPECT_EQ(results[0].at("own"), "false");
+    EXPECT_EQ(results[0].at("user"), "Гость");
+    EXPECT_EQ(results[0].at("text"), "Здравствуйте");
+    EXPECT_EQ(results[0].at("client"), kOtherGuid);
+    EXPECT_EQ(results[0].at("time"), "2024-01-31T13:05:07.042Z");
+    EXPECT_EQ(results[0].at("notices"), "");
+    EXPECT_EQ(results[1].at("own"), "true");
+    EXPECT_EQ(results[2].at("result"), "Broken");
+    EXPECT_EQ(results[2].count("user"), 0u);
+    EXPECT_EQ(results[2].at("notices")->rfind(std::string(kBroken) + ": нарушена структура XML", 0), 0u);
+    EXPECT_EQ(results[3].at("result"), "Retry");
+    EXPECT_NE(results[3].at("notices")->find("Не удалось прочитать файл. Пока пропускаем."), std::string::npos);
+
+    const CliResult text = RunCli({"check", files[0]});
+    EXPECT_EQ(text.exitCode, 0);
+    EXPECT_EQ(text.out, files[0] +
+                            "\n  result:  Processed\n  kind:    Other\n  format:  binary\n"
+                            "  time:    2024-01-31T13:05:07.042Z\n  user:    Гость\n"
+                            "  client:  {AAAAAAAA-BBBB-CCCC-DDDD-EEEEEEEEEEEE}\n  text:    Здравствуйте\n");
+}
+
+}  // namespace
+}  // namespace clitest

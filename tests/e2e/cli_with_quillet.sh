@@ -1,0 +1,171 @@
+#!/usr/bin/env bash
+# quillet-cli on Linux and Quillet under Wine in one chat. Each side has its
+# own copy of the chat folder, kept in step by link_folders as a sync service
+# would; the Windows build of quillet-cli takes part from inside Quillet's
+# Wine prefix too. Needs DISPLAY (run inside xvfb-run).
+# Usage: cli_with_quillet.sh WIN_BIN_DIR WINDOWS_CLI.exe LINUX_CLI REPORT.xml
+set -u
+here="$(cd "$(dirname "$0")" && pwd)"
+source "$here/../../scripts/lib.sh"
+bin=$1
+wincli=$2
+cli=$3
+report=$4
+work=$(mktemp -d /tmp/quillet-cli-e2e.XXXXXX)
+export LC_ALL=ru_RU.UTF-8
+# The Linux side's settings, follow state and folder claims stay in here.
+export XDG_CONFIG_HOME="$work/linux/config" XDG_STATE_HOME="$work/linux/state" XDG_RUNTIME_DIR="$work/linux"
+mkdir -p "$work/linux"
+
+results=()
+record() {  # name, status (0 = passed), message
+  results+=("$1|$2|$3")
+  if [ "$2" -eq 0 ]; then echo "[       OK ] CliWithQuillet.$1"; else echo "[  FAILED  ] CliWithQuillet.$1: $3"; fi
+}
+
+# link_folders A B: keeps two copies of a chat folder in step as a sync
+# service does (new files are copied whole; attributes stay local). The one
+# place to put a real synchronisation service instead.
+link_folders() {
+  local a=$1 b=$2
+  (
+    while :; do
+      for from in "$a" "$b"; do
+        to=$b; [ "$from" = "$b" ] && to=$a
+        for f in "$from"/*; do
+          name=$(basename "$f")
+          case "$name" in .~*|\*) continue ;; esac
+          [ -e "$to/$name" ] || cp "$f" "$to/.sync-$name" 2>/dev/null && mv -n "$to/.sync-$name" "$to/$name" 2>/dev/null
+        done
+      done
+      sleep 0.2
+    done
+  ) &
+  linker=$!
+}
+unlink_folders() { kill "$linker" 2>/dev/null; wait "$linker" 2>/dev/null; }
+
+# json_count FILE TEXT OWN: how many JSON lines of FILE carry TEXT with "own" OWN.
+json_count() {
+  python3 - "$@" <<'EOF'
+import json, sys
+path, text, own = sys.argv[1], sys.argv[2], sys.argv[3] == "true"
+n = 0
+for line in open(path, encoding="utf-8"):
+    if line.strip():
+        m = json.loads(line)
+        n += m["text"] == text and m["own"] == own
+print(n)
+EOF
+}
+
+# wait_for_json FILE TEXT OWN SECONDS: until FILE has such a line.
+wait_for_json() {
+  local i
+  for ((i = 0; i < $4 * 5; i++)); do
+    [ "$(json_count "$1" "$2" "$3")" -ge 1 ] && return 0
+    sleep 0.2
+  done
+  return 1
+}
+
+on_wine() { WINEPREFIX="$work/prefix" WINEDEBUG=-all timeout 90 "$WINE64" "$@" </dev/null; }
+driver() { on_wine "$bin/quillet_driver.exe" "$@"; }
+
+W="$work/Windows"; L="$work/Linux"
+mkdir -p "$W" "$L"
+: > "$W/Беседа.ZPMFChat"; : > "$L/Беседа.ZPMFChat"
+wchat=$(winepath_of "$W/Беседа.ZPMFChat")
+link_folders "$W" "$L"
+
+(
+  wine_prefix "$work/prefix"
+  key='HKCU\Software\Greyfen Works\Quillet'
+  "$WINE64" reg add "$key" /v "Send on Enter" /t REG_DWORD /d 1 /f >/dev/null 2>&1
+  "$WINE64" reg add "$key\\Nicks" /v "$wchat" /d "Аня" /f >/dev/null 2>&1
+  "$WINE64" "$bin/Quillet.exe" "$wchat" </dev/null >/dev/null 2>&1 &
+)
+
+"$cli" follow --json "$L" > "$work/follow.out" 2> "$work/follow.err" &
+follow=$!
+
+"$cli" send --name "Лёва" "$L/Беседа.ZPMFChat" "Привет из терминала <&>" >/dev/null; sent=$?
+driver wait "Привет из терминала <&>" 60; shown=$?
+record LinuxCliToQuillet $((sent + shown)) "the Linux message did not reach Quillet's pane"
+
+driver send "Ответ из окна"; sent=$?
+wait_for_json "$work/follow.out" "Ответ из окна" false 30; got=$?
+record QuilletToLinuxFollow $((sent + got)) "follow did not print Quillet's message: $(cat "$work/follow.out")"
+
+wait_for_json "$work/follow.out" "Привет из терминала <&>" true 10
+record FollowMarksItsOwn $? "follow did not print its own message as own"
+
+out=$(on_wine "$wincli" send "$wchat" "Из консоли Windows"); sent=$?
+case "$out" in Z:*.ZPMF) ;; *) sent=1 ;; esac
+driver wait "Из консоли Windows" 30; shown=$?
+wait_for_json "$work/follow.out" "Из консоли Windows" false 30; got=$?
+record WindowsCliSends $((sent + shown + got)) "the Windows quillet-cli's message ($out) did not reach both sides"
+
+# The Linux copy holds everything; read from Windows, Quillet's messages are its own.
+on_wine "$wincli" read --json "$(winepath_of "$L")" > "$work/windows-read.out" 2>&1; status=$?
+[ "$status" -eq 0 ] && [ "$(json_count "$work/windows-read.out" "Ответ из окна" true)" -eq 1 ] &&
+  [ "$(json_count "$work/windows-read.out" "Привет из терминала <&>" false)" -eq 1 ]
+record WindowsCliReadsJson $? "read --json under Wine: $(cat "$work/windows-read.out")"
+
+kill -INT "$follow"; wait "$follow"
+record FollowEndsOnCtrlC $? "follow did not end cleanly: $(cat "$work/follow.err")"
+for text in "Привет из терминала <&>" "Ответ из окна" "Из консоли Windows"; do
+  n=$(( $(json_count "$work/follow.out" "$text" true) + $(json_count "$work/follow.out" "$text" false) ))
+  [ "$n" -eq 1 ] || { once=1; echo "printed $n times: $text"; }
+done
+record FollowPrintsEachOnce "${once:-0}" "a message was printed more or less than once"
+
+# Quillet holds its chat folder: the Windows follow is refused there, as a second Quillet would be.
+msg=$(on_wine "$wincli" follow "$wchat" 2>&1); status=$?
+[ "$status" -eq 5 ] && case "$msg" in *"В этом каталоге уже идёт чат."*) true ;; *) false ;; esac
+record WindowsFollowRespectsQuilletsClaim $? "status $status: $msg"
+
+# The Windows follow on the Linux copy: prints what is there, ends on Ctrl+C,
+# and hides what it has printed, as Quillet does on Windows.
+WINEPREFIX="$work/prefix" WINEDEBUG=-all "$WINE64" "$wincli" follow --json "$(winepath_of "$L")" \
+  > "$work/windows-follow.out" 2>&1 </dev/null &
+wait_for_json "$work/windows-follow.out" "Из консоли Windows" true 30; got=$?
+winfollow=$(pgrep -f '^Z:.*quillet-cli\.exe follow --json')
+[ -n "$winfollow" ] && kill -INT "$winfollow"; wait $!; ended=$?
+# Every message file of the Linux copy now carries the hidden attribute (Wine keeps it in user.DOSATTRIB).
+hidden=$(python3 - "$L" <<'PY'
+import os, sys
+folder = sys.argv[1]
+names = [n for n in os.listdir(folder) if n.upper().endswith((".ZPMF", ".ZXMF"))]
+def hidden(name):
+    try:
+        return int(os.getxattr(os.path.join(folder, name), "user.DOSATTRIB"), 0) & 2 != 0
+    except OSError:
+        return False
+print("all" if names and all(hidden(n) for n in names) else "not all")
+PY
+)
+[ "$got" -eq 0 ] && [ "$ended" -eq 0 ] && [ "$hidden" = all ]
+record WindowsCliFollows $? "printed: $got, ended: $ended, files hidden: $hidden: $(cat "$work/windows-follow.out")"
+
+driver exit; quit=$?
+record QuilletEnds "$quit" "Quillet did not end"
+unlink_folders
+WINEPREFIX="$work/prefix" "$WINESERVER" -k >/dev/null 2>&1
+sleep 1
+rm -rf "$work"
+
+# A GoogleTest-style report, counted with the other suites.
+{
+  echo '<?xml version="1.0" encoding="UTF-8"?>'
+  echo "<testsuites name=\"cli_with_quillet\"><testsuite name=\"CliWithQuillet\">"
+  for r in "${results[@]}"; do
+    IFS='|' read -r name status message <<< "$r"
+    if [ "$status" -eq 0 ]; then
+      echo "  <testcase name=\"$name\" status=\"run\" result=\"completed\"/>"
+    else
+      echo "  <testcase name=\"$name\" status=\"run\" result=\"completed\"><failure message=\"$(printf '%s' "$message" | sed 's/&/\&amp;/g; s/</\&lt;/g; s/"/\&quot;/g')\"/></testcase>"
+    fi
+  done
+  echo "</testsuite></testsuites>"
+} > "$report"
