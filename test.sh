@@ -36,7 +36,7 @@ if [ -e "${win_tests[0]}" ]; then
 fi
 
 if [ -e "$BUILD/win64/bin/quillet_driver.exe" ]; then
-  say "Whole program: two clients on one synchronised folder"
+  say "Whole program: two clients over Syncthing"
   expect two_clients
   xvfb-run -a -s "-screen 0 1024x768x24" bash tests/e2e/two_clients.sh "$BUILD/win64/bin" "$reports/two_clients.xml"
 fi

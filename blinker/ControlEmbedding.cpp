@@ -97,7 +97,7 @@ void ControlBase::SnapBack(const RECT& position) {
 
 HRESULT ControlBase::GetWindow(HWND* window) {
     if (!window) return E_POINTER;
-    *window = window_.Handle();
+    *window = window_.FaceWindow();
     return *window ? S_OK : E_FAIL;
 }
 

@@ -43,14 +43,18 @@ void ReleaseClass() {
 ControlWindow::ControlWindow(Owner& owner, const wchar_t* faceBitmap) : owner_(owner) {
     face_.reset(::LoadImageW(ModuleInstance(), faceBitmap, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
     classAcquired_ = AcquireClass(&ControlWindow::WindowProc);
+    if (classAcquired_)
+        timer_.reset(::CreateWindowExW(0, kClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, ModuleInstance(),
+                                       this));
     Create();
 }
 
 ControlWindow::~ControlWindow() {
-    if (window_) {
-        ::KillTimer(window_.get(), kTimerId);
-        window_.reset();
+    if (timer_) {
+        ::KillTimer(timer_.get(), kTimerId);
+        timer_.reset();
     }
+    window_.reset();
     if (classAcquired_) ReleaseClass();
 }
 
@@ -80,11 +84,11 @@ void ControlWindow::SetTimerInterval(UINT milliseconds) {
 }
 
 void ControlWindow::ApplyTimer() {
-    Create();  // again, if a container destroyed the window with its own
-    if (!window_) return;
+    Create();  // again, if a container destroyed the face with its own window
+    if (!timer_) return;
     // Setting the timer again restarts its period, as re-enabling a timer does.
-    ::KillTimer(window_.get(), kTimerId);
-    if (timerEnabled_ && interval_ > 0) ::SetTimer(window_.get(), kTimerId, interval_, nullptr);
+    ::KillTimer(timer_.get(), kTimerId);
+    if (timerEnabled_ && interval_ > 0) ::SetTimer(timer_.get(), kTimerId, interval_, nullptr);
 }
 
 void ControlWindow::ShowIn(HWND parent, POINT topLeft) {
@@ -136,7 +140,7 @@ LRESULT CALLBACK ControlWindow::WindowProc(HWND window, UINT message, WPARAM wPa
     if (self) {
         switch (message) {
             case WM_TIMER:
-                if (wParam == kTimerId) {
+                if (wParam == kTimerId && self->timer_.get() == window) {
                     if (!self->timerEnabled_) return 0;  // a tick already due when the timer stopped
                     // The owner may be destroyed by its own tick (a host that
                     // releases the control in its event handler): touch

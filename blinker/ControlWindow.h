@@ -1,8 +1,10 @@
-// The window of one control: it exists from creation to destruction, carries
-// the timer tmrBlink (so ticks come from the host thread's message loop), and
-// shows the control's face. Until a container activates the control in place
-// it is a message-only window; in place it becomes a child of the
-// container's window, always at the fixed face size.
+// The windows of one control. The face window shows the control: until a
+// container activates the control in place it is a message-only window; in
+// place it becomes a child of the container's window, always at the fixed
+// face size, and a container may destroy it with its own. The timer tmrBlink
+// lives on a message-only window of its own that no container can take away,
+// so a blinking control keeps ticking (from the host thread's message loop)
+// for as long as it blinks.
 #pragma once
 
 #include <windows.h>
@@ -28,6 +30,11 @@ public:
     ControlWindow& operator=(const ControlWindow&) = delete;
 
     HWND Handle() const { return window_.get(); }
+    // The face window, made again (hidden) if a container destroyed it.
+    HWND FaceWindow() {
+        Create();
+        return window_.get();
+    }
     HBITMAP Face() const { return static_cast<HBITMAP>(face_.get()); }
 
     // tmrBlink as a classic form timer: it fires every interval while enabled; an
@@ -56,6 +63,7 @@ private:
     bool classAcquired_ = false;
     outside::UniqueGdiObject face_;
     outside::UniqueWindow window_;
+    outside::UniqueWindow timer_;
     bool timerEnabled_ = false;
     UINT interval_ = 750;
 };

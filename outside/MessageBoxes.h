@@ -17,9 +17,6 @@ enum MessageBoxStyle : int {
 };
 enum MessageBoxAnswer : int { kAnswerOk = 1, kAnswerAbort = 3, kAnswerRetry = 4, kAnswerIgnore = 5 };
 
-// The application title every message box carries.
-inline constexpr const char* kAppTitle = "Torvane - Quillet";
-
 // Modal message box owned by the program's hidden owner window; on POSIX the
 // text goes to standard error and the first button is the answer.
 int MsgBox(const std::string& text, int style);

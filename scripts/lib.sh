@@ -8,7 +8,8 @@ WINESERVER=/usr/lib/wine/wineserver
 
 PACKAGES=(cmake ninja-build g++ python3 googletest libgtest-dev libxml2-dev
           mingw-w64 g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
-          wine64 wine wine64-tools libwine-dev xvfb xauth imagemagick locales tzdata)
+          wine64 wine wine64-tools libwine-dev xvfb xauth imagemagick locales tzdata
+          syncthing iproute2)
 
 say() { printf '\033[1m== %s\033[0m\n' "$*"; }
 

@@ -2,6 +2,7 @@
 
 #include "app/exchange/EffectiveUserName.h"
 #include "app/settings/modSettings.h"
+#include "outside/ProductIdentity.h"
 #include "outside/Support.h"
 
 namespace chatwindow {
@@ -101,12 +102,12 @@ void MessageDisplay::DisplayMessage(const std::string& userName, const std::stri
 }
 
 void MessageDisplay::ShowSystemMessage(const std::string& text) {
-    DisplayMessage(kAppTitle, text, outside::esGetSystemTime(), exchange::MessageKind::System, "");
+    DisplayMessage(outside::TheProductIdentity().title, text, outside::esGetSystemTime(), exchange::MessageKind::System, "");
 }
 
 void MessageDisplay::ShowDebugMessage(const std::string& text) {
     if (!modSettings::ShowDebugMessages && !outside::esIsInIDE()) return;
-    DisplayMessage(kAppTitle, text, outside::esGetSystemTime(), exchange::MessageKind::Debug, "");
+    DisplayMessage(outside::TheProductIdentity().title, text, outside::esGetSystemTime(), exchange::MessageKind::Debug, "");
 }
 
 }  // namespace chatwindow

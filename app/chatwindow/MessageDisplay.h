@@ -14,7 +14,6 @@
 namespace chatwindow {
 
 // The title shown as the sender of system and debug lines.
-inline constexpr const char* kAppTitle = "Torvane - Quillet";
 inline constexpr int kTimeMarkMinutes = 5;
 
 // Every colour a line can have with the current settings.

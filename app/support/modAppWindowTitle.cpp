@@ -13,9 +13,13 @@ std::string AppWindowTitle(const std::string& stateText, const std::string& prod
     return title;
 }
 
+std::string AppWindowTitle(const std::string& stateText) {
+    return AppWindowTitle(stateText, modFormatVersion::ProductTitle());
+}
+
 std::string DocumentWindowTitle(const std::string& stateText, const std::string& documentPath) {
     const std::string name = documentPath.empty() ? "Untitled" : outside::esGetFileName(documentPath, false);
-    return name + " \u2013 " + AppWindowTitle(stateText, modFormatVersion::kProductTitle);
+    return name + " \u2013 " + AppWindowTitle(stateText);
 }
 
 }  // namespace modAppWindowTitle

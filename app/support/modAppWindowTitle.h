@@ -5,7 +5,9 @@
 
 namespace modAppWindowTitle {
 
-std::string AppWindowTitle(const std::string& stateText, const std::string& productTitle = "Torvane - Quillet");
+std::string AppWindowTitle(const std::string& stateText, const std::string& productTitle);
+// With the program's own title.
+std::string AppWindowTitle(const std::string& stateText);
 std::string DocumentWindowTitle(const std::string& stateText, const std::string& documentPath);
 
 }  // namespace modAppWindowTitle

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "outside/ProductIdentity.h"
+
 namespace modFormatVersion {
 
 std::string FormatVersion(int major, int minor, int revision) {
@@ -10,7 +12,16 @@ std::string FormatVersion(int major, int minor, int revision) {
     return buffer;
 }
 
-std::string VersionText() { return std::string(kProductTitle) + " " + FormatVersion() + "\r\n" + kLegalNotice; }
+std::string ProductTitle() { return outside::TheProductIdentity().title; }
+
+std::string FormatVersion() {
+    const auto& identity = outside::TheProductIdentity();
+    return FormatVersion(identity.major, identity.minor, identity.revision);
+}
+
+std::string VersionText() {
+    return ProductTitle() + " " + FormatVersion() + "\r\n" + outside::TheProductIdentity().legal;
+}
 
 std::string AboutText() {
     return VersionText() + "\r\n\r\n" + "Тем, кто пишет друг другу, даже когда сервера нет.";

@@ -2,6 +2,7 @@
 
 #include <shellapi.h>
 
+#include "../ProductIdentity.h"
 #include "../Support.h"
 #include "Wide.h"
 #include "Win32Error.h"
@@ -33,7 +34,7 @@ HWND esGetThunderMainHandle() {
         wc.lpszClassName = kOwnerClass;
         ::RegisterClassExW(&wc);
         // A plain popup that is never shown: it carries the program's icon and owns its windows.
-        return ::CreateWindowExW(0, kOwnerClass, W(std::string("Torvane - Quillet")).c_str(), WS_POPUP, 0, 0, 0, 0,
+        return ::CreateWindowExW(0, kOwnerClass, W(TheProductIdentity().title).c_str(), WS_POPUP, 0, 0, 0, 0,
                                  nullptr, nullptr, wc.hInstance, nullptr);
     }();
     return owner;

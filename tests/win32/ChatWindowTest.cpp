@@ -1,8 +1,12 @@
 // The chat window driven through Win32 messages: sending keys, hot keys,
 // minimum size, hiding, transparency and closing.
 #include <windows.h>
+#include <richedit.h>
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
 
 #include "ChatWindowFixture.h"
 #include "WindowTestSupport.h"
@@ -11,6 +15,7 @@
 #include "app/chatwindow/win32/modRTFSupport.h"
 #include "app/exchange/MessageFiles.h"
 #include "app/settings/modSettings.h"
+#include "app/support/modFormatVersion.h"
 #include "app/startup/modMain.h"
 #include "outside/Folder.h"
 #include "outside/Support.h"
@@ -62,6 +67,19 @@ protected:
         ::SendMessageW(form->MessageInput(), WM_KEYDOWN, vk, 1);
         if (ch) ::SendMessageW(form->MessageInput(), WM_CHAR, ch, 1);
         ::SendMessageW(form->MessageInput(), WM_KEYUP, vk, 0xC0000001);
+    }
+    // The toolbar's buttons, left to right.
+    std::vector<chatwindow::ucButton*> Toolbar() const {
+        std::vector<chatwindow::ucButton*> buttons;
+        for (HWND child = ::GetWindow(hwnd, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT))
+            if (auto* button = chatwindow::ucButton::FromHandle(child)) buttons.push_back(button);
+        const auto left = [](chatwindow::ucButton* b) {
+            RECT r{};
+            ::GetWindowRect(b->Handle(), &r);
+            return r.left;
+        };
+        std::sort(buttons.begin(), buttons.end(), [&](auto* a, auto* b) { return left(a) < left(b); });
+        return buttons;
     }
     size_t Files() const {
         return outside::ListPlainFiles(chat.path(), "ZPMF").size() + outside::ListPlainFiles(chat.path(), "ZXMF").size();
@@ -161,6 +179,7 @@ TEST_F(ChatWindowTest, EscHidesShiftEscEndsAndCtrlZeroMakesItTranslucent) {
     EXPECT_TRUE(::IsWindowVisible(hwnd)) << "Ctrl+Esc does nothing";
     Press(VK_ESCAPE, 0x1B, true, false);
     EXPECT_TRUE(wintest::PumpUntil([&] { return !::IsWindow(hwnd); }));
+    EXPECT_EQ(chatwindow::frmMain::Current(), form) << "the key handler went on with a live object";
 }
 
 TEST_F(ChatWindowTest, CloseBoxHidesAndClearsTheScrollbackIntoTheLog) {
@@ -181,4 +200,93 @@ TEST_F(ChatWindowTest, CloseBoxHidesAndClearsTheScrollbackIntoTheLog) {
         ::SendMessageW(hwnd, WM_SYSCOMMAND, SC_CLOSE, 0);
     }
     EXPECT_TRUE(wintest::PumpUntil([&] { return !::IsWindow(hwnd); })) << "Shift+close ends the program";
+}
+
+TEST_F(ChatWindowTest, TypingGoesOnAfterEveryHotKey) {
+    wintest::ModalCloser boxes;  // the read-me's error box, the about box
+    struct Case {
+        const char* name;
+        int vk;
+        wchar_t character;  // what the key itself brings, if anything
+        bool shift, ctrl;
+    } cases[] = {
+        {"F1", VK_F1, 0, false, false},        {"Shift+F1", VK_F1, 0, true, false},
+        {"F9", VK_F9, 0, false, false},        {"Shift+F9", VK_F9, 0, true, false},
+        {"Ctrl+L", 'L', 0x0C, false, true},    {"Ctrl+0", '0', 0, false, true},
+        {"Esc", VK_ESCAPE, 0x1B, false, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Type("");
+        Press(c.vk, c.character, c.shift, c.ctrl);
+        ::ShowWindow(hwnd, SW_SHOW);
+        ::SendMessageW(form->MessageInput(), WM_CHAR, L'ж', 1);
+        EXPECT_EQ(Box(), "ж") << "the next letter typed reaches the box";
+    }
+    const auto texts = boxes.Texts();
+    EXPECT_TRUE(std::any_of(texts.begin(), texts.end(), [](const std::string& t) {
+        return t.find(modFormatVersion::VersionText()) != std::string::npos;
+    })) << "Shift+F1 showed the about box";
+}
+
+TEST_F(ChatWindowTest, ToolbarButtonsInOrderWithPicturesAndTipsGiveTheBoxTheFocus) {
+    const char* tips[] = {" Локальные настройки (Shift+F9) ", " Глобальные настройки (F9) ", " Просмотр логов (Ctrl+L) ",
+                          " Сделать окно полупрозрачным (Ctrl+0) ", " Выход (Shift+Esc) "};
+    const auto buttons = Toolbar();
+    ASSERT_EQ(buttons.size(), 5u);
+    for (size_t i = 0; i < buttons.size(); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(buttons[i]->ToolTip(), tips[i]);
+        EXPECT_EQ(buttons[i]->PictureWidth(), 32);
+        EXPECT_TRUE(::IsWindowVisible(buttons[i]->Handle()));
+    }
+    ::SetFocus(form->LogPane());
+    buttons[3]->ClickMe();
+    EXPECT_EQ(::GetFocus(), form->MessageInput()) << "every button first gives the box the focus";
+    EXPECT_TRUE(::GetWindowLongPtrW(hwnd, GWL_EXSTYLE) & WS_EX_LAYERED) << "then acts";
+}
+
+TEST_F(ChatWindowTest, ExitLeavesTheWindowObjectToItsOwner) {
+    const auto buttons = Toolbar();
+    ASSERT_EQ(buttons.size(), 5u);
+    buttons[4]->ClickMe();
+    EXPECT_TRUE(wintest::PumpUntil([&] { return !::IsWindow(hwnd); }));
+    // The window is gone, the object is not: whatever ran after the exit touched a live object.
+    EXPECT_EQ(chatwindow::frmMain::Current(), form);
+    EXPECT_FALSE(form->IsLoaded());
+}
+
+TEST_F(ChatWindowTest, ACloseFromAnotherProgramEndsTheChatAndSavesTheLog) {
+    form->ShowSystemMessage("перед снятием задачи");
+    const std::string folder = modSettings::LogsFolder;
+    ::PostMessageW(hwnd, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(wintest::PumpUntil([&] { return !::IsWindow(hwnd); })) << "not hidden: ended";
+    bool saved = false;
+    for (const auto& e : std::filesystem::directory_iterator(std::filesystem::u8path(folder))) {
+        const auto u8 = e.path().u8string();
+        saved = saved || wintest::RtfFileText(std::string(u8.begin(), u8.end())).find("перед снятием задачи") !=
+                             std::string::npos;
+    }
+    EXPECT_TRUE(saved);
+}
+
+TEST_F(ChatWindowTest, AUserScrolledBackKeepsThePlaceWhileMessagesArrive) {
+    for (int i = 0; i < 80; ++i) form->ShowSystemMessage("строка " + std::to_string(i));
+    HWND pane = form->LogPane();
+    POINT top{0, 0};
+    ::SendMessageW(pane, EM_SETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&top));
+    POINT before{}, after{};
+    ::SendMessageW(pane, EM_GETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&before));
+    form->ShowSystemMessage("пока вы читали старое");
+    ::SendMessageW(pane, EM_GETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&after));
+    EXPECT_EQ(after.y, before.y) << "scrolled back: the view stays";
+
+    ::SendMessageW(pane, WM_VSCROLL, SB_BOTTOM, 0);
+    form->ShowSystemMessage("последнее");
+    const int end = ::GetWindowTextLengthW(pane);
+    POINTL at{};
+    ::SendMessageW(pane, EM_POSFROMCHAR, reinterpret_cast<WPARAM>(&at), end - 2);
+    RECT client{};
+    ::GetClientRect(pane, &client);
+    EXPECT_LE(at.y, client.bottom) << "at the end: the new message comes into view";
 }

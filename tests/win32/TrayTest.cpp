@@ -5,15 +5,19 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <filesystem>
+#include <vector>
 
 #include "ChatWindowFixture.h"
+#include "QuilletProcess.h"
 #include "WindowTestSupport.h"
 #include "app/chatwindow/win32/frmMain.h"
 #include "app/chatwindow/win32/modRTFSupport.h"
 #include "app/settings/modSettings.h"
 #include "app/startup/modMain.h"
 #include "outside/TextFile.h"
+#include "outside/win32/Perchlet.h"
 #include "support/TempDir.h"
 
 using chatwindow::frmMain;
@@ -26,6 +30,26 @@ bool Same(IUnknown* a, IUnknown* b) {
     a->QueryInterface(IID_IUnknown, ua.put_void());
     b->QueryInterface(IID_IUnknown, ub.put_void());
     return ua.get() == ub.get();
+}
+
+// The colour pixels of a picture's icon, as drawn on black at 16 x 16.
+std::vector<uint32_t> IconPixels(IPicture* picture) {
+    OLE_HANDLE handle = 0;
+    picture->get_Handle(&handle);
+    HDC screen = ::GetDC(nullptr);
+    HDC dc = ::CreateCompatibleDC(screen);
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), 16, -16, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    HBITMAP dib = ::CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = ::SelectObject(dc, dib);
+    ::DrawIconEx(dc, 0, 0, reinterpret_cast<HICON>(static_cast<UINT_PTR>(handle)), 16, 16, 0, nullptr, DI_NORMAL);
+    std::vector<uint32_t> pixels(static_cast<const uint32_t*>(bits), static_cast<const uint32_t*>(bits) + 256);
+    ::SelectObject(dc, old);
+    ::DeleteObject(dib);
+    ::DeleteDC(dc);
+    ::ReleaseDC(nullptr, screen);
+    return pixels;
 }
 
 class TrayTest : public wintest::ChatWindowFixture {
@@ -91,16 +115,36 @@ TEST_F(TrayTest, DebugLinesNeverBlink) {
 }
 
 TEST_F(TrayTest, TheGreyMessageIconIsTheAForm) {
-    modSettings::MessageIconIndex = 3;
-    modSettings::GrayMessageIcon = true;
+    // Pixels, not identities: every load makes a new picture.
     Open(true);
-    // The grey form of style 3 is its own resource: it differs from the plain one.
-    const auto plain = outside::asLoadResTrayIcon("IDI_MESSAGE_3");
-    EXPECT_FALSE(Same(form->TrayIconPictures().message.get(), plain.get()));
-    OLE_HANDLE a = 0, b = 0;
-    form->TrayIconPictures().message->get_Handle(&a);
-    plain->get_Handle(&b);
-    EXPECT_NE(a, b);
+    for (const bool grey : {true, false}) {
+        SCOPED_TRACE(grey);
+        modSettings::MessageIconIndex = 3;
+        modSettings::GrayMessageIcon = grey;
+        form->SetTrayIcons();
+        const auto pixels = IconPixels(form->TrayIconPictures().message.get());
+        EXPECT_EQ(pixels, IconPixels(outside::asLoadResTrayIcon(grey ? "IDI_MESSAGE_3A" : "IDI_MESSAGE_3").get()));
+        EXPECT_NE(pixels, IconPixels(outside::asLoadResTrayIcon(grey ? "IDI_MESSAGE_3" : "IDI_MESSAGE_3A").get()));
+        EXPECT_EQ(IconPixels(form->TrayIconPictures().empty.get()),
+                  IconPixels(outside::asLoadResTrayIcon("IDI_EMPTY_0").get()));
+    }
+}
+
+TEST_F(TrayTest, TheTipIsTheCaptionAndActivatingTheVisibleWindowStopsTheBlinking) {
+    Open(false);
+    EXPECT_EQ(form->TrayIcon()->Text(), wintest::WindowCaption(hwnd));
+    // Another window of this program has the activation while a message comes.
+    HWND other = ::CreateWindowExW(0, L"STATIC", L"другое окно", WS_POPUP | WS_VISIBLE | WS_CAPTION, 10, 10, 200, 100,
+                                   nullptr, nullptr, nullptr, nullptr);
+    ::SetForegroundWindow(other);
+    ASSERT_TRUE(wintest::PumpUntil([&] { return ::GetForegroundWindow() == other; }));
+    form->ShowSystemMessage("пока вы смотрели в другое окно");
+    EXPECT_TRUE(form->Blinker()->Blink());
+    ::SetForegroundWindow(hwnd);
+    ASSERT_TRUE(wintest::PumpUntil([&] { return ::GetForegroundWindow() == hwnd; }));
+    EXPECT_FALSE(form->Blinker()->Blink());
+    EXPECT_EQ(Watch(1000), std::vector<Phase>{kTray});
+    ::DestroyWindow(other);
 }
 
 TEST_F(TrayTest, WheelOverThePaneScrollsItWhileTheMessageBoxHasTheFocus) {

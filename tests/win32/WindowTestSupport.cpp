@@ -9,7 +9,12 @@
 #include "outside/win32/Wide.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
+#include <mutex>
+#include <thread>
+
+#include "QuilletProcess.h"
 
 namespace wintest {
 
@@ -72,6 +77,57 @@ std::string RtfFileText(const std::string& path) {
     const std::string text = modRTFSupport::PlainText(edit);
     ::DestroyWindow(edit);
     return text;
+}
+
+struct ModalCloser::State {
+    std::atomic<bool> stop{false};
+    mutable std::mutex mutex;
+    std::vector<std::string> texts;
+    std::vector<HWND> answered;
+    std::thread thread;
+};
+
+namespace {
+BOOL CALLBACK AnswerBox(HWND window, LPARAM param) {
+    auto* state = reinterpret_cast<ModalCloser::State*>(param);
+    DWORD process = 0;
+    ::GetWindowThreadProcessId(window, &process);
+    wchar_t cls[16] = {};
+    ::GetClassNameW(window, cls, 16);
+    if (process == ::GetCurrentProcessId() && ::IsWindowVisible(window) && std::wstring(cls) == L"#32770") {
+        std::string text = MessageBoxText(window);
+        if (text.empty()) text = WindowCaption(window);
+        {
+            std::lock_guard<std::mutex> lock(state->mutex);
+            if (std::find(state->answered.begin(), state->answered.end(), window) == state->answered.end()) {
+                state->answered.push_back(window);
+                state->texts.push_back(text);
+            }
+        }
+        ::PostMessageW(window, WM_COMMAND, IDOK, 0);
+    }
+    return TRUE;
+}
+}  // namespace
+
+ModalCloser::ModalCloser() : state_(new State) {
+    state_->thread = std::thread([s = state_] {
+        while (!s->stop) {
+            ::EnumWindows(AnswerBox, reinterpret_cast<LPARAM>(s));
+            ::Sleep(100);
+        }
+    });
+}
+
+ModalCloser::~ModalCloser() {
+    state_->stop = true;
+    state_->thread.join();
+    delete state_;
+}
+
+std::vector<std::string> ModalCloser::Texts() const {
+    std::lock_guard<std::mutex> lock(state_->mutex);
+    return state_->texts;
 }
 
 CaptionRecorder::CaptionRecorder(HWND window) : window_(window) {

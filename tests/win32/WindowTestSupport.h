@@ -29,6 +29,24 @@ std::string RtfFileText(const std::string& path);
 // A hidden RichEdit holding the RTF file; the caller destroys it.
 HWND LoadRtfFile(const std::string& path);
 
+// Answers the modal boxes this process shows while it lives: from a thread of
+// its own it finds each dialog box (#32770) of the process, keeps its text and
+// presses OK, so a test thread blocked in a modal loop goes on.
+class ModalCloser {
+public:
+    ModalCloser();
+    ~ModalCloser();
+    ModalCloser(const ModalCloser&) = delete;
+    ModalCloser& operator=(const ModalCloser&) = delete;
+    // The texts of the boxes answered so far.
+    std::vector<std::string> Texts() const;
+
+    struct State;
+
+private:
+    State* state_;
+};
+
 // Records every caption a window is given (WM_SETTEXT), through a subclass.
 class CaptionRecorder {
 public:

@@ -128,9 +128,9 @@ void frmMain::CreateControls() {
     const auto make = [&](const wchar_t* cls, const std::string& text, DWORD style, DWORD exStyle, int id) {
         return AddControl(cls, text, style, exStyle, id, {0, 0, 150, 150});
     };
-    lblName_ = make(L"STATIC", "Меня зовут:", SS_LEFT, 0, kIdNameLabel);
+    lblName_ = make(L"STATIC", "Меня зовут:", SS_LEFTNOWORDWRAP, 0, kIdNameLabel);
     txtUserNameRO_ = make(L"EDIT", "", ES_AUTOHSCROLL | ES_READONLY | WS_TABSTOP, WS_EX_CLIENTEDGE, kIdUserName);
-    lblLog_ = make(L"STATIC", "Журнал текущей беседы:", SS_LEFT, 0, kIdLogLabel);
+    lblLog_ = make(L"STATIC", "Журнал текущей беседы:", SS_LEFTNOWORDWRAP, 0, kIdLogLabel);
     pane_.Attach(CreateRichEditPane(Handle(), kIdLog));
     txtMessage_ = make(L"EDIT", "", ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN | WS_VSCROLL | WS_TABSTOP,
                        WS_EX_CLIENTEDGE, kIdMessage);
@@ -151,7 +151,10 @@ void frmMain::Form_Resize() {
 }
 
 void frmMain::OnResize(int width, int height) {
-    const ChatLayout l = LayoutChatWindow(std::max(width, kMinClientWidth), std::max(height, kMinClientHeight));
+    ChatLayout l = LayoutChatWindow(std::max(width, kMinClientWidth), std::max(height, kMinClientHeight));
+    // A wider screen font than Tahoma's (Wine without it) must not cut the labels short.
+    l.nameLabel.width = std::min(std::max(l.nameLabel.width, TextWidthTwips(lblName_)), l.userName.left - l.nameLabel.left);
+    l.logLabel.width = std::max(l.logLabel.width, TextWidthTwips(lblLog_));
     Place(lblName_, l.nameLabel);
     Place(txtUserNameRO_, l.userName);
     Place(lblLog_, l.logLabel);

@@ -164,6 +164,20 @@ void FormBase::Place(HWND control, const TwipsRect& where) const {
     if (control) ::MoveWindow(control, PxX(where.left), PxY(where.top), PxX(where.width), PxY(where.height), TRUE);
 }
 
+int FormBase::TextWidthTwips(HWND control) const {
+    const int length = ::GetWindowTextLengthW(control);
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    text.resize(static_cast<size_t>(::GetWindowTextW(control, text.data(), length + 1)));
+    HDC dc = ::GetDC(control);
+    if (!dc) return 0;
+    HGDIOBJ old = ::SelectObject(dc, reinterpret_cast<HGDIOBJ>(::SendMessageW(control, WM_GETFONT, 0, 0)));
+    SIZE size{};
+    ::GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+    ::SelectObject(dc, old);
+    ::ReleaseDC(control, dc);
+    return TwipsX(size.cx + 2);
+}
+
 int FormBase::ClientWidthTwips() const {
     RECT client{};
     ::GetClientRect(hwnd_, &client);
@@ -210,7 +224,7 @@ void FormBase::ShowReadMe() {
     }
 }
 
-void FormBase::ShowAboutBox() { outside::ShowAbout(hwnd_, modFormatVersion::kProductTitle, modFormatVersion::AboutText()); }
+void FormBase::ShowAboutBox() { outside::ShowAbout(hwnd_, modFormatVersion::ProductTitle(), modFormatVersion::AboutText()); }
 
 bool FormBase::OnPreviewKey(int virtualKey, Modifiers modifiers) {
     switch (FormKeyFor(virtualKey, modifiers)) {

@@ -81,6 +81,10 @@ protected:
     HWND AddFrame(int id, const std::string& text, const TwipsRect& where);
     // Moves a control to a design rectangle.
     void Place(HWND control, const TwipsRect& where) const;
+    // The width of a control's text in its font, in twips: a one-line label
+    // placed at least this wide shows all of it where the screen's font is
+    // wider than the design's.
+    int TextWidthTwips(HWND control) const;
     // The client area in twips.
     int ClientWidthTwips() const;
     int ClientHeightTwips() const;

@@ -3,7 +3,15 @@
 // conversation pane, and ends the program through its tray menu.
 //
 //   quillet_driver send TEXT            sends TEXT as if typed and Enter pressed ("Send on Enter" on)
+//   quillet_driver burst N PREFIX [MS]  sends "PREFIX 001" to "PREFIX N", MS apart (0), and prints
+//                                       "i time" for each, time in ms since 1970 (UTC) once sent
 //   quillet_driver wait TEXT [SECONDS]  exit 0 once the pane shows TEXT
+//   quillet_driver watch N PREFIX SECONDS
+//                                       prints "ready", then watches the pane for "PREFIX 001" to
+//                                       "PREFIX N" and prints "i time" for each as it first appears;
+//                                       exit 0 when all came once each and in order, 1 when some
+//                                       are missing, 4 when some came twice, 5 when all came once
+//                                       but not in order (each one out of place named on stderr)
 //   quillet_driver pane                 prints the pane's text (UTF-8)
 //   quillet_driver exit                 chooses "Выход" in the tray menu and waits for the end
 #include <windows.h>
@@ -28,9 +36,16 @@ std::string Utf8(const std::wstring& w) {
     return s;
 }
 
+// The chat window once it has loaded: the class is found as soon as the window
+// exists, before its controls do, so wait for it to be shown and then for its
+// thread to answer (it does once the load is over).
 HWND ChatWindow(int seconds) {
     for (int i = 0; i < seconds * 10; ++i) {
-        if (HWND w = ::FindWindowW(L"QuilletChatWindow", nullptr)) return w;
+        HWND w = ::FindWindowW(L"QuilletChatWindow", nullptr);
+        DWORD_PTR answer = 0;
+        if (w && ::IsWindowVisible(w) && ::GetDlgItem(w, kIdMessage) &&
+            ::SendMessageTimeoutW(w, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &answer))
+            return w;
         ::Sleep(100);
     }
     return nullptr;
@@ -43,6 +58,86 @@ std::wstring PaneText(HWND chat) {
     ::SendMessageW(pane, WM_GETTEXT, static_cast<WPARAM>(text.size()), reinterpret_cast<LPARAM>(text.data()));
     text.resize(static_cast<size_t>(n));
     return text;
+}
+
+// Wall-clock milliseconds, comparable between processes and prefixes on one machine.
+long long NowMs() {
+    FILETIME ft{};
+    ::GetSystemTimePreciseAsFileTime(&ft);
+    const long long ticks = (static_cast<long long>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime;
+    return (ticks - 116444736000000000LL) / 10000;
+}
+
+// Types TEXT into the message box and presses Enter; true once the box is empty
+// again, which the chat window does after writing the message file.
+bool Send(HWND chat, const std::wstring& text) {
+    HWND box = ::GetDlgItem(chat, kIdMessage);
+    ::SendMessageW(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    ::SendMessageW(box, EM_SETSEL, static_cast<WPARAM>(-1), -1);
+    // The message loop's TranslateMessage makes the Enter's character, as for a real key.
+    ::PostMessageW(box, WM_KEYDOWN, VK_RETURN, 1);
+    for (int i = 0; i < 10000; ++i) {
+        if (::SendMessageW(box, WM_GETTEXTLENGTH, 0, 0) == 0) return true;
+        ::Sleep(1);
+    }
+    std::fprintf(stderr, "the message box kept its text: %s\n", Utf8(text).c_str());
+    return false;
+}
+
+std::wstring Numbered(const std::wstring& prefix, int i) {
+    wchar_t number[16];
+    std::swprintf(number, 16, L" %03d", i);
+    return prefix + number;
+}
+
+// Every occurrence of TEXT in PANE.
+std::vector<size_t> Occurrences(const std::wstring& pane, const std::wstring& text) {
+    std::vector<size_t> found;
+    for (size_t at = pane.find(text); at != std::wstring::npos; at = pane.find(text, at + text.size()))
+        found.push_back(at);
+    return found;
+}
+
+int Watch(HWND chat, int count, const std::wstring& prefix, int seconds) {
+    std::vector<long long> seen(static_cast<size_t>(count) + 1, 0);
+    int missing = count;
+    std::printf("ready\n");
+    std::fflush(stdout);
+    const long long deadline = NowMs() + seconds * 1000LL;
+    std::wstring pane;
+    while (missing > 0 && NowMs() < deadline) {
+        pane = PaneText(chat);
+        const long long now = NowMs();
+        for (int i = 1; i <= count; ++i)
+            if (!seen[static_cast<size_t>(i)] && pane.find(Numbered(prefix, i)) != std::wstring::npos) {
+                seen[static_cast<size_t>(i)] = now;
+                --missing;
+            }
+        ::Sleep(20);
+    }
+    ::Sleep(500);  // a duplicate would come right behind
+    pane = PaneText(chat);
+    bool twice = false;
+    bool disordered = false;
+    size_t last = 0;
+    for (int i = 1; i <= count; ++i) {
+        if (seen[static_cast<size_t>(i)]) std::printf("%d %lld\n", i, seen[static_cast<size_t>(i)]);
+        const std::vector<size_t> at = Occurrences(pane, Numbered(prefix, i));
+        if (at.empty()) {
+            std::fprintf(stderr, "missing: %s\n", Utf8(Numbered(prefix, i)).c_str());
+            continue;
+        }
+        if (at.size() > 1) {
+            std::fprintf(stderr, "twice: %s\n", Utf8(Numbered(prefix, i)).c_str());
+            twice = true;
+        }
+        if (at.front() < last) {
+            std::fprintf(stderr, "out of order: %s\n", Utf8(Numbered(prefix, i)).c_str());
+            disordered = true;
+        }
+        last = at.front();
+    }
+    return missing > 0 ? 1 : twice ? 4 : disordered ? 5 : 0;
 }
 
 }  // namespace
@@ -60,19 +155,18 @@ int main() {
         std::fprintf(stderr, "no chat window\n");
         return 3;
     }
-    if (command == "send" && argc >= 3) {
-        HWND box = ::GetDlgItem(chat, kIdMessage);
-        ::SendMessageW(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(args[2].c_str()));
-        ::SendMessageW(box, EM_SETSEL, static_cast<WPARAM>(-1), -1);
-        ::PostMessageW(box, WM_KEYDOWN, VK_RETURN, 1);
-        ::PostMessageW(box, WM_CHAR, L'\r', 1);
-        for (int i = 0; i < 100; ++i) {
-            if (::GetWindowTextLengthW(box) == 0) return 0;
-            ::Sleep(100);
+    if (command == "send" && argc >= 3) return Send(chat, args[2]) ? 0 : 1;
+    if (command == "burst" && argc >= 4) {
+        const int count = std::stoi(args[2]);
+        const int pause = argc >= 5 ? std::stoi(args[4]) : 0;
+        for (int i = 1; i <= count; ++i) {
+            if (i > 1 && pause > 0) ::Sleep(static_cast<DWORD>(pause));
+            if (!Send(chat, Numbered(args[3], i))) return 1;
+            std::printf("%d %lld\n", i, NowMs());
         }
-        std::fprintf(stderr, "the message box kept its text\n");
-        return 1;
+        return 0;
     }
+    if (command == "watch" && argc >= 5) return Watch(chat, std::stoi(args[2]), args[3], std::stoi(args[4]));
     if (command == "wait" && argc >= 3) {
         const std::wstring& wanted = args[2];
         const int seconds = argc >= 4 ? std::stoi(args[3]) : 30;

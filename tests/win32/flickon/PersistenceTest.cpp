@@ -56,9 +56,12 @@ TEST(Persistence, TorFlickonWritesOnlyWhatDiffersFromDefaultsAndAlwaysDevoteTo) 
 TEST(Persistence, TorFlickonRoundTripRestoresAndResumesBlinkingInUserMode) {
     ComPtr<TestPropertyBag> bag;
     ComPtr<IPictureDisp> standard = MakePicture(RGB(70, 70, 70));
+    ComPtr<IPictureDisp> first = MakePicture(RGB(200, 0, 0)), second = MakePicture(RGB(0, 200, 0));
     {
         HostedControl saved(flickon::kClsidTorFlickon, false);
         ASSERT_EQ(saved.dispatch().PutRef(one::StandardIcon, standard.get()), S_OK);
+        ASSERT_EQ(saved.dispatch().PutRef(one::BlinkIcon1, first.get()), S_OK);
+        ASSERT_EQ(saved.dispatch().PutRef(one::BlinkIcon2, second.get()), S_OK);
         ASSERT_EQ(saved.dispatch().Put(one::Interval, VLong(40)), S_OK);
         ASSERT_EQ(saved.dispatch().Put(one::Blink, VBool(true)), S_OK);
         bag = SaveToBag(saved);
@@ -66,7 +69,11 @@ TEST(Persistence, TorFlickonRoundTripRestoresAndResumesBlinkingInUserMode) {
     HostedControl loaded(flickon::kClsidTorFlickon, true, false);
     ASSERT_EQ(LoadFromBag(loaded, bag.get()), S_OK);
     ASSERT_EQ(loaded.events().Count(), 1u) << "a control loaded blinking starts at once";
-    EXPECT_EQ(loaded.events().pictures[0].get(), nullptr) << "BlinkIcon2 was none";
+    ComPtr<IUnknown> restoredSecond = loaded.dispatch().GetUnknown(one::BlinkIcon2);
+    ComPtr<IUnknown> restoredFirst = loaded.dispatch().GetUnknown(one::BlinkIcon1);
+    ASSERT_TRUE(restoredSecond && restoredFirst);
+    EXPECT_TRUE(SameObject(loaded.events().pictures[0].get(), restoredSecond.get())) << "with the second phase";
+    EXPECT_FALSE(SameObject(loaded.events().pictures[0].get(), restoredFirst.get()));
     EXPECT_TRUE(loaded.dispatch().GetBool(one::Blink));
     EXPECT_EQ(loaded.dispatch().GetLong(one::Interval), 40);
     ComPtr<IUnknown> restored = loaded.dispatch().GetUnknown(one::StandardIcon);
