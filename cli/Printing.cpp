@@ -142,7 +142,7 @@ public:
         }
     }
     void Clear() override {}
-    void SaveRtf(const std::string&) override {}
+    std::vector<chatwindow::TextRun> TakeUnloggedRuns() override { return {}; }  // the terminal keeps no log
 
 private:
     std::string Styled(const std::string& run, const std::string& style) const {

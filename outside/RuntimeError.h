@@ -27,6 +27,7 @@ enum ErrorNumber : long {
     // The program's own numbers.
     kErrFileTooLarge = 31001,
     kErrXmlRefused = 31002,
+    kErrFileChanged = 31003,
 };
 
 class RuntimeError : public std::exception {

@@ -45,6 +45,10 @@ TextFile& TheTextFile() {
     return file;
 }
 
+RuntimeError FileChangedError(const std::string& path) {
+    return RuntimeError(kErrFileChanged, "Файл изменён или удалён другой программой.", path);
+}
+
 std::string TemporaryNameFor(const std::string& path) {
     // A leading "~" and a trailing ".tmp": no "*.ZPMF"-style pattern lists it.
     return esBuildFileName2(esGetFilePath(path), ".~" + esGetFileName(path) + ".tmp");

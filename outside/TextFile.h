@@ -13,6 +13,8 @@
 #include <string_view>
 #include <vector>
 
+#include "RuntimeError.h"
+
 namespace outside {
 
 enum class TextEncoding : int {
@@ -42,8 +44,16 @@ TextFile& TheTextFile();
 // ReadFileBytes shares read, write and delete access and throws
 // kErrFileTooLarge before reading a file above maxBytes.
 std::string ReadFileBytes(const std::string& path, uint64_t maxBytes);
-// Writes bytes to a temporary file beside path and renames it into place.
-void WriteFileAtomically(const std::string& path, std::string_view bytes);
+// Writes bytes to a temporary file beside path and renames it into place;
+// durable also flushes them to the disk before the rename.
+void WriteFileAtomically(const std::string& path, std::string_view bytes, bool durable = false);
+// For a file that grows in place and must survive a crash (the conversation
+// log): writes bytes at offset into the existing file, cuts it off after them
+// and flushes it to the disk, in one write. The file must be expectedSize
+// bytes long; when it is missing or of another size, kErrFileChanged is
+// thrown and nothing is written.
+void OverwriteFileTail(const std::string& path, uint64_t expectedSize, uint64_t offset, std::string_view bytes);
+RuntimeError FileChangedError(const std::string& path);
 // The temporary name used for path while it is written.
 std::string TemporaryNameFor(const std::string& path);
 // Renames from over to (replacing to); throws RuntimeError.

@@ -1,14 +1,25 @@
 // The conversation pane as the display and the log see it: text appended at
 // the end in runs of one format, the user's scroll position kept, and the
-// whole pane saved as RTF. RichEdit on Windows; tests record the runs.
+// runs handed on to the log. RichEdit on Windows; tests record the runs.
 #pragma once
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace chatwindow {
 
 enum Alignment : int { kAlignLeft = 0, kAlignCentre = 2 };
+
+// A piece of text in one format.
+struct TextRun {
+    std::string text;  // UTF-8; "\r\n", "\r" or "\n" end a paragraph
+    int size;          // points
+    bool bold;
+    int32_t colour;    // 0x00BBGGRR
+    int alignment;     // kAlignLeft or kAlignCentre
+    friend bool operator==(const TextRun&, const TextRun&) = default;
+};
 
 class IConversationPane {
 public:
@@ -20,8 +31,8 @@ public:
     // colour is 0x00BBGGRR; size in points.
     virtual void AppendText(const std::string& text, int size, bool bold, int32_t colour, int alignment) = 0;
     virtual void Clear() = 0;
-    // Writes the whole pane as RTF; throws RuntimeError.
-    virtual void SaveRtf(const std::string& path) = 0;
+    // The runs appended since the last call, in order: what the log lacks.
+    virtual std::vector<TextRun> TakeUnloggedRuns() = 0;
 };
 
 void AppendLine(IConversationPane& pane, const std::string& text, int size, bool bold, int32_t colour, int alignment);

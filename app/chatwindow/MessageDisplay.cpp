@@ -40,6 +40,19 @@ private:
 
 }  // namespace
 
+std::vector<int32_t> DisplayColours() {
+    return {0,
+            kGrey,
+            modSettings::MyMessageTitleColor,
+            modSettings::MyMessageBodyColor,
+            modSettings::OtherMessageTitleColor,
+            modSettings::OtherMessageBodyColor,
+            modSettings::SystemMessageTitleColor,
+            modSettings::SystemMessageBodyColor,
+            modSettings::DebugMessageTitleColor,
+            modSettings::DebugMessageBodyColor};
+}
+
 void AppendLine(IConversationPane& pane, const std::string& text, int size, bool bold, int32_t colour, int alignment) {
     pane.AppendText(text + "\r\n", size, bold, colour, alignment);
 }

@@ -3,7 +3,9 @@
 // blink request and the log rewrite.
 #pragma once
 
+#include <cstdint>
 #include <functional>
+#include <vector>
 
 #include "IConversationPane.h"
 #include "app/exchange/IMessageDisplay.h"
@@ -13,6 +15,9 @@ namespace chatwindow {
 
 // The title shown as the sender of system and debug lines.
 inline constexpr int kTimeMarkMinutes = 5;
+
+// Every colour a line can have with the current settings.
+std::vector<int32_t> DisplayColours();
 
 struct DisplayHooks {
     std::function<bool()> isWindowActive;          // is the chat window the active window?

@@ -24,15 +24,32 @@ void AppendEscaped(std::string& out, std::u16string_view text) {
     }
 }
 
+int32_t Rgb(int32_t colour) { return colour & 0xFFFFFF; }
+
 }  // namespace
 
-std::string RunsToRtf(const std::vector<TextRun>& runs, const std::string& fontName) {
-    // Colour table: one entry per distinct colour, in order of first use.
-    std::vector<int32_t> colours;
-    for (const TextRun& r : runs)
-        if (std::find(colours.begin(), colours.end(), r.colour & 0xFFFFFF) == colours.end())
-            colours.push_back(r.colour & 0xFFFFFF);
+std::string RtfHeader(const std::string& fontName, const std::vector<int32_t>& colours) {
+    std::string out = "{\\rtf1\\ansi\\ansicpg1251\\deff0{\\fonttbl{\\f0\\fnil\\fcharset204 ";
+    AppendEscaped(out, outside::Utf8ToUtf16(fontName));
+    out += ";}}{\\colortbl ;";
+    for (const int32_t c : colours)
+        out += "\\red" + std::to_string(c & 0xFF) + "\\green" + std::to_string((c >> 8) & 0xFF) + "\\blue" +
+               std::to_string((c >> 16) & 0xFF) + ";";
+    out += "}\n";
+    return out;
+}
 
+bool AddRunColours(const std::vector<TextRun>& runs, std::vector<int32_t>& colours) {
+    bool added = false;
+    for (const TextRun& r : runs)
+        if (std::find(colours.begin(), colours.end(), Rgb(r.colour)) == colours.end()) {
+            colours.push_back(Rgb(r.colour));
+            added = true;
+        }
+    return added;
+}
+
+std::string RtfBody(const std::vector<TextRun>& runs, const std::vector<int32_t>& colours) {
     // Split the runs into paragraphs of pieces.
     struct Piece {
         const TextRun* run;
@@ -42,6 +59,7 @@ std::string RunsToRtf(const std::vector<TextRun>& runs, const std::string& fontN
         std::vector<Piece> pieces;
         int alignment = 0;
         bool ended = false;
+        const TextRun* breakRun = nullptr;  // the run whose line break ends it
     };
     std::vector<Paragraph> paragraphs(1);
     for (const TextRun& r : runs) {
@@ -55,33 +73,40 @@ std::string RunsToRtf(const std::vector<TextRun>& runs, const std::string& fontN
             if (end) break;
             if (text[i] == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') ++i;
             paragraphs.back().ended = true;
+            paragraphs.back().breakRun = &r;
             paragraphs.emplace_back();
             paragraphs.back().alignment = r.alignment;
             start = i + 1;
         }
     }
 
-    std::string out = "{\\rtf1\\ansi\\ansicpg1251\\deff0{\\fonttbl{\\f0\\fnil\\fcharset204 ";
-    AppendEscaped(out, outside::Utf8ToUtf16(fontName));
-    out += ";}}{\\colortbl ;";
-    for (const int32_t c : colours)
-        out += "\\red" + std::to_string(c & 0xFF) + "\\green" + std::to_string((c >> 8) & 0xFF) + "\\blue" +
-               std::to_string((c >> 16) & 0xFF) + ";";
-    out += "}";
+    std::string out;
+    const auto format = [&](const TextRun& run) {
+        const auto colour = std::find(colours.begin(), colours.end(), Rgb(run.colour)) - colours.begin();
+        out += "\\plain\\f0\\fs" + std::to_string(run.size * 2) + "\\cf" + std::to_string(colour + 1) +
+               (run.bold ? "\\b " : "\\b0 ");
+    };
     for (const Paragraph& p : paragraphs) {
         if (p.pieces.empty() && !p.ended) continue;
-        out += p.alignment == 2 ? "\\pard\\qc" : "\\pard\\ql";
+        out += p.alignment == kAlignCentre ? "\\pard\\qc" : "\\pard\\ql";
         for (const Piece& piece : p.pieces) {
-            const auto colour = std::find(colours.begin(), colours.end(), piece.run->colour & 0xFFFFFF) - colours.begin();
-            out += "\\plain\\f0\\fs" + std::to_string(piece.run->size * 2) + "\\cf" + std::to_string(colour + 1) +
-                   (piece.run->bold ? "\\b " : "\\b0 ");
+            format(*piece.run);
             AppendEscaped(out, piece.text);
         }
-        if (p.ended) out += "\\par";
+        if (p.ended) {
+            // The paragraph mark has the format of the run that broke the line.
+            if (p.pieces.empty() || p.pieces.back().run != p.breakRun) format(*p.breakRun);
+            out += "\\par";
+        }
         out += "\n";
     }
-    out += "}";
     return out;
+}
+
+std::string RunsToRtf(const std::vector<TextRun>& runs, const std::string& fontName) {
+    std::vector<int32_t> colours;
+    AddRunColours(runs, colours);
+    return RtfHeader(fontName, colours) + RtfBody(runs, colours) + "}";
 }
 
 }  // namespace chatwindow

@@ -15,9 +15,9 @@
 namespace exchange {
 namespace {
 
-// Passes lines through, but holds system notices until the caller knows whether
-// the file really is broken or only not finished yet; a message the ledger
-// has seen is not passed on.
+// Passes messages through, but holds notices until the caller knows whether
+// the file really is broken or only not finished yet, and whether its reason
+// to wait has been told before; a message the ledger has seen is not passed on.
 class HeldNotices final : public IMessageDisplay {
 public:
     HeldNotices(IMessageDisplay& target, MessageLedger& ledger, const std::string& path)
@@ -27,28 +27,48 @@ public:
         target_.DisplayMessage(userName, text, time, kind, fileName);
     }
     void DisplayMessageFrom(const std::string& senderGuid, const std::string& userName, const std::string& text,
-                                  outside::DateTimeRecord time, MessageKind kind, const std::string& fileName) override {
+                            outside::DateTimeRecord time, MessageKind kind, const std::string& fileName) override {
         const std::string identity = MessageLedger::Identity(senderGuid, time, text);
         if (ledger_.Seen(identity)) {
-            target_.ShowDebugMessage("DispatchMessage() ==> " +
-                                     std::string("Это сообщение уже было показано. Копию убираем.") + "\r\n" + path_);
+            ShowDebugMessage("DispatchMessage() ==> " + std::string("Это сообщение уже было показано. Копию убираем.") +
+                             "\r\n" + path_);
             return;
         }
         target_.DisplayMessage(userName, text, time, kind, fileName);
         ledger_.Remember(identity, path_);
     }
-    void ShowSystemMessage(const std::string& text) override { held_.push_back(text); }
-    void ShowDebugMessage(const std::string& text) override { target_.ShowDebugMessage(text); }
+    void ShowSystemMessage(const std::string& text) override { held_.push_back({false, text}); }
+    void ShowDebugMessage(const std::string& text) override { held_.push_back({true, text}); }
+    void DropSystemNotices() {
+        std::erase_if(held_, [](const Notice& n) { return !n.debug; });
+    }
+    std::string DebugText() const {
+        std::string all;
+        for (const Notice& n : held_)
+            if (n.debug) all += n.text + '\n';
+        return all;
+    }
+    void Drop() { held_.clear(); }
     void Release() {
-        for (const std::string& text : held_) target_.ShowSystemMessage(text);
-        held_.clear();
+        std::vector<Notice> notices;
+        notices.swap(held_);
+        for (const Notice& n : notices) {
+            if (n.debug)
+                target_.ShowDebugMessage(n.text);
+            else
+                target_.ShowSystemMessage(n.text);
+        }
     }
 
 private:
+    struct Notice {
+        bool debug;
+        std::string text;
+    };
     IMessageDisplay& target_;
     MessageLedger& ledger_;
     const std::string& path_;
-    std::vector<std::string> held_;
+    std::vector<Notice> held_;
 };
 
 std::string Upper(std::string text) {
@@ -81,40 +101,50 @@ void MessageDispatcher::ListMessageFiles(const std::string& extension, std::vect
         files.push_back(outside::esBuildFileName2(modMain::ChatFolder, name));
 }
 
-DispatchResult MessageDispatcher::DispatchMessage(const std::string& path) {
+DispatchResult MessageDispatcher::ReadMessage(const std::string& path, IMessageDisplay& display) {
     if (IsFileSyncing(path)) {
-        host_.ShowDebugMessage("DispatchMessage() ==> " + std::string("Файл ещё синхронизируется. Пока пропускаем.") +
-                               "\r\n" + path);
+        display.ShowDebugMessage("DispatchMessage() ==> " + std::string("Файл ещё синхронизируется. Пока пропускаем.") +
+                                 "\r\n" + path);
         return DispatchResult::Retry;
     }
     const std::string extension = Upper(outside::esGetFileExtension(path));
-    HeldNotices display(host_, Ledger(), path);
-    DispatchResult result;
-    if (extension == kBinaryExtension)
-        result = DispatchMessage_Binary(path, display, modSettings::ClientGuid);
-    else if (extension == kXmlExtension)
-        result = DispatchMessage_XML(path, display, modSettings::ClientGuid);
-    else if (extension == kTextExtension)
-        result = DispatchMessage_Text(path, display);
-    else {
-        host_.ShowDebugMessage("DispatchMessage() ==> " + std::string("Непонятное расширение файла. Игнорируем.") +
-                               "\r\n" + path);
-        return DispatchResult::Processed;
-    }
+    if (extension == kBinaryExtension) return DispatchMessage_Binary(path, display, modSettings::ClientGuid);
+    if (extension == kXmlExtension) return DispatchMessage_XML(path, display, modSettings::ClientGuid);
+    if (extension == kTextExtension) return DispatchMessage_Text(path, display);
+    display.ShowDebugMessage("DispatchMessage() ==> " + std::string("Непонятное расширение файла. Игнорируем.") +
+                             "\r\n" + path);
+    return DispatchResult::Processed;
+}
+
+DispatchResult MessageDispatcher::DispatchMessage(const std::string& path) {
+    HeldNotices notices(host_, Ledger(), path);
+    DispatchResult result = ReadMessage(path, notices);
     if (result == DispatchResult::Broken) {
         const int64_t age = outside::FileAgeMilliseconds(path);
         if (age >= 0 && age < kYoungFileMilliseconds) {
-            host_.ShowDebugMessage("DispatchMessage() ==> " +
-                                   std::string("Файл не разобран, но он только что записан. Пока пропускаем.") +
-                                   "\r\n" + path);
-            return DispatchResult::Retry;
+            notices.DropSystemNotices();
+            notices.ShowDebugMessage("DispatchMessage() ==> " +
+                                     std::string("Файл не разобран, но он только что записан. Пока пропускаем.") +
+                                     "\r\n" + path);
+            result = DispatchResult::Retry;
         }
     }
-    display.Release();
+    if (result == DispatchResult::Retry) {
+        // Every pass meets a waiting file again; what did not change is not news.
+        std::string said = notices.DebugText();
+        const auto known = waitingSaid_.find(path);
+        if (known != waitingSaid_.end() && known->second == said)
+            notices.Drop();
+        else
+            waitingSaid_[path] = std::move(said);
+    } else {
+        waitingSaid_.erase(path);
+    }
+    notices.Release();
     return result;
 }
 
-void MessageDispatcher::CleanUp(const std::string& path, DispatchResult result) {
+void MessageDispatcher::Remove(const std::string& path, DispatchResult result) {
     const bool deleteFiles = modSettings::DeleteMessageFiles;
     const std::string prefix = "DispatchAllMessages() ==> ";
     bool gone = false;
@@ -128,7 +158,7 @@ void MessageDispatcher::CleanUp(const std::string& path, DispatchResult result) 
             host_.ShowDebugMessage(prefix + "Файл успешно обработан, но его удалить " + "не удалось. Он был скрыт." +
                                    "\r\n" + path);
         }
-    } else if (result == DispatchResult::Broken) {
+    } else {
         if (!deleteFiles || modSettings::HideBrokenMessageFiles) {
             gone = removal_.hide(path);
             host_.ShowDebugMessage(prefix + "Файл оказался ошибочным. Он был скрыт." + "\r\n" + path);
@@ -140,8 +170,6 @@ void MessageDispatcher::CleanUp(const std::string& path, DispatchResult result) 
             host_.ShowDebugMessage(prefix + "Файл оказался ошибочным, но его удалить " + "не удалось. Он был скрыт." +
                                    "\r\n" + path);
         }
-    } else {
-        return;  // Retry: left untouched for a later pass
     }
     if (gone)
         Ledger().Settle(path);
@@ -149,36 +177,24 @@ void MessageDispatcher::CleanUp(const std::string& path, DispatchResult result) 
         stuck_.insert(path);
 }
 
-PassSummary MessageDispatcher::DispatchAllMessages() {
-    PassSummary summary;
-    if (inPass_) return summary;
-    inPass_ = true;
-    struct Leave {
-        bool& flag;
-        ~Leave() { flag = false; }
-    } leave{inPass_};
+bool MessageDispatcher::SaveAndRemove(bool resetName) {
+    // Saved first: a file goes only when the log that holds its message is on the disk.
+    if (!host_.SaveLog(true, resetName)) return false;
+    std::vector<std::pair<std::string, DispatchResult>> batch;
+    batch.swap(awaiting_);
+    awaitingPaths_.clear();
+    batchStart_ = std::chrono::steady_clock::now();
+    for (const auto& [path, result] : batch) Remove(path, result);
+    return true;
+}
 
-    std::vector<std::string> files;
-    ListMessageFiles(kBinaryExtension, files);
-    ListMessageFiles(kXmlExtension, files);
-    ListMessageFiles(kTextExtension, files);
-    std::erase_if(files, [&](const std::string& path) { return stuck_.count(path) > 0; });
-    if (files.empty()) return summary;
-    syncMarkers_.clear();
-    for (const std::string& name : outside::ListPlainFiles(modMain::ChatFolder, "!sync"))
-        syncMarkers_.insert(Upper(name));
-    markersListed_ = true;
-    struct Forget {
-        bool& listed;
-        ~Forget() { listed = false; }
-    } forget{markersListed_};
-    outside::Sorter().Sort(files);
-
+void MessageDispatcher::RunPass(std::vector<std::string>& files, PassSummary& summary) {
     const int count = static_cast<int>(files.size());
     summary.files = count;
+    batchStart_ = std::chrono::steady_clock::now();
     for (int i = 1; i <= count; ++i) {
         if (modSettings::ClearScrollbackOnOverflow && i > 1 && (i - 1) % kOverflowBlock == 0) {
-            if (host_.SaveLog(true, true)) {
+            if (SaveAndRemove(true)) {
                 host_.ClearConversation();
                 host_.ShowSystemMessage("Получено " + outside::asFormatLong(kOverflowBlock) +
                                         " входящих сообщений. Сообщения очищены, " + "но сохранились в истории.");
@@ -194,12 +210,78 @@ PassSummary MessageDispatcher::DispatchAllMessages() {
             case DispatchResult::Broken: ++summary.broken; break;
             case DispatchResult::Retry: ++summary.retried; break;
         }
-        CleanUp(path, result);
+        if (result != DispatchResult::Retry) {
+            awaiting_.emplace_back(path, result);
+            awaitingPaths_.insert(path);
+        }
+        if (static_cast<int>(awaiting_.size()) >= kRemovalBatchFiles ||
+            std::chrono::steady_clock::now() - batchStart_ >= kRemovalBatchTime)
+            SaveAndRemove(false);
         host_.PumpMessagesOnce();
     }
+}
+
+void MessageDispatcher::EndPass() {
+    SaveAndRemove(false);
     host_.SetCaption(modAppWindowTitle::DocumentWindowTitle("", modMain::ChatFilePath));
     Ledger().Flush();
     host_.PassFinished();
+}
+
+PassSummary MessageDispatcher::DispatchAllMessages() {
+    PassSummary summary;
+    if (inPass_) return summary;
+    inPass_ = true;
+    struct Leave {
+        bool& flag;
+        ~Leave() { flag = false; }
+    } leave{inPass_};
+
+    std::vector<std::string> files;
+    ListMessageFiles(kBinaryExtension, files);
+    ListMessageFiles(kXmlExtension, files);
+    ListMessageFiles(kTextExtension, files);
+    std::erase_if(files, [&](const std::string& path) { return stuck_.count(path) > 0 || awaitingPaths_.count(path) > 0; });
+    // What waiting files said is forgotten once they are gone.
+    const std::set<std::string> listed(files.begin(), files.end());
+    std::erase_if(waitingSaid_, [&](const auto& entry) { return listed.count(entry.first) == 0; });
+    if (files.empty()) {
+        if (!awaiting_.empty()) SaveAndRemove(false);  // a log that failed before may work now
+        return summary;
+    }
+    syncMarkers_.clear();
+    for (const std::string& name : outside::ListPlainFiles(modMain::ChatFolder, "!sync"))
+        syncMarkers_.insert(Upper(name));
+    markersListed_ = true;
+    struct Forget {
+        bool& listed;
+        ~Forget() { listed = false; }
+    } forget{markersListed_};
+    outside::Sorter().Sort(files);
+
+    try {
+        RunPass(files, summary);
+    } catch (...) {
+        // The pass-end work still runs, each step on its own; the error goes on to the caller.
+        try {
+            SaveAndRemove(false);
+        } catch (...) {
+        }
+        try {
+            host_.SetCaption(modAppWindowTitle::DocumentWindowTitle("", modMain::ChatFilePath));
+        } catch (...) {
+        }
+        try {
+            Ledger().Flush();
+        } catch (...) {
+        }
+        try {
+            host_.PassFinished();
+        } catch (...) {
+        }
+        throw;
+    }
+    EndPass();
     return summary;
 }
 

@@ -1,9 +1,17 @@
 // The dispatch pass: lists the visible message files of the chat folder in
 // sending order, reads each with the reader of its format, and deletes or
 // hides it according to the chat's settings.
+//
+// A file is deleted or hidden only after the log holds what it showed: read
+// files wait in a batch, and each batch ends with a log save (which reaches
+// the disk) and then the removal of its files. A process killed at any moment
+// thus loses no message; at most the files of one batch (kRemovalBatchFiles)
+// are shown once more on the next start.
 #pragma once
 
+#include <chrono>
 #include <functional>
+#include <map>
 #include <memory>
 #include <set>
 #include <string>
@@ -38,6 +46,10 @@ inline constexpr int kOverflowBlock = 300;
 inline constexpr int kProgressThreshold = 10;
 // A file younger than this that fails to decode may still be arriving.
 inline constexpr int64_t kYoungFileMilliseconds = 2000;
+// A batch of read files ends after this many files or this long, whichever
+// comes first: the log is saved and the batch's files are removed.
+inline constexpr int kRemovalBatchFiles = 50;
+inline constexpr std::chrono::milliseconds kRemovalBatchTime{250};
 
 // How a pass removes files; the defaults are the real file operations.
 struct FileRemoval {
@@ -52,9 +64,13 @@ public:
         : host_(host), removal_(std::move(removal)) {}
 
     // One full pass over the chat folder; does nothing when called from inside a pass.
+    // Whatever leaves it, a pass ends with its batch saved and removed, the
+    // plain caption and PassFinished.
     PassSummary DispatchAllMessages();
     // Appends the full paths of the visible files with this extension.
     void ListMessageFiles(const std::string& extension, std::vector<std::string>& files) const;
+    // Reads one file. A file that has to wait (Retry) says why in a debug line
+    // once, and again only when the reason changes.
     DispatchResult DispatchMessage(const std::string& path);
     // True while the synchronisation service's partial download (path + ".!sync") exists.
     // During a pass it is answered from one listing of the folder's markers:
@@ -63,21 +79,34 @@ public:
     bool IsFileSyncing(const std::string& path) const;
 
     bool InPass() const { return inPass_; }
+    // Read files whose removal waits for the log.
+    size_t FilesAwaitingRemoval() const { return awaiting_.size(); }
     // The chat's ledger of shown messages, beside its logs (made on first use).
     MessageLedger& Ledger();
 
 private:
-    void CleanUp(const std::string& path, DispatchResult result);
+    DispatchResult ReadMessage(const std::string& path, IMessageDisplay& display);
+    void RunPass(std::vector<std::string>& files, PassSummary& summary);
+    void EndPass();
+    // Saves the log and, when that worked, removes the files read so far.
+    bool SaveAndRemove(bool resetName);
+    void Remove(const std::string& path, DispatchResult result);
 
     IDispatchHost& host_;
     FileRemoval removal_;
     bool inPass_ = false;
     // Files that could be neither deleted nor hidden: not shown again this run.
     std::set<std::string> stuck_;
+    // Read, shown, and waiting for the log before they are removed; not read again.
+    std::vector<std::pair<std::string, DispatchResult>> awaiting_;
+    std::set<std::string> awaitingPaths_;
+    std::chrono::steady_clock::time_point batchStart_;
+    // What each waiting file last said about why it waits.
+    std::map<std::string, std::string> waitingSaid_;
+    std::unique_ptr<MessageLedger> ledger_;
     // The ".!sync" markers of the folder, listed at the start of the pass.
     std::set<std::string> syncMarkers_;
     bool markersListed_ = false;
-    std::unique_ptr<MessageLedger> ledger_;
 };
 
 }  // namespace exchange

@@ -38,7 +38,10 @@ void UpdatePoller::Tick() {
     }
     std::string diagnostic;
     const bool changed = watcher_.IsSomethingChanged(diagnostic);
-    if (!diagnostic.empty()) display_.ShowDebugMessage("Watcher.IsSomethingChanged() ==> " + diagnostic);
+    // A watcher that cannot watch says so at every tick; it is told once, and again when it changes.
+    if (diagnostic != lastDiagnostic_ && !diagnostic.empty())
+        display_.ShowDebugMessage("Watcher.IsSomethingChanged() ==> " + diagnostic);
+    lastDiagnostic_ = diagnostic;
     const bool retryDue = retryPending_ && ++ticksSinceRetry_ >= kRetryTicks;
     const bool quietTooLong = ++ticksSincePass_ >= kQuietPassTicks;
     const bool wasMissing = folderMissing_;

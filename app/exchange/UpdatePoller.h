@@ -6,6 +6,8 @@
 // with a notice when it is back.
 #pragma once
 
+#include <string>
+
 #include "IFSWatcher.h"
 #include "MessageDispatcher.h"
 
@@ -46,6 +48,7 @@ private:
     int ticksSincePass_ = 0;
     int passes_ = 0;
     bool folderMissing_ = false;
+    std::string lastDiagnostic_;
 };
 
 }  // namespace exchange

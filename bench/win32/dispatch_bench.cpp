@@ -1,23 +1,32 @@
-// Times one full dispatch pass through the real chat window for a folder of N
-// message files, with "Clear Scrollback on Overflow" on and off, next to the
-// I/O floor measured in the same run: reading and hiding the same number of
-// files with no display. Prints files per second and the ratio to the floor.
+// Receiving through the real chat window, as the user meets it, next to the
+// I/O floor measured in the same run (reading and hiding the same number of
+// files with no display):
+//   - a backlog pass of N files, with "Clear Scrollback on Overflow" on and off;
+//   - the latency from a file landing in an idle chat folder to its text in
+//     the pane (median and worst of 20 single messages);
+//   - the program's memory after 1,000 and after 10,000 messages (overflow on).
 //
 //   dispatch_bench.exe [--on-only] [N ...]      (default: 1000 10000)
-// --on-only skips the display alone and the pass with the overflow rule off,
-// whose pane grows without bound.
+// --on-only skips the passes with the overflow rule off, whose pane grows
+// without bound.
 #include <windows.h>
 #include <commctrl.h>
 #include <ole2.h>
+#include <psapi.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <memory>
+#include <random>
 #include <string>
 #include <vector>
 
 #include "app/chatwindow/win32/frmMain.h"
+#include "app/chatwindow/win32/modRTFSupport.h"
 #include "app/exchange/MessageFiles.h"
 #include "app/settings/modSettings.h"
 #include "app/startup/modMain.h"
@@ -29,6 +38,8 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
+double Seconds(Clock::time_point since) { return std::chrono::duration<double>(Clock::now() - since).count(); }
+
 std::string MakeFolder(const std::string& name) {
     const std::string folder = outside::esBuildFileName2(outside::esGetSpecialFolder(outside::kFolderAppData), "bench", name);
     std::error_code ignored;
@@ -37,18 +48,19 @@ std::string MakeFolder(const std::string& name) {
     return folder;
 }
 
-std::vector<std::string> Fill(const std::string& folder, int count) {
+// Message files written straight to their names: setting up a benchmark of
+// 10,000 files through the senders' temporary-file renames would take minutes.
+std::vector<std::string> Fill(const std::string& folder, int count, int first = 0) {
     std::vector<std::string> paths;
-    outside::DateTimeRecord t{2024, 1, 0, 31, 13, 0, 0, 0};
-    for (int i = 0; i < count; ++i) {
-        t.second = static_cast<uint16_t>(i / 1000 % 60);
-        t.milliseconds = static_cast<uint16_t>(i % 1000);
-        t.minute = static_cast<uint16_t>(i / 60000);
-        const std::string path = exchange::BuildMessageFileName(t, exchange::kBinaryExtension, folder);
-        exchange::WriteBinaryMessage(path, exchange::BuildBinaryRecord(t, "Бенчмарк", "Сообщение номер " + std::to_string(i) +
-                                                                            ", достаточно длинное, как в жизни.",
-                                                                        "{OTHER}"));
-        paths.push_back(path);
+    for (int i = first; i < first + count; ++i) {
+        const outside::DateTimeRecord t{2024, 1, 0, 31, 13, static_cast<uint16_t>(i / 60000),
+                                        static_cast<uint16_t>(i / 1000 % 60), static_cast<uint16_t>(i % 1000)};
+        paths.push_back(exchange::BuildMessageFileName(t, exchange::kBinaryExtension, folder));
+        std::ofstream out(std::filesystem::u8path(paths.back()), std::ios::binary);
+        out << "\xEF\xBB\xBF"
+            << exchange::BuildBinaryRecord(t, "Бенчмарк",
+                                           "Сообщение номер " + std::to_string(i) + ", достаточно длинное, как в жизни.",
+                                           "{OTHER}");
     }
     return paths;
 }
@@ -64,50 +76,120 @@ double Floor(int count) {
         outside::TheTextFile().ReadText(path);
         outside::HideFile(path);
     }
-    return std::chrono::duration<double>(Clock::now() - start).count();
+    return Seconds(start);
+}
+
+void Pump() {
+    MSG msg{};
+    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        ::TranslateMessage(&msg);
+        ::DispatchMessageW(&msg);
+    }
+}
+
+// The chat window on a fresh chat in folder.
+std::unique_ptr<chatwindow::frmMain> OpenChat(const std::string& folder, bool clearOnOverflow) {
+    modMain::ChatFolder = folder;
+    modMain::ChatFilePath = outside::esBuildFileName2(folder, "Бенчмарк.ZPMFChat");
+    outside::TheTextFile().WriteText(modMain::ChatFilePath, "", outside::TextEncoding::Utf8);
+    auto form = chatwindow::frmMain::Load(std::getenv("BENCH_HIDDEN") != nullptr);
+    modSettings::ClearScrollbackOnOverflow = clearOnOverflow;
+    return form;
+}
+
+void WaitForPasses(chatwindow::frmMain* form, int passes) {
+    while (form->PassesDone() < passes) {
+        Pump();
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+    }
+}
+
+void Close(chatwindow::frmMain* form) {
+    HWND hwnd = form->Handle();
+    form->Unload();
+    MSG msg{};
+    while (::IsWindow(hwnd) && ::GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        ::TranslateMessage(&msg);
+        ::DispatchMessageW(&msg);
+    }
 }
 
 double WindowPass(int count, bool clearOnOverflow) {
     const std::string folder = MakeFolder("chat");
     Fill(folder, count);
-    modMain::ChatFolder = folder;
-    modMain::ChatFilePath = outside::esBuildFileName2(folder, "Бенчмарк.ZPMFChat");
-    outside::TheTextFile().WriteText(modMain::ChatFilePath, "", outside::TextEncoding::Utf8);
     const auto start = Clock::now();
-    auto form = chatwindow::frmMain::Load(std::getenv("BENCH_HIDDEN") != nullptr);
-    modSettings::ClearScrollbackOnOverflow = clearOnOverflow;
-    HWND hwnd = form->Handle();
-    // The first timer tick runs the pass; it is over when no visible file is left.
-    MSG msg{};
-    while (!outside::ListPlainFiles(folder, "ZPMF").empty()) {
-        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            ::TranslateMessage(&msg);
-            ::DispatchMessageW(&msg);
-        }
-        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
-    }
-    const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
-    form->Unload();
-    while (::IsWindow(hwnd) && ::GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        ::TranslateMessage(&msg);
-        ::DispatchMessageW(&msg);
-    }
+    auto form = OpenChat(folder, clearOnOverflow);
+    WaitForPasses(form.get(), 1);  // the first timer tick runs the pass
+    const double seconds = Seconds(start);
+    if (!outside::ListPlainFiles(folder, "ZPMF").empty()) std::printf("    (files left after the pass!)\n");
+    Close(form.get());
     return seconds;
 }
 
-// The display alone: the same number of lines into a RichEdit pane, painting off.
-double DisplayOnly(int count) {
-    HWND parent = ::CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 480, 300, nullptr, nullptr, nullptr, nullptr);
-    chatwindow::RichEditPane pane(chatwindow::CreateRichEditPane(parent, 1));
-    pane.SetRedraw(false);
-    chatwindow::MessageDisplay display(pane, {[] { return true; }, [] {}, [](bool, bool) { return true; }, {}});
-    const auto start = Clock::now();
-    for (int i = 0; i < count; ++i)
-        display.DisplayMessage("Бенчмарк", "Сообщение номер " + std::to_string(i), {2024, 1, 0, 31, 13, 5, 7, 42},
-                               exchange::MessageKind::Other, "");
-    const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
-    ::DestroyWindow(parent);
-    return seconds;
+struct Latency {
+    double median, worst;
+};
+
+Latency SingleMessages(int count) {
+    const std::string folder = MakeFolder("latency");
+    auto form = OpenChat(folder, true);
+    WaitForPasses(form.get(), 1);
+    std::mt19937 random(7);
+    std::vector<double> ms;
+    for (int i = 0; i < count; ++i) {
+        // Some quiet time, so that messages land at every phase of the timer.
+        const auto idle = Clock::now();
+        while (Seconds(idle) < std::uniform_real_distribution<double>(0.3, 0.8)(random)) {
+            Pump();
+            ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+        }
+        const std::string text = "Одиночное сообщение " + std::to_string(i);
+        const outside::DateTimeRecord t{2024, 2, 0, 1, 10, 0, static_cast<uint16_t>(i), 0};
+        // As a sender writes it: a temporary file renamed into place.
+        exchange::WriteBinaryMessage(exchange::BuildMessageFileName(t, exchange::kBinaryExtension, folder),
+                                     exchange::BuildBinaryRecord(t, "Гость", text, "{OTHER}"));
+        const auto landed = Clock::now();
+        HWND pane = form->LogPane();
+        const int before = ::GetWindowTextLengthW(pane);
+        while (::GetWindowTextLengthW(pane) == before ||
+               modRTFSupport::PlainText(pane).find(text) == std::string::npos) {
+            Pump();
+            ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 1, QS_ALLINPUT);
+        }
+        ms.push_back(Seconds(landed) * 1000);
+    }
+    Close(form.get());
+    std::sort(ms.begin(), ms.end());
+    return {ms[ms.size() / 2], ms.back()};
+}
+
+double PrivateMegabytes() {
+    PROCESS_MEMORY_COUNTERS_EX counters{};
+    counters.cb = sizeof counters;
+    ::GetProcessMemoryInfo(::GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters), sizeof counters);
+    // Private committed bytes; Wine fills PagefileUsage, which is the same figure on Windows.
+    return static_cast<double>(std::max(counters.PrivateUsage, counters.PagefileUsage)) / (1024 * 1024);
+}
+
+// Memory of the running program after 1,000 messages and after 10,000 (overflow on).
+void Memory() {
+    const std::string folder = MakeFolder("memory");
+    const double before = PrivateMegabytes();
+    const std::vector<std::string> later = Fill(folder, 9000, 1000);
+    for (const std::string& path : later) outside::HideFile(path);  // held back until the first 1,000 are read
+    Fill(folder, 1000);
+    auto form = OpenChat(folder, true);
+    WaitForPasses(form.get(), 1);
+    const double after1000 = PrivateMegabytes();
+    for (const std::string& path : later) ::SetFileAttributesW(std::filesystem::u8path(path).c_str(), FILE_ATTRIBUTE_NORMAL);
+    while (!outside::ListPlainFiles(folder, "ZPMF").empty()) {
+        Pump();
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+    }
+    const double after10000 = PrivateMegabytes();
+    Close(form.get());
+    std::printf("%8s  %-28s %10.1f MB before, %.1f MB after 1,000, %.1f MB after 10,000 (%+.1f MB)\n", "",
+                "memory, overflow on", before, after1000, after10000, after10000 - after1000);
 }
 
 }  // namespace
@@ -128,23 +210,30 @@ int main(int argc, char** argv) {
     }
     if (counts.empty()) counts = {1000, 10000};
 
-    std::printf("%8s  %-22s %10s %12s %8s\n", "files", "run", "seconds", "files/s", "ratio");
+    std::printf("%8s  %-28s %10s %12s %8s\n", "files", "run", "seconds", "files/s", "ratio");
+    std::vector<std::vector<double>> passes;  // per count: overflow on, off
     for (int count : counts) {
         const double floor = Floor(count);
-        std::printf("%8d  %-22s %10.2f %12.0f %8s\n", count, "I/O floor (read+hide)", floor, count / floor, "1.00");
-        if (!onOnly) {
-            const double display = DisplayOnly(count);
-            std::printf("%8d  %-22s %10.2f %12.0f %8.2f\n", count, "display alone", display, count / display,
-                        display / floor);
-        }
+        std::printf("%8d  %-28s %10.2f %12.0f %8s\n", count, "I/O floor (read+hide)", floor, count / floor, "1.00");
+        passes.emplace_back();
         for (bool clear : {true, false}) {
             if (onOnly && !clear) continue;
             const double pass = WindowPass(count, clear);
-            std::printf("%8d  %-22s %10.2f %12.0f %8.2f\n", count, clear ? "window, overflow on" : "window, overflow off",
+            passes.back().push_back(pass);
+            std::printf("%8d  %-28s %10.2f %12.0f %8.2f\n", count, clear ? "window, overflow on" : "window, overflow off",
                         pass, count / pass, pass / floor);
             std::fflush(stdout);
         }
     }
+    if (counts.size() == 2 && counts[1] == 10 * counts[0])
+        for (size_t i = 0; i < passes[0].size(); ++i)
+            std::printf("%8s  %-28s %10.2f times the time for 10 times the files\n", "",
+                        i == 0 ? "growth, overflow on" : "growth, overflow off", passes[1][i] / passes[0][i]);
+    const Latency latency = SingleMessages(20);
+    std::printf("%8s  %-28s %10.0f ms median, %.0f ms worst of 20\n", "", "latency, idle chat", latency.median,
+                latency.worst);
+    std::fflush(stdout);
+    Memory();
     ::OleUninitialize();
     return 0;
 }

@@ -65,26 +65,54 @@ void ReplaceFile(const std::string& from, const std::string& to) {
 
 bool RemoveFile(const std::string& path) noexcept { return ::unlink(path.c_str()) == 0; }
 
-void WriteFileAtomically(const std::string& path, std::string_view bytes) {
+namespace {
+
+// 0 when all was written, else the errno.
+int WriteAll(int fd, std::string_view bytes) {
+    size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return errno;
+        }
+        done += static_cast<size_t>(n);
+    }
+    return 0;
+}
+
+}  // namespace
+
+void OverwriteFileTail(const std::string& path, uint64_t expectedSize, uint64_t offset, std::string_view bytes) {
+    Fd fd(::open(path.c_str(), O_WRONLY | O_CLOEXEC));
+    if (fd.get() < 0) {
+        if (errno == ENOENT) throw FileChangedError(path);
+        throw ErrnoError(errno, path);
+    }
+    struct stat st {};
+    if (::fstat(fd.get(), &st) != 0) throw ErrnoError(errno, path);
+    if (static_cast<uint64_t>(st.st_size) != expectedSize || offset > expectedSize) throw FileChangedError(path);
+    if (::lseek(fd.get(), static_cast<off_t>(offset), SEEK_SET) < 0) throw ErrnoError(errno, path);
+    if (const int err = WriteAll(fd.get(), bytes)) throw ErrnoError(err, path);
+    if (::ftruncate(fd.get(), static_cast<off_t>(offset + bytes.size())) != 0 || ::fsync(fd.get()) != 0)
+        throw ErrnoError(errno, path);
+}
+
+void WriteFileAtomically(const std::string& path, std::string_view bytes, bool durable) {
     const std::string temp = TemporaryNameFor(path);
     {
         Fd fd(::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
         if (fd.get() < 0) throw ErrnoError(errno, path);
-        size_t done = 0;
-        while (done < bytes.size()) {
-            const ssize_t n = ::write(fd.get(), bytes.data() + done, bytes.size() - done);
-            if (n < 0) {
-                if (errno == EINTR) continue;
-                const int err = errno;
-                RemoveFile(temp);
-                throw ErrnoError(err, path);
-            }
-            done += static_cast<size_t>(n);
-        }
-        if (::close(fd.release()) != 0) {
-            const int err = errno;
+        int err = WriteAll(fd.get(), bytes);
+        if (err == 0 && durable && ::fsync(fd.get()) != 0) err = errno;
+        if (err != 0) {
             RemoveFile(temp);
             throw ErrnoError(err, path);
+        }
+        if (::close(fd.release()) != 0) {
+            const int closeError = errno;
+            RemoveFile(temp);
+            throw ErrnoError(closeError, path);
         }
     }
     try {

@@ -42,23 +42,52 @@ void ReplaceFile(const std::string& from, const std::string& to) {
 
 bool RemoveFile(const std::string& path) noexcept { return ::DeleteFileW(W(path).c_str()) != FALSE; }
 
-void WriteFileAtomically(const std::string& path, std::string_view bytes) {
+namespace {
+
+void WriteAll(HANDLE file, std::string_view bytes, const std::string& path) {
+    size_t done = 0;
+    while (done < bytes.size()) {
+        DWORD n = 0;
+        const DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1u << 20));
+        if (!::WriteFile(file, bytes.data() + done, chunk, &n, nullptr)) throw LastError(path);
+        done += n;
+    }
+}
+
+}  // namespace
+
+void OverwriteFileTail(const std::string& path, uint64_t expectedSize, uint64_t offset, std::string_view bytes) {
+    // Readers (the logs viewer) may look at the file meanwhile; nobody else writes it.
+    UniqueHandle file(::CreateFileW(W(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
+        const DWORD err = ::GetLastError();
+        if (err == ERROR_FILE_NOT_FOUND || err == ERROR_PATH_NOT_FOUND) throw FileChangedError(path);
+        throw Win32Error(err, path);
+    }
+    LARGE_INTEGER size{};
+    if (!::GetFileSizeEx(file.get(), &size)) throw LastError(path);
+    if (static_cast<uint64_t>(size.QuadPart) != expectedSize || offset > expectedSize) throw FileChangedError(path);
+    LARGE_INTEGER at{};
+    at.QuadPart = static_cast<LONGLONG>(offset);
+    if (!::SetFilePointerEx(file.get(), at, nullptr, FILE_BEGIN)) throw LastError(path);
+    WriteAll(file.get(), bytes, path);
+    if (!::SetEndOfFile(file.get()) || !::FlushFileBuffers(file.get())) throw LastError(path);
+}
+
+void WriteFileAtomically(const std::string& path, std::string_view bytes, bool durable) {
     const std::string temp = TemporaryNameFor(path);
     {
         UniqueHandle file(::CreateFileW(W(temp).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                         FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!file) throw LastError(path);
-        size_t done = 0;
-        while (done < bytes.size()) {
-            DWORD n = 0;
-            const DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1u << 20));
-            if (!::WriteFile(file.get(), bytes.data() + done, chunk, &n, nullptr)) {
-                const DWORD err = ::GetLastError();
-                file.reset();
-                RemoveFile(temp);
-                throw Win32Error(err, path);
-            }
-            done += n;
+        try {
+            WriteAll(file.get(), bytes, path);
+            if (durable && !::FlushFileBuffers(file.get())) throw LastError(path);
+        } catch (...) {
+            file.reset();
+            RemoveFile(temp);
+            throw;
         }
     }
     try {

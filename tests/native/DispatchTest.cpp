@@ -203,13 +203,12 @@ TEST_F(DispatchTest, OverflowSavesAndClearsBeforeEvery301stFile) {
     for (int i = 0; i < 601; ++i) WriteOld(chat / ("m" + std::to_string(1000 + i) + ".ZPMF"), Record(std::to_string(i)));
     RecordingHost host;
     MessageDispatcher(host).DispatchAllMessages();
-    ASSERT_EQ(host.saves.size(), 2u);
+    std::vector<size_t> resets;
     for (const auto& save : host.saves) {
         EXPECT_TRUE(save.silent);
-        EXPECT_TRUE(save.resetName);
+        if (save.resetName) resets.push_back(save.linesBefore);
     }
-    EXPECT_EQ(host.saves[0].linesBefore, 300u) << "before the 301st file";
-    EXPECT_EQ(host.saves[1].linesBefore, 601u) << "300 more and the first notice";
+    EXPECT_EQ(resets, (std::vector<size_t>{300, 601})) << "before the 301st file, then 300 more and the first notice";
     EXPECT_EQ(host.clears, 2);
     const std::string notice = "Получено 300 входящих сообщений. Сообщения очищены, но сохранились в истории.";
     EXPECT_EQ(Texts(host, MessageKind::System), (std::vector<std::string>{notice, notice}));
@@ -219,13 +218,13 @@ TEST_F(DispatchTest, OverflowSavesAndClearsBeforeEvery301stFile) {
     RecordingHost failing;
     failing.saveWorks = false;
     MessageDispatcher(failing).DispatchAllMessages();
-    EXPECT_EQ(failing.saves.size(), 1u);
+    EXPECT_EQ(failing.ResetSaves(), 1u);
     EXPECT_EQ(failing.clears, 0);
     modSettings::ClearScrollbackOnOverflow = false;
     for (int i = 0; i < 301; ++i) WriteOld(chat / ("o" + std::to_string(1000 + i) + ".ZPMF"), Record("z"));
     RecordingHost off;
     MessageDispatcher(off).DispatchAllMessages();
-    EXPECT_TRUE(off.saves.empty());
+    EXPECT_EQ(off.ResetSaves(), 0u);
 }
 
 TEST_F(DispatchTest, APassNeverNests) {
@@ -260,4 +259,74 @@ TEST_F(DispatchTest, OwnMessagesAreShownAsMineAndThenRemovedLikeAnyOther) {
     ASSERT_EQ(host.lines.size(), 1u);
     EXPECT_EQ(host.lines[0].kind, MessageKind::Mine);
     EXPECT_FALSE(outside::esIsFileExist(path));
+}
+
+TEST_F(DispatchTest, AFileGoesOnlyAfterTheLogHoldsItsMessage) {
+    const int count = 2 * kRemovalBatchFiles + 7;
+    for (int i = 0; i < count; ++i) WriteOld(chat / ("m" + std::to_string(1000 + i) + ".ZPMF"), Record(std::to_string(i)));
+    RecordingHost host;
+    int removed = 0;
+    MessageDispatcher dispatcher(host, {[](const std::string&) { return false; },
+                                        [&](const std::string& path) {
+                                            const std::string name = outside::esGetFileName(path);
+                                            const auto line = std::find_if(host.lines.begin(), host.lines.end(),
+                                                                           [&](const auto& l) { return l.fileName == name; });
+                                            EXPECT_LT(static_cast<size_t>(line - host.lines.begin()), host.loggedLines)
+                                                << name << " goes before the log holds it";
+                                            ++removed;
+                                            return outside::HideFile(path);
+                                        }});
+    size_t mostAtRisk = 0;  // shown, not yet removed: what a kill would show once more
+    host.onPump = [&] { mostAtRisk = std::max(mostAtRisk, Texts(host, MessageKind::Other).size() - removed); };
+    dispatcher.DispatchAllMessages();
+    EXPECT_EQ(removed, count);
+    EXPECT_LE(mostAtRisk, static_cast<size_t>(kRemovalBatchFiles));
+    EXPECT_GT(mostAtRisk, 1u) << "removed in batches, not one by one";
+
+    // While the log cannot be written nothing goes, and nothing is shown twice.
+    for (int i = 0; i < 3; ++i) WriteOld(chat / ("n" + std::to_string(i) + ".ZPMF"), Record("n" + std::to_string(i)));
+    host.saveWorks = false;
+    dispatcher.DispatchAllMessages();
+    dispatcher.DispatchAllMessages();
+    EXPECT_EQ(removed, count);
+    EXPECT_EQ(dispatcher.FilesAwaitingRemoval(), 3u);
+    EXPECT_EQ(Texts(host, MessageKind::Other).size(), static_cast<size_t>(count + 3));
+    host.saveWorks = true;
+    dispatcher.DispatchAllMessages();
+    EXPECT_EQ(removed, count + 3);
+    EXPECT_EQ(Texts(host, MessageKind::Other).size(), static_cast<size_t>(count + 3));
+}
+
+TEST_F(DispatchTest, APassLeftByAnErrorStillEndsItsWork) {
+    for (int i = 0; i < 3; ++i) WriteOld(chat / ("m" + std::to_string(i) + ".ZPMF"), Record(std::to_string(i)));
+    RecordingHost host;
+    host.onDisplay = [&] {
+        if (host.lines.size() == 1) throw std::runtime_error("сбой посреди прохода");
+    };
+    MessageDispatcher dispatcher(host);
+    EXPECT_THROW(dispatcher.DispatchAllMessages(), std::runtime_error);
+    EXPECT_FALSE(dispatcher.InPass());
+    EXPECT_EQ(host.captions, std::vector<std::string>{"Беседа.ZPMFChat \u2013 Quillet"});
+    EXPECT_EQ(host.passesFinished, 1);
+    EXPECT_TRUE(outside::IsFileHidden(chat / "m0.ZPMF")) << "read and saved before the error: removed";
+    EXPECT_FALSE(outside::IsFileHidden(chat / "m1.ZPMF"));
+}
+
+TEST_F(DispatchTest, AWaitingFileSaysWhyOnceAndAgainWhenTheReasonChanges) {
+    modSettings::ShowDebugMessages = true;
+    const std::string path = chat / "later.ZPMF";
+    WriteRaw(path, "2024\0" "1");  // young and not whole yet
+    WriteRaw(path + ".!sync", "");
+    RecordingHost host;
+    MessageDispatcher dispatcher(host);
+    const std::string syncing = "DispatchMessage() ==> Файл ещё синхронизируется. Пока пропускаем.\r\n" + path;
+    const std::string young = "DispatchMessage() ==> Файл не разобран, но он только что записан. Пока пропускаем.\r\n" + path;
+    for (int pass = 0; pass < 3; ++pass) dispatcher.DispatchAllMessages();
+    EXPECT_EQ(Texts(host, MessageKind::Debug), std::vector<std::string>{syncing});
+    outside::RemoveFile(path + ".!sync");
+    for (int pass = 0; pass < 3; ++pass) dispatcher.DispatchAllMessages();
+    EXPECT_EQ(Texts(host, MessageKind::Debug), (std::vector<std::string>{syncing, young}));
+    WriteRaw(path + ".!sync", "");
+    dispatcher.DispatchAllMessages();
+    EXPECT_EQ(Texts(host, MessageKind::Debug), (std::vector<std::string>{syncing, young, syncing}));
 }

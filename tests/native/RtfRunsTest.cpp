@@ -34,7 +34,7 @@ TEST(RtfRuns, FormatsColoursAndParagraphs) {
     EXPECT_NE(rtf.find("\\pard\\ql\\plain\\f0\\fs6\\cf1\\b0  \\par"), std::string::npos) << rtf;
     EXPECT_NE(rtf.find("\\pard\\qc\\plain\\f0\\fs16\\cf2\\b0 13:05\\par"), std::string::npos) << rtf;
     EXPECT_NE(rtf.find("\\fs16\\cf3\\b \\u1042?"), std::string::npos) << rtf;
-    EXPECT_EQ(std::count(rtf.begin(), rtf.end(), '\n'), 4) << "four paragraphs, none left open";
+    EXPECT_EQ(std::count(rtf.begin(), rtf.end(), '\n'), 5) << "the header and four paragraphs, none left open";
 }
 
 TEST(RtfRuns, ARunWithoutLineBreakContinuesItsParagraph) {

@@ -1,6 +1,7 @@
 // A dispatch host that records lines, captions, saves, clears and pumps.
 #pragma once
 
+#include <algorithm>
 #include <functional>
 
 #include "app/exchange/MessageDispatcher.h"
@@ -12,14 +13,17 @@ class RecordingHost : public testsupport::RecordingDisplay, public exchange::IDi
 public:
     void DisplayMessage(const std::string& u, const std::string& t, outside::DateTimeRecord time, exchange::MessageKind k,
                         const std::string& f) override {
+        if (onDisplay) onDisplay();
         RecordingDisplay::DisplayMessage(u, t, time, k, f);
     }
     void ShowSystemMessage(const std::string& t) override { RecordingDisplay::ShowSystemMessage(t); }
     void ShowDebugMessage(const std::string& t) override { RecordingDisplay::ShowDebugMessage(t); }
     bool SaveLog(bool silent, bool resetName) override {
         saves.push_back({silent, resetName, lines.size()});
+        if (saveWorks) loggedLines = lines.size();
         return saveWorks;
     }
+    void PassFinished() override { ++passesFinished; }
     void ClearConversation() override {
         ++clears;
         linesAtClear.push_back(lines.size());
@@ -35,12 +39,19 @@ public:
         size_t linesBefore;
     };
     std::vector<Save> saves;
+    // The saves that began a new log file.
+    size_t ResetSaves() const {
+        return static_cast<size_t>(std::count_if(saves.begin(), saves.end(), [](const Save& s) { return s.resetName; }));
+    }
     std::vector<std::string> captions;
     std::vector<size_t> linesAtClear;
     int clears = 0;
     int pumps = 0;
     bool saveWorks = true;
+    size_t loggedLines = 0;  // the lines a successful save has put into the log
+    int passesFinished = 0;
     std::function<void()> onPump;
+    std::function<void()> onDisplay;
 };
 
 // The host as the display the poller reports to (the base is ambiguous otherwise).

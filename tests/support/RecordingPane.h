@@ -5,19 +5,10 @@
 #include <vector>
 
 #include "app/chatwindow/IConversationPane.h"
-#include "outside/RuntimeError.h"
-#include "support/TempDir.h"
 
 namespace testsupport {
 
-struct PaneRun {
-    std::string text;
-    int size;
-    bool bold;
-    int32_t colour;
-    int alignment;
-    friend bool operator==(const PaneRun&, const PaneRun&) = default;
-};
+using PaneRun = chatwindow::TextRun;
 
 class RecordingPane : public chatwindow::IConversationPane {
 public:
@@ -27,11 +18,14 @@ public:
     void AppendText(const std::string& text, int size, bool bold, int32_t colour, int alignment) override {
         runs.push_back({text, size, bold, colour, alignment});
     }
-    void Clear() override { runs.clear(); }
-    void SaveRtf(const std::string& path) override {
-        ++saves;
-        if (failSaves) throw outside::RuntimeError(outside::ErrorNumberFromWin32(5), "Отказано в доступе.");
-        WriteRaw(path, Text());
+    void Clear() override {
+        runs.clear();
+        logged = 0;
+    }
+    std::vector<PaneRun> TakeUnloggedRuns() override {
+        std::vector<PaneRun> fresh(runs.begin() + static_cast<std::ptrdiff_t>(logged), runs.end());
+        logged = runs.size();
+        return fresh;
     }
     std::string Text() const {
         std::string all;
@@ -40,9 +34,8 @@ public:
     }
 
     std::vector<PaneRun> runs;
+    size_t logged = 0;
     int depth = 0;
-    int saves = 0;
-    bool failSaves = false;
 };
 
 }  // namespace testsupport

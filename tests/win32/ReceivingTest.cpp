@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <tuple>
 
 #include "ChatWindowFixture.h"
 #include "WindowTestSupport.h"
@@ -125,11 +126,14 @@ TEST_F(ReceivingTest, SyncingAndLockedFilesWaitAndHiddenFilesAreNeverRead) {
     EXPECT_FALSE(PaneHas("после синхронизации"));
     EXPECT_FALSE(PaneHas("после блокировки"));
 
-    // Released: retried within about a second even though nothing else changes.
-    lock.reset();
     outside::RemoveFile(syncing + ".!sync");
-    ASSERT_TRUE(wintest::PumpUntil([&] { return PaneHas("после блокировки") && PaneHas("после синхронизации"); }, 5000))
-        << Pane();
+    ASSERT_TRUE(wintest::PumpUntil([&] { return PaneHas("после синхронизации"); }, 5000)) << Pane();
+    // The passes that hiding that file caused are over (the locked file waited
+    // in them too). The lock going is no change in the folder: only the retry
+    // about a second later brings the file in, well before the quiet pass.
+    wintest::PumpFor(800);
+    lock.reset();
+    ASSERT_TRUE(wintest::PumpUntil([&] { return PaneHas("после блокировки"); }, 2500)) << Pane();
     wintest::PumpFor(600);
     EXPECT_FALSE(PaneHas("скрытое"));
     EXPECT_TRUE(outside::esIsFileExist(hidden));
@@ -175,8 +179,10 @@ TEST_F(ReceivingTest, ElevenFilesShowProgressInTheCaption) {
 
 TEST_F(ReceivingTest, LogIsWrittenAsRtfWithThePaneText) {
     DropBinary("2024-01-01 00-00-00-000", "Вова", "в лог");
-    Open();
-    ASSERT_TRUE(wintest::PumpUntil([&] { return PaneHas("в лог"); }));
+    DropBinary("2024-01-01 00-00-00-001", "Я", "и своё", modSettings::ClientGuid);
+    Open([] { modSettings::iChatStylePlugin = true; });
+    ASSERT_TRUE(wintest::PumpUntil([&] { return PaneHas("и своё"); }));
+    form->ShowSystemMessage("после прохода: сохранено сразу");
     std::vector<std::string> logs;
     for (const auto& e : std::filesystem::directory_iterator(std::filesystem::u8path(modSettings::LogsFolder))) {
         const auto u8 = e.path().u8string();
@@ -186,8 +192,26 @@ TEST_F(ReceivingTest, LogIsWrittenAsRtfWithThePaneText) {
     const std::string name = outside::esGetFileName(logs[0]);
     EXPECT_EQ(name.size(), std::string("2024-01-01 00-00-00.RTF").size()) << name;
     EXPECT_EQ(name.substr(name.size() - 4), ".RTF");
-    EXPECT_EQ(wintest::RtfFileText(logs[0]), Pane());
     EXPECT_EQ(outside::ReadFileBytes(logs[0], 1 << 20).substr(0, 5), "{\\rtf");
+    // Read back by a RichEdit, the log is a whole-pane save: every character in its format.
+    const std::string whole = chat / "whole-pane.rtf";
+    outside::WriteFileAtomically(whole, modRTFSupport::StreamOutRtf(form->LogPane()));
+    const std::string wholeText = wintest::RtfFileText(whole);
+    EXPECT_EQ(wintest::RtfFileText(logs[0]), wholeText)
+        << outside::ReadFileBytes(logs[0], 1 << 20).substr(outside::ReadFileBytes(logs[0], 1 << 20).size() - 60) << "\n---\n"
+        << outside::ReadFileBytes(whole, 1 << 20).substr(outside::ReadFileBytes(whole, 1 << 20).size() - 60);
+    EXPECT_NE(wholeText.find("после прохода: сохранено сразу"), std::string::npos);
+    HWND loaded = wintest::LoadRtfFile(logs[0]);
+    HWND reference = wintest::LoadRtfFile(whole);
+    const int length = static_cast<int>(outside::Utf8ToUtf16(wholeText).size());
+    for (int i = 0; i < length; ++i) {
+        const wintest::CharFormat want = wintest::FormatAt(reference, i), got = wintest::FormatAt(loaded, i);
+        ASSERT_EQ(std::tie(got.size, got.bold, got.colour, got.alignment),
+                  std::tie(want.size, want.bold, want.colour, want.alignment))
+            << "character " << i;
+    }
+    ::DestroyWindow(loaded);
+    ::DestroyWindow(reference);
 }
 
 TEST_F(ReceivingTest, OverflowSavesAndClearsThePaneEveryThreeHundredFiles) {

@@ -60,7 +60,7 @@ DWORD CALLBACK FeedRtf(DWORD_PTR cookie, LPBYTE buffer, LONG count, LONG* done) 
 }
 }  // namespace
 
-std::string RtfFileText(const std::string& path) {
+HWND LoadRtfFile(const std::string& path) {
     const std::string bytes = outside::ReadFileBytes(path, 64u << 20);
     static const HMODULE richEdit = ::LoadLibraryW(L"msftedit.dll");
     (void)richEdit;
@@ -69,6 +69,11 @@ std::string RtfFileText(const std::string& path) {
     ReadCookie cookie{&bytes, 0};
     EDITSTREAM stream{reinterpret_cast<DWORD_PTR>(&cookie), 0, FeedRtf};
     ::SendMessageW(edit, EM_STREAMIN, SF_RTF, reinterpret_cast<LPARAM>(&stream));
+    return edit;
+}
+
+std::string RtfFileText(const std::string& path) {
+    HWND edit = LoadRtfFile(path);
     const std::string text = modRTFSupport::PlainText(edit);
     ::DestroyWindow(edit);
     return text;

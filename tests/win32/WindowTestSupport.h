@@ -26,6 +26,8 @@ CharFormat FormatAt(HWND richEdit, int index);
 
 // The plain text of an RTF file, as a RichEdit reads it.
 std::string RtfFileText(const std::string& path);
+// A hidden RichEdit holding the RTF file; the caller destroys it.
+HWND LoadRtfFile(const std::string& path);
 
 // Answers the modal boxes this process shows while it lives: from a thread of
 // its own it finds each dialog box (#32770) of the process, keeps its text and

@@ -2,37 +2,45 @@
 
 #include <richedit.h>
 
-#include "outside/TextFile.h"
 #include "outside/win32/Handles.h"
 
 namespace chatwindow {
 
-void RichEditPane::BeginAppend() {
-    if (appendDepth_++ == 0) modRTFSupport::BeginAppend(pane_, state_);
+void RichEditPane::EndAppend() {
+    if (appendDepth_ > 0 && --appendDepth_ == 0 && !held_) Flush();
 }
 
 void RichEditPane::AppendText(const std::string& text, int size, bool bold, int32_t colour, int alignment) {
-    if (appendDepth_ > 0)
-        runs_.push_back({text, size, bold, colour, alignment});
-    else
-        modRTFSupport::AppendText(pane_, text, size, bold, colour, alignment);
+    queued_.push_back({text, size, bold, colour, alignment});
+    unlogged_.push_back(queued_.back());
+    if (appendDepth_ == 0 && !held_) Flush();
 }
 
-void RichEditPane::EndAppend() {
-    if (appendDepth_ == 0 || --appendDepth_ > 0) return;
-    if (!runs_.empty()) {
-        const std::string rtf = RunsToRtf(runs_, "Tahoma");
-        runs_.clear();
-        modRTFSupport::MoveCaretToEnd(pane_);
-        SETTEXTEX how{ST_SELECTION, CP_ACP};
-        ::SendMessageW(pane_, EM_SETTEXTEX, reinterpret_cast<WPARAM>(&how), reinterpret_cast<LPARAM>(rtf.c_str()));
-    }
+void RichEditPane::Clear() {
+    queued_.clear();
+    ::SetWindowTextW(pane_, L"");
+}
+
+std::vector<TextRun> RichEditPane::TakeUnloggedRuns() {
+    std::vector<TextRun> runs;
+    runs.swap(unlogged_);
+    return runs;
+}
+
+void RichEditPane::HoldAppends(bool hold) {
+    held_ = hold;
+    if (!hold && appendDepth_ == 0) Flush();
+}
+
+void RichEditPane::Flush() {
+    if (queued_.empty()) return;
+    const std::string rtf = RunsToRtf(queued_, kPaneFont);
+    queued_.clear();
+    modRTFSupport::BeginAppend(pane_, state_);
+    modRTFSupport::MoveCaretToEnd(pane_);
+    SETTEXTEX how{ST_SELECTION, CP_ACP};
+    ::SendMessageW(pane_, EM_SETTEXTEX, reinterpret_cast<WPARAM>(&how), reinterpret_cast<LPARAM>(rtf.c_str()));
     modRTFSupport::EndAppend(pane_, state_);
-}
-
-void RichEditPane::SaveRtf(const std::string& path) {
-    // Built in memory, then written whole: a crash never leaves half a log.
-    outside::WriteFileAtomically(path, modRTFSupport::StreamOutRtf(pane_));
 }
 
 void RichEditPane::SetRedraw(bool on) {

@@ -1,4 +1,10 @@
 // The conversation pane over a RichEdit control.
+//
+// Appends reach the control as RTF: the runs of one message (between
+// BeginAppend and EndAppend) in one insertion, and while appends are held
+// (a long pass), the messages of a whole redraw interval in one insertion.
+// Each insertion into a RichEdit costs time in proportion to the text already
+// in it (Wine), so fewer, larger insertions keep a backlog linear.
 #pragma once
 
 #include <windows.h>
@@ -17,17 +23,22 @@ public:
     void Attach(HWND pane) { pane_ = pane; }
     HWND Handle() const { return pane_; }
 
-    bool IsEmpty() const override { return runs_.empty() && ::GetWindowTextLengthW(pane_) == 0; }
-    // Between BeginAppend and EndAppend the runs are gathered and inserted as
-    // one piece of RTF: the same text and formats, one insertion.
-    void BeginAppend() override;
+    bool IsEmpty() const override { return queued_.empty() && ::GetWindowTextLengthW(pane_) == 0; }
+    void BeginAppend() override { ++appendDepth_; }
     void EndAppend() override;
     void AppendText(const std::string& text, int size, bool bold, int32_t colour, int alignment) override;
-    void Clear() override { ::SetWindowTextW(pane_, L""); }
-    void SaveRtf(const std::string& path) override;
+    void Clear() override;
+    std::vector<TextRun> TakeUnloggedRuns() override;
 
-    // Painting a visible RichEdit after every append costs far more than the
-    // append itself; long passes paint it now and then instead.
+    // While held, appended messages wait, in order, for Flush (or the release).
+    void HoldAppends(bool hold);
+    bool AppendsHeld() const { return held_; }
+    // Puts the waiting runs into the control in one insertion; a user who has
+    // scrolled back stays where he is.
+    void Flush();
+
+    // Painting a visible RichEdit after every change costs far more than the
+    // change itself; long passes paint it now and then instead.
     void SetRedraw(bool on);
     bool RedrawSuspended() const { return suspended_; }
 
@@ -35,7 +46,9 @@ private:
     HWND pane_;
     modRTFSupport::AppendState state_;
     int appendDepth_ = 0;
-    std::vector<TextRun> runs_;
+    bool held_ = false;
+    std::vector<TextRun> queued_;    // not yet in the control
+    std::vector<TextRun> unlogged_;  // not yet taken by the log
     bool suspended_ = false;
 };
 

@@ -55,7 +55,7 @@ frmMain::frmMain()
                                    },
                                    [this](bool, bool) { return SaveLogAfterLine(); },
                                    {}}),
-      log_(pane_),
+      log_(pane_, {}, DisplayColours),
       dispatcher_(*this) {}
 
 frmMain::~frmMain() {
@@ -177,29 +177,29 @@ void frmMain::LoadToolbarPictures() {
 
 void frmMain::DisplayMessage(const std::string& userName, const std::string& text, outside::DateTimeRecord time,
                              exchange::MessageKind kind, const std::string& fileName) {
-    constexpr DWORD kPaintIntervalMs = 300;
-    if (dispatcher_.InPass()) {
-        // A long pass still shows its progress a few times a second.
-        const DWORD now = ::GetTickCount();
-        if (pane_.RedrawSuspended() && now - lastPaint_ >= kPaintIntervalMs) {
-            pane_.SetRedraw(true);
-            lastPaint_ = now;
-        }
-        if (!pane_.RedrawSuspended()) {
-            lastPaint_ = now;
-            pane_.SetRedraw(false);
-        }
+    if (dispatcher_.InPass() && !pane_.AppendsHeld()) {
+        // A pass puts its messages into the pane once per redraw, not one by one.
+        pane_.HoldAppends(true);
+        pane_.SetRedraw(false);
+        lastPaint_ = ::GetTickCount();
     }
     display_.DisplayMessage(userName, text, time, kind, fileName);
+    if (pane_.AppendsHeld()) {
+        // A long pass still shows its progress a few times a second.
+        constexpr DWORD kPaintIntervalMs = 300;
+        if (::GetTickCount() - lastPaint_ >= kPaintIntervalMs) {
+            pane_.Flush();
+            pane_.SetRedraw(true);
+            pane_.SetRedraw(false);
+            lastPaint_ = ::GetTickCount();
+        }
+    }
 }
 void frmMain::ShowSystemMessage(const std::string& text) { display_.ShowSystemMessage(text); }
 void frmMain::ShowDebugMessage(const std::string& text) { display_.ShowDebugMessage(text); }
 bool frmMain::SaveLog(bool silent, bool resetName) {
     const bool saved = log_.SaveLog(silent, resetName);
-    if (saved) {
-        logDirty_ = false;
-        lastLogSave_ = ::GetTickCount();
-    }
+    if (saved) logDirty_ = false;
     return saved;
 }
 void frmMain::ClearConversation() { pane_.Clear(); }
@@ -220,9 +220,8 @@ void frmMain::SetCaption(const std::string& caption) {
 }
 
 bool frmMain::SaveLogAfterLine() {
-    constexpr DWORD kLogSaveIntervalMs = 2000;
-    if (dispatcher_.InPass() && ::GetTickCount() - lastLogSave_ < kLogSaveIntervalMs) {
-        logDirty_ = true;  // a long pass would otherwise rewrite the whole log for every file
+    if (dispatcher_.InPass()) {
+        logDirty_ = true;  // the pass saves once per batch of files, before it removes them
         return true;
     }
     return SaveLog(true, false);
@@ -231,6 +230,7 @@ bool frmMain::SaveLogAfterLine() {
 void frmMain::PassFinished() {
     captionShownInPass_ = false;
     if (!pendingCaption_.empty()) SetCaption(std::string(pendingCaption_));
+    pane_.HoldAppends(false);
     pane_.SetRedraw(true);
     if (logDirty_) SaveLog(true, false);
 }

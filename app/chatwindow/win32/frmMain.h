@@ -38,6 +38,8 @@ public:
     static frmMain* Current();
     ~frmMain() override;
 
+    // Dispatch passes run so far, not counting one that is running (for tests and benchmarks).
+    int PassesDone() const { return poller_ ? poller_->Passes() - (dispatcher_.InPass() ? 1 : 0) : 0; }
     HWND LogPane() const { return pane_.Handle(); }
     HWND MessageInput() const { return txtMessage_; }
 
@@ -120,10 +122,9 @@ private:
     std::array<ucButton*, kButtonCount> buttons_{};  // owned by their windows
     std::array<std::unique_ptr<csTBSelectAllHook>, 2> selectAllHooks_;
 
-    // During a pass the log is rewritten at most every kLogSaveIntervalMs and at its end.
+    // Outside a pass every line is saved at once; a pass saves per batch of files.
     bool SaveLogAfterLine();
     bool logDirty_ = false;
-    DWORD lastLogSave_ = 0;
     DWORD lastPaint_ = 0;
     DWORD lastCaption_ = 0;
     bool captionShownInPass_ = false;

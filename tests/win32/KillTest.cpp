@@ -1,0 +1,149 @@
+// Quillet killed in the middle of a big pass, again and again: no message
+// whose file is hidden or gone is missing from the chat's logs, every log is
+// a whole RTF document, few messages are shown twice, and the next start
+// shows the rest.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <random>
+#include <set>
+
+#include "QuilletProcess.h"
+#include "WindowTestSupport.h"
+#include "app/exchange/MessageDispatcher.h"
+#include "app/exchange/MessageFiles.h"
+#include "app/settings/modSettings.h"
+#include "app/startup/modMain.h"
+#include "outside/Folder.h"
+#include "outside/Support.h"
+#include "outside/TextFile.h"
+#include "outside/win32/Wide.h"
+#include "support/RtfReader.h"
+#include "support/TempDir.h"
+
+namespace {
+
+constexpr int kMessages = 2000;
+constexpr int kKills = 20;
+
+std::string Text(int i) { return "Сообщение №" + std::to_string(10000 + i) + " переживёт обрыв"; }
+
+std::vector<std::string> LogFiles() {
+    std::vector<std::string> logs;
+    if (!std::filesystem::exists(std::filesystem::u8path(modSettings::LogsFolder))) return logs;
+    for (const auto& e : std::filesystem::directory_iterator(std::filesystem::u8path(modSettings::LogsFolder))) {
+        const auto u8 = e.path().u8string();
+        logs.emplace_back(u8.begin(), u8.end());
+    }
+    return logs;
+}
+
+// Every message text the logs hold, counted; each log must read as a whole document.
+std::multiset<std::string> Logged() {
+    std::multiset<std::string> texts;
+    for (const std::string& log : LogFiles()) {
+        std::vector<chatwindow::TextRun> runs;
+        try {
+            runs = testsupport::ReadRtfRuns(outside::ReadFileBytes(log, 64u << 20));
+        } catch (const std::exception& e) {
+            ADD_FAILURE() << log << " is no whole RTF document: " << e.what();
+        }
+        for (const auto& run : runs) {
+            const size_t at = run.text.find("Сообщение №");
+            if (at != std::string::npos) texts.insert(run.text.substr(at, Text(0).size()));
+        }
+    }
+    return texts;
+}
+
+class KillTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        modMain::ChatFolder = dir.path();
+        modMain::ChatFilePath = dir / "Обрыв.ZPMFChat";
+        outside::TheTextFile().WriteText(modMain::ChatFilePath, "", outside::TextEncoding::Utf8);
+        modSettings::ResetToDefaults();
+        modSettings::LoadGlobalSettings();
+        modSettings::LoadChatSettings();  // the chat's logs folder, as Quillet will find it
+        for (int i = 0; i < kMessages; ++i) {
+            const outside::DateTimeRecord t{2024, 5, 0, 1, 12, static_cast<uint16_t>(i / 60000),
+                                            static_cast<uint16_t>(i / 1000 % 60), static_cast<uint16_t>(i % 1000)};
+            paths.push_back(exchange::BuildMessageFileName(t, exchange::kBinaryExtension, dir.path()));
+            exchange::WriteBinaryMessage(paths.back(), exchange::BuildBinaryRecord(t, "Гость", Text(i), "{OTHER}"));
+        }
+    }
+    void TearDown() override {
+        std::error_code ignored;
+        std::filesystem::remove_all(std::filesystem::u8path(modSettings::LogsFolder), ignored);
+        modMain::ChatFolder.clear();
+        modMain::ChatFilePath.clear();
+    }
+    std::wstring Arguments() const { return L"/H \"" + outside::W(modMain::ChatFilePath) + L"\""; }
+    int Visible() const {
+        return static_cast<int>(outside::ListPlainFiles(dir.path(), exchange::kBinaryExtension).size());
+    }
+
+    testsupport::TempDir dir;
+    std::vector<std::string> paths;
+};
+
+}  // namespace
+
+TEST_F(KillTest, NoMessageIsLostAndTheNextStartShowsTheRest) {
+    const unsigned seed = std::random_device{}();
+    RecordProperty("seed", static_cast<int>(seed));
+    SCOPED_TRACE("seed " + std::to_string(seed));
+    std::mt19937 random(seed);
+    int killsInPass = 0;
+    for (int kill = 0; kill < kKills && Visible() > 0; ++kill) {
+        SCOPED_TRACE("kill " + std::to_string(kill));
+        // Half the runs delete read files: a deleted file is gone from every machine.
+        modSettings::DeleteMessageFiles = kill % 2 == 1;
+        modSettings::SaveChatSettings();
+        const int before = Visible();
+        {
+            wintest::QuilletProcess quillet(Arguments());
+            const HWND window = quillet.WaitForAnyWindow(L"QuilletChatWindow");
+            ASSERT_NE(window, nullptr);
+            // The clock starts with the pass, which shows its progress in the caption.
+            for (int waited = 0; wintest::WindowCaption(window).find(" из ") == std::string::npos && waited < 20000;
+                 waited += 10)
+                ::Sleep(10);
+            ::Sleep(std::uniform_int_distribution<DWORD>(0, 1000)(random));
+            quillet.Terminate();  // as a crash: no clean-up at all
+        }
+        if (Visible() < before) ++killsInPass;
+        const std::multiset<std::string> logged = Logged();
+        int shownAgainAtMost = 0;
+        for (int i = 0; i < kMessages; ++i) {
+            const std::string& path = paths[static_cast<size_t>(i)];
+            const bool read = !outside::esIsFileExist(path) || outside::IsFileHidden(path);
+            const bool inLog = logged.count(Text(i)) > 0;
+            if (read) {
+                EXPECT_TRUE(inLog) << "lost: " << outside::esGetFileName(path);
+            }
+            if (!read && inLog) ++shownAgainAtMost;
+        }
+        EXPECT_LE(shownAgainAtMost, exchange::kRemovalBatchFiles) << "logged but still waiting to be read again";
+    }
+    EXPECT_GE(killsInPass, 5) << "most kills should land in the middle of the pass";
+
+    // The last start reads everything that is left.
+    wintest::QuilletProcess quillet(Arguments());
+    for (int waited = 0; Visible() > 0 && waited < 120000; waited += 100) ::Sleep(100);
+    EXPECT_EQ(Visible(), 0);
+    ::Sleep(300);
+    quillet.Terminate();
+    const std::multiset<std::string> logged = Logged();
+    for (int i = 0; i < kMessages; ++i) EXPECT_GE(logged.count(Text(i)), 1u) << Text(i);
+    // And a RichEdit reads every log as well.
+    size_t lines = 0;
+    for (const std::string& log : LogFiles()) {
+        const std::string text = wintest::RtfFileText(log);
+        for (size_t at = text.find("переживёт обрыв"); at != std::string::npos; at = text.find("переживёт обрыв", at + 1))
+            ++lines;
+    }
+    EXPECT_EQ(lines, logged.size());
+}
