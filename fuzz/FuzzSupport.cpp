@@ -46,10 +46,6 @@ std::string WriteScratch(const std::string& name, std::string_view bytes) {
     return path;
 }
 
-void RunsPane::AppendText(const std::string& text, int size, bool bold, int32_t colour, int alignment) {
-    runs.push_back({text, size, bold, colour, alignment});
-}
-
 struct CheckedDisplay::Real {
     explicit Real(RunsPane& pane) : display(pane, chatwindow::DisplayHooks{}) {}
     chatwindow::MessageDisplay display;

@@ -12,6 +12,7 @@
 #include "app/chatwindow/IConversationPane.h"
 #include "app/chatwindow/RtfRuns.h"
 #include "app/exchange/IMessageDisplay.h"
+#include "tests/support/RecordingPane.h"
 
 namespace fuzz {
 
@@ -25,17 +26,8 @@ void Initialise();
 // is reused, so every input costs one small write.
 std::string WriteScratch(const std::string& name, std::string_view bytes);
 
-class RunsPane final : public chatwindow::IConversationPane {
-public:
-    bool IsEmpty() const override { return runs.empty(); }
-    void BeginAppend() override {}
-    void EndAppend() override {}
-    void AppendText(const std::string& text, int size, bool bold, int32_t colour, int alignment) override;
-    void Clear() override { runs.clear(); }
-    void SaveRtf(const std::string&) override {}
-
-    std::vector<chatwindow::TextRun> runs;
-};
+// The runs the display appended, kept in memory.
+using RunsPane = testsupport::RecordingPane;
 
 // What the readers handed over, on top of the real display.
 struct Shown {

@@ -30,20 +30,10 @@ constexpr int kKills = 20;
 
 std::string Text(int i) { return "Сообщение №" + std::to_string(10000 + i) + " переживёт обрыв"; }
 
-std::vector<std::string> LogFiles() {
-    std::vector<std::string> logs;
-    if (!std::filesystem::exists(std::filesystem::u8path(modSettings::LogsFolder))) return logs;
-    for (const auto& e : std::filesystem::directory_iterator(std::filesystem::u8path(modSettings::LogsFolder))) {
-        const auto u8 = e.path().u8string();
-        logs.emplace_back(u8.begin(), u8.end());
-    }
-    return logs;
-}
-
 // Every message text the logs hold, counted; each log must read as a whole document.
 std::multiset<std::string> Logged() {
     std::multiset<std::string> texts;
-    for (const std::string& log : LogFiles()) {
+    for (const std::string& log : wintest::LogFiles()) {
         std::vector<chatwindow::TextRun> runs;
         try {
             runs = testsupport::ReadRtfRuns(outside::ReadFileBytes(log, 64u << 20));
@@ -140,7 +130,7 @@ TEST_F(KillTest, NoMessageIsLostAndTheNextStartShowsTheRest) {
     for (int i = 0; i < kMessages; ++i) EXPECT_GE(logged.count(Text(i)), 1u) << Text(i);
     // And a RichEdit reads every log as well.
     size_t lines = 0;
-    for (const std::string& log : LogFiles()) {
+    for (const std::string& log : wintest::LogFiles()) {
         const std::string text = wintest::RtfFileText(log);
         for (size_t at = text.find("переживёт обрыв"); at != std::string::npos; at = text.find("переживёт обрыв", at + 1))
             ++lines;

@@ -183,11 +183,7 @@ TEST_F(ReceivingTest, LogIsWrittenAsRtfWithThePaneText) {
     Open([] { modSettings::iChatStylePlugin = true; });
     ASSERT_TRUE(wintest::PumpUntil([&] { return PaneHas("и своё"); }));
     form->ShowSystemMessage("после прохода: сохранено сразу");
-    std::vector<std::string> logs;
-    for (const auto& e : std::filesystem::directory_iterator(std::filesystem::u8path(modSettings::LogsFolder))) {
-        const auto u8 = e.path().u8string();
-        if (e.path().extension() == ".RTF") logs.emplace_back(u8.begin(), u8.end());
-    }
+    const std::vector<std::string> logs = wintest::LogFiles();
     ASSERT_EQ(logs.size(), 1u);
     const std::string name = outside::esGetFileName(logs[0]);
     EXPECT_EQ(name.size(), std::string("2024-01-01 00-00-00.RTF").size()) << name;
@@ -221,10 +217,7 @@ TEST_F(ReceivingTest, OverflowSavesAndClearsThePaneEveryThreeHundredFiles) {
     const std::string pane = Pane();
     EXPECT_FALSE(PaneHas("№599")) << "cleared before the 601st file";
     EXPECT_TRUE(PaneHas("Получено 300 входящих сообщений. Сообщения очищены, но сохранились в истории."));
-    size_t files = 0;
-    for (const auto& e : std::filesystem::directory_iterator(std::filesystem::u8path(modSettings::LogsFolder)))
-        if (e.path().extension() == ".RTF") ++files;
-    EXPECT_EQ(files, 3u) << "two full generations and the current one";
+    EXPECT_EQ(wintest::LogFiles().size(), 3u) << "two full generations and the current one";
 }
 
 TEST(CFSWatcher2Test, ReportsChangesAndRenewsAfterMoreThanAHundredIdlePolls) {

@@ -4,7 +4,10 @@
 #include <richedit.h>
 
 #include "app/chatwindow/win32/modRTFSupport.h"
+#include "app/settings/modSettings.h"
 #include "app/support/win32/FormBase.h"
+#include "outside/Folder.h"
+#include "outside/Support.h"
 #include "outside/TextFile.h"
 #include "outside/win32/Wide.h"
 
@@ -77,6 +80,13 @@ std::string RtfFileText(const std::string& path) {
     const std::string text = modRTFSupport::PlainText(edit);
     ::DestroyWindow(edit);
     return text;
+}
+
+std::vector<std::string> LogFiles() {
+    std::vector<std::string> logs;
+    for (const std::string& name : outside::ListPlainFiles(modSettings::LogsFolder, "RTF"))
+        logs.push_back(outside::esBuildFileName2(modSettings::LogsFolder, name));
+    return logs;
 }
 
 struct ModalCloser::State {

@@ -28,6 +28,8 @@ CharFormat FormatAt(HWND richEdit, int index);
 std::string RtfFileText(const std::string& path);
 // A hidden RichEdit holding the RTF file; the caller destroys it.
 HWND LoadRtfFile(const std::string& path);
+// Full paths of the conversation logs in the chat's logs folder (not the ledger beside them).
+std::vector<std::string> LogFiles();
 
 // Answers the modal boxes this process shows while it lives: from a thread of
 // its own it finds each dialog box (#32770) of the process, keeps its text and
