@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # quillet-cli on Linux and Quillet under Wine in one chat. Each side has its
-# own copy of the chat folder, kept in step by link_folders as a sync service
-# would; the Windows build of quillet-cli takes part from inside Quillet's
+# own copy of the chat folder, kept in step by two Syncthing instances on the
+# loopback address; the Windows build of quillet-cli takes part from inside Quillet's
 # Wine prefix too. Needs DISPLAY (run inside xvfb-run).
 # Usage: cli_with_quillet.sh WIN_BIN_DIR WINDOWS_CLI.exe LINUX_CLI REPORT.xml
 set -u
 here="$(cd "$(dirname "$0")" && pwd)"
 source "$here/../../scripts/lib.sh"
+source "$here/syncthing.sh"
 bin=$1
 wincli=$2
 cli=$3
@@ -17,33 +18,7 @@ export LC_ALL=ru_RU.UTF-8
 export XDG_CONFIG_HOME="$work/linux/config" XDG_STATE_HOME="$work/linux/state" XDG_RUNTIME_DIR="$work/linux"
 mkdir -p "$work/linux"
 
-results=()
-record() {  # name, status (0 = passed), message
-  results+=("$1|$2|$3")
-  if [ "$2" -eq 0 ]; then echo "[       OK ] CliWithQuillet.$1"; else echo "[  FAILED  ] CliWithQuillet.$1: $3"; fi
-}
-
-# link_folders A B: keeps two copies of a chat folder in step as a sync
-# service does (new files are copied whole; attributes stay local). The one
-# place to put a real synchronisation service instead.
-link_folders() {
-  local a=$1 b=$2
-  (
-    while :; do
-      for from in "$a" "$b"; do
-        to=$b; [ "$from" = "$b" ] && to=$a
-        for f in "$from"/*; do
-          name=$(basename "$f")
-          case "$name" in .~*|\*) continue ;; esac
-          [ -e "$to/$name" ] || cp "$f" "$to/.sync-$name" 2>/dev/null && mv -n "$to/.sync-$name" "$to/$name" 2>/dev/null
-        done
-      done
-      sleep 0.2
-    done
-  ) &
-  linker=$!
-}
-unlink_folders() { kill "$linker" 2>/dev/null; wait "$linker" 2>/dev/null; }
+source "$here/report.sh"; report_suite CliWithQuillet
 
 # json_count FILE TEXT OWN: how many JSON lines of FILE carry TEXT with "own" OWN.
 json_count() {
@@ -74,9 +49,11 @@ driver() { on_wine "$bin/quillet_driver.exe" "$@"; }
 
 W="$work/Windows"; L="$work/Linux"
 mkdir -p "$W" "$L"
-: > "$W/Беседа.ZPMFChat"; : > "$L/Беседа.ZPMFChat"
+: > "$W/Беседа.ZPMFChat"
 wchat=$(winepath_of "$W/Беседа.ZPMFChat")
-link_folders "$W" "$L"
+syncthing_start "$work" quillet-chat "$W" "$L"; started=$?
+[ -e "$L/Беседа.ZPMFChat" ]; reached=$?
+record SyncthingCarriesTheChatFile $((started + reached)) "the chat file did not reach the Linux copy (start: $started)"
 
 (
   wine_prefix "$work/prefix"
@@ -150,22 +127,9 @@ record WindowsCliFollows $? "printed: $got, ended: $ended, files hidden: $hidden
 
 driver exit; quit=$?
 record QuilletEnds "$quit" "Quillet did not end"
-unlink_folders
+syncthing_stop
 WINEPREFIX="$work/prefix" "$WINESERVER" -k >/dev/null 2>&1
 sleep 1
 rm -rf "$work"
 
-# A GoogleTest-style report, counted with the other suites.
-{
-  echo '<?xml version="1.0" encoding="UTF-8"?>'
-  echo "<testsuites name=\"cli_with_quillet\"><testsuite name=\"CliWithQuillet\">"
-  for r in "${results[@]}"; do
-    IFS='|' read -r name status message <<< "$r"
-    if [ "$status" -eq 0 ]; then
-      echo "  <testcase name=\"$name\" status=\"run\" result=\"completed\"/>"
-    else
-      echo "  <testcase name=\"$name\" status=\"run\" result=\"completed\"><failure message=\"$(printf '%s' "$message" | sed 's/&/\&amp;/g; s/</\&lt;/g; s/"/\&quot;/g')\"/></testcase>"
-    fi
-  done
-  echo "</testsuite></testsuites>"
-} > "$report"
+report_write "$report"

@@ -14,11 +14,7 @@ work=$(mktemp -d /tmp/quillet-e2e.XXXXXX)
 export LC_ALL=ru_RU.UTF-8
 chat_name="Беседа.ZPMFChat"
 
-results=()
-record() {  # name, status (0 = passed), message
-  results+=("$1|$2|$3")
-  if [ "$2" -eq 0 ]; then echo "[       OK ] TwoClients.$1"; else echo "[  FAILED  ] TwoClients.$1: $3"; fi
-}
+source "$here/report.sh"; report_suite TwoClients
 
 chat_of() { winepath_of "$work/$1/$chat_name"; }
 
@@ -229,17 +225,4 @@ for name in A B; do WINEPREFIX="$work/prefix-$name" "$WINESERVER" -k >/dev/null 
 sleep 1
 rm -rf "$work"
 
-# A GoogleTest-style report, counted with the other suites.
-{
-  echo '<?xml version="1.0" encoding="UTF-8"?>'
-  echo "<testsuites name=\"two_clients\"><testsuite name=\"TwoClients\">"
-  for r in "${results[@]}"; do
-    IFS='|' read -r name status message <<< "$r"
-    if [ "$status" -eq 0 ]; then
-      echo "  <testcase name=\"$name\" status=\"run\" result=\"completed\"/>"
-    else
-      echo "  <testcase name=\"$name\" status=\"run\" result=\"completed\"><failure message=\"$(printf '%s' "$message" | sed 's/&/\&amp;/g; s/</\&lt;/g; s/"/\&quot;/g')\"/></testcase>"
-    fi
-  done
-  echo "</testsuite></testsuites>"
-} > "$report"
+report_write "$report"

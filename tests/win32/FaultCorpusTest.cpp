@@ -230,9 +230,8 @@ TEST_F(FaultMountsTest, ReadOnlyChatFolderShowsEachMessageOnce) {
 }
 
 // The logs folder on a full disk: a clear notice, the chat goes on, and no
-// file is hidden whose message is not in a log. Hiding only after the log is
-// written is the receiving rework's; this case turns on with it.
-TEST_F(FaultMountsTest, DISABLED_LogsOnAFullDiskKeepFilesWhoseMessagesAreInNoLog) {
+// file is hidden whose message is not in a log.
+TEST_F(FaultMountsTest, LogsOnAFullDiskKeepFilesWhoseMessagesAreInNoLog) {
     const std::string full = MountedFolder("QUILLET_FULL_DISK");
     if (full.empty()) GTEST_SKIP() << "needs fault-mounts.sh";
     const std::string path = Drop("2024-01-01 00-00-00-000 {D}.ZPMF", "в лог не влезло");
