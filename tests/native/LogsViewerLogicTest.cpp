@@ -95,8 +95,10 @@ TEST(LogsListLogic, OrderAndMonthHeadings) {
     for (const auto& c : cases) {
         const std::vector<ListItem> items = BuildListItems(names, c.options, Month);
         EXPECT_EQ(Texts(items), c.expected) << c.options.sort << c.options.descending << c.options.group;
-        for (const ListItem& item : items)
-            if (item.data != kHeadingData) EXPECT_EQ(kFileIndent + item.fileName == item.text, c.options.group);
+        for (const ListItem& item : items) {
+            if (item.data == kHeadingData) continue;
+            EXPECT_EQ(kFileIndent + item.fileName == item.text, c.options.group);
+        }
     }
 }
 
