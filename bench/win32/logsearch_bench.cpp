@@ -3,7 +3,9 @@
 // from the search request to the filled list of the real logs viewer, and the
 // time of the same search without a window (reading and matching alone).
 //
-//   logsearch_bench.exe [LOGS] [RUNS]      (default: 1000 5)
+//   logsearch_bench.exe [LOGS] [RUNS] [SHOW]      (default: 1000 5 0)
+// SHOW > 0 then leaves the viewer open, grouped, with the search, for SHOW
+// seconds (for a screenshot).
 #include <windows.h>
 #include <commctrl.h>
 
@@ -55,6 +57,7 @@ std::vector<std::string> Conversation(int log, bool withWord) {
 int main(int argc, char** argv) {
     const int logCount = argc > 1 ? std::max(1, std::atoi(argv[1])) : 1000;
     const int runs = argc > 2 ? std::max(1, std::atoi(argv[2])) : 5;
+    const int show = argc > 3 ? std::atoi(argv[3]) : 0;
     INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
     ::InitCommonControlsEx(&icc);
 
@@ -106,6 +109,16 @@ int main(int argc, char** argv) {
                 windowed[windowed.size() / 2], windowed.front(), windowed.back(), found, logCount);
     std::printf("reading and matching alone:    median %.0f ms\n", bare[bare.size() / 2]);
     logsviewer::frmLogsViewer::UnloadViewer();
+    if (show > 0) {
+        modSettings::GroupLogsList = true;
+        viewer = logsviewer::frmLogsViewer::ShowViewer();
+        viewer->Search("абрикосовый");
+        for (const auto start = Clock::now(); Milliseconds(start) < show * 1000.0;) {
+            ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+            Pump();
+        }
+        logsviewer::frmLogsViewer::UnloadViewer();
+    }
     std::filesystem::remove_all(std::filesystem::u8path(folder), ignored);
     return 0;
 }
