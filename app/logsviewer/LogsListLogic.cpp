@@ -68,15 +68,15 @@ LogsCollection CollectLogs(const std::string& folder) {
 
 std::vector<ListItem> BuildListItems(std::vector<std::string> names, const ListOptions& options,
                                      const MonthFormatter& month,
-                                     const std::function<std::string(const std::string&)>& suffix) {
+                                     const std::function<std::string(const std::string&)>& shown) {
     if (options.sort) outside::Sorter().Sort(names);
     if (options.descending) std::reverse(names.begin(), names.end());
     std::vector<ListItem> items;
     std::string currentMonth;
     for (const std::string& name : names) {
-        const std::string tail = suffix ? suffix(name) : std::string();
+        const std::string text = shown ? shown(name) : name;
         if (!options.group) {
-            items.push_back({name + tail, 0, name});
+            items.push_back({text, 0, name});
             continue;
         }
         const std::string yearMonth = name.substr(0, 7);
@@ -92,7 +92,7 @@ std::vector<ListItem> BuildListItems(std::vector<std::string> names, const ListO
             }
             items.push_back({heading, kHeadingData, {}});
         }
-        items.push_back({kFileIndent + name + tail, 0, name});
+        items.push_back({kFileIndent + text, 0, name});
     }
     return items;
 }

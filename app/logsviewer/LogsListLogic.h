@@ -55,11 +55,11 @@ struct ListOptions {
 // "mmmm yyyy" of a year and month (the platform's month name).
 using MonthFormatter = std::function<std::string(int year, int month)>;
 
-// The list items for names in their collected order. suffix, when given,
-// adds a text after a file's name (the search shows hit counts there).
+// The list items for names in their collected order. shown, when given, is
+// what a file item reads instead of its name (the search shows hit counts).
 std::vector<ListItem> BuildListItems(std::vector<std::string> names, const ListOptions& options,
                                      const MonthFormatter& month,
-                                     const std::function<std::string(const std::string&)>& suffix = {});
+                                     const std::function<std::string(const std::string&)>& shown = {});
 
 // The item selected once the list is filled; -1 for none.
 int InitialSelection(int itemCount, const ListOptions& options);

@@ -102,11 +102,11 @@ TEST(LogsListLogic, OrderAndMonthHeadings) {
     }
 }
 
-TEST(LogsListLogic, SuffixFollowsTheNameAndTheFileNameStaysClean) {
+TEST(LogsListLogic, ShownTextIsIndentedAndTheFileNameStaysClean) {
     const auto items = BuildListItems({"2024-05-02 08-00-00.RTF"}, {true, true, true}, Month,
-                                      [](const std::string&) { return " (3)"; });
+                                      [](const std::string& name) { return name.substr(0, 19) + " (3)"; });
     ASSERT_EQ(items.size(), 2u);
-    EXPECT_EQ(items[1].text, "    2024-05-02 08-00-00.RTF (3)");
+    EXPECT_EQ(items[1].text, "    2024-05-02 08-00-00 (3)");
     EXPECT_EQ(items[1].fileName, "2024-05-02 08-00-00.RTF");
 }
 

@@ -279,6 +279,11 @@ void frmLogsViewer::Search(const std::string& typed) {
     }
     ++generation_;
     searchText_ = text;
+    if (BoxText() != typed) {
+        ignoreSearchChange_ = true;
+        ::SetWindowTextW(txtSearch_, outside::W(typed).c_str());
+        ignoreSearchChange_ = false;
+    }
     {
         std::lock_guard<std::mutex> lock(resultLock_);
         result_.clear();
@@ -306,6 +311,13 @@ void frmLogsViewer::Search(const std::string& typed) {
     });
 }
 
+std::string frmLogsViewer::BoxText() const {
+    const int length = ::GetWindowTextLengthW(txtSearch_);
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    text.resize(static_cast<size_t>(::GetWindowTextW(txtSearch_, text.data(), length + 1)));
+    return outside::U8(text);
+}
+
 void frmLogsViewer::StopSearch() {
     cancel_ = true;
     if (worker_.joinable()) worker_.join();
@@ -321,16 +333,15 @@ void frmLogsViewer::SearchFinished() {
     }
     hitsByLog_.clear();
     std::vector<std::string> names;
-    int total = 0;
     for (const LogHits& log : found) {
         hitsByLog_[log.name] = log.hits;
         names.push_back(log.name);
-        total += log.hits;
     }
-    SetLabel("Найдено логов: " + std::to_string(found.size()) + " из " + std::to_string(logs_.names.size()) +
-             " (совпадений: " + std::to_string(total) + ")");
+    SetLabel("Найдено логов: " + std::to_string(found.size()) + " из " + std::to_string(logs_.names.size()));
+    // The count takes the place of ".RTF", so the line fits the list as the name did.
     ShowItems(BuildListItems(names, Options(), MonthHeading, [this](const std::string& name) {
-        return " (" + std::to_string(hitsByLog_[name]) + ")";
+        const std::string stem = name.size() > 4 ? name.substr(0, name.size() - 4) : name;
+        return stem + " (" + std::to_string(hitsByLog_[name]) + ")";
     }));
 }
 
@@ -388,10 +399,7 @@ bool frmLogsViewer::OnPreviewKey(int virtualKey, support::Modifiers m) {
         return true;
     }
     if (virtualKey == support::kVkReturn && m.None() && ::GetFocus() == txtSearch_) {
-        const int length = ::GetWindowTextLengthW(txtSearch_);
-        std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-        text.resize(static_cast<size_t>(::GetWindowTextW(txtSearch_, text.data(), length + 1)));
-        Search(outside::U8(text));
+        Search(BoxText());
         return true;
     }
     return FormBase::OnPreviewKey(virtualKey, m);
@@ -432,10 +440,7 @@ LRESULT frmLogsViewer::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         case WM_TIMER:
             if (wParam == kTypingTimer) {
                 ::KillTimer(Handle(), kTypingTimer);
-                const int length = ::GetWindowTextLengthW(txtSearch_);
-                std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-                text.resize(static_cast<size_t>(::GetWindowTextW(txtSearch_, text.data(), length + 1)));
-                Search(outside::U8(text));
+                Search(BoxText());
                 return 0;
             }
             break;

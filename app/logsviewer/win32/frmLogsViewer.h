@@ -86,6 +86,7 @@ private:
     void ClearSearch();
     void SearchFinished();
     ListOptions Options() const;
+    std::string BoxText() const;
 
     HWND lstFiles_ = nullptr;
     HWND rtfLog_ = nullptr;
