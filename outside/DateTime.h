@@ -35,6 +35,9 @@ DateTimeRecord esLocalSystemTimeToSystemTime(const DateTimeRecord& local);
 std::string esFormatDate(const DateTimeRecord& time, int flags = 0, int locale = 0);
 std::string esFormatTime(const DateTimeRecord& time, int flags = 0, int locale = 0);
 std::string esFormatTime2(const DateTimeRecord& time, int flags = 0, int locale = 0);
+// The date pattern "mmmm yyyy": the month's full name in the user's language, a
+// blank, the four-digit year. Throws RuntimeError for a month outside 1..12.
+std::string FormatMonthYear(int year, int month);
 
 // Whole minutes between two records, counted as calendar minute boundaries
 // (seconds ignored); negative when later is before earlier.

@@ -89,4 +89,14 @@ std::string esFormatTime2(const DateTimeRecord& time, int, int) {
     return buf;
 }
 
+std::string FormatMonthYear(int year, int month) {
+    // The names a Russian Windows gives for "MMMM" without a day.
+    static const char* const kMonths[] = {"Январь", "Февраль", "Март",     "Апрель",  "Май",    "Июнь",
+                                          "Июль",   "Август",  "Сентябрь", "Октябрь", "Ноябрь", "Декабрь"};
+    if (month < 1 || month > 12) throw RuntimeError(kErrInvalidCall, "Неверная дата.", "FormatMonthYear");
+    char buf[16];
+    std::snprintf(buf, sizeof buf, " %04d", year);
+    return kMonths[month - 1] + std::string(buf);
+}
+
 }  // namespace outside

@@ -2,6 +2,7 @@
 #include <windows.h>
 #include <objbase.h>
 #include <shlobj.h>
+#include <shlwapi.h>
 #define SECURITY_WIN32
 #include <security.h>
 
@@ -122,6 +123,13 @@ std::string AnsiToUtf8(std::string_view bytes) {
     std::wstring wide(static_cast<size_t>(n), L'\0');
     ::MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), wide.data(), n);
     return U8(wide);
+}
+
+std::string asFormatByteSizeEx(uint64_t size) {
+    // The shell's short size text, in the user's language ("1,50 КБ").
+    wchar_t buffer[64] = {};
+    if (!::StrFormatByteSizeW(static_cast<LONGLONG>(size), buffer, 64)) return std::to_string(size);
+    return U8(buffer);
 }
 
 }  // namespace outside

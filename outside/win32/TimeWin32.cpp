@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include "../DateTime.h"
+#include "../RuntimeError.h"
 #include "Wide.h"
 #include "Win32Error.h"
 
@@ -78,6 +79,19 @@ std::string esFormatTime2(const DateTimeRecord& time, int, int) {
     const SYSTEMTIME s = ToSystemTime(time);
     wchar_t buffer[128] = {};
     if (!::GetTimeFormatW(LOCALE_USER_DEFAULT, TIME_NOSECONDS, &s, nullptr, buffer, 128)) throw LastError();
+    return U8(buffer);
+}
+
+std::string FormatMonthYear(int year, int month) {
+    if (month < 1 || month > 12 || year < 1601 || year > 30827)
+        throw RuntimeError(kErrInvalidCall, "Неверная дата.", "FormatMonthYear");
+    SYSTEMTIME s{};
+    s.wYear = static_cast<WORD>(year);
+    s.wMonth = static_cast<WORD>(month);
+    s.wDay = 1;
+    wchar_t buffer[128] = {};
+    // Without a day in the picture the month name is the nominative one.
+    if (!::GetDateFormatW(LOCALE_USER_DEFAULT, 0, &s, L"MMMM yyyy", buffer, 128)) throw LastError();
     return U8(buffer);
 }
 

@@ -6,6 +6,7 @@
 #include "../ChatWindowLogic.h"
 #include "app/exchange/MessageFiles.h"
 #include "app/exchange/MessageSender.h"
+#include "app/logsviewer/win32/frmLogsViewer.h"
 #include "app/settings/modSettings.h"
 #include "app/startup/modMain.h"
 #include "app/support/modAppWindowTitle.h"
@@ -454,8 +455,11 @@ void frmMain::ToolbarClick(int button) {
         case kExit:
             Unload();
             break;
+        case kLogs:
+            logsviewer::frmLogsViewer::ShowViewer();
+            break;
         default:
-            // The settings windows and the logs viewer open from here once they exist.
+            // The settings windows open from here once they exist.
             break;
     }
 }
@@ -479,6 +483,7 @@ void frmMain::QueryUnload(bool fromCloseCommand) {
     exitRequested_ = false;
     if (!SaveLog(false, false)) return;
     unloading_ = true;
+    logsviewer::frmLogsViewer::UnloadViewer();
     ::KillTimer(Handle(), kUpdateTimer);
     poller_.reset();
     watcher_.reset();

@@ -1,0 +1,500 @@
+#include "frmLogsViewer.h"
+
+#include <commctrl.h>
+#include <richedit.h>
+#include <shellapi.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+#include "app/chatwindow/win32/RichEditPane.h"
+#include "app/settings/modSettings.h"
+#include "app/startup/modMain.h"
+#include "app/support/modAppWindowTitle.h"
+#include "outside/DateTime.h"
+#include "outside/MessageBoxes.h"
+#include "outside/Support.h"
+#include "outside/TextFile.h"
+#include "outside/Utf.h"
+#include "outside/win32/Wide.h"
+
+namespace logsviewer {
+namespace {
+
+constexpr wchar_t kClassName[] = L"QuilletLogsViewer";
+constexpr char kPlacementName[] = "frmLogsViewer";
+enum ControlId : int { kIdList = 100, kIdPane, kIdLabel, kIdOpenFolder, kIdSearch, kIdClose = IDCANCEL };
+constexpr UINT kSearchProgress = WM_APP + 1;  // wParam generation, lParam logs done
+constexpr UINT kSearchDone = WM_APP + 2;      // wParam generation
+constexpr UINT_PTR kTypingTimer = 1;
+constexpr UINT kTypingDelayMs = 300;
+constexpr COLORREF kHitColour = RGB(255, 230, 80);
+constexpr uint64_t kMaxLogBytes = 256u * 1024u * 1024u;
+
+std::unique_ptr<frmLogsViewer>& Viewer() {
+    static std::unique_ptr<frmLogsViewer> viewer;
+    return viewer;
+}
+
+std::string MonthHeading(int year, int month) {
+    try {
+        return outside::FormatMonthYear(year, month);
+    } catch (const outside::RuntimeError&) {
+        char text[16];
+        std::snprintf(text, sizeof text, "%04d-%02d", year, month);
+        return text;
+    }
+}
+
+DWORD CALLBACK ReadRtf(DWORD_PTR cookie, LPBYTE buffer, LONG wanted, LONG* got) {
+    auto* rest = reinterpret_cast<std::string_view*>(cookie);
+    const size_t n = std::min(rest->size(), static_cast<size_t>(wanted));
+    std::memcpy(buffer, rest->data(), n);
+    rest->remove_prefix(n);
+    *got = static_cast<LONG>(n);
+    return 0;
+}
+
+std::u16string PaneText(HWND pane) {
+    GETTEXTLENGTHEX gtl{GTL_NUMCHARS | GTL_PRECISE, 1200};
+    const LRESULT length = ::SendMessageW(pane, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&gtl), 0);
+    std::u16string text(static_cast<size_t>(length) + 1, u'\0');
+    GETTEXTEX gt{};
+    gt.cb = static_cast<DWORD>(text.size() * sizeof(char16_t));
+    gt.flags = GT_DEFAULT;
+    gt.codepage = 1200;
+    text.resize(static_cast<size_t>(
+        ::SendMessageW(pane, EM_GETTEXTEX, reinterpret_cast<WPARAM>(&gt), reinterpret_cast<LPARAM>(text.data()))));
+    return text;
+}
+
+}  // namespace
+
+frmLogsViewer* frmLogsViewer::ShowViewer() {
+    auto& viewer = Viewer();
+    if (viewer && viewer->IsLoaded()) {
+        viewer->Show();
+        return viewer.get();
+    }
+    viewer.reset(new frmLogsViewer());
+    if (!viewer->Load()) {
+        viewer.reset();
+        return nullptr;
+    }
+    return viewer.get();
+}
+
+void frmLogsViewer::UnloadViewer() {
+    auto& viewer = Viewer();
+    if (viewer && viewer->IsLoaded()) viewer->Unload();
+    viewer.reset();
+}
+
+frmLogsViewer* frmLogsViewer::Current() {
+    auto& viewer = Viewer();
+    return viewer && viewer->IsLoaded() ? viewer.get() : nullptr;
+}
+
+frmLogsViewer::~frmLogsViewer() {
+    StopSearch();
+    RemoveWheelHooks();
+}
+
+bool frmLogsViewer::Load() {
+    Design design;
+    design.className = kClassName;
+    design.caption = modAppWindowTitle::AppWindowTitle("Просмотр логов");
+    design.clientWidth = kDesignClientWidth;
+    design.clientHeight = kDesignClientHeight;
+    design.sizable = true;
+    design.minClientWidth = kMinClientWidth;
+    design.minClientHeight = kMinClientHeight;
+    if (!CreateForm(design)) return false;
+    StandardLoadSteps();
+    CreateControls();
+    folder_ = modSettings::LogsFolder;
+    FillFilesList();
+    InstallWheelHooks();
+    RestorePlacement(modMain::ChatFilePath, kPlacementName);
+    Relayout();
+    Show();
+    ::SetFocus(lstFiles_);
+    return true;
+}
+
+void frmLogsViewer::CreateControls() {
+    // Tab order: the list, the pane, the buttons, then the search box.
+    lstFiles_ = AddControl(L"LISTBOX", "", WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT,
+                           WS_EX_CLIENTEDGE, kIdList, kDesignList);
+    rtfLog_ = chatwindow::CreateRichEditPane(Handle(), kIdPane);
+    Place(rtfLog_, kDesignPane);
+    lblTag_ = AddLabel(kIdLabel, "Всего логов: ", kDesignLabel);
+    cmdOpenLogsFolder_ = AddButton(kIdOpenFolder, "Открыть папку с логами", kDesignOpenFolder);
+    cmdClose_ = AddButton(kIdClose, "Закрыть", kDesignClose);
+    txtSearch_ = AddEdit(kIdSearch, "", {0, 0, 0, 0});
+    ::SendMessageW(txtSearch_, EM_SETCUEBANNER, TRUE, reinterpret_cast<LPARAM>(outside::W("Поиск (Ctrl+F)").c_str()));
+}
+
+ListOptions frmLogsViewer::Options() const {
+    return {modSettings::SortLogsList, modSettings::SortLogsDescending, modSettings::GroupLogsList};
+}
+
+void frmLogsViewer::FillFilesList() {
+    HCURSOR previous = ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
+    logs_ = CollectLogs(folder_);
+    std::string size;
+    try {
+        size = outside::asFormatByteSizeEx(static_cast<uint64_t>(logs_.totalBytes));
+    } catch (const outside::RuntimeError&) {
+    }
+    totalLabel_ = TotalLabel(logs_.count, size);
+    ShowItems(BuildListItems(logs_.names, Options(), MonthHeading));
+    SetLabel(totalLabel_);
+    ::SetCursor(previous);
+}
+
+void frmLogsViewer::ShowItems(std::vector<ListItem> items) {
+    items_ = std::move(items);
+    ::SendMessageW(lstFiles_, WM_SETREDRAW, FALSE, 0);
+    ::SendMessageW(lstFiles_, LB_RESETCONTENT, 0, 0);
+    for (const ListItem& item : items_) {
+        const LRESULT index =
+            ::SendMessageW(lstFiles_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(outside::W(item.text).c_str()));
+        if (index >= 0) ::SendMessageW(lstFiles_, LB_SETITEMDATA, static_cast<WPARAM>(index), item.data);
+    }
+    ::SendMessageW(lstFiles_, WM_SETREDRAW, TRUE, 0);
+    ::InvalidateRect(lstFiles_, nullptr, TRUE);
+    const int selected = InitialSelection(static_cast<int>(items_.size()), Options());
+    ::SendMessageW(lstFiles_, LB_SETCURSEL, static_cast<WPARAM>(selected), 0);
+    lstFiles_Click();
+}
+
+void frmLogsViewer::lstFiles_Click() {
+    paneHits_.clear();
+    currentHit_ = -1;
+    ::SetWindowTextW(rtfLog_, L"");
+    CHARFORMAT2W cf{};
+    cf.cbSize = sizeof cf;
+    cf.dwMask = CFM_FACE | CFM_CHARSET | CFM_SIZE | CFM_BOLD | CFM_COLOR;
+    cf.yHeight = 9 * 20;
+    cf.bCharSet = RUSSIAN_CHARSET;
+    cf.dwEffects = CFE_AUTOCOLOR;
+    ::lstrcpynW(cf.szFaceName, L"Tahoma", LF_FACESIZE);
+    ::SendMessageW(rtfLog_, EM_SETCHARFORMAT, SCF_ALL, reinterpret_cast<LPARAM>(&cf));
+
+    const LRESULT index = ::SendMessageW(lstFiles_, LB_GETCURSEL, 0, 0);
+    if (index < 0 || static_cast<size_t>(index) >= items_.size()) return;
+    if (::SendMessageW(lstFiles_, LB_GETITEMDATA, static_cast<WPARAM>(index), 0) == kHeadingData) return;
+    const std::string path = outside::esBuildFileName2(folder_, outside::asTrimEx(items_[index].fileName));
+    std::string bytes;
+    try {
+        // Read whole and let go at once: the chat may be writing its current log.
+        bytes = outside::ReadFileBytes(path, kMaxLogBytes);
+    } catch (const outside::RuntimeError& e) {
+        ShowLoadError(outside::TheErrorReport().DescribeError(e));
+        return;
+    }
+    if (bytes.rfind("{\\rtf", 0) != 0) {
+        ShowLoadError(outside::TheErrorReport().DescribeError(
+            outside::RuntimeError(outside::kErrInvalidCall, "Файл не является документом RTF: " + path, "LoadFile")));
+        return;
+    }
+    std::string_view rest = bytes;
+    EDITSTREAM stream{reinterpret_cast<DWORD_PTR>(&rest), 0, ReadRtf};
+    ::SendMessageW(rtfLog_, EM_STREAMIN, SF_RTF, reinterpret_cast<LPARAM>(&stream));
+    if (stream.dwError != 0) {
+        ShowLoadError(outside::TheErrorReport().DescribeError(
+            outside::RuntimeError(outside::kErrInvalidCall, "Не удалось прочитать лог: " + path, "LoadFile")));
+        return;
+    }
+    if (SearchShown()) HighlightHits();
+}
+
+void frmLogsViewer::ShowLoadError(const std::string& description) {
+    // Set apart in red and bold, as the pane shows nothing else.
+    ::SetWindowTextW(rtfLog_, outside::W(description).c_str());
+    CHARFORMAT2W cf{};
+    cf.cbSize = sizeof cf;
+    cf.dwMask = CFM_COLOR | CFM_BOLD;
+    cf.crTextColor = 255;
+    cf.dwEffects = CFE_BOLD;
+    ::SendMessageW(rtfLog_, EM_SETCHARFORMAT, SCF_ALL, reinterpret_cast<LPARAM>(&cf));
+}
+
+void frmLogsViewer::HighlightHits() {
+    const std::u16string needle = FoldForSearch(outside::Utf8ToUtf16(searchText_));
+    paneHits_ = FindHits(FoldForSearch(PaneText(rtfLog_)), needle);
+    CHARFORMAT2W cf{};
+    cf.cbSize = sizeof cf;
+    cf.dwMask = CFM_BACKCOLOR;
+    cf.crBackColor = kHitColour;
+    for (const size_t at : paneHits_) {
+        ::SendMessageW(rtfLog_, EM_SETSEL, at, at + needle.size());
+        ::SendMessageW(rtfLog_, EM_SETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&cf));
+    }
+    ::SendMessageW(rtfLog_, EM_SETSEL, 0, 0);
+    if (!paneHits_.empty()) SelectHit(0);
+}
+
+void frmLogsViewer::SelectHit(int index) {
+    if (index < 0 || static_cast<size_t>(index) >= paneHits_.size()) return;
+    currentHit_ = index;
+    const size_t at = paneHits_[static_cast<size_t>(index)];
+    const size_t length = outside::Utf8ToUtf16(searchText_).size();
+    // The selection marks the current hit; the pane keeps showing it (no hiding).
+    ::SendMessageW(rtfLog_, EM_SETSEL, at, at + length);
+    ::SendMessageW(rtfLog_, EM_SCROLLCARET, 0, 0);
+}
+
+void frmLogsViewer::GoToHit(bool forward) {
+    if (!SearchShown() || items_.empty()) return;
+    const int step = forward ? 1 : -1;
+    const int next = currentHit_ + step;
+    if (currentHit_ >= 0 && next >= 0 && static_cast<size_t>(next) < paneHits_.size()) {
+        SelectHit(next);
+        return;
+    }
+    // On to the next log with hits, round the list.
+    const int count = static_cast<int>(items_.size());
+    int index = static_cast<int>(::SendMessageW(lstFiles_, LB_GETCURSEL, 0, 0));
+    for (int tried = 0; tried < count; ++tried) {
+        index = ((index < 0 ? (forward ? -1 : 0) : index) + step + count) % count;
+        if (items_[static_cast<size_t>(index)].data == kHeadingData) continue;
+        ::SendMessageW(lstFiles_, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
+        lstFiles_Click();
+        if (paneHits_.empty()) continue;
+        SelectHit(forward ? 0 : static_cast<int>(paneHits_.size()) - 1);
+        return;
+    }
+}
+
+void frmLogsViewer::Search(const std::string& typed) {
+    ::KillTimer(Handle(), kTypingTimer);
+    const std::string text = outside::asTrimEx(typed);
+    StopSearch();
+    if (text.empty()) {
+        ClearSearch();
+        return;
+    }
+    ++generation_;
+    searchText_ = text;
+    if (BoxText() != typed) {
+        ignoreSearchChange_ = true;
+        ::SetWindowTextW(txtSearch_, outside::W(typed).c_str());
+        ignoreSearchChange_ = false;
+    }
+    {
+        std::lock_guard<std::mutex> lock(resultLock_);
+        result_.clear();
+    }
+    cancel_ = false;
+    SetLabel("Поиск… 0 из " + std::to_string(logs_.names.size()));
+    Relayout();
+    HWND window = Handle();
+    const WPARAM generation = generation_;
+    worker_ = std::thread([this, window, generation, folder = folder_, names = logs_.names, text] {
+        DWORD lastPost = 0;
+        auto found = SearchLogs(
+            folder, names, text, [this] { return cancel_.load(); },
+            [&](size_t done, size_t total) {
+                const DWORD now = ::GetTickCount();
+                if (done < total && now - lastPost < 100) return;
+                lastPost = now;
+                ::PostMessageW(window, kSearchProgress, generation, static_cast<LPARAM>(done));
+            });
+        {
+            std::lock_guard<std::mutex> lock(resultLock_);
+            result_ = std::move(found);
+        }
+        ::PostMessageW(window, kSearchDone, generation, 0);
+    });
+}
+
+std::string frmLogsViewer::BoxText() const {
+    const int length = ::GetWindowTextLengthW(txtSearch_);
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    text.resize(static_cast<size_t>(::GetWindowTextW(txtSearch_, text.data(), length + 1)));
+    return outside::U8(text);
+}
+
+void frmLogsViewer::StopSearch() {
+    cancel_ = true;
+    if (worker_.joinable()) worker_.join();
+    ++generation_;  // whatever it posted no longer counts
+}
+
+void frmLogsViewer::SearchFinished() {
+    if (worker_.joinable()) worker_.join();
+    std::vector<LogHits> found;
+    {
+        std::lock_guard<std::mutex> lock(resultLock_);
+        found.swap(result_);
+    }
+    hitsByLog_.clear();
+    std::vector<std::string> names;
+    for (const LogHits& log : found) {
+        hitsByLog_[log.name] = log.hits;
+        names.push_back(log.name);
+    }
+    SetLabel("Найдено логов: " + std::to_string(found.size()) + " из " + std::to_string(logs_.names.size()));
+    // The count takes the place of ".RTF", so the line fits the list as the name did.
+    ShowItems(BuildListItems(names, Options(), MonthHeading, [this](const std::string& name) {
+        const std::string stem = name.size() > 4 ? name.substr(0, name.size() - 4) : name;
+        return stem + " (" + std::to_string(hitsByLog_[name]) + ")";
+    }));
+}
+
+void frmLogsViewer::ClearSearch() {
+    StopSearch();
+    const bool wasShown = SearchShown();
+    searchText_.clear();
+    hitsByLog_.clear();
+    if (::GetWindowTextLengthW(txtSearch_) > 0) {
+        ignoreSearchChange_ = true;
+        ::SetWindowTextW(txtSearch_, L"");
+        ignoreSearchChange_ = false;
+    }
+    SetLabel(totalLabel_);
+    if (wasShown) ShowItems(BuildListItems(logs_.names, Options(), MonthHeading));
+    Relayout();
+}
+
+void frmLogsViewer::SetLabel(const std::string& text) {
+    ::SetWindowTextW(lblTag_, outside::W(text).c_str());
+    Relayout();
+}
+
+void frmLogsViewer::Relayout() {
+    if (Handle() && !::IsIconic(Handle())) OnResize(ClientWidthTwips(), ClientHeightTwips());
+}
+
+void frmLogsViewer::OnResize(int width, int height) {
+    const bool searching = SearchShown() || SearchRunning() || ::GetFocus() == txtSearch_;
+    const LogsViewerLayout l = LayoutLogsViewer(width, height, TextWidthTwips(lblTag_), kDesignLabel.height, searching);
+    Place(lstFiles_, l.list);
+    Place(rtfLog_, l.pane);
+    Place(lblTag_, l.label);
+    Place(cmdOpenLogsFolder_, l.openFolder);
+    Place(cmdClose_, l.close);
+    Place(txtSearch_, l.search);
+    ::ShowWindow(txtSearch_, l.searchVisible ? SW_SHOWNA : SW_HIDE);
+}
+
+void frmLogsViewer::cmdOpenLogsFolder_Click() {
+    const auto result = reinterpret_cast<INT_PTR>(
+        ::ShellExecuteW(Handle(), L"explore", outside::W(folder_).c_str(), nullptr, nullptr, SW_SHOWDEFAULT));
+    if (result <= 32) outside::MsgBox(folder_ + "\r\n\r\n" + "Не удалось открыть папку с логами.", outside::kMbIconError);
+}
+
+bool frmLogsViewer::OnPreviewKey(int virtualKey, support::Modifiers m) {
+    if (virtualKey == 'F' && m.CtrlOnly()) {
+        ::SetFocus(txtSearch_);
+        ::SendMessageW(txtSearch_, EM_SETSEL, 0, -1);
+        Relayout();
+        return true;
+    }
+    if (virtualKey == support::kVkF3 && (m.None() || m.ShiftOnly())) {
+        GoToHit(m.None());
+        return true;
+    }
+    if (virtualKey == support::kVkReturn && m.None() && ::GetFocus() == txtSearch_) {
+        Search(BoxText());
+        return true;
+    }
+    return FormBase::OnPreviewKey(virtualKey, m);
+}
+
+void frmLogsViewer::OnEscape() {
+    // Esc first ends a search; with none, it closes the window.
+    if (SearchShown() || SearchRunning() || ::GetWindowTextLengthW(txtSearch_) > 0) {
+        ClearSearch();
+        ::SetFocus(lstFiles_);
+        return;
+    }
+    Unload();
+}
+
+void frmLogsViewer::OnCommand(int id, int code, HWND) {
+    switch (id) {
+        case kIdList:
+            if (code == LBN_SELCHANGE) lstFiles_Click();
+            break;
+        case kIdOpenFolder:
+            if (code == BN_CLICKED) cmdOpenLogsFolder_Click();
+            break;
+        case kIdClose:
+            if (code == BN_CLICKED) Unload();
+            break;
+        case kIdSearch:
+            if (code == EN_CHANGE && !ignoreSearchChange_) ::SetTimer(Handle(), kTypingTimer, kTypingDelayMs, nullptr);
+            if (code == EN_SETFOCUS || code == EN_KILLFOCUS) Relayout();
+            break;
+        default:
+            break;
+    }
+}
+
+LRESULT frmLogsViewer::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+        case WM_TIMER:
+            if (wParam == kTypingTimer) {
+                ::KillTimer(Handle(), kTypingTimer);
+                Search(BoxText());
+                return 0;
+            }
+            break;
+        case kSearchProgress:
+            if (wParam == generation_)
+                SetLabel("Поиск… " + std::to_string(lParam) + " из " + std::to_string(logs_.names.size()));
+            return 0;
+        case kSearchDone:
+            if (wParam == generation_) SearchFinished();
+            return 0;
+        default:
+            break;
+    }
+    return FormBase::HandleMessage(msg, wParam, lParam);
+}
+
+void frmLogsViewer::OnUnload() {
+    StopSearch();
+    SavePlacement(modMain::ChatFilePath, kPlacementName);
+    RemoveWheelHooks();
+}
+
+void frmLogsViewer::InstallWheelHooks() {
+    if (outside::esIsInIDE()) return;
+    const HWND windows[] = {lstFiles_, cmdClose_, cmdOpenLogsFolder_};
+    for (size_t i = 0; i < hooks_.size(); ++i) {
+        hooks_[i] = std::make_unique<outside::Hookwell>();
+        hooks_[i]->SetCallback(this);
+        hooks_[i]->HookWindow(windows[i]);
+    }
+}
+
+void frmLogsViewer::RemoveWheelHooks() {
+    for (auto& hook : hooks_) {
+        if (!hook) continue;
+        hook->HookWindow(nullptr);
+        hook->SetCallback(nullptr);
+        hook.reset();
+    }
+}
+
+void frmLogsViewer::WindowProc(outside::Hookwell&, HWND window, UINT& message, WPARAM& wParam, LPARAM& lParam,
+                               LRESULT&, bool& suppress) {
+    if (window == rtfLog_ || message != WM_MOUSEWHEEL) return;
+    POINT at{};
+    ::GetCursorPos(&at);
+    ::ScreenToClient(Handle(), &at);
+    if (::ChildWindowFromPoint(Handle(), at) != rtfLog_) return;
+    // The pane under the pointer scrolls, wherever the focus is.
+    ::SendMessageW(rtfLog_, WM_MOUSEWHEEL, wParam, lParam);
+    message = WM_NULL;
+    wParam = 0;
+    lParam = 0;
+    suppress = true;
+}
+
+}  // namespace logsviewer
