@@ -48,30 +48,13 @@ CharFormat FormatAt(HWND richEdit, int index) {
     return {static_cast<int>(cf.yHeight / 20), (cf.dwEffects & CFE_BOLD) != 0, cf.crTextColor, pf.wAlignment};
 }
 
-namespace {
-struct ReadCookie {
-    const std::string* bytes;
-    size_t offset;
-};
-DWORD CALLBACK FeedRtf(DWORD_PTR cookie, LPBYTE buffer, LONG count, LONG* done) {
-    auto* c = reinterpret_cast<ReadCookie*>(cookie);
-    const size_t n = std::min<size_t>(static_cast<size_t>(count), c->bytes->size() - c->offset);
-    std::memcpy(buffer, c->bytes->data() + c->offset, n);
-    c->offset += n;
-    *done = static_cast<LONG>(n);
-    return 0;
-}
-}  // namespace
-
 HWND LoadRtfFile(const std::string& path) {
     const std::string bytes = outside::ReadFileBytes(path, 64u << 20);
     static const HMODULE richEdit = ::LoadLibraryW(L"msftedit.dll");
     (void)richEdit;
     HWND edit = ::CreateWindowExW(0, MSFTEDIT_CLASS, L"", WS_POPUP | ES_MULTILINE, 0, 0, 100, 100, nullptr, nullptr,
                                   ::GetModuleHandleW(nullptr), nullptr);
-    ReadCookie cookie{&bytes, 0};
-    EDITSTREAM stream{reinterpret_cast<DWORD_PTR>(&cookie), 0, FeedRtf};
-    ::SendMessageW(edit, EM_STREAMIN, SF_RTF, reinterpret_cast<LPARAM>(&stream));
+    modRTFSupport::StreamInRtf(edit, bytes);
     return edit;
 }
 

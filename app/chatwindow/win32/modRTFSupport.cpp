@@ -5,6 +5,10 @@
 #include "outside/RuntimeError.h"
 #include "outside/win32/Wide.h"
 
+#include <algorithm>
+
+#include <cstring>
+
 namespace modRTFSupport {
 
 void BeginAppend(HWND pane, AppendState& state) {
@@ -77,7 +81,21 @@ DWORD CALLBACK CollectRtf(DWORD_PTR cookie, LPBYTE bytes, LONG count, LONG* done
     *done = count;
     return 0;
 }
+DWORD CALLBACK FeedRtf(DWORD_PTR cookie, LPBYTE buffer, LONG wanted, LONG* got) {
+    auto* rest = reinterpret_cast<std::string_view*>(cookie);
+    const size_t n = std::min(rest->size(), static_cast<size_t>(wanted));
+    std::memcpy(buffer, rest->data(), n);
+    rest->remove_prefix(n);
+    *got = static_cast<LONG>(n);
+    return 0;
+}
 }  // namespace
+
+bool StreamInRtf(HWND pane, std::string_view rtf) {
+    EDITSTREAM stream{reinterpret_cast<DWORD_PTR>(&rtf), 0, FeedRtf};
+    ::SendMessageW(pane, EM_STREAMIN, SF_RTF, reinterpret_cast<LPARAM>(&stream));
+    return stream.dwError == 0;
+}
 
 std::string StreamOutRtf(HWND pane) {
     std::string rtf;

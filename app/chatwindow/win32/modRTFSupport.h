@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace modRTFSupport {
 
@@ -27,5 +28,7 @@ void AppendSpacer(HWND pane);
 std::string PlainText(HWND pane);
 // The whole pane as RTF.
 std::string StreamOutRtf(HWND pane);
+// Replaces the pane's content with an RTF document; false when RichEdit refused it.
+bool StreamInRtf(HWND pane, std::string_view rtf);
 
 }  // namespace modRTFSupport

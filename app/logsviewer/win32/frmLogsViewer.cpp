@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "app/chatwindow/win32/RichEditPane.h"
+#include "app/chatwindow/win32/modRTFSupport.h"
 #include "app/settings/modSettings.h"
 #include "app/startup/modMain.h"
 #include "app/support/modAppWindowTitle.h"
@@ -45,28 +46,6 @@ std::string MonthHeading(int year, int month) {
         std::snprintf(text, sizeof text, "%04d-%02d", year, month);
         return text;
     }
-}
-
-DWORD CALLBACK ReadRtf(DWORD_PTR cookie, LPBYTE buffer, LONG wanted, LONG* got) {
-    auto* rest = reinterpret_cast<std::string_view*>(cookie);
-    const size_t n = std::min(rest->size(), static_cast<size_t>(wanted));
-    std::memcpy(buffer, rest->data(), n);
-    rest->remove_prefix(n);
-    *got = static_cast<LONG>(n);
-    return 0;
-}
-
-std::u16string PaneText(HWND pane) {
-    GETTEXTLENGTHEX gtl{GTL_NUMCHARS | GTL_PRECISE, 1200};
-    const LRESULT length = ::SendMessageW(pane, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&gtl), 0);
-    std::u16string text(static_cast<size_t>(length) + 1, u'\0');
-    GETTEXTEX gt{};
-    gt.cb = static_cast<DWORD>(text.size() * sizeof(char16_t));
-    gt.flags = GT_DEFAULT;
-    gt.codepage = 1200;
-    text.resize(static_cast<size_t>(
-        ::SendMessageW(pane, EM_GETTEXTEX, reinterpret_cast<WPARAM>(&gt), reinterpret_cast<LPARAM>(text.data()))));
-    return text;
 }
 
 }  // namespace
@@ -200,10 +179,7 @@ void frmLogsViewer::lstFiles_Click() {
             outside::RuntimeError(outside::kErrInvalidCall, "Файл не является документом RTF: " + path, "LoadFile")));
         return;
     }
-    std::string_view rest = bytes;
-    EDITSTREAM stream{reinterpret_cast<DWORD_PTR>(&rest), 0, ReadRtf};
-    ::SendMessageW(rtfLog_, EM_STREAMIN, SF_RTF, reinterpret_cast<LPARAM>(&stream));
-    if (stream.dwError != 0) {
+    if (!modRTFSupport::StreamInRtf(rtfLog_, bytes)) {
         ShowLoadError(outside::TheErrorReport().DescribeError(
             outside::RuntimeError(outside::kErrInvalidCall, "Не удалось прочитать лог: " + path, "LoadFile")));
         return;
@@ -224,7 +200,7 @@ void frmLogsViewer::ShowLoadError(const std::string& description) {
 
 void frmLogsViewer::HighlightHits() {
     const std::u16string needle = FoldForSearch(outside::Utf8ToUtf16(searchText_));
-    paneHits_ = FindHits(FoldForSearch(PaneText(rtfLog_)), needle);
+    paneHits_ = FindHits(FoldForSearch(outside::Utf8ToUtf16(modRTFSupport::PlainText(rtfLog_))), needle);
     CHARFORMAT2W cf{};
     cf.cbSize = sizeof cf;
     cf.dwMask = CFM_BACKCOLOR;
