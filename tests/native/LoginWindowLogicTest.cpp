@@ -64,7 +64,8 @@ TEST(LoginWindowLogic, ExitCaptionStandsLevelWithTheMiddleOfItsButton) {
     const LoginLayout l = LayoutLoginWindow({225, 1800, 225, 675, 225});
     const TwipsRect& caption = l.labels[4];
     const TwipsRect& button = l.buttons[kExit];
-    EXPECT_EQ(caption.top - button.top, (button.top + button.height) - (caption.top + caption.height));
+    EXPECT_NEAR(caption.top - button.top, (button.top + button.height) - (caption.top + caption.height), 1);
+    EXPECT_GT(caption.top, button.top);
 }
 
 TEST(LoginWindowLogic, KeysActOnlyWithTheirExactModifiers) {
@@ -96,14 +97,17 @@ TEST(LoginWindowLogic, KeysActOnlyWithTheirExactModifiers) {
             << c.key << " shift " << c.modifiers.shift << " ctrl " << c.modifiers.ctrl << " alt " << c.modifiers.alt;
 }
 
-TEST(LoginWindowLogic, LabelTextsKeepTheirQuotationMarks) {
-    EXPECT_EQ(kLoginLabels[0], "Создать файл чата");
-    EXPECT_EQ(kLoginLabels[2], "Открыть файл чата");
-    EXPECT_EQ(kLoginLabels[4], "Выход из программы");
-    EXPECT_NE(kLoginLabels[1].find("вроде \"Чат с семьёй\" и"), std::string::npos);
-    EXPECT_NE(kLoginLabels[1].find("с именем вроде \"Беседа\". После"), std::string::npos);
-    EXPECT_EQ(kLoginLabels[1].find("  "), std::string::npos) << "the lines of the source join with one blank";
-    EXPECT_EQ(kLoginLabels[3].find("  "), std::string::npos);
+TEST(LoginWindowLogic, LabelTextsAreWhole) {
+    // Written here on one line each: the program's copy is split over source
+    // lines, where a blank is easily lost or doubled at a join.
+    const std::array<std::string, kLabelCount> expected = {
+        "Создать файл чата",
+        "Эту кнопку следует нажимать, если чат ещё никто не создал или вы хотите создать другой чат. Перед тем как нажать её, откройте папку дропбокса, создайте в ней новую папку с каким-нибудь понятным именем вроде \"Чат с семьёй\" и сделайте её общей. Пригласите в неё всех, кто долежен принять участие в чате. После этого кнопку можно нажимать - появится окно, в котором вам нужно выбрать созданную общую папку и сохранить файл чата с именем вроде \"Беседа\". После этого другие участники чата смогут в него войти, открыв этот файл.",
+        "Открыть файл чата",
+        "Нажмите эту кнопку чтобы войти в чат, ранее созданный в общей папке дропбокса. Кстати! Ещё быстрее это можно сделать, открыв папку и дважды щёлкнув на файле чата - у него будет иконка как у этой программы.",
+        "Выход из программы",
+    };
+    for (int i = 0; i < kLabelCount; ++i) EXPECT_EQ(kLoginLabels[i], expected[i]) << "lblTag " << i;
 }
 
 TEST(FileDialogLogic, FilterSplitsIntoNameAndPatternPairs) {
