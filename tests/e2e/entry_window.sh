@@ -1,0 +1,65 @@
+#!/usr/bin/env bash
+# Two new users start Quillet without a chat file: one creates a chat in an
+# empty shared folder through the entry window, the other (another Wine
+# prefix, another machine) opens it there, and the two talk.
+# Needs DISPLAY (run inside xvfb-run).   entry_window.sh BIN_DIR REPORT.xml
+set -u
+here="$(cd "$(dirname "$0")" && pwd)"
+source "$here/../../scripts/lib.sh"
+bin=$1
+report=$2
+work=$(mktemp -d /tmp/quillet-entry.XXXXXX)
+export LC_ALL=ru_RU.UTF-8
+shared="$work/Чат с семьёй"
+mkdir -p "$shared"
+
+results=()
+record() {  # name, status (0 = passed), message
+  results+=("$1|$2|$3")
+  if [ "$2" -eq 0 ]; then echo "[       OK ] EntryWindow.$1"; else echo "[  FAILED  ] EntryWindow.$1: $3"; fi
+}
+
+for name in A B; do
+  wine_prefix "$work/prefix-$name"
+  "$WINE64" reg add 'HKCU\Software\Greyfen Works\Quillet' /v "Send on Enter" /t REG_DWORD /d 1 /f >/dev/null 2>&1
+done
+on() {  # on NAME program-arguments...
+  local name=$1; shift
+  WINEPREFIX="$work/prefix-$name" WINEDEBUG=-all timeout 90 "$WINE64" "$@" </dev/null
+}
+start() { WINEPREFIX="$work/prefix-$1" WINEDEBUG=-all "$WINE64" "$bin/Quillet.exe" </dev/null >/dev/null 2>&1 & }
+
+folder=$(winepath_of "$shared")
+start A
+on A "$bin/quillet_driver.exe" create "$folder\\Беседа" && on A "$bin/quillet_driver.exe" wait "" 60 >/dev/null
+[ -f "$shared/Беседа.ZPMFChat" ] && [ ! -s "$shared/Беседа.ZPMFChat" ]
+record CreateInAnEmptyFolder $? "no empty Беседа.ZPMFChat in the shared folder: $(ls -A "$shared")"
+
+start B
+on B "$bin/quillet_driver.exe" open "$folder\\Беседа.ZPMFChat" && on B "$bin/quillet_driver.exe" wait "" 60 >/dev/null
+record OpenTheSameChat $? "B's chat window did not open"
+
+on A "$bin/quillet_driver.exe" send "Привет из окна входа" && on B "$bin/quillet_driver.exe" wait "Привет из окна входа" 30
+record BReadsA $? "B did not show A's message"
+on B "$bin/quillet_driver.exe" send "И тебе привет" && on A "$bin/quillet_driver.exe" wait "И тебе привет" 30
+record AReadsB $? "A did not show B's message"
+
+if [ -n "${QUILLET_ENTRY_SHOT:-}" ]; then import -window root "$QUILLET_ENTRY_SHOT" 2>/dev/null; fi
+for name in A B; do on "$name" "$bin/quillet_driver.exe" exit >/dev/null 2>&1; done
+for name in A B; do WINEPREFIX="$work/prefix-$name" "$WINESERVER" -k >/dev/null 2>&1; done
+sleep 1
+rm -rf "$work"
+
+{
+  echo '<?xml version="1.0" encoding="UTF-8"?>'
+  echo "<testsuites name=\"entry_window\"><testsuite name=\"EntryWindow\">"
+  for r in "${results[@]}"; do
+    IFS='|' read -r name status message <<< "$r"
+    if [ "$status" -eq 0 ]; then
+      echo "  <testcase name=\"$name\" status=\"run\" result=\"completed\"/>"
+    else
+      echo "  <testcase name=\"$name\" status=\"run\" result=\"completed\"><failure message=\"$(printf '%s' "$message" | sed 's/&/\&amp;/g; s/</\&lt;/g; s/"/\&quot;/g')\"/></testcase>"
+    fi
+  done
+  echo "</testsuite></testsuites>"
+} > "$report"
