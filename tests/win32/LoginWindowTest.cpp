@@ -293,7 +293,7 @@ TEST_F(LoginWindowTest, AFolderServedByAnotherQuilletIsRefusedAndTheWindowStays)
     const std::string chat = dir / "Беседа.ZPMFChat";
     outside::TheTextFile().WriteText(chat, "", outside::TextEncoding::Utf8);
     wintest::QuilletProcess other(L"\"" + outside::W(chat) + L"\"");
-    ASSERT_NE(other.WaitForWindow(L"", "Беседа \u2013 Quillet"), nullptr);
+    ASSERT_NE(other.WaitForWindow(L"QuilletChatWindow"), nullptr);
     Open();
     const auto texts = Click(startup::kOpenChat, {DialogScript::ChooseFile(chat), DialogScript::Press(IDOK)});
     ASSERT_EQ(texts.size(), 2u);
