@@ -1,17 +1,21 @@
 #!/usr/bin/env bash
 # Two new users start Quillet without a chat file: one creates a chat in an
 # empty shared folder through the entry window, the other (another Wine
-# prefix, another machine) opens it there, and the two talk.
+# prefix, another machine, its own copy of the folder kept in step) opens it
+# there, and the two talk.
 # Needs DISPLAY (run inside xvfb-run).   entry_window.sh BIN_DIR REPORT.xml
 set -u
 here="$(cd "$(dirname "$0")" && pwd)"
 source "$here/../../scripts/lib.sh"
+source "$here/link_folders.sh"
 bin=$1
 report=$2
 work=$(mktemp -d /tmp/quillet-entry.XXXXXX)
 export LC_ALL=ru_RU.UTF-8
-shared="$work/Чат с семьёй"
-mkdir -p "$shared"
+shared="$work/A/Чат с семьёй"
+copy="$work/B/Чат с семьёй"
+mkdir -p "$shared" "$copy"
+link_folders "$shared" "$copy"
 
 results=()
 record() {  # name, status (0 = passed), message
@@ -30,13 +34,15 @@ on() {  # on NAME program-arguments...
 start() { WINEPREFIX="$work/prefix-$1" WINEDEBUG=-all "$WINE64" "$bin/Quillet.exe" </dev/null >/dev/null 2>&1 & }
 
 folder=$(winepath_of "$shared")
+folder_b=$(winepath_of "$copy")
 start A
 on A "$bin/quillet_driver.exe" create "$folder\\Беседа" && on A "$bin/quillet_driver.exe" wait "" 60 >/dev/null
 [ -f "$shared/Беседа.ZPMFChat" ] && [ ! -s "$shared/Беседа.ZPMFChat" ]
 record CreateInAnEmptyFolder $? "no empty Беседа.ZPMFChat in the shared folder: $(ls -A "$shared")"
 
+for _ in $(seq 50); do [ -e "$copy/Беседа.ZPMFChat" ] && break; sleep 0.2; done
 start B
-on B "$bin/quillet_driver.exe" open "$folder\\Беседа.ZPMFChat" && on B "$bin/quillet_driver.exe" wait "" 60 >/dev/null
+on B "$bin/quillet_driver.exe" open "$folder_b\\Беседа.ZPMFChat" && on B "$bin/quillet_driver.exe" wait "" 60 >/dev/null
 record OpenTheSameChat $? "B's chat window did not open"
 
 on A "$bin/quillet_driver.exe" send "Привет из окна входа" && on B "$bin/quillet_driver.exe" wait "Привет из окна входа" 30
@@ -46,6 +52,7 @@ record AReadsB $? "A did not show B's message"
 
 if [ -n "${QUILLET_ENTRY_SHOT:-}" ]; then import -window root "$QUILLET_ENTRY_SHOT" 2>/dev/null; fi
 for name in A B; do on "$name" "$bin/quillet_driver.exe" exit >/dev/null 2>&1; done
+unlink_folders
 for name in A B; do WINEPREFIX="$work/prefix-$name" "$WINESERVER" -k >/dev/null 2>&1; done
 sleep 1
 rm -rf "$work"
