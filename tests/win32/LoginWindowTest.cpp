@@ -329,6 +329,14 @@ TEST_F(LoginWindowTest, KeyboardAloneReachesEveryCommand) {
     wintest::PumpFor(300);
     ::SetForegroundWindow(hwnd);
     wintest::PumpFor(200);
+    {
+        DialogScript script({DialogScript::Press(IDOK)});
+        send({VK_SHIFT, VK_F1});
+        EXPECT_TRUE(wintest::PumpUntil([&] { return script.BoxesSeen() == 1; }, 5000)) << "Shift+F1 shows the about box";
+    }
+    wintest::PumpFor(300);
+    ::SetForegroundWindow(hwnd);
+    wintest::PumpFor(200);
     send({VK_SHIFT, VK_ESCAPE});
     send({VK_CONTROL, VK_ESCAPE});
     EXPECT_TRUE(login->IsLoaded()) << "Esc with Shift or Ctrl does nothing";
