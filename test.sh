@@ -48,6 +48,12 @@ if [ -e "$BUILD/win64/bin/quillet_driver.exe" ]; then
   xvfb-run -a -s "-screen 0 1024x768x24" bash tests/e2e/two_clients.sh "$BUILD/win64/bin" "$reports/two_clients.xml"
 fi
 
+if [ -e "$BUILD/win64/bin/quillet_driver.exe" ]; then
+  say "Whole program: two new users meet through the entry window"
+  expect entry_window
+  xvfb-run -a -s "-screen 0 1024x768x24" bash tests/e2e/entry_window.sh "$BUILD/win64/bin" "$reports/entry_window.xml"
+fi
+
 # The native suite again under AddressSanitizer and UndefinedBehaviorSanitizer,
 # and every fuzz target on its seed corpus plus a bounded fuzzing time.
 say "Sanitized native build (clang, ASan, UBSan, fuzz targets)"

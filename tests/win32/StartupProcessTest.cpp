@@ -81,6 +81,17 @@ TEST(StartupProcess, UsageBoxWinsWhereverTheSwitchStands) {
     }
 }
 
+TEST(StartupProcess, WithoutAFileTheEntryWindowOpensAndItsExitEndsTheProgram) {
+    QuilletProcess q(L"");
+    const HWND entry = q.WaitForWindow(L"QuilletLogin", kEntryCaption);
+    ASSERT_NE(entry, nullptr);
+    const int exitButton = 102;  // ucbExit
+    ::PostMessageW(entry, WM_COMMAND, MAKEWPARAM(exitButton, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(entry, exitButton)));
+    DWORD code = 1;
+    EXPECT_TRUE(q.WaitForExit(20000, &code)) << "no other window is open, so the program ends";
+    EXPECT_EQ(code, 0u);
+}
+
 TEST(StartupProcess, MissingFileIsReportedThenTheEntryWindowOpens) {
     testsupport::TempDir dir;
     const std::string missing = dir / "нет такого.ZPMFChat";
@@ -89,7 +100,7 @@ TEST(StartupProcess, MissingFileIsReportedThenTheEntryWindowOpens) {
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(wintest::MessageBoxText(box), missing + "\r\n\r\nФайл не существует.");
     wintest::CloseMessageBox(box);
-    EXPECT_NE(q.WaitForWindow(L"", kEntryCaption), nullptr);
+    EXPECT_NE(q.WaitForWindow(L"QuilletLogin", kEntryCaption), nullptr);
 }
 
 TEST(StartupProcess, TheLastFileNameCountsAndARelativeNameBecomesFull) {
@@ -121,7 +132,7 @@ TEST(StartupProcess, SecondInstanceOnTheSameFolderIsRefusedUntilTheFirstEnds) {
                   outside::esGetFilePath(b) +
                       "\r\n\r\nВ этом каталоге уже идёт чат.\r\nПопробуйте поискать иконку программы в трее.");
         wintest::CloseMessageBox(box);
-        EXPECT_NE(second.WaitForWindow(L"", kEntryCaption), nullptr);
+        EXPECT_NE(second.WaitForWindow(L"QuilletLogin", kEntryCaption), nullptr);
         EXPECT_TRUE(::IsWindow(firstChat)) << "the first instance is not disturbed";
     }
 

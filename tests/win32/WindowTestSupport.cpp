@@ -1,6 +1,7 @@
 #include "WindowTestSupport.h"
 
 #include <commctrl.h>
+#include <commdlg.h>
 #include <richedit.h>
 
 #include "app/chatwindow/win32/modRTFSupport.h"
@@ -121,6 +122,99 @@ ModalCloser::~ModalCloser() {
 std::vector<std::string> ModalCloser::Texts() const {
     std::lock_guard<std::mutex> lock(state_->mutex);
     return state_->texts;
+}
+
+struct DialogScript::State {
+    std::vector<Step> steps;
+    std::atomic<bool> stop{false};
+    mutable std::mutex mutex;
+    std::vector<HWND> seen;
+    std::vector<std::string> texts;
+    std::thread thread;
+};
+
+namespace {
+BOOL CALLBACK ScriptBox(HWND window, LPARAM param) {
+    auto* state = reinterpret_cast<DialogScript::State*>(param);
+    DWORD process = 0;
+    ::GetWindowThreadProcessId(window, &process);
+    wchar_t cls[16] = {};
+    ::GetClassNameW(window, cls, 16);
+    if (process != ::GetCurrentProcessId() || !::IsWindowVisible(window) || std::wstring(cls) != L"#32770") return TRUE;
+    size_t index = 0;
+    {
+        std::lock_guard<std::mutex> lock(state->mutex);
+        if (std::find(state->seen.begin(), state->seen.end(), window) != state->seen.end()) return TRUE;
+        std::string text = MessageBoxText(window);
+        state->texts.push_back(text.empty() ? WindowCaption(window) : text);
+        state->seen.push_back(window);
+        index = state->seen.size() - 1;
+    }
+    ::Sleep(150);  // a file dialog fills its controls right after it shows
+    if (index < state->steps.size())
+        state->steps[index](window);
+    else
+        ::PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
+    return FALSE;  // look again from the top: the step may have opened another box
+}
+
+BOOL CALLBACK FirstWritableEdit(HWND child, LPARAM param) {
+    wchar_t cls[16] = {};
+    ::GetClassNameW(child, cls, 16);
+    if (_wcsicmp(cls, L"Edit") == 0 && ::IsWindowVisible(child) && !(::GetWindowLongW(child, GWL_STYLE) & ES_READONLY)) {
+        *reinterpret_cast<HWND*>(param) = child;
+        return FALSE;
+    }
+    return TRUE;
+}
+}  // namespace
+
+DialogScript::DialogScript(std::vector<Step> steps) : state_(new State) {
+    state_->steps = std::move(steps);
+    state_->thread = std::thread([s = state_] {
+        while (!s->stop) {
+            ::EnumWindows(ScriptBox, reinterpret_cast<LPARAM>(s));
+            ::Sleep(50);
+        }
+    });
+}
+
+DialogScript::~DialogScript() {
+    state_->stop = true;
+    state_->thread.join();
+    delete state_;
+}
+
+std::vector<std::string> DialogScript::Texts() const {
+    std::lock_guard<std::mutex> lock(state_->mutex);
+    return state_->texts;
+}
+
+int DialogScript::BoxesSeen() const {
+    std::lock_guard<std::mutex> lock(state_->mutex);
+    return static_cast<int>(state_->seen.size());
+}
+
+DialogScript::Step DialogScript::ChooseFile(const std::string& path) {
+    return [path](HWND box) {
+        HWND name = nullptr;
+        ::EnumChildWindows(box, FirstWritableEdit, reinterpret_cast<LPARAM>(&name));
+        if (name) ::SendMessageW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(outside::W(path).c_str()));
+        ::PostMessageW(box, WM_COMMAND, IDOK, 0);
+    };
+}
+
+DialogScript::Step DialogScript::Press(int id) {
+    return [id](HWND box) { ::PostMessageW(box, WM_COMMAND, static_cast<WPARAM>(id), 0); };
+}
+
+DialogScript::Step DialogScript::ReadFolder(std::string* folder, Step next) {
+    return [folder, next](HWND box) {
+        wchar_t path[MAX_PATH * 4] = {};
+        ::SendMessageW(box, CDM_GETFOLDERPATH, MAX_PATH * 4, reinterpret_cast<LPARAM>(path));
+        *folder = outside::U8(path);
+        next(box);
+    };
 }
 
 CaptionRecorder::CaptionRecorder(HWND window) : window_(window) {

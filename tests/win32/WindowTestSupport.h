@@ -49,6 +49,34 @@ private:
     State* state_;
 };
 
+// Answers the dialog boxes of this process (common file dialogs and message
+// boxes alike, class #32770) from a thread of its own by a script: the n-th
+// new box gets the n-th step. Boxes beyond the script are cancelled, so a test
+// never hangs in a modal loop.
+class DialogScript {
+public:
+    using Step = std::function<void(HWND box)>;
+    explicit DialogScript(std::vector<Step> steps);
+    ~DialogScript();
+    DialogScript(const DialogScript&) = delete;
+    DialogScript& operator=(const DialogScript&) = delete;
+    // Per box seen, in order: a message box's text, else the window's caption.
+    std::vector<std::string> Texts() const;
+    int BoxesSeen() const;
+
+    // Types path into a file dialog's name box and confirms it.
+    static Step ChooseFile(const std::string& path);
+    // Presses a button: IDOK, IDCANCEL, IDYES, IDNO.
+    static Step Press(int id);
+    // Keeps the folder a file dialog shows, then goes on with next.
+    static Step ReadFolder(std::string* folder, Step next);
+
+    struct State;
+
+private:
+    State* state_;
+};
+
 // Records every caption a window is given (WM_SETTEXT), through a subclass.
 class CaptionRecorder {
 public:

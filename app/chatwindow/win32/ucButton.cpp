@@ -173,6 +173,11 @@ LRESULT ucButton::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
             break;
         case WM_ERASEBKGND:
             return 1;  // the face covers everything
+        case WM_SETFOCUS:
+        case WM_KILLFOCUS:
+            // A host that lets the keyboard reach the button shows where the focus is.
+            Redraw(mouse_.Pressed());
+            break;
         case WM_PAINT: {
             PAINTSTRUCT ps{};
             HDC dc = ::BeginPaint(hwnd_, &ps);
@@ -261,6 +266,11 @@ void ucButton::RenderFace(bool pressed) {
         }
     }
     ::DrawEdge(faceDc, &client, pressed ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT);
+    if (::GetFocus() == hwnd_) {
+        RECT focus = client;
+        ::InflateRect(&focus, -4, -4);
+        ::DrawFocusRect(faceDc, &focus);
+    }
 
     ::SelectObject(faceDc, oldFace);
     ::DeleteDC(faceDc);

@@ -2,7 +2,8 @@
 // sinks while a mouse button is held. A real child window; the object belongs
 // to its window and is deleted with it. A click reaches the parent as
 // WM_COMMAND with BN_CLICKED and the control id; the button has no keyboard
-// handling of its own (hosts use ClickMe).
+// handling of its own (hosts use ClickMe); while it has the focus, which a host
+// may give it, a dotted focus rectangle shows inside the edge.
 //
 // The face is painted into a kept image when the button is shown, resized,
 // pressed or released; other paints only copy that image, so a new picture

@@ -7,7 +7,7 @@
 
 #include "../modMain.h"
 #include "ProgramWindows.h"
-#include "StandInWindow.h"
+#include "frmLogin.h"
 #include "app/chatwindow/win32/frmMain.h"
 #include "app/support/win32/FormBase.h"
 #include "app/settings/modSettings.h"
@@ -20,6 +20,7 @@ namespace {
 
 // One owner for each window object; the loop ends when the last window is gone.
 std::unique_ptr<chatwindow::frmMain> g_chatWindow;
+std::unique_ptr<startup::frmLogin> g_loginWindow;
 
 int RunMessageLoop() {
     MSG msg{};
@@ -45,7 +46,10 @@ private:
 int Main() {
     OleSession ole;
     struct WindowsLast {  // the window objects go before OLE does
-        ~WindowsLast() { g_chatWindow.reset(); }
+        ~WindowsLast() {
+            g_chatWindow.reset();
+            g_loginWindow.reset();
+        }
     } windowsLast;
     try {
         outside::esRegisterAppPath();
@@ -61,7 +65,8 @@ int Main() {
                 ShowUsage();
                 return 0;
             case StartupDecision::EntryWindow:
-                startup::ShowStandInWindow("Quillet :: Вход в систему");
+                g_loginWindow = startup::frmLogin::Load();
+                if (!g_loginWindow) return 1;
                 break;
             case StartupDecision::OpenChat:
                 if (!startup::LoadChatWindow(StartHidden)) return 1;

@@ -14,6 +14,8 @@
 //                                       but not in order (each one out of place named on stderr)
 //   quillet_driver pane                 prints the pane's text (UTF-8)
 //   quillet_driver exit                 chooses "Выход" in the tray menu and waits for the end
+//   quillet_driver create PATH          in the entry window: "Создать файл чата", PATH typed into the
+//   quillet_driver open PATH            save dialog (or "Открыть файл чата" and the open dialog)
 #include <windows.h>
 
 #include <cstdio>
@@ -140,6 +142,64 @@ int Watch(HWND chat, int count, const std::wstring& prefix, int seconds) {
     return missing > 0 ? 1 : twice ? 4 : disordered ? 5 : 0;
 }
 
+// A visible dialog box of the given process.
+struct DialogSearch {
+    DWORD process;
+    HWND found;
+};
+BOOL CALLBACK FindDialog(HWND window, LPARAM param) {
+    auto* search = reinterpret_cast<DialogSearch*>(param);
+    DWORD process = 0;
+    ::GetWindowThreadProcessId(window, &process);
+    wchar_t cls[16] = {};
+    ::GetClassNameW(window, cls, 16);
+    if (process == search->process && ::IsWindowVisible(window) && std::wstring(cls) == L"#32770") {
+        search->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+BOOL CALLBACK FindNameBox(HWND child, LPARAM param) {
+    wchar_t cls[16] = {};
+    ::GetClassNameW(child, cls, 16);
+    if (_wcsicmp(cls, L"Edit") == 0 && ::IsWindowVisible(child) && !(::GetWindowLongW(child, GWL_STYLE) & ES_READONLY)) {
+        *reinterpret_cast<HWND*>(param) = child;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// Presses an entry-window button (ids 100 create, 101 open) and answers its file dialog with PATH.
+int Enter(int button, const std::wstring& path) {
+    HWND login = nullptr;
+    for (int i = 0; i < 600 && !(login && ::IsWindowVisible(login)); ++i) {
+        login = ::FindWindowW(L"QuilletLogin", nullptr);
+        ::Sleep(100);
+    }
+    if (!login) {
+        std::fprintf(stderr, "no entry window\n");
+        return 3;
+    }
+    DialogSearch search{0, nullptr};
+    ::GetWindowThreadProcessId(login, &search.process);
+    ::PostMessageW(login, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(login, button)));
+    for (int i = 0; i < 300 && !search.found; ++i) {
+        ::Sleep(100);
+        ::EnumWindows(FindDialog, reinterpret_cast<LPARAM>(&search));
+    }
+    if (!search.found) {
+        std::fprintf(stderr, "no file dialog\n");
+        return 1;
+    }
+    ::Sleep(300);
+    HWND name = nullptr;
+    ::EnumChildWindows(search.found, FindNameBox, reinterpret_cast<LPARAM>(&name));
+    if (!name) return 1;
+    ::SendMessageW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
+    ::PostMessageW(search.found, WM_COMMAND, IDOK, 0);
+    return 0;
+}
+
 }  // namespace
 
 int main() {
@@ -150,6 +210,8 @@ int main() {
     ::LocalFree(wide);
     if (argc < 2) return 2;
     const std::string command = Utf8(args[1]);
+    if (command == "create" && argc >= 3) return Enter(100, args[2]);
+    if (command == "open" && argc >= 3) return Enter(101, args[2]);
     HWND chat = ChatWindow(60);
     if (!chat) {
         std::fprintf(stderr, "no chat window\n");
