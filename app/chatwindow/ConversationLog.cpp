@@ -109,8 +109,10 @@ bool ConversationLog::SaveLog(bool silent, bool resetName) {
         for (;;) {
             try {
                 Write();
+                lastError_.clear();
                 break;
             } catch (const outside::RuntimeError& e) {
+                lastError_ = outside::TheErrorReport().DescribeError(e);
                 if (silent) return false;
                 const int answer = outside::TheErrorReport().ShowError(
                     e, outside::kMbAbortRetryIgnore | outside::kMbIconError,

@@ -32,6 +32,8 @@ public:
     bool SaveLog(bool silent, bool resetName);
 
     const std::string& CurrentLogPath() const { return currentLogPath_; }
+    // Why the last save failed; empty once a save succeeds.
+    const std::string& LastError() const { return lastError_; }
 
     // "YYYY-MM-DD HH-MM-SS.RTF" and "YYYY-MM-DD HH-MM-SS mmm.RTF".
     static std::string LogFileName(const outside::DateTimeRecord& local, bool withMilliseconds);
@@ -46,6 +48,7 @@ private:
     std::function<outside::DateTimeRecord()> now_;
     std::function<std::vector<int32_t>()> palette_;
     std::string currentLogPath_;
+    std::string lastError_;
     // The generation as the file holds it: colour table, paragraphs, size in bytes.
     std::vector<int32_t> colours_;
     std::string body_;

@@ -240,8 +240,15 @@ TEST_F(FaultMountsTest, LogsOnAFullDiskKeepFilesWhoseMessagesAreInNoLog) {
     EXPECT_TRUE(PaneHas("Не удалось сохранить лог")) << Pane();
     wintest::PumpFor(1500);
     EXPECT_FALSE(outside::IsFileHidden(path)) << "its message is in no log";
-    Drop("2024-01-01 00-00-00-001 {D}.ZPMF", "и дальше");
+    const std::string next = Drop("2024-01-01 00-00-00-001 {D}.ZPMF", "и дальше");
     EXPECT_TRUE(wintest::PumpUntil([&] { return PaneHas("и дальше"); })) << "the chat goes on";
+    EXPECT_EQ(Count("Не удалось сохранить лог"), 1) << "said once while the disk stays full";
+    EXPECT_EQ(Count("в лог не влезло"), 1) << "a waiting file is not shown again";
+    // Space comes back: the next save holds both messages, and their files go.
+    std::filesystem::remove(std::filesystem::u8path(outside::esBuildFileName2(full, "filler")));
+    Drop("2024-01-01 00-00-00-002 {D}.ZPMF", "место есть");
+    EXPECT_TRUE(wintest::PumpUntil([&] { return outside::IsFileHidden(path) && outside::IsFileHidden(next); }))
+        << Pane();
 }
 
 }  // namespace

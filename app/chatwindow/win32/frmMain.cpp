@@ -200,7 +200,15 @@ void frmMain::ShowSystemMessage(const std::string& text) { display_.ShowSystemMe
 void frmMain::ShowDebugMessage(const std::string& text) { display_.ShowDebugMessage(text); }
 bool frmMain::SaveLog(bool silent, bool resetName) {
     const bool saved = log_.SaveLog(silent, resetName);
-    if (saved) logDirty_ = false;
+    if (saved) {
+        logDirty_ = false;
+        saveFailureShown_ = false;
+    } else if (silent && !saveFailureShown_ && !log_.LastError().empty()) {
+        // Read files stay in the folder until their log is saved; the user must know why.
+        saveFailureShown_ = true;
+        ShowSystemMessage("Не удалось сохранить лог.\r\n" + log_.LastError() + "\r\n" +
+                          "Прочитанные сообщения останутся в папке чата, пока лог не сохранится.");
+    }
     return saved;
 }
 void frmMain::ClearConversation() { pane_.Clear(); }

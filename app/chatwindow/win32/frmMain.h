@@ -125,6 +125,7 @@ private:
     // Outside a pass every line is saved at once; a pass saves per batch of files.
     bool SaveLogAfterLine();
     bool logDirty_ = false;
+    bool saveFailureShown_ = false;  // a failing log is reported once, until a save succeeds
     DWORD lastPaint_ = 0;
     DWORD lastCaption_ = 0;
     bool captionShownInPass_ = false;
