@@ -7,7 +7,12 @@
 ;   BIN          folder with Quillet.exe, Flickon0100.dll, Quillet.ReadMe.html
 ;   ICON         the program's icon
 ;   OUTFILE      the installer to write
+;   AMD64        (optional) a 64-bit installer of the x86_64 build, for testing
+;                where 32-bit programs cannot run; what ships is the 32-bit one
 Unicode true
+!ifdef AMD64
+  Target amd64-unicode
+!endif
 SetCompressor /SOLID lzma
 RequestExecutionLevel admin
 
@@ -23,7 +28,11 @@ RequestExecutionLevel admin
 
 Name "${APP}"
 OutFile "${OUTFILE}"
-InstallDir "$PROGRAMFILES\${APP}"
+!ifdef AMD64
+  InstallDir "$PROGRAMFILES64\${APP}"
+!else
+  InstallDir "$PROGRAMFILES\${APP}"
+!endif
 ; An upgrade goes where the last installation went.
 InstallDirRegKey HKLM "${UNINSTALL_KEY}" "InstallLocation"
 BrandingText "${PUBLISHER}"

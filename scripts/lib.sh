@@ -15,6 +15,27 @@ PACKAGES_I386=(wine32:i386)
 
 say() { printf '\033[1m== %s\033[0m\n' "$*"; }
 
+# Whether this kernel runs 32-bit x86 programs, which 32-bit Wine needs. Some
+# virtual machines have IA-32 emulation off; there the probe, a minimal i386
+# program that only exits, fails with "exec format error".
+runs_32bit() {
+  local probe status
+  probe=$(mktemp /tmp/quillet-i386.XXXXXX)
+  python3 - "$probe" <<'EOF'
+import struct, sys
+code = bytes([0xb8, 1, 0, 0, 0, 0x31, 0xdb, 0xcd, 0x80])  # exit(0) through int 0x80
+base, start = 0x08048000, 52 + 32
+ehdr = b'\x7fELF\x01\x01\x01' + bytes(9) + struct.pack(
+    '<HHIIIIIHHHHHH', 2, 3, 1, base + start, 52, 0, 0, 52, 32, 1, 0, 0, 0)
+phdr = struct.pack('<8I', 1, 0, base, base, start + len(code), start + len(code), 5, 0x1000)
+open(sys.argv[1], 'wb').write(ehdr + phdr + code)
+EOF
+  chmod +x "$probe"
+  "$probe" >/dev/null 2>&1; status=$?
+  rm -f "$probe"
+  return $status
+}
+
 install_packages() {
   local missing=()
   for p in "${PACKAGES[@]}"; do
@@ -22,9 +43,11 @@ install_packages() {
   done
   local sudo=""
   [ "$(id -u)" -ne 0 ] && sudo="sudo"
-  for p in "${PACKAGES_I386[@]}"; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
-  done
+  if runs_32bit; then
+    for p in "${PACKAGES_I386[@]}"; do
+      dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+    done
+  fi
   if [ ${#missing[@]} -gt 0 ]; then
     say "Installing ${missing[*]}"
     dpkg --print-foreign-architectures | grep -qx i386 || $sudo dpkg --add-architecture i386 || return 1
@@ -69,8 +92,9 @@ build_win32() {
   grep -qs '^QUILLET_TESTS:BOOL=OFF' "$BUILD/win32/CMakeCache.txt" && rm -f "$BUILD/win32/build.ninja"
   build_tree win32 -DCMAKE_BUILD_TYPE=Release -DQUILLET_TESTS=ON -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/toolchain-mingw-i686.cmake"
 }
-# Quillet-Setup-<version>.exe and the portable zip, in build/win32.
-build_installer() { ninja -C "$BUILD/win32" installer | grep -v '^\[' || true; return "${PIPESTATUS[0]}"; }
+# build_installer TREE: in win32, Quillet-Setup-<version>.exe and the portable
+# zip; in win64, the x86_64 stand-in installer (for machines without 32-bit Wine).
+build_installer() { ninja -C "$BUILD/$1" installer | grep -v '^\[' || true; return "${PIPESTATUS[0]}"; }
 
 # A Wine prefix, with a virtual desktop unless "nodesktop" is given (the
 # desktop avoids slow window teardown under bare Xvfb), its server started

@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
-# What a Windows user does: the installer run silently in a fresh 32-bit-capable
-# Wine prefix, a chat file opened through the shell as a double-click does, the
+# What a Windows user does: the installer run silently in a fresh Wine prefix, a chat file opened through the shell as a double-click does, the
 # installer run again over the running program (an upgrade in place), and the
 # silent uninstaller. Writes a GoogleTest-style report.
 # Needs DISPLAY (run inside xvfb-run).
-# Usage: install_open_uninstall.sh SETUP.exe DRIVER_BIN_DIR REPORT.xml
+# Usage: install_open_uninstall.sh SETUP.exe BIN_DIR REPORT.xml
+# BIN_DIR holds the programs the installer was made from, and quillet_driver.exe.
+# The shipping installer is 32-bit; the x86_64 one made from the same script
+# stands in for it where 32-bit programs cannot run.
 set -u
 here="$(cd "$(dirname "$0")" && pwd)"
 source "$here/../../scripts/lib.sh"
@@ -25,10 +27,10 @@ record() {  # name, status (0 = passed), message
 # when there is none. reg.exe writes the console's code page, 866 under ru-RU.
 regget() {
   local which=(/ve); [ $# -gt 1 ] && which=(/v "$2")
-  "$WINE64" reg query "$1" "${which[@]}" /reg:32 2>/dev/null </dev/null | iconv -f CP866 -t UTF-8 |
+  "$WINE64" reg query "$1" "${which[@]}" "$view" 2>/dev/null </dev/null | iconv -f CP866 -t UTF-8 |
     sed -n 's/^ *.*  *REG_[A-Z_]*  *//p' | tr -d '\r'
 }
-haskey() { "$WINE64" reg query "$1" /reg:32 >/dev/null 2>&1 </dev/null; }
+haskey() { "$WINE64" reg query "$1" "$view" >/dev/null 2>&1 </dev/null; }
 
 # expect_eq NAME WANT GOT...: one check of many, its failure text naming all.
 problems=()
@@ -46,11 +48,16 @@ silently() {
   return $status
 }
 
+# A 32-bit installer on 64-bit Windows: Program Files (x86) and the 32-bit registry view.
+machine=$(od -An -tx2 -j$(( $(od -An -tu4 -j60 -N4 "$bin/Quillet.exe") + 4 )) -N2 "$bin/Quillet.exe" | tr -d ' ')
+if [ "$machine" = 014c ]; then programs='Program Files (x86)'; view=/reg:32
+else programs='Program Files'; view=/reg:64; fi
+
 wine_prefix "$work/prefix"
-instdir="$WINEPREFIX/drive_c/Program Files (x86)/Quillet"
-win_instdir='C:\Program Files (x86)\Quillet'
+instdir="$WINEPREFIX/drive_c/$programs/Quillet"
+win_instdir="C:\\$programs\\Quillet"
 links="$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs"
-version=$(basename "$setup" .exe); version=${version#Quillet-Setup-}
+version=$(basename "$setup" .exe); version=${version#Quillet-Setup-}; version=${version%-x86_64}
 settings='HKCU\Software\Greyfen Works\Quillet'
 uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Quillet'
 flickon_clsid='{20735A91-B97C-4AF1-9370-CA8D7BF0FFB9}'
@@ -102,7 +109,7 @@ DRIVER_TIMEOUT=10 driver pane >/dev/null 2>&1 && problems+=("Quillet still runs"
 [ -n "$(regget "$settings\\Window Placements\\frmMain" "$win_chat")" ] ||
   problems+=("Quillet did not end on its own (no saved window place)")
 cmp -s "$bin/Quillet.exe" "$instdir/Quillet.exe" || problems+=("Quillet.exe not in place")
-entries=$("$WINE64" reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall' /reg:32 </dev/null 2>/dev/null | grep -c 'Quillet')
+entries=$("$WINE64" reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall' "$view" </dev/null 2>/dev/null | grep -c 'Quillet')
 want "uninstall entries" 1 "$entries"
 verdict UpgradeClosesQuilletAndReplacesInPlace
 
