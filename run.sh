@@ -8,9 +8,15 @@ cd "$(dirname "$0")"
 source scripts/lib.sh
 
 install_packages || { echo "package installation failed"; exit 2; }
-say "Building Quillet (32-bit, as it ships)"
-BUILD_TARGETS=Quillet build_win32 || exit 1
-exe="$BUILD/win32/bin/Quillet.exe"
+if runs_32bit; then
+  say "Building Quillet (32-bit, as it ships)"
+  BUILD_TARGETS=Quillet build_win32 || exit 1
+  exe="$BUILD/win32/bin/Quillet.exe"
+else
+  say "This kernel does not run 32-bit programs: building the x86_64 Quillet instead of the shipping 32-bit one"
+  BUILD_TARGETS=Quillet build_win64 || exit 1
+  exe="$BUILD/win64/bin/Quillet.exe"
+fi
 
 # Quillet's own arguments: Linux paths become Windows paths (drive Z: is the root).
 args=()
