@@ -114,6 +114,9 @@ want "uninstall entries" 1 "$entries"
 verdict UpgradeClosesQuilletAndReplacesInPlace
 
 # --- Silent uninstall, with Quillet running ----------------------------------------
+# The first note was read and hidden; the next start shows a new one.
+note="Записка перед удалением"
+printf '%s' "$note" > "$chat_dir/Записка 2.ZTMF"
 "$WINE64" start "$win_chat" </dev/null >/dev/null 2>&1
 driver wait "$note" 60 >/dev/null || problems+=("Quillet did not start again")
 silently "$instdir/Uninstall.exe"
