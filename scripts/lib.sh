@@ -21,15 +21,8 @@ say() { printf '\033[1m== %s\033[0m\n' "$*"; }
 runs_32bit() {
   local probe status
   probe=$(mktemp /tmp/quillet-i386.XXXXXX)
-  python3 - "$probe" <<'EOF'
-import struct, sys
-code = bytes([0xb8, 1, 0, 0, 0, 0x31, 0xdb, 0xcd, 0x80])  # exit(0) through int 0x80
-base, start = 0x08048000, 52 + 32
-ehdr = b'\x7fELF\x01\x01\x01' + bytes(9) + struct.pack(
-    '<HHIIIIIHHHHHH', 2, 3, 1, base + start, 52, 0, 0, 52, 32, 1, 0, 0, 0)
-phdr = struct.pack('<8I', 1, 0, base, base, start + len(code), start + len(code), 5, 0x1000)
-open(sys.argv[1], 'wb').write(ehdr + phdr + code)
-EOF
+  # ELF header, one loadable segment, then: mov eax, 1; xor ebx, ebx; int 0x80 (exit 0).
+  printf '\177ELF\001\001\001\000\000\000\000\000\000\000\000\000\002\000\003\000\001\000\000\000\124\200\004\010\064\000\000\000\000\000\000\000\000\000\000\000\064\000\040\000\001\000\000\000\000\000\000\000\001\000\000\000\000\000\000\000\000\200\004\010\000\200\004\010\135\000\000\000\135\000\000\000\005\000\000\000\000\020\000\000\270\001\000\000\000\061\333\315\200' > "$probe"
   chmod +x "$probe"
   "$probe" >/dev/null 2>&1; status=$?
   rm -f "$probe"
