@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Builds Quillet and starts it under Wine.
+# Builds Quillet and starts what ships, the 32-bit program, under Wine.
 #   ./run.sh                  a demo chat in ./demo (made on first use)
 #   ./run.sh PATH.ZPMFChat    that chat; any other Quillet arguments (/H, /?) pass through
 # Without a display it runs in Xvfb, saves a screenshot under ./shots and says where.
@@ -8,9 +8,15 @@ cd "$(dirname "$0")"
 source scripts/lib.sh
 
 install_packages || { echo "package installation failed"; exit 2; }
-say "Building Quillet"
-build_win64 || exit 1
-exe="$BUILD/win64/bin/Quillet.exe"
+if runs_32bit; then
+  say "Building Quillet (32-bit, as it ships)"
+  BUILD_TARGETS=Quillet build_win32 || exit 1
+  exe="$BUILD/win32/bin/Quillet.exe"
+else
+  say "This kernel does not run 32-bit programs: building the x86_64 Quillet instead of the shipping 32-bit one"
+  BUILD_TARGETS=Quillet build_win64 || exit 1
+  exe="$BUILD/win64/bin/Quillet.exe"
+fi
 
 # Quillet's own arguments: Linux paths become Windows paths (drive Z: is the root).
 args=()
@@ -36,6 +42,13 @@ fi
 # The user's own Wine prefix keeps settings and logs between runs.
 prefix="${QUILLET_WINEPREFIX:-$HOME/.local/share/quillet/wine}"
 export LC_ALL="${QUILLET_LOCALE:-ru_RU.UTF-8}"
+# A prefix made before 32-bit Wine was installed cannot start 32-bit programs
+# until it is updated.
+if [ -f "$prefix/system.reg" ] && [ ! -f "$prefix/drive_c/windows/syswow64/kernel32.dll" ]; then
+  say "Updating the Wine prefix for 32-bit programs"
+  WINEPREFIX="$prefix" WINEDEBUG=-all "$WINE64" wineboot -u >/dev/null 2>&1 </dev/null
+  WINEPREFIX="$prefix" "$WINESERVER" -w
+fi
 
 if [ -n "${DISPLAY:-}" ]; then
   wine_prefix "$prefix" nodesktop

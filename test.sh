@@ -29,11 +29,38 @@ for exe in "$BUILD"/native/bin/*_tests; do
   timeout 1200 "$exe" --gtest_brief=1 --gtest_output="xml:$reports/$name.xml" </dev/null
 done
 
+# --- The shipping build: the installer and zip; its suites under 32-bit Wine ---
+say "Installer and portable zip"; build_installer win32 || build_failed=1
+i686_tests=()
+if runs_32bit; then
+  for exe in "$BUILD"/win32/bin/*_tests.exe; do
+    [ -e "$exe" ] && i686_tests+=("$exe") && expect "$(basename "$exe" .exe)_i686"
+  done
+  [ ${#i686_tests[@]} -gt 0 ] && i686_tests=(--suffix=_i686 "${i686_tests[@]}")
+else
+  say "This kernel does not run 32-bit programs: the i686 suites are built but not run"
+fi
+# ---
+
 win_tests=("$BUILD"/win64/bin/*_tests.exe)
 if [ -e "${win_tests[0]}" ]; then
   for exe in "${win_tests[@]}"; do expect "$(basename "$exe" .exe)"; done
-  xvfb-run -a -s "-screen 0 1024x768x24" bash scripts/wine-tests.sh "$reports" "${win_tests[@]}"
+  xvfb-run -a -s "-screen 0 1024x768x24" bash scripts/wine-tests.sh "$reports" "${win_tests[@]}" "${i686_tests[@]}"
 fi
+
+# --- Install, open a chat file through the shell, upgrade, uninstall ---------
+# The shipping 32-bit installer; where 32-bit programs cannot run, the x86_64
+# one made from the same script stands in.
+setup_tree=win32
+if ! runs_32bit; then setup_tree=win64; build_installer win64 || build_failed=1; fi
+setup=$(ls "$BUILD/$setup_tree"/Quillet-Setup-*.exe 2>/dev/null | head -n 1)
+if [ -n "$setup" ] && [ -e "$BUILD/$setup_tree/bin/quillet_driver.exe" ]; then
+  say "Whole program: install, open through the shell, upgrade, uninstall ($(basename "$setup"))"
+  expect install_open_uninstall
+  xvfb-run -a -s "-screen 0 1024x768x24" bash tests/e2e/install_open_uninstall.sh "$setup" \
+    "$BUILD/$setup_tree/bin" "$reports/install_open_uninstall.xml"
+fi
+# ---
 
 if [ -e "$BUILD/win64/bin/quillet_win32_tests.exe" ] && [ "$(id -u)" -eq 0 ]; then
   say "Wine: faults of the file system (a read-only chat folder, a full disk)"

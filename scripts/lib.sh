@@ -9,9 +9,25 @@ WINESERVER=/usr/lib/wine/wineserver
 PACKAGES=(cmake ninja-build g++ python3 googletest libgtest-dev libxml2-dev
           mingw-w64 g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
           wine64 wine wine64-tools libwine-dev xvfb xauth imagemagick locales tzdata
-          syncthing iproute2 clang libfuzzer-14-dev)
+          syncthing iproute2 clang libfuzzer-14-dev nsis)
+# The shipping build is 32-bit: its suites and the installer run under 32-bit Wine.
+PACKAGES_I386=(wine32:i386)
 
 say() { printf '\033[1m== %s\033[0m\n' "$*"; }
+
+# Whether this kernel runs 32-bit x86 programs, which 32-bit Wine needs. Some
+# virtual machines have IA-32 emulation off; there the probe, a minimal i386
+# program that only exits, fails with "exec format error".
+runs_32bit() {
+  local probe status
+  probe=$(mktemp /tmp/quillet-i386.XXXXXX)
+  # ELF header, one loadable segment, then: mov eax, 1; xor ebx, ebx; int 0x80 (exit 0).
+  printf '\177ELF\001\001\001\000\000\000\000\000\000\000\000\000\002\000\003\000\001\000\000\000\124\200\004\010\064\000\000\000\000\000\000\000\000\000\000\000\064\000\040\000\001\000\000\000\000\000\000\000\001\000\000\000\000\000\000\000\000\200\004\010\000\200\004\010\135\000\000\000\135\000\000\000\005\000\000\000\000\020\000\000\270\001\000\000\000\061\333\315\200' > "$probe"
+  chmod +x "$probe"
+  "$probe" >/dev/null 2>&1; status=$?
+  rm -f "$probe"
+  return $status
+}
 
 install_packages() {
   local missing=()
@@ -20,8 +36,14 @@ install_packages() {
   done
   local sudo=""
   [ "$(id -u)" -ne 0 ] && sudo="sudo"
+  if runs_32bit; then
+    for p in "${PACKAGES_I386[@]}"; do
+      dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+    done
+  fi
   if [ ${#missing[@]} -gt 0 ]; then
     say "Installing ${missing[*]}"
+    dpkg --print-foreign-architectures | grep -qx i386 || $sudo dpkg --add-architecture i386 || return 1
     $sudo apt-get update -qq || true
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null || return 1
   fi
@@ -43,7 +65,9 @@ build_tree() {
     command -v ccache >/dev/null && launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
     cmake -S "$ROOT" -B "$dir" -G Ninja "${launcher[@]}" "$@" >/dev/null || return 1
   fi
-  ninja -C "$dir" | grep -v '^\[' || true
+  # BUILD_TARGETS narrows the build (run.sh needs only the program).
+  # shellcheck disable=SC2086
+  ninja -C "$dir" ${BUILD_TARGETS:-} | grep -v '^\[' || true
   return "${PIPESTATUS[0]}"
 }
 
@@ -55,7 +79,15 @@ build_sanitize() {
   build_tree sanitize -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILLET_SANITIZE=ON \
     -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++
 }
-build_win32()  { build_tree win32 -DCMAKE_BUILD_TYPE=Release -DQUILLET_TESTS=OFF -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/toolchain-mingw-i686.cmake"; }
+# The shipping build: i686, with its suites (they run under 32-bit Wine).
+build_win32() {
+  # A tree configured when the i686 suites were off is configured again.
+  grep -qs '^QUILLET_TESTS:BOOL=OFF' "$BUILD/win32/CMakeCache.txt" && rm -f "$BUILD/win32/build.ninja"
+  build_tree win32 -DCMAKE_BUILD_TYPE=Release -DQUILLET_TESTS=ON -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/toolchain-mingw-i686.cmake"
+}
+# build_installer TREE: in win32, Quillet-Setup-<version>.exe and the portable
+# zip; in win64, the x86_64 stand-in installer (for machines without 32-bit Wine).
+build_installer() { ninja -C "$BUILD/$1" installer | grep -v '^\[' || true; return "${PIPESTATUS[0]}"; }
 
 # A Wine prefix, with a virtual desktop unless "nodesktop" is given (the
 # desktop avoids slow window teardown under bare Xvfb), its server started

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Runs every Windows test program under Wine; called inside xvfb-run by test.sh.
-# Usage: wine-tests.sh REPORT_DIR TEST.exe...
+# Usage: wine-tests.sh REPORT_DIR [--suffix=S] TEST.exe... [--suffix=S TEST.exe...]
+# Both architectures share the prefix; --suffix=S names the reports of the
+# programs after it NAME + S (the i686 ones "_i686").
 set -u
 source "$(dirname "$0")/lib.sh"
 reports=$(cd "$1" && pwd); shift
@@ -8,8 +10,10 @@ prefix=$(mktemp -d /tmp/quillet-wine.XXXXXX)
 trap 'wine_stop; rm -rf "$prefix"' EXIT
 wine_prefix "$prefix"
 status=0
+suffix=
 for exe in "$@"; do
-  name=$(basename "$exe" .exe)
+  case "$exe" in --suffix=*) suffix=${exe#--suffix=}; continue ;; esac
+  name=$(basename "$exe" .exe)$suffix
   say "Wine: $name"
   # Russian Windows, as our users run it (code page 1251, ru-RU formats).
   LC_ALL=ru_RU.UTF-8 timeout 1200 "$WINE64" "$exe" --gtest_brief=1 \

@@ -37,21 +37,22 @@ SIZE PagePixels() {
     return size;
 }
 
+// A named CALLBACK, not a lambda: on i686 a lambda converts only to a cdecl
+// pointer, and EnumChildWindows calls stdcall.
+BOOL CALLBACK FindPictureProc(HWND w, LPARAM out) {
+    wchar_t cls[32] = {};
+    ::GetClassNameW(w, cls, 32);
+    if (::lstrcmpiW(cls, L"Static") == 0 && (::GetWindowLongW(w, GWL_STYLE) & SS_TYPEMASK) == SS_BITMAP) {
+        *reinterpret_cast<HWND*>(out) = w;
+        return FALSE;
+    }
+    return TRUE;
+}
+
 // The picture window of a page: a static control showing a bitmap.
 HWND FindPictureWindow(HWND root) {
     HWND found = nullptr;
-    ::EnumChildWindows(
-        root,
-        [](HWND w, LPARAM out) -> BOOL {
-            wchar_t cls[32] = {};
-            ::GetClassNameW(w, cls, 32);
-            if (::lstrcmpiW(cls, L"Static") == 0 && (::GetWindowLongW(w, GWL_STYLE) & SS_TYPEMASK) == SS_BITMAP) {
-                *reinterpret_cast<HWND*>(out) = w;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&found));
+    ::EnumChildWindows(root, FindPictureProc, reinterpret_cast<LPARAM>(&found));
     return found;
 }
 
@@ -129,20 +130,19 @@ struct FrameWatch {
 };
 FrameWatch* g_watch = nullptr;
 
+BOOL CALLBACK FindDialogProc(HWND w, LPARAM out) {
+    wchar_t cls[16] = {};
+    ::GetClassNameW(w, cls, 16);
+    if (::lstrcmpW(cls, L"#32770") == 0 && ::IsWindowVisible(w)) {
+        *reinterpret_cast<HWND*>(out) = w;
+        return FALSE;
+    }
+    return TRUE;
+}
+
 HWND FindDialogOfThisThread() {
     HWND found = nullptr;
-    ::EnumThreadWindows(
-        ::GetCurrentThreadId(),
-        [](HWND w, LPARAM out) -> BOOL {
-            wchar_t cls[16] = {};
-            ::GetClassNameW(w, cls, 16);
-            if (::lstrcmpW(cls, L"#32770") == 0 && ::IsWindowVisible(w)) {
-                *reinterpret_cast<HWND*>(out) = w;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&found));
+    ::EnumThreadWindows(::GetCurrentThreadId(), FindDialogProc, reinterpret_cast<LPARAM>(&found));
     return found;
 }
 
