@@ -11,13 +11,12 @@
 #include <vector>
 
 #include "app/chatwindow/win32/ucButton.h"
-#include "outside/RuntimeError.h"
+#include "support/Errors.h"
 #include "outside/win32/PictureSupport.h"
 #include "WindowTestSupport.h"
 
 using chatwindow::ucButton;
 using outside::ComPtr;
-using outside::RuntimeError;
 
 namespace {
 
@@ -174,12 +173,7 @@ TEST(ucButton, PictureRulesAndErrorsChangeNothingOnFailure) {
         const ComPtr<IPicture> before = button->Picture();
         const int width = button->PictureWidth();
         const int height = button->PictureHeight();
-        try {
-            button->SetPicture(picture);
-            ADD_FAILURE() << "no error " << number;
-        } catch (const RuntimeError& e) {
-            EXPECT_EQ(e.Number(), number);
-        }
+        EXPECT_EQ(testsupport::ErrorOf([&] { button->SetPicture(picture); }).Number(), number);
         EXPECT_EQ(button->Picture().get(), before.get());
         EXPECT_EQ(button->PictureWidth(), width);
         EXPECT_EQ(button->PictureHeight(), height);
