@@ -392,7 +392,8 @@ TEST(Pictures, TemporaryFileIsGoneAfterSuccessAndFailure) {
 
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        const RuntimeError e = ErrorOf([&] { EXPECT_TRUE(modLoadResPictureByData::LoadPictureFromBytes(c.bytes, kButtonFace)); });
+        const RuntimeError e =
+            ErrorOf([&] { EXPECT_TRUE(modLoadResPictureByData::LoadPictureFromBytes(c.bytes, kButtonFace)); });
         EXPECT_EQ(e.Number(), c.error) << e.Description();
         EXPECT_TRUE(!c.error || StartsWith(e.Description(), c.errorStart)) << e.Description();
         EXPECT_TRUE(temp.Files().empty()) << temp.Files().front();
