@@ -1,12 +1,5 @@
 #include "CliFixture.h"
 
-#include <dirent.h>
-#include <sys/stat.h>
-#include <sys/time.h>
-
-#include <algorithm>
-#include <cstdlib>
-
 #include "outside/SettingsStore.h"
 #include "outside/Support.h"
 
@@ -104,15 +97,6 @@ private:
     size_t i_ = 0;
 };
 
-void SetFileAge(const std::string& path, int ageSeconds) {
-    timeval now{};
-    ::gettimeofday(&now, nullptr);
-    timeval times[2] = {now, now};
-    times[0].tv_sec -= ageSeconds;
-    times[1].tv_sec -= ageSeconds;
-    ::utimes(path.c_str(), times);
-}
-
 }  // namespace
 
 size_t Count(const std::string& text, const std::string& needle) {
@@ -139,29 +123,16 @@ std::vector<JsonObject> ParseJsonLines(const std::string& text) {
 }
 
 void CliTest::SetUp() {
-    const std::pair<const char*, std::string> environment[] = {
-        {"HOME", home.path()},
-        {"XDG_CONFIG_HOME", home / "config"},
-        {"XDG_STATE_HOME", home / "state"},
-        {"XDG_RUNTIME_DIR", home.path()},
-    };
-    for (const auto& [name, value] : environment) {
-        const char* old = std::getenv(name);
-        savedEnvironment_.emplace_back(name, old ? std::optional<std::string>(old) : std::nullopt);
-        ::setenv(name, value.c_str(), 1);
-    }
+    for (const auto& [name, value] : {std::pair<const char*, std::string>{"HOME", home.path()},
+                                      {"XDG_CONFIG_HOME", home / "config"},
+                                      {"XDG_STATE_HOME", home / "state"},
+                                      {"XDG_RUNTIME_DIR", home.path()}})
+        environment_.push_back(std::make_unique<testsupport::ScopedEnv>(name, value));
     chatFile = chat / "Беседа.ZPMFChat";
     testsupport::WriteRaw(chatFile, "");
 }
 
-void CliTest::TearDown() {
-    for (const auto& [name, value] : savedEnvironment_) {
-        if (value)
-            ::setenv(name.c_str(), value->c_str(), 1);
-        else
-            ::unsetenv(name.c_str());
-    }
-}
+void CliTest::TearDown() { environment_.clear(); }
 
 std::string CliTest::StoredClientGuid() const { return outside::SettingsStore().ReadString("", "My GUID", ""); }
 
@@ -173,23 +144,9 @@ void CliTest::SetChatSwitch(const std::string& section, bool on) const {
     outside::SettingsStore().WriteBoolean(section, chatFile, on);
 }
 
-std::vector<std::string> CliTest::FolderNames() const {
-    std::vector<std::string> names;
-    if (DIR* dir = ::opendir(chat.path().c_str())) {
-        while (const dirent* entry = ::readdir(dir)) {
-            const std::string name = entry->d_name;
-            if (name != "." && name != "..") names.push_back(name);
-        }
-        ::closedir(dir);
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 std::string CliTest::PutFile(const std::string& name, const std::string& bytes, int ageSeconds) const {
     const std::string path = chat / name;
-    testsupport::WriteRaw(path, bytes);
-    SetFileAge(path, ageSeconds);
+    testsupport::WriteAged(path, bytes, ageSeconds);
     return path;
 }
 

@@ -5,11 +5,13 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "CliProcess.h"
+#include "support/ScopedEnv.h"
 #include "support/TempDir.h"
 
 namespace clitest {
@@ -34,7 +36,7 @@ protected:
     void SetChatSwitch(const std::string& section, bool on) const;
 
     // Names of the files in the chat folder (all of them, hidden ones too).
-    std::vector<std::string> FolderNames() const;
+    std::vector<std::string> FolderNames() const { return testsupport::FolderNames(chat.path()); }
     // Writes a file into the chat folder, last written ageSeconds ago.
     std::string PutFile(const std::string& name, const std::string& bytes, int ageSeconds = 60) const;
     std::string PutCorpusFile(const std::string& corpusName, int ageSeconds = 60) const;
@@ -44,7 +46,7 @@ protected:
     std::string chatFile;
 
 private:
-    std::vector<std::pair<std::string, std::optional<std::string>>> savedEnvironment_;
+    std::vector<std::unique_ptr<testsupport::ScopedEnv>> environment_;
 };
 
 }  // namespace clitest

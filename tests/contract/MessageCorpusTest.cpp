@@ -10,7 +10,11 @@
 #include "app/exchange/MessageFiles.h"
 #include "outside/DateTime.h"
 #include "outside/Support.h"
+#include "support/ReadMessage.h"
 #include "support/RecordingDisplay.h"
+#ifndef _WIN32
+#include "support/ScopedEnv.h"
+#endif
 #include "support/TempDir.h"
 
 using namespace exchange;
@@ -28,18 +32,12 @@ namespace {
 struct ZoneForTest {};
 #else
 struct ZoneForTest {
-    ZoneForTest() : saved(std::getenv("TZ") ? std::optional<std::string>(std::getenv("TZ")) : std::nullopt) {
-        ::setenv("TZ", "MSK-3", 1);
-        ::tzset();
-    }
+    ZoneForTest() { ::tzset(); }
     ~ZoneForTest() {
-        if (saved)
-            ::setenv("TZ", saved->c_str(), 1);
-        else
-            ::unsetenv("TZ");
+        zone.reset();
         ::tzset();
     }
-    std::optional<std::string> saved;
+    std::optional<testsupport::ScopedEnv> zone{std::in_place, "TZ", "MSK-3"};
 };
 #endif
 
@@ -67,13 +65,6 @@ std::string WithPath(std::string text, const std::string& path) {
     const size_t at = text.find("{path}");
     if (at != std::string::npos) text.replace(at, 6, path);
     return text;
-}
-
-DispatchResult Read(const std::string& path, RecordingDisplay& display) {
-    const std::string ext = outside::esGetFileExtension(path);
-    if (ext == kBinaryExtension) return DispatchMessage_Binary(path, display, kMine);
-    if (ext == kXmlExtension) return DispatchMessage_XML(path, display, kMine);
-    return DispatchMessage_Text(path, display);
 }
 
 }  // namespace
@@ -140,7 +131,7 @@ TEST(MessageCorpus, EveryFileGivesItsResultKindFieldsAndNotice) {
         SCOPED_TRACE(c.file);
         const std::string path = CorpusPath(outside::esBuildFileName2("messages", c.file));
         RecordingDisplay display;
-        EXPECT_EQ(Read(path, display), c.result);
+        EXPECT_EQ(testsupport::ReadMessageFile(path, display, kMine), c.result);
         ASSERT_EQ(display.lines.size(), 1u);
         const auto& line = display.lines[0];
         EXPECT_EQ(line.kind, c.kind);

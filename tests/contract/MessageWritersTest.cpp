@@ -8,11 +8,13 @@
 #include "outside/RuntimeError.h"
 #include "outside/Support.h"
 #include "outside/TextFile.h"
+#include "support/ReadMessage.h"
 #include "support/RecordingDisplay.h"
 #include "support/TempDir.h"
 
 using namespace exchange;
 using outside::DateTimeRecord;
+using testsupport::ReadMessageFile;
 using testsupport::RecordingDisplay;
 using testsupport::TempDir;
 
@@ -59,10 +61,7 @@ TEST(MessageWriters, BinaryAndXmlRoundTripFieldForField) {
         EXPECT_EQ(step, "");
         for (const std::string& path : {binary, xml}) {
             RecordingDisplay display;
-            const DispatchResult result = outside::esGetFileExtension(path) == kBinaryExtension
-                                              ? DispatchMessage_Binary(path, display, kGuid)
-                                              : DispatchMessage_XML(path, display, kGuid);
-            ASSERT_EQ(result, DispatchResult::Processed) << path;
+            ASSERT_EQ(ReadMessageFile(path, display, kGuid), DispatchResult::Processed) << path;
             ASSERT_EQ(display.lines.size(), 1u);
             EXPECT_EQ(display.lines[0].userName, c.user);
             EXPECT_EQ(display.lines[0].text, c.text);
@@ -105,9 +104,7 @@ TEST(MessageWriters, WhatAFormatCannotCarryArrivesAsAReplacement) {
         const bool isXml = path == xml;
         SCOPED_TRACE(isXml ? "XML" : "binary");
         RecordingDisplay display;
-        const DispatchResult result =
-            isXml ? DispatchMessage_XML(path, display, kGuid) : DispatchMessage_Binary(path, display, kGuid);
-        ASSERT_EQ(result, DispatchResult::Processed);
+        ASSERT_EQ(ReadMessageFile(path, display, kGuid), DispatchResult::Processed);
         EXPECT_EQ(display.lines.at(0).userName, "Вова" + fffd + "x");
         EXPECT_EQ(display.lines.at(0).text, isXml ? "a" + fffd + "b" + fffd + "c" + fffd : text);
         EXPECT_EQ(display.lines.at(0).kind, MessageKind::Mine);
@@ -141,14 +138,7 @@ TEST(MessageWriters, OversizedFilesAreBrokenWithoutBeingRead) {
         const std::string path = dir / (std::string("big.") + ext);
         testsupport::WriteRaw(path, std::string(5 * 1024 * 1024, 'x'));
         RecordingDisplay display;
-        DispatchResult result;
-        if (std::string(ext) == kBinaryExtension)
-            result = DispatchMessage_Binary(path, display, kGuid);
-        else if (std::string(ext) == kXmlExtension)
-            result = DispatchMessage_XML(path, display, kGuid);
-        else
-            result = DispatchMessage_Text(path, display);
-        EXPECT_EQ(result, DispatchResult::Broken) << ext;
+        EXPECT_EQ(ReadMessageFile(path, display, kGuid), DispatchResult::Broken) << ext;
         ASSERT_EQ(display.lines.size(), 1u);
         EXPECT_EQ(display.lines[0].kind, MessageKind::System);
         EXPECT_NE(display.lines[0].text.find("4 МиБ"), std::string::npos) << display.lines[0].text;
@@ -158,22 +148,15 @@ TEST(MessageWriters, OversizedFilesAreBrokenWithoutBeingRead) {
 
 TEST(MessageWriters, UnreadableFileIsRetryWithADebugNotice) {
     TempDir dir;
-    const std::string path = dir / "gone.ZPMF";
-    struct Reader {
-        const char* name;
-        DispatchResult (*read)(const std::string&, RecordingDisplay&);
-    } readers[] = {
-        {"DispatchMessage_Binary", [](const std::string& p, RecordingDisplay& d) { return DispatchMessage_Binary(p, d, kGuid); }},
-        {"DispatchMessage_XML", [](const std::string& p, RecordingDisplay& d) { return DispatchMessage_XML(p, d, kGuid); }},
-        {"DispatchMessage_Text", [](const std::string& p, RecordingDisplay& d) { return DispatchMessage_Text(p, d); }},
-    };
-    for (const auto& r : readers) {
+    for (const auto& [ext, name] : {std::pair{kBinaryExtension, "DispatchMessage_Binary"},
+                                    {kXmlExtension, "DispatchMessage_XML"}, {kTextExtension, "DispatchMessage_Text"}}) {
+        const std::string path = dir / (std::string("gone.") + ext);
         RecordingDisplay display;
-        EXPECT_EQ(r.read(path, display), DispatchResult::Retry) << r.name;
+        EXPECT_EQ(ReadMessageFile(path, display, kGuid), DispatchResult::Retry) << name;
         ASSERT_EQ(display.lines.size(), 1u);
         EXPECT_EQ(display.lines[0].kind, MessageKind::Debug);
         const std::string& text = display.lines[0].text;
-        EXPECT_EQ(text.rfind(std::string(r.name) + "() ==> Не удалось прочитать файл. Пока пропускаем. \r\nОшибка 0x80070002: ", 0), 0u) << text;
+        EXPECT_EQ(text.rfind(std::string(name) + "() ==> Не удалось прочитать файл. Пока пропускаем. \r\nОшибка 0x80070002: ", 0), 0u) << text;
         EXPECT_EQ(text.substr(text.rfind("\r\n") + 2), path);
     }
 }

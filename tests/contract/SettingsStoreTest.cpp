@@ -5,12 +5,13 @@
 #include <gtest/gtest.h>
 
 #include <climits>
-#include <cstdlib>
-#include <optional>
 
-#include "outside/RuntimeError.h"
 #include "outside/SettingsStore.h"
 #include "outside/Support.h"
+#include "support/Errors.h"
+#ifndef _WIN32
+#include "support/ScopedEnv.h"
+#endif
 #include "support/TempDir.h"
 
 using outside::SettingsStore;
@@ -21,22 +22,10 @@ using outside::WindowPlacement;
 namespace {
 
 struct SettingsStoreFixture : ::testing::Test {
-    void SetUp() override {
-#ifndef _WIN32
-        if (const char* old = std::getenv("XDG_CONFIG_HOME")) previous = old;
-        ::setenv("XDG_CONFIG_HOME", config.path().c_str(), 1);
-#endif
-    }
-    void TearDown() override {
-#ifndef _WIN32
-        if (previous)
-            ::setenv("XDG_CONFIG_HOME", previous->c_str(), 1);
-        else
-            ::unsetenv("XDG_CONFIG_HOME");
-#endif
-    }
     testsupport::TempDir config;
-    std::optional<std::string> previous;
+#ifndef _WIN32
+    testsupport::ScopedEnv configHome{"XDG_CONFIG_HOME", config.path()};
+#endif
     // A section no other test and no real setting uses.
     const std::string unique = "Тест " + outside::esGetNewGUID();
 };
@@ -149,14 +138,7 @@ TEST_F(SettingsStoreFixture, AValueOfAnotherKindReadsAsTheDefault) {
 
 TEST_F(SettingsStoreFixture, AValueThatDoesNotFitItsKindIsRefused) {
     SettingsStore store;
-    const auto number = [](auto&& call) {
-        try {
-            call();
-        } catch (const outside::RuntimeError& e) {
-            return e.Number();
-        }
-        return 0L;
-    };
+    const auto number = [](auto&& call) { return testsupport::ErrorOf(call).Number(); };
     EXPECT_EQ(number([&] { store.WriteValue(unique, "k", ValueKind::Long, std::string("5")); }),
               outside::kErrTypeMismatch);
     EXPECT_EQ(number([&] { store.WriteValue(unique, "k", ValueKind::String, true); }), outside::kErrTypeMismatch);

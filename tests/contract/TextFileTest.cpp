@@ -8,25 +8,14 @@
 #include "outside/RuntimeError.h"
 #include "outside/Support.h"
 #include "outside/TextFile.h"
+#include "support/Errors.h"
 #include "support/TempDir.h"
 
 using namespace outside;
+using testsupport::FolderNames;
 using testsupport::ReadRaw;
 using testsupport::TempDir;
 using testsupport::WriteRaw;
-
-namespace {
-
-std::vector<std::string> Listing(const std::string& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(std::filesystem::u8path(folder))) {
-        const auto u8 = entry.path().filename().u8string();
-        names.emplace_back(u8.begin(), u8.end());
-    }
-    return names;
-}
-
-}  // namespace
 
 TEST(TextFile, RoundTripsCyrillicNulAndLineBreaks) {
     TempDir dir;
@@ -79,19 +68,17 @@ TEST(TextFile, WritesAtomicallyAndLeavesNothingOnFailure) {
     const std::string path = dir / "a.ZPMF";
     TheTextFile().WriteText(path, "one", TextEncoding::Utf8Bom);
     TheTextFile().WriteText(path, "two", TextEncoding::Utf8Bom);
-    EXPECT_EQ(Listing(dir.path()), std::vector<std::string>{"a.ZPMF"}) << "no temporary file is left behind";
+    EXPECT_EQ(FolderNames(dir.path()), std::vector<std::string>{"a.ZPMF"}) << "no temporary file is left behind";
     EXPECT_EQ(TheTextFile().ReadText(path), "two");
 
     const std::string inMissingFolder = esBuildFileName2(dir.path(), "missing", "b.ZPMF");
     EXPECT_THROW(TheTextFile().WriteText(inMissingFolder, "x", TextEncoding::Utf8Bom), RuntimeError);
-    EXPECT_EQ(Listing(dir.path()), std::vector<std::string>{"a.ZPMF"});
+    EXPECT_EQ(FolderNames(dir.path()), std::vector<std::string>{"a.ZPMF"});
 
     // A folder standing where the file should go: the temporary file must go too.
     std::filesystem::create_directory(std::filesystem::u8path(dir / "c.ZPMF"));
     EXPECT_THROW(TheTextFile().WriteText(dir / "c.ZPMF", "x", TextEncoding::Utf8Bom), RuntimeError);
-    auto names = Listing(dir.path());
-    std::sort(names.begin(), names.end());
-    EXPECT_EQ(names, (std::vector<std::string>{"a.ZPMF", "c.ZPMF"}));
+    EXPECT_EQ(FolderNames(dir.path()), (std::vector<std::string>{"a.ZPMF", "c.ZPMF"}));
 }
 
 TEST(TextFile, TemporaryNameIsNotAMessageFileName) {
@@ -102,22 +89,14 @@ TEST(TextFile, TemporaryNameIsNotAMessageFileName) {
 
 TEST(TextFile, MissingFileAndTooLargeFileAreRunTimeErrors) {
     TempDir dir;
-    try {
-        TheTextFile().ReadText(dir / "missing.ZPMF");
-        FAIL() << "no error";
-    } catch (const RuntimeError& e) {
-        EXPECT_EQ(e.Number(), ErrorNumberFromWin32(2));
-        EXPECT_FALSE(e.Description().empty());
-    }
+    const RuntimeError missing = testsupport::ErrorOf([&] { TheTextFile().ReadText(dir / "missing.ZPMF"); });
+    EXPECT_EQ(missing.Number(), ErrorNumberFromWin32(2));
+    EXPECT_NE(missing.Description(), "");
     const std::string big = dir / "big.ZTMF";
     WriteRaw(big, std::string(5 * 1024 * 1024, 'x'));
-    try {
-        TheTextFile().ReadText(big);
-        FAIL() << "no error";
-    } catch (const RuntimeError& e) {
-        EXPECT_EQ(e.Number(), kErrFileTooLarge);
-        EXPECT_NE(e.Description().find("4 МиБ"), std::string::npos) << e.Description();
-    }
+    const RuntimeError tooLarge = testsupport::ErrorOf([&] { TheTextFile().ReadText(big); });
+    EXPECT_EQ(tooLarge.Number(), kErrFileTooLarge);
+    EXPECT_NE(tooLarge.Description().find("4 МиБ"), std::string::npos) << tooLarge.Description();
     WriteRaw(big, std::string(kMaxMessageFileBytes, 'y'));
     EXPECT_EQ(TheTextFile().ReadText(big).size(), kMaxMessageFileBytes) << "the limit itself is allowed";
 }

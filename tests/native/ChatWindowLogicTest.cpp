@@ -5,6 +5,11 @@
 
 using namespace chatwindow;
 
+namespace {
+const Modifiers none{}, shift{true, false, false}, ctrl{false, true, false}, ctrlShift{true, true, false},
+    alt{false, false, true};
+}  // namespace
+
 TEST(ChatWindowLogic, DesignSizeLaysOutAsDesigned) {
     const ChatLayout l = LayoutChatWindow(kDesignClientWidth, kDesignClientHeight);
     EXPECT_EQ(l.log, (TwipsRect{60, 780, 7050, 3465}));
@@ -38,8 +43,6 @@ TEST(ChatWindowLogic, NeverSmallerThanTheMinimum) {
 }
 
 TEST(ChatWindowLogic, HotKeysNeedTheirExactModifiers) {
-    const Modifiers none{}, shift{true, false, false}, ctrl{false, true, false}, ctrlShift{true, true, false},
-        alt{false, false, true};
     // character: the key also brings a character the message box must not get.
     struct Case {
         int vk;
@@ -65,7 +68,6 @@ TEST(ChatWindowLogic, HotKeysNeedTheirExactModifiers) {
 
 TEST(FormKeys, DialogWindowsShareF1ShiftF1AndEsc) {
     using support::FormKey;
-    const Modifiers none{}, shift{true, false, false}, ctrl{false, true, false}, alt{false, false, true};
     struct Case {
         int vk;
         Modifiers m;
@@ -79,8 +81,6 @@ TEST(FormKeys, DialogWindowsShareF1ShiftF1AndEsc) {
 }
 
 TEST(ChatWindowLogic, EnterSendsByTheSetting) {
-    const Modifiers none{}, shift{true, false, false}, ctrl{false, true, false}, ctrlShift{true, true, false},
-        alt{false, false, true};
     struct Case {
         Modifiers m;
         bool onEnter, offEnter;

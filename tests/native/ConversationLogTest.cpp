@@ -30,16 +30,7 @@ ino_t Inode(const std::string& path) {
 
 class LogTest : public testsupport::ChatFixture {
 protected:
-    std::vector<std::string> Files() const {
-        std::vector<std::string> names;
-        if (!std::filesystem::exists(std::filesystem::u8path(modSettings::LogsFolder))) return names;
-        for (const auto& e : std::filesystem::directory_iterator(std::filesystem::u8path(modSettings::LogsFolder))) {
-            const auto u8 = e.path().filename().u8string();
-            names.emplace_back(u8.begin(), u8.end());
-        }
-        std::sort(names.begin(), names.end());
-        return names;
-    }
+    std::vector<std::string> Files() const { return testsupport::FolderNames(modSettings::LogsFolder); }
     // What a reader of the log sees, against what the pane shows.
     void ExpectLogIsThePane() {
         ASSERT_FALSE(log.CurrentLogPath().empty());

@@ -44,68 +44,50 @@ TEST(CreateComplexDirectoryText, BackslashHelpersAndLongPaths) {
     EXPECT_EQ(MakeLongPath("\\\\server\\share\\logs", true), "\\\\?\\UNC\\server\\share\\logs");
 }
 
-TEST(CreateComplexDirectoryText, WindowsPathsSplitIntoTheLevelsToMake) {
+TEST(CreateComplexDirectoryText, PathsSplitIntoTheLevelsToMake) {
     const struct {
+        bool posix;
         std::string path;
         std::vector<std::string> levels;  // empty: refused
         bool network;
     } cases[] = {
-        {"C:/Temp/a//b/", {"C:\\Temp", "C:\\Temp\\a", "C:\\Temp\\a\\b"}, false},
-        {"C:\\Temp", {"C:\\Temp"}, false},
-        {"c:\\\\\\x\\\\\\", {"c:\\x"}, false},
-        {"z:\\Журнал\\{A1}", {"z:\\Журнал", "z:\\Журнал\\{A1}"}, false},
-        {"logs\\{A1}", {"D:\\work", "D:\\work\\logs", "D:\\work\\logs\\{A1}"}, false},
-        {"\\\\server\\share\\logs", {"\\\\server\\share\\logs"}, true},
-        {"//server/share/logs/2024/", {"\\\\server\\share\\logs", "\\\\server\\share\\logs\\2024"}, true},
-        {"\\\\\\server\\\\share\\\\\\logs\\\\x", {"\\\\server\\share\\logs", "\\\\server\\share\\logs\\x"}, true},
+        {false, "C:/Temp/a//b/", {"C:\\Temp", "C:\\Temp\\a", "C:\\Temp\\a\\b"}, false},
+        {false, "C:\\Temp", {"C:\\Temp"}, false},
+        {false, "c:\\\\\\x\\\\\\", {"c:\\x"}, false},
+        {false, "z:\\Журнал\\{A1}", {"z:\\Журнал", "z:\\Журнал\\{A1}"}, false},
+        {false, "logs\\{A1}", {"D:\\work", "D:\\work\\logs", "D:\\work\\logs\\{A1}"}, false},
+        {false, "\\\\server\\share\\logs", {"\\\\server\\share\\logs"}, true},
+        {false, "//server/share/logs/2024/", {"\\\\server\\share\\logs", "\\\\server\\share\\logs\\2024"}, true},
+        {false, "\\\\\\server\\\\share\\\\\\logs\\\\x", {"\\\\server\\share\\logs", "\\\\server\\share\\logs\\x"}, true},
         // Bare roots and shares, and what is neither drive nor network form.
-        {"C:\\", {}, false},
-        {"C:/", {}, false},
-        {"C:\\\\\\", {}, false},
-        {"\\\\server\\share", {}, false},
-        {"\\\\server\\share\\\\", {}, false},
-        {"\\\\server", {}, false},
-        {"\\\\server\\", {}, false},
-        {"\\\\", {}, false},
-        {"", {}, false},
-        {"1:\\x", {}, false},
-        {"CC:\\x", {}, false},
-        {"C:x", {}, false},
+        {false, "C:\\", {}, false},
+        {false, "C:/", {}, false},
+        {false, "C:\\\\\\", {}, false},
+        {false, "\\\\server\\share", {}, false},
+        {false, "\\\\server\\share\\\\", {}, false},
+        {false, "\\\\server", {}, false},
+        {false, "\\\\server\\", {}, false},
+        {false, "\\\\", {}, false},
+        {false, "", {}, false},
+        {false, "1:\\x", {}, false},
+        {false, "CC:\\x", {}, false},
+        {false, "C:x", {}, false},
+        {true, "/a/b/c", {"/a", "/a/b", "/a/b/c"}, false},
+        {true, "//a///b//", {"/a", "/a/b"}, false},
+        {true, "logs/x", {"/home", "/home/ann", "/home/ann/logs", "/home/ann/logs/x"}, false},
+        {true, "/Журналы/Greyfen Works", {"/Журналы", "/Журналы/Greyfen Works"}, false},
+        {true, "/", {}, false},
+        {true, "///", {}, false},
+        {true, "", {}, false},
     };
     for (const auto& c : cases) {
-        const auto levels = SplitWindowsPath(c.path, FakeWindowsFullName);
-        if (c.levels.empty()) {
-            EXPECT_FALSE(levels.has_value()) << c.path;
-            continue;
-        }
-        ASSERT_TRUE(levels.has_value()) << c.path;
-        EXPECT_EQ(levels->paths, c.levels) << c.path;
-        EXPECT_EQ(levels->network, c.network) << c.path;
-    }
-}
-
-TEST(CreateComplexDirectoryText, PosixPathsSplitIntoTheLevelsToMake) {
-    const struct {
-        std::string path;
-        std::vector<std::string> levels;
-    } cases[] = {
-        {"/a/b/c", {"/a", "/a/b", "/a/b/c"}},
-        {"//a///b//", {"/a", "/a/b"}},
-        {"logs/x", {"/home", "/home/ann", "/home/ann/logs", "/home/ann/logs/x"}},
-        {"/Журналы/Greyfen Works", {"/Журналы", "/Журналы/Greyfen Works"}},
-        {"/", {}},
-        {"///", {}},
-        {"", {}},
-    };
-    for (const auto& c : cases) {
-        const auto levels = SplitPosixPath(c.path, FakePosixFullName);
-        if (c.levels.empty()) {
-            EXPECT_FALSE(levels.has_value()) << c.path;
-            continue;
-        }
-        ASSERT_TRUE(levels.has_value()) << c.path;
-        EXPECT_EQ(levels->paths, c.levels) << c.path;
-        EXPECT_FALSE(levels->network);
+        SCOPED_TRACE((c.posix ? "POSIX " : "Windows ") + c.path);
+        const auto levels =
+            c.posix ? SplitPosixPath(c.path, FakePosixFullName) : SplitWindowsPath(c.path, FakeWindowsFullName);
+        EXPECT_EQ(levels.has_value(), !c.levels.empty());
+        if (!levels || c.levels.empty()) continue;
+        EXPECT_EQ(levels->paths, c.levels);
+        EXPECT_EQ(levels->network, c.network);
     }
 }
 

@@ -1,7 +1,5 @@
 // The dispatch pass over a real folder: what is listed, in which order, what
 // happens to each file afterwards, progress, overflow and re-entry.
-#include <sys/time.h>
-
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -15,6 +13,7 @@
 
 using namespace exchange;
 using testsupport::RecordingHost;
+using testsupport::WriteAged;
 using testsupport::WriteRaw;
 
 namespace {
@@ -23,21 +22,16 @@ std::string Record(const std::string& text) {
     return BuildBinaryRecord({2024, 1, 0, 31, 13, 5, 7, 42}, "Вова", text, "{OTHER}");
 }
 
-// Written long enough ago that a broken one is taken as broken.
-void WriteOld(const std::string& path, const std::string& bytes) {
-    WriteRaw(path, bytes);
-    const timeval past[2] = {{1700000000, 0}, {1700000000, 0}};
-    ::utimes(path.c_str(), past);
-}
+constexpr int kLongAgo = 100000000;
 
-std::vector<std::string> Texts(const RecordingHost& host, MessageKind kind) {
-    std::vector<std::string> texts;
-    for (const auto& line : host.lines)
-        if (line.kind == kind) texts.push_back(line.text);
-    return texts;
-}
-
-class DispatchTest : public testsupport::ChatFixture {};
+class DispatchTest : public testsupport::ChatFixture {
+protected:
+    // count old message files named prefix1000, prefix1001, ... with distinct texts.
+    void WriteMessages(const std::string& prefix, int count) {
+        for (int i = 0; i < count; ++i)
+            WriteAged(chat / (prefix + std::to_string(1000 + i) + ".ZPMF"), Record(prefix + std::to_string(i)), kLongAgo);
+    }
+};
 
 }  // namespace
 
@@ -51,13 +45,13 @@ TEST_F(DispatchTest, EmptyFolderDoesNothingAtAll) {
 }
 
 TEST_F(DispatchTest, ListsVisiblePlainMessageFilesInSendingOrder) {
-    WriteOld(chat / "2024-01-31 13-05-07-042 {B}.ZPMF", Record("третье"));
-    WriteOld(chat / "2024-01-31 13-05-07-041 {A}.zxmf", "");  // lower-case extension still counts
-    WriteOld(chat / "2023-12-31 23-59-59-999 {Z}.ZPMF", Record("первое"));
-    WriteOld(chat / "note.ZTMF", "записка");
-    WriteOld(chat / "hidden.ZPMF", Record("скрытое"));
+    WriteAged(chat / "2024-01-31 13-05-07-042 {B}.ZPMF", Record("третье"), kLongAgo);
+    WriteAged(chat / "2024-01-31 13-05-07-041 {A}.zxmf", "", kLongAgo);  // lower-case extension still counts
+    WriteAged(chat / "2023-12-31 23-59-59-999 {Z}.ZPMF", Record("первое"), kLongAgo);
+    WriteAged(chat / "note.ZTMF", "записка", kLongAgo);
+    WriteAged(chat / "hidden.ZPMF", Record("скрытое"), kLongAgo);
     ASSERT_TRUE(outside::HideFile(chat / "hidden.ZPMF"));
-    WriteOld(chat / "other.txt", "x");
+    WriteAged(chat / "other.txt", "x", kLongAgo);
     std::filesystem::create_directory(std::filesystem::u8path(chat / "folder.ZPMF"));
 
     RecordingHost host;
@@ -72,10 +66,7 @@ TEST_F(DispatchTest, ListsVisiblePlainMessageFilesInSendingOrder) {
 
     modSettings::ShowDebugMessages = true;
     dispatcher.DispatchAllMessages();
-    std::vector<std::string> shown;
-    for (const auto& line : host.lines)
-        if (line.kind == MessageKind::Other) shown.push_back(line.text);
-    EXPECT_EQ(shown, (std::vector<std::string>{"первое", "третье", "записка"}));
+    EXPECT_EQ(host.Texts({MessageKind::Other}), (std::vector<std::string>{"первое", "третье", "записка"}));
     EXPECT_TRUE(outside::esIsFileExist(chat / "hidden.ZPMF")) << "a hidden file is never read";
 }
 
@@ -96,8 +87,8 @@ TEST_F(DispatchTest, CleanUpFollowsTheChatSettings) {
         modSettings::HideBrokenMessageFiles = c.hideBroken;
         const std::string good = chat / "2024-01-01 00-00-00-000 {G}.ZPMF";
         const std::string broken = chat / "2024-01-01 00-00-00-001 {B}.ZPMF";
-        WriteOld(good, Record("хорошее " + std::to_string(&c - cases)));  // a new message each time
-        WriteOld(broken, "2024\0" "1");
+        WriteAged(good, Record("хорошее " + std::to_string(&c - cases)), kLongAgo);  // a new message each time
+        WriteAged(broken, "2024\0" "1", kLongAgo);
         RecordingHost host;
         modSettings::ShowDebugMessages = true;
         MessageDispatcher(host).DispatchAllMessages();
@@ -105,9 +96,9 @@ TEST_F(DispatchTest, CleanUpFollowsTheChatSettings) {
         EXPECT_EQ(!outside::esIsFileExist(broken), c.brokenDeleted);
         EXPECT_TRUE(c.goodDeleted || outside::IsFileHidden(good));
         EXPECT_TRUE(c.brokenDeleted || outside::IsFileHidden(broken));
-        EXPECT_EQ(Texts(host, MessageKind::Debug),
+        EXPECT_EQ(host.Texts({MessageKind::Debug}),
                   std::vector<std::string>{"DispatchAllMessages() ==> " + c.brokenNotice + "\r\n" + broken});
-        EXPECT_EQ(Texts(host, MessageKind::System).size(), 1u) << "the reader's own notice";
+        EXPECT_EQ(host.Texts({MessageKind::System}).size(), 1u) << "the reader's own notice";
         outside::RemoveFile(good);
         outside::RemoveFile(broken);
     }
@@ -119,8 +110,8 @@ TEST_F(DispatchTest, FailedDeletesFallBackToHidingAndStuckFilesAreNotShownAgain)
     modSettings::ShowDebugMessages = true;
     const std::string good = chat / "a.ZPMF";
     const std::string broken = chat / "b.ZPMF";
-    WriteOld(good, Record("один раз"));
-    WriteOld(broken, "junk");
+    WriteAged(good, Record("один раз"), kLongAgo);
+    WriteAged(broken, "junk", kLongAgo);
     RecordingHost host;
     std::vector<std::string> hidden;
     bool hidingWorks = true;
@@ -131,7 +122,7 @@ TEST_F(DispatchTest, FailedDeletesFallBackToHidingAndStuckFilesAreNotShownAgain)
                                         }});
     dispatcher.DispatchAllMessages();
     EXPECT_EQ(hidden, (std::vector<std::string>{good, broken}));
-    EXPECT_EQ(Texts(host, MessageKind::Debug),
+    EXPECT_EQ(host.Texts({MessageKind::Debug}),
               (std::vector<std::string>{
                   "DispatchAllMessages() ==> Файл успешно обработан, но его удалить не удалось. Он был скрыт.\r\n" + good,
                   "DispatchAllMessages() ==> Файл оказался ошибочным, но его удалить не удалось. Он был скрыт.\r\n" +
@@ -139,31 +130,31 @@ TEST_F(DispatchTest, FailedDeletesFallBackToHidingAndStuckFilesAreNotShownAgain)
 
     // Neither deleted nor hidden: still in the folder, but not shown a second time.
     hidingWorks = false;
-    WriteOld(chat / "c.ZPMF", Record("застрял"));
+    WriteAged(chat / "c.ZPMF", Record("застрял"), kLongAgo);
     RecordingHost second;
     MessageDispatcher stuck(second, {[](const std::string&) { return false; }, [](const std::string&) { return false; }});
     stuck.DispatchAllMessages();
     stuck.DispatchAllMessages();
     // "один раз" was shown by the first run, whose hiding counted as done: the ledger keeps it out.
-    EXPECT_EQ(Texts(second, MessageKind::Other), (std::vector<std::string>{"застрял"}));
+    EXPECT_EQ(second.Texts({MessageKind::Other}), (std::vector<std::string>{"застрял"}));
 }
 
 TEST_F(DispatchTest, SyncingFileWaitsForItsMarkerToGo) {
     modSettings::ShowDebugMessages = true;
     const std::string path = chat / "2024-01-01 00-00-00-000 {S}.ZPMF";
-    WriteOld(path, Record("синхронизация"));
+    WriteAged(path, Record("синхронизация"), kLongAgo);
     WriteRaw(path + ".!sync", "partial");
     RecordingHost host;
     MessageDispatcher dispatcher(host);
     const PassSummary first = dispatcher.DispatchAllMessages();
     EXPECT_EQ(first.retried, 1);
-    EXPECT_EQ(Texts(host, MessageKind::Debug),
+    EXPECT_EQ(host.Texts({MessageKind::Debug}),
               std::vector<std::string>{"DispatchMessage() ==> Файл ещё синхронизируется. Пока пропускаем.\r\n" + path});
     EXPECT_TRUE(outside::esIsFileExist(path));
     EXPECT_FALSE(outside::IsFileHidden(path));
     outside::RemoveFile(path + ".!sync");
     EXPECT_EQ(dispatcher.DispatchAllMessages().processed, 1);
-    EXPECT_EQ(Texts(host, MessageKind::Other), std::vector<std::string>{"синхронизация"});
+    EXPECT_EQ(host.Texts({MessageKind::Other}), std::vector<std::string>{"синхронизация"});
 }
 
 TEST_F(DispatchTest, YoungBrokenFileIsRetriedAndOldOneIsBroken) {
@@ -173,18 +164,17 @@ TEST_F(DispatchTest, YoungBrokenFileIsRetriedAndOldOneIsBroken) {
     RecordingHost host;
     MessageDispatcher dispatcher(host);
     EXPECT_EQ(dispatcher.DispatchAllMessages().retried, 1);
-    EXPECT_TRUE(Texts(host, MessageKind::System).empty()) << "no broken notice while young";
+    EXPECT_TRUE(host.Texts({MessageKind::System}).empty()) << "no broken notice while young";
     EXPECT_FALSE(outside::IsFileHidden(path));
-    const timeval past[2] = {{1700000000, 0}, {1700000000, 0}};
-    ::utimes(path.c_str(), past);
+    WriteAged(path, "2024\0" "1", kLongAgo);
     EXPECT_EQ(dispatcher.DispatchAllMessages().broken, 1);
-    EXPECT_EQ(Texts(host, MessageKind::System).size(), 1u);
+    EXPECT_EQ(host.Texts({MessageKind::System}).size(), 1u);
 }
 
 TEST_F(DispatchTest, ProgressCaptionOnlyForMoreThanTenFiles) {
     for (int count : {10, 11}) {
         SCOPED_TRACE(count);
-        for (int i = 0; i < count; ++i) WriteOld(chat / (std::to_string(count) + "-" + std::to_string(100 + i) + ".ZPMF"), Record("x"));
+        WriteMessages(std::to_string(count) + "-", count);
         RecordingHost host;
         MessageDispatcher(host).DispatchAllMessages();
         const std::string plain = "Беседа.ZPMFChat \u2013 Quillet";
@@ -200,7 +190,7 @@ TEST_F(DispatchTest, ProgressCaptionOnlyForMoreThanTenFiles) {
 
 TEST_F(DispatchTest, OverflowSavesAndClearsBeforeEvery301stFile) {
     modSettings::ClearScrollbackOnOverflow = true;
-    for (int i = 0; i < 601; ++i) WriteOld(chat / ("m" + std::to_string(1000 + i) + ".ZPMF"), Record(std::to_string(i)));
+    WriteMessages("m", 601);
     RecordingHost host;
     MessageDispatcher(host).DispatchAllMessages();
     std::vector<size_t> resets;
@@ -211,24 +201,24 @@ TEST_F(DispatchTest, OverflowSavesAndClearsBeforeEvery301stFile) {
     EXPECT_EQ(resets, (std::vector<size_t>{300, 601})) << "before the 301st file, then 300 more and the first notice";
     EXPECT_EQ(host.clears, 2);
     const std::string notice = "Получено 300 входящих сообщений. Сообщения очищены, но сохранились в истории.";
-    EXPECT_EQ(Texts(host, MessageKind::System), (std::vector<std::string>{notice, notice}));
+    EXPECT_EQ(host.Texts({MessageKind::System}), (std::vector<std::string>{notice, notice}));
 
     // A failed save clears nothing; switched off, nothing is saved.
-    for (int i = 0; i < 301; ++i) WriteOld(chat / ("n" + std::to_string(1000 + i) + ".ZPMF"), Record("y"));
+    WriteMessages("n", 301);
     RecordingHost failing;
     failing.saveWorks = false;
     MessageDispatcher(failing).DispatchAllMessages();
     EXPECT_EQ(failing.ResetSaves(), 1u);
     EXPECT_EQ(failing.clears, 0);
     modSettings::ClearScrollbackOnOverflow = false;
-    for (int i = 0; i < 301; ++i) WriteOld(chat / ("o" + std::to_string(1000 + i) + ".ZPMF"), Record("z"));
+    WriteMessages("o", 301);
     RecordingHost off;
     MessageDispatcher(off).DispatchAllMessages();
     EXPECT_EQ(off.ResetSaves(), 0u);
 }
 
 TEST_F(DispatchTest, APassNeverNests) {
-    for (int i = 0; i < 3; ++i) WriteOld(chat / ("m" + std::to_string(i) + ".ZPMF"), Record(std::to_string(i)));
+    WriteMessages("m", 3);
     RecordingHost host;
     MessageDispatcher dispatcher(host);
     int nested = 0;
@@ -246,14 +236,14 @@ TEST_F(DispatchTest, UnknownExtensionIsIgnoredAsProcessed) {
     RecordingHost host;
     const std::string path = chat / "x.ZQQF";
     EXPECT_EQ(MessageDispatcher(host).DispatchMessage(path), DispatchResult::Processed);
-    EXPECT_EQ(Texts(host, MessageKind::Debug),
+    EXPECT_EQ(host.Texts({MessageKind::Debug}),
               std::vector<std::string>{"DispatchMessage() ==> Непонятное расширение файла. Игнорируем.\r\n" + path});
 }
 
 TEST_F(DispatchTest, OwnMessagesAreShownAsMineAndThenRemovedLikeAnyOther) {
     modSettings::DeleteMessageFiles = true;
     const std::string path = chat / "own.ZPMF";
-    WriteOld(path, BuildBinaryRecord({2024, 1, 0, 31, 13, 5, 7, 42}, "Я", "своё", modSettings::ClientGuid));
+    WriteAged(path, BuildBinaryRecord({2024, 1, 0, 31, 13, 5, 7, 42}, "Я", "своё", modSettings::ClientGuid), kLongAgo);
     RecordingHost host;
     MessageDispatcher(host).DispatchAllMessages();
     ASSERT_EQ(host.lines.size(), 1u);
@@ -263,7 +253,7 @@ TEST_F(DispatchTest, OwnMessagesAreShownAsMineAndThenRemovedLikeAnyOther) {
 
 TEST_F(DispatchTest, AFileGoesOnlyAfterTheLogHoldsItsMessage) {
     const int count = 2 * kRemovalBatchFiles + 7;
-    for (int i = 0; i < count; ++i) WriteOld(chat / ("m" + std::to_string(1000 + i) + ".ZPMF"), Record(std::to_string(i)));
+    WriteMessages("m", count);
     RecordingHost host;
     int removed = 0;
     MessageDispatcher dispatcher(host, {[](const std::string&) { return false; },
@@ -277,28 +267,28 @@ TEST_F(DispatchTest, AFileGoesOnlyAfterTheLogHoldsItsMessage) {
                                             return outside::HideFile(path);
                                         }});
     size_t mostAtRisk = 0;  // shown, not yet removed: what a kill would show once more
-    host.onPump = [&] { mostAtRisk = std::max(mostAtRisk, Texts(host, MessageKind::Other).size() - removed); };
+    host.onPump = [&] { mostAtRisk = std::max(mostAtRisk, host.Texts({MessageKind::Other}).size() - removed); };
     dispatcher.DispatchAllMessages();
     EXPECT_EQ(removed, count);
     EXPECT_LE(mostAtRisk, static_cast<size_t>(kRemovalBatchFiles));
     EXPECT_GT(mostAtRisk, 1u) << "removed in batches, not one by one";
 
     // While the log cannot be written nothing goes, and nothing is shown twice.
-    for (int i = 0; i < 3; ++i) WriteOld(chat / ("n" + std::to_string(i) + ".ZPMF"), Record("n" + std::to_string(i)));
+    WriteMessages("n", 3);
     host.saveWorks = false;
     dispatcher.DispatchAllMessages();
     dispatcher.DispatchAllMessages();
     EXPECT_EQ(removed, count);
     EXPECT_EQ(dispatcher.FilesAwaitingRemoval(), 3u);
-    EXPECT_EQ(Texts(host, MessageKind::Other).size(), static_cast<size_t>(count + 3));
+    EXPECT_EQ(host.Texts({MessageKind::Other}).size(), static_cast<size_t>(count + 3));
     host.saveWorks = true;
     dispatcher.DispatchAllMessages();
     EXPECT_EQ(removed, count + 3);
-    EXPECT_EQ(Texts(host, MessageKind::Other).size(), static_cast<size_t>(count + 3));
+    EXPECT_EQ(host.Texts({MessageKind::Other}).size(), static_cast<size_t>(count + 3));
 }
 
 TEST_F(DispatchTest, APassLeftByAnErrorStillEndsItsWork) {
-    for (int i = 0; i < 3; ++i) WriteOld(chat / ("m" + std::to_string(i) + ".ZPMF"), Record(std::to_string(i)));
+    WriteMessages("m", 3);
     RecordingHost host;
     host.onDisplay = [&] {
         if (host.lines.size() == 1) throw std::runtime_error("сбой посреди прохода");
@@ -308,8 +298,8 @@ TEST_F(DispatchTest, APassLeftByAnErrorStillEndsItsWork) {
     EXPECT_FALSE(dispatcher.InPass());
     EXPECT_EQ(host.captions, std::vector<std::string>{"Беседа.ZPMFChat \u2013 Quillet"});
     EXPECT_EQ(host.passesFinished, 1);
-    EXPECT_TRUE(outside::IsFileHidden(chat / "m0.ZPMF")) << "read and saved before the error: removed";
-    EXPECT_FALSE(outside::IsFileHidden(chat / "m1.ZPMF"));
+    EXPECT_TRUE(outside::IsFileHidden(chat / "m1000.ZPMF")) << "read and saved before the error: removed";
+    EXPECT_FALSE(outside::IsFileHidden(chat / "m1001.ZPMF"));
 }
 
 TEST_F(DispatchTest, AWaitingFileSaysWhyOnceAndAgainWhenTheReasonChanges) {
@@ -322,11 +312,11 @@ TEST_F(DispatchTest, AWaitingFileSaysWhyOnceAndAgainWhenTheReasonChanges) {
     const std::string syncing = "DispatchMessage() ==> Файл ещё синхронизируется. Пока пропускаем.\r\n" + path;
     const std::string young = "DispatchMessage() ==> Файл не разобран, но он только что записан. Пока пропускаем.\r\n" + path;
     for (int pass = 0; pass < 3; ++pass) dispatcher.DispatchAllMessages();
-    EXPECT_EQ(Texts(host, MessageKind::Debug), std::vector<std::string>{syncing});
+    EXPECT_EQ(host.Texts({MessageKind::Debug}), std::vector<std::string>{syncing});
     outside::RemoveFile(path + ".!sync");
     for (int pass = 0; pass < 3; ++pass) dispatcher.DispatchAllMessages();
-    EXPECT_EQ(Texts(host, MessageKind::Debug), (std::vector<std::string>{syncing, young}));
+    EXPECT_EQ(host.Texts({MessageKind::Debug}), (std::vector<std::string>{syncing, young}));
     WriteRaw(path + ".!sync", "");
     dispatcher.DispatchAllMessages();
-    EXPECT_EQ(Texts(host, MessageKind::Debug), (std::vector<std::string>{syncing, young, syncing}));
+    EXPECT_EQ(host.Texts({MessageKind::Debug}), (std::vector<std::string>{syncing, young, syncing}));
 }

@@ -1,7 +1,6 @@
 // Never the same message twice: the copies sync services make of a message
 // file, and a hidden file that comes back visible, show nothing new — in the
 // same run and after a restart — and are cleaned up as the settings say.
-#include <sys/time.h>
 #include <sys/xattr.h>
 
 #include <gtest/gtest.h>
@@ -17,7 +16,7 @@
 
 using namespace exchange;
 using testsupport::RecordingHost;
-using testsupport::WriteRaw;
+using testsupport::WriteAged;
 
 namespace {
 
@@ -32,18 +31,9 @@ const char* const kCopies[] = {
     "-LAPTOP-ANNA.ZPMF",                              // OneDrive
 };
 
-void WriteOld(const std::string& path, const std::string& bytes) {
-    WriteRaw(path, bytes);
-    const timeval past[2] = {{1700000000, 0}, {1700000000, 0}};
-    ::utimes(path.c_str(), past);
-}
+constexpr int kLongAgo = 100000000;
 
-std::vector<std::string> Shown(const RecordingHost& host) {
-    std::vector<std::string> texts;
-    for (const auto& line : host.lines)
-        if (line.kind == MessageKind::Other || line.kind == MessageKind::Mine) texts.push_back(line.text);
-    return texts;
-}
+std::vector<std::string> Shown(const RecordingHost& host) { return host.Texts({MessageKind::Other, MessageKind::Mine}); }
 
 void WriteXml(const std::string& path, const std::string& text) {
     std::string step;
@@ -57,13 +47,13 @@ TEST_F(LedgerTest, CopiesUnderEveryServicesNameShowNothingNew) {
         SCOPED_TRACE(deleteFiles ? "delete" : "hide");
         modSettings::DeleteMessageFiles = deleteFiles;
         const std::string record = BuildBinaryRecord(kSent, "Анна", "один раз", "{OTHER}");
-        WriteOld(chat / (kName + ".ZPMF"), record);
-        for (const char* copy : kCopies) WriteOld(chat / (kName + copy), record);
+        WriteAged(chat / (kName + ".ZPMF"), record, kLongAgo);
+        for (const char* copy : kCopies) WriteAged(chat / (kName + copy), record, kLongAgo);
         WriteXml(chat / (kName + ".ZXMF"), "в XML тоже");
         WriteXml(chat / (kName + " (conflicted copy 2024-02-01).ZXMF"), "в XML тоже");
         // Plain text carries no identity: two notes with one text are two notes.
-        WriteOld(chat / "note.ZTMF", "записка");
-        WriteOld(chat / "note (conflicted copy 2024-02-01).ZTMF", "записка");
+        WriteAged(chat / "note.ZTMF", "записка", kLongAgo);
+        WriteAged(chat / "note (conflicted copy 2024-02-01).ZTMF", "записка", kLongAgo);
 
         RecordingHost host;
         MessageDispatcher(host).DispatchAllMessages();
@@ -83,7 +73,7 @@ TEST_F(LedgerTest, CopiesUnderEveryServicesNameShowNothingNew) {
 TEST_F(LedgerTest, AFileBackFromAResyncOrACopyAfterARestartShowsNothingNew) {
     const std::string original = chat / (kName + ".ZPMF");
     const std::string record = BuildBinaryRecord(kSent, "Анна", "один раз", "{OTHER}");
-    WriteOld(original, record);
+    WriteAged(original, record, kLongAgo);
     {
         RecordingHost host;
         MessageDispatcher dispatcher(host);
@@ -96,10 +86,10 @@ TEST_F(LedgerTest, AFileBackFromAResyncOrACopyAfterARestartShowsNothingNew) {
         EXPECT_TRUE(outside::IsFileHidden(original)) << "the copy is cleaned up";
     }
     ::removexattr(original.c_str(), "user.DOSATTRIB");
-    WriteOld(chat / (kName + kCopies[2]), record);
+    WriteAged(chat / (kName + kCopies[2]), record, kLongAgo);
     // The same message written again by its sender (another time) is new.
-    WriteOld(chat / "2024-01-31 13-05-08-000 {5D7B}.ZPMF",
-             BuildBinaryRecord({2024, 1, 0, 31, 13, 5, 8, 0}, "Анна", "один раз", "{OTHER}"));
+    WriteAged(chat / "2024-01-31 13-05-08-000 {5D7B}.ZPMF",
+             BuildBinaryRecord({2024, 1, 0, 31, 13, 5, 8, 0}, "Анна", "один раз", "{OTHER}"), kLongAgo);
     RecordingHost host;
     MessageDispatcher(host).DispatchAllMessages();
     EXPECT_EQ(Shown(host), std::vector<std::string>{"один раз"}) << "after a restart only the new one";

@@ -3,14 +3,13 @@
 // and per-chat separation.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <optional>
 #include <regex>
 
 #include "app/settings/modSettings.h"
 #include "app/startup/modMain.h"
 #include "outside/SettingsStore.h"
 #include "outside/Support.h"
+#include "support/ScopedEnv.h"
 #include "support/TempDir.h"
 
 using outside::SettingsStore;
@@ -21,26 +20,6 @@ bool LooksLikeGuid(const std::string& text) {
     static const std::regex guid(R"(\{[0-9A-F]{8}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{12}\})");
     return std::regex_match(text, guid);
 }
-
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const std::string& value) : name_(name) {
-        if (const char* old = std::getenv(name)) previous_ = old;
-        ::setenv(name, value.c_str(), 1);
-    }
-    ~ScopedEnv() {
-        if (previous_)
-            ::setenv(name_, previous_->c_str(), 1);
-        else
-            ::unsetenv(name_);
-    }
-    ScopedEnv(const ScopedEnv&) = delete;
-    ScopedEnv& operator=(const ScopedEnv&) = delete;
-
-private:
-    const char* name_;
-    std::optional<std::string> previous_;
-};
 
 struct SettingsFixture : ::testing::Test {
     void SetUp() override {
@@ -59,8 +38,8 @@ struct SettingsFixture : ::testing::Test {
     }
 
     testsupport::TempDir config, data;
-    ScopedEnv configHome{"XDG_CONFIG_HOME", config.path()};
-    ScopedEnv dataHome{"XDG_DATA_HOME", data.path()};
+    testsupport::ScopedEnv configHome{"XDG_CONFIG_HOME", config.path()};
+    testsupport::ScopedEnv dataHome{"XDG_DATA_HOME", data.path()};
     const std::string chatA = "/home/ann/Чаты/Семья/Семья.ZPMFChat";
     const std::string chatB = "/home/ann/Чаты/Работа/Работа.ZPMFChat";
     SettingsStore store;

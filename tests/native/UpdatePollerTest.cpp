@@ -1,9 +1,8 @@
 // The timer's polling over a real inotify watcher and a real folder.
-#include <sys/time.h>
-
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <optional>
 
 #include "ChatFixture.h"
 #include "app/exchange/MessageFiles.h"
@@ -21,17 +20,25 @@ void Drop(const std::string& path, const std::string& text) {
     WriteBinaryMessage(path, BuildBinaryRecord({2024, 1, 0, 31, 13, 5, 7, 42}, "u", text, "{OTHER}"));
 }
 
-class PollerTest : public testsupport::ChatFixture {};
+class PollerTest : public testsupport::ChatFixture {
+protected:
+    // A poller whose watcher watches folder (another folder: deaf to the chat; none: never started).
+    UpdatePoller& StartPoller(const std::string& folder) {
+        if (!folder.empty()) watcher.StartWatch(folder);
+        return poller_.emplace(watcher, dispatcher, AsDisplay(host));
+    }
+
+    Host host;
+    CInotifyWatcher watcher;
+    MessageDispatcher dispatcher{host};
+    std::optional<UpdatePoller> poller_;
+};
 
 }  // namespace
 
 TEST_F(PollerTest, FirstTickReadsEverythingThenOnlyChangesStartPasses) {
     Drop(chat / "a.ZPMF", "было до запуска");
-    Host host;
-    CInotifyWatcher watcher;
-    watcher.StartWatch(chat.path());
-    MessageDispatcher dispatcher(host);
-    UpdatePoller poller(watcher, dispatcher, AsDisplay(host));
+    UpdatePoller& poller = StartPoller(chat.path());
 
     poller.Tick();
     EXPECT_EQ(poller.Passes(), 1);
@@ -51,12 +58,8 @@ TEST_F(PollerTest, FirstTickReadsEverythingThenOnlyChangesStartPasses) {
 }
 
 TEST_F(PollerTest, RetriedFilesAreTriedAgainAfterAboutASecondWithoutAnyChange) {
-    Host host;
     testsupport::TempDir elsewhere;
-    CInotifyWatcher deaf;  // reports no change at all: only the retry can bring the file in
-    deaf.StartWatch(elsewhere.path());
-    MessageDispatcher dispatcher(host);
-    UpdatePoller poller(deaf, dispatcher, AsDisplay(host));
+    UpdatePoller& poller = StartPoller(elsewhere.path());  // no change at all: only the retry can bring the file in
     const std::string path = chat / "late.ZPMF";
     Drop(path, "дождался");
     testsupport::WriteRaw(path + ".!sync", "");
@@ -73,12 +76,8 @@ TEST_F(PollerTest, RetriedFilesAreTriedAgainAfterAboutASecondWithoutAnyChange) {
 }
 
 TEST_F(PollerTest, AQuietFolderIsLookedAtEveryFewSecondsAllTheSame) {
-    Host host;
     testsupport::TempDir elsewhere;
-    CInotifyWatcher deaf;  // watches another folder: as if every notification were lost
-    deaf.StartWatch(elsewhere.path());
-    MessageDispatcher dispatcher(host);
-    UpdatePoller poller(deaf, dispatcher, AsDisplay(host));
+    UpdatePoller& poller = StartPoller(elsewhere.path());  // as if every notification were lost
     poller.Tick();
     Drop(chat / "missed.ZPMF", "уведомление потерялось");
     for (int i = 1; i < kQuietPassTicks; ++i) poller.Tick();
@@ -90,17 +89,13 @@ TEST_F(PollerTest, AQuietFolderIsLookedAtEveryFewSecondsAllTheSame) {
 
 TEST_F(PollerTest, WatcherDiagnosticsBecomeDebugNotices) {
     modSettings::ShowDebugMessages = true;
-    Host host;
-    CInotifyWatcher unstarted;
-    MessageDispatcher dispatcher(host);
-    UpdatePoller poller(unstarted, dispatcher, AsDisplay(host));
+    UpdatePoller& poller = StartPoller("");
     for (int i = 0; i < 10; ++i) poller.Tick();
     ASSERT_EQ(host.lines.size(), 1u) << "told once, not at every tick";
     EXPECT_EQ(host.lines[0].text, "Watcher.IsSomethingChanged() ==> Path not defined");
 }
 
 TEST_F(PollerTest, WatcherRenewsAfterMoreThanAHundredIdlePolls) {
-    CInotifyWatcher watcher;
     watcher.StartWatch(chat.path());
     std::string diagnostic;
     for (int i = 0; i < 101; ++i) EXPECT_FALSE(watcher.IsSomethingChanged(diagnostic));
@@ -116,11 +111,7 @@ TEST_F(PollerTest, WatcherRenewsAfterMoreThanAHundredIdlePolls) {
 }
 
 TEST_F(PollerTest, AChatFolderTakenAwayIsReportedOnceAndReceivingResumesWhenItIsBack) {
-    Host host;
-    CInotifyWatcher watcher;
-    watcher.StartWatch(chat.path());
-    MessageDispatcher dispatcher(host);
-    UpdatePoller poller(watcher, dispatcher, AsDisplay(host));
+    UpdatePoller& poller = StartPoller(chat.path());
     poller.Tick();
     const std::string away = chat.path() + ".away";
     std::filesystem::rename(chat.path(), away);
@@ -134,9 +125,7 @@ TEST_F(PollerTest, AChatFolderTakenAwayIsReportedOnceAndReceivingResumesWhenItIs
     std::filesystem::rename(away, chat.path());
     Drop(chat / "back.ZPMF", "снова здесь");
     poller.Tick();
-    std::vector<std::string> after;
-    for (const auto& line : host.lines)
-        if (line.kind != MessageKind::Debug) after.push_back(line.text);
+    const std::vector<std::string> after = host.Texts({MessageKind::System, MessageKind::Other});
     ASSERT_EQ(after.size(), 3u);
     EXPECT_EQ(after[1], "Папка чата снова доступна. Сообщения принимаются.\r\n" + chat.path());
     EXPECT_EQ(after[2], "снова здесь") << "at once, not after the next quiet spell";

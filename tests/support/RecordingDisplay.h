@@ -1,6 +1,7 @@
 // An IMessageDisplay that records every call, for tests of the readers and the pass.
 #pragma once
 
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -27,6 +28,15 @@ public:
     }
     void ShowDebugMessage(const std::string& text) override {
         lines.push_back({exchange::MessageKind::Debug, "", text, {}, ""});
+    }
+
+    // The texts of the lines of the given kinds, in order.
+    std::vector<std::string> Texts(std::initializer_list<exchange::MessageKind> kinds) const {
+        std::vector<std::string> texts;
+        for (const DisplayedLine& line : lines)
+            for (exchange::MessageKind kind : kinds)
+                if (line.kind == kind) texts.push_back(line.text);
+        return texts;
     }
 
     std::vector<DisplayedLine> lines;

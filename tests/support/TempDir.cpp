@@ -1,5 +1,7 @@
 #include "TempDir.h"
 
+#include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <cstdio>
 #include <random>
@@ -68,6 +70,22 @@ std::string ReadRaw(const std::string& path) {
     for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, f)) > 0;) bytes.append(buffer, n);
     std::fclose(f);
     return bytes;
+}
+
+void WriteAged(const std::string& path, const std::string& bytes, int ageSeconds) {
+    WriteRaw(path, bytes);
+    fs::last_write_time(U8Path(path), fs::file_time_type::clock::now() - std::chrono::seconds(ageSeconds));
+}
+
+std::vector<std::string> FolderNames(const std::string& folder) {
+    std::vector<std::string> names;
+    std::error_code ec;
+    for (const auto& entry : fs::directory_iterator(U8Path(folder), ec)) {
+        const auto u8 = entry.path().filename().u8string();
+        names.emplace_back(u8.begin(), u8.end());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 std::string CorpusPath(const std::string& name) { return outside::esBuildFileName2(QUILLET_TEST_DATA, name); }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace testsupport {
 
@@ -23,6 +24,10 @@ private:
 // Writes bytes exactly (no atomic rename, no BOM): for building test files.
 void WriteRaw(const std::string& path, const std::string& bytes);
 std::string ReadRaw(const std::string& path);
+// WriteRaw, then dates the file ageSeconds back (a reader takes an old broken file as broken).
+void WriteAged(const std::string& path, const std::string& bytes, int ageSeconds);
+// Names of everything in a folder, sorted; none when it does not exist.
+std::vector<std::string> FolderNames(const std::string& folder);
 // The corpus folder and a file in it.
 std::string CorpusPath(const std::string& name);
 

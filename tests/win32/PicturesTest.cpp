@@ -19,10 +19,13 @@
 #include "outside/TextFile.h"
 #include "outside/win32/PictureSupport.h"
 #include "outside/win32/Wide.h"
+#include "support/Errors.h"
 #include "support/TempDir.h"
 
 using outside::ComPtr;
 using outside::RuntimeError;
+using testsupport::ErrorOf;
+using testsupport::StartsWith;
 
 namespace {
 
@@ -238,12 +241,7 @@ TEST(PictureSupport, ColoursTranslateAndBecomeArgb) {
         {0x00FFFFFF, 0x00FFFFFF},
     };
     for (const auto& t : translations) EXPECT_EQ(outside::esTranslateColor(t.colour, nullptr), t.rgb) << std::hex << t.colour;
-    try {
-        outside::esTranslateColor(0x7F000000u, nullptr);
-        ADD_FAILURE() << "no error for a colour that is none";
-    } catch (const RuntimeError& e) {
-        EXPECT_EQ(e.Number(), outside::kErrInvalidCall);
-    }
+    EXPECT_EQ(ErrorOf([] { outside::esTranslateColor(0x7F000000u, nullptr); }).Number(), outside::kErrInvalidCall);
 
     const std::pair<uint32_t, uint32_t> argb[] = {
         {0x00000000, 0xFF000000}, {0x000000FF, 0xFFFF0000}, {0x0000FF00, 0xFF00FF00},
@@ -268,12 +266,7 @@ TEST(PictureSupport, BitmapPictureOwnsItsHandle) {
     // The last reference gone, the bitmap is gone with it.
     EXPECT_EQ(::GetObjectType(bitmap), 0u);
 
-    try {
-        outside::asGetBitmapFromHandle(nullptr);
-        ADD_FAILURE() << "a null handle made a picture";
-    } catch (const RuntimeError& e) {
-        EXPECT_EQ(e.Number(), outside::kErrInvalidCall);
-    }
+    EXPECT_EQ(ErrorOf([] { outside::asGetBitmapFromHandle(nullptr); }).Number(), outside::kErrInvalidCall);
 }
 
 TEST(Pictures, AlphaPngIsBlendedOntoTheBackground) {
@@ -333,12 +326,10 @@ TEST(Pictures, ProgramPngResourcesLoadOnButtonFace) {
     ExpectNear(ReadPixels(HandleOf(local)).Rgb(16, 16), RGB(Blend(75, 0, 64), Blend(135, 0, 64), Blend(215, 0, 64)), 2,
                "IDP_LOCAL_SETTINGS at 16,16 (75,135,215 at alpha 64) on black");
 
-    try {
-        modLoadResPictureByData::LoadResPictureByData("IDP_NO_SUCH_PICTURE", "PNG_PICTURES", kButtonFace);
-        ADD_FAILURE() << "a missing resource loaded";
-    } catch (const RuntimeError& e) {
-        EXPECT_EQ(e.Number(), outside::ErrorNumberFromWin32(ERROR_RESOURCE_NAME_NOT_FOUND));
-    }
+    EXPECT_EQ(ErrorOf([] {
+                  modLoadResPictureByData::LoadResPictureByData("IDP_NO_SUCH_PICTURE", "PNG_PICTURES", kButtonFace);
+              }).Number(),
+              outside::ErrorNumberFromWin32(ERROR_RESOURCE_NAME_NOT_FOUND));
 }
 
 TEST(Pictures, StandardFormatsLoadWithoutStartingGdiPlus) {
@@ -401,38 +392,26 @@ TEST(Pictures, TemporaryFileIsGoneAfterSuccessAndFailure) {
 
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        try {
-            ComPtr<IPicture> picture = modLoadResPictureByData::LoadPictureFromBytes(c.bytes, kButtonFace);
-            EXPECT_EQ(c.error, 0) << "loaded";
-            EXPECT_TRUE(picture);
-        } catch (const RuntimeError& e) {
-            EXPECT_EQ(e.Number(), c.error) << e.Description();
-            EXPECT_EQ(e.Description().rfind(c.errorStart, 0), 0u) << e.Description();
-        }
+        const RuntimeError e =
+            ErrorOf([&] { EXPECT_TRUE(modLoadResPictureByData::LoadPictureFromBytes(c.bytes, kButtonFace)); });
+        EXPECT_EQ(e.Number(), c.error) << e.Description();
+        EXPECT_TRUE(!c.error || StartsWith(e.Description(), c.errorStart)) << e.Description();
         EXPECT_TRUE(temp.Files().empty()) << temp.Files().front();
     }
 }
 
 TEST(Pictures, LoadingFromAFileReportsMissingAndBrokenFiles) {
     testsupport::TempDir dir;
-    try {
-        modGDIPlusLoadAndSave::LoadPictureFromFile(dir / "missing.png", 0);
-        ADD_FAILURE() << "a missing file loaded";
-    } catch (const RuntimeError& e) {
-        EXPECT_EQ(e.Number(), outside::kErrFileNotFound);
-    }
+    EXPECT_EQ(ErrorOf([&] { modGDIPlusLoadAndSave::LoadPictureFromFile(dir / "missing.png", 0); }).Number(),
+              outside::kErrFileNotFound);
 
     // A PNG that claims a size but has no picture data: GDI+ refuses it.
     std::string broken = MakePng(4, 2, kTestPngPixels);
     broken.replace(broken.size() - 40, 20, std::string(20, 'x'));
     testsupport::WriteRaw(dir / "broken.png", broken);
-    try {
-        modGDIPlusLoadAndSave::LoadPictureFromFile(dir / "broken.png", 0);
-        ADD_FAILURE() << "a broken file loaded";
-    } catch (const RuntimeError& e) {
-        EXPECT_EQ(e.Number(), support::kErrObjectError);
-        EXPECT_EQ(e.Description().rfind("Can't load bitmap file. ", 0), 0u) << e.Description();
-    }
+    const RuntimeError refused = ErrorOf([&] { modGDIPlusLoadAndSave::LoadPictureFromFile(dir / "broken.png", 0); });
+    EXPECT_EQ(refused.Number(), support::kErrObjectError);
+    EXPECT_TRUE(StartsWith(refused.Description(), "Can't load bitmap file. ")) << refused.Description();
 
     // A file named .png that holds a BMP goes by its content.
     testsupport::WriteRaw(dir / "really-a-bitmap.png", MakeBmp(3, 3, RGB(9, 8, 7)));
@@ -445,11 +424,7 @@ TEST(GDIPlusToken, StartsAndReportsAFailedStart) {
         support::csGDIPlusToken token;
         EXPECT_NE(token.Token(), 0u);
     }
-    try {
-        support::csGDIPlusToken unsupported(99);
-        ADD_FAILURE() << "GDI+ started with version 99";
-    } catch (const RuntimeError& e) {
-        EXPECT_EQ(e.Number(), static_cast<long>(0x80040000u));
-        EXPECT_EQ(e.Description(), "Can't initialize GDI+. Unsupported library version");
-    }
+    const RuntimeError unsupported = ErrorOf([] { support::csGDIPlusToken version99(99); });
+    EXPECT_EQ(unsupported.Number(), static_cast<long>(0x80040000u));
+    EXPECT_EQ(unsupported.Description(), "Can't initialize GDI+. Unsupported library version");
 }

@@ -11,13 +11,12 @@
 #include <vector>
 
 #include "app/chatwindow/win32/ucButton.h"
-#include "outside/RuntimeError.h"
+#include "support/Errors.h"
 #include "outside/win32/PictureSupport.h"
 #include "WindowTestSupport.h"
 
 using chatwindow::ucButton;
 using outside::ComPtr;
-using outside::RuntimeError;
 
 namespace {
 
@@ -97,22 +96,13 @@ Face ReadFace(HWND button) {
     return face;
 }
 
-// A parent window that counts the clicks its buttons report.
+// A parent window that records the clicks its buttons report.
 class Parent {
 public:
-    Parent() {
-        static const ATOM atom = [] {
-            WNDCLASSEXW wc{};
-            wc.cbSize = sizeof wc;
-            wc.lpfnWndProc = Proc;
-            wc.hInstance = ::GetModuleHandleW(nullptr);
-            wc.lpszClassName = L"ucButtonTestParent";
-            wc.hbrBackground = ::GetSysColorBrush(COLOR_BTNFACE);
-            return ::RegisterClassExW(&wc);
-        }();
-        (void)atom;
-        hwnd_ = ::CreateWindowExW(0, L"ucButtonTestParent", L"ucButton", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 20, 20, 300,
-                                  200, nullptr, nullptr, ::GetModuleHandleW(nullptr), this);
+    Parent()
+        : hwnd_(::CreateWindowExW(0, L"Static", L"ucButton", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 20, 20, 300, 200, nullptr,
+                                  nullptr, ::GetModuleHandleW(nullptr), nullptr)) {
+        ::SetWindowSubclass(hwnd_, Proc, 1, reinterpret_cast<DWORD_PTR>(this));
     }
     ~Parent() { ::DestroyWindow(hwnd_); }
     Parent(const Parent&) = delete;
@@ -127,14 +117,11 @@ public:
     std::vector<Command> commands;
 
 private:
-    static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-        if (msg == WM_NCCREATE)
-            ::SetWindowLongPtrW(hwnd, GWLP_USERDATA,
-                                reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams));
-        auto* self = reinterpret_cast<Parent*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-        if (msg == WM_COMMAND && self)
-            self->commands.push_back({LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam)});
-        return ::DefWindowProcW(hwnd, msg, wParam, lParam);
+    static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR self) {
+        if (msg == WM_COMMAND)
+            reinterpret_cast<Parent*>(self)->commands.push_back(
+                {LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam)});
+        return ::DefSubclassProc(hwnd, msg, wParam, lParam);
     }
     HWND hwnd_ = nullptr;
 };
@@ -174,12 +161,7 @@ TEST(ucButton, PictureRulesAndErrorsChangeNothingOnFailure) {
         const ComPtr<IPicture> before = button->Picture();
         const int width = button->PictureWidth();
         const int height = button->PictureHeight();
-        try {
-            button->SetPicture(picture);
-            ADD_FAILURE() << "no error " << number;
-        } catch (const RuntimeError& e) {
-            EXPECT_EQ(e.Number(), number);
-        }
+        EXPECT_EQ(testsupport::ErrorOf([&] { button->SetPicture(picture); }).Number(), number);
         EXPECT_EQ(button->Picture().get(), before.get());
         EXPECT_EQ(button->PictureWidth(), width);
         EXPECT_EQ(button->PictureHeight(), height);

@@ -51,13 +51,8 @@ TEST(Resources, TrapIsAJpegOfThePagesSize) {
     EXPECT_EQ(bytes[0], 0xFF);
     EXPECT_EQ(bytes[1], 0xD8);
 
-    ComPtr<IStream> stream;
-    ASSERT_EQ(::CreateStreamOnHGlobal(nullptr, TRUE, stream.put()), S_OK);
-    ULONG written = 0;
-    stream->Write(bytes, size, &written);
-    stream->Seek(LARGE_INTEGER{}, STREAM_SEEK_SET, nullptr);
     ComPtr<IPicture> picture;
-    ASSERT_EQ(::OleLoadPicture(stream.get(), static_cast<LONG>(size), FALSE, IID_IPicture, picture.put_void()), S_OK);
+    ASSERT_EQ(::OleLoadPicture(StreamOf(bytes, size).get(), static_cast<LONG>(size), FALSE, IID_IPicture, picture.put_void()), S_OK);
     OLE_HANDLE handle = 0;
     ASSERT_EQ(picture->get_Handle(&handle), S_OK);
     BITMAP info{};

@@ -53,26 +53,6 @@ public:
     int created = 0;
 };
 
-std::vector<uint8_t> StreamBytes(IStream* stream) {
-    HGLOBAL memory = nullptr;
-    EXPECT_EQ(::GetHGlobalFromStream(stream, &memory), S_OK);
-    ULARGE_INTEGER end{};
-    stream->Seek(LARGE_INTEGER{}, STREAM_SEEK_CUR, &end);
-    const auto* bytes = static_cast<const uint8_t*>(::GlobalLock(memory));
-    std::vector<uint8_t> out(bytes, bytes + end.QuadPart);
-    ::GlobalUnlock(memory);
-    return out;
-}
-
-ComPtr<IStream> StreamOf(const std::vector<uint8_t>& bytes) {
-    ComPtr<IStream> stream;
-    EXPECT_EQ(::CreateStreamOnHGlobal(nullptr, TRUE, stream.put()), S_OK);
-    ULONG done = 0;
-    stream->Write(bytes.data(), static_cast<ULONG>(bytes.size()), &done);
-    stream->Seek(LARGE_INTEGER{}, STREAM_SEEK_SET, nullptr);
-    return stream;
-}
-
 TEST(StreamSafety, ForeignClassesAreNeverCreatedAndLeaveTheirPropertyAtItsDefault) {
     SpyFactory spy;
     DWORD cookie = 0;
@@ -100,7 +80,7 @@ TEST(StreamSafety, ForeignClassesAreNeverCreatedAndLeaveTheirPropertyAtItsDefaul
          Value(u"BlinkIcon1", EntryType::Object, 0, {}, picture), Value(u"Blink", EntryType::Bool, -1)});
 
     HostedControl loaded(flickon::kClsidTorFlickon, false, false);
-    EXPECT_EQ(loaded.As<IPersistStreamInit>(IID_IPersistStreamInit)->Load(StreamOf(bytes).get()), S_OK);
+    EXPECT_EQ(loaded.As<IPersistStreamInit>(IID_IPersistStreamInit)->Load(StreamOf(bytes.data(), bytes.size()).get()), S_OK);
     EXPECT_EQ(spy.created, 0) << "the class named in the stream was created";
     EXPECT_FALSE(loaded.dispatch().GetUnknown(one::StandardIcon)) << "the damaged entry yields the default";
     EXPECT_TRUE(loaded.dispatch().GetUnknown(one::BlinkIcon1)) << "a picture still comes through";

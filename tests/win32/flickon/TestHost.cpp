@@ -82,6 +82,26 @@ ComPtr<IPictureDisp> MakePicture(COLORREF colour) {
     return picture;
 }
 
+ComPtr<IStream> StreamOf(const void* bytes, size_t size) {
+    ComPtr<IStream> stream;
+    EXPECT_EQ(::CreateStreamOnHGlobal(nullptr, TRUE, stream.put()), S_OK);
+    ULONG done = 0;
+    if (size) stream->Write(bytes, static_cast<ULONG>(size), &done);
+    stream->Seek(LARGE_INTEGER{}, STREAM_SEEK_SET, nullptr);
+    return stream;
+}
+
+std::vector<uint8_t> StreamBytes(IStream* stream) {
+    HGLOBAL memory = nullptr;
+    EXPECT_EQ(::GetHGlobalFromStream(stream, &memory), S_OK);
+    ULARGE_INTEGER end{};
+    stream->Seek(LARGE_INTEGER{}, STREAM_SEEK_CUR, &end);
+    const auto* bytes = static_cast<const uint8_t*>(::GlobalLock(memory));
+    std::vector<uint8_t> out(bytes, bytes + end.QuadPart);
+    ::GlobalUnlock(memory);
+    return out;
+}
+
 ComPtr<IUnknown> Identity(IUnknown* object) {
     ComPtr<IUnknown> unknown;
     if (object) object->QueryInterface(IID_IUnknown, unknown.put_void());

@@ -8,6 +8,7 @@
 #include <ole2.h>
 #include <olectl.h>
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -32,6 +33,11 @@ void PumpFor(DWORD ms);
 
 // A new 16 x 16 icon picture of one colour; each call makes a distinct object.
 ComPtr<IPictureDisp> MakePicture(COLORREF colour);
+// A memory stream holding the bytes, positioned at its start.
+ComPtr<IStream> StreamOf(const void* bytes, size_t size);
+// The bytes of a memory stream up to its current position.
+std::vector<uint8_t> StreamBytes(IStream* stream);
+
 // The identity (IUnknown) of an object, for "same object" comparisons.
 ComPtr<IUnknown> Identity(IUnknown* object);
 

@@ -260,39 +260,24 @@ TEST(TypeLibrary, ClassHelpTexts) {
 }
 
 TEST(TypeLibrary, ObjectsAnswerNamesWithTheHeadersDispatchIds) {
-    struct Row {
-        const GUID* clsid;
-        const wchar_t* name;
-        DISPID id;
-    };
-    using namespace flickon::dispid;
-    const Row rows[] = {
-        {&flickon::kClsidTorFlickon, L"Blink", torFlickon::Blink},
-        {&flickon::kClsidTorFlickon, L"StandardIcon", torFlickon::StandardIcon},
-        {&flickon::kClsidTorFlickon, L"BlinkIcon1", torFlickon::BlinkIcon1},
-        {&flickon::kClsidTorFlickon, L"BlinkIcon2", torFlickon::BlinkIcon2},
-        {&flickon::kClsidTorFlickon, L"Interval", torFlickon::Interval},
-        {&flickon::kClsidTorFlickon2, L"Blink", torFlickon2::Blink},
-        {&flickon::kClsidTorFlickon2, L"StandardIcon", torFlickon2::StandardIcon},
-        {&flickon::kClsidTorFlickon2, L"Interval", torFlickon2::Interval},
-        {&flickon::kClsidTorFlickon2, L"IconFrames", torFlickon2::IconFrames},
-        {&flickon::kClsidIconFrames, L"Clear", IconFrames::Clear},
-        {&flickon::kClsidIconFrames, L"Count", IconFrames::Count},
-        {&flickon::kClsidIconFrames, L"RemoveFrame", IconFrames::RemoveFrame},
-        {&flickon::kClsidIconFrames, L"Item", IconFrames::Item},
-        {&flickon::kClsidIconFrames, L"AddFrame", IconFrames::AddFrame},
-    };
-    for (const Row& row : rows) {
-        ComPtr<IDispatch> object;
-        ASSERT_EQ(::CoCreateInstance(*row.clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch, object.put_void()),
-                  S_OK);
-        LPOLESTR name = const_cast<LPOLESTR>(row.name);
-        DISPID id = 0;
-        EXPECT_EQ(object->GetIDsOfNames(IID_NULL, &name, 1, LOCALE_USER_DEFAULT, &id), S_OK) << row.name;
-        EXPECT_EQ(id, row.id) << row.name;
-        ComPtr<ITypeInfo> info;
-        EXPECT_EQ(object->GetTypeInfo(0, LOCALE_USER_DEFAULT, info.put()), S_OK);
-    }
+    const std::pair<const GUID*, const GUID*> classes[] = {{&flickon::kIidTorFlickon, &flickon::kClsidTorFlickon},
+                                                           {&flickon::kIidTorFlickon2, &flickon::kClsidTorFlickon2},
+                                                           {&flickon::kIidIconFrames, &flickon::kClsidIconFrames}};
+    for (const InterfaceRow& row : Interfaces())
+        for (const auto& [iid, clsid] : classes) {
+            if (!::IsEqualGUID(*row.iid, *iid)) continue;
+            ComPtr<IDispatch> object;
+            ASSERT_EQ(::CoCreateInstance(*clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch, object.put_void()), S_OK);
+            for (const Member& m : row.members) {
+                if (m.id == DISPID_NEWENUM) continue;  // hidden: For Each asks by id, never by name
+                LPOLESTR name = const_cast<LPOLESTR>(m.name);
+                DISPID id = 0;
+                EXPECT_EQ(object->GetIDsOfNames(IID_NULL, &name, 1, LOCALE_USER_DEFAULT, &id), S_OK) << m.name;
+                EXPECT_EQ(id, m.id) << row.name << "." << m.name;
+            }
+            ComPtr<ITypeInfo> info;
+            EXPECT_EQ(object->GetTypeInfo(0, LOCALE_USER_DEFAULT, info.put()), S_OK);
+        }
 }
 
 TEST(TypeLibrary, ControlsDescribeThemselvesThroughClassInfo) {

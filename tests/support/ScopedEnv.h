@@ -1,0 +1,30 @@
+// Sets an environment variable for a scope and puts the old value back (POSIX).
+#pragma once
+
+#include <cstdlib>
+#include <optional>
+#include <string>
+
+namespace testsupport {
+
+class ScopedEnv {
+public:
+    ScopedEnv(std::string name, const std::string& value) : name_(std::move(name)) {
+        if (const char* old = std::getenv(name_.c_str())) previous_ = old;
+        ::setenv(name_.c_str(), value.c_str(), 1);
+    }
+    ~ScopedEnv() {
+        if (previous_)
+            ::setenv(name_.c_str(), previous_->c_str(), 1);
+        else
+            ::unsetenv(name_.c_str());
+    }
+    ScopedEnv(const ScopedEnv&) = delete;
+    ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+private:
+    std::string name_;
+    std::optional<std::string> previous_;
+};
+
+}  // namespace testsupport
