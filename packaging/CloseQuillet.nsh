@@ -11,9 +11,6 @@
       FindWindow $R0 "QuilletLogin"
     ${EndIf}
     ${If} $R0 == 0
-      FindWindow $R0 "QuilletStandIn"
-    ${EndIf}
-    ${If} $R0 == 0
       ; No window left; on Windows the program's file stays locked until its process is gone.
       ${IfNot} ${FileExists} "$INSTDIR\Quillet.exe"
         ${Break}

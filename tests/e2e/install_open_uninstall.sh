@@ -17,11 +17,7 @@ work=$(mktemp -d /tmp/quillet-install.XXXXXX)
 export LC_ALL=ru_RU.UTF-8
 trap 'wine_stop; rm -rf "$work"' EXIT
 
-results=()
-record() {  # name, status (0 = passed), message
-  results+=("$1|$2|$3")
-  if [ "$2" -eq 0 ]; then echo "[       OK ] Install.$1"; else echo "[  FAILED  ] Install.$1: $3"; fi
-}
+source "$here/report.sh"; report_suite Install
 
 # regget KEY [VALUE]: the data of a value (the default one without VALUE), empty
 # when there is none. reg.exe writes the console's code page, 866 under ru-RU.
@@ -135,17 +131,4 @@ logs=$(find "$WINEPREFIX/drive_c/users" -path '*Greyfen Works/Quillet/Logs/*' -n
 [ "$logs" -gt 0 ] || problems+=("no conversation log left")
 verdict UninstallKeepsSettingsAndLogs
 
-# A GoogleTest-style report, counted with the other suites.
-{
-  echo '<?xml version="1.0" encoding="UTF-8"?>'
-  echo "<testsuites name=\"install_open_uninstall\"><testsuite name=\"Install\">"
-  for r in "${results[@]}"; do
-    IFS='|' read -r name status message <<< "$r"
-    if [ "$status" -eq 0 ]; then
-      echo "  <testcase name=\"$name\" status=\"run\" result=\"completed\"/>"
-    else
-      echo "  <testcase name=\"$name\" status=\"run\" result=\"completed\"><failure message=\"$(printf '%s' "$message" | sed 's/&/\&amp;/g; s/</\&lt;/g; s/"/\&quot;/g')\"/></testcase>"
-    fi
-  done
-  echo "</testsuite></testsuites>"
-} > "$report"
+report_write "$report"
