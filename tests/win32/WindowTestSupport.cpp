@@ -130,6 +130,77 @@ std::vector<std::string> ModalCloser::Texts() const {
     return state_->texts;
 }
 
+struct DialogScript::State {
+    std::vector<Action> actions;
+    std::atomic<bool> stop{false};
+    mutable std::mutex mutex;
+    std::vector<std::string> texts;
+    std::thread thread;
+};
+
+namespace {
+struct FoundDialog {
+    HWND dialog = nullptr;
+};
+BOOL CALLBACK FindOwnDialog(HWND window, LPARAM param) {
+    DWORD process = 0;
+    ::GetWindowThreadProcessId(window, &process);
+    wchar_t cls[16] = {};
+    ::GetClassNameW(window, cls, 16);
+    if (process == ::GetCurrentProcessId() && ::IsWindowVisible(window) && std::wstring(cls) == L"#32770") {
+        reinterpret_cast<FoundDialog*>(param)->dialog = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+}  // namespace
+
+DialogScript::DialogScript(std::vector<Action> actions) : state_(new State) {
+    state_->actions = std::move(actions);
+    state_->thread = std::thread([s = state_] {
+        HWND previous = nullptr;
+        size_t next = 0;
+        while (!s->stop && next < s->actions.size()) {
+            ::Sleep(50);
+            if (previous && ::IsWindow(previous)) continue;
+            FoundDialog found;
+            ::EnumWindows(FindOwnDialog, reinterpret_cast<LPARAM>(&found));
+            if (!found.dialog) continue;
+            ::Sleep(100);  // let it finish its start
+            std::string text = MessageBoxText(found.dialog);
+            if (text.empty()) text = WindowCaption(found.dialog);
+            {
+                std::lock_guard<std::mutex> lock(s->mutex);
+                s->texts.push_back(text);
+            }
+            s->actions[next++](found.dialog);
+            previous = found.dialog;
+        }
+    });
+}
+
+DialogScript::~DialogScript() {
+    state_->stop = true;
+    state_->thread.join();
+    delete state_;
+}
+
+std::vector<std::string> DialogScript::Texts() const {
+    std::lock_guard<std::mutex> lock(state_->mutex);
+    return state_->texts;
+}
+
+DialogScript::Action DialogScript::Press(int id) {
+    return [id](HWND dialog) { ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); };
+}
+
+DialogScript::Action DialogScript::TypeAndConfirm(int editId, const std::string& text) {
+    return [editId, text](HWND dialog) {
+        ::SendMessageW(::GetDlgItem(dialog, editId), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(outside::W(text).c_str()));
+        ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    };
+}
+
 CaptionRecorder::CaptionRecorder(HWND window) : window_(window) {
     ::SetWindowSubclass(window_, Proc, 1, reinterpret_cast<DWORD_PTR>(this));
 }

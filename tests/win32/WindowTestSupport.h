@@ -47,6 +47,31 @@ private:
     State* state_;
 };
 
+// Answers the modal dialogs (#32770) this process shows, one after another,
+// each with the next action of a script, from a thread of its own; a test
+// thread blocked in a modal loop goes on. A dialog is taken only once the one
+// before it has gone; dialogs past the script are left alone.
+class DialogScript {
+public:
+    using Action = std::function<void(HWND dialog)>;
+    explicit DialogScript(std::vector<Action> actions);
+    ~DialogScript();
+    DialogScript(const DialogScript&) = delete;
+    DialogScript& operator=(const DialogScript&) = delete;
+    // The texts (a message box's text, else the caption) of the dialogs taken so far.
+    std::vector<std::string> Texts() const;
+    size_t Taken() const { return Texts().size(); }
+
+    // Actions: press a button by its id; type into an edit, then press OK.
+    static Action Press(int id);
+    static Action TypeAndConfirm(int editId, const std::string& text);
+
+    struct State;
+
+private:
+    State* state_;
+};
+
 // Records every caption a window is given (WM_SETTEXT), through a subclass.
 class CaptionRecorder {
 public:

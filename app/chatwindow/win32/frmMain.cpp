@@ -7,6 +7,8 @@
 #include "app/exchange/MessageFiles.h"
 #include "app/exchange/MessageSender.h"
 #include "app/settings/modSettings.h"
+#include "app/settings/win32/frmGlobalSettings.h"
+#include "app/settings/win32/frmLocalSettings.h"
 #include "app/startup/modMain.h"
 #include "app/support/modAppWindowTitle.h"
 #include "app/support/modFormatVersion.h"
@@ -453,6 +455,14 @@ void frmMain::ToolbarClick(int button) {
             break;
         case kExit:
             Unload();
+            break;
+        case kGlobalSettings:
+            settings::frmGlobalSettings::Open(Handle());
+            break;
+        case kLocalSettings:
+            settings::frmLocalSettings::Open(
+                {Handle(), [this](const std::string& name) { ::SetWindowTextW(txtUserNameRO_, outside::W(name).c_str()); },
+                 [this] { SetTrayIcons(); }});
             break;
         default:
             // The settings windows and the logs viewer open from here once they exist.

@@ -1,0 +1,269 @@
+// The settings windows' portable side: the custom colours text, which control
+// edits which setting, the designs, and the choice of the Startup shortcut's path.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <set>
+#include <vector>
+
+#include "app/settings/GlobalSettingsLogic.h"
+#include "app/settings/LocalSettingsLogic.h"
+#include "app/settings/modSettings.h"
+#include "app/support/CustomColorsText.h"
+#include "outside/Support.h"
+
+using namespace settings;
+using support::CustomColors;
+using support::TwipsRect;
+
+namespace {
+
+bool Inside(const TwipsRect& inner, const TwipsRect& outer) {
+    return inner.left >= outer.left && inner.top >= outer.top && inner.left + inner.width <= outer.left + outer.width &&
+           inner.top + inner.height <= outer.top + outer.height;
+}
+bool Overlap(const TwipsRect& a, const TwipsRect& b) {
+    return a.left < b.left + b.width && b.left < a.left + a.width && a.top < b.top + b.height && b.top < a.top + a.height;
+}
+
+class SettingsWindowsLogicTest : public ::testing::Test {
+protected:
+    void SetUp() override { modSettings::ResetToDefaults(); }
+    void TearDown() override { modSettings::ResetToDefaults(); }
+};
+
+}  // namespace
+
+TEST(CustomColorsText, EverySixteenColoursComeBack) {
+    CustomColors distinct{};
+    for (size_t i = 0; i < distinct.size(); ++i) distinct[i] = static_cast<uint32_t>(0x010203 * (i + 1) + i * 0x1000);
+    CustomColors extremes{};
+    extremes.fill(0x00FFFFFF);
+    extremes[0] = 0;
+    extremes[7] = 0x000000FF;   // red
+    extremes[15] = 0x00FF0000;  // blue
+    for (const CustomColors& colors : {distinct, extremes}) {
+        const std::string text = support::FormatCustomColors(colors);
+        EXPECT_EQ(support::ParseCustomColors(text), colors) << text;
+    }
+    // Red is written as people read colours.
+    EXPECT_EQ(support::FormatCustomColors(extremes).substr(0, 16), "#000000,#FFFFFF,");
+    EXPECT_EQ(support::FormatCustomColors(extremes).substr(7 * 8, 7), "#FF0000");
+}
+
+TEST(CustomColorsText, DamagedTextLeavesTheRestUnset) {
+    constexpr uint32_t unset = support::kUnsetCustomColor;
+    struct Case {
+        const char* text;
+        std::map<size_t, uint32_t> set;  // the slots that are not unset
+    } cases[] = {
+        {"", {}},
+        {"#FF0000", {{0, 0x000000FF}}},
+        {"garbage,#00ff00", {{1, 0x0000FF00}}},
+        {" #0000FF , #FFFFFG,#12345", {{0, 0x00FF0000}}},
+        {"#000000,,#000000", {{0, 0}, {2, 0}}},
+        {"#111111,#111111,#111111,#111111,#111111,#111111,#111111,#111111,#111111,#111111,#111111,#111111,#111111,"
+         "#111111,#111111,#111111,#000000",
+         {{0, 0x111111}, {1, 0x111111}, {2, 0x111111}, {3, 0x111111}, {4, 0x111111}, {5, 0x111111}, {6, 0x111111},
+          {7, 0x111111}, {8, 0x111111}, {9, 0x111111}, {10, 0x111111}, {11, 0x111111}, {12, 0x111111},
+          {13, 0x111111}, {14, 0x111111}, {15, 0x111111}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        const CustomColors parsed = support::ParseCustomColors(c.text);
+        for (size_t i = 0; i < parsed.size(); ++i) {
+            const auto it = c.set.find(i);
+            EXPECT_EQ(parsed[i], it == c.set.end() ? unset : it->second) << "slot " << i;
+        }
+    }
+}
+
+TEST_F(SettingsWindowsLogicTest, EachCheckBoxAndColourButtonEditsItsOwnSetting) {
+    // The variables each control must reach, in tab order.
+    using namespace modSettings;
+    const std::vector<bool*> switches = {&SendOnEnter,          &iChatStylePlugin,      &NameOnSeparateLine,
+                                         &NewStyleTimestamp,    &ClearScrollbackOnHide, &ClearScrollbackOnOverflow,
+                                         &SortLogsList,         &SortLogsDescending,    &GroupLogsList,
+                                         &ShowDebugMessages,    &ShowMessageFileNames,  &SendXMLMessages};
+    const std::vector<int32_t*> colors = {&MyMessageTitleColor,     &MyMessageBodyColor,     &OtherMessageTitleColor,
+                                          &OtherMessageBodyColor,   &SystemMessageTitleColor, &SystemMessageBodyColor,
+                                          &DebugMessageTitleColor,  &DebugMessageBodyColor};
+    for (size_t i = 0; i < kSwitchCount; ++i) {
+        SCOPED_TRACE(Switches()[i].name);
+        ResetToDefaults();
+        const GlobalSettingsValues before = GlobalValuesFromSettings();
+        GlobalSettingsValues edited = before;
+        edited.switches[i] = !edited.switches[i];
+        ApplyGlobalValuesToSettings(edited);
+        for (size_t j = 0; j < switches.size(); ++j)
+            EXPECT_EQ(*switches[j], j == i ? !before.switches[i] : before.switches[j]) << "switch " << j;
+        EXPECT_EQ(GlobalValuesFromSettings(), edited) << "reads back what was applied";
+    }
+    for (size_t i = 0; i < kColorCount; ++i) {
+        SCOPED_TRACE(Colors()[i].name);
+        ResetToDefaults();
+        GlobalSettingsValues edited = GlobalValuesFromSettings();
+        edited.colors[i] = 0x00123456;
+        ApplyGlobalValuesToSettings(edited);
+        for (size_t j = 0; j < colors.size(); ++j)
+            EXPECT_EQ(*colors[j] == 0x00123456, j == i) << "colour " << j;
+    }
+}
+
+TEST_F(SettingsWindowsLogicTest, ChatValuesReachTheirSettingsExactly) {
+    ChatSettingsValues v;
+    v.userName = "  Маша  ";
+    v.deleteMessageFiles = true;
+    v.hideBrokenMessageFiles = false;
+    v.iconIndex = {3, 5, 6};
+    v.grayMessageIcon = true;
+    ApplyChatValuesToSettings(v);
+    EXPECT_EQ(modSettings::UserName, "  Маша  ") << "no trimming";
+    EXPECT_TRUE(modSettings::DeleteMessageFiles);
+    EXPECT_FALSE(modSettings::HideBrokenMessageFiles);
+    EXPECT_EQ(modSettings::TrayIconIndex, 3);
+    EXPECT_EQ(modSettings::MessageIconIndex, 5);
+    EXPECT_EQ(modSettings::EmptyIconIndex, 6);
+    EXPECT_TRUE(modSettings::GrayMessageIcon);
+    EXPECT_EQ(ChatValuesFromSettings(), v);
+}
+
+TEST(SettingsWindowsLogic, OverflowCaptionShowsTheCount) {
+    struct Case {
+        const char* designed;
+        const char* shown;
+    } cases[] = {
+        {"Очищать сообщения после %1 входящих", "Очищать сообщения после 300 входящих"},
+        {"%1%1", "300300"},
+        {"без числа", "без числа"},
+        {"%2 и %", "%2 и %"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(ShownSwitchCaption(c.designed), c.shown);
+    EXPECT_NE(std::string(Switches()[kOverflowSwitch].caption).find("%1"), std::string::npos);
+}
+
+TEST(SettingsWindowsLogic, DesignsKeepEveryControlInsideAndApart) {
+    const TwipsRect global{0, 0, kGlobalClientWidth, kGlobalClientHeight};
+    std::vector<TwipsRect> controls;
+    for (size_t i = 0; i < kSwitchCount; ++i) controls.push_back(SwitchRect(i));
+    for (size_t i = 0; i < kColorCount; ++i) controls.push_back(ColorRect(i));
+    for (size_t r = 0; r < kColorRowCount; ++r) controls.push_back(RowLabelRect(r));
+    controls.push_back(TitleColumnLabelRect());
+    controls.push_back(BodyColumnLabelRect());
+    for (auto b : {CommandButton::Ok, CommandButton::Cancel, CommandButton::Apply})
+        controls.push_back(CommandButtonRect(b, kGlobalCommandTop));
+    for (size_t i = 0; i < controls.size(); ++i) {
+        EXPECT_TRUE(Inside(controls[i], global)) << "global control " << i;
+        for (size_t j = i + 1; j < controls.size(); ++j)
+            EXPECT_FALSE(Overlap(controls[i], controls[j])) << "global controls " << i << " and " << j;
+    }
+    EXPECT_EQ(SwitchRect(11).top, 180 + 360 * 11);
+    EXPECT_EQ(ColorRect(7).top, 6000);
+    EXPECT_EQ(ColorRect(7).left, 4380);
+
+    const TwipsRect local{0, 0, kLocalClientWidth, kLocalClientHeight};
+    std::vector<TwipsRect> free = {UserNameLabelRect(),      UserNameRect(),       DefaultUserNameButtonRect(),
+                                   DeleteMessageFilesRect(), HideBrokenMessageFilesRect(), AutorunLabelRect(),
+                                   AddToAutorunRect()};
+    for (auto b : {CommandButton::Ok, CommandButton::Cancel, CommandButton::Apply})
+        free.push_back(CommandButtonRect(b, kLocalCommandTop));
+    for (size_t g = 0; g < kIconGroupCount; ++g) free.push_back(IconFrameRect(static_cast<IconGroup>(g)));
+    for (size_t i = 0; i < free.size(); ++i) {
+        EXPECT_TRUE(Inside(free[i], local)) << "local control " << i;
+        for (size_t j = i + 1; j < free.size(); ++j)
+            EXPECT_FALSE(Overlap(free[i], free[j])) << "local controls " << i << " and " << j;
+    }
+    for (size_t g = 0; g < kIconGroupCount; ++g) {
+        const auto group = static_cast<IconGroup>(g);
+        std::vector<TwipsRect> inFrame;
+        for (int s = 0; s < kIconStyleCount; ++s) {
+            inFrame.push_back(IconOptionRect(group, s));
+            inFrame.push_back(IconSampleRect(group, s));
+        }
+        if (group == IconGroup::Message) inFrame.push_back(GrayMessageIconRect());
+        for (size_t i = 0; i < inFrame.size(); ++i) {
+            EXPECT_TRUE(Inside(inFrame[i], IconFrameRect(group))) << "frame " << g << " control " << i;
+            for (size_t j = i + 1; j < inFrame.size(); ++j)
+                EXPECT_FALSE(Overlap(inFrame[i], inFrame[j])) << "frame " << g << " controls " << i << ", " << j;
+        }
+    }
+}
+
+TEST(SettingsWindowsLogic, SampleResourcesByGroupAndGrey) {
+    EXPECT_EQ(IconSampleResource(IconGroup::Tray, 3, true), "IDI_TRAY_3");
+    EXPECT_EQ(IconSampleResource(IconGroup::Empty, 6, true), "IDI_EMPTY_6");
+    EXPECT_EQ(IconSampleResource(IconGroup::Message, 0, false), "IDI_MESSAGE_0");
+    EXPECT_EQ(IconSampleResource(IconGroup::Message, 0, true), "IDI_MESSAGE_0A");
+}
+
+TEST(SettingsWindowsLogic, StripExtensionCutsOnlyTheLast) {
+    struct Case {
+        const char* name;
+        const char* stripped;
+    } cases[] = {
+        {"Team.ZPMFChat.LNK", "Team.ZPMFChat"}, {"Team.ZPMFChat", "Team"}, {"Team", "Team"},
+        {"Беседа.ярлык", "Беседа"},             {".LNK", ""},              {"name.", "name."},
+    };
+    for (const auto& c : cases) EXPECT_EQ(StripExtension(c.name), c.stripped) << c.name;
+}
+
+TEST(SettingsWindowsLogic, ShortcutNameArgumentsAndQuestion) {
+    const std::string chat = outside::esBuildFileName2("chats", "Дом", "Team.ZPMFChat");
+    EXPECT_EQ(AutorunShortcutName(chat), "Team.ZPMFChat.LNK");
+    EXPECT_EQ(AutorunArguments(chat), "/H \"" + chat + "\"");
+    EXPECT_EQ(ShortcutExistsQuestion("X:\\a.LNK"),
+              "X:\\a.LNK\r\n\r\nЯрлык уже существует. Возможно, данный чат уже добавлен в автозагрузку, а может быть "
+              "просто имена файлов совпали.\r\n\r\nЗаменить существующий ярлык?\r\n\r\nДа     - заменить.\r\nНет    - "
+              "задать новое имя файла.\r\nОтмена - не создавать ничего.");
+}
+
+TEST(SettingsWindowsLogic, AutorunLinkPathAsksUntilAFreeNameOrAStop) {
+    const std::string folder = "Startup";
+    const std::string chat = outside::esBuildFileName2("chats", "Team.ZPMFChat");
+    const auto in = [&](const std::string& name) { return outside::esBuildFileName2(folder, name); };
+    using A = ReplaceAnswer;
+    struct Case {
+        const char* what;
+        std::set<std::string> existing;
+        std::vector<A> answers;
+        std::vector<std::optional<std::string>> names;  // input box answers
+        std::optional<std::string> result;
+        std::vector<std::string> proposed;  // default answers the input box showed
+    } cases[] = {
+        {"free name", {}, {}, {}, in("Team.ZPMFChat.LNK"), {}},
+        {"cancel", {in("Team.ZPMFChat.LNK")}, {A::Cancel}, {}, std::nullopt, {}},
+        {"yes replaces", {in("Team.ZPMFChat.LNK")}, {A::Yes}, {}, in("Team.ZPMFChat.LNK"), {}},
+        {"no, new name", {in("Team.ZPMFChat.LNK")}, {A::No}, {"Второй"}, in("Второй.LNK"), {"Team.ZPMFChat"}},
+        {"no, empty name", {in("Team.ZPMFChat.LNK")}, {A::No}, {""}, std::nullopt, {"Team.ZPMFChat"}},
+        {"no, input cancelled", {in("Team.ZPMFChat.LNK")}, {A::No}, {std::nullopt}, std::nullopt, {"Team.ZPMFChat"}},
+        {"typed extension doubles", {in("Team.ZPMFChat.LNK")}, {A::No}, {"X.LNK"}, in("X.LNK.LNK"), {"Team.ZPMFChat"}},
+        {"second name taken too",
+         {in("Team.ZPMFChat.LNK"), in("B.LNK")},
+         {A::No, A::No},
+         {"B", "C"},
+         in("C.LNK"),
+         {"Team.ZPMFChat", "B"}},
+        {"second name taken, yes", {in("Team.ZPMFChat.LNK"), in("B.LNK")}, {A::No, A::Yes}, {"B"}, in("B.LNK"),
+         {"Team.ZPMFChat"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        size_t answer = 0, name = 0;
+        std::vector<std::string> questions, proposed;
+        AutorunPrompts prompts;
+        prompts.fileExists = [&](const std::string& path) { return c.existing.count(path) > 0; };
+        prompts.askReplace = [&](const std::string& question) {
+            questions.push_back(question);
+            return answer < c.answers.size() ? c.answers[answer++] : A::Cancel;
+        };
+        prompts.askName = [&](const std::string& prompt, const std::string& proposal) {
+            EXPECT_EQ(prompt, kNewShortcutNamePrompt);
+            proposed.push_back(proposal);
+            return name < c.names.size() ? c.names[name++] : std::nullopt;
+        };
+        EXPECT_EQ(ChooseAutorunLinkPath(folder, chat, prompts), c.result);
+        EXPECT_EQ(answer, c.answers.size()) << "every answer was asked for";
+        EXPECT_EQ(proposed, c.proposed);
+        for (const auto& q : questions) EXPECT_EQ(q.rfind(folder, 0), 0u) << "the question starts with the link path";
+    }
+}
