@@ -87,10 +87,6 @@ TwipsRect RowLabelRect(size_t row) {
 TwipsRect TitleColumnLabelRect() { return {kTitleLeft, kColumnLabelTop, kTitleWidth, 225}; }
 TwipsRect BodyColumnLabelRect() { return {kBodyLeft, kColumnLabelTop, kBodyWidth, 225}; }
 
-TwipsRect CommandButtonRect(CommandButton button, int top) {
-    return {1500 + 1500 * static_cast<int>(button), top, 1395, 435};
-}
-
 GlobalSettingsValues GlobalValuesFromSettings() {
     GlobalSettingsValues values;
     for (size_t i = 0; i < kSwitchCount; ++i) values.switches[i] = *Switches()[i].setting;

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <string>
 
+#include "app/settings/SettingsButtons.h"
 #include "app/support/FormDesign.h"
 
 namespace settings {
@@ -55,12 +56,6 @@ TwipsRect RowLabelRect(size_t row);
 TwipsRect TitleColumnLabelRect();
 TwipsRect BodyColumnLabelRect();
 
-// OK, Cancel and Apply: the same in both settings windows but for their top.
-enum class CommandButton { Ok = 0, Cancel, Apply };
-inline constexpr char kOkCaption[] = "Ok";
-inline constexpr char kCancelCaption[] = "Отмена";
-inline constexpr char kApplyCaption[] = "Применить";
-TwipsRect CommandButtonRect(CommandButton button, int top);
 inline constexpr int kGlobalCommandTop = 6540;
 
 // The edit buffer of the window: check box values (true = ticked) and the

@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 
+#include "app/settings/SettingsButtons.h"
 #include "app/support/FormDesign.h"
 
 namespace settings {

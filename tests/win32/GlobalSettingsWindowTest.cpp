@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include "QuilletProcess.h"
 #include "SettingsTestSupport.h"
 #include "WindowTestSupport.h"
 #include "app/chatwindow/win32/modRTFSupport.h"
@@ -114,7 +115,7 @@ TEST_F(GlobalSettingsWindowTest, PickedColourThenCancelKeepsOnlyTheCustomColours
     const HWND w = OpenGlobal();
     ASSERT_NE(w, nullptr);
     PickColor(w, 0, MixColor(10, 20, 30, true));
-    EXPECT_EQ(frmGlobalSettings::Loaded()->ButtonColor(0), RGB(10, 20, 30)) << "the button shows the pick";
+    EXPECT_EQ(frmGlobalSettings::Loaded()->ButtonColor(0), static_cast<int32_t>(RGB(10, 20, 30))) << "the button shows the pick";
     const std::string custom = wintest::RegText("Colors", "Custom Colors");
     EXPECT_EQ(custom.substr(0, 8), "#0A141E,") << "stored at once: " << custom;
     Click(w, kIdGlobalCancel);
@@ -130,7 +131,7 @@ TEST_F(GlobalSettingsWindowTest, PickedColourThenCancelKeepsOnlyTheCustomColours
     // A cancelled dialog changes neither the button nor the store.
     wintest::RegistryWatch watch;
     PickColor(again, 1, MixColor(200, 200, 200, true, false));
-    EXPECT_EQ(frmGlobalSettings::Loaded()->ButtonColor(1), RGB(1, 2, 3));
+    EXPECT_EQ(frmGlobalSettings::Loaded()->ButtonColor(1), static_cast<int32_t>(RGB(1, 2, 3)));
     EXPECT_FALSE(watch.Changed());
 }
 
@@ -176,7 +177,7 @@ TEST_F(GlobalSettingsWindowTest, EverySwitchAndColourRoundTripsThroughTheRegistr
     for (size_t i = 0; i < kSwitchCount; ++i)
         EXPECT_EQ(wintest::RegDword(switches[i].section, switches[i].key), before.switches[i] ? 0 : 1) << switches[i].key;
     for (size_t i = 0; i < kColorCount; ++i)
-        EXPECT_EQ(wintest::RegDword(colors[i].section, colors[i].key), RGB(16 * i + 1, 7, 200)) << colors[i].key;
+        EXPECT_EQ(wintest::RegDword(colors[i].section, colors[i].key), static_cast<long long>(RGB(16 * i + 1, 7, 200))) << colors[i].key;
 
     // Back from the registry into the variables, and from them into a fresh window.
     modSettings::ResetToDefaults();

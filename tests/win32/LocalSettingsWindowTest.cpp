@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <memory>
 
+#include "QuilletProcess.h"
 #include "SettingsTestSupport.h"
 #include "WindowTestSupport.h"
 #include "app/chatwindow/win32/ucButton.h"
@@ -148,7 +149,7 @@ TEST_F(LocalSettingsWindowTest, SamplesSelectTheirOptionsAndGreySwitchesTheMessa
 }
 
 TEST_F(LocalSettingsWindowTest, EverySettingRoundTripsAndOnlyOkRefreshesTheIcons) {
-    const std::string chat = modMain::ChatFilePath;
+    const std::string chatPath = modMain::ChatFilePath;
     const HWND w = OpenLocal();
     ASSERT_NE(w, nullptr);
     ::SetWindowTextW(::GetDlgItem(w, kIdUserName), outside::W("  Вася Пупкин  ").c_str());
@@ -161,13 +162,13 @@ TEST_F(LocalSettingsWindowTest, EverySettingRoundTripsAndOnlyOkRefreshesTheIcons
 
     Click(w, kIdLocalApply);
     EXPECT_TRUE(::IsWindow(w));
-    EXPECT_EQ(wintest::RegText("Nicks", chat), "  Вася Пупкин  ") << "stored with its blanks";
-    EXPECT_EQ(wintest::RegDword("Notification Mode\\Delete Message Files", chat), 1);
-    EXPECT_EQ(wintest::RegDword("Notification Mode\\Hide Broken Message Files", chat), 0);
-    EXPECT_EQ(wintest::RegDword("Icon Style\\Tray", chat), 3);
-    EXPECT_EQ(wintest::RegDword("Icon Style\\Message", chat), 5);
-    EXPECT_EQ(wintest::RegDword("Icon Style\\Empty", chat), 6);
-    EXPECT_EQ(wintest::RegDword("Icon Style\\Grayscale", chat), 1);
+    EXPECT_EQ(wintest::RegText("Nicks", chatPath), "  Вася Пупкин  ") << "stored with its blanks";
+    EXPECT_EQ(wintest::RegDword("Notification Mode\\Delete Message Files", chatPath), 1);
+    EXPECT_EQ(wintest::RegDword("Notification Mode\\Hide Broken Message Files", chatPath), 0);
+    EXPECT_EQ(wintest::RegDword("Icon Style\\Tray", chatPath), 3);
+    EXPECT_EQ(wintest::RegDword("Icon Style\\Message", chatPath), 5);
+    EXPECT_EQ(wintest::RegDword("Icon Style\\Empty", chatPath), 6);
+    EXPECT_EQ(wintest::RegDword("Icon Style\\Grayscale", chatPath), 1);
     wchar_t shown[128] = {};
     ::GetDlgItemTextW(hwnd, 102, shown, 128);  // txtUserNameRO
     EXPECT_EQ(outside::U8(shown), "  Вася Пупкин  ") << "Apply shows the name in the chat window";
@@ -180,7 +181,7 @@ TEST_F(LocalSettingsWindowTest, EverySettingRoundTripsAndOnlyOkRefreshesTheIcons
     // Back from the registry, and into a fresh window.
     const ChatSettingsValues applied = ChatValuesFromSettings();
     modSettings::ResetToDefaults();
-    modMain::ChatFilePath = chat;
+    modMain::ChatFilePath = chatPath;
     modSettings::ReadChatSettings();
     EXPECT_EQ(ChatValuesFromSettings(), applied);
     const HWND again = OpenLocal();

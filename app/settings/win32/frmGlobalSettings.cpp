@@ -26,8 +26,11 @@ void frmGlobalSettings::Open(HWND owner) {
     if (!instance) instance.reset(new frmGlobalSettings());
     // The object is kept and its window made anew: it is never deleted while
     // one of its handlers might still be on the stack.
-    if (!instance->IsLoaded() && !instance->Load(owner)) return;
+    const bool fresh = !instance->IsLoaded();
+    if (fresh && !instance->Load(owner)) return;
     instance->Show();
+    // The first control once the window is active, as a dialog box starts.
+    if (fresh) ::SetFocus(instance->checks_[0]);
 }
 
 frmGlobalSettings* frmGlobalSettings::Loaded() {
@@ -46,7 +49,6 @@ bool frmGlobalSettings::Load(HWND owner) {
     StandardLoadSteps();
     CreateControls();
     FillFromSettings();
-    ::SetFocus(checks_[0]);
     return true;
 }
 

@@ -36,8 +36,11 @@ void frmLocalSettings::Open(ChatWindowLink chat) {
     auto& instance = Instance();
     if (!instance) instance.reset(new frmLocalSettings());
     // The object is kept and its window made anew (see frmGlobalSettings::Open).
-    if (!instance->IsLoaded() && !instance->Load(std::move(chat))) return;
+    const bool fresh = !instance->IsLoaded();
+    if (fresh && !instance->Load(std::move(chat))) return;
     instance->Show();
+    // The first control once the window is active, as a dialog box starts.
+    if (fresh) ::SetFocus(instance->txtUserName_);
 }
 
 frmLocalSettings* frmLocalSettings::Loaded() {
@@ -60,7 +63,6 @@ bool frmLocalSettings::Load(ChatWindowLink chat) {
     userNameHook_->Init(txtUserName_);
     LoadIconSamples(true);
     FillFromSettings();
-    ::SetFocus(txtUserName_);
     return true;
 }
 
@@ -75,13 +77,15 @@ void frmLocalSettings::CreateControls() {
     chatwindow::ucButton* button =
         chatwindow::ucButton::Create(Handle(), kIdSetDefaultUserName, PxX(b.left), PxY(b.top), PxX(b.width), PxY(b.height));
     button->SetToolTip(kDefaultUserNameTip);
+    // The button draws its picture when it is shown: shown again once the picture is in.
+    ::ShowWindow(button->Handle(), SW_HIDE);
     try {
         button->SetPicture(
             modLoadResPictureByData::LoadResPictureByData(kDefaultUserNamePicture, "PNG_PICTURES", kButtonFace));
-        ::InvalidateRect(button->Handle(), nullptr, FALSE);
     } catch (const outside::RuntimeError&) {
         // The button works without its picture.
     }
+    ::ShowWindow(button->Handle(), SW_SHOW);
     chkDeleteMessageFiles_ = AddCheckBox(kIdDeleteMessageFiles, kDeleteMessageFilesCaption, DeleteMessageFilesRect());
     chkHideBrokenMessageFiles_ =
         AddCheckBox(kIdHideBrokenMessageFiles, kHideBrokenMessageFilesCaption, HideBrokenMessageFilesRect());
