@@ -97,6 +97,13 @@ TEST_F(GlobalSettingsWindowTest, F9OpensOneWindowWithEveryCaptionInTabOrder) {
 }
 
 TEST_F(GlobalSettingsWindowTest, CancelWithoutTheColourDialogWritesNothing) {
+    // The store holds other values than the variables, so a save would show.
+    {
+        outside::SettingsStore store;
+        store.WriteBoolean("", "Send on Enter", !modSettings::SendOnEnter);
+        store.WriteLong("Colors 2", "Debug Message Body Color", 0x00010203);
+        store.WriteBoolean("Debug", "Send XML Messages", !modSettings::SendXMLMessages);
+    }
     const auto before = wintest::RegistrySnapshot();
     const GlobalSettingsValues values = GlobalValuesFromSettings();
     wintest::RegistryWatch watch;

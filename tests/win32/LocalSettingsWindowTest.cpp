@@ -21,6 +21,7 @@
 #include "outside/Support.h"
 #include "outside/TextFile.h"
 #include "outside/win32/Handles.h"
+#include "outside/win32/Perchlet.h"
 #include "outside/win32/Wide.h"
 
 using namespace settings;
@@ -54,6 +55,26 @@ LinkFields ReadLink(const std::string& path) {
     const std::string bytes = outside::ReadFileBytes(path, 1 << 20);
     if (bytes.size() >= 0x40) f.showCommandInFile = static_cast<unsigned char>(bytes[0x3C]);
     return f;
+}
+
+// The colour pixels of an icon, as 32-bit rows.
+std::string IconPixels(HICON icon) {
+    ICONINFO info{};
+    if (!icon || !::GetIconInfo(icon, &info)) return {};
+    const outside::UniqueGdiObject color(info.hbmColor), mask(info.hbmMask);
+    BITMAP bm{};
+    ::GetObjectW(info.hbmColor, sizeof bm, &bm);
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = bm.bmWidth;
+    bi.bmiHeader.biHeight = -bm.bmHeight;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    std::string bits(static_cast<size_t>(bm.bmWidth) * bm.bmHeight * 4, '\0');
+    HDC dc = ::GetDC(nullptr);
+    ::GetDIBits(dc, info.hbmColor, 0, static_cast<UINT>(bm.bmHeight), bits.data(), &bi, DIB_RGB_COLORS);
+    ::ReleaseDC(nullptr, dc);
+    return bits;
 }
 
 class LocalSettingsWindowTest : public wintest::SettingsWindowFixture {
@@ -125,6 +146,7 @@ TEST_F(LocalSettingsWindowTest, SamplesSelectTheirOptionsAndGreySwitchesTheMessa
     const HWND w = OpenLocal();
     ASSERT_NE(w, nullptr);
     auto* window = frmLocalSettings::Loaded();
+    ASSERT_NE(window, nullptr);
     for (size_t g = 0; g < kIconGroupCount; ++g) {
         const auto group = static_cast<IconGroup>(g);
         for (int s : {4, 1}) {
@@ -134,18 +156,27 @@ TEST_F(LocalSettingsWindowTest, SamplesSelectTheirOptionsAndGreySwitchesTheMessa
                 EXPECT_EQ(Checked(w, IconOptionId(group, o)), o == s) << "group " << g << " sample " << s;
         }
     }
-    HICON message[kIconStyleCount], tray[kIconStyleCount];
+    // Which picture a sample shows, by its pixels: each load makes a new icon handle.
+    const auto shows = [&](IconGroup group, int style, const std::string& resource) {
+        const auto expected = outside::asLoadResTrayIcon(resource);
+        OLE_HANDLE handle = 0;
+        expected->get_Handle(&handle);
+        return IconPixels(window->SampleIcon(group, style)) ==
+               IconPixels(reinterpret_cast<HICON>(static_cast<UINT_PTR>(handle)));
+    };
     for (int s = 0; s < kIconStyleCount; ++s) {
-        message[s] = window->SampleIcon(IconGroup::Message, s);
-        tray[s] = window->SampleIcon(IconGroup::Tray, s);
-        ASSERT_NE(message[s], nullptr);
+        EXPECT_TRUE(shows(IconGroup::Message, s, "IDI_MESSAGE_" + std::to_string(s))) << s;
+        EXPECT_FALSE(shows(IconGroup::Message, s, "IDI_MESSAGE_" + std::to_string(s) + "A")) << s;
+        EXPECT_TRUE(shows(IconGroup::Tray, s, "IDI_TRAY_" + std::to_string(s))) << s;
+        EXPECT_TRUE(shows(IconGroup::Empty, s, "IDI_EMPTY_" + std::to_string(s))) << s;
     }
     Click(w, kIdGrayMessageIcon);
-    for (int s = 0; s < kIconStyleCount; ++s) {
-        EXPECT_NE(window->SampleIcon(IconGroup::Message, s), message[s]) << "grey at once, style " << s;
-        EXPECT_EQ(window->SampleIcon(IconGroup::Tray, s), tray[s]);
-    }
-    EXPECT_FALSE(modSettings::GrayMessageIcon) << "not applied by the click";
+    for (int s = 0; s < kIconStyleCount; ++s)
+        EXPECT_TRUE(shows(IconGroup::Message, s, "IDI_MESSAGE_" + std::to_string(s) + "A")) << "grey at once, " << s;
+    Click(w, kIdGrayMessageIcon);
+    for (int s = 0; s < kIconStyleCount; ++s)
+        EXPECT_TRUE(shows(IconGroup::Message, s, "IDI_MESSAGE_" + std::to_string(s))) << "and back, " << s;
+    EXPECT_FALSE(modSettings::GrayMessageIcon) << "not applied by the clicks";
 }
 
 TEST_F(LocalSettingsWindowTest, EverySettingRoundTripsAndOnlyOkRefreshesTheIcons) {
