@@ -1,5 +1,7 @@
 #include "GlobalSettingsLogic.h"
 
+#include <algorithm>
+
 #include "app/exchange/MessageDispatcher.h"
 #include "app/settings/modSettings.h"
 #include "outside/Support.h"
@@ -69,23 +71,32 @@ const std::array<const char*, kColorRowCount>& ColorRowLabels() {
     return labels;
 }
 
-TwipsRect SwitchRect(size_t index) {
-    return {kLeft, kSwitchTop + kSwitchPitch * static_cast<int>(index), kGlobalClientWidth - 2 * kLeft, kSwitchHeight};
-}
-
-TwipsRect ColorRect(size_t index) {
-    const int top = kRowTops[index / 2];
-    return index % 2 == 0 ? TwipsRect{kTitleLeft, top, kTitleWidth, kColorHeight}
-                          : TwipsRect{kBodyLeft, top, kBodyWidth, kColorHeight};
-}
-
-TwipsRect RowLabelRect(size_t row) {
+GlobalLayout LayoutGlobalSettings(int switchWidth, int rowLabelWidth) {
+    constexpr int labelGap = 60;
+    const int shift = std::max(0, rowLabelWidth - (kTitleLeft - labelGap - kRowLabelLeft));
+    const int switchW = std::max(kGlobalClientWidth - 2 * kLeft, switchWidth);
+    GlobalLayout l;
+    l.clientWidth = std::max(kGlobalClientWidth + shift, kLeft + switchW + kLeft);
+    const int grow = l.clientWidth - kGlobalClientWidth;
+    for (size_t i = 0; i < kSwitchCount; ++i)
+        l.switches[i] = {kLeft, kSwitchTop + kSwitchPitch * static_cast<int>(i), switchW, kSwitchHeight};
+    for (size_t i = 0; i < kColorCount; ++i) {
+        const int top = kRowTops[i / 2];
+        l.colors[i] = i % 2 == 0 ? TwipsRect{kTitleLeft + shift, top, kTitleWidth, kColorHeight}
+                                 : TwipsRect{kBodyLeft + shift, top, kBodyWidth, kColorHeight};
+    }
     // Level with the text of the button beside it; ends before the title column.
-    return {kRowLabelLeft, kRowTops[row] + 45, kTitleLeft - kRowLabelLeft - 60, 225};
+    for (size_t row = 0; row < kColorRowCount; ++row)
+        l.rowLabels[row] = {kRowLabelLeft, kRowTops[row] + 45, kTitleLeft + shift - labelGap - kRowLabelLeft, 225};
+    l.titleLabel = {kTitleLeft + shift, kColumnLabelTop, kTitleWidth, 225};
+    l.bodyLabel = {kBodyLeft + shift, kColumnLabelTop, kBodyWidth, 225};
+    for (auto b : {CommandButton::Ok, CommandButton::Cancel, CommandButton::Apply}) {
+        TwipsRect r = CommandButtonRect(b, kGlobalCommandTop);
+        r.left += grow;
+        l.commands[static_cast<size_t>(b)] = r;
+    }
+    return l;
 }
-
-TwipsRect TitleColumnLabelRect() { return {kTitleLeft, kColumnLabelTop, kTitleWidth, 225}; }
-TwipsRect BodyColumnLabelRect() { return {kBodyLeft, kColumnLabelTop, kBodyWidth, 225}; }
 
 GlobalSettingsValues GlobalValuesFromSettings() {
     GlobalSettingsValues values;

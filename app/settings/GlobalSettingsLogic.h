@@ -48,14 +48,20 @@ const std::array<const char*, kColorRowCount>& ColorRowLabels();
 inline constexpr char kTitleColumnLabel[] = "Заголовок";
 inline constexpr char kBodyColumnLabel[] = "Текст";
 
-// The design.
-TwipsRect SwitchRect(size_t index);
-// Colour i sits in row i / 2, the title column for even i, the body column for odd.
-TwipsRect ColorRect(size_t index);
-TwipsRect RowLabelRect(size_t row);
-TwipsRect TitleColumnLabelRect();
-TwipsRect BodyColumnLabelRect();
-
+// Where the controls go. With no widths given, the design itself; given the
+// widest check box (its caption and box) and the widest row label as the
+// screen's font draws them, the window grows so that none is cut short: the
+// colour columns move right of the labels, the buttons keep to the right edge.
+struct GlobalLayout {
+    int clientWidth = 0;
+    std::array<TwipsRect, kSwitchCount> switches{};
+    // Colour i sits in row i / 2, the title column for even i, the body column for odd.
+    std::array<TwipsRect, kColorCount> colors{};
+    std::array<TwipsRect, kColorRowCount> rowLabels{};
+    TwipsRect titleLabel{}, bodyLabel{};
+    std::array<TwipsRect, 3> commands{};  // by CommandButton
+};
+GlobalLayout LayoutGlobalSettings(int switchWidth = 0, int rowLabelWidth = 0);
 inline constexpr int kGlobalCommandTop = 6540;
 
 // The edit buffer of the window: check box values (true = ticked) and the

@@ -1,5 +1,7 @@
 #include "LocalSettingsLogic.h"
 
+#include <algorithm>
+
 #include "app/settings/modSettings.h"
 #include "outside/Support.h"
 
@@ -39,34 +41,36 @@ std::string IconSampleResource(IconGroup group, int style, bool grey) {
     return {};
 }
 
-TwipsRect UserNameLabelRect() { return {180, 225, 1140, 225}; }
-TwipsRect UserNameRect() { return {1380, 180, 4095, 315}; }
-TwipsRect DefaultUserNameButtonRect() { return {5520, 180, 375, 315}; }
-TwipsRect DeleteMessageFilesRect() { return {180, 720, 5715, 255}; }
-TwipsRect HideBrokenMessageFilesRect() { return {180, 1080, 5715, 255}; }
-
-TwipsRect IconFrameRect(IconGroup group) {
-    const size_t g = static_cast<size_t>(group);
-    return {kFrameLeft, kFrameTops[g], kFrameWidth, kFrameHeights[g]};
+LocalLayout LayoutLocalSettings(int checkBoxWidth) {
+    constexpr int checkLeft = 180, checkWidth = 5715;
+    constexpr int grayInset = 240, grayWidth = kFrameWidth - 360;
+    const int grow = std::max({0, checkBoxWidth - checkWidth, checkBoxWidth - grayWidth});
+    LocalLayout l;
+    l.clientWidth = kLocalClientWidth + grow;
+    l.userNameLabel = {180, 225, 1140, 225};
+    l.userName = {1380, 180, 4095 + grow, 315};
+    l.defaultUserName = {5520 + grow, 180, 375, 315};
+    l.deleteMessageFiles = {checkLeft, 720, checkWidth + grow, 255};
+    l.hideBrokenMessageFiles = {checkLeft, 1080, checkWidth + grow, 255};
+    for (size_t g = 0; g < kIconGroupCount; ++g) {
+        const TwipsRect frame{kFrameLeft, kFrameTops[g], kFrameWidth + grow, kFrameHeights[g]};
+        l.frames[g] = frame;
+        for (int s = 0; s < kIconStyleCount; ++s) {
+            l.options[g][static_cast<size_t>(s)] = {frame.left + 240 + 780 * s, frame.top + 420, 255, 255};
+            l.samples[g][static_cast<size_t>(s)] = {frame.left + 540 + 780 * s, frame.top + 420, 240, 240};
+        }
+    }
+    const TwipsRect message = l.frames[static_cast<size_t>(IconGroup::Message)];
+    l.grayMessageIcon = {message.left + grayInset, message.top + 780, grayWidth + grow, 255};
+    l.autorunLabel = {180, 5040, 4440 + grow, 735};
+    l.addToAutorun = {4740 + grow, 5040, 1155, 735};
+    for (auto b : {CommandButton::Ok, CommandButton::Cancel, CommandButton::Apply}) {
+        TwipsRect r = CommandButtonRect(b, kLocalCommandTop);
+        r.left += grow;
+        l.commands[static_cast<size_t>(b)] = r;
+    }
+    return l;
 }
-
-TwipsRect IconOptionRect(IconGroup group, int style) {
-    const TwipsRect frame = IconFrameRect(group);
-    return {frame.left + 240 + 780 * style, frame.top + 420, 255, 255};
-}
-
-TwipsRect IconSampleRect(IconGroup group, int style) {
-    const TwipsRect frame = IconFrameRect(group);
-    return {frame.left + 540 + 780 * style, frame.top + 420, 240, 240};
-}
-
-TwipsRect GrayMessageIconRect() {
-    const TwipsRect frame = IconFrameRect(IconGroup::Message);
-    return {frame.left + 240, frame.top + 780, frame.width - 360, 255};
-}
-
-TwipsRect AutorunLabelRect() { return {180, 5040, 4440, 735}; }
-TwipsRect AddToAutorunRect() { return {4740, 5040, 1155, 735}; }
 
 ChatSettingsValues ChatValuesFromSettings() {
     ChatSettingsValues v;

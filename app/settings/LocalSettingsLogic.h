@@ -40,19 +40,21 @@ const char* IconFrameCaption(IconGroup group);
 // The icon resource of sample i; grey applies to the message group only.
 std::string IconSampleResource(IconGroup group, int style, bool grey);
 
-// The design.
-TwipsRect UserNameLabelRect();
-TwipsRect UserNameRect();
-TwipsRect DefaultUserNameButtonRect();
-TwipsRect DeleteMessageFilesRect();
-TwipsRect HideBrokenMessageFilesRect();
-TwipsRect IconFrameRect(IconGroup group);
-// Inside a frame, in the window's coordinates.
-TwipsRect IconOptionRect(IconGroup group, int style);
-TwipsRect IconSampleRect(IconGroup group, int style);
-TwipsRect GrayMessageIconRect();
-TwipsRect AutorunLabelRect();
-TwipsRect AddToAutorunRect();
+// Where the controls go. With no width given, the design itself; given the
+// widest of the three check boxes (its caption and box) as the screen's font
+// draws it, the window, the frames and the boxes grow so that none is cut
+// short, and the buttons keep to the right edge.
+struct LocalLayout {
+    int clientWidth = 0;
+    TwipsRect userNameLabel{}, userName{}, defaultUserName{};
+    TwipsRect deleteMessageFiles{}, hideBrokenMessageFiles{};
+    std::array<TwipsRect, kIconGroupCount> frames{};
+    std::array<std::array<TwipsRect, kIconStyleCount>, kIconGroupCount> options{}, samples{};
+    TwipsRect grayMessageIcon{};
+    TwipsRect autorunLabel{}, addToAutorun{};
+    std::array<TwipsRect, 3> commands{};  // by CommandButton
+};
+LocalLayout LayoutLocalSettings(int checkBoxWidth = 0);
 
 // The edit buffer of the window.
 struct ChatSettingsValues {

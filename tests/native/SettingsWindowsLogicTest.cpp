@@ -142,51 +142,65 @@ TEST(SettingsWindowsLogic, OverflowCaptionShowsTheCount) {
     EXPECT_NE(std::string(Switches()[kOverflowSwitch].caption).find("%1"), std::string::npos);
 }
 
-TEST(SettingsWindowsLogic, DesignsKeepEveryControlInsideAndApart) {
-    const TwipsRect global{0, 0, kGlobalClientWidth, kGlobalClientHeight};
-    std::vector<TwipsRect> controls;
-    for (size_t i = 0; i < kSwitchCount; ++i) controls.push_back(SwitchRect(i));
-    for (size_t i = 0; i < kColorCount; ++i) controls.push_back(ColorRect(i));
-    for (size_t r = 0; r < kColorRowCount; ++r) controls.push_back(RowLabelRect(r));
-    controls.push_back(TitleColumnLabelRect());
-    controls.push_back(BodyColumnLabelRect());
-    for (auto b : {CommandButton::Ok, CommandButton::Cancel, CommandButton::Apply})
-        controls.push_back(CommandButtonRect(b, kGlobalCommandTop));
-    for (size_t i = 0; i < controls.size(); ++i) {
-        EXPECT_TRUE(Inside(controls[i], global)) << "global control " << i;
-        for (size_t j = i + 1; j < controls.size(); ++j)
-            EXPECT_FALSE(Overlap(controls[i], controls[j])) << "global controls " << i << " and " << j;
+TEST(SettingsWindowsLogic, LayoutsKeepEveryControlInsideAndApartAndFitWideCaptions) {
+    const auto checkAll = [](const std::vector<TwipsRect>& controls, const TwipsRect& area, const char* what) {
+        for (size_t i = 0; i < controls.size(); ++i) {
+            EXPECT_TRUE(Inside(controls[i], area)) << what << " control " << i;
+            for (size_t j = i + 1; j < controls.size(); ++j)
+                EXPECT_FALSE(Overlap(controls[i], controls[j])) << what << " controls " << i << " and " << j;
+        }
+    };
+    struct GlobalCase {
+        int switchWidth, labelWidth;
+    } globalCases[] = {{0, 0}, {5000, 2000}, {7200, 0}, {0, 3100}, {7200, 3100}};
+    for (const auto& c : globalCases) {
+        SCOPED_TRACE(std::to_string(c.switchWidth) + " " + std::to_string(c.labelWidth));
+        const GlobalLayout l = LayoutGlobalSettings(c.switchWidth, c.labelWidth);
+        std::vector<TwipsRect> controls(l.switches.begin(), l.switches.end());
+        controls.insert(controls.end(), l.colors.begin(), l.colors.end());
+        controls.insert(controls.end(), l.rowLabels.begin(), l.rowLabels.end());
+        controls.push_back(l.titleLabel);
+        controls.push_back(l.bodyLabel);
+        controls.insert(controls.end(), l.commands.begin(), l.commands.end());
+        checkAll(controls, {0, 0, l.clientWidth, kGlobalClientHeight}, "global");
+        for (const TwipsRect& r : l.switches) EXPECT_GE(r.width, c.switchWidth);
+        for (const TwipsRect& r : l.rowLabels) EXPECT_GE(r.width, c.labelWidth);
+        EXPECT_EQ(l.clientWidth - (l.commands[2].left + l.commands[2].width), 120) << "buttons keep to the right";
     }
-    EXPECT_EQ(SwitchRect(11).top, 180 + 360 * 11);
-    EXPECT_EQ(ColorRect(7).top, 6000);
-    EXPECT_EQ(ColorRect(7).left, 4380);
+    // The design itself where the captions fit.
+    const GlobalLayout design = LayoutGlobalSettings();
+    EXPECT_EQ(design.clientWidth, 6015);
+    EXPECT_EQ(design.switches[11], (TwipsRect{180, 180 + 360 * 11, 5655, 255}));
+    EXPECT_EQ(design.colors[6], (TwipsRect{2700, 6000, 1575, 315}));
+    EXPECT_EQ(design.colors[7], (TwipsRect{4380, 6000, 1515, 315}));
+    EXPECT_EQ(design.titleLabel.top, 4620);
+    EXPECT_EQ(design.commands[0], (TwipsRect{1500, 6540, 1395, 435}));
 
-    const TwipsRect local{0, 0, kLocalClientWidth, kLocalClientHeight};
-    std::vector<TwipsRect> free = {UserNameLabelRect(),      UserNameRect(),       DefaultUserNameButtonRect(),
-                                   DeleteMessageFilesRect(), HideBrokenMessageFilesRect(), AutorunLabelRect(),
-                                   AddToAutorunRect()};
-    for (auto b : {CommandButton::Ok, CommandButton::Cancel, CommandButton::Apply})
-        free.push_back(CommandButtonRect(b, kLocalCommandTop));
-    for (size_t g = 0; g < kIconGroupCount; ++g) free.push_back(IconFrameRect(static_cast<IconGroup>(g)));
-    for (size_t i = 0; i < free.size(); ++i) {
-        EXPECT_TRUE(Inside(free[i], local)) << "local control " << i;
-        for (size_t j = i + 1; j < free.size(); ++j)
-            EXPECT_FALSE(Overlap(free[i], free[j])) << "local controls " << i << " and " << j;
-    }
-    for (size_t g = 0; g < kIconGroupCount; ++g) {
-        const auto group = static_cast<IconGroup>(g);
-        std::vector<TwipsRect> inFrame;
-        for (int s = 0; s < kIconStyleCount; ++s) {
-            inFrame.push_back(IconOptionRect(group, s));
-            inFrame.push_back(IconSampleRect(group, s));
+    for (int checkWidth : {0, 5000, 6500}) {
+        SCOPED_TRACE(checkWidth);
+        const LocalLayout l = LayoutLocalSettings(checkWidth);
+        std::vector<TwipsRect> free = {l.userNameLabel,      l.userName,     l.defaultUserName,
+                                       l.deleteMessageFiles, l.hideBrokenMessageFiles, l.autorunLabel,
+                                       l.addToAutorun};
+        free.insert(free.end(), l.commands.begin(), l.commands.end());
+        free.insert(free.end(), l.frames.begin(), l.frames.end());
+        checkAll(free, {0, 0, l.clientWidth, kLocalClientHeight}, "local");
+        for (size_t g = 0; g < kIconGroupCount; ++g) {
+            std::vector<TwipsRect> inFrame(l.options[g].begin(), l.options[g].end());
+            inFrame.insert(inFrame.end(), l.samples[g].begin(), l.samples[g].end());
+            if (g == static_cast<size_t>(IconGroup::Message)) inFrame.push_back(l.grayMessageIcon);
+            checkAll(inFrame, l.frames[g], "frame");
         }
-        if (group == IconGroup::Message) inFrame.push_back(GrayMessageIconRect());
-        for (size_t i = 0; i < inFrame.size(); ++i) {
-            EXPECT_TRUE(Inside(inFrame[i], IconFrameRect(group))) << "frame " << g << " control " << i;
-            for (size_t j = i + 1; j < inFrame.size(); ++j)
-                EXPECT_FALSE(Overlap(inFrame[i], inFrame[j])) << "frame " << g << " controls " << i << ", " << j;
-        }
+        for (const TwipsRect& r : {l.deleteMessageFiles, l.hideBrokenMessageFiles, l.grayMessageIcon})
+            EXPECT_GE(r.width, checkWidth);
     }
+    const LocalLayout local = LayoutLocalSettings();
+    EXPECT_EQ(local.clientWidth, 6015);
+    EXPECT_EQ(local.frames[2], (TwipsRect{120, 3900, 5775, 915}));
+    EXPECT_EQ(local.options[1][6], (TwipsRect{120 + 240 + 780 * 6, 2580 + 420, 255, 255}));
+    EXPECT_EQ(local.samples[0][0], (TwipsRect{120 + 540, 1560 + 420, 240, 240}));
+    EXPECT_EQ(local.addToAutorun, (TwipsRect{4740, 5040, 1155, 735}));
+    EXPECT_EQ(local.commands[2], (TwipsRect{4500, 6000, 1395, 435}));
 }
 
 TEST(SettingsWindowsLogic, SampleResourcesByGroupAndGrey) {

@@ -1,8 +1,10 @@
 #include "frmGlobalSettings.h"
 
+#include <algorithm>
 #include <memory>
 
 #include "app/settings/modSettings.h"
+#include "app/settings/win32/SettingsWindowFit.h"
 #include "app/support/win32/ColorDialog.h"
 #include "outside/SettingsStore.h"
 #include "outside/win32/Handles.h"
@@ -46,27 +48,47 @@ bool frmGlobalSettings::Load(HWND owner) {
     design.clientHeight = kGlobalClientHeight;
     design.owner = owner;
     if (!CreateForm(design)) return false;
-    StandardLoadSteps();
+    PaintUnderGroupBoxes(Handle());
     CreateControls();
+    StandardLoadSteps();  // centred at its final size
     FillFromSettings();
     return true;
 }
 
 void frmGlobalSettings::CreateControls() {
     // Creation order is tab order: the switches, the colours, then OK, Cancel, Apply.
+    const GlobalLayout design = LayoutGlobalSettings();
     for (size_t i = 0; i < kSwitchCount; ++i)
         checks_[i] = AddCheckBox(kIdFirstSwitch + static_cast<int>(i), ShownSwitchCaption(Switches()[i].caption),
-                                 SwitchRect(i));
+                                 design.switches[i]);
     for (size_t i = 0; i < kColorCount; ++i)
         colorButtons_[i] = AddControl(L"BUTTON", "", WS_TABSTOP | BS_OWNERDRAW, 0,
-                                      kIdFirstColor + static_cast<int>(i), ColorRect(i));
-    AddButton(kIdGlobalOk, kOkCaption, CommandButtonRect(CommandButton::Ok, kGlobalCommandTop), true);
-    AddButton(kIdGlobalCancel, kCancelCaption, CommandButtonRect(CommandButton::Cancel, kGlobalCommandTop));
-    AddButton(kIdGlobalApply, kApplyCaption, CommandButtonRect(CommandButton::Apply, kGlobalCommandTop));
+                                      kIdFirstColor + static_cast<int>(i), design.colors[i]);
+    HWND commands[3] = {
+        AddButton(kIdGlobalOk, kOkCaption, design.commands[0], true),
+        AddButton(kIdGlobalCancel, kCancelCaption, design.commands[1]),
+        AddButton(kIdGlobalApply, kApplyCaption, design.commands[2]),
+    };
+    HWND rowLabels[kColorRowCount];
     for (size_t row = 0; row < kColorRowCount; ++row)
-        AddLabel(kIdFirstRowLabel + static_cast<int>(row), ColorRowLabels()[row], RowLabelRect(row));
-    AddLabel(kIdTitleColumnLabel, kTitleColumnLabel, TitleColumnLabelRect(), false, SS_CENTER);
-    AddLabel(kIdBodyColumnLabel, kBodyColumnLabel, BodyColumnLabelRect(), false, SS_CENTER);
+        rowLabels[row] = AddLabel(kIdFirstRowLabel + static_cast<int>(row), ColorRowLabels()[row],
+                                  design.rowLabels[row], false, SS_LEFTNOWORDWRAP);
+    HWND titleLabel = AddLabel(kIdTitleColumnLabel, kTitleColumnLabel, design.titleLabel, false, SS_CENTER);
+    HWND bodyLabel = AddLabel(kIdBodyColumnLabel, kBodyColumnLabel, design.bodyLabel, false, SS_CENTER);
+
+    // A screen font wider than the design's must not cut captions short.
+    int switchWidth = 0, labelWidth = 0;
+    for (HWND check : checks_) switchWidth = std::max(switchWidth, TextWidthTwips(check) + TwipsX(CheckBoxGlyphPx()));
+    for (HWND label : rowLabels) labelWidth = std::max(labelWidth, TextWidthTwips(label));
+    const GlobalLayout l = LayoutGlobalSettings(switchWidth, labelWidth);
+    if (l.clientWidth == design.clientWidth) return;
+    for (size_t i = 0; i < kSwitchCount; ++i) Place(checks_[i], l.switches[i]);
+    for (size_t i = 0; i < kColorCount; ++i) Place(colorButtons_[i], l.colors[i]);
+    for (size_t i = 0; i < 3; ++i) Place(commands[i], l.commands[i]);
+    for (size_t row = 0; row < kColorRowCount; ++row) Place(rowLabels[row], l.rowLabels[row]);
+    Place(titleLabel, l.titleLabel);
+    Place(bodyLabel, l.bodyLabel);
+    ResizeClient(Handle(), PxX(l.clientWidth), PxY(kGlobalClientHeight));
 }
 
 void frmGlobalSettings::FillFromSettings() {

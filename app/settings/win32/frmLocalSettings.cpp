@@ -4,6 +4,7 @@
 
 #include "app/chatwindow/win32/ucButton.h"
 #include "app/settings/modSettings.h"
+#include "app/settings/win32/SettingsWindowFit.h"
 #include "app/settings/win32/ShellLink.h"
 #include "app/startup/modMain.h"
 #include "app/support/win32/InputBox.h"
@@ -57,8 +58,9 @@ bool frmLocalSettings::Load(ChatWindowLink chat) {
     design.clientHeight = kLocalClientHeight;
     design.owner = chat_.owner;
     if (!CreateForm(design)) return false;
-    StandardLoadSteps();
+    PaintUnderGroupBoxes(Handle());
     CreateControls();
+    StandardLoadSteps();  // centred at its final size
     userNameHook_ = std::make_unique<chatwindow::csTBSelectAllHook>();
     userNameHook_->Init(txtUserName_);
     LoadIconSamples(true);
@@ -67,13 +69,14 @@ bool frmLocalSettings::Load(ChatWindowLink chat) {
 }
 
 void frmLocalSettings::CreateControls() {
-    HWND label = AddLabel(kIdUserNameLabel, kUserNameLabel, UserNameLabelRect(), false, SS_LEFTNOWORDWRAP);
+    const LocalLayout design = LayoutLocalSettings();
+    HWND label = AddLabel(kIdUserNameLabel, kUserNameLabel, design.userNameLabel, false, SS_LEFTNOWORDWRAP);
     // A screen font wider than Tahoma must not cut the label short.
-    TwipsRect labelRect = UserNameLabelRect();
-    labelRect.width = std::min(std::max(labelRect.width, TextWidthTwips(label)), UserNameRect().left - labelRect.left);
+    TwipsRect labelRect = design.userNameLabel;
+    labelRect.width = std::min(std::max(labelRect.width, TextWidthTwips(label)), design.userName.left - labelRect.left);
     Place(label, labelRect);
-    txtUserName_ = AddEdit(kIdUserName, "", UserNameRect());
-    const TwipsRect b = DefaultUserNameButtonRect();
+    txtUserName_ = AddEdit(kIdUserName, "", design.userName);
+    const TwipsRect b = design.defaultUserName;
     chatwindow::ucButton* button =
         chatwindow::ucButton::Create(Handle(), kIdSetDefaultUserName, PxX(b.left), PxY(b.top), PxX(b.width), PxY(b.height));
     button->SetToolTip(kDefaultUserNameTip);
@@ -86,27 +89,48 @@ void frmLocalSettings::CreateControls() {
         // The button works without its picture.
     }
     ::ShowWindow(button->Handle(), SW_SHOW);
-    chkDeleteMessageFiles_ = AddCheckBox(kIdDeleteMessageFiles, kDeleteMessageFilesCaption, DeleteMessageFilesRect());
+    chkDeleteMessageFiles_ = AddCheckBox(kIdDeleteMessageFiles, kDeleteMessageFilesCaption, design.deleteMessageFiles);
     chkHideBrokenMessageFiles_ =
-        AddCheckBox(kIdHideBrokenMessageFiles, kHideBrokenMessageFilesCaption, HideBrokenMessageFilesRect());
+        AddCheckBox(kIdHideBrokenMessageFiles, kHideBrokenMessageFilesCaption, design.hideBrokenMessageFiles);
+    std::array<HWND, kIconGroupCount> frames{};
     for (size_t g = 0; g < kIconGroupCount; ++g) {
         const auto group = static_cast<IconGroup>(g);
-        AddFrame(kIdFirstIconFrame + static_cast<int>(g), IconFrameCaption(group), IconFrameRect(group));
+        frames[g] = AddFrame(kIdFirstIconFrame + static_cast<int>(g), IconFrameCaption(group), design.frames[g]);
         for (int s = 0; s < kIconStyleCount; ++s)
-            options_[g][static_cast<size_t>(s)] = AddOption(IconOptionId(group, s), "", IconOptionRect(group, s), s == 0);
+            options_[g][static_cast<size_t>(s)] =
+                AddOption(IconOptionId(group, s), "", design.options[g][static_cast<size_t>(s)], s == 0);
         // The first sample ends the option group, so arrow keys stay among the options.
         for (int s = 0; s < kIconStyleCount; ++s)
             samples_[g][static_cast<size_t>(s)] =
                 AddControl(L"STATIC", "", SS_ICON | SS_CENTERIMAGE | SS_NOTIFY | (s == 0 ? WS_GROUP : 0), 0,
-                           IconSampleId(group, s), IconSampleRect(group, s));
+                           IconSampleId(group, s), design.samples[g][static_cast<size_t>(s)]);
         if (group == IconGroup::Message)
-            chkGrayMessageIcon_ = AddCheckBox(kIdGrayMessageIcon, kGrayMessageIconCaption, GrayMessageIconRect());
+            chkGrayMessageIcon_ = AddCheckBox(kIdGrayMessageIcon, kGrayMessageIconCaption, design.grayMessageIcon);
     }
-    AddLabel(kIdAutorunLabel, kAutorunLabel, AutorunLabelRect(), false, SS_LEFT);
-    AddButton(kIdAddToAutorun, kAddToAutorunCaption, AddToAutorunRect());
-    AddButton(kIdLocalOk, kOkCaption, CommandButtonRect(CommandButton::Ok, kLocalCommandTop), true);
-    AddButton(kIdLocalCancel, kCancelCaption, CommandButtonRect(CommandButton::Cancel, kLocalCommandTop));
-    AddButton(kIdLocalApply, kApplyCaption, CommandButtonRect(CommandButton::Apply, kLocalCommandTop));
+    HWND autorunLabel = AddLabel(kIdAutorunLabel, kAutorunLabel, design.autorunLabel, false, SS_LEFT);
+    HWND addToAutorun = AddButton(kIdAddToAutorun, kAddToAutorunCaption, design.addToAutorun);
+    HWND commands[3] = {
+        AddButton(kIdLocalOk, kOkCaption, design.commands[0], true),
+        AddButton(kIdLocalCancel, kCancelCaption, design.commands[1]),
+        AddButton(kIdLocalApply, kApplyCaption, design.commands[2]),
+    };
+
+    // A screen font wider than the design's must not cut the check boxes short.
+    int checkWidth = 0;
+    for (HWND check : {chkDeleteMessageFiles_, chkHideBrokenMessageFiles_, chkGrayMessageIcon_})
+        checkWidth = std::max(checkWidth, TextWidthTwips(check) + TwipsX(CheckBoxGlyphPx()));
+    const LocalLayout l = LayoutLocalSettings(checkWidth);
+    if (l.clientWidth == design.clientWidth) return;
+    Place(txtUserName_, l.userName);
+    Place(button->Handle(), l.defaultUserName);
+    Place(chkDeleteMessageFiles_, l.deleteMessageFiles);
+    Place(chkHideBrokenMessageFiles_, l.hideBrokenMessageFiles);
+    for (size_t g = 0; g < kIconGroupCount; ++g) Place(frames[g], l.frames[g]);
+    Place(chkGrayMessageIcon_, l.grayMessageIcon);
+    Place(autorunLabel, l.autorunLabel);
+    Place(addToAutorun, l.addToAutorun);
+    for (size_t i = 0; i < 3; ++i) Place(commands[i], l.commands[i]);
+    ResizeClient(Handle(), PxX(l.clientWidth), PxY(kLocalClientHeight));
 }
 
 void frmLocalSettings::SetSample(IconGroup group, int style, const std::string& resource) {
