@@ -72,7 +72,7 @@ const std::array<const char*, kColorRowCount>& ColorRowLabels() {
 }
 
 GlobalLayout LayoutGlobalSettings(int switchWidth, int rowLabelWidth) {
-    constexpr int labelGap = 60;
+    constexpr int labelGap = 120;
     const int shift = std::max(0, rowLabelWidth - (kTitleLeft - labelGap - kRowLabelLeft));
     const int switchW = std::max(kGlobalClientWidth - 2 * kLeft, switchWidth);
     GlobalLayout l;
