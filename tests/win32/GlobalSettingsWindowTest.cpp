@@ -37,7 +37,7 @@ protected:
     GlobalSettingsWindowTest() : SettingsWindowFixture("Программа.ZPMFChat") {}
     void TearDown() override {
         if (auto* w = frmGlobalSettings::Loaded()) w->Unload();
-        outside::SettingsStore().WriteString("Colors", "Custom Colors", "");
+        ::RegDeleteKeyValueW(HKEY_CURRENT_USER, L"Software\\Greyfen Works\\Quillet\\Colors", L"Custom Colors");
         modSettings::ResetToDefaults();
         modSettings::SaveGlobalSettings();
         SettingsWindowFixture::TearDown();
@@ -228,4 +228,24 @@ TEST_F(GlobalSettingsWindowTest, ChangesTakeEffectAtTheirNextUse) {
     ASSERT_TRUE(wintest::PumpUntil([&] { return PaneHas("colour check"); }));
     const std::string rtf = modRTFSupport::StreamOutRtf(form->LogPane());
     EXPECT_NE(rtf.find("\\red18\\green52\\blue86"), std::string::npos) << rtf.substr(0, 400);
+}
+
+TEST_F(GlobalSettingsWindowTest, EnterIsOkAndEscIsCancelThroughTheMessageLoop) {
+    struct Case {
+        int key;
+        bool saved;
+    } cases[] = {{VK_ESCAPE, false}, {VK_RETURN, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.key);
+        const bool before = modSettings::SendOnEnter;
+        const HWND w = OpenGlobal();
+        ASSERT_NE(w, nullptr);
+        Click(w, kIdFirstSwitch);
+        // The key reaches the window as the user's would: posted, then through the program's loop.
+        ::PostMessageW(::GetDlgItem(w, kIdFirstSwitch), WM_KEYDOWN, static_cast<WPARAM>(c.key), 1);
+        ASSERT_TRUE(wintest::PumpUntil([&] { return !::IsWindow(w); }, 5000)) << "the key closed the window";
+        EXPECT_EQ(modSettings::SendOnEnter, c.saved ? !before : before);
+        EXPECT_EQ(wintest::RegDword("", "Send on Enter"), modSettings::SendOnEnter ? 1 : 0);
+        EXPECT_TRUE(::IsWindow(hwnd)) << "the chat window stays";
+    }
 }
