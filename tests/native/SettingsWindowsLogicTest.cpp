@@ -8,7 +8,6 @@
 
 #include "app/settings/GlobalSettingsLogic.h"
 #include "app/settings/LocalSettingsLogic.h"
-#include "app/settings/modSettings.h"
 #include "app/support/CustomColorsText.h"
 #include "outside/Support.h"
 
@@ -25,12 +24,6 @@ bool Inside(const TwipsRect& inner, const TwipsRect& outer) {
 bool Overlap(const TwipsRect& a, const TwipsRect& b) {
     return a.left < b.left + b.width && b.left < a.left + a.width && a.top < b.top + b.height && b.top < a.top + a.height;
 }
-
-class SettingsWindowsLogicTest : public ::testing::Test {
-protected:
-    void SetUp() override { modSettings::ResetToDefaults(); }
-    void TearDown() override { modSettings::ResetToDefaults(); }
-};
 
 }  // namespace
 
@@ -62,11 +55,6 @@ TEST(CustomColorsText, DamagedTextLeavesTheRestUnset) {
         {"garbage,#00ff00", {{1, 0x0000FF00}}},
         {" #0000FF , #FFFFFG,#12345", {{0, 0x00FF0000}}},
         {"#000000,,#000000", {{0, 0}, {2, 0}}},
-        {"#111111,#111111,#111111,#111111,#111111,#111111,#111111,#111111,#111111,#111111,#111111,#111111,#111111,"
-         "#111111,#111111,#111111,#000000",
-         {{0, 0x111111}, {1, 0x111111}, {2, 0x111111}, {3, 0x111111}, {4, 0x111111}, {5, 0x111111}, {6, 0x111111},
-          {7, 0x111111}, {8, 0x111111}, {9, 0x111111}, {10, 0x111111}, {11, 0x111111}, {12, 0x111111},
-          {13, 0x111111}, {14, 0x111111}, {15, 0x111111}}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
@@ -76,56 +64,12 @@ TEST(CustomColorsText, DamagedTextLeavesTheRestUnset) {
             EXPECT_EQ(parsed[i], it == c.set.end() ? unset : it->second) << "slot " << i;
         }
     }
-}
-
-TEST_F(SettingsWindowsLogicTest, EachCheckBoxAndColourButtonEditsItsOwnSetting) {
-    // The variables each control must reach, in tab order.
-    using namespace modSettings;
-    const std::vector<bool*> switches = {&SendOnEnter,          &iChatStylePlugin,      &NameOnSeparateLine,
-                                         &NewStyleTimestamp,    &ClearScrollbackOnHide, &ClearScrollbackOnOverflow,
-                                         &SortLogsList,         &SortLogsDescending,    &GroupLogsList,
-                                         &ShowDebugMessages,    &ShowMessageFileNames,  &SendXMLMessages};
-    const std::vector<int32_t*> colors = {&MyMessageTitleColor,     &MyMessageBodyColor,     &OtherMessageTitleColor,
-                                          &OtherMessageBodyColor,   &SystemMessageTitleColor, &SystemMessageBodyColor,
-                                          &DebugMessageTitleColor,  &DebugMessageBodyColor};
-    for (size_t i = 0; i < kSwitchCount; ++i) {
-        SCOPED_TRACE(Switches()[i].name);
-        ResetToDefaults();
-        const GlobalSettingsValues before = GlobalValuesFromSettings();
-        GlobalSettingsValues edited = before;
-        edited.switches[i] = !edited.switches[i];
-        ApplyGlobalValuesToSettings(edited);
-        for (size_t j = 0; j < switches.size(); ++j)
-            EXPECT_EQ(*switches[j], j == i ? !before.switches[i] : before.switches[j]) << "switch " << j;
-        EXPECT_EQ(GlobalValuesFromSettings(), edited) << "reads back what was applied";
-    }
-    for (size_t i = 0; i < kColorCount; ++i) {
-        SCOPED_TRACE(Colors()[i].name);
-        ResetToDefaults();
-        GlobalSettingsValues edited = GlobalValuesFromSettings();
-        edited.colors[i] = 0x00123456;
-        ApplyGlobalValuesToSettings(edited);
-        for (size_t j = 0; j < colors.size(); ++j)
-            EXPECT_EQ(*colors[j] == 0x00123456, j == i) << "colour " << j;
-    }
-}
-
-TEST_F(SettingsWindowsLogicTest, ChatValuesReachTheirSettingsExactly) {
-    ChatSettingsValues v;
-    v.userName = "  Маша  ";
-    v.deleteMessageFiles = true;
-    v.hideBrokenMessageFiles = false;
-    v.iconIndex = {3, 5, 6};
-    v.grayMessageIcon = true;
-    ApplyChatValuesToSettings(v);
-    EXPECT_EQ(modSettings::UserName, "  Маша  ") << "no trimming";
-    EXPECT_TRUE(modSettings::DeleteMessageFiles);
-    EXPECT_FALSE(modSettings::HideBrokenMessageFiles);
-    EXPECT_EQ(modSettings::TrayIconIndex, 3);
-    EXPECT_EQ(modSettings::MessageIconIndex, 5);
-    EXPECT_EQ(modSettings::EmptyIconIndex, 6);
-    EXPECT_TRUE(modSettings::GrayMessageIcon);
-    EXPECT_EQ(ChatValuesFromSettings(), v);
+    // Past sixteen entries the text is ignored.
+    std::string seventeen;
+    for (int i = 0; i < 16; ++i) seventeen += "#111111,";
+    const CustomColors parsed = support::ParseCustomColors(seventeen + "#000000");
+    EXPECT_EQ(parsed[0], 0x111111u);
+    EXPECT_EQ(parsed[15], 0x111111u);
 }
 
 TEST(SettingsWindowsLogic, OverflowCaptionShowsTheCount) {
