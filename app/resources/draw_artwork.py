@@ -725,6 +725,25 @@ def picture_open_session():
     return sk.result()
 
 
+def picture_default_user_name():
+    """16 x 16 for the small button beside the name box: a person, and the
+    arrow of going back to what it was."""
+    sk = Sketch(16)
+    body = sk.rect(1.5, 9.5, 11.5, 17, 4.5)
+    sk.shape(body, AZURE["L"], AZURE["D"], width=0.8)
+    head = sk.ellipse(6.5, 5.5, 3.4)
+    cut_gap(sk, head, 0.6)
+    sk.shape(head, KRAFT["H"], KRAFT["D"], width=0.8)
+    # A ring open at its lower left, with the arrow head at its left end pointing down.
+    ring = minus(sk.ellipse(11.8, 4.6, 4.0), sk.ellipse(11.8, 4.6, 2.0))
+    ring = minus(ring, sk.poly([(11.8, 4.6), (11.8, 9), (7, 9), (7, 4.6)]))
+    head_arrow = sk.poly([(6.2, 4.4), (11.2, 4.4), (8.7, 7.6)])
+    arrow = union(ring, head_arrow)
+    cut_gap(sk, arrow, 0.6)
+    sk.shape(arrow, ORANGE["L"], ORANGE["D"], width=0.6)
+    return sk.result()
+
+
 PICTURES = [
     ("IDP_LOCAL_SETTINGS", picture_local_settings),
     ("IDP_GLOBAL_SETTINGS", picture_global_settings),
@@ -733,6 +752,7 @@ PICTURES = [
     ("IDP_EXIT", picture_exit),
     ("IDP_NEW_SESSION", picture_new_session),
     ("IDP_OPEN_SESSION", picture_open_session),
+    ("IDP_DEFAULT_USER_NAME", picture_default_user_name),
 ]
 
 

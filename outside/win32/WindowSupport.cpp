@@ -122,4 +122,15 @@ void ShowAbout(HWND owner, const std::string& caption, const std::string& text) 
     ::MessageBoxIndirectW(&params);
 }
 
+int GetOptionIndex(std::span<const HWND> options) {
+    for (size_t i = 0; i < options.size(); ++i)
+        if (::SendMessageW(options[i], BM_GETCHECK, 0, 0) == BST_CHECKED) return static_cast<int>(i);
+    return -1;
+}
+
+void SetOptionIndex(std::span<const HWND> options, int index) {
+    for (size_t i = 0; i < options.size(); ++i)
+        ::SendMessageW(options[i], BM_SETCHECK, static_cast<int>(i) == index ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
 }  // namespace outside

@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <span>
 #include <string>
 
 namespace outside {
@@ -32,5 +33,11 @@ void esFixUserControlsContainerWindow();
 void esOpenReadMeFile(int = 0);
 // A modal about box with the program's icon ("A_MAIN").
 void ShowAbout(HWND owner, const std::string& caption, const std::string& text);
+
+// The utility object's option-button helpers: which button of a group is
+// selected (-1 when none), and selecting one (the others are cleared; an index
+// outside the group clears them all).
+int GetOptionIndex(std::span<const HWND> options);
+void SetOptionIndex(std::span<const HWND> options, int index);
 
 }  // namespace outside

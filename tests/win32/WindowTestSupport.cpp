@@ -208,6 +208,13 @@ DialogScript::Step DialogScript::Press(int id) {
     return [id](HWND box) { ::PostMessageW(box, WM_COMMAND, static_cast<WPARAM>(id), 0); };
 }
 
+DialogScript::Step DialogScript::TypeAndConfirm(int editId, const std::string& text) {
+    return [editId, text](HWND box) {
+        ::SendMessageW(::GetDlgItem(box, editId), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(outside::W(text).c_str()));
+        ::PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    };
+}
+
 DialogScript::Step DialogScript::ReadFolder(std::string* folder, Step next) {
     return [folder, next](HWND box) {
         wchar_t path[MAX_PATH * 4] = {};

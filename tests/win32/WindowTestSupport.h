@@ -56,6 +56,7 @@ private:
 class DialogScript {
 public:
     using Step = std::function<void(HWND box)>;
+    using Action = Step;
     explicit DialogScript(std::vector<Step> steps);
     ~DialogScript();
     DialogScript(const DialogScript&) = delete;
@@ -63,11 +64,14 @@ public:
     // Per box seen, in order: a message box's text, else the window's caption.
     std::vector<std::string> Texts() const;
     int BoxesSeen() const;
+    size_t Taken() const { return static_cast<size_t>(BoxesSeen()); }
 
     // Types path into a file dialog's name box and confirms it.
     static Step ChooseFile(const std::string& path);
     // Presses a button: IDOK, IDCANCEL, IDYES, IDNO.
     static Step Press(int id);
+    // Types text into the edit editId, then presses OK.
+    static Step TypeAndConfirm(int editId, const std::string& text);
     // Keeps the folder a file dialog shows, then goes on with next.
     static Step ReadFolder(std::string* folder, Step next);
 

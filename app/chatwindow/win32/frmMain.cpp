@@ -8,6 +8,8 @@
 #include "app/exchange/MessageSender.h"
 #include "app/logsviewer/win32/frmLogsViewer.h"
 #include "app/settings/modSettings.h"
+#include "app/settings/win32/frmGlobalSettings.h"
+#include "app/settings/win32/frmLocalSettings.h"
 #include "app/startup/modMain.h"
 #include "app/support/modAppWindowTitle.h"
 #include "app/support/modFormatVersion.h"
@@ -466,8 +468,15 @@ void frmMain::ToolbarClick(int button) {
         case kLogs:
             logsviewer::frmLogsViewer::ShowViewer();
             break;
+        case kGlobalSettings:
+            settings::frmGlobalSettings::Open(Handle());
+            break;
+        case kLocalSettings:
+            settings::frmLocalSettings::Open(
+                {Handle(), [this](const std::string& name) { ::SetWindowTextW(txtUserNameRO_, outside::W(name).c_str()); },
+                 [this] { SetTrayIcons(); }});
+            break;
         default:
-            // The settings windows open from here once they exist.
             break;
     }
 }

@@ -1,0 +1,112 @@
+#include "SettingsTestSupport.h"
+
+#include <vector>
+
+#include "WindowTestSupport.h"
+#include "app/settings/win32/frmGlobalSettings.h"
+#include "app/settings/win32/frmLocalSettings.h"
+#include "outside/win32/Wide.h"
+
+namespace wintest {
+namespace {
+
+const wchar_t kProgramKey[] = L"Software\\Greyfen Works\\Quillet";
+
+void Collect(HKEY key, const std::string& prefix, std::map<std::string, std::string>& out) {
+    for (DWORD i = 0;; ++i) {
+        wchar_t name[512];
+        DWORD nameLength = 512, type = 0, size = 0;
+        if (::RegEnumValueW(key, i, name, &nameLength, nullptr, &type, nullptr, &size) != ERROR_SUCCESS) break;
+        std::vector<BYTE> data(size + 2);
+        nameLength = 512;
+        size = static_cast<DWORD>(data.size());
+        ::RegEnumValueW(key, i, name, &nameLength, nullptr, &type, data.data(), &size);
+        out[prefix + outside::U8(name)] =
+            std::to_string(type) + ":" + std::string(reinterpret_cast<const char*>(data.data()), size);
+    }
+    for (DWORD i = 0;; ++i) {
+        wchar_t name[512];
+        DWORD nameLength = 512;
+        if (::RegEnumKeyExW(key, i, name, &nameLength, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+        HKEY sub = nullptr;
+        if (::RegOpenKeyExW(key, name, 0, KEY_READ, &sub) != ERROR_SUCCESS) continue;
+        const outside::UniqueRegKey owner(sub);
+        Collect(sub, prefix + outside::U8(name) + "\\", out);
+    }
+}
+
+std::wstring SectionKey(const std::string& section) {
+    return section.empty() ? kProgramKey : std::wstring(kProgramKey) + L"\\" + outside::W(section);
+}
+
+}  // namespace
+
+std::map<std::string, std::string> RegistrySnapshot() {
+    std::map<std::string, std::string> values;
+    HKEY key = nullptr;
+    if (::RegOpenKeyExW(HKEY_CURRENT_USER, kProgramKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return values;
+    const outside::UniqueRegKey owner(key);
+    Collect(key, "", values);
+    return values;
+}
+
+RegistryWatch::RegistryWatch() : event_(::CreateEventW(nullptr, TRUE, FALSE, nullptr)) {
+    HKEY key = nullptr;
+    ::RegCreateKeyExW(HKEY_CURRENT_USER, kProgramKey, 0, nullptr, 0, KEY_NOTIFY | KEY_READ, nullptr, &key, nullptr);
+    key_.reset(key);
+    ::RegNotifyChangeKeyValue(key, TRUE, REG_NOTIFY_CHANGE_NAME | REG_NOTIFY_CHANGE_LAST_SET, event_.get(), TRUE);
+}
+
+bool RegistryWatch::Changed() const { return ::WaitForSingleObject(event_.get(), 0) == WAIT_OBJECT_0; }
+
+long long RegDword(const std::string& section, const std::string& name) {
+    DWORD value = 0, size = sizeof value;
+    if (::RegGetValueW(HKEY_CURRENT_USER, SectionKey(section).c_str(), outside::W(name).c_str(), RRF_RT_REG_DWORD,
+                       nullptr, &value, &size) != ERROR_SUCCESS)
+        return -1;
+    return value;
+}
+
+std::string RegText(const std::string& section, const std::string& name) {
+    wchar_t buffer[2048] = {};
+    DWORD size = sizeof buffer;
+    if (::RegGetValueW(HKEY_CURRENT_USER, SectionKey(section).c_str(), outside::W(name).c_str(), RRF_RT_REG_SZ,
+                       nullptr, buffer, &size) != ERROR_SUCCESS)
+        return "<none>";
+    return outside::U8(buffer);
+}
+
+namespace {
+HWND PressF9(chatwindow::frmMain* form, bool shift) {
+    BYTE saved[256], state[256];
+    ::GetKeyboardState(saved);
+    ::GetKeyboardState(state);
+    state[VK_SHIFT] = shift ? 0x80 : 0;
+    state[VK_CONTROL] = 0;
+    state[VK_MENU] = 0;
+    ::SetKeyboardState(state);
+    ::SendMessageW(form->MessageInput(), WM_KEYDOWN, VK_F9, 1);
+    ::SendMessageW(form->MessageInput(), WM_KEYUP, VK_F9, 0xC0000001);
+    ::SetKeyboardState(saved);
+    support::FormBase* window = shift ? static_cast<support::FormBase*>(settings::frmLocalSettings::Loaded())
+                                      : static_cast<support::FormBase*>(settings::frmGlobalSettings::Loaded());
+    return window ? window->Handle() : nullptr;
+}
+}  // namespace
+
+HWND SettingsWindowFixture::OpenGlobal() { return PressF9(form, false); }
+HWND SettingsWindowFixture::OpenLocal() { return PressF9(form, true); }
+
+void SettingsWindowFixture::Click(HWND window, int id) { ::SendMessageW(::GetDlgItem(window, id), BM_CLICK, 0, 0); }
+
+bool SettingsWindowFixture::Checked(HWND window, int id) {
+    return ::SendMessageW(::GetDlgItem(window, id), BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+std::string SettingsWindowFixture::Text(HWND window, int id) {
+    wchar_t buffer[1024] = {};
+    ::GetWindowTextW(::GetDlgItem(window, id), buffer, 1024);
+    return outside::U8(buffer);
+}
+
+}  // namespace wintest

@@ -1,0 +1,50 @@
+// What the settings windows' tests share: the program's registry key read as
+// a whole, a watch that sees any write under it, and the chat window with the
+// two settings windows opened through their hot keys.
+#pragma once
+
+#include <windows.h>
+
+#include <map>
+#include <string>
+
+#include "ChatWindowFixture.h"
+#include "outside/win32/Handles.h"
+
+namespace wintest {
+
+// Every value under HKCU\Software\Greyfen Works\Quillet: "subkey\\name" → type and bytes.
+std::map<std::string, std::string> RegistrySnapshot();
+
+// Signalled by any change under the program's key after it was made.
+class RegistryWatch {
+public:
+    RegistryWatch();
+    bool Changed() const;
+
+private:
+    outside::UniqueRegKey key_;
+    outside::UniqueHandle event_;
+};
+
+// A DWORD value of the program's key, or -1 when there is none.
+long long RegDword(const std::string& section, const std::string& name);
+std::string RegText(const std::string& section, const std::string& name);
+
+class SettingsWindowFixture : public ChatWindowFixture {
+protected:
+    explicit SettingsWindowFixture(std::string chatName) : ChatWindowFixture(std::move(chatName)) {}
+    void SetUp() override {
+        ChatWindowFixture::SetUp();
+        Open();
+    }
+    // F9 or Shift+F9 in the message box, as the user presses them; the window opened.
+    HWND OpenGlobal();
+    HWND OpenLocal();
+    // A button click (check boxes toggle, push buttons act), through the control itself.
+    static void Click(HWND window, int id);
+    static bool Checked(HWND window, int id);
+    static std::string Text(HWND window, int id);
+};
+
+}  // namespace wintest
