@@ -177,4 +177,25 @@ bool esStringToBool(std::string_view text) {
 
 int32_t esLoWord(int64_t value) { return static_cast<int32_t>(static_cast<uint64_t>(value) & 0xFFFF); }
 
+// The same Russian text on every platform (the shell's own text is English under Wine).
+std::string asFormatByteSizeEx(uint64_t size) {
+    static const char* const kUnits[] = {"КБ", "МБ", "ГБ", "ТБ"};
+    if (size < 1024) return std::to_string(size) + " байт";
+    double value = static_cast<double>(size) / 1024.0;
+    int unit = 0;
+    while (value >= 1024.0 && unit < 3) {
+        value /= 1024.0;
+        ++unit;
+    }
+    char buf[32];
+    if (value < 10.0)
+        std::snprintf(buf, sizeof buf, "%.1f", value);
+    else
+        std::snprintf(buf, sizeof buf, "%.0f", value);
+    std::string number(buf);
+    for (char& c : number)
+        if (c == '.') c = ',';
+    return number + " " + kUnits[unit];
+}
+
 }  // namespace outside

@@ -133,24 +133,4 @@ std::string esGetFullUserName(int, int) {
 
 std::string AnsiToUtf8(std::string_view bytes) { return Cp1251ToUtf8(bytes); }
 
-std::string asFormatByteSizeEx(uint64_t size) {
-    static const char* const kUnits[] = {"КБ", "МБ", "ГБ", "ТБ"};
-    if (size < 1024) return std::to_string(size) + " байт";
-    double value = static_cast<double>(size) / 1024.0;
-    int unit = 0;
-    while (value >= 1024.0 && unit < 3) {
-        value /= 1024.0;
-        ++unit;
-    }
-    char buf[32];
-    if (value < 10.0)
-        std::snprintf(buf, sizeof buf, "%.1f", value);
-    else
-        std::snprintf(buf, sizeof buf, "%.0f", value);
-    std::string number(buf);
-    for (char& c : number)
-        if (c == '.') c = ',';
-    return number + " " + kUnits[unit];
-}
-
 }  // namespace outside

@@ -125,11 +125,4 @@ std::string AnsiToUtf8(std::string_view bytes) {
     return U8(wide);
 }
 
-std::string asFormatByteSizeEx(uint64_t size) {
-    // The shell's short size text, in the user's language ("1,50 КБ").
-    wchar_t buffer[64] = {};
-    if (!::StrFormatByteSizeW(static_cast<LONGLONG>(size), buffer, 64)) return std::to_string(size);
-    return U8(buffer);
-}
-
 }  // namespace outside

@@ -461,8 +461,8 @@ void frmLogsViewer::RemoveWheelHooks() {
 void frmLogsViewer::WindowProc(outside::Hookwell&, HWND window, UINT& message, WPARAM& wParam, LPARAM& lParam,
                                LRESULT&, bool& suppress) {
     if (window == rtfLog_ || message != WM_MOUSEWHEEL) return;
-    POINT at{};
-    ::GetCursorPos(&at);
+    // Where the wheel turned, as the message says (the cursor may have moved on since).
+    POINT at{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
     ::ScreenToClient(Handle(), &at);
     if (::ChildWindowFromPoint(Handle(), at) != rtfLog_) return;
     // The pane under the pointer scrolls, wherever the focus is.
