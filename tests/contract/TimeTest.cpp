@@ -3,25 +3,14 @@
 
 #include "outside/DateTime.h"
 #include "outside/RuntimeError.h"
+#include "support/TimeRecord.h"
 
 using namespace outside;
 
-namespace {
-DateTimeRecord At(int y, int mo, int d, int h, int mi, int s = 0, int ms = 0) {
-    DateTimeRecord r;
-    r.year = static_cast<uint16_t>(y);
-    r.month = static_cast<uint16_t>(mo);
-    r.day = static_cast<uint16_t>(d);
-    r.hour = static_cast<uint16_t>(h);
-    r.minute = static_cast<uint16_t>(mi);
-    r.second = static_cast<uint16_t>(s);
-    r.milliseconds = static_cast<uint16_t>(ms);
-    return r;
-}
-}  // namespace
+using testsupport::LocalTime;
 
 TEST(Time, ZoneConversionRoundTripsAndKeepsMilliseconds) {
-    for (const DateTimeRecord utc : {At(2024, 1, 31, 13, 5, 7, 42), At(2024, 7, 1, 0, 0, 0, 999), At(2000, 2, 29, 23, 59, 59, 1)}) {
+    for (const DateTimeRecord utc : {LocalTime(2024, 1, 31, 13, 5, 7, 42), LocalTime(2024, 7, 1, 0, 0, 0, 999), LocalTime(2000, 2, 29, 23, 59, 59, 1)}) {
         const DateTimeRecord local = esSystemTimeToLocalSystemTime(utc);
         EXPECT_EQ(local.milliseconds, utc.milliseconds);
         DateTimeRecord back = esLocalSystemTimeToSystemTime(local);
@@ -31,7 +20,7 @@ TEST(Time, ZoneConversionRoundTripsAndKeepsMilliseconds) {
 }
 
 TEST(Time, InvalidDatesAreRunTimeErrors) {
-    for (const DateTimeRecord bad : {At(2024, 13, 1, 0, 0), At(2024, 2, 30, 0, 0), At(2024, 1, 1, 24, 0), At(0, 0, 0, 0, 0)}) {
+    for (const DateTimeRecord bad : {LocalTime(2024, 13, 1, 0, 0), LocalTime(2024, 2, 30, 0, 0), LocalTime(2024, 1, 1, 24, 0), LocalTime(0, 0, 0, 0, 0)}) {
         EXPECT_THROW(esSystemTimeToLocalSystemTime(bad), RuntimeError);
         EXPECT_THROW(esLocalSystemTimeToSystemTime(bad), RuntimeError);
     }
@@ -49,17 +38,17 @@ TEST(Time, MinuteBoundariesIgnoreSeconds) {
         DateTimeRecord a, b;
         long long minutes;
     } cases[] = {
-        {At(2024, 1, 1, 10, 0, 59), At(2024, 1, 1, 10, 1, 0), 1},
-        {At(2024, 1, 1, 10, 0, 0), At(2024, 1, 1, 10, 4, 59), 4},
-        {At(2024, 1, 1, 10, 0, 59), At(2024, 1, 1, 10, 5, 0), 5},
-        {At(2023, 12, 31, 23, 58), At(2024, 1, 1, 0, 3), 5},
-        {At(2024, 1, 1, 10, 5), At(2024, 1, 1, 10, 0), -5},
+        {LocalTime(2024, 1, 1, 10, 0, 59), LocalTime(2024, 1, 1, 10, 1, 0), 1},
+        {LocalTime(2024, 1, 1, 10, 0, 0), LocalTime(2024, 1, 1, 10, 4, 59), 4},
+        {LocalTime(2024, 1, 1, 10, 0, 59), LocalTime(2024, 1, 1, 10, 5, 0), 5},
+        {LocalTime(2023, 12, 31, 23, 58), LocalTime(2024, 1, 1, 0, 3), 5},
+        {LocalTime(2024, 1, 1, 10, 5), LocalTime(2024, 1, 1, 10, 0), -5},
     };
     for (const auto& c : cases) EXPECT_EQ(MinuteBoundariesBetween(c.a, c.b), c.minutes);
 }
 
 TEST(Time, FormatsCarryTheFields) {
-    const DateTimeRecord t = At(2024, 1, 31, 13, 5, 7);
+    const DateTimeRecord t = LocalTime(2024, 1, 31, 13, 5, 7);
     const std::string date = esFormatDate(t);
     const std::string time = esFormatTime(t);
     const std::string shortTime = esFormatTime2(t);

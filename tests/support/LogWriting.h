@@ -9,22 +9,9 @@
 #include "app/settings/modSettings.h"
 #include "outside/DateTime.h"
 #include "support/RecordingPane.h"
+#include "support/TimeRecord.h"
 
 namespace testsupport {
-
-// A local time of the form a log is named by.
-inline outside::DateTimeRecord LocalTime(int year, int month, int day, int hour, int minute, int second,
-                                         int milliseconds = 0) {
-    outside::DateTimeRecord t;
-    t.year = static_cast<uint16_t>(year);
-    t.month = static_cast<uint16_t>(month);
-    t.day = static_cast<uint16_t>(day);
-    t.hour = static_cast<uint16_t>(hour);
-    t.minute = static_cast<uint16_t>(minute);
-    t.second = static_cast<uint16_t>(second);
-    t.milliseconds = static_cast<uint16_t>(milliseconds);
-    return t;
-}
 
 // Saves lines (one paragraph each) as the log begun at local time began, in
 // the logs folder folder; returns the log's full path.

@@ -18,6 +18,6 @@ struct ShellLinkSpec {
 
 // Does nothing when the link path or the target is empty. Throws RuntimeError
 // when a step fails; a link that was being replaced may then be left as it was.
-void WriteShellLink(const ShellLinkSpec& spec);
+void WriteShellLink(const ShellLinkSpec& shortcut);
 
 }  // namespace settings

@@ -138,21 +138,8 @@ void frmLogin::OnCommand(int id, int code, HWND) {
 }
 
 void frmLogin::ucbCreateChat_Click() {
-    std::string chosen;
-    try {
-        support::FileDialog dialog;
-        dialog.SetFilter(kChatFileFilter);
-        dialog.SetFlags(0);
-        dialog.SetOwner(Handle());
-        dialog.SetInitDir(RememberedFolder(kLastCreateKey));
-        dialog.SetDefaultExt(kChatFileExtension);
-        if (!dialog.ShowSave()) return;
-        chosen = dialog.FileName();
-    } catch (const outside::RuntimeError& e) {
-        outside::TheErrorReport().ShowError(e, outside::kMbIconError, "Не удалось создать файл чата.");
-        return;
-    }
-    RememberFolder(kLastCreateKey, chosen);
+    const std::string chosen = ChooseChatFile(true, kLastCreateKey, "Не удалось создать файл чата.");
+    if (chosen.empty()) return;
     try {
         // An empty file; the dialog has asked before one of this name is replaced.
         outside::TheTextFile().WriteText(chosen, "", outside::TextEncoding::Utf8);
@@ -164,22 +151,28 @@ void frmLogin::ucbCreateChat_Click() {
 }
 
 void frmLogin::ucbOpenChat_Click() {
+    const std::string chosen = ChooseChatFile(false, kLastOpenKey, "Не удалось открыть файл чата.");
+    // The file is neither read nor checked: its folder is the chat.
+    if (!chosen.empty()) EnterChat(chosen);
+}
+
+std::string frmLogin::ChooseChatFile(bool save, const char* folderKey, const char* failure) {
     std::string chosen;
     try {
         support::FileDialog dialog;
         dialog.SetFilter(kChatFileFilter);
         dialog.SetFlags(0);
         dialog.SetOwner(Handle());
-        dialog.SetInitDir(RememberedFolder(kLastOpenKey));
-        if (!dialog.ShowOpen()) return;
+        dialog.SetInitDir(RememberedFolder(folderKey));
+        if (save) dialog.SetDefaultExt(kChatFileExtension);
+        if (!(save ? dialog.ShowSave() : dialog.ShowOpen())) return {};
         chosen = dialog.FileName();
     } catch (const outside::RuntimeError& e) {
-        outside::TheErrorReport().ShowError(e, outside::kMbIconError, "Не удалось открыть файл чата.");
-        return;
+        outside::TheErrorReport().ShowError(e, outside::kMbIconError, failure);
+        return {};
     }
-    RememberFolder(kLastOpenKey, chosen);
-    // The file is neither read nor checked: its folder is the chat.
-    EnterChat(chosen);
+    RememberFolder(folderKey, chosen);
+    return chosen;
 }
 
 void frmLogin::EnterChat(const std::string& chosenFile) {

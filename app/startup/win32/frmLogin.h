@@ -38,6 +38,9 @@ protected:
     void OnCommand(int id, int code, HWND control) override;
 
 private:
+    // The chat file the user picks in the save or open dialog, its folder remembered
+    // under folderKey; empty when he cancels or the dialog fails (reported).
+    std::string ChooseChatFile(bool save, const char* folderKey, const char* failure);
     frmLogin() = default;
     bool Create();
     void CreateControls();
