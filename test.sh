@@ -99,11 +99,13 @@ if [ -e "${fuzzers[0]}" ]; then
 fi
 
 # quillet-cli: its native suite ran above; here it is in one chat with Quillet
-# under Wine, its Windows build (the shipping 32-bit one) beside Quillet.
+# under Wine, its Windows build (the shipping 32-bit one, where this kernel runs
+# 32-bit programs) beside Quillet.
 if [ -x "$BUILD/native/bin/quillet-cli" ] && [ -e "$BUILD/win64/bin/quillet_driver.exe" ]; then
   say "Whole program: quillet-cli on Linux and Quillet under Wine in one chat"
   expect cli_with_quillet
-  wincli="$BUILD/win32/bin/quillet-cli.exe"; [ -e "$wincli" ] || wincli="$BUILD/win64/bin/quillet-cli.exe"
+  wincli="$BUILD/win32/bin/quillet-cli.exe"
+  { [ -e "$wincli" ] && runs_32bit; } || wincli="$BUILD/win64/bin/quillet-cli.exe"
   xvfb-run -a -s "-screen 0 1024x768x24" bash tests/e2e/cli_with_quillet.sh "$BUILD/win64/bin" "$wincli" \
     "$BUILD/native/bin/quillet-cli" "$reports/cli_with_quillet.xml"
 fi
