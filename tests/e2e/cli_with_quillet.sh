@@ -104,11 +104,12 @@ record WindowsFollowRespectsQuilletsClaim $? "status $status: $msg"
 
 # The Windows follow on the Linux copy: prints what is there, ends on Ctrl+C,
 # and hides what it has printed, as Quillet does on Windows.
-WINEPREFIX="$work/prefix" WINEDEBUG=-all "$WINE64" "$wincli" follow --json "$(winepath_of "$L")" \
+WINEPREFIX="$work/prefix" WINEDEBUG=-all timeout 120 "$WINE64" "$wincli" follow --json "$(winepath_of "$L")" \
   > "$work/windows-follow.out" 2>&1 </dev/null &
+follower=$!
 wait_for_json "$work/windows-follow.out" "Из консоли Windows" true 30; got=$?
-winfollow=$(pgrep -f '^Z:.*quillet-cli\.exe follow --json')
-[ -n "$winfollow" ] && kill -INT "$winfollow"; wait $!; ended=$?
+# The Windows process names itself by its Windows or its Linux path, by architecture.
+pkill -INT -f 'quillet-cli\.exe follow --json'; wait "$follower"; ended=$?
 # Every message file of the Linux copy now carries the hidden attribute (Wine keeps it in user.DOSATTRIB).
 hidden=$(python3 - "$L" <<'PY'
 import os, sys
