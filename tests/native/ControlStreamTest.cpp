@@ -9,17 +9,6 @@ using namespace flickon::stream;
 
 namespace {
 
-Entry Value(std::u16string name, EntryType type, int32_t number = 0, std::u16string text = {},
-            std::vector<uint8_t> object = {}) {
-    Entry e;
-    e.name = std::move(name);
-    e.type = type;
-    e.number = number;
-    e.text = std::move(text);
-    e.object = std::move(object);
-    return e;
-}
-
 std::vector<uint8_t> Picture() {
     std::vector<uint8_t> bytes(kPictureClassBytes, kPictureClassBytes + 16);
     for (const char c : std::string("lt\0\0\4\0\0\0BM\0\0", 12)) bytes.push_back(static_cast<uint8_t>(c));
@@ -27,7 +16,7 @@ std::vector<uint8_t> Picture() {
 }
 
 Entry Object(const std::u16string& name, std::vector<uint8_t> bytes) {
-    return Value(name, EntryType::Object, 0, {}, std::move(bytes));
+    return Entry{name, EntryType::Object, 0, {}, std::move(bytes)};
 }
 
 std::vector<Entry> ReadBack(const std::vector<uint8_t>& stream) {
@@ -39,12 +28,12 @@ std::vector<Entry> ReadBack(const std::vector<uint8_t>& stream) {
 TEST(ControlStream, OnlyPicturesComeBackAndEveryOtherEntryStillCounts) {
     std::vector<uint8_t> foreign = Picture();
     foreign[0] ^= 0xFF;  // another class: the loader would create whatever it names
-    const std::vector<Entry> written{Value(u"Blink", EntryType::Bool, -1),
+    const std::vector<Entry> written{Entry{u"Blink", EntryType::Bool, -1, {}, {}},
                                      Object(u"StandardIcon", foreign),
-                                     Value(u"Interval", EntryType::Long, 4321),
+                                     Entry{u"Interval", EntryType::Long, 4321, {}, {}},
                                      Object(u"BlinkIcon1", Picture()),
                                      Object(u"BlinkIcon2", {}),
-                                     Value(u"DevoteTo", EntryType::Text, 0, u"Посвящается {}")};
+                                     Entry{u"DevoteTo", EntryType::Text, 0, u"Посвящается {}", {}}};
     const std::vector<Entry> read = ReadBack(WriteStream(written));
     std::vector<std::u16string> names;
     for (const Entry& e : read) names.push_back(e.name);
@@ -55,7 +44,8 @@ TEST(ControlStream, OnlyPicturesComeBackAndEveryOtherEntryStillCounts) {
 }
 
 TEST(ControlStream, LengthsBeyondTheBytesThereEndTheReadingWithoutTakingMemory) {
-    std::vector<uint8_t> stream = WriteStream({Value(u"Interval", EntryType::Long, 99), Object(u"BlinkIcon1", Picture())});
+    std::vector<uint8_t> stream =
+        WriteStream({Entry{u"Interval", EntryType::Long, 99, {}, {}}, Object(u"BlinkIcon1", Picture())});
     struct Row {
         const char* what;
         size_t at;  // offset of a uint32 length field in the stream

@@ -57,26 +57,6 @@ LinkFields ReadLink(const std::string& path) {
     return f;
 }
 
-// The colour pixels of an icon, as 32-bit rows.
-std::string IconPixels(HICON icon) {
-    ICONINFO info{};
-    if (!icon || !::GetIconInfo(icon, &info)) return {};
-    const outside::UniqueGdiObject color(info.hbmColor), mask(info.hbmMask);
-    BITMAP bm{};
-    ::GetObjectW(info.hbmColor, sizeof bm, &bm);
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-    bi.bmiHeader.biWidth = bm.bmWidth;
-    bi.bmiHeader.biHeight = -bm.bmHeight;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    std::string bits(static_cast<size_t>(bm.bmWidth) * bm.bmHeight * 4, '\0');
-    HDC dc = ::GetDC(nullptr);
-    ::GetDIBits(dc, info.hbmColor, 0, static_cast<UINT>(bm.bmHeight), bits.data(), &bi, DIB_RGB_COLORS);
-    ::ReleaseDC(nullptr, dc);
-    return bits;
-}
-
 class LocalSettingsWindowTest : public wintest::SettingsWindowFixture {
 protected:
     // Outside the ANSI code page (1251 and 1252 alike): only the wide shell link keeps it.
@@ -159,10 +139,8 @@ TEST_F(LocalSettingsWindowTest, SamplesSelectTheirOptionsAndGreySwitchesTheMessa
     // Which picture a sample shows, by its pixels: each load makes a new icon handle.
     const auto shows = [&](IconGroup group, int style, const std::string& resource) {
         const auto expected = outside::asLoadResTrayIcon(resource);
-        OLE_HANDLE handle = 0;
-        expected->get_Handle(&handle);
-        return IconPixels(window->SampleIcon(group, style)) ==
-               IconPixels(reinterpret_cast<HICON>(static_cast<UINT_PTR>(handle)));
+        return wintest::IconPixels(window->SampleIcon(group, style)) ==
+               wintest::IconPixels(static_cast<HICON>(wintest::PictureHandle(expected.get())));
     };
     for (int s = 0; s < kIconStyleCount; ++s) {
         EXPECT_TRUE(shows(IconGroup::Message, s, "IDI_MESSAGE_" + std::to_string(s))) << s;

@@ -21,6 +21,7 @@
 #include "outside/win32/Wide.h"
 #include "support/Errors.h"
 #include "support/TempDir.h"
+#include "WindowTestSupport.h"
 
 using outside::ComPtr;
 using outside::RuntimeError;
@@ -132,48 +133,15 @@ std::string MakeRedGif() {
 
 // ---- Reading pictures back -----------------------------------------------------
 
-struct Pixels {
-    int width = 0;
-    int height = 0;
-    std::vector<uint32_t> argb;  // top-down, 0xAARRGGBB
-    uint32_t At(int x, int y) const { return argb[static_cast<size_t>(y * width + x)]; }
-    COLORREF Rgb(int x, int y) const {
-        const uint32_t p = At(x, y);
-        return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
-    }
-};
-
-HBITMAP HandleOf(const ComPtr<IPicture>& picture) {
-    OLE_HANDLE handle = 0;
-    EXPECT_EQ(picture->get_Handle(&handle), S_OK);
-    return static_cast<HBITMAP>(LongToHandle(static_cast<LONG>(handle)));
+// A picture's own pixels.
+wintest::Pixels Read(const ComPtr<IPicture>& picture) {
+    return wintest::BitmapPixels(static_cast<HBITMAP>(wintest::PictureHandle(picture.get())));
 }
 
 SHORT TypeOf(const ComPtr<IPicture>& picture) {
     SHORT type = -1;
     EXPECT_EQ(picture->get_Type(&type), S_OK);
     return type;
-}
-
-Pixels ReadPixels(HBITMAP bitmap) {
-    BITMAP info{};
-    EXPECT_NE(::GetObjectW(bitmap, sizeof info, &info), 0);
-    Pixels out;
-    out.width = info.bmWidth;
-    out.height = info.bmHeight;
-    out.argb.resize(static_cast<size_t>(out.width * out.height));
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-    bi.bmiHeader.biWidth = out.width;
-    bi.bmiHeader.biHeight = -out.height;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    bi.bmiHeader.biCompression = BI_RGB;
-    HDC dc = ::GetDC(nullptr);
-    EXPECT_EQ(::GetDIBits(dc, bitmap, 0, static_cast<UINT>(out.height), out.argb.data(), &bi, DIB_RGB_COLORS),
-              out.height);
-    ::ReleaseDC(nullptr, dc);
-    return out;
 }
 
 // One channel of colour over background at alpha a (0..255).
@@ -260,7 +228,7 @@ TEST(PictureSupport, BitmapPictureOwnsItsHandle) {
         ASSERT_TRUE(picture);
         EXPECT_EQ(TypeOf(picture), PICTYPE_BITMAP);
         // Handles are 32 bits wide inside OLE pictures.
-        EXPECT_EQ(HandleToULong(HandleOf(picture)), HandleToULong(bitmap));
+        EXPECT_EQ(HandleToULong(wintest::PictureHandle(picture.get())), HandleToULong(bitmap));
         EXPECT_EQ(::GetObjectType(bitmap), static_cast<DWORD>(OBJ_BITMAP));
     }
     // The last reference gone, the bitmap is gone with it.
@@ -284,7 +252,7 @@ TEST(Pictures, AlphaPngIsBlendedOntoTheBackground) {
         ComPtr<IPicture> picture = modLoadResPictureByData::LoadPictureFromBytes(png, c.backColor);
         ASSERT_TRUE(picture);
         EXPECT_EQ(TypeOf(picture), PICTYPE_BITMAP);
-        const Pixels px = ReadPixels(HandleOf(picture));
+        const wintest::Pixels px = Read(picture);
         ASSERT_EQ(px.width, 4);
         ASSERT_EQ(px.height, 2);
         for (int i = 0; i < 8; ++i) {
@@ -308,7 +276,7 @@ TEST(Pictures, ProgramPngResourcesLoadOnButtonFace) {
         ASSERT_NO_THROW(picture = modLoadResPictureByData::LoadResPictureByData(name, "PNG_PICTURES", kButtonFace));
         ASSERT_TRUE(picture);
         ASSERT_EQ(TypeOf(picture), PICTYPE_BITMAP);
-        const Pixels px = ReadPixels(HandleOf(picture));
+        const wintest::Pixels px = Read(picture);
         ASSERT_EQ(px.width, 32);
         ASSERT_EQ(px.height, 32);
         // The corners are fully transparent in every picture.
@@ -320,10 +288,10 @@ TEST(Pictures, ProgramPngResourcesLoadOnButtonFace) {
     // Opaque pixels keep their colour; a quarter-opaque one is a blend, not a
     // one-bit mask (what Wine's standard loader would give).
     ComPtr<IPicture> exit = modLoadResPictureByData::LoadResPictureByData("IDP_EXIT", "PNG_PICTURES", kButtonFace);
-    EXPECT_EQ(ReadPixels(HandleOf(exit)).Rgb(16, 16), RGB(34, 46, 72));
+    EXPECT_EQ(Read(exit).Rgb(16, 16), RGB(34, 46, 72));
     ComPtr<IPicture> local =
         modLoadResPictureByData::LoadResPictureByData("IDP_LOCAL_SETTINGS", "PNG_PICTURES", 0x00000000);
-    ExpectNear(ReadPixels(HandleOf(local)).Rgb(16, 16), RGB(Blend(75, 0, 64), Blend(135, 0, 64), Blend(215, 0, 64)), 2,
+    ExpectNear(Read(local).Rgb(16, 16), RGB(Blend(75, 0, 64), Blend(135, 0, 64), Blend(215, 0, 64)), 2,
                "IDP_LOCAL_SETTINGS at 16,16 (75,135,215 at alpha 64) on black");
 
     EXPECT_EQ(ErrorOf([] {
@@ -350,7 +318,7 @@ TEST(Pictures, StandardFormatsLoadWithoutStartingGdiPlus) {
         ComPtr<IPicture> picture = modLoadResPictureByData::LoadPictureFromBytes(c.bytes, kButtonFace);
         ASSERT_TRUE(picture);
         ASSERT_EQ(TypeOf(picture), PICTYPE_BITMAP);
-        const Pixels px = ReadPixels(HandleOf(picture));
+        const wintest::Pixels px = Read(picture);
         EXPECT_EQ(px.width, c.width);
         EXPECT_EQ(px.height, c.height);
         EXPECT_EQ(px.Rgb(0, 0), c.colour);
@@ -416,7 +384,7 @@ TEST(Pictures, LoadingFromAFileReportsMissingAndBrokenFiles) {
     // A file named .png that holds a BMP goes by its content.
     testsupport::WriteRaw(dir / "really-a-bitmap.png", MakeBmp(3, 3, RGB(9, 8, 7)));
     ComPtr<IPicture> picture = modGDIPlusLoadAndSave::LoadPictureFromFile(dir / "really-a-bitmap.png", 0);
-    EXPECT_EQ(ReadPixels(HandleOf(picture)).Rgb(1, 1), RGB(9, 8, 7));
+    EXPECT_EQ(Read(picture).Rgb(1, 1), RGB(9, 8, 7));
 }
 
 TEST(GDIPlusToken, StartsAndReportsAFailedStart) {

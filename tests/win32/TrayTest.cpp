@@ -32,24 +32,9 @@ bool Same(IUnknown* a, IUnknown* b) {
     return ua.get() == ub.get();
 }
 
-// The colour pixels of a picture's icon, as drawn on black at 16 x 16.
-std::vector<uint32_t> IconPixels(IPicture* picture) {
-    OLE_HANDLE handle = 0;
-    picture->get_Handle(&handle);
-    HDC screen = ::GetDC(nullptr);
-    HDC dc = ::CreateCompatibleDC(screen);
-    BITMAPINFO info{};
-    info.bmiHeader = {sizeof(BITMAPINFOHEADER), 16, -16, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-    void* bits = nullptr;
-    HBITMAP dib = ::CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = ::SelectObject(dc, dib);
-    ::DrawIconEx(dc, 0, 0, reinterpret_cast<HICON>(static_cast<UINT_PTR>(handle)), 16, 16, 0, nullptr, DI_NORMAL);
-    std::vector<uint32_t> pixels(static_cast<const uint32_t*>(bits), static_cast<const uint32_t*>(bits) + 256);
-    ::SelectObject(dc, old);
-    ::DeleteObject(dib);
-    ::DeleteDC(dc);
-    ::ReleaseDC(nullptr, screen);
-    return pixels;
+// A picture's icon as drawn on black at 16 x 16.
+wintest::Pixels IconPixels(IPicture* picture) {
+    return wintest::IconPixels(static_cast<HICON>(wintest::PictureHandle(picture)), 16);
 }
 
 class TrayTest : public wintest::ChatWindowFixture {

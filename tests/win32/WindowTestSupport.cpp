@@ -38,6 +38,77 @@ bool PumpUntil(const std::function<bool()>& done, int timeoutMs) {
 
 void PumpFor(int milliseconds) { PumpUntil([] { return false; }, milliseconds); }
 
+BITMAPINFO Dib32(int width, int height) {
+    BITMAPINFO bi{};
+    bi.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    return bi;
+}
+
+Pixels BitmapPixels(HBITMAP bitmap) {
+    BITMAP info{};
+    Pixels out;
+    if (!::GetObjectW(bitmap, sizeof info, &info)) return out;
+    out.width = info.bmWidth;
+    out.height = info.bmHeight;
+    out.argb.resize(static_cast<size_t>(out.width * out.height));
+    BITMAPINFO bi = Dib32(out.width, out.height);
+    HDC dc = ::GetDC(nullptr);
+    if (::GetDIBits(dc, bitmap, 0, static_cast<UINT>(out.height), out.argb.data(), &bi, DIB_RGB_COLORS) != out.height)
+        out.argb.assign(out.argb.size(), 0);
+    ::ReleaseDC(nullptr, dc);
+    return out;
+}
+
+Pixels Painted(int width, int height, COLORREF background, const std::function<void(HDC)>& paint) {
+    BITMAPINFO bi = Dib32(width, height);
+    void* bits = nullptr;
+    HBITMAP target = ::CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HDC dc = ::CreateCompatibleDC(nullptr);
+    HGDIOBJ old = ::SelectObject(dc, target);
+    RECT all{0, 0, width, height};
+    HBRUSH brush = ::CreateSolidBrush(background);
+    ::FillRect(dc, &all, brush);
+    ::DeleteObject(brush);
+    paint(dc);
+    ::GdiFlush();
+    const auto* p = static_cast<const uint32_t*>(bits);
+    Pixels out{width, height, std::vector<uint32_t>(p, p + width * height)};
+    ::SelectObject(dc, old);
+    ::DeleteDC(dc);
+    ::DeleteObject(target);
+    return out;
+}
+
+Pixels PrintedClient(HWND window) {
+    RECT rc{};
+    ::GetClientRect(window, &rc);
+    return Painted(rc.right, rc.bottom, RGB(255, 0, 255), [&](HDC dc) {
+        ::SendMessageW(window, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+    });
+}
+
+Pixels IconPixels(HICON icon, int size) {
+    int width = size, height = size;
+    ICONINFO info{};
+    if (!icon || !::GetIconInfo(icon, &info)) return {};
+    BITMAP bm{};
+    ::GetObjectW(info.hbmColor ? info.hbmColor : info.hbmMask, sizeof bm, &bm);
+    if (info.hbmColor) ::DeleteObject(info.hbmColor);
+    ::DeleteObject(info.hbmMask);
+    if (!size) {
+        width = bm.bmWidth;
+        height = info.hbmColor ? bm.bmHeight : bm.bmHeight / 2;
+    }
+    return Painted(width, height, RGB(0, 0, 0),
+                   [&](HDC dc) { ::DrawIconEx(dc, 0, 0, icon, width, height, 0, nullptr, DI_NORMAL); });
+}
+
+HANDLE PictureHandle(IPicture* picture) {
+    OLE_HANDLE handle = 0;
+    if (!picture || FAILED(picture->get_Handle(&handle))) return nullptr;
+    return reinterpret_cast<HANDLE>(static_cast<UINT_PTR>(handle));
+}
+
 CharFormat FormatAt(HWND richEdit, int index) {
     ::SendMessageW(richEdit, EM_SETSEL, index, index + 1);
     CHARFORMAT2W cf{};

@@ -3,7 +3,9 @@
 #pragma once
 
 #include <windows.h>
+#include <ocidl.h>
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -80,6 +82,32 @@ public:
 private:
     State* state_;
 };
+
+// Pixels read back through GDI, top-down, each 0xAARRGGBB.
+struct Pixels {
+    int width = 0;
+    int height = 0;
+    std::vector<uint32_t> argb;
+    uint32_t At(int x, int y) const { return argb[static_cast<size_t>(y * width + x)]; }
+    COLORREF Rgb(int x, int y) const {
+        const uint32_t p = At(x, y);
+        return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
+    }
+    bool operator==(const Pixels&) const = default;
+};
+// A 32-bit top-down device-independent bitmap header.
+BITMAPINFO Dib32(int width, int height);
+// A bitmap's own pixels, alpha included.
+Pixels BitmapPixels(HBITMAP bitmap);
+// What paint draws on a width x height surface first filled with background.
+Pixels Painted(int width, int height, COLORREF background, const std::function<void(HDC)>& paint);
+// A window's client area as WM_PRINTCLIENT paints it, on magenta (no face of
+// ours holds it, so an unpainted pixel shows).
+Pixels PrintedClient(HWND window);
+// An icon drawn on black at its own size, or at size x size.
+Pixels IconPixels(HICON icon, int size = 0);
+// The handle inside an OLE picture (they are 32 bits wide there).
+HANDLE PictureHandle(IPicture* picture);
 
 // Records every caption a window is given (WM_SETTEXT), through a subclass.
 class CaptionRecorder {

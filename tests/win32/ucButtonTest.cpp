@@ -27,13 +27,7 @@ COLORREF PatternAt(int x, int y) { return RGB(x * 4 + 3, y * 4 + 3, 77); }
 
 // A bitmap picture whose every pixel is PatternAt.
 ComPtr<IPicture> PatternPicture(int width, int height) {
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-    bi.bmiHeader.biWidth = width;
-    bi.bmiHeader.biHeight = -height;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    bi.bmiHeader.biCompression = BI_RGB;
+    BITMAPINFO bi = wintest::Dib32(width, height);
     void* bits = nullptr;
     HBITMAP bitmap = ::CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
     if (!bitmap) return nullptr;
@@ -54,46 +48,6 @@ ComPtr<IPicture> IconPicture() {
     ComPtr<IPicture> picture;
     ::OleCreatePictureIndirect(&desc, IID_IPicture, FALSE, picture.put_void());
     return picture;
-}
-
-// The button's face as WM_PRINTCLIENT paints it.
-struct Face {
-    int width = 0;
-    int height = 0;
-    std::vector<COLORREF> px;
-    COLORREF At(int x, int y) const { return px[static_cast<size_t>(y * width + x)]; }
-};
-
-Face ReadFace(HWND button) {
-    RECT rc{};
-    ::GetClientRect(button, &rc);
-    Face face;
-    face.width = rc.right;
-    face.height = rc.bottom;
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-    bi.bmiHeader.biWidth = face.width;
-    bi.bmiHeader.biHeight = -face.height;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    bi.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    HBITMAP target = ::CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HDC dc = ::CreateCompatibleDC(nullptr);
-    HGDIOBJ old = ::SelectObject(dc, target);
-    // Something no face contains, so an unpainted pixel shows.
-    RECT all{0, 0, face.width, face.height};
-    HBRUSH magenta = ::CreateSolidBrush(RGB(255, 0, 255));
-    ::FillRect(dc, &all, magenta);
-    ::DeleteObject(magenta);
-    ::SendMessageW(button, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
-    ::GdiFlush();
-    const auto* p = static_cast<const uint32_t*>(bits);
-    for (int i = 0; i < face.width * face.height; ++i) face.px.push_back(RGB((p[i] >> 16) & 0xFF, (p[i] >> 8) & 0xFF, p[i] & 0xFF));
-    ::SelectObject(dc, old);
-    ::DeleteDC(dc);
-    ::DeleteObject(target);
-    return face;
 }
 
 // A parent window that records the clicks its buttons report.
@@ -205,7 +159,7 @@ TEST(ucButton, PictureIsDrawnCentredAndClipped) {
         SCOPED_TRACE(std::to_string(c.buttonW) + "x" + std::to_string(c.buttonH) + " with " +
                      std::to_string(c.pictureW) + "x" + std::to_string(c.pictureH));
         ucButton* button = ButtonWithPicture(parent, c.buttonW, c.buttonH, PatternPicture(c.pictureW, c.pictureH));
-        const Face got = ReadFace(button->Handle());
+        const wintest::Pixels got = wintest::PrintedClient(button->Handle());
         ASSERT_EQ(got.width, c.buttonW);
         ASSERT_EQ(got.height, c.buttonH);
         int mismatches = 0;
@@ -216,8 +170,8 @@ TEST(ucButton, PictureIsDrawnCentredAndClipped) {
                 const int py = y - c.top;
                 const bool onPicture = px >= 0 && py >= 0 && px < c.pictureW && py < c.pictureH;
                 const COLORREF want = onPicture ? PatternAt(px, py) : face;
-                if (got.At(x, y) != want && ++mismatches <= 3)
-                    ADD_FAILURE() << "at " << x << "," << y << ": " << std::hex << got.At(x, y) << " not " << want;
+                if (got.Rgb(x, y) != want && ++mismatches <= 3)
+                    ADD_FAILURE() << "at " << x << "," << y << ": " << std::hex << got.Rgb(x, y) << " not " << want;
             }
         EXPECT_EQ(mismatches, 0);
         ::DestroyWindow(button->Handle());
@@ -235,11 +189,11 @@ TEST(ucButton, EdgeSinksWhileAnyMouseButtonIsDown) {
     ASSERT_NE(raisedTopLeft, sunkenTopLeft);
     ASSERT_NE(raisedBottomRight, sunkenBottomRight);
 
-    const Face raised = ReadFace(hwnd);
-    EXPECT_EQ(raised.At(0, 20), raisedTopLeft);
-    EXPECT_EQ(raised.At(20, 0), raisedTopLeft);
-    EXPECT_EQ(raised.At(39, 20), raisedBottomRight);
-    EXPECT_EQ(raised.At(20, 39), raisedBottomRight);
+    const wintest::Pixels raised = wintest::PrintedClient(hwnd);
+    EXPECT_EQ(raised.Rgb(0, 20), raisedTopLeft);
+    EXPECT_EQ(raised.Rgb(20, 0), raisedTopLeft);
+    EXPECT_EQ(raised.Rgb(39, 20), raisedBottomRight);
+    EXPECT_EQ(raised.Rgb(20, 39), raisedBottomRight);
 
     const struct {
         UINT down, up;
@@ -253,18 +207,18 @@ TEST(ucButton, EdgeSinksWhileAnyMouseButtonIsDown) {
         SCOPED_TRACE(b.name);
         ::SendMessageW(hwnd, b.down, 0, At(20, 20));
         EXPECT_TRUE(button->Pressed());
-        const Face sunken = ReadFace(hwnd);
-        EXPECT_EQ(sunken.At(0, 20), sunkenTopLeft);
-        EXPECT_EQ(sunken.At(20, 0), sunkenTopLeft);
-        EXPECT_EQ(sunken.At(39, 20), sunkenBottomRight);
-        EXPECT_EQ(sunken.At(20, 39), sunkenBottomRight);
+        const wintest::Pixels sunken = wintest::PrintedClient(hwnd);
+        EXPECT_EQ(sunken.Rgb(0, 20), sunkenTopLeft);
+        EXPECT_EQ(sunken.Rgb(20, 0), sunkenTopLeft);
+        EXPECT_EQ(sunken.Rgb(39, 20), sunkenBottomRight);
+        EXPECT_EQ(sunken.Rgb(20, 39), sunkenBottomRight);
         // The picture itself does not move while pressed.
         for (int y = 2; y < 38; ++y)
-            for (int x = 2; x < 38; ++x) ASSERT_EQ(sunken.At(x, y), raised.At(x, y)) << x << "," << y;
+            for (int x = 2; x < 38; ++x) ASSERT_EQ(sunken.Rgb(x, y), raised.Rgb(x, y)) << x << "," << y;
 
         ::SendMessageW(hwnd, b.up, 0, At(20, 20));
         EXPECT_FALSE(button->Pressed());
-        EXPECT_EQ(ReadFace(hwnd).px, raised.px);
+        EXPECT_EQ(wintest::PrintedClient(hwnd), raised);
     }
 
     // The window's own painting shows the same face: read it from the screen.
@@ -281,21 +235,21 @@ TEST(ucButton, NewPictureShowsFromTheNextResizeOrPress) {
     Parent parent;
     ucButton* button = ButtonWithPicture(parent, 40, 40, PatternPicture(32, 32));
     HWND hwnd = button->Handle();
-    const COLORREF oldCentre = ReadFace(hwnd).At(20, 20);
+    const COLORREF oldCentre = wintest::PrintedClient(hwnd).Rgb(20, 20);
     EXPECT_EQ(oldCentre, PatternAt(16, 16));
 
     button->SetPicture(PatternPicture(8, 8));  // centred at 16..23: the button's centre is its pixel 4,4
     ::InvalidateRect(hwnd, nullptr, FALSE);
     ::UpdateWindow(hwnd);
-    EXPECT_EQ(ReadFace(hwnd).At(20, 20), oldCentre) << "repainted at once";
+    EXPECT_EQ(wintest::PrintedClient(hwnd).Rgb(20, 20), oldCentre) << "repainted at once";
 
     ::SendMessageW(hwnd, WM_LBUTTONDOWN, 0, At(20, 20));
-    EXPECT_EQ(ReadFace(hwnd).At(20, 20), PatternAt(4, 4));
+    EXPECT_EQ(wintest::PrintedClient(hwnd).Rgb(20, 20), PatternAt(4, 4));
     ::SendMessageW(hwnd, WM_LBUTTONUP, 0, At(20, 20));
 
     button->SetPicture(nullptr);
     ::SetWindowPos(hwnd, nullptr, 0, 0, 44, 44, SWP_NOMOVE | SWP_NOZORDER);
-    EXPECT_EQ(ReadFace(hwnd).At(22, 22), ::GetSysColor(COLOR_BTNFACE));
+    EXPECT_EQ(wintest::PrintedClient(hwnd).Rgb(22, 22), ::GetSysColor(COLOR_BTNFACE));
 }
 
 TEST(ucButton, ClicksReachTheParent) {
@@ -338,13 +292,13 @@ TEST(ucButton, LosingTheMouseCaptureRaisesTheFaceAndCancelsTheClick) {
     Parent parent;
     ucButton* button = ButtonWithPicture(parent, 40, 40, PatternPicture(32, 32));
     HWND hwnd = button->Handle();
-    const Face raised = ReadFace(hwnd);
+    const wintest::Pixels raised = wintest::PrintedClient(hwnd);
 
     ::SendMessageW(hwnd, WM_LBUTTONDOWN, 0, At(5, 5));
     EXPECT_EQ(::GetCapture(), hwnd);
     ::SetCapture(parent.Handle());  // say, a dialog opened by a hot key
     EXPECT_FALSE(button->Pressed());
-    EXPECT_EQ(ReadFace(hwnd).px, raised.px);
+    EXPECT_EQ(wintest::PrintedClient(hwnd), raised);
     ::ReleaseCapture();
     ::SendMessageW(hwnd, WM_LBUTTONUP, 0, At(5, 5));
     EXPECT_TRUE(parent.commands.empty());
@@ -354,7 +308,7 @@ TEST(ucButton, LosingTheMouseCaptureRaisesTheFaceAndCancelsTheClick) {
     ::EnableWindow(hwnd, FALSE);
     EXPECT_FALSE(button->Pressed());
     EXPECT_NE(::GetCapture(), hwnd);
-    EXPECT_EQ(ReadFace(hwnd).px, raised.px);
+    EXPECT_EQ(wintest::PrintedClient(hwnd), raised);
     EXPECT_TRUE(parent.commands.empty());
 }
 

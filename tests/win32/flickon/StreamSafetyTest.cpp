@@ -17,18 +17,6 @@ namespace one = flickon::dispid::torFlickon;
 using flickon::stream::Entry;
 using flickon::stream::EntryType;
 
-// Entries of the stream format, built field by field.
-Entry Value(std::u16string name, EntryType type, int32_t number = 0, std::u16string text = {},
-            std::vector<uint8_t> object = {}) {
-    Entry e;
-    e.name = std::move(name);
-    e.type = type;
-    e.number = number;
-    e.text = std::move(text);
-    e.object = std::move(object);
-    return e;
-}
-
 // A class of this process that counts how often anything asks for it.
 constexpr CLSID kSpyClsid = {0x5e1f0c33, 0x6a2b, 0x4d8e, {0x9b, 0x11, 0x2a, 0x64, 0x7c, 0x90, 0x13, 0xd5}};
 
@@ -76,8 +64,8 @@ TEST(StreamSafety, ForeignClassesAreNeverCreatedAndLeaveTheirPropertyAtItsDefaul
     std::vector<uint8_t> foreign(sizeof kSpyClsid + 8, 0);
     std::memcpy(foreign.data(), &kSpyClsid, sizeof kSpyClsid);
     const std::vector<uint8_t> bytes = flickon::stream::WriteStream(
-        {Value(u"Interval", EntryType::Long, 1234), Value(u"StandardIcon", EntryType::Object, 0, {}, foreign),
-         Value(u"BlinkIcon1", EntryType::Object, 0, {}, picture), Value(u"Blink", EntryType::Bool, -1)});
+        {Entry{u"Interval", EntryType::Long, 1234, {}, {}}, Entry{u"StandardIcon", EntryType::Object, 0, {}, foreign},
+         Entry{u"BlinkIcon1", EntryType::Object, 0, {}, picture}, Entry{u"Blink", EntryType::Bool, -1, {}, {}}});
 
     HostedControl loaded(flickon::kClsidTorFlickon, false, false);
     EXPECT_EQ(loaded.As<IPersistStreamInit>(IID_IPersistStreamInit)->Load(StreamOf(bytes.data(), bytes.size()).get()), S_OK);
