@@ -24,13 +24,6 @@ std::string HashName(const std::string& text) {
     return name;
 }
 
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    return -1;
-}
-
 }  // namespace
 
 std::string EncodeStateLine(const std::string& name) {
@@ -59,8 +52,8 @@ bool DecodeStateLine(const std::string& line, std::string& name) {
             continue;
         }
         if (i + 2 >= line.size()) return false;
-        const int hi = HexDigit(line[i + 1]);
-        const int lo = HexDigit(line[i + 2]);
+        const int hi = outside::HexDigitValue(line[i + 1]);
+        const int lo = outside::HexDigitValue(line[i + 2]);
         if (hi < 0 || lo < 0) return false;
         name += static_cast<char>(hi * 16 + lo);
         i += 2;

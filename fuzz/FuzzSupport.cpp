@@ -86,6 +86,13 @@ void CheckPane(const RunsPane& pane) {
     Require(RtfPlainText(rtf) == ExpectedRtfText(pane.runs), "the pane's RTF does not read back as its text");
 }
 
+void CheckReading(exchange::DispatchResult result, const CheckedDisplay& display) {
+    Require(result != exchange::DispatchResult::Retry, "a readable file was left for later");
+    Require(result == exchange::DispatchResult::Processed ? display.shown.messages == 1 : display.shown.notices == 1,
+            "the result and what was shown disagree");
+    CheckPane(display.pane);
+}
+
 std::string ExpectedRtfText(const std::vector<chatwindow::TextRun>& runs) {
     std::u16string out;
     for (const chatwindow::TextRun& run : runs) {

@@ -12,6 +12,7 @@
 #include "app/chatwindow/IConversationPane.h"
 #include "app/chatwindow/RtfRuns.h"
 #include "app/exchange/IMessageDisplay.h"
+#include "app/exchange/MessageTypes.h"
 #include "tests/support/RecordingPane.h"
 
 namespace fuzz {
@@ -63,6 +64,10 @@ private:
 
 // Every text that reached the pane is valid UTF-8, and the pane's RTF reads back as its text.
 void CheckPane(const RunsPane& pane);
+
+// What a reader decided about a file it could read: never "later", one message
+// when processed, else one notice; then the pane as CheckPane.
+void CheckReading(exchange::DispatchResult result, const CheckedDisplay& display);
 
 // The text of an RTF document as a reader sees it: paragraphs end in "\n",
 // tabs are "\t", \uN characters and escaped symbols are themselves.

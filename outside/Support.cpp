@@ -138,6 +138,13 @@ std::string asHexEx4(uint32_t value) {
     return buf;
 }
 
+int HexDigitValue(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    return -1;
+}
+
 namespace {
 
 bool ParseWhole(std::string_view text, long long& value) {

@@ -63,6 +63,8 @@ std::string asFormatByteSizeEx(uint64_t size);
 std::string asGetErrorNumber(long number);
 // Eight upper-case hex digits.
 std::string asHexEx4(uint32_t value);
+// The value of one hex digit of either case; -1 for any other character.
+int HexDigitValue(char c);
 // false for "false", "" and "0"; true for "true" and other numbers; letter case
 // and surrounding blanks ignored. Anything else throws a type-mismatch error.
 bool esStringToBool(std::string_view text);

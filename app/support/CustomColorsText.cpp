@@ -2,15 +2,10 @@
 
 #include <cstdio>
 
+#include "outside/Support.h"
+
 namespace support {
 namespace {
-
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
 
 std::string_view TrimBlanks(std::string_view s) {
     while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
@@ -24,7 +19,7 @@ bool ParseEntry(std::string_view entry, uint32_t& color) {
     if (entry.size() != 7 || entry[0] != '#') return false;
     uint32_t rgb = 0;
     for (size_t i = 1; i < 7; ++i) {
-        const int digit = HexDigit(entry[i]);
+        const int digit = outside::HexDigitValue(entry[i]);
         if (digit < 0) return false;
         rgb = rgb << 4 | static_cast<uint32_t>(digit);
     }

@@ -1,5 +1,7 @@
 #include "SettingsIni.h"
 
+#include "outside/Support.h"
+
 namespace outside::ini {
 namespace {
 
@@ -31,13 +33,6 @@ std::string Encode(std::string_view text, std::string_view extra, bool edges) {
     return out;
 }
 
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    return -1;
-}
-
 }  // namespace
 
 std::optional<std::string> Decode(std::string_view text) {
@@ -49,8 +44,8 @@ std::optional<std::string> Decode(std::string_view text) {
             continue;
         }
         if (i + 2 >= text.size()) return std::nullopt;
-        const int hi = HexDigit(text[i + 1]);
-        const int lo = HexDigit(text[i + 2]);
+        const int hi = HexDigitValue(text[i + 1]);
+        const int lo = HexDigitValue(text[i + 2]);
         if (hi < 0 || lo < 0) return std::nullopt;
         out += static_cast<char>(hi * 16 + lo);
         i += 2;
