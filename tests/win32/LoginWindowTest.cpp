@@ -459,3 +459,34 @@ TEST_F(LoginWindowTest, AChatWindowThatCannotBeMadeIsReportedAsAtStartUp) {
     EXPECT_TRUE(wintest::PumpUntil([&] { return !login->IsLoaded(); })) << "then the program ends, as at start-up";
     EXPECT_EQ(ChatWindow(), nullptr);
 }
+
+// Windows keeps device names (CON, NUL, COM1, ...) for its devices, with any
+// extension; its dialogs refuse them. Where a dialog lets one through (Wine's
+// takes NUL for an existing file), no chat opens on it.
+TEST_F(LoginWindowTest, ADeviceNameIsNoChatFile) {
+    Open();
+    struct Case {
+        startup::LoginButton button;
+        const char* name;
+        const char* lead;
+    };
+    const Case cases[] = {
+        {startup::kCreateChat, "NUL", "Не удалось создать файл чата."},
+        {startup::kCreateChat, "com1.ZPMFChat", "Не удалось создать файл чата."},
+        {startup::kOpenChat, "NUL", "Не удалось открыть файл чата."},
+        {startup::kOpenChat, "Con", "Не удалось открыть файл чата."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        // The dialog may ask first whether to replace the "existing" file.
+        const auto answer = [](HWND box) { ::PostMessageW(box, WM_COMMAND, ::GetDlgItem(box, IDYES) ? IDYES : IDOK, 0); };
+        const auto texts = Click(c.button, {DialogScript::ChooseFile(dir / c.name), answer, answer});
+        ASSERT_FALSE(texts.empty());
+        EXPECT_EQ(texts.back().rfind(std::string(c.lead) + "\r\n\r\nОшибка 0x8007007B", 0), 0u) << texts.back();
+        wintest::PumpFor(300);
+        EXPECT_TRUE(login->IsLoaded());
+        EXPECT_EQ(ChatWindow(), nullptr);
+        EXPECT_TRUE(modMain::ChatFilePath.empty());
+    }
+    EXPECT_TRUE(Names(dir.path()).empty());
+}
