@@ -121,10 +121,10 @@ TEST(FolderGuardName, ReplacesSeparatorsAndColonsOnly) {
 TEST(FolderGuardName, DeepFoldersGetANameWindowsAccepts) {
     const std::string prefix = "{66DD9D8B-670E-4254-B796-24EA1C03BF32}-";
     const auto length = [](const std::string& name) { return outside::Utf8ToUtf16(name).size(); };
-    const std::string fits = "D:\" + std::string(startup::kMaxGuardNameLength - prefix.size() - 3, 'a');
+    const std::string fits = "D:\\" + std::string(startup::kMaxGuardNameLength - prefix.size() - 3, 'a');
     EXPECT_EQ(startup::FolderGuardName(fits), prefix + "D??" + fits.substr(3)) << "up to the limit, as ever";
-    const std::string deep = "D:\Dropbox\" + std::string(120, 'x') + "\Чат с очень длинным именем " + std::string(80, 'y');
-    const std::string deeper = deep + "\Ещё";
+    const std::string deep = "D:\\Dropbox\\" + std::string(120, 'x') + "\\Чат с очень длинным именем " + std::string(80, 'y');
+    const std::string deeper = deep + "\\Ещё";
     for (const std::string& path : {fits + "b", deep, deeper}) {
         const std::string name = startup::FolderGuardName(path);
         EXPECT_LE(length(name), startup::kMaxGuardNameLength) << path;
