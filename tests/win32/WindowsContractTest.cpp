@@ -167,3 +167,24 @@ TEST(MessageBoxOwnership, TheWindowTheUserIsInOwnsTheBoxOrEveryWindowWaits) {
         ::DestroyWindow(w);
     }
 }
+
+// What the program declares to Windows in its manifest: common controls 6,
+// system-DPI awareness (it scales its twips itself), and paths past MAX_PATH
+// where the machine's policy allows them (Windows 10 1607 on).
+TEST(ProgramManifest, DeclaresControlsDpiAndLongPaths) {
+    wchar_t exe[MAX_PATH] = {};
+    ::GetModuleFileNameW(nullptr, exe, MAX_PATH);
+    std::wstring program(exe);
+    program = program.substr(0, program.find_last_of(L'\\') + 1) + L"Quillet.exe";
+    const HMODULE module = ::LoadLibraryExW(program.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    ASSERT_NE(module, nullptr);
+    const HRSRC found = ::FindResourceW(module, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));  // RT_MANIFEST
+    ASSERT_NE(found, nullptr);
+    const std::string manifest(static_cast<const char*>(::LockResource(::LoadResource(module, found))),
+                               ::SizeofResource(module, found));
+    ::FreeLibrary(module);
+    for (const char* entry : {"Microsoft.Windows.Common-Controls", "version=\"6.0.0.0\"",
+                              "SMI/2005/WindowsSettings\">true</dpiAware>",
+                              "SMI/2016/WindowsSettings\">true</longPathAware>"})
+        EXPECT_NE(manifest.find(entry), std::string::npos) << entry;
+}
