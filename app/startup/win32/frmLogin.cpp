@@ -9,6 +9,7 @@
 #include "outside/Support.h"
 #include "outside/TextFile.h"
 #include "outside/win32/Wide.h"
+#include "outside/win32/Win32Error.h"
 #include "outside/win32/WindowSupport.h"
 
 namespace startup {
@@ -175,6 +176,9 @@ std::string frmLogin::ChooseChatFile(bool save, const char* folderKey, const cha
         if (save) dialog.SetDefaultExt(kChatFileExtension);
         if (!(save ? dialog.ShowSave() : dialog.ShowOpen())) return {};
         chosen = dialog.FileName();
+        // Windows' own dialogs refuse device names; where one gets through
+        // (Wine's), it is refused here rather than opened as a chat.
+        if (IsDeviceName(outside::esGetFileName(chosen))) throw outside::Win32Error(ERROR_INVALID_NAME, chosen);
     } catch (const outside::RuntimeError& e) {
         outside::TheErrorReport().ShowError(e, outside::kMbIconError, failure);
         return {};
