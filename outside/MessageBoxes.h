@@ -17,8 +17,9 @@ enum MessageBoxStyle : int {
 };
 enum MessageBoxAnswer : int { kAnswerOk = 1, kAnswerAbort = 3, kAnswerRetry = 4, kAnswerIgnore = 5 };
 
-// Modal message box owned by the program's hidden owner window; on POSIX the
-// text goes to standard error and the first button is the answer.
+// Modal message box over the window the user is in (owned by it, which it
+// disables), or task-modal when no window of the program is active; on POSIX
+// the text goes to standard error and the first button is the answer.
 int MsgBox(const std::string& text, int style);
 
 class ErrorReport {

@@ -9,7 +9,7 @@ WINESERVER=/usr/lib/wine/wineserver
 PACKAGES=(cmake ninja-build g++ python3 googletest libgtest-dev libxml2-dev
           mingw-w64 g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
           wine64 wine wine64-tools libwine-dev xvfb xauth imagemagick locales tzdata
-          syncthing iproute2 clang libfuzzer-14-dev nsis)
+          syncthing iproute2 clang libfuzzer-14-dev nsis fonts-wine)
 # The shipping build is 32-bit: its suites and the installer run under 32-bit Wine.
 PACKAGES_I386=(wine32:i386)
 
@@ -89,9 +89,23 @@ build_win32() {
 # zip; in win64, the x86_64 stand-in installer (for machines without 32-bit Wine).
 build_installer() { ninja -C "$BUILD/$1" installer | grep -v '^\[' || true; return "${PIPESTATUS[0]}"; }
 
+# Debian's Wine does not look where fonts-wine puts its fonts, so windows would
+# be drawn in a wider substitute and title bars would show "0 1 r" for their
+# buttons. Their TrueType files in the prefix's Fonts folder give Tahoma and
+# Marlett, as on Windows (an existing prefix gets them too).
+WINE_FONTS=/usr/share/wine/fonts
+wine_fonts() {
+  local fonts="$1/drive_c/windows/Fonts" font
+  mkdir -p "$fonts" || return 1
+  for font in "$WINE_FONTS"/*.ttf; do
+    [ -f "$font" ] && cp -u "$font" "$fonts/"
+  done
+  return 0
+}
+
 # A Wine prefix, with a virtual desktop unless "nodesktop" is given (the
-# desktop avoids slow window teardown under bare Xvfb), its server started
-# with detached streams so nothing holds our pipes open. Needs DISPLAY.
+# desktop avoids slow window teardown under bare Xvfb) and the fonts above, its
+# server started with detached streams so nothing holds our pipes open. Needs DISPLAY.
 # Sets WINEPREFIX.
 wine_prefix() {
   export WINEPREFIX=$1 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
@@ -104,6 +118,7 @@ wine_prefix() {
     fi
     "$WINESERVER" -w
   fi
+  wine_fonts "$WINEPREFIX"
   "$WINESERVER" -p >/dev/null 2>&1 </dev/null
   "$WINE64" cmd /c exit >/dev/null 2>&1 </dev/null
 }

@@ -3,12 +3,18 @@
 // POSIX). The claim lasts as long as the object.
 #pragma once
 
+#include <cstddef>
 #include <memory>
 #include <string>
 
 namespace startup {
 
-// "{66DD9D8B-...}-" + the path with every "\", "/" and ":" replaced by "?".
+// Windows limits an object's name to MAX_PATH characters (UTF-16).
+inline constexpr size_t kMaxGuardNameLength = 259;
+
+// "{66DD9D8B-...}-" + the path with every "\", "/" and ":" replaced by "?";
+// where that would pass kMaxGuardNameLength, "{66DD9D8B-...}-" + the SHA-256
+// of the replaced path in hexadecimal.
 std::string FolderGuardName(const std::string& folderPath);
 
 class CExchangePathProtector {

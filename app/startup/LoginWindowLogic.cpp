@@ -1,6 +1,7 @@
 #include "LoginWindowLogic.h"
 
 #include <algorithm>
+#include <cctype>
 
 namespace startup {
 
@@ -16,6 +17,16 @@ const std::array<std::string, kLabelCount> kLoginLabels = {
     "сделать, открыв папку и дважды щёлкнув на файле чата - у него будет иконка как у этой программы.",
     "Выход из программы",
 };
+
+bool IsDeviceName(const std::string& fileName) {
+    std::string base = fileName.substr(0, fileName.find('.'));
+    while (!base.empty() && base.back() == ' ') base.pop_back();
+    for (char& c : base) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    for (const char* device : {"CON", "PRN", "AUX", "NUL"})
+        if (base == device) return true;
+    return base.size() == 4 && (base.rfind("COM", 0) == 0 || base.rfind("LPT", 0) == 0) && base[3] >= '1' &&
+           base[3] <= '9';
+}
 
 LoginLayout LayoutLoginWindow(const std::array<int, kLabelCount>& textHeights) {
     LoginLayout l;

@@ -65,4 +65,9 @@ LoginKey LoginKeyFor(int virtualKey, Modifiers modifiers, bool focusOnPictureBut
 
 inline constexpr int kVkSpace = 0x20;
 
+// Whether Windows takes a file name for one of its devices: CON, PRN, AUX,
+// NUL, COM1 to COM9 and LPT1 to LPT9 in any letter case, also with an
+// extension and with blanks before it. Such a name is no file in a folder.
+bool IsDeviceName(const std::string& fileName);
+
 }  // namespace startup

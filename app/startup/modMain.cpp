@@ -63,12 +63,16 @@ bool ClaimChatFolder() {
     auto& guard = FolderGuard();
     if (!guard) guard = std::make_unique<startup::CExchangePathProtector>();
     if (guard->IsPathProtected(ChatFolder)) {
-        outside::MsgBox(ChatFolder + "\r\n\r\n" + "В этом каталоге уже идёт чат." + "\r\n" +
-                            "Попробуйте поискать иконку " + "программы в трее.",
-                        outside::kMbIconWarning);
+        // Cleared and released before the warning is shown: nothing that runs
+        // while it is up (a chat entered meanwhile) can lose its path or its
+        // claim to the warning's OK.
+        const std::string folder = ChatFolder;
         ChatFolder.clear();
         ChatFilePath.clear();
         guard.reset();
+        outside::MsgBox(folder + "\r\n\r\n" + "В этом каталоге уже идёт чат." + "\r\n" + "Попробуйте поискать иконку " +
+                            "программы в трее.",
+                        outside::kMbIconWarning);
         return false;
     }
     return true;

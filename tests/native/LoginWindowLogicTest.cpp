@@ -97,6 +97,13 @@ TEST(LoginWindowLogic, KeysActOnlyWithTheirExactModifiers) {
             << c.key << " shift " << c.modifiers.shift << " ctrl " << c.modifiers.ctrl << " alt " << c.modifiers.alt;
 }
 
+TEST(LoginWindowLogic, DeviceNamesAreNoFiles) {
+    for (const char* name : {"NUL", "con", "Aux.ZPMFChat", "PRN.txt.ZPMFChat", "COM1", "lpt9 .ZPMFChat", "Con  "})
+        EXPECT_TRUE(startup::IsDeviceName(name)) << name;
+    for (const char* name : {"Беседа.ZPMFChat", "CONSOLE.ZPMFChat", "COM0", "COM10", "LPT", "NULL", "xNUL", ""})
+        EXPECT_FALSE(startup::IsDeviceName(name)) << name;
+}
+
 TEST(LoginWindowLogic, LabelTextsAreWhole) {
     // Written here on one line each: the program's copy is split over source
     // lines, where a blank is easily lost or doubled at a join.

@@ -7,15 +7,18 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <memory>
 
 #include "QuilletProcess.h"
+#include "SettingsTestSupport.h"
 #include "WindowTestSupport.h"
 #include "app/chatwindow/win32/frmMain.h"
 #include "app/chatwindow/win32/modRTFSupport.h"
 #include "app/settings/modSettings.h"
 #include "app/startup/modMain.h"
 #include "app/startup/win32/frmLogin.h"
+#include "app/startup/CExchangePathProtector.h"
 #include "app/support/win32/FileDialog.h"
 #include "outside/SettingsStore.h"
 #include "outside/Support.h"
@@ -358,4 +361,132 @@ TEST_F(LoginWindowTest, FaultMountsReadOnlyFolderShowsTheErrorAndTheWindowStays)
     EXPECT_EQ(ChatWindow(), nullptr);
     EXPECT_FALSE(outside::esIsFileExist(folder + "\\Новый чат.ZPMFChat"));
     EXPECT_EQ(Stored(startup::kLastCreateKey), folder) << "the folder the dialog ended in is remembered";
+}
+
+// Windows keeps a box's owner disabled: nothing behind the folder warning can
+// start a second command. A posted click (which passes a disabled window by)
+// starts nothing either, and a real click lands nowhere.
+TEST_F(LoginWindowTest, WhileTheWarningIsUpTheWindowBehindIsDisabledAndStartsNothing) {
+    const std::string taken = dir / "Беседа.ZPMFChat";
+    outside::TheTextFile().WriteText(taken, "", outside::TextEncoding::Utf8);
+    wintest::QuilletProcess other(L"\"" + outside::W(taken) + L"\"");
+    ASSERT_NE(other.WaitForWindow(L"QuilletChatWindow"), nullptr);
+    Open();
+    const HWND hwnd = login->Handle();
+    const HWND create = login->Button(startup::kCreateChat)->Handle();
+    HWND owner = nullptr;
+    bool enabledBehind = true;
+    const auto texts = Click(startup::kOpenChat,
+                             {DialogScript::ChooseFile(taken), [&](HWND box) {
+                                  owner = ::GetWindow(box, GW_OWNER);
+                                  enabledBehind = ::IsWindowEnabled(hwnd);
+                                  RECT r{};
+                                  ::GetWindowRect(create, &r);
+                                  ::SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+                                  INPUT click[2] = {};
+                                  click[0].type = click[1].type = INPUT_MOUSE;
+                                  click[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+                                  click[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+                                  ::SendInput(2, click, sizeof(INPUT));
+                                  ::PostMessageW(create, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+                                  ::PostMessageW(create, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+                                  ::Sleep(1000);  // a dialog the clicks opened would come now
+                                  DialogScript::Press(IDOK)(box);
+                              }});
+    ASSERT_GE(texts.size(), 2u);
+    EXPECT_EQ(texts[1].find(dir.path() + "\r\n\r\nВ этом каталоге уже идёт чат."), 0u) << texts[1];
+    EXPECT_EQ(owner, hwnd) << "the warning belongs to the window the user is in";
+    EXPECT_FALSE(enabledBehind) << "and that window waits for the answer";
+    EXPECT_EQ(texts.size(), 2u) << "no create dialog was started behind the warning";
+    wintest::PumpFor(300);
+    EXPECT_TRUE(login->IsLoaded());
+    EXPECT_TRUE(::IsWindowEnabled(hwnd));
+    EXPECT_EQ(ChatWindow(), nullptr);
+}
+
+namespace {
+std::function<void()> g_whileWarningUp;
+void CALLBACK RunWhileWarningUp(HWND, UINT, UINT_PTR timer, DWORD) {
+    ::KillTimer(nullptr, timer);
+    if (g_whileWarningUp) g_whileWarningUp();
+}
+}  // namespace
+
+// Whatever runs while an old warning is up (here: a chat entered meanwhile,
+// as re-entry once allowed) keeps its chat path and its claim after that
+// warning's OK.
+TEST_F(LoginWindowTest, AWarningsOkNeverEmptiesTheChatOfARunningWindow) {
+    const std::string taken = dir / "Беседа.ZPMFChat";
+    outside::TheTextFile().WriteText(taken, "", outside::TextEncoding::Utf8);
+    wintest::QuilletProcess other(L"\"" + outside::W(taken) + L"\"");
+    ASSERT_NE(other.WaitForWindow(L"QuilletChatWindow"), nullptr);
+    testsupport::TempDir second;
+    const std::string entered = second / "Новая.ZPMFChat";
+    bool claimedMeanwhile = false;
+    g_whileWarningUp = [&] {
+        modMain::ChatFolder = second.path();
+        modMain::ChatFilePath = entered;
+        claimedMeanwhile = modMain::ClaimChatFolder();
+    };
+    ::SetTimer(nullptr, 0, 200, RunWhileWarningUp);
+    DialogScript script({[](HWND box) {
+        ::Sleep(1500);  // the timer runs in the warning's own message loop
+        DialogScript::Press(IDOK)(box);
+    }});
+    modMain::ChatFolder = dir.path();
+    modMain::ChatFilePath = taken;
+    EXPECT_FALSE(modMain::ClaimChatFolder());
+    g_whileWarningUp = nullptr;
+    ASSERT_TRUE(claimedMeanwhile);
+    EXPECT_EQ(modMain::ChatFolder, second.path());
+    EXPECT_EQ(modMain::ChatFilePath, entered);
+    startup::CExchangePathProtector probe;
+    EXPECT_TRUE(probe.IsPathProtected(second.path())) << "the chat entered meanwhile still holds its folder";
+}
+
+TEST_F(LoginWindowTest, AChatWindowThatCannotBeMadeIsReportedAsAtStartUp) {
+    const std::string folder = dir / "Чат";
+    std::filesystem::create_directory(std::filesystem::path(outside::W(folder)));
+    Open();
+    std::vector<std::string> texts;
+    {
+        // The chat window stores its chat's settings as it loads.
+        wintest::UnwritableSettings unwritable;
+        texts = Click(startup::kCreateChat, {DialogScript::ChooseFile(folder + "\\Беседа"), DialogScript::Press(IDOK)});
+    }
+    ASSERT_EQ(texts.size(), 2u) << "the failure is reported";
+    EXPECT_EQ(texts[1].rfind("Не удалось запустить программу.\r\n\r\nОшибка ", 0), 0u) << texts[1];
+    EXPECT_TRUE(wintest::PumpUntil([&] { return !login->IsLoaded(); })) << "then the program ends, as at start-up";
+    EXPECT_EQ(ChatWindow(), nullptr);
+}
+
+// Windows keeps device names (CON, NUL, COM1, ...) for its devices, with any
+// extension; its dialogs refuse them. Where a dialog lets one through (Wine's
+// takes NUL for an existing file), no chat opens on it.
+TEST_F(LoginWindowTest, ADeviceNameIsNoChatFile) {
+    Open();
+    struct Case {
+        startup::LoginButton button;
+        const char* name;
+        const char* lead;
+    };
+    const Case cases[] = {
+        {startup::kCreateChat, "NUL", "Не удалось создать файл чата."},
+        {startup::kCreateChat, "com1.ZPMFChat", "Не удалось создать файл чата."},
+        {startup::kOpenChat, "NUL", "Не удалось открыть файл чата."},
+        {startup::kOpenChat, "Con", "Не удалось открыть файл чата."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        // The dialog may ask first whether to replace the "existing" file.
+        const auto answer = [](HWND box) { ::PostMessageW(box, WM_COMMAND, ::GetDlgItem(box, IDYES) ? IDYES : IDOK, 0); };
+        const auto texts = Click(c.button, {DialogScript::ChooseFile(dir / c.name), answer, answer});
+        ASSERT_FALSE(texts.empty());
+        EXPECT_EQ(texts.back().rfind(std::string(c.lead) + "\r\n\r\nОшибка 0x8007007B", 0), 0u) << texts.back();
+        wintest::PumpFor(300);
+        EXPECT_TRUE(login->IsLoaded());
+        EXPECT_EQ(ChatWindow(), nullptr);
+        EXPECT_TRUE(modMain::ChatFilePath.empty());
+    }
+    EXPECT_TRUE(Names(dir.path()).empty());
 }

@@ -57,6 +57,16 @@ RegistryWatch::RegistryWatch() : event_(::CreateEventW(nullptr, TRUE, FALSE, nul
     ::RegNotifyChangeKeyValue(key, TRUE, REG_NOTIFY_CHANGE_NAME | REG_NOTIFY_CHANGE_LAST_SET, event_.get(), TRUE);
 }
 
+UnwritableSettings::UnwritableSettings() {
+    ::RegDeleteTreeW(HKEY_CURRENT_USER, kProgramKey);
+    HKEY key = nullptr;
+    ::RegCreateKeyExW(HKEY_CURRENT_USER, kProgramKey, 0, nullptr, REG_OPTION_VOLATILE, KEY_ALL_ACCESS, nullptr, &key,
+                      nullptr);
+    const outside::UniqueRegKey owner(key);
+}
+
+UnwritableSettings::~UnwritableSettings() { ::RegDeleteTreeW(HKEY_CURRENT_USER, kProgramKey); }
+
 bool RegistryWatch::Changed() const { return ::WaitForSingleObject(event_.get(), 0) == WAIT_OBJECT_0; }
 
 long long RegDword(const std::string& section, const std::string& name) {

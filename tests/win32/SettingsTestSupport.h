@@ -31,6 +31,18 @@ private:
 long long RegDword(const std::string& section, const std::string& name);
 std::string RegText(const std::string& section, const std::string& name);
 
+// While it lives, every write of the settings store fails as on a machine
+// where the program's key cannot be written: the key is made anew, empty and
+// volatile, and the registry makes no lasting subkey under a volatile one
+// (ERROR_CHILD_MUST_BE_VOLATILE). The key goes again at the end.
+class UnwritableSettings {
+public:
+    UnwritableSettings();
+    ~UnwritableSettings();
+    UnwritableSettings(const UnwritableSettings&) = delete;
+    UnwritableSettings& operator=(const UnwritableSettings&) = delete;
+};
+
 class SettingsWindowFixture : public ChatWindowFixture {
 protected:
     explicit SettingsWindowFixture(std::string chatName) : ChatWindowFixture(std::move(chatName)) {}

@@ -5,6 +5,15 @@
 #include "outside/win32/Handles.h"
 
 namespace chatwindow {
+namespace {
+
+// Windows stops a RichEdit at 32,767 characters until its limit is raised, and
+// the limit holds for RTF put in by EM_SETTEXTEX and EM_STREAMIN too (Wine
+// reports it but lets more in). A conversation or a log has no such bound: the
+// largest limit a single-line EDIT gets from EM_LIMITTEXT(0).
+constexpr LPARAM kNoTextLimit = 0x7FFFFFFE;
+
+}  // namespace
 
 void RichEditPane::EndAppend() {
     if (appendDepth_ > 0 && --appendDepth_ == 0 && !held_) Flush();
@@ -58,6 +67,7 @@ HWND CreateRichEditPane(HWND parent, int id) {
                                   0, 0, 100, 100, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                                   ::GetModuleHandleW(nullptr), nullptr);
     if (!pane) return nullptr;
+    ::SendMessageW(pane, EM_EXLIMITTEXT, 0, kNoTextLimit);
     ::SendMessageW(pane, EM_SETTEXTMODE, TM_RICHTEXT | TM_MULTILEVELUNDO | TM_MULTICODEPAGE, 0);
     ::SendMessageW(pane, EM_SETBKGNDCOLOR, 0, ::GetSysColor(COLOR_WINDOW));
     CHARFORMAT2W cf{};

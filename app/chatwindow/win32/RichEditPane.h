@@ -52,7 +52,8 @@ private:
     bool suspended_ = false;
 };
 
-// Loads msftedit.dll once and creates a read-only RichEdit pane.
+// Loads msftedit.dll once and creates a read-only RichEdit pane without a
+// text limit.
 HWND CreateRichEditPane(HWND parent, int id);
 
 }  // namespace chatwindow

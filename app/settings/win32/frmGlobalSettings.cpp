@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "app/settings/modSettings.h"
+#include "app/settings/win32/SettingsSaving.h"
 #include "app/settings/win32/SettingsWindowFit.h"
 #include "app/support/win32/ColorDialog.h"
 #include "outside/SettingsStore.h"
@@ -117,7 +118,7 @@ void frmGlobalSettings::PickColor(size_t index) {
     colors_[index] = static_cast<int32_t>(dialog.Color());
     if (IsLoaded()) ::InvalidateRect(colorButtons_[index], nullptr, TRUE);
     // The custom colours are kept at once, whatever becomes of the window.
-    store.WriteString(kCustomColorsSection, kCustomColorsKey, dialog.CustomColorsText());
+    SaveOrReport([&] { store.WriteString(kCustomColorsSection, kCustomColorsKey, dialog.CustomColorsText()); });
 }
 
 void frmGlobalSettings::OnCommand(int id, int code, HWND) {
@@ -128,12 +129,12 @@ void frmGlobalSettings::OnCommand(int id, int code, HWND) {
     switch (id) {
         case kIdGlobalOk:
             ApplyToSettings();
-            modSettings::SaveGlobalSettings();
-            Unload();
+            // A store that cannot be written keeps the window open, with the reason shown.
+            if (SaveOrReport(modSettings::SaveGlobalSettings)) Unload();
             break;
         case kIdGlobalApply:
             ApplyToSettings();
-            modSettings::SaveGlobalSettings();
+            SaveOrReport(modSettings::SaveGlobalSettings);
             break;
         case kIdGlobalCancel:
             Unload();

@@ -4,6 +4,7 @@
 
 #include "app/chatwindow/win32/ucButton.h"
 #include "app/settings/modSettings.h"
+#include "app/settings/win32/SettingsSaving.h"
 #include "app/settings/win32/SettingsWindowFit.h"
 #include "app/settings/win32/ShellLink.h"
 #include "app/startup/modMain.h"
@@ -202,17 +203,20 @@ void frmLocalSettings::OnCommand(int id, int code, HWND) {
         case kIdAddToAutorun:
             if (code == BN_CLICKED) cmdAddToAutorun_Click();
             break;
-        case kIdLocalOk:
+        case kIdLocalOk: {
             ApplyToSettings();
-            modSettings::SaveChatSettings();
+            // In effect either way; a store that cannot be written keeps the
+            // window open, with the reason shown.
+            const bool saved = SaveOrReport(modSettings::SaveChatSettings);
             if (chat_.showUserName) chat_.showUserName(modSettings::UserName);
             if (chat_.setTrayIcons) chat_.setTrayIcons();
-            Unload();
+            if (saved) Unload();
             break;
+        }
         case kIdLocalApply:
             // The icons wait for OK (or the chat window's next load).
             ApplyToSettings();
-            modSettings::SaveChatSettings();
+            SaveOrReport(modSettings::SaveChatSettings);
             if (chat_.showUserName) chat_.showUserName(modSettings::UserName);
             break;
         case kIdLocalCancel:
@@ -231,6 +235,16 @@ int frmLocalSettings::Ask(const std::string& text, UINT style) const {
 }
 
 void frmLocalSettings::cmdAddToAutorun_Click() {
+    // Any failure, the Startup folder that Windows cannot find included, ends
+    // in the shortcut's error box.
+    try {
+        AddToAutorun();
+    } catch (const outside::RuntimeError& e) {
+        outside::TheErrorReport().ShowError(e, outside::kMbIconError, kShortcutFailedText);
+    }
+}
+
+void frmLocalSettings::AddToAutorun() {
     AutorunPrompts prompts;
     prompts.fileExists = [](const std::string& path) { return outside::esIsFileExist(path); };
     prompts.askReplace = [this](const std::string& question) {

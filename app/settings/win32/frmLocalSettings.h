@@ -51,6 +51,7 @@ private:
     void CreateControls();
     void SetSample(IconGroup group, int style, const std::string& resource);
     void cmdAddToAutorun_Click();
+    void AddToAutorun();
     // Writes the shortcut and says how it went.
     void CreateShortcut(const std::string& linkPath, const std::string& target, const std::string& workingFolder,
                         const std::string& arguments, const std::string& iconFile, int iconIndex, int showCommand);

@@ -13,6 +13,7 @@
 #include "app/settings/modSettings.h"
 #include "outside/MessageBoxes.h"
 #include "outside/Support.h"
+#include "outside/win32/Win32Error.h"
 #include "outside/win32/WindowSupport.h"
 
 namespace modMain {
@@ -26,6 +27,13 @@ int RunMessageLoop() {
     MSG msg{};
     while (::GetMessageW(&msg, nullptr, 0, 0) > 0) support::FormBase::TranslateAndDispatch(msg);
     return static_cast<int>(msg.wParam);
+}
+
+// A window that could not be made, with the system's reason where it gave one.
+outside::RuntimeError WindowNotMade(const char* window) {
+    const DWORD code = ::GetLastError();
+    if (code != ERROR_SUCCESS) return outside::Win32Error(code);
+    return outside::RuntimeError(outside::kErrInternal, "Не удалось создать окно.", window);
 }
 
 class OleSession {
@@ -66,15 +74,15 @@ int Main() {
                 return 0;
             case StartupDecision::EntryWindow:
                 g_loginWindow = startup::frmLogin::Load();
-                if (!g_loginWindow) return 1;
+                if (!g_loginWindow) throw WindowNotMade("frmLogin");
                 break;
             case StartupDecision::OpenChat:
-                if (!startup::LoadChatWindow(StartHidden)) return 1;
+                startup::LoadChatWindow(StartHidden);
                 break;
         }
         return RunMessageLoop();
     } catch (const outside::RuntimeError& e) {
-        outside::TheErrorReport().ShowError(e, outside::kMbIconError, "Не удалось запустить программу.");
+        startup::ReportStartFailure(e);
         return 1;
     }
 }
@@ -83,9 +91,13 @@ int Main() {
 
 namespace startup {
 
-bool LoadChatWindow(bool hidden) {
+void LoadChatWindow(bool hidden) {
     modMain::g_chatWindow = chatwindow::frmMain::Load(hidden);
-    return modMain::g_chatWindow != nullptr;
+    if (!modMain::g_chatWindow) throw modMain::WindowNotMade("frmMain");
+}
+
+void ReportStartFailure(const outside::RuntimeError& error) {
+    outside::TheErrorReport().ShowError(error, outside::kMbIconError, "Не удалось запустить программу.");
 }
 
 }  // namespace startup

@@ -2,10 +2,15 @@
 // process and deleted only after the message loop has ended.
 #pragma once
 
+#include "outside/RuntimeError.h"
+
 namespace startup {
 
 // Loads the chat window on the chosen chat (ChatFilePath); hidden when asked.
-// False when the window cannot be made.
-bool LoadChatWindow(bool hidden);
+// Throws RuntimeError when the window cannot be made.
+void LoadChatWindow(bool hidden);
+// The box of a program that cannot go on: "Не удалось запустить программу."
+// and the error, at start-up and after the entry window alike.
+void ReportStartFailure(const outside::RuntimeError& error);
 
 }  // namespace startup

@@ -9,6 +9,7 @@
 #include "outside/Support.h"
 #include "outside/TextFile.h"
 #include "outside/win32/Wide.h"
+#include "outside/win32/Win32Error.h"
 #include "outside/win32/WindowSupport.h"
 
 namespace startup {
@@ -128,7 +129,15 @@ bool frmLogin::OnPreviewKey(int virtualKey, support::Modifiers modifiers) {
 }
 
 void frmLogin::OnCommand(int id, int code, HWND) {
-    if (code != BN_CLICKED) return;
+    // One command at a time: a click that reaches the window while a command
+    // waits in a dialog or a box (a posted one gets past the disabled window)
+    // starts nothing.
+    if (code != BN_CLICKED || commandRunning_) return;
+    commandRunning_ = true;
+    struct Running {
+        bool& flag;
+        ~Running() { flag = false; }
+    } running{commandRunning_};
     switch (id - kIdFirstButton) {
         case kCreateChat: ucbCreateChat_Click(); break;
         case kOpenChat: ucbOpenChat_Click(); break;
@@ -167,6 +176,9 @@ std::string frmLogin::ChooseChatFile(bool save, const char* folderKey, const cha
         if (save) dialog.SetDefaultExt(kChatFileExtension);
         if (!(save ? dialog.ShowSave() : dialog.ShowOpen())) return {};
         chosen = dialog.FileName();
+        // Windows' own dialogs refuse device names; where one gets through
+        // (Wine's), it is refused here rather than opened as a chat.
+        if (IsDeviceName(outside::esGetFileName(chosen))) throw outside::Win32Error(ERROR_INVALID_NAME, chosen);
     } catch (const outside::RuntimeError& e) {
         outside::TheErrorReport().ShowError(e, outside::kMbIconError, failure);
         return {};
@@ -179,12 +191,15 @@ void frmLogin::EnterChat(const std::string& chosenFile) {
     modMain::ChatFolder = outside::esGetFilePath(chosenFile);
     modMain::ChatFilePath = chosenFile;
     if (!modMain::ClaimChatFolder()) return;
-    outside::esUnloadForm(Handle());
     try {
         LoadChatWindow(false);
-    } catch (const outside::RuntimeError&) {
-        // As at start-up: a chat window that cannot be made leaves no window, and the program ends.
+    } catch (const outside::RuntimeError& e) {
+        // As at start-up: reported (over this window, still here to own the
+        // box), and the program ends with this window.
+        ReportStartFailure(e);
     }
+    // Posted: the window goes once the chat window is up, or the box answered.
+    outside::esUnloadForm(Handle());
 }
 
 }  // namespace startup

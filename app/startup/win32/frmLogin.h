@@ -53,6 +53,7 @@ private:
 
     std::array<chatwindow::ucButton*, kLoginButtonCount> buttons_{};  // owned by their windows
     std::array<HWND, kLabelCount> lblTag_{};
+    bool commandRunning_ = false;
 };
 
 }  // namespace startup
