@@ -123,6 +123,7 @@ const Expected kProgramWide[] = {
     {"Debug", "Show Debug Messages", 0},
     {"Debug", "Show Message File Names", 0},
     {"Debug", "Send XML Messages", 0},
+    {"", "Show Notifications", 1},
 };
 
 }  // namespace
