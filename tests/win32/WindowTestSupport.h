@@ -124,4 +124,16 @@ private:
     std::vector<std::string> captions_;
 };
 
+// What assistive technology reads of a window's client object, through
+// AccessibleObjectFromWindow as a screen reader asks for it.
+struct AccessibleClient {
+    bool found = false;
+    std::string name;
+    long role = 0;
+    std::string defaultAction;
+};
+AccessibleClient ReadAccessible(HWND window);
+// Carries out the client object's default action; false when it refused.
+bool DoAccessibleDefaultAction(HWND window);
+
 }  // namespace wintest
