@@ -238,7 +238,11 @@ TEST_F(TrayTest, ABurstGivesOneNotificationTheFirstPassBacklogAsWellAsOneWhileRu
     EXPECT_EQ(Tray()->LastBalloon().title, "Отправитель 49 — Трей");
     EXPECT_EQ(Tray()->LastBalloon().text, "сообщение 49\r\nи ещё 49 сообщений");
 
-    for (int i = 50; i < 60; ++i) Drop(i, "Борис", "ещё " + std::to_string(i));
+    // Each message of this burst comes in a pass of its own.
+    for (int i = 50; i < 60; ++i) {
+        Drop(i, "Борис", "ещё " + std::to_string(i));
+        ASSERT_TRUE(wintest::PumpUntil([&] { return PaneHas("ещё " + std::to_string(i)); }));
+    }
     ASSERT_TRUE(WaitForBalloons(2));
     wintest::PumpFor(static_cast<int>(chatwindow::kBurstQuietMs) + 1000);
     EXPECT_EQ(Tray()->BalloonsShown(), 2);
