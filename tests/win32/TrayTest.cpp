@@ -38,23 +38,22 @@ constexpr int kNotifiedWithinMs = static_cast<int>(chatwindow::kBurstQuietMs) + 
 
 // The text of the balloon the shell shows: under Wine, a visible tooltip window
 // of the tray's process (another process than ours); "" when none shows.
+BOOL CALLBACK FindShellBalloon(HWND window, LPARAM out) {
+    wchar_t name[64] = {};
+    DWORD process = 0;
+    ::GetWindowThreadProcessId(window, &process);
+    if (process == ::GetCurrentProcessId() || !::IsWindowVisible(window) || !::GetClassNameW(window, name, 64) ||
+        std::wstring_view(name) != TOOLTIPS_CLASSW)
+        return TRUE;
+    // Sent: across processes GetWindowText reads only the caption, not the tip.
+    wchar_t text[512] = {};
+    ::SendMessageTimeoutW(window, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 2000, nullptr);
+    *reinterpret_cast<std::string*>(out) = outside::U8(text);
+    return FALSE;
+}
 std::string ShellBalloonText() {
     std::string found;
-    ::EnumWindows(
-        [](HWND window, LPARAM out) -> BOOL {
-            wchar_t name[64] = {};
-            DWORD process = 0;
-            ::GetWindowThreadProcessId(window, &process);
-            if (process == ::GetCurrentProcessId() || !::IsWindowVisible(window) || !::GetClassNameW(window, name, 64) ||
-                std::wstring_view(name) != TOOLTIPS_CLASSW)
-                return TRUE;
-            // Sent: across processes GetWindowText reads only the caption, not the tip.
-            wchar_t text[512] = {};
-            ::SendMessageTimeoutW(window, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 2000, nullptr);
-            *reinterpret_cast<std::string*>(out) = outside::U8(text);
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&found));
+    ::EnumWindows(FindShellBalloon, reinterpret_cast<LPARAM>(&found));
     return found;
 }
 
