@@ -23,11 +23,6 @@
 
 namespace {
 
-bool UnderWine() {
-    const HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
-    return ntdll && ::GetProcAddress(ntdll, "wine_get_version");
-}
-
 std::wstring ClassOf(HWND window) {
     wchar_t name[64] = {};
     ::GetClassNameW(window, name, 64);
@@ -81,7 +76,7 @@ std::vector<std::string> Problems(HWND window) {
         if (read.name.empty()) problems.push_back(where + "no name");
         // Wine's proxies give every standard class but Edit the generic client
         // role; the roles the program sets itself must be exact there too.
-        const bool wineLeniency = UnderWine() && read.role == ROLE_SYSTEM_CLIENT &&
+        const bool wineLeniency = wintest::UnderWine() && read.role == ROLE_SYSTEM_CLIENT &&
                                   ClassOf(control) != chatwindow::ucButton::kClassName;
         if (role == 0 || (read.role != role && !wineLeniency))
             problems.push_back(where + "role " + std::to_string(read.role) + ", not " + std::to_string(role));

@@ -311,6 +311,11 @@ LRESULT CALLBACK CaptionRecorder::Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARA
     return ::DefSubclassProc(hwnd, msg, wParam, lParam);
 }
 
+bool UnderWine() {
+    const HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
+    return ntdll && ::GetProcAddress(ntdll, "wine_get_version");
+}
+
 namespace {
 
 outside::ComPtr<IAccessible> ClientObject(HWND window) {

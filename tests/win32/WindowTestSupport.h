@@ -12,6 +12,9 @@
 
 namespace wintest {
 
+// True when the tests run under Wine (which a Windows machine is not).
+bool UnderWine();
+
 // Pumps messages until done() holds or timeoutMs passes; true when done() held.
 bool PumpUntil(const std::function<bool()>& done, int timeoutMs = 10000);
 // Pumps for a while regardless.
