@@ -62,6 +62,7 @@ const BooleanSetting kSwitchSettings[] = {
     {"Debug", "Show Debug Messages", &ShowDebugMessages, false},
     {"Debug", "Show Message File Names", &ShowMessageFileNames, false},
     {"Debug", "Send XML Messages", &SendXMLMessages, false},
+    {"", "Show Notifications", &ShowNotifications, true},
 };
 
 // Per-chat sections; the key is ChatFilePath.
@@ -102,6 +103,7 @@ bool GroupLogsList = false;
 bool ShowDebugMessages = false;
 bool ShowMessageFileNames = false;
 bool SendXMLMessages = false;
+bool ShowNotifications = true;
 
 std::string UserName;
 std::string LogGuid;

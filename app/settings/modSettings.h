@@ -30,6 +30,7 @@ extern bool GroupLogsList;       // "Logs List" / "Group"
 extern bool ShowDebugMessages;   // "Debug" / "Show Debug Messages"
 extern bool ShowMessageFileNames;
 extern bool SendXMLMessages;
+extern bool ShowNotifications;   // "" / "Show Notifications"
 
 // ---- Per chat (key = ChatFilePath) -------------------------------------------
 extern std::string UserName;  // "Nicks"

@@ -111,14 +111,25 @@ TEST(SettingsWindowsLogic, LayoutsKeepEveryControlInsideAndApartAndFitWideCaptio
         for (const TwipsRect& r : l.rowLabels) EXPECT_GE(r.width, c.labelWidth);
         EXPECT_EQ(l.clientWidth - (l.commands[2].left + l.commands[2].width), 120) << "buttons keep to the right";
     }
-    // The design itself where the captions fit.
+    // The design itself where the captions fit, one switch row taller: the
+    // notifications switch under the twelve, the rest moved down by its row.
     const GlobalLayout design = LayoutGlobalSettings();
     EXPECT_EQ(design.clientWidth, 6015);
+    EXPECT_EQ(kGlobalClientHeight, 7095 + 360);
     EXPECT_EQ(design.switches[11], (TwipsRect{180, 180 + 360 * 11, 5655, 255}));
-    EXPECT_EQ(design.colors[6], (TwipsRect{2700, 6000, 1575, 315}));
-    EXPECT_EQ(design.colors[7], (TwipsRect{4380, 6000, 1515, 315}));
-    EXPECT_EQ(design.titleLabel.top, 4620);
-    EXPECT_EQ(design.commands[0], (TwipsRect{1500, 6540, 1395, 435}));
+    EXPECT_EQ(design.switches[12], (TwipsRect{180, 180 + 360 * 12, 5655, 255}));
+    EXPECT_STREQ(Switches()[12].name, "chkShowNotifications");
+    EXPECT_EQ(design.colors[6], (TwipsRect{2700, 6000 + 360, 1575, 315}));
+    EXPECT_EQ(design.colors[7], (TwipsRect{4380, 6000 + 360, 1515, 315}));
+    EXPECT_EQ(design.titleLabel.top, 4620 + 360);
+    EXPECT_EQ(design.commands[0], (TwipsRect{1500, 6540 + 360, 1395, 435}));
+    const char* colorNames[kColorCount] = {
+        "Мои сообщения, заголовок",          "Мои сообщения, текст",
+        "Сообщения собеседников, заголовок", "Сообщения собеседников, текст",
+        "Системные сообщения, заголовок",    "Системные сообщения, текст",
+        "Отладочные сообщения, заголовок",   "Отладочные сообщения, текст",
+    };
+    for (size_t i = 0; i < kColorCount; ++i) EXPECT_EQ(ColorButtonName(i), colorNames[i]);
 
     for (int checkWidth : {0, 5000, 6500}) {
         SCOPED_TRACE(checkWidth);

@@ -1,6 +1,7 @@
 #include "frmMain.h"
 
 #include <commctrl.h>
+#include <oleacc.h>
 #include <richedit.h>
 
 #include "../ChatWindowLogic.h"
@@ -13,6 +14,7 @@
 #include "app/startup/modMain.h"
 #include "app/support/modAppWindowTitle.h"
 #include "app/support/modFormatVersion.h"
+#include "app/support/win32/AccessibleName.h"
 #include "app/support/win32/modLoadResPictureByData.h"
 #include "outside/MessageBoxes.h"
 #include "outside/SettingsStore.h"
@@ -47,6 +49,12 @@ constexpr UINT kMenuBase = 2000;
 enum MenuIndex : int { kMenuShow = 0, kMenuLogs = 1, kMenuSeparator = 10, kMenuExit = 11 };
 
 frmMain* g_current = nullptr;
+
+HICON IconOf(const outside::ComPtr<IPicture>& picture) {
+    OLE_HANDLE handle = 0;
+    if (picture) picture->get_Handle(&handle);
+    return reinterpret_cast<HICON>(static_cast<UINT_PTR>(handle));
+}
 
 }  // namespace
 
@@ -145,6 +153,9 @@ void frmMain::CreateControls() {
         ::ShowWindow(buttons_[static_cast<size_t>(i)]->Handle(), SW_HIDE);
     }
     for (HWND child : {txtMessage_, txtUserNameRO_, pane_.Handle()}) PreviewKeysOf(child);
+    // Labels name what follows them; the pane's is not its own and the message box has none.
+    support::SetAccessibleName(pane_.Handle(), "Журнал текущей беседы", ROLE_SYSTEM_TEXT);
+    support::SetAccessibleName(txtMessage_, "Сообщение", ROLE_SYSTEM_TEXT);
     Form_Resize();
 }
 
@@ -187,6 +198,8 @@ void frmMain::DisplayMessage(const std::string& userName, const std::string& tex
         lastPaint_ = ::GetTickCount();
     }
     display_.DisplayMessage(userName, text, time, kind, fileName);
+    notifications_.MessageShown(userName, text, kind, ::IsWindowVisible(Handle()) && ::GetForegroundWindow() == Handle(),
+                                ::GetTickCount());
     if (pane_.AppendsHeld()) {
         // A long pass still shows its progress a few times a second.
         constexpr DWORD kPaintIntervalMs = 300;
@@ -267,6 +280,11 @@ void frmMain::tmrUpdate_Timer() {
         }
     } catch (const std::exception&) {
     }
+    try {
+        UpdateNotifications();
+    } catch (const std::exception&) {
+        // A notification that cannot be made costs only itself.
+    }
     if (closePending_ && !dispatcher_.InPass()) {
         closePending_ = false;
         QueryUnload(false);
@@ -278,7 +296,8 @@ void frmMain::CreateTray() {
     stMain_->OnTrayEvent = [this](UINT) { stMain_TrayEvent(); };
     wchar_t caption[512] = {};
     ::GetWindowTextW(Handle(), caption, 512);
-    stMain_->SetText(outside::U8(caption));
+    trayCaption_ = outside::U8(caption);
+    stMain_->SetText(TrayTipText(trayCaption_, 0));
     stMain_->SetVisible(true);
     try {
         icBlinker_ = std::make_unique<BlinkerHost>();
@@ -316,6 +335,23 @@ void frmMain::SetTrayIcons() {
         icBlinker_->SetStandardIcon(stMain_->Icon());
     }
     outside::asSetWindowIconSmall(Handle(), stMain_->IconHandle());
+}
+
+void frmMain::UpdateNotifications() {
+    if (!stMain_) return;
+    const auto due = notifications_.Due(::GetTickCount(), dispatcher_.InPass(), modSettings::ShowNotifications,
+                                        ChatName(modMain::ChatFilePath));
+    if (due) stMain_->ShowBalloon(due->title, due->text, IconOf(trayPictures_.tray));
+    const std::string tip = TrayTipText(trayCaption_, notifications_.Unread());
+    if (tip != stMain_->Text()) stMain_->SetText(tip);
+}
+
+void frmMain::ChatWindowSeen() {
+    if (icBlinker_ && icBlinker_->Blink()) icBlinker_->SetBlink(false);
+    notifications_.Seen();
+    if (!stMain_) return;
+    stMain_->HideBalloon();
+    UpdateNotifications();
 }
 
 void frmMain::stMain_TrayEvent() {
@@ -366,12 +402,9 @@ void frmMain::StopSubclassing() {
 void frmMain::WindowProc(outside::Hookwell&, HWND window, UINT& message, WPARAM& wParam, LPARAM& lParam, LRESULT&,
                          bool& suppress) {
     if (window == Handle()) {
-        if (message == WM_ACTIVATE && LOWORD(wParam) != 0 && ::IsWindowVisible(Handle())) {
-            if (icBlinker_ && icBlinker_->Blink()) icBlinker_->SetBlink(false);
-            return;
-        }
-        if (message == WM_SHOWWINDOW && wParam != 0) {
-            if (icBlinker_ && icBlinker_->Blink()) icBlinker_->SetBlink(false);
+        if ((message == WM_ACTIVATE && LOWORD(wParam) != 0 && ::IsWindowVisible(Handle())) ||
+            (message == WM_SHOWWINDOW && wParam != 0)) {
+            ChatWindowSeen();
             return;
         }
     }

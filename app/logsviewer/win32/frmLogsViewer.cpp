@@ -1,6 +1,7 @@
 #include "frmLogsViewer.h"
 
 #include <commctrl.h>
+#include <oleacc.h>
 #include <richedit.h>
 #include <shellapi.h>
 
@@ -13,6 +14,7 @@
 #include "app/settings/modSettings.h"
 #include "app/startup/modMain.h"
 #include "app/support/modAppWindowTitle.h"
+#include "app/support/win32/AccessibleName.h"
 #include "outside/DateTime.h"
 #include "outside/MessageBoxes.h"
 #include "outside/Support.h"
@@ -113,6 +115,10 @@ void frmLogsViewer::CreateControls() {
     cmdClose_ = AddButton(kIdClose, "Закрыть", kDesignClose);
     txtSearch_ = AddEdit(kIdSearch, "", {0, 0, 0, 0});
     ::SendMessageW(txtSearch_, EM_SETCUEBANNER, TRUE, reinterpret_cast<LPARAM>(outside::W("Поиск (Ctrl+F)").c_str()));
+    // No label stands before these three: their names for a screen reader.
+    support::SetAccessibleName(lstFiles_, "Список логов", ROLE_SYSTEM_LIST);
+    support::SetAccessibleName(rtfLog_, "Содержимое лога", ROLE_SYSTEM_TEXT);
+    support::SetAccessibleName(txtSearch_, "Поиск (Ctrl+F)", ROLE_SYSTEM_TEXT);
 }
 
 ListOptions frmLogsViewer::Options() const {

@@ -1,5 +1,7 @@
 #include "frmLocalSettings.h"
 
+#include <oleacc.h>
+
 #include <algorithm>
 
 #include "app/chatwindow/win32/ucButton.h"
@@ -8,6 +10,7 @@
 #include "app/settings/win32/SettingsWindowFit.h"
 #include "app/settings/win32/ShellLink.h"
 #include "app/startup/modMain.h"
+#include "app/support/win32/AccessibleName.h"
 #include "app/support/win32/InputBox.h"
 #include "app/support/win32/modLoadResPictureByData.h"
 #include "outside/MessageBoxes.h"
@@ -31,6 +34,12 @@ std::unique_ptr<frmLocalSettings>& Instance() {
 
 bool Ticked(HWND box) { return ::SendMessageW(box, BM_GETCHECK, 0, 0) == BST_CHECKED; }
 void Tick(HWND box, bool on) { ::SendMessageW(box, BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0); }
+
+// What a screen reader says for an icon's sample and its option button: "Иконка в трее, вариант 1".
+std::string IconStyleName(IconGroup group, int style) {
+    return outside::asTrimEx2(IconFrameCaption(group), true, true, false, false) + ", вариант " +
+           std::to_string(style + 1);
+}
 
 }  // namespace
 
@@ -97,14 +106,19 @@ void frmLocalSettings::CreateControls() {
     for (size_t g = 0; g < kIconGroupCount; ++g) {
         const auto group = static_cast<IconGroup>(g);
         frames[g] = AddFrame(kIdFirstIconFrame + static_cast<int>(g), IconFrameCaption(group), design.frames[g]);
-        for (int s = 0; s < kIconStyleCount; ++s)
+        for (int s = 0; s < kIconStyleCount; ++s) {
             options_[g][static_cast<size_t>(s)] =
                 AddOption(IconOptionId(group, s), "", design.options[g][static_cast<size_t>(s)], s == 0);
+            support::SetAccessibleName(options_[g][static_cast<size_t>(s)], IconStyleName(group, s),
+                                       ROLE_SYSTEM_RADIOBUTTON);
+        }
         // The first sample ends the option group, so arrow keys stay among the options.
-        for (int s = 0; s < kIconStyleCount; ++s)
+        for (int s = 0; s < kIconStyleCount; ++s) {
             samples_[g][static_cast<size_t>(s)] =
                 AddControl(L"STATIC", "", SS_ICON | SS_CENTERIMAGE | SS_NOTIFY | (s == 0 ? WS_GROUP : 0), 0,
                            IconSampleId(group, s), design.samples[g][static_cast<size_t>(s)]);
+            support::SetAccessibleName(samples_[g][static_cast<size_t>(s)], IconStyleName(group, s), ROLE_SYSTEM_GRAPHIC);
+        }
         if (group == IconGroup::Message)
             chkGrayMessageIcon_ = AddCheckBox(kIdGrayMessageIcon, kGrayMessageIconCaption, design.grayMessageIcon);
     }
