@@ -14,6 +14,9 @@
 //                                       but not in order (each one out of place named on stderr)
 //   quillet_driver pane                 prints the pane's text (UTF-8)
 //   quillet_driver exit                 chooses "Выход" in the tray menu and waits for the end
+//   quillet_driver shared on|off [DAYS] in the chat settings window: ticks or clears the shared-folder
+//                                       box (a box the program ticked itself counts as on), types DAYS
+//                                       into the days box when given, and presses OK
 //   quillet_driver create PATH          in the entry window: "Создать файл чата", PATH typed into the
 //   quillet_driver open PATH            save dialog (or "Открыть файл чата" and the open dialog)
 #include <windows.h>
@@ -29,6 +32,8 @@ namespace {
 constexpr int kIdLog = 100;
 constexpr int kIdMessage = 101;
 constexpr UINT kMenuExit = 2011;
+constexpr int kIdLocalSettingsButton = 200;
+constexpr int kIdSettingsOk = 1, kIdSharedFolder = 110, kIdRetentionDays = 112;
 
 std::string Utf8(const std::wstring& w) {
     const int n = ::WideCharToMultiByte(CP_UTF8, 0, w.c_str(), -1, nullptr, 0, nullptr, nullptr);
@@ -200,6 +205,31 @@ int Enter(int button, const std::wstring& path) {
     return 0;
 }
 
+int SharedFolder(HWND chat, bool on, const std::wstring& days) {
+    ::PostMessageW(chat, WM_COMMAND, MAKEWPARAM(kIdLocalSettingsButton, BN_CLICKED),
+                   reinterpret_cast<LPARAM>(::GetDlgItem(chat, kIdLocalSettingsButton)));
+    HWND settings = nullptr;
+    for (int i = 0; i < 300 && !(settings && ::IsWindowVisible(settings)); ++i) {
+        settings = ::FindWindowW(L"QuilletChatSettings", nullptr);
+        ::Sleep(100);
+    }
+    if (!settings) {
+        std::fprintf(stderr, "no chat settings window\n");
+        return 3;
+    }
+    HWND box = ::GetDlgItem(settings, kIdSharedFolder);
+    const auto ticked = [&] { return ::SendMessageW(box, BM_GETCHECK, 0, 0) == BST_CHECKED; };
+    if (ticked() != on && ::IsWindowEnabled(box)) ::SendMessageW(box, BM_CLICK, 0, 0);
+    if (ticked() != on) {
+        std::fprintf(stderr, "the shared-folder box stays %s\n", on ? "clear" : "ticked");
+        return 1;
+    }
+    if (!days.empty()) ::SendMessageW(::GetDlgItem(settings, kIdRetentionDays), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(days.c_str()));
+    ::SendMessageW(::GetDlgItem(settings, kIdSettingsOk), BM_CLICK, 0, 0);
+    for (int i = 0; i < 100 && ::IsWindow(settings); ++i) ::Sleep(100);
+    return ::IsWindow(settings) ? 1 : 0;
+}
+
 }  // namespace
 
 int main() {
@@ -239,6 +269,7 @@ int main() {
         std::fprintf(stderr, "not in the pane: %s\n%s\n", Utf8(wanted).c_str(), Utf8(PaneText(chat)).c_str());
         return 1;
     }
+    if (command == "shared" && argc >= 3) return SharedFolder(chat, args[2] == L"on", argc >= 4 ? args[3] : L"");
     if (command == "pane") {
         std::printf("%s\n", Utf8(PaneText(chat)).c_str());
         return 0;
