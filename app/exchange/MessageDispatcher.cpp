@@ -80,6 +80,11 @@ std::string Upper(std::string text) {
     return text;
 }
 
+// Where a list the client keeps about the chat lives; nowhere (memory only) without a logs folder.
+std::string BesideLogs(const char* name) {
+    return modSettings::LogsFolder.empty() ? std::string() : outside::esBuildFileName2(modSettings::LogsFolder, name);
+}
+
 }  // namespace
 
 FileRemoval RealFileRemoval() {
@@ -95,18 +100,12 @@ MessageDispatcher::~MessageDispatcher() {
 }
 
 ProcessedFiles& MessageDispatcher::ProcessedList() {
-    if (!processed_)
-        processed_ = std::make_unique<ProcessedFiles>(
-            modSettings::LogsFolder.empty() ? std::string()
-                                            : outside::esBuildFileName2(modSettings::LogsFolder, kProcessedFileName));
+    if (!processed_) processed_ = std::make_unique<ProcessedFiles>(BesideLogs(kProcessedFileName));
     return *processed_;
 }
 
 MessageLedger& MessageDispatcher::Ledger() {
-    if (!ledger_)
-        ledger_ = std::make_unique<MessageLedger>(
-            modSettings::LogsFolder.empty() ? std::string()
-                                            : outside::esBuildFileName2(modSettings::LogsFolder, kLedgerFileName));
+    if (!ledger_) ledger_ = std::make_unique<MessageLedger>(BesideLogs(kLedgerFileName));
     return *ledger_;
 }
 

@@ -174,13 +174,19 @@ BOOL CALLBACK FindNameBox(HWND child, LPARAM param) {
     return TRUE;
 }
 
-// Presses an entry-window button (ids 100 create, 101 open) and answers its file dialog with PATH.
-int Enter(int button, const std::wstring& path) {
-    HWND login = nullptr;
-    for (int i = 0; i < 600 && !(login && ::IsWindowVisible(login)); ++i) {
-        login = ::FindWindowW(L"QuilletLogin", nullptr);
+// The window of that class once it is shown, waiting up to tenths of a second.
+HWND ShownWindow(const wchar_t* className, int tenths) {
+    for (int i = 0; i < tenths; ++i) {
+        HWND window = ::FindWindowW(className, nullptr);
+        if (window && ::IsWindowVisible(window)) return window;
         ::Sleep(100);
     }
+    return nullptr;
+}
+
+// Presses an entry-window button (ids 100 create, 101 open) and answers its file dialog with PATH.
+int Enter(int button, const std::wstring& path) {
+    HWND login = ShownWindow(L"QuilletLogin", 600);
     if (!login) {
         std::fprintf(stderr, "no entry window\n");
         return 3;
@@ -205,14 +211,11 @@ int Enter(int button, const std::wstring& path) {
     return 0;
 }
 
+// "shared on|off [DAYS]": the chat settings window's shared-folder box, then OK.
 int SharedFolder(HWND chat, bool on, const std::wstring& days) {
     ::PostMessageW(chat, WM_COMMAND, MAKEWPARAM(kIdLocalSettingsButton, BN_CLICKED),
                    reinterpret_cast<LPARAM>(::GetDlgItem(chat, kIdLocalSettingsButton)));
-    HWND settings = nullptr;
-    for (int i = 0; i < 300 && !(settings && ::IsWindowVisible(settings)); ++i) {
-        settings = ::FindWindowW(L"QuilletChatSettings", nullptr);
-        ::Sleep(100);
-    }
+    HWND settings = ShownWindow(L"QuilletChatSettings", 300);
     if (!settings) {
         std::fprintf(stderr, "no chat settings window\n");
         return 3;
