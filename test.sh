@@ -76,6 +76,12 @@ if [ -e "$BUILD/win64/bin/quillet_driver.exe" ]; then
 fi
 
 if [ -e "$BUILD/win64/bin/quillet_driver.exe" ]; then
+  say "Whole program: three clients on one file server (the shared-folder mode)"
+  expect shared_folder
+  xvfb-run -a -s "-screen 0 1024x768x24" bash tests/e2e/shared_folder.sh "$BUILD/win64/bin" "$reports/shared_folder.xml"
+fi
+
+if [ -e "$BUILD/win64/bin/quillet_driver.exe" ]; then
   say "Whole program: two new users meet through the entry window"
   expect entry_window
   xvfb-run -a -s "-screen 0 1024x768x24" bash tests/e2e/entry_window.sh "$BUILD/win64/bin" "$reports/entry_window.xml"

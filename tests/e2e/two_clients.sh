@@ -149,7 +149,7 @@ wait "$backlog"; b_got=$?
 record BacklogOf200ArrivesCompleteAndInOrder "$b_got" \
   "B's pane: $(grep -c '^[0-9]' "$work/backlog-B.txt") of 200 (watch result $b_got: 1 missing, 4 twice, 5 out of order)"
 
-# --- "Delete Message Files" on at A only ------------------------------------------
+# --- "Delete Message Files" on at A only: others' files go once shown, A's own stay --------
 ends A
 setting A "Notification Mode\\Delete Message Files" 1
 start A
@@ -164,11 +164,12 @@ b_kept=$(find "$work/B/.stversions" -name '*.ZXMF' 2>/dev/null | wc -l)
 record DeletionByOneRemovesTheFilesOfBoth $? \
   "B's XML files in B's folder: $b_left after, $xml_on_b before (sent $sent, A $a_got, B $b_own)"
 
-# A's own messages race Syncthing's watcher: A deletes them once shown.
+# A's own messages stay in A's folder (hidden) for the retention: the service carries every one.
 watch_on B "$work/deleting-B.txt" 5 "Аня удаляет" 10; deleting=$watcher
 on A burst 5 "Аня удаляет" 1000 >/dev/null
 wait "$deleting"
 a_to_b=$(grep -c '^[0-9]' "$work/deleting-B.txt")
+[ "$a_to_b" -eq 5 ]; record OwnMessagesReachTheOtherSideWithDeletingOn $? "$a_to_b of 5 reached B's pane"
 
 # What the other side has not read yet is lost: a note arrives on B while B's
 # Quillet is closed; A reads and deletes it, and the deletion reaches B.
@@ -183,6 +184,7 @@ before=$(binary_on_b)
 on A burst 5 "Аня без Бори" 300 >/dev/null
 syncthing_wait_in_sync 30
 sent_reached=$(( $(binary_on_b) - before ))
+[ "$sent_reached" -eq 5 ]; record OwnMessagesReachTheOtherDiskWithDeletingOn $? "$sent_reached of 5 reached B's disk"
 start B
 on B pane >/dev/null  # the window is up
 sleep 2

@@ -131,12 +131,15 @@ TEST(SettingsWindowsLogic, LayoutsKeepEveryControlInsideAndApartAndFitWideCaptio
     };
     for (size_t i = 0; i < kColorCount; ++i) EXPECT_EQ(ColorButtonName(i), colorNames[i]);
 
-    for (int checkWidth : {0, 5000, 6500}) {
-        SCOPED_TRACE(checkWidth);
-        const LocalLayout l = LayoutLocalSettings(checkWidth);
+    // Check boxes, then the shared-folder box and the days label, each as the font draws them.
+    const int localCases[][3] = {{0, 0, 0}, {5000, 0, 0}, {6500, 0, 0}, {0, 4500, 2000}, {5000, 5200, 1600}};
+    for (const auto& [checkWidth, sharedWidth, labelWidth] : localCases) {
+        SCOPED_TRACE(std::to_string(checkWidth) + " " + std::to_string(sharedWidth) + " " + std::to_string(labelWidth));
+        const LocalLayout l = LayoutLocalSettings(checkWidth, sharedWidth, labelWidth);
         std::vector<TwipsRect> free = {l.userNameLabel,      l.userName,     l.defaultUserName,
                                        l.deleteMessageFiles, l.hideBrokenMessageFiles, l.autorunLabel,
-                                       l.addToAutorun};
+                                       l.addToAutorun,       l.sharedFolder, l.retentionDaysLabel,
+                                       l.retentionDays};
         free.insert(free.end(), l.commands.begin(), l.commands.end());
         free.insert(free.end(), l.frames.begin(), l.frames.end());
         checkAll(free, {0, 0, l.clientWidth, kLocalClientHeight}, "local");
@@ -148,14 +151,20 @@ TEST(SettingsWindowsLogic, LayoutsKeepEveryControlInsideAndApartAndFitWideCaptio
         }
         for (const TwipsRect& r : {l.deleteMessageFiles, l.hideBrokenMessageFiles, l.grayMessageIcon})
             EXPECT_GE(r.width, checkWidth);
+        EXPECT_GE(l.sharedFolder.width, sharedWidth);
+        EXPECT_GE(l.retentionDaysLabel.width, labelWidth);
     }
+    // The design, with the shared-folder row under the notification modes and the rest one row lower.
     const LocalLayout local = LayoutLocalSettings();
+    const int row = kSharedFolderRowHeight;
     EXPECT_EQ(local.clientWidth, 6015);
-    EXPECT_EQ(local.frames[2], (TwipsRect{120, 3900, 5775, 915}));
-    EXPECT_EQ(local.options[1][6], (TwipsRect{120 + 240 + 780 * 6, 2580 + 420, 255, 255}));
-    EXPECT_EQ(local.samples[0][0], (TwipsRect{120 + 540, 1560 + 420, 240, 240}));
-    EXPECT_EQ(local.addToAutorun, (TwipsRect{4740, 5040, 1155, 735}));
-    EXPECT_EQ(local.commands[2], (TwipsRect{4500, 6000, 1395, 435}));
+    EXPECT_EQ(local.sharedFolder.top, 1440);
+    EXPECT_EQ(local.retentionDays.left + local.retentionDays.width, 120 + 5775) << "ends with the frames";
+    EXPECT_EQ(local.frames[2], (TwipsRect{120, 3900 + row, 5775, 915}));
+    EXPECT_EQ(local.options[1][6], (TwipsRect{120 + 240 + 780 * 6, 2580 + row + 420, 255, 255}));
+    EXPECT_EQ(local.samples[0][0], (TwipsRect{120 + 540, 1560 + row + 420, 240, 240}));
+    EXPECT_EQ(local.addToAutorun, (TwipsRect{4740, 5040 + row, 1155, 735}));
+    EXPECT_EQ(local.commands[2], (TwipsRect{4500, 6000 + row, 1395, 435}));
 }
 
 TEST(SettingsWindowsLogic, SampleResourcesByGroupAndGrey) {

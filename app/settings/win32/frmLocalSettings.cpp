@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "app/chatwindow/win32/ucButton.h"
+#include "app/exchange/ChatFolderListing.h"
 #include "app/settings/modSettings.h"
 #include "app/settings/win32/SettingsSaving.h"
 #include "app/settings/win32/SettingsWindowFit.h"
@@ -39,6 +40,13 @@ void Tick(HWND box, bool on) { ::SendMessageW(box, BM_SETCHECK, on ? BST_CHECKED
 std::string IconStyleName(IconGroup group, int style) {
     return outside::asTrimEx2(IconFrameCaption(group), true, true, false, false) + ", вариант " +
            std::to_string(style + 1);
+}
+
+std::string WindowText(HWND control) {
+    const int length = ::GetWindowTextLengthW(control);
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    text.resize(static_cast<size_t>(::GetWindowTextW(control, text.data(), length + 1)));
+    return outside::U8(text);
 }
 
 }  // namespace
@@ -102,6 +110,11 @@ void frmLocalSettings::CreateControls() {
     chkDeleteMessageFiles_ = AddCheckBox(kIdDeleteMessageFiles, kDeleteMessageFilesCaption, design.deleteMessageFiles);
     chkHideBrokenMessageFiles_ =
         AddCheckBox(kIdHideBrokenMessageFiles, kHideBrokenMessageFilesCaption, design.hideBrokenMessageFiles);
+    chkSharedFolder_ = AddCheckBox(kIdSharedFolder, kSharedFolderCaption, design.sharedFolder);
+    HWND retentionLabel =
+        AddLabel(kIdRetentionDaysLabel, kRetentionDaysLabel, design.retentionDaysLabel, false, SS_RIGHT | SS_NOPREFIX);
+    txtRetentionDays_ = AddEdit(kIdRetentionDays, "", design.retentionDays, ES_NUMBER | ES_RIGHT);
+    ::SendMessageW(txtRetentionDays_, EM_LIMITTEXT, 4, 0);
     std::array<HWND, kIconGroupCount> frames{};
     for (size_t g = 0; g < kIconGroupCount; ++g) {
         const auto group = static_cast<IconGroup>(g);
@@ -134,12 +147,16 @@ void frmLocalSettings::CreateControls() {
     int checkWidth = 0;
     for (HWND check : {chkDeleteMessageFiles_, chkHideBrokenMessageFiles_, chkGrayMessageIcon_})
         checkWidth = std::max(checkWidth, TextWidthTwips(check) + TwipsX(CheckBoxGlyphPx()));
-    const LocalLayout l = LayoutLocalSettings(checkWidth);
+    const LocalLayout l = LayoutLocalSettings(checkWidth, TextWidthTwips(chkSharedFolder_) + TwipsX(CheckBoxGlyphPx()),
+                                              TextWidthTwips(retentionLabel));
     if (l.clientWidth == design.clientWidth) return;
     Place(txtUserName_, l.userName);
     Place(button->Handle(), l.defaultUserName);
     Place(chkDeleteMessageFiles_, l.deleteMessageFiles);
     Place(chkHideBrokenMessageFiles_, l.hideBrokenMessageFiles);
+    Place(chkSharedFolder_, l.sharedFolder);
+    Place(retentionLabel, l.retentionDaysLabel);
+    Place(txtRetentionDays_, l.retentionDays);
     for (size_t g = 0; g < kIconGroupCount; ++g) Place(frames[g], l.frames[g]);
     Place(chkGrayMessageIcon_, l.grayMessageIcon);
     Place(autorunLabel, l.autorunLabel);
@@ -182,19 +199,25 @@ void frmLocalSettings::FillFromSettings() {
     Tick(chkHideBrokenMessageFiles_, v.hideBrokenMessageFiles);
     for (size_t g = 0; g < kIconGroupCount; ++g) outside::SetOptionIndex(options_[g], v.iconIndex[g]);
     Tick(chkGrayMessageIcon_, v.grayMessageIcon);
+    // On a network drive the mode is on whatever is stored: shown ticked, not to be changed here.
+    const bool automatic = exchange::IsNetworkFolder(modMain::ChatFolder);
+    Tick(chkSharedFolder_, v.sharedFolder || automatic);
+    ::EnableWindow(chkSharedFolder_, !automatic);
+    ::SetWindowTextW(txtRetentionDays_, outside::W(std::to_string(v.retentionDays)).c_str());
 }
 
 void frmLocalSettings::ApplyToSettings() {
     ChatSettingsValues v;
-    const int length = ::GetWindowTextLengthW(txtUserName_);
-    std::wstring name(static_cast<size_t>(length) + 1, L'\0');
-    name.resize(static_cast<size_t>(::GetWindowTextW(txtUserName_, name.data(), length + 1)));
-    v.userName = outside::U8(name);
+    v.userName = WindowText(txtUserName_);
     v.deleteMessageFiles = Ticked(chkDeleteMessageFiles_);
     v.hideBrokenMessageFiles = Ticked(chkHideBrokenMessageFiles_);
     for (size_t g = 0; g < kIconGroupCount; ++g) v.iconIndex[g] = outside::GetOptionIndex(options_[g]);
     v.grayMessageIcon = Ticked(chkGrayMessageIcon_);
+    v.sharedFolder = ::IsWindowEnabled(chkSharedFolder_) ? Ticked(chkSharedFolder_) : modSettings::SharedFolder;
+    v.retentionDays = RetentionDaysFromText(WindowText(txtRetentionDays_));
     ApplyChatValuesToSettings(v);
+    // A number the box cannot stand for shows as the one kept.
+    ::SetWindowTextW(txtRetentionDays_, outside::W(std::to_string(v.retentionDays)).c_str());
 }
 
 void frmLocalSettings::OnCommand(int id, int code, HWND) {

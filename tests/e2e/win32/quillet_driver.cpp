@@ -14,6 +14,9 @@
 //                                       but not in order (each one out of place named on stderr)
 //   quillet_driver pane                 prints the pane's text (UTF-8)
 //   quillet_driver exit                 chooses "Выход" in the tray menu and waits for the end
+//   quillet_driver shared on|off [DAYS] in the chat settings window: ticks or clears the shared-folder
+//                                       box (a box the program ticked itself counts as on), types DAYS
+//                                       into the days box when given, and presses OK
 //   quillet_driver create PATH          in the entry window: "Создать файл чата", PATH typed into the
 //   quillet_driver open PATH            save dialog (or "Открыть файл чата" and the open dialog)
 #include <windows.h>
@@ -29,6 +32,8 @@ namespace {
 constexpr int kIdLog = 100;
 constexpr int kIdMessage = 101;
 constexpr UINT kMenuExit = 2011;
+constexpr int kIdLocalSettingsButton = 200;
+constexpr int kIdSettingsOk = 1, kIdSharedFolder = 110, kIdRetentionDays = 112;
 
 std::string Utf8(const std::wstring& w) {
     const int n = ::WideCharToMultiByte(CP_UTF8, 0, w.c_str(), -1, nullptr, 0, nullptr, nullptr);
@@ -169,13 +174,19 @@ BOOL CALLBACK FindNameBox(HWND child, LPARAM param) {
     return TRUE;
 }
 
-// Presses an entry-window button (ids 100 create, 101 open) and answers its file dialog with PATH.
-int Enter(int button, const std::wstring& path) {
-    HWND login = nullptr;
-    for (int i = 0; i < 600 && !(login && ::IsWindowVisible(login)); ++i) {
-        login = ::FindWindowW(L"QuilletLogin", nullptr);
+// The window of that class once it is shown, waiting up to tenths of a second.
+HWND ShownWindow(const wchar_t* className, int tenths) {
+    for (int i = 0; i < tenths; ++i) {
+        HWND window = ::FindWindowW(className, nullptr);
+        if (window && ::IsWindowVisible(window)) return window;
         ::Sleep(100);
     }
+    return nullptr;
+}
+
+// Presses an entry-window button (ids 100 create, 101 open) and answers its file dialog with PATH.
+int Enter(int button, const std::wstring& path) {
+    HWND login = ShownWindow(L"QuilletLogin", 600);
     if (!login) {
         std::fprintf(stderr, "no entry window\n");
         return 3;
@@ -198,6 +209,28 @@ int Enter(int button, const std::wstring& path) {
     ::SendMessageW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
     ::PostMessageW(search.found, WM_COMMAND, IDOK, 0);
     return 0;
+}
+
+// "shared on|off [DAYS]": the chat settings window's shared-folder box, then OK.
+int SharedFolder(HWND chat, bool on, const std::wstring& days) {
+    ::PostMessageW(chat, WM_COMMAND, MAKEWPARAM(kIdLocalSettingsButton, BN_CLICKED),
+                   reinterpret_cast<LPARAM>(::GetDlgItem(chat, kIdLocalSettingsButton)));
+    HWND settings = ShownWindow(L"QuilletChatSettings", 300);
+    if (!settings) {
+        std::fprintf(stderr, "no chat settings window\n");
+        return 3;
+    }
+    HWND box = ::GetDlgItem(settings, kIdSharedFolder);
+    const auto ticked = [&] { return ::SendMessageW(box, BM_GETCHECK, 0, 0) == BST_CHECKED; };
+    if (ticked() != on && ::IsWindowEnabled(box)) ::SendMessageW(box, BM_CLICK, 0, 0);
+    if (ticked() != on) {
+        std::fprintf(stderr, "the shared-folder box stays %s\n", on ? "clear" : "ticked");
+        return 1;
+    }
+    if (!days.empty()) ::SendMessageW(::GetDlgItem(settings, kIdRetentionDays), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(days.c_str()));
+    ::SendMessageW(::GetDlgItem(settings, kIdSettingsOk), BM_CLICK, 0, 0);
+    for (int i = 0; i < 100 && ::IsWindow(settings); ++i) ::Sleep(100);
+    return ::IsWindow(settings) ? 1 : 0;
 }
 
 }  // namespace
@@ -239,6 +272,7 @@ int main() {
         std::fprintf(stderr, "not in the pane: %s\n%s\n", Utf8(wanted).c_str(), Utf8(PaneText(chat)).c_str());
         return 1;
     }
+    if (command == "shared" && argc >= 3) return SharedFolder(chat, args[2] == L"on", argc >= 4 ? args[3] : L"");
     if (command == "pane") {
         std::printf("%s\n", Utf8(PaneText(chat)).c_str());
         return 0;
