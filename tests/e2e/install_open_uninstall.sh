@@ -60,7 +60,15 @@ settings='HKCU\Software\Greyfen Works\Quillet'
 uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Quillet'
 flickon_clsid='{20735A91-B97C-4AF1-9370-CA8D7BF0FFB9}'
 environment='HKLM\System\CurrentControlSet\Control\Session Manager\Environment'
-machine_path() { regget "$environment" PATH; }
+# want_path WANT: the machine's PATH; a difference is told entry by entry.
+want_path() {
+  local got; got=$(regget "$environment" PATH)
+  [ "$got" = "$1" ] && return
+  local missing extra
+  missing=$(comm -23 <(tr ';' '\n' <<< "$1" | sort) <(tr ';' '\n' <<< "$got" | sort) | paste -sd';')
+  extra=$(comm -13 <(tr ';' '\n' <<< "$1" | sort) <(tr ';' '\n' <<< "$got" | sort) | paste -sd';')
+  problems+=("PATH: missing «$missing», not expected «$extra» (order aside)")
+}
 
 chat_dir="$work/Общий чат"
 chat="$chat_dir/Семья.ZPMFChat"
@@ -69,7 +77,7 @@ mkdir -p "$chat_dir"; : > "$chat"
 note="Записка до установки"
 printf '%s' "$note" > "$chat_dir/Записка.ZTMF"
 
-path_before=$(machine_path)
+path_before=$(regget "$environment" PATH)
 # Entries that make PATH longer than the installer script's strings hold (1,024
 # characters): each change must keep every other entry as it was. Added after the
 # first install, as Wine gives programs no PATH longer than that.
@@ -93,7 +101,7 @@ installed_in() {
   want "open command" "\"$win_dir\\Quillet.exe\" \"%1\"" "$(at=$shared regget 'HKCR\Quillet.Chat\shell\open\command')"
   want "control library" "$win_dir\\Flickon0100.dll" "$(regget "HKCR\\CLSID\\$flickon_clsid\\InprocServer32")"
   want "install location" "$win_dir" "$(regget "$uninstall_key" InstallLocation)"
-  want "PATH" "$3" "$(machine_path)"
+  want_path "$3"
 }
 
 # --- A standard user ---------------------------------------------------------------
@@ -174,14 +182,17 @@ want "uninstall entries" 1 "$entries"
 verdict UpgradeClosesQuilletAndReplacesInPlace
 
 # --- Over a file another program holds: the install fails, and changes nothing ------
+written() { stat -c '%z %n' "$instdir"/* "$instdir"/bin/*; }
+before=$(written)
 failed "exit status" "$(status --lock "$win_instdir\\Flickon0100.dll" "\"$win_setup\" /S")"
+[ "$(written)" = "$before" ] || problems+=("files were written: $(diff <(echo "$before") <(written) | sed -n 's/^> [^ ]* [^ ]* [^ ]* //p' | tr '\n' ' ')")
 want "control library" "$win_instdir\\Flickon0100.dll" "$(regget "HKCR\\CLSID\\$flickon_clsid\\InprocServer32")"
 verdict InstallOverALockedFileFails
 
 # --- Upgrading into another folder ----------------------------------------------
 # The old copy goes; a copy of it is kept to come back below.
 cp -a "$instdir" "$work/old copy"
-"$WINE64" reg add "$environment" /v PATH /t REG_EXPAND_SZ /d "$(machine_path)$tools" /f >/dev/null 2>&1 </dev/null
+"$WINE64" reg add "$environment" /v PATH /t REG_EXPAND_SZ /d "$(regget "$environment" PATH)$tools" /f >/dev/null 2>&1 </dev/null
 new_win='C:\Программы\Quillet'
 new_dir="$WINEPREFIX/drive_c/Программы/Quillet"
 want "exit status" 0 "$(status "\"$win_setup\" /S /D=$new_win")"
@@ -223,7 +234,7 @@ done
 for key in "HKCR\\CLSID\\$flickon_clsid" "$uninstall_key"; do
   haskey "$key" && problems+=("key left: $key")
 done
-want "PATH" "$path_before$tools" "$(machine_path)"
+want_path "$path_before$tools"
 verdict UninstallRemovesFilesAndKeys
 
 haskey "$settings" || problems+=("the settings are gone")
