@@ -1,5 +1,6 @@
 ; The Windows installer of Quillet: the 32-bit program, its control library and
-; its read-me, the chat-file type, a Start-menu shortcut and the uninstall entry.
+; its read-me, quillet-cli in bin\ (on the machine's PATH), the chat-file type, a
+; Start-menu shortcut and the uninstall entry.
 ; Built by the "installer" target of the i686 tree, which passes:
 ;   VERSION      version text shown to users (1.09.0129)
 ;   VI_VERSION   the same as four numbers for the version resource (1.9.129.0)

@@ -123,7 +123,8 @@ if [ -z "${quillet:-}" ]; then
 else
   [ "$parent" = "$installer" ] && problems+=("Quillet is the installer's child")
   want "Quillet's parent (the shell)" "$shell" "$parent"
-  (( 16#$integrity <= 16#$shell_integrity )) || problems+=("integrity $integrity above the shell's $shell_integrity")
+  (( 16#$integrity > 0 && 16#$integrity <= 16#$shell_integrity )) ||
+    problems+=("integrity level $integrity, the shell's $shell_integrity")
 fi
 verdict FinishPageStartsQuilletThroughTheShell
 

@@ -217,7 +217,7 @@ int Enter(int button, const std::wstring& path) {
     return 0;
 }
 
-// The window text of every visible child of PARENT of class CLS.
+// The visible children of a window that are of one class.
 struct ChildSearch {
     const wchar_t* cls;
     std::vector<HWND> found;
