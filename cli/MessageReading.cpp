@@ -3,11 +3,7 @@
 #include <cctype>
 
 #include "app/exchange/IMessageDisplay.h"
-#include "app/exchange/MessageDispatcher.h"
 #include "app/exchange/MessageFiles.h"
-#include "outside/Folder.h"
-#include "outside/RuntimeError.h"
-#include "outside/Sorter.h"
 #include "outside/Support.h"
 
 namespace cli {
@@ -76,37 +72,6 @@ DecodedFile DecodeMessageFile(const std::string& path, const std::string& client
                                     "\r\n" + path);
     }
     return file;
-}
-
-DecodedFile ReadWaitingFile(const std::string& path, const std::string& clientGuid) {
-    if (outside::esIsFileExist(path + ".!sync")) {
-        DecodedFile file;
-        file.path = path;
-        file.debugNotices.push_back("DispatchMessage() ==> " +
-                                    std::string("Файл ещё синхронизируется. Пока пропускаем.") + "\r\n" + path);
-        return file;
-    }
-    DecodedFile file = DecodeMessageFile(path, clientGuid);
-    if (file.result == DispatchResult::Broken) {
-        const int64_t age = outside::FileAgeMilliseconds(path);
-        if (age >= 0 && age < exchange::kYoungFileMilliseconds) {
-            file.result = DispatchResult::Retry;
-            file.systemNotices.clear();
-            file.debugNotices.push_back("DispatchMessage() ==> " +
-                                        std::string("Файл не разобран, но он только что записан. Пока пропускаем.") +
-                                        "\r\n" + path);
-        }
-    }
-    return file;
-}
-
-std::vector<std::string> ListWaitingFiles(const std::string& chatFolder) {
-    std::vector<std::string> paths;
-    for (const char* extension : {exchange::kBinaryExtension, exchange::kXmlExtension, exchange::kTextExtension})
-        for (const std::string& name : outside::ListPlainFiles(chatFolder, extension))
-            paths.push_back(outside::esBuildFileName2(chatFolder, name));
-    outside::Sorter().Sort(paths);
-    return paths;
 }
 
 }  // namespace cli

@@ -34,7 +34,7 @@ public:
                              "\r\n" + path_);
             return;
         }
-        target_.DisplayMessage(userName, text, time, kind, fileName);
+        target_.DisplayMessageFrom(senderGuid, userName, text, time, kind, fileName);
         ledger_.Remember(identity, path_);
     }
     void ShowSystemMessage(const std::string& text) override { held_.push_back({false, text}); }
@@ -241,7 +241,9 @@ PassSummary MessageDispatcher::DispatchAllMessages() {
     ListMessageFiles(kBinaryExtension, files);
     ListMessageFiles(kXmlExtension, files);
     ListMessageFiles(kTextExtension, files);
-    std::erase_if(files, [&](const std::string& path) { return stuck_.count(path) > 0 || awaitingPaths_.count(path) > 0; });
+    std::erase_if(files, [&](const std::string& path) {
+        return stuck_.count(path) > 0 || awaitingPaths_.count(path) > 0 || (removal_.hidden && removal_.hidden(path));
+    });
     // What waiting files said is forgotten once they are gone.
     const std::set<std::string> listed(files.begin(), files.end());
     std::erase_if(waitingSaid_, [&](const auto& entry) { return listed.count(entry.first) == 0; });

@@ -55,6 +55,9 @@ inline constexpr std::chrono::milliseconds kRemovalBatchTime{250};
 struct FileRemoval {
     std::function<bool(const std::string&)> remove;
     std::function<bool(const std::string&)> hide;
+    // For a hide that only remembers (quillet-cli on POSIX): true for a file
+    // it has hidden, which a pass then does not list. Unset: none.
+    std::function<bool(const std::string&)> hidden = {};
 };
 FileRemoval RealFileRemoval();
 
@@ -83,6 +86,8 @@ public:
     size_t FilesAwaitingRemoval() const { return awaiting_.size(); }
     // The chat's ledger of shown messages, beside its logs (made on first use).
     MessageLedger& Ledger();
+    // The ledger in file instead (empty: in memory only), for a host that keeps no logs.
+    void KeepLedgerIn(const std::string& file) { ledger_ = std::make_unique<MessageLedger>(file); }
 
 private:
     DispatchResult ReadMessage(const std::string& path, IMessageDisplay& display);

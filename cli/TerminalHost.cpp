@@ -1,0 +1,114 @@
+#include "TerminalHost.h"
+
+#include "Platform.h"
+#include "TimeArgument.h"
+#include "app/startup/modMain.h"
+#include "outside/Support.h"
+
+namespace cli {
+namespace {
+
+// A notice's lines; the program ends every notice with the path concerned.
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    const std::string unix = UnixLineBreaks(text);
+    size_t start = 0;
+    for (size_t end; (end = unix.find('\n', start)) != std::string::npos; start = end + 1)
+        lines.push_back(unix.substr(start, end - start));
+    lines.push_back(unix.substr(start));
+    return lines;
+}
+
+}  // namespace
+
+TerminalHost::TerminalHost(const Options& options) : options_(options), printer_(options.json, options.color) {}
+
+std::string TerminalHost::BareName(const std::string& path) { return outside::esGetFileName(path); }
+
+bool TerminalHost::LeftOut(const DecodedFile& file) const {
+    if (options_.others && file.kind == exchange::MessageKind::Mine) return true;
+    return options_.since && UnixMilliseconds(file.time) < *options_.since;
+}
+
+void TerminalHost::DisplayMessage(const std::string& userName, const std::string& text, outside::DateTimeRecord time,
+                                  exchange::MessageKind kind, const std::string& fileName) {
+    DisplayMessageFrom({}, userName, text, time, kind, fileName);
+}
+
+void TerminalHost::DisplayMessageFrom(const std::string& clientGuid, const std::string& userName,
+                                      const std::string& text, outside::DateTimeRecord time,
+                                      exchange::MessageKind kind, const std::string& fileName) {
+    // The pane turns the time into local time, and a date that cannot be
+    // turned makes the file broken there; so it does here, whatever is printed.
+    (void)outside::esSystemTimeToLocalSystemTime(time);
+    DecodedFile file;
+    file.path = outside::esBuildFileName2(modMain::ChatFolder, fileName);
+    file.result = exchange::DispatchResult::Processed;
+    file.hasMessage = true;
+    file.clientGuid = clientGuid;
+    file.userName = userName;
+    file.text = text;
+    file.time = time;
+    file.kind = kind;
+    file.fileName = fileName;
+
+    if (backlog_ == Backlog::TakeUnprinted) return;
+    if (halted_ || backlog_ == Backlog::LeaveAlone || LeftOut(file)) {
+        kept_.insert(fileName);
+        return;
+    }
+    if (!printer_.Print(file)) {
+        halted_ = true;
+        outputGone_ = !StopRequested();  // not a failure when a stop request ended a blocked write
+        kept_.insert(fileName);
+        return;
+    }
+    if (!options_.ack) return;
+    const Acknowledgement answer = WaitForAcknowledgement();
+    if (answer == Acknowledgement::Given) return;
+    halted_ = true;
+    acksEnded_ = answer == Acknowledgement::Ended;
+    kept_.insert(fileName);
+}
+
+void TerminalHost::ShowSystemMessage(const std::string& text) {
+    const std::vector<std::string> lines = Lines(text);
+    const std::string& path = lines.back();
+    if (path == modMain::ChatFolder) {  // the chat folder has gone away, or is back
+        ReportError("quillet-cli: " + path +
+                    (IsFolder(path) ? ": the chat folder is back; messages are received again"
+                                    : ": the chat folder is gone; messages will be received when it is back"));
+        return;
+    }
+    ReportError("quillet-cli: " + path + ": broken message file, left out");
+    if (options_.verbose) ReportError(UnixLineBreaks(text));
+}
+
+void TerminalHost::ShowDebugMessage(const std::string& text) {
+    // The pass of read removes nothing, whatever its notices about removing say.
+    if (!options_.verbose || (!options_.changesFolder && text.rfind("DispatchAllMessages() ==> ", 0) == 0)) return;
+    ReportError(UnixLineBreaks(text));
+}
+
+bool TerminalHost::SaveLog(bool, bool) {
+    if (onBatch_) onBatch_();
+    return true;
+}
+
+void TerminalHost::PumpMessagesOnce() {
+    if (halted_ || StopRequested()) throw PassStopped{};
+}
+
+TerminalHost::Options PrintOptionsOf(const Arguments& arguments, bool changesFolder) {
+    TerminalHost::Options options;
+    options.json = arguments.json;
+    options.color = arguments.color;
+    options.verbose = arguments.verbose;
+    options.ack = arguments.ack;
+    options.others = arguments.others;
+    if (arguments.since) options.since = ParseTimeArgument(*arguments.since, NowUnixMilliseconds());
+    options.changesFolder = changesFolder;
+    return options;
+}
+
+}  // namespace cli
