@@ -59,11 +59,15 @@ install_packages() {
 build_tree() {
   local name=$1; shift
   local dir="$BUILD/$name"
+  # Warnings are errors only where QUILLET_WERROR=ON asks for it (test.sh does).
+  local werror="${QUILLET_WERROR:-OFF}"
   if [ ! -f "$dir/build.ninja" ]; then
     # ccache, where a developer has it, makes rebuilds in fresh trees cheap.
     local launcher=()
     command -v ccache >/dev/null && launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
-    cmake -S "$ROOT" -B "$dir" -G Ninja "${launcher[@]}" "$@" >/dev/null || return 1
+    cmake -S "$ROOT" -B "$dir" -G Ninja "${launcher[@]}" -DQUILLET_WERROR="$werror" "$@" >/dev/null || return 1
+  elif ! grep -qsx "QUILLET_WERROR:BOOL=$werror" "$dir/CMakeCache.txt"; then
+    cmake -S "$ROOT" -B "$dir" -DQUILLET_WERROR="$werror" >/dev/null || return 1
   fi
   # BUILD_TARGETS narrows the build (run.sh needs only the program).
   # shellcheck disable=SC2086
