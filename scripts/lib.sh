@@ -9,7 +9,8 @@ WINESERVER=/usr/lib/wine/wineserver
 PACKAGES=(cmake ninja-build g++ python3 googletest libgtest-dev libxml2-dev
           mingw-w64 g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
           wine64 wine wine64-tools libwine-dev xvfb xauth imagemagick locales tzdata
-          syncthing iproute2 clang libfuzzer-14-dev nsis)
+          syncthing iproute2 clang libfuzzer-14-dev nsis
+          man-db bsdextrautils)  # quillet-cli's installed man page is read with man -l and col
 # The shipping build is 32-bit: its suites and the installer run under 32-bit Wine.
 PACKAGES_I386=(wine32:i386)
 
