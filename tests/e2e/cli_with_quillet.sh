@@ -103,8 +103,8 @@ msg=$(on_wine "$wincli" follow "$wchat" 2>&1); status=$?
 [ "$status" -eq 5 ] && case "$msg" in *"another Quillet or quillet-cli follow on this machine has this chat folder"*) true ;; *) false ;; esac
 record WindowsFollowRespectsQuilletsClaim $? "status $status: $msg"
 
-# The Windows follow on the Linux copy: prints what is there, ends on Ctrl+C,
-# and hides what it has printed, as Quillet does on Windows.
+# The Windows follow on the Linux copy: prints what is there, ends on Ctrl+C
+# with status 130, and hides what it has printed, as Quillet does on Windows.
 WINEPREFIX="$work/prefix" WINEDEBUG=-all timeout 120 "$WINE64" "$wincli" follow --json "$(winepath_of "$L")" \
   > "$work/windows-follow.out" 2>&1 </dev/null &
 follower=$!
@@ -124,7 +124,7 @@ def hidden(name):
 print("all" if names and all(hidden(n) for n in names) else "not all")
 PY
 )
-[ "$got" -eq 0 ] && [ "$ended" -eq 0 ] && [ "$hidden" = all ]
+[ "$got" -eq 0 ] && [ "$ended" -eq 130 ] && [ "$hidden" = all ]
 record WindowsCliFollows $? "printed: $got, ended: $ended, files hidden: $hidden: $(cat "$work/windows-follow.out")"
 
 driver exit; quit=$?
