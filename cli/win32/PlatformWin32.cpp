@@ -148,11 +148,12 @@ Acknowledgement WaitForAcknowledgement() {
     char buffer[4096];
     while (pendingLines == 0) {
         if (stopRequested) return Acknowledgement::Stopped;
-        // A pipe is read only once it holds something, so that a stop request is seen meanwhile.
+        // A pipe is read once it holds something, so that a stop request is seen
+        // meanwhile; one that cannot be asked is read at once (a stop request
+        // cancels that read).
         if (type == FILE_TYPE_PIPE) {
             DWORD available = 0;
-            if (!::PeekNamedPipe(handle, nullptr, 0, nullptr, &available, nullptr)) return Acknowledgement::Ended;
-            if (available == 0) {
+            if (::PeekNamedPipe(handle, nullptr, 0, nullptr, &available, nullptr) && available == 0) {
                 Pause(100);
                 continue;
             }
@@ -167,7 +168,8 @@ Acknowledgement WaitForAcknowledgement() {
             if (read == 0) return Acknowledgement::Ended;
             continue;
         }
-        if (!::ReadFile(handle, buffer, sizeof buffer, &read, nullptr) || read == 0) return Acknowledgement::Ended;
+        if (!::ReadFile(handle, buffer, sizeof buffer, &read, nullptr) || read == 0)
+            return stopRequested ? Acknowledgement::Stopped : Acknowledgement::Ended;
         for (DWORD i = 0; i < read; ++i) pendingLines += buffer[i] == '\n';
     }
     --pendingLines;
