@@ -27,16 +27,7 @@ public:
     void DisplayMessageFrom(const std::string& clientGuid, const std::string& userName, const std::string& text,
                             outside::DateTimeRecord time, exchange::MessageKind kind,
                             const std::string& fileName) override {
-        // The pane turns the time into local time, and a date that cannot be
-        // turned makes the file broken there; so it does here, whatever is printed.
-        outside::esSystemTimeToLocalSystemTime(time);
-        file_.hasMessage = true;
-        file_.clientGuid = clientGuid;
-        file_.userName = userName;
-        file_.text = text;
-        file_.time = time;
-        file_.kind = kind;
-        file_.fileName = fileName;
+        TakeMessage(file_, clientGuid, userName, text, time, kind, fileName);
     }
     void ShowSystemMessage(const std::string& text) override { file_.systemNotices.push_back(text); }
     void ShowDebugMessage(const std::string& text) override { file_.debugNotices.push_back(text); }
@@ -46,6 +37,21 @@ private:
 };
 
 }  // namespace
+
+void TakeMessage(DecodedFile& file, const std::string& clientGuid, const std::string& userName,
+                 const std::string& text, const outside::DateTimeRecord& time, exchange::MessageKind kind,
+                 const std::string& fileName) {
+    // The pane turns the time into local time, and a date that cannot be
+    // turned makes the file broken there; so it does here, whatever is printed.
+    (void)outside::esSystemTimeToLocalSystemTime(time);
+    file.hasMessage = true;
+    file.clientGuid = clientGuid;
+    file.userName = userName;
+    file.text = text;
+    file.time = time;
+    file.kind = kind;
+    file.fileName = fileName;
+}
 
 std::string FormatOf(const std::string& path) {
     const std::string extension = Upper(outside::esGetFileExtension(path));

@@ -25,6 +25,13 @@ struct DecodedFile {
     std::vector<std::string> debugNotices;   // what debug output would show: files left for later
 };
 
+// Puts what a reader handed the display into file. Throws RuntimeError for a
+// time the pane could not show, as the pane does (the reader then takes the
+// file as broken).
+void TakeMessage(DecodedFile& file, const std::string& clientGuid, const std::string& userName,
+                 const std::string& text, const outside::DateTimeRecord& time, exchange::MessageKind kind,
+                 const std::string& fileName);
+
 // "binary", "xml" or "text" by the extension; empty for any other.
 std::string FormatOf(const std::string& path);
 

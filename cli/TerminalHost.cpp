@@ -38,19 +38,10 @@ void TerminalHost::DisplayMessage(const std::string& userName, const std::string
 void TerminalHost::DisplayMessageFrom(const std::string& clientGuid, const std::string& userName,
                                       const std::string& text, outside::DateTimeRecord time,
                                       exchange::MessageKind kind, const std::string& fileName) {
-    // The pane turns the time into local time, and a date that cannot be
-    // turned makes the file broken there; so it does here, whatever is printed.
-    (void)outside::esSystemTimeToLocalSystemTime(time);
     DecodedFile file;
     file.path = outside::esBuildFileName2(modMain::ChatFolder, fileName);
     file.result = exchange::DispatchResult::Processed;
-    file.hasMessage = true;
-    file.clientGuid = clientGuid;
-    file.userName = userName;
-    file.text = text;
-    file.time = time;
-    file.kind = kind;
-    file.fileName = fileName;
+    TakeMessage(file, clientGuid, userName, text, time, kind, fileName);
 
     if (backlog_ == Backlog::TakeUnprinted) return;
     if (halted_ || backlog_ == Backlog::LeaveAlone || LeftOut(file)) {
