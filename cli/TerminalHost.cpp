@@ -6,20 +6,6 @@
 #include "outside/Support.h"
 
 namespace cli {
-namespace {
-
-// A notice's lines; the program ends every notice with the path concerned.
-std::vector<std::string> Lines(const std::string& text) {
-    std::vector<std::string> lines;
-    const std::string unix = UnixLineBreaks(text);
-    size_t start = 0;
-    for (size_t end; (end = unix.find('\n', start)) != std::string::npos; start = end + 1)
-        lines.push_back(unix.substr(start, end - start));
-    lines.push_back(unix.substr(start));
-    return lines;
-}
-
-}  // namespace
 
 TerminalHost::TerminalHost(const Options& options) : options_(options), printer_(options.json, options.color) {}
 
@@ -63,8 +49,9 @@ void TerminalHost::DisplayMessageFrom(const std::string& clientGuid, const std::
 }
 
 void TerminalHost::ShowSystemMessage(const std::string& text) {
-    const std::vector<std::string> lines = Lines(text);
-    const std::string& path = lines.back();
+    // The program ends every notice with the path concerned.
+    const std::string unix = UnixLineBreaks(text);
+    const std::string path = unix.substr(unix.rfind('\n') + 1);
     if (path == modMain::ChatFolder) {  // the chat folder has gone away, or is back
         ReportError("quillet-cli: " + path +
                     (IsFolder(path) ? ": the chat folder is back; messages are received again"
@@ -72,7 +59,7 @@ void TerminalHost::ShowSystemMessage(const std::string& text) {
         return;
     }
     ReportError("quillet-cli: " + path + ": broken message file, left out");
-    if (options_.verbose) ReportError(UnixLineBreaks(text));
+    if (options_.verbose) ReportError(unix);
 }
 
 void TerminalHost::ShowDebugMessage(const std::string& text) {
