@@ -43,7 +43,9 @@ const std::vector<CommandInfo>& Commands() {
          "\n"
          "  --xml        write an XML message (.ZXMF) instead of a binary one (.ZPMF)\n"
          "  --name NAME  send under NAME instead of the name stored for the chat\n"},
-        {"read", "quillet-cli read [--json] [--since TIME] [--others] [--color[=WHEN]] [--verbose] CHAT",
+        {"read",
+         "quillet-cli read [--json] [--since TIME] [--others] [--color[=WHEN]]\n"
+         "                        [--verbose] CHAT",
          {"--json", "--since", "--others", "--color", "--verbose"},
          "Prints the messages waiting in the chat folder in sending order, as Quillet's\n"
          "conversation pane shows them: a title line with the name and the local time,\n"
@@ -53,7 +55,8 @@ const std::vector<CommandInfo>& Commands() {
          "and skipped.\n"
          "\n" + std::string(kPrintOptions)},
         {"follow",
-         "quillet-cli follow [--json] [--ack] [--new] [--since TIME] [--others] [--color[=WHEN]] [--verbose] CHAT",
+         "quillet-cli follow [--json] [--ack] [--new] [--since TIME] [--others]\n"
+         "                          [--color[=WHEN]] [--verbose] CHAT",
          {"--json", "--ack", "--new", "--since", "--others", "--color", "--verbose"},
          "Prints the waiting messages, then every new message as it lands, until\n"
          "Ctrl+C or SIGTERM. On Linux and macOS follow remembers what it has printed in\n"
