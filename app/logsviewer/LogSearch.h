@@ -1,14 +1,18 @@
-// Finding a text in the conversation logs: the text of an RTF log as a reader
-// sees it, folding for a search that ignores letter case (Latin and
-// Cyrillic, with ё found as е and the other way round), and a search over
-// every log of a folder. Logs are read whole into memory and never written,
-// so a search neither holds nor changes them.
+// Finding a text in the conversation logs: folding for a search that ignores
+// letter case (Latin and Cyrillic, with ё found as е and the other way round),
+// counting hits in text that comes piece by piece, and a search over every log
+// of a folder. Logs are read piece by piece and never written, so a search
+// neither holds nor changes them, and a log of any size takes the same memory.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "RtfPlainText.h"
 
 namespace logsviewer {
 
@@ -21,10 +25,21 @@ std::u16string FoldForSearch(std::u16string_view text);
 // already. An empty needle has no hits.
 std::vector<size_t> FindHits(std::u16string_view foldedText, std::u16string_view foldedNeedle);
 
-// The visible text of an RTF document: paragraphs end in CR, as a RichEdit
-// keeps them; tables of fonts and colours, pictures and other hidden groups
-// are left out. Never throws; a damaged document gives what could be read.
-std::u16string RtfPlainText(std::string_view rtf);
+// Counts the non-overlapping hits of a folded needle in text given piece by
+// piece (not folded), hits across the cut between two pieces included: the
+// count is that of FindHits over the whole text, without keeping positions.
+class HitCounter {
+public:
+    explicit HitCounter(std::u16string_view foldedNeedle);
+    void Feed(std::u16string_view text);
+    int64_t Hits() const { return hits_; }
+
+private:
+    std::u16string needle_;
+    std::vector<size_t> fallback_;  // longest proper prefix of needle_[0..i] that ends it
+    size_t matched_ = 0;
+    int64_t hits_ = 0;
+};
 
 struct LogHits {
     std::string name;
@@ -32,15 +47,18 @@ struct LogHits {
     friend bool operator==(const LogHits&, const LogHits&) = default;
 };
 
-// Searches the named logs of folder for needle (UTF-8, as typed), in the order
-// given, and returns those that hold it. progress(done, total) is called after
-// each log; cancelled() is asked before each log, and a cancelled search
-// returns what it found so far. A log that cannot be read is passed over.
-std::vector<LogHits> SearchLogs(const std::string& folder, const std::vector<std::string>& names,
-                                const std::string& needle, const std::function<bool()>& cancelled = {},
-                                const std::function<void(size_t, size_t)>& progress = {});
+struct SearchResult {
+    std::vector<LogHits> found;           // the logs that hold the text, in the order searched
+    std::vector<std::string> unreadable;  // could not be read, or not searched for want of memory
+    bool cancelled = false;
+};
 
-// The hits in one log file; 0 when it cannot be read.
-int CountHitsInLog(const std::string& path, std::u16string_view foldedNeedle);
+// Searches the named logs of folder for needle (UTF-8, as typed), in the
+// order given. progress(done, total) is called after each log; cancelled() is
+// asked before each log and before each further piece of a large one, and a
+// cancelled search returns the logs searched whole so far.
+SearchResult SearchLogs(const std::string& folder, const std::vector<std::string>& names, const std::string& needle,
+                        const std::function<bool()>& cancelled = {},
+                        const std::function<void(size_t, size_t)>& progress = {});
 
 }  // namespace logsviewer

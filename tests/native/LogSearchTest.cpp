@@ -79,18 +79,21 @@ TEST(LogSearch, FindsTheLogsThatHoldTheWordAndChangesNone) {
     const std::string bytes = testsupport::ReadRaw(a);
 
     std::vector<std::pair<size_t, size_t>> progress;
-    const auto found = SearchLogs(folder.path(), names, "Детей", {},
-                                  [&](size_t done, size_t total) { progress.emplace_back(done, total); });
-    EXPECT_EQ(found, (std::vector<LogHits>{{names[0], 2}, {names[2], 1}}));
+    const auto result = SearchLogs(folder.path(), names, "Детей", {},
+                                   [&](size_t done, size_t total) { progress.emplace_back(done, total); });
+    EXPECT_EQ(result.found, (std::vector<LogHits>{{names[0], 2}, {names[2], 1}}));
+    EXPECT_EQ(result.unreadable, std::vector<std::string>{names[3]}) << "a log that cannot be read is said so";
+    EXPECT_FALSE(result.cancelled);
     EXPECT_EQ(progress.size(), 4u);
     EXPECT_EQ(progress.back(), (std::pair<size_t, size_t>{4, 4}));
     EXPECT_EQ(testsupport::ReadRaw(a), bytes);
     EXPECT_EQ(std::filesystem::last_write_time(a), before);
 
-    EXPECT_TRUE(SearchLogs(folder.path(), names, "Tahoma").empty()) << "the font table is not text";
-    EXPECT_TRUE(SearchLogs(folder.path(), names, "").empty());
+    EXPECT_TRUE(SearchLogs(folder.path(), names, "Tahoma").found.empty()) << "the font table is not text";
+    EXPECT_TRUE(SearchLogs(folder.path(), names, "").found.empty());
 
     int asked = 0;
     const auto cancelled = SearchLogs(folder.path(), names, "детей", [&] { return ++asked > 1; });
-    EXPECT_EQ(cancelled, (std::vector<LogHits>{{names[0], 2}})) << "a cancelled search stops at the next log";
+    EXPECT_EQ(cancelled.found, (std::vector<LogHits>{{names[0], 2}})) << "a cancelled search stops at the next log";
+    EXPECT_TRUE(cancelled.cancelled);
 }

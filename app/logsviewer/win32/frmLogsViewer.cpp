@@ -26,7 +26,7 @@ namespace {
 constexpr wchar_t kClassName[] = L"QuilletLogsViewer";
 constexpr char kPlacementName[] = "frmLogsViewer";
 enum ControlId : int { kIdList = 100, kIdPane, kIdLabel, kIdOpenFolder, kIdSearch, kIdClose = IDCANCEL };
-constexpr UINT kSearchProgress = WM_APP + 1;  // wParam generation, lParam logs done
+constexpr UINT kSearchProgress = WM_APP + 1;  // wParam generation
 constexpr UINT kSearchDone = WM_APP + 2;      // wParam generation
 constexpr UINT_PTR kTypingTimer = 1;
 constexpr UINT kTypingDelayMs = 300;
@@ -46,6 +46,21 @@ std::string MonthHeading(int year, int month) {
         std::snprintf(text, sizeof text, "%04d-%02d", year, month);
         return text;
     }
+}
+
+// The pane's text as RichEdit counts its characters (paragraphs end in CR).
+std::u16string PaneText(HWND pane) {
+    GETTEXTLENGTHEX length{GTL_NUMCHARS | GTL_PRECISE, 1200};
+    const LRESULT count = ::SendMessageW(pane, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&length), 0);
+    std::u16string text(static_cast<size_t>(std::max<LRESULT>(count, 0)) + 1, u'\0');
+    GETTEXTEX get{};
+    get.cb = static_cast<DWORD>(text.size() * sizeof(char16_t));
+    get.flags = GT_DEFAULT;
+    get.codepage = 1200;
+    const LRESULT got =
+        ::SendMessageW(pane, EM_GETTEXTEX, reinterpret_cast<WPARAM>(&get), reinterpret_cast<LPARAM>(text.data()));
+    text.resize(static_cast<size_t>(std::max<LRESULT>(got, 0)));
+    return text;
 }
 
 }  // namespace
@@ -95,9 +110,13 @@ bool frmLogsViewer::Load() {
     folder_ = modSettings::LogsFolder;
     FillFilesList();
     InstallWheelHooks();
-    RestorePlacement(modMain::ChatFilePath, kPlacementName);
+    // The window is still hidden: the stored state (maximised or not) comes
+    // back through the first ShowWindow.
+    int showCommand = SW_SHOWNORMAL;
+    RestorePlacement(modMain::ChatFilePath, kPlacementName, &showCommand);
     Relayout();
-    Show();
+    ::ShowWindow(Handle(), showCommand);
+    ::SetForegroundWindow(Handle());
     ::SetFocus(lstFiles_);
     return true;
 }
@@ -200,17 +219,26 @@ void frmLogsViewer::ShowLoadError(const std::string& description) {
 
 void frmLogsViewer::HighlightHits() {
     const std::u16string needle = FoldForSearch(outside::Utf8ToUtf16(searchText_));
-    paneHits_ = FindHits(FoldForSearch(outside::Utf8ToUtf16(modRTFSupport::PlainText(rtfLog_))), needle);
+    paneHits_ = FindHits(FoldForSearch(PaneText(rtfLog_)), needle);
+    if (paneHits_.empty()) return;
+    // One pass with the pane frozen: no painting, no notices, no undo record
+    // per hit; the pane is painted once at the end.
+    ::SendMessageW(rtfLog_, WM_SETREDRAW, FALSE, 0);
+    const LRESULT events = ::SendMessageW(rtfLog_, EM_SETEVENTMASK, 0, 0);
+    ::SendMessageW(rtfLog_, EM_SETUNDOLIMIT, 0, 0);
     CHARFORMAT2W cf{};
     cf.cbSize = sizeof cf;
     cf.dwMask = CFM_BACKCOLOR;
     cf.crBackColor = kHitColour;
     for (const size_t at : paneHits_) {
-        ::SendMessageW(rtfLog_, EM_SETSEL, at, at + needle.size());
+        CHARRANGE range{static_cast<LONG>(at), static_cast<LONG>(at + needle.size())};
+        ::SendMessageW(rtfLog_, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&range));
         ::SendMessageW(rtfLog_, EM_SETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&cf));
     }
-    ::SendMessageW(rtfLog_, EM_SETSEL, 0, 0);
-    if (!paneHits_.empty()) SelectHit(0);
+    ::SendMessageW(rtfLog_, EM_SETEVENTMASK, 0, events);
+    ::SendMessageW(rtfLog_, WM_SETREDRAW, TRUE, 0);
+    ::InvalidateRect(rtfLog_, nullptr, TRUE);
+    SelectHit(0);
 }
 
 void frmLogsViewer::SelectHit(int index) {
@@ -224,6 +252,11 @@ void frmLogsViewer::SelectHit(int index) {
 }
 
 void frmLogsViewer::GoToHit(bool forward) {
+    if (searchPending_) {
+        // The list still holds every log: the keys wait for the result.
+        pendingSteps_ += forward ? 1 : -1;
+        return;
+    }
     if (!SearchShown() || items_.empty()) return;
     const int step = forward ? 1 : -1;
     const int next = currentHit_ + step;
@@ -260,30 +293,13 @@ void frmLogsViewer::Search(const std::string& typed) {
         ::SetWindowTextW(txtSearch_, outside::W(typed).c_str());
         ignoreSearchChange_ = false;
     }
-    {
-        std::lock_guard<std::mutex> lock(resultLock_);
-        result_.clear();
-    }
-    cancel_ = false;
+    searchPending_ = true;
     SetLabel("Поиск… 0 из " + std::to_string(logs_.names.size()));
     Relayout();
     HWND window = Handle();
     const WPARAM generation = generation_;
-    worker_ = std::thread([this, window, generation, folder = folder_, names = logs_.names, text] {
-        DWORD lastPost = 0;
-        auto found = SearchLogs(
-            folder, names, text, [this] { return cancel_.load(); },
-            [&](size_t done, size_t total) {
-                const DWORD now = ::GetTickCount();
-                if (done < total && now - lastPost < 100) return;
-                lastPost = now;
-                ::PostMessageW(window, kSearchProgress, generation, static_cast<LPARAM>(done));
-            });
-        {
-            std::lock_guard<std::mutex> lock(resultLock_);
-            result_ = std::move(found);
-        }
-        ::PostMessageW(window, kSearchDone, generation, 0);
+    search_.Start(folder_, logs_.names, text, [window, generation](bool finished) {
+        ::PostMessageW(window, finished ? kSearchDone : kSearchProgress, generation, 0);
     });
 }
 
@@ -295,30 +311,39 @@ std::string frmLogsViewer::BoxText() const {
 }
 
 void frmLogsViewer::StopSearch() {
-    cancel_ = true;
-    if (worker_.joinable()) worker_.join();
+    search_.Stop();
+    searchPending_ = false;
+    pendingSteps_ = 0;
     ++generation_;  // whatever it posted no longer counts
 }
 
 void frmLogsViewer::SearchFinished() {
-    if (worker_.joinable()) worker_.join();
-    std::vector<LogHits> found;
-    {
-        std::lock_guard<std::mutex> lock(resultLock_);
-        found.swap(result_);
-    }
+    search_.Stop();  // it has ended: this only lets the thread go
+    searchPending_ = false;
+    const SearchResult result = search_.TakeResult();
     hitsByLog_.clear();
     std::vector<std::string> names;
-    for (const LogHits& log : found) {
+    for (const LogHits& log : result.found) {
         hitsByLog_[log.name] = log.hits;
         names.push_back(log.name);
     }
-    SetLabel("Найдено логов: " + std::to_string(found.size()) + " из " + std::to_string(logs_.names.size()));
+    SetLabel(FoundLabel(result.found.size(), logs_.names.size(), result.unreadable.size()));
     // The count takes the place of ".RTF", so the line fits the list as the name did.
     ShowItems(BuildListItems(names, Options(), MonthHeading, [this](const std::string& name) {
         const std::string stem = name.size() > 4 ? name.substr(0, name.size() - 4) : name;
         return stem + " (" + std::to_string(hitsByLog_[name]) + ")";
     }));
+    ApplyPendingSteps();
+}
+
+void frmLogsViewer::ApplyPendingSteps() {
+    // The result shows the first hit, which is where the first F3 goes; one
+    // Shift+F3 from there is the last hit.
+    int steps = pendingSteps_;
+    pendingSteps_ = 0;
+    if (steps > 0) --steps;
+    for (; steps > 0; --steps) GoToHit(true);
+    for (; steps < 0; ++steps) GoToHit(false);
 }
 
 void frmLogsViewer::ClearSearch() {
@@ -421,11 +446,11 @@ LRESULT frmLogsViewer::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
             }
             break;
         case kSearchProgress:
-            if (wParam == generation_)
-                SetLabel("Поиск… " + std::to_string(lParam) + " из " + std::to_string(logs_.names.size()));
+            if (wParam == generation_ && searchPending_)
+                SetLabel("Поиск… " + std::to_string(search_.Done()) + " из " + std::to_string(logs_.names.size()));
             return 0;
         case kSearchDone:
-            if (wParam == generation_) SearchFinished();
+            if (wParam == generation_ && searchPending_) SearchFinished();
             return 0;
         default:
             break;
@@ -441,7 +466,8 @@ void frmLogsViewer::OnUnload() {
 
 void frmLogsViewer::InstallWheelHooks() {
     if (outside::esIsInIDE()) return;
-    const HWND windows[] = {lstFiles_, cmdClose_, cmdOpenLogsFolder_};
+    // The search box too: with the focus in it, the wheel over the pane scrolls the pane.
+    const HWND windows[] = {lstFiles_, cmdClose_, cmdOpenLogsFolder_, txtSearch_};
     for (size_t i = 0; i < hooks_.size(); ++i) {
         hooks_[i] = std::make_unique<outside::Hookwell>();
         hooks_[i]->SetCallback(this);
