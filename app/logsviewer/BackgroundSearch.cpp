@@ -18,6 +18,22 @@ void BackgroundSearch::Start(std::string folder, std::vector<std::string> names,
     });
 }
 
+void BackgroundSearch::Prefetch(std::string folder, std::vector<std::string> names) {
+    Stop();
+    cancel_ = false;
+    {
+        std::lock_guard<std::mutex> hold(lock_);
+        notify_ = {};
+    }
+    thread_ = std::thread([this, folder = std::move(folder), names = std::move(names)] {
+        try {
+            FillLogTextCache(folder, names, cache_, [this] { return cancel_.load(); });
+        } catch (...) {
+            // Reading ahead is only a help: the search reads what it lacks.
+        }
+    });
+}
+
 void BackgroundSearch::Stop() {
     {
         // Under the lock: once it is set, no notify starts.
@@ -47,7 +63,8 @@ void BackgroundSearch::Run(const std::string& folder, const std::vector<std::str
                 if (Clock::now() - lastTold < std::chrono::milliseconds(kNotifyIntervalMs)) return;
                 lastTold = Clock::now();
                 Tell(false);
-            });
+            },
+            &cache_);
     } catch (...) {
         // Whatever it was, the search ends here; what it did not search is not found.
         result = {};

@@ -1,6 +1,8 @@
 // One search of the logs on a thread of its own, so that the window and the
 // chat keep going while it reads. The window starts it, hears of it through
 // notify, takes the result when it is done, and may stop it at any moment.
+// The text of the logs read is kept for the next search (and may be read
+// ahead, while the user is still typing).
 //
 // Nothing thrown on the search's thread leaves it: a failure ends the search
 // with every log not searched counted as unreadable. Stop waits at most for
@@ -33,6 +35,9 @@ public:
 
     // Stops a search already running, then starts this one.
     void Start(std::string folder, std::vector<std::string> names, std::string needle, Notify notify);
+    // Reads the logs' text ahead of a search, telling nothing; a search
+    // started meanwhile stops it and goes on from what it has read.
+    void Prefetch(std::string folder, std::vector<std::string> names);
     void Stop();
     // Logs searched so far.
     size_t Done() const { return done_.load(); }
@@ -49,6 +54,7 @@ private:
     std::mutex lock_;  // over notify_ and result_
     Notify notify_;
     SearchResult result_;
+    LogTextCache cache_;  // only ever used by the one thread running
 };
 
 }  // namespace logsviewer

@@ -31,12 +31,29 @@ enum class LogOutcome { Searched, Unreadable, Cancelled };
 // piece and text are the caller's, kept from log to log; they are made here so
 // that a log whose search runs out of memory is the one that counts as unreadable.
 LogOutcome SearchLog(const std::string& path, std::u16string_view foldedNeedle, std::string& piece,
-                     std::u16string& text, const std::function<bool()>& cancelled, int64_t& hits) {
+                     std::u16string& text, const std::function<bool()>& cancelled, LogTextCache* cache,
+                     int64_t& hits) {
     try {
-        if (piece.size() != kPieceBytes) piece.resize(kPieceBytes);
         HitCounter counter(foldedNeedle);
+        // The stamp is taken before reading: a log written meanwhile is read again next time.
+        outside::FileStamp stamp;
+        const bool stamped = cache && outside::GetFileStamp(path, stamp);
+        if (stamped) {
+            if (const std::u16string* kept = cache->Find(path, stamp)) {
+                counter.Feed(*kept);
+                hits = counter.Hits();
+                return LogOutcome::Searched;
+            }
+        }
+        const bool keep = stamped && stamp.size <= LogTextCache::kLargestKeptBytes;
+        std::u16string whole;
+        if (piece.size() != kPieceBytes) piece.resize(kPieceBytes);
         RtfTextReader reader;
         bool first = true, stopped = false;
+        const auto take = [&] {
+            counter.Feed(text);
+            if (keep) whole += text;
+        };
         outside::ReadFilePieces(path, piece, [&](std::string_view bytes) {
             if (!first && cancelled && cancelled()) {
                 stopped = true;
@@ -45,14 +62,15 @@ LogOutcome SearchLog(const std::string& path, std::u16string_view foldedNeedle, 
             first = false;
             text.clear();
             reader.Read(bytes, text);
-            counter.Feed(text);
+            take();
             return !reader.Ended();
         });
         if (stopped) return LogOutcome::Cancelled;
         text.clear();
         reader.Finish(text);
-        counter.Feed(text);
+        take();
         hits = counter.Hits();
+        if (keep) cache->Keep(path, stamp, std::move(whole));
         return LogOutcome::Searched;
     } catch (...) {
         // Not readable, or out of memory: either way this log is passed over.
@@ -120,9 +138,25 @@ void HitCounter::Feed(std::u16string_view text) {
     matched_ = k;
 }
 
+const std::u16string* LogTextCache::Find(const std::string& path, const outside::FileStamp& stamp) const {
+    const auto entry = entries_.find(path);
+    return entry != entries_.end() && entry->second.stamp == stamp ? &entry->second.text : nullptr;
+}
+
+void LogTextCache::Keep(const std::string& path, const outside::FileStamp& stamp, std::u16string text) {
+    if (const auto old = entries_.find(path); old != entries_.end()) {
+        room_ += old->second.text.size();
+        entries_.erase(old);
+    }
+    if (text.size() > room_) return;
+    room_ -= text.size();
+    text.shrink_to_fit();
+    entries_[path] = {stamp, std::move(text)};
+}
+
 SearchResult SearchLogs(const std::string& folder, const std::vector<std::string>& names, const std::string& needle,
-                        const std::function<bool()>& cancelled,
-                        const std::function<void(size_t, size_t)>& progress) {
+                        const std::function<bool()>& cancelled, const std::function<void(size_t, size_t)>& progress,
+                        LogTextCache* cache) {
     SearchResult result;
     const std::u16string folded = FoldForSearch(outside::Utf8ToUtf16(needle));
     if (folded.empty()) return result;
@@ -134,7 +168,8 @@ SearchResult SearchLogs(const std::string& folder, const std::vector<std::string
             break;
         }
         int64_t hits = 0;
-        const auto outcome = SearchLog(outside::esBuildFileName2(folder, names[i]), folded, piece, text, cancelled, hits);
+        const auto outcome =
+            SearchLog(outside::esBuildFileName2(folder, names[i]), folded, piece, text, cancelled, cache, hits);
         if (outcome == LogOutcome::Cancelled) {
             result.cancelled = true;
             break;
@@ -146,6 +181,19 @@ SearchResult SearchLogs(const std::string& folder, const std::vector<std::string
         if (progress) progress(i + 1, names.size());
     }
     return result;
+}
+
+void FillLogTextCache(const std::string& folder, const std::vector<std::string>& names, LogTextCache& cache,
+                      const std::function<bool()>& cancelled) {
+    std::string piece;
+    std::u16string text;
+    for (const std::string& name : names) {
+        if (cancelled && cancelled()) return;
+        int64_t hits = 0;
+        if (SearchLog(outside::esBuildFileName2(folder, name), u"", piece, text, cancelled, &cache, hits) ==
+            LogOutcome::Cancelled)
+            return;
+    }
 }
 
 }  // namespace logsviewer

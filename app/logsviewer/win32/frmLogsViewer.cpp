@@ -28,6 +28,7 @@ constexpr char kPlacementName[] = "frmLogsViewer";
 enum ControlId : int { kIdList = 100, kIdPane, kIdLabel, kIdOpenFolder, kIdSearch, kIdClose = IDCANCEL };
 constexpr UINT kSearchProgress = WM_APP + 1;  // wParam generation
 constexpr UINT kSearchDone = WM_APP + 2;      // wParam generation
+constexpr UINT kMarkHits = WM_APP + 3;        // the pane's view may have moved
 constexpr UINT_PTR kTypingTimer = 1;
 constexpr UINT kTypingDelayMs = 300;
 constexpr COLORREF kHitColour = RGB(255, 230, 80);
@@ -107,6 +108,8 @@ bool frmLogsViewer::Load() {
     if (!CreateForm(design)) return false;
     StandardLoadSteps();
     CreateControls();
+    // A read-only pane: marking hits must not pile up undo records.
+    ::SendMessageW(rtfLog_, EM_SETUNDOLIMIT, 0, 0);
     folder_ = modSettings::LogsFolder;
     FillFilesList();
     InstallWheelHooks();
@@ -170,6 +173,7 @@ void frmLogsViewer::ShowItems(std::vector<ListItem> items) {
 
 void frmLogsViewer::lstFiles_Click() {
     paneHits_.clear();
+    marked_.clear();
     currentHit_ = -1;
     ::SetWindowTextW(rtfLog_, L"");
     CHARFORMAT2W cf{};
@@ -219,25 +223,10 @@ void frmLogsViewer::ShowLoadError(const std::string& description) {
 
 void frmLogsViewer::HighlightHits() {
     const std::u16string needle = FoldForSearch(outside::Utf8ToUtf16(searchText_));
+    hitLength_ = needle.size();
     paneHits_ = FindHits(FoldForSearch(PaneText(rtfLog_)), needle);
-    if (paneHits_.empty()) return;
-    // One pass with the pane frozen: no painting, no notices, no undo record
-    // per hit; the pane is painted once at the end.
-    ::SendMessageW(rtfLog_, WM_SETREDRAW, FALSE, 0);
-    const LRESULT events = ::SendMessageW(rtfLog_, EM_SETEVENTMASK, 0, 0);
-    ::SendMessageW(rtfLog_, EM_SETUNDOLIMIT, 0, 0);
-    CHARFORMAT2W cf{};
-    cf.cbSize = sizeof cf;
-    cf.dwMask = CFM_BACKCOLOR;
-    cf.crBackColor = kHitColour;
-    for (const size_t at : paneHits_) {
-        CHARRANGE range{static_cast<LONG>(at), static_cast<LONG>(at + needle.size())};
-        ::SendMessageW(rtfLog_, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&range));
-        ::SendMessageW(rtfLog_, EM_SETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&cf));
-    }
-    ::SendMessageW(rtfLog_, EM_SETEVENTMASK, 0, events);
-    ::SendMessageW(rtfLog_, WM_SETREDRAW, TRUE, 0);
-    ::InvalidateRect(rtfLog_, nullptr, TRUE);
+    marked_.assign(paneHits_.size(), false);
+    currentHit_ = -1;
     SelectHit(0);
 }
 
@@ -245,10 +234,59 @@ void frmLogsViewer::SelectHit(int index) {
     if (index < 0 || static_cast<size_t>(index) >= paneHits_.size()) return;
     currentHit_ = index;
     const size_t at = paneHits_[static_cast<size_t>(index)];
-    const size_t length = outside::Utf8ToUtf16(searchText_).size();
     // The selection marks the current hit; the pane keeps showing it (no hiding).
-    ::SendMessageW(rtfLog_, EM_SETSEL, at, at + length);
+    ::SendMessageW(rtfLog_, EM_SETSEL, at, at + hitLength_);
     ::SendMessageW(rtfLog_, EM_SCROLLCARET, 0, 0);
+    MarkHitsInView();
+}
+
+void frmLogsViewer::MarkHitsInView() {
+    markPosted_ = false;
+    if (paneHits_.empty()) return;
+    // Marking a hit costs a selection and a format change, about half a
+    // millisecond each under Wine, so thousands would hang the window: only
+    // the hits in view are marked, and the others when they come into view.
+    RECT client{};
+    ::GetClientRect(rtfLog_, &client);
+    POINTL topLeft{0, 0}, bottomRight{client.right, client.bottom};
+    const auto first = static_cast<size_t>(
+        std::max<LRESULT>(0, ::SendMessageW(rtfLog_, EM_CHARFROMPOS, 0, reinterpret_cast<LPARAM>(&topLeft))));
+    const auto last = static_cast<size_t>(
+        std::max<LRESULT>(0, ::SendMessageW(rtfLog_, EM_CHARFROMPOS, 0, reinterpret_cast<LPARAM>(&bottomRight))));
+    const auto from = std::lower_bound(paneHits_.begin(), paneHits_.end(), first >= hitLength_ ? first - hitLength_ : 0);
+    const auto to = std::upper_bound(from, paneHits_.end(), last);
+    std::vector<size_t> todo;
+    for (auto hit = from; hit != to; ++hit)
+        if (!marked_[static_cast<size_t>(hit - paneHits_.begin())]) todo.push_back(static_cast<size_t>(hit - paneHits_.begin()));
+    if (currentHit_ >= 0 && !marked_[static_cast<size_t>(currentHit_)]) todo.push_back(static_cast<size_t>(currentHit_));
+    if (todo.empty()) return;
+
+    // With the pane frozen (no painting, notices or visible selection), then
+    // the user's selection and scroll position put back as they were.
+    CHARRANGE selection{};
+    ::SendMessageW(rtfLog_, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&selection));
+    POINT scroll{};
+    ::SendMessageW(rtfLog_, EM_GETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&scroll));
+    ::SendMessageW(rtfLog_, WM_SETREDRAW, FALSE, 0);
+    ::SendMessageW(rtfLog_, EM_HIDESELECTION, TRUE, 0);
+    const LRESULT events = ::SendMessageW(rtfLog_, EM_SETEVENTMASK, 0, 0);
+    CHARFORMAT2W cf{};
+    cf.cbSize = sizeof cf;
+    cf.dwMask = CFM_BACKCOLOR;
+    cf.crBackColor = kHitColour;
+    for (const size_t index : todo) {
+        const auto at = static_cast<LONG>(paneHits_[index]);
+        CHARRANGE range{at, at + static_cast<LONG>(hitLength_)};
+        ::SendMessageW(rtfLog_, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&range));
+        ::SendMessageW(rtfLog_, EM_SETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&cf));
+        marked_[index] = true;
+    }
+    ::SendMessageW(rtfLog_, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&selection));
+    ::SendMessageW(rtfLog_, EM_SETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&scroll));
+    ::SendMessageW(rtfLog_, EM_SETEVENTMASK, 0, events);
+    ::SendMessageW(rtfLog_, EM_HIDESELECTION, FALSE, 0);
+    ::SendMessageW(rtfLog_, WM_SETREDRAW, TRUE, 0);
+    ::InvalidateRect(rtfLog_, nullptr, TRUE);
 }
 
 void frmLogsViewer::GoToHit(bool forward) {
@@ -430,6 +468,11 @@ void frmLogsViewer::OnCommand(int id, int code, HWND) {
         case kIdSearch:
             if (code == EN_CHANGE && !ignoreSearchChange_) ::SetTimer(Handle(), kTypingTimer, kTypingDelayMs, nullptr);
             if (code == EN_SETFOCUS || code == EN_KILLFOCUS) Relayout();
+            // Whoever goes to the search box is about to search: read the logs meanwhile.
+            if (code == EN_SETFOCUS && !prefetched_ && !searchPending_) {
+                prefetched_ = true;
+                search_.Prefetch(folder_, logs_.names);
+            }
             break;
         default:
             break;
@@ -452,6 +495,9 @@ LRESULT frmLogsViewer::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         case kSearchDone:
             if (wParam == generation_ && searchPending_) SearchFinished();
             return 0;
+        case kMarkHits:
+            MarkHitsInView();
+            return 0;
         default:
             break;
     }
@@ -467,7 +513,8 @@ void frmLogsViewer::OnUnload() {
 void frmLogsViewer::InstallWheelHooks() {
     if (outside::esIsInIDE()) return;
     // The search box too: with the focus in it, the wheel over the pane scrolls the pane.
-    const HWND windows[] = {lstFiles_, cmdClose_, cmdOpenLogsFolder_, txtSearch_};
+    // The pane's own hook only learns that its view may have moved.
+    const HWND windows[] = {lstFiles_, cmdClose_, cmdOpenLogsFolder_, txtSearch_, rtfLog_};
     for (size_t i = 0; i < hooks_.size(); ++i) {
         hooks_[i] = std::make_unique<outside::Hookwell>();
         hooks_[i]->SetCallback(this);
@@ -486,7 +533,15 @@ void frmLogsViewer::RemoveWheelHooks() {
 
 void frmLogsViewer::WindowProc(outside::Hookwell&, HWND window, UINT& message, WPARAM& wParam, LPARAM& lParam,
                                LRESULT&, bool& suppress) {
-    if (window == rtfLog_ || message != WM_MOUSEWHEEL) return;
+    if (window == rtfLog_) {
+        // After the pane has moved, hits that came into view are marked.
+        const bool viewMayMove = message == WM_VSCROLL || message == WM_MOUSEWHEEL || message == WM_KEYDOWN ||
+                                 message == WM_SIZE || message == WM_LBUTTONUP;
+        if (viewMayMove && !paneHits_.empty() && !markPosted_)
+            markPosted_ = ::PostMessageW(Handle(), kMarkHits, 0, 0) != FALSE;
+        return;
+    }
+    if (message != WM_MOUSEWHEEL) return;
     // Where the wheel turned, as the message says (the cursor may have moved on since).
     POINT at{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
     ::ScreenToClient(Handle(), &at);

@@ -52,6 +52,9 @@ public:
     // runs, the keys wait for its result: the first F3 lands on the first hit
     // (where a finished search puts the selection), Shift+F3 on the last.
     void GoToHit(bool forward);
+    // Finds the hits of the search in the log shown, selects the first and
+    // marks those in view (the others are marked as they come into view).
+    void HighlightHits();
     // The hits of the log shown (positions in the pane) and the current one.
     const std::vector<size_t>& PaneHits() const { return paneHits_; }
     int CurrentHit() const { return currentHit_; }
@@ -75,8 +78,8 @@ private:
     void ShowItems(std::vector<ListItem> items);
     void lstFiles_Click();
     void ShowLoadError(const std::string& description);
-    void HighlightHits();
     void SelectHit(int index);
+    void MarkHitsInView();
     void ApplyPendingSteps();
     void cmdOpenLogsFolder_Click();
     void SetLabel(const std::string& text);
@@ -95,7 +98,7 @@ private:
     HWND cmdOpenLogsFolder_ = nullptr;
     HWND cmdClose_ = nullptr;
     HWND txtSearch_ = nullptr;
-    std::array<std::unique_ptr<outside::Hookwell>, 4> hooks_;
+    std::array<std::unique_ptr<outside::Hookwell>, 5> hooks_;
 
     std::string folder_;
     LogsCollection logs_;
@@ -106,10 +109,14 @@ private:
     std::string searchText_;
     std::map<std::string, int> hitsByLog_;
     std::vector<size_t> paneHits_;
+    std::vector<bool> marked_;  // per pane hit: has its highlight
+    size_t hitLength_ = 0;
     int currentHit_ = -1;
+    bool markPosted_ = false;
     BackgroundSearch search_;
     bool searchPending_ = false;
     int pendingSteps_ = 0;  // F3 (+1) and Shift+F3 (-1) pressed while it runs
+    bool prefetched_ = false;
     bool ignoreSearchChange_ = false;
     WPARAM generation_ = 0;  // of the search whose messages count
 };
