@@ -83,20 +83,6 @@ std::vector<std::string> Conversation(int log, bool withWord) {
     return lines;
 }
 
-// A log of about megabytes MB: the body of an ordinary log written again and
-// again. Returns its name.
-std::string WriteBigLog(const std::string& folder, int megabytes) {
-    const std::string path =
-        testsupport::WriteLog(folder, testsupport::LocalTime(2019, 1, 1, 12, 0, 0), Conversation(0, false));
-    const std::string rtf = outside::ReadFileBytes(path, 1u << 20);
-    const size_t bodyStart = rtf.find("\\pard");
-    const std::string body = rtf.substr(bodyStart, rtf.rfind('}') - bodyStart);
-    std::string big = rtf.substr(0, bodyStart);
-    while (big.size() < static_cast<size_t>(megabytes) << 20) big += body;
-    outside::WriteFileAtomically(path, big + "}");
-    return outside::esGetFileName(path);
-}
-
 std::string Load() {
     double sum = 0;
     int count = 0;
@@ -218,7 +204,8 @@ int main(int argc, char** argv) {
     std::filesystem::create_directories(std::filesystem::u8path(bigFolder));
     for (int i = 0; i < 20; ++i)
         testsupport::WriteLog(bigFolder, testsupport::LocalTime(2024, 6, 1 + i, 12, 0, 0), Conversation(i, false));
-    const std::string bigName = WriteBigLog(bigFolder, 50);
+    const std::string bigName = outside::esGetFileName(testsupport::WriteBigLog(
+        bigFolder, testsupport::LocalTime(2019, 1, 1, 12, 0, 0), size_t{50} << 20, Conversation(0, false)));
     // What the window waits for: the search's thread stopping in the middle of the log.
     std::vector<double> stops;
     {
