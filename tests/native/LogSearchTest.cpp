@@ -274,12 +274,10 @@ TEST(LogSearchDeathTest, AHugeLogNeedsLittleMoreMemoryThanItsSize) {
 TEST(LogSearch, NothingLeavesTheSearchsThread) {
     testsupport::TempDir folder;
     const std::string a = testsupport::WriteLog(folder.path(), LocalTime(2024, 5, 1, 10, 0, 0), {"Абрикос"});
-    std::atomic<int> told{0};
     std::atomic<bool> finished{false};
     BackgroundSearch search;
     // A notify that fails: the program would end if it left the thread.
     search.Start(folder.path(), {NameOf(a), "gone.RTF"}, "абрикос", [&](bool done) {
-        ++told;
         if (done) finished = true;
         throw std::bad_alloc();
     });
@@ -289,11 +287,4 @@ TEST(LogSearch, NothingLeavesTheSearchsThread) {
     EXPECT_EQ(result.found, (std::vector<LogHits>{{NameOf(a), 1}}));
     EXPECT_EQ(result.unreadable, std::vector<std::string>{"gone.RTF"});
     EXPECT_TRUE(search.TakeResult().found.empty()) << "taken once";
-
-    // Stopped: no word from it after.
-    search.Start(folder.path(), std::vector<std::string>(2000, NameOf(a)), "абрикос", [&](bool) { ++told; });
-    search.Stop();
-    const int atStop = told;
-    std::this_thread::sleep_for(std::chrono::milliseconds(150));
-    EXPECT_EQ(told, atStop);
 }
