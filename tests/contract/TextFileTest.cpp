@@ -117,14 +117,14 @@ TEST(TextFile, ReadsInPiecesWithoutStandingInTheWriterSWay) {
     std::string buffer(1000, '\0'), got;
     std::vector<size_t> sizes;
     ReadFilePieces(path, buffer, [&](std::string_view piece) {
-        if (sizes.empty()) WriteFileAtomically(path, "rewritten");  // the chat saves its log meanwhile
+        // The chat writes its current log in place while the viewer reads it.
+        if (sizes.empty()) OverwriteFileTail(path, 2500, 2000, "tail");
         got += piece;
         sizes.push_back(piece.size());
         return true;
     });
-    EXPECT_EQ(got, bytes) << "the reader goes on with the file it opened";
-    EXPECT_EQ(sizes, (std::vector<size_t>{1000, 1000, 500}));
-    EXPECT_EQ(ReadRaw(path), "rewritten");
+    EXPECT_EQ(got, bytes.substr(0, 2000) + "tail");
+    EXPECT_EQ(sizes, (std::vector<size_t>{1000, 1000, 4}));
 
     int pieces = 0;
     ReadFilePieces(path, buffer, [&](std::string_view) { return ++pieces < 0; });
