@@ -43,6 +43,11 @@ void BackgroundSearch::Stop() {
     if (thread_.joinable()) thread_.join();
 }
 
+void BackgroundSearch::Close() {
+    Stop();
+    cache_ = LogTextCache();
+}
+
 SearchResult BackgroundSearch::TakeResult() {
     std::lock_guard<std::mutex> hold(lock_);
     SearchResult taken = std::move(result_);

@@ -39,6 +39,8 @@ public:
     // started meanwhile stops it and goes on from what it has read.
     void Prefetch(std::string folder, std::vector<std::string> names);
     void Stop();
+    // Stops, and lets go of the text kept for the next search.
+    void Close();
     // Logs searched so far.
     size_t Done() const { return done_.load(); }
     // The result once finished was notified; empty before, and after it is taken.

@@ -78,6 +78,17 @@ protected:
         ::SendMessageW(pane, EM_SETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&scroll));
         return marked;
     }
+    // What the screen shows of a window's client area.
+    static wintest::Pixels OnScreen(HWND window) {
+        RECT rc{};
+        ::GetClientRect(window, &rc);
+        HDC screen = ::GetDC(window);
+        const wintest::Pixels shown = wintest::Painted(rc.right, rc.bottom, RGB(255, 0, 255), [&](HDC dc) {
+            ::BitBlt(dc, 0, 0, rc.right, rc.bottom, screen, 0, 0, SRCCOPY);
+        });
+        ::ReleaseDC(window, screen);
+        return shown;
+    }
     static void WaitForSearch(frmLogsViewer* viewer) {
         ASSERT_TRUE(wintest::PumpUntil([&] { return !viewer->SearchRunning() && viewer->SearchShown(); }));
     }
@@ -216,6 +227,9 @@ TEST_F(LogsViewerTest, SearchFindsTheLogsAndHighlightsTheHits) {
     EXPECT_EQ(Item(list, 1), "    2024-05-03 09-00-00 (3)");
     EXPECT_EQ(Item(list, 3), "    2024-04-02 09-00-00 (1)");
     EXPECT_EQ(Text(viewer->TagLabel()), "Найдено логов: 2 из 5");
+    // The label, longer now than while searching, shows all of it.
+    ::UpdateWindow(viewer->Handle());
+    EXPECT_EQ(OnScreen(viewer->TagLabel()), wintest::PrintedClient(viewer->TagLabel()));
     EXPECT_EQ(Text(viewer->SearchBox()), "детей");
     EXPECT_EQ(Selected(list), 1);
 

@@ -402,6 +402,9 @@ void frmLogsViewer::ClearSearch() {
 void frmLogsViewer::SetLabel(const std::string& text) {
     ::SetWindowTextW(lblTag_, outside::W(text).c_str());
     Relayout();
+    // The label drew its new text in its old width, wrapped where that was too
+    // narrow; widened, it repaints only the new part. So it is painted whole.
+    ::InvalidateRect(lblTag_, nullptr, TRUE);
 }
 
 void frmLogsViewer::Relayout() {
@@ -506,6 +509,7 @@ LRESULT frmLogsViewer::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
 
 void frmLogsViewer::OnUnload() {
     StopSearch();
+    search_.Close();  // the object outlives its window: the kept text goes now
     SavePlacement(modMain::ChatFilePath, kPlacementName);
     RemoveWheelHooks();
 }
