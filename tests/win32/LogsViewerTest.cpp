@@ -107,6 +107,13 @@ protected:
         WriteLog(logs.path(), LocalTime(2024, 5, 2, 8, 0, 0), {"Новейший лог: второе мая"});
     }
 
+    // The months, and two logs with "детей": three hits in May, one in April.
+    void MakeSearchLogs() {
+        MakeMonths();
+        WriteLog(logs.path(), LocalTime(2024, 5, 3, 9, 0, 0), {"Кто забирает ДЕТЕЙ?", "Лёва: я заберу детей", "Детей!"});
+        WriteLog(logs.path(), LocalTime(2024, 4, 2, 9, 0, 0), {"Аня: дети дома, детей кормить"});
+    }
+
     testsupport::TempDir logs;
 };
 
@@ -213,9 +220,7 @@ TEST_F(LogsViewerTest, TheWheelOverThePaneScrollsItWhileAnotherControlHasTheFocu
 }
 
 TEST_F(LogsViewerTest, SearchFindsTheLogsAndHighlightsTheHits) {
-    MakeMonths();
-    WriteLog(logs.path(), LocalTime(2024, 5, 3, 9, 0, 0), {"Кто забирает ДЕТЕЙ?", "Лёва: я заберу детей", "Детей!"});
-    WriteLog(logs.path(), LocalTime(2024, 4, 2, 9, 0, 0), {"Аня: дети дома, детей кормить"});
+    MakeSearchLogs();
     frmLogsViewer* viewer = OpenViewer();
     ASSERT_NE(viewer, nullptr);
     HWND list = viewer->FilesList();
@@ -273,9 +278,7 @@ TEST_F(LogsViewerTest, SearchFindsTheLogsAndHighlightsTheHits) {
 }
 
 TEST_F(LogsViewerTest, F3DuringASearchWaitsForItsResult) {
-    MakeMonths();
-    WriteLog(logs.path(), LocalTime(2024, 5, 3, 9, 0, 0), {"Кто забирает ДЕТЕЙ?", "Лёва: я заберу детей", "Детей!"});
-    WriteLog(logs.path(), LocalTime(2024, 4, 2, 9, 0, 0), {"Аня: дети дома, детей кормить"});
+    MakeSearchLogs();
     frmLogsViewer* viewer = OpenViewer();
     ASSERT_NE(viewer, nullptr);
     HWND list = viewer->FilesList(), pane = viewer->LogPane();
