@@ -243,7 +243,6 @@ namespace {
 }  // namespace
 
 TEST(LogSearchDeathTest, AHugeLogNeedsLittleMoreMemoryThanItsSize) {
-    GTEST_FLAG_SET(death_test_style, "threadsafe");
     testsupport::TempDir folder;
     constexpr size_t kBytes = 24u << 20;
     const std::string big = testsupport::WriteBigLog(folder.path(), LocalTime(2024, 5, 1, 10, 0, 0), kBytes,
