@@ -116,6 +116,26 @@ void RtfTextReader::EndWord() {
     if (skip_ > 0) --skip_;
 }
 
+bool RtfTextReader::UnicodeWord(const char*& p, const char* end) {
+    // \uN, most of a Cyrillic log, read at once when the piece holds it whole;
+    // the same as the general way through the word, only faster.
+    const char* q = p;
+    const bool negative = q < end && *q == '-';
+    if (negative) ++q;
+    const char* const digits = q;
+    long value = 0;
+    for (; q < end && IsDigit(*q); ++q)
+        if (value < 10000000) value = value * 10 + (*q - '0');
+    if (q == digits || q == end) return false;
+    if (*q == ' ') ++q;
+    p = q;
+    if (negative) value = -value;
+    step_ = Step::Text;
+    Emit(static_cast<char16_t>(value < 0 ? value + 65536 : value));
+    skip_ = state_.unicodeSkip;
+    return true;
+}
+
 void RtfTextReader::Read(std::string_view bytes, std::u16string& out) {
     // Each byte gives at most one character, and a control word carried over
     // from the last piece one more.
@@ -129,7 +149,21 @@ void RtfTextReader::Read(std::string_view bytes, std::u16string& out) {
             case Step::Text:
                 while (p < end) {
                     const char c = *p++;
+                    if (static_cast<unsigned char>(c - 0x20) < 0x5F && c != '\\' && c != '{' && c != '}' &&
+                        skip_ == 0 && !state_.hidden) {
+                        // Plain text, most of a Latin log: straight through.
+                        state_.destinationPending = false;
+                        *at_++ = static_cast<char16_t>(c);
+                        continue;
+                    }
                     if (c == '\\') {
+                        if (p < end && *p == 'u') {
+                            const char* word = p + 1;
+                            if (UnicodeWord(word, end)) {
+                                p = word;
+                                continue;
+                            }
+                        }
                         step_ = Step::Escape;
                         break;
                     }

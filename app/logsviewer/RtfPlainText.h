@@ -44,6 +44,7 @@ private:
     void Byte(unsigned char b);
     void Symbol(char c);
     void EndWord();
+    bool UnicodeWord(const char*& p, const char* end);
 
     Step step_ = Step::Text;
     State state_;
