@@ -13,9 +13,16 @@ void BackgroundSearch::Start(std::string folder, std::vector<std::string> names,
         notify_ = std::move(notify);
         result_ = {};
     }
-    thread_ = std::thread([this, folder = std::move(folder), names = std::move(names), needle = std::move(needle)] {
-        Run(folder, names, needle);
-    });
+    try {
+        thread_ = std::thread([this, folder, names, needle] { Run(folder, names, needle); });
+    } catch (...) {
+        // No thread to be had: the search ends at once, having read nothing.
+        {
+            std::lock_guard<std::mutex> hold(lock_);
+            result_.unreadable = names;
+        }
+        Tell(true);
+    }
 }
 
 void BackgroundSearch::Prefetch(std::string folder, std::vector<std::string> names) {
@@ -25,13 +32,16 @@ void BackgroundSearch::Prefetch(std::string folder, std::vector<std::string> nam
         std::lock_guard<std::mutex> hold(lock_);
         notify_ = {};
     }
-    thread_ = std::thread([this, folder = std::move(folder), names = std::move(names)] {
-        try {
-            FillLogTextCache(folder, names, cache_, [this] { return cancel_.load(); });
-        } catch (...) {
-            // Reading ahead is only a help: the search reads what it lacks.
-        }
-    });
+    // Reading ahead is only a help: whatever fails, the search reads what it lacks.
+    try {
+        thread_ = std::thread([this, folder = std::move(folder), names = std::move(names)] {
+            try {
+                FillLogTextCache(folder, names, cache_, [this] { return cancel_.load(); });
+            } catch (...) {
+            }
+        });
+    } catch (...) {
+    }
 }
 
 void BackgroundSearch::Stop() {

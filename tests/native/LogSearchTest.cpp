@@ -146,7 +146,8 @@ TEST(LogSearch, TextOfRtf) {
         // A large log is read piece by piece: wherever the cuts fall, the text is the same.
         if (c.rtf.size() > 400) continue;
         for (const auto& cuts : Cuttings(c.rtf.size()))
-            EXPECT_EQ(PlainInPieces(c.rtf, cuts), RtfPlainText(c.rtf)) << c.rtf << " in " << cuts.size() + 1 << " pieces";
+            EXPECT_EQ(PlainInPieces(c.rtf, cuts), RtfPlainText(c.rtf))
+                << c.rtf << " in " << cuts.size() + 1 << " pieces";
     }
 }
 

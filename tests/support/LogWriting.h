@@ -37,7 +37,8 @@ inline std::string WriteBigLog(const std::string& folder, const outside::DateTim
         const size_t start = rtf.find("\\pard");
         return rtf.substr(start, rtf.rfind('}') - start);
     };
-    const std::string tail = last.empty() ? "" : bodyOf(outside::ReadFileBytes(WriteLog(folder, began, last), 1u << 20));
+    const std::string tail =
+        last.empty() ? "" : bodyOf(outside::ReadFileBytes(WriteLog(folder, began, last), 1u << 20));
     const std::string path = WriteLog(folder, began, filler);
     const std::string rtf = outside::ReadFileBytes(path, 1u << 20);
     const std::string body = bodyOf(rtf);

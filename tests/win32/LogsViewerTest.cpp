@@ -110,7 +110,8 @@ protected:
     // The months, and two logs with "детей": three hits in May, one in April.
     void MakeSearchLogs() {
         MakeMonths();
-        WriteLog(logs.path(), LocalTime(2024, 5, 3, 9, 0, 0), {"Кто забирает ДЕТЕЙ?", "Лёва: я заберу детей", "Детей!"});
+        WriteLog(logs.path(), LocalTime(2024, 5, 3, 9, 0, 0),
+                 {"Кто забирает ДЕТЕЙ?", "Лёва: я заберу детей", "Детей!"});
         WriteLog(logs.path(), LocalTime(2024, 4, 2, 9, 0, 0), {"Аня: дети дома, детей кормить"});
     }
 

@@ -253,12 +253,15 @@ void frmLogsViewer::MarkHitsInView() {
         std::max<LRESULT>(0, ::SendMessageW(rtfLog_, EM_CHARFROMPOS, 0, reinterpret_cast<LPARAM>(&topLeft))));
     const auto last = static_cast<size_t>(
         std::max<LRESULT>(0, ::SendMessageW(rtfLog_, EM_CHARFROMPOS, 0, reinterpret_cast<LPARAM>(&bottomRight))));
-    const auto from = std::lower_bound(paneHits_.begin(), paneHits_.end(), first >= hitLength_ ? first - hitLength_ : 0);
+    const auto begin = paneHits_.begin();
+    const auto from = std::lower_bound(begin, paneHits_.end(), first >= hitLength_ ? first - hitLength_ : 0);
     const auto to = std::upper_bound(from, paneHits_.end(), last);
     std::vector<size_t> todo;
-    for (auto hit = from; hit != to; ++hit)
-        if (!marked_[static_cast<size_t>(hit - paneHits_.begin())]) todo.push_back(static_cast<size_t>(hit - paneHits_.begin()));
-    if (currentHit_ >= 0 && !marked_[static_cast<size_t>(currentHit_)]) todo.push_back(static_cast<size_t>(currentHit_));
+    for (auto hit = from; hit != to; ++hit) todo.push_back(static_cast<size_t>(hit - begin));
+    // The current hit too, in view or not (where F3 went).
+    if (currentHit_ >= 0 && (begin + currentHit_ < from || begin + currentHit_ >= to))
+        todo.push_back(static_cast<size_t>(currentHit_));
+    std::erase_if(todo, [this](size_t index) { return marked_[index]; });
     if (todo.empty()) return;
 
     // With the pane frozen (no painting, notices or visible selection), then
