@@ -225,6 +225,7 @@ def main():
     parser.add_argument("--no-baseline", action="store_true", help="skip the check that the unmutated suites pass")
     args = parser.parse_args()
 
+    restore_leftovers()
     mutations = parse_list(LIST)
     if args.ids:
         wanted = {int(x) for x in args.ids.split(",") if x.strip()}
@@ -248,7 +249,6 @@ def main():
     for signum in (signal.SIGINT, signal.SIGTERM, signal.SIGHUP):
         signal.signal(signum, on_signal)
     os.makedirs(UNDO, exist_ok=True)
-    restore_leftovers()
     started = time.time()
     results = []  # (mutation, outcome, detail, seconds)
     try:
