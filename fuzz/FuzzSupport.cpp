@@ -27,7 +27,7 @@ void Initialise() {
     modSettings::ShowMessageFileNames = true;
 }
 
-std::string WriteScratch(const std::string& name, std::string_view bytes) {
+const std::string& ScratchFolder() {
     // Made once and kept to the very end: the clean-up at exit still needs it.
     static const std::string* folder = [] {
         const std::filesystem::path base =
@@ -41,7 +41,11 @@ std::string WriteScratch(const std::string& name, std::string_view bytes) {
         });
         return made;
     }();
-    const std::string path = *folder + "/" + name;
+    return *folder;
+}
+
+std::string WriteScratch(const std::string& name, std::string_view bytes) {
+    const std::string path = ScratchFolder() + "/" + name;
     outside::WriteFileAtomically(path, bytes);
     return path;
 }
@@ -93,7 +97,7 @@ void CheckReading(exchange::DispatchResult result, const CheckedDisplay& display
     CheckPane(display.pane);
 }
 
-std::string ExpectedRtfText(const std::vector<chatwindow::TextRun>& runs) {
+std::u16string ExpectedRtfText(const std::vector<chatwindow::TextRun>& runs) {
     std::u16string out;
     for (const chatwindow::TextRun& run : runs) {
         const std::u16string text = outside::Utf8ToUtf16(run.text);
@@ -101,16 +105,16 @@ std::string ExpectedRtfText(const std::vector<chatwindow::TextRun>& runs) {
             const char16_t c = text[i];
             if (c == u'\r' || c == u'\n') {
                 if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') ++i;
-                out += u'\n';
+                out += u'\r';
             } else if (c >= 0x20 || c == u'\t') {
                 out += c;
             }
         }
     }
-    return outside::Utf16ToUtf8(out);
+    return out;
 }
 
-std::string RtfPlainText(std::string_view rtf) {
+std::u16string RtfPlainText(std::string_view rtf) {
     std::u16string out;
     // Per group: whether its text is skipped (font and colour tables, \* destinations).
     std::vector<bool> skip{false};
@@ -162,7 +166,7 @@ std::string RtfPlainText(std::string_view rtf) {
             if (name == "fonttbl" || name == "colortbl") {
                 skip.back() = true;
             } else if (name == "par" || name == "line") {
-                emit(u'\n');
+                emit(u'\r');
             } else if (name == "tab") {
                 emit(u'\t');
             } else if (name == "uc") {
@@ -173,7 +177,7 @@ std::string RtfPlainText(std::string_view rtf) {
             }
         }
     }
-    return outside::Utf16ToUtf8(out);
+    return out;
 }
 
 }  // namespace fuzz

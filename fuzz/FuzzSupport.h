@@ -23,6 +23,9 @@ void Require(bool ok, std::string_view what);
 // Common set-up of every target: a zone with an offset, quiet settings.
 void Initialise();
 
+// A scratch folder of this process, removed at exit.
+const std::string& ScratchFolder();
+
 // A file of these bytes in a scratch folder of this process; the same name
 // is reused, so every input costs one small write.
 std::string WriteScratch(const std::string& name, std::string_view bytes);
@@ -69,12 +72,12 @@ void CheckPane(const RunsPane& pane);
 // when processed, else one notice; then the pane as CheckPane.
 void CheckReading(exchange::DispatchResult result, const CheckedDisplay& display);
 
-// The text of an RTF document as a reader sees it: paragraphs end in "\n",
+// The text of an RTF document as a reader sees it: paragraphs end in CR,
 // tabs are "\t", \uN characters and escaped symbols are themselves.
-std::string RtfPlainText(std::string_view rtf);
+std::u16string RtfPlainText(std::string_view rtf);
 
-// What RunsToRtf promises to keep of runs: every line break is one "\n",
-// control characters other than tab are left out.
-std::string ExpectedRtfText(const std::vector<chatwindow::TextRun>& runs);
+// What RunsToRtf promises to keep of runs: every line break is one CR (as a
+// RichEdit keeps paragraphs), control characters other than tab are left out.
+std::u16string ExpectedRtfText(const std::vector<chatwindow::TextRun>& runs);
 
 }  // namespace fuzz
