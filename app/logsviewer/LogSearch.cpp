@@ -55,9 +55,10 @@ public:
                 state_.destinationPending = true;
             } else if (c == '}') {
                 ++pos_;
-                if (stack_.empty()) break;  // the end of the document
+                if (stack_.empty()) break;  // a brace that closes nothing
                 state_ = stack_.back();
                 stack_.pop_back();
+                if (stack_.empty()) break;  // the document's own group: nothing after it is shown
             } else if (c == '\\') {
                 ++pos_;
                 ControlSequence();

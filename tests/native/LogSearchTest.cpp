@@ -60,6 +60,7 @@ TEST(LogSearch, TextOfRtf) {
         {"{\\rtf1\\uc2 \\u1046\\'3f\\'3fx\\u-3\\'3f\\'3fy}", "Жx\uFFFDy"},
         {"{\\rtf1{\\*\\generator Msftedit;}{\\info{\\title Secret}}Seen\\line{\\b bold}\\~x}", "Seen\rbold\u00A0x"},
         {"{\\rtf1 unbalanced {\\b text", "unbalanced text"},
+        {"{\\rtf1 shown\\par}\r\nafter the end{\\rtf1 another}", "shown\r"},
         {"", ""},
     };
     for (const auto& c : cases) EXPECT_EQ(Plain(c.rtf), c.text) << c.rtf;
