@@ -2,12 +2,12 @@
 
 #include <unistd.h>
 
-#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 
 #include "app/chatwindow/MessageDisplay.h"
+#include "app/logsviewer/LogSearch.h"
 #include "app/settings/modSettings.h"
 #include "outside/TextFile.h"
 #include "outside/Utf.h"
@@ -87,7 +87,7 @@ void CheckedDisplay::ShowDebugMessage(const std::string& text) {
 void CheckPane(const RunsPane& pane) {
     for (const chatwindow::TextRun& run : pane.runs) Require(outside::IsValidUtf8(run.text), "a pane run is not UTF-8");
     const std::string rtf = chatwindow::RunsToRtf(pane.runs, "Tahoma");
-    Require(RtfPlainText(rtf) == ExpectedRtfText(pane.runs), "the pane's RTF does not read back as its text");
+    Require(logsviewer::RtfPlainText(rtf) == ExpectedRtfText(pane.runs), "the pane's RTF does not read back as its text");
 }
 
 void CheckReading(exchange::DispatchResult result, const CheckedDisplay& display) {
@@ -108,72 +108,6 @@ std::u16string ExpectedRtfText(const std::vector<chatwindow::TextRun>& runs) {
                 out += u'\r';
             } else if (c >= 0x20 || c == u'\t') {
                 out += c;
-            }
-        }
-    }
-    return out;
-}
-
-std::u16string RtfPlainText(std::string_view rtf) {
-    std::u16string out;
-    // Per group: whether its text is skipped (font and colour tables, \* destinations).
-    std::vector<bool> skip{false};
-    int fallback = 1;  // \ucN: characters after \uN that stand in for it
-    int pendingFallback = 0;
-    size_t i = 0;
-    const auto emit = [&](char16_t c) {
-        if (pendingFallback > 0) {
-            --pendingFallback;
-            return;
-        }
-        if (!skip.back()) out += c;
-    };
-    while (i < rtf.size()) {
-        const char c = rtf[i];
-        if (c == '{') {
-            skip.push_back(skip.back());
-            ++i;
-        } else if (c == '}') {
-            if (skip.size() > 1) skip.pop_back();
-            ++i;
-        } else if (c == '\r' || c == '\n') {
-            ++i;
-        } else if (c != '\\') {
-            emit(static_cast<unsigned char>(c));
-            ++i;
-        } else if (i + 1 < rtf.size() && !std::isalpha(static_cast<unsigned char>(rtf[i + 1]))) {
-            const char symbol = rtf[i + 1];
-            i += 2;
-            if (symbol == '*') {
-                skip.back() = true;
-            } else if (symbol == '\'' && i + 2 <= rtf.size()) {
-                emit(static_cast<char16_t>(std::stoi(std::string(rtf.substr(i, 2)), nullptr, 16)));
-                i += 2;
-            } else if (symbol == '\\' || symbol == '{' || symbol == '}') {
-                emit(static_cast<unsigned char>(symbol));
-            }
-        } else {
-            ++i;
-            const size_t word = i;
-            while (i < rtf.size() && std::isalpha(static_cast<unsigned char>(rtf[i]))) ++i;
-            const std::string name(rtf.substr(word, i - word));
-            const size_t number = i;
-            if (i < rtf.size() && rtf[i] == '-') ++i;
-            while (i < rtf.size() && std::isdigit(static_cast<unsigned char>(rtf[i]))) ++i;
-            const std::string digits(rtf.substr(number, i - number));
-            if (i < rtf.size() && rtf[i] == ' ') ++i;
-            const int value = digits.empty() || digits == "-" ? 0 : std::stoi(digits);
-            if (name == "fonttbl" || name == "colortbl") {
-                skip.back() = true;
-            } else if (name == "par" || name == "line") {
-                emit(u'\r');
-            } else if (name == "tab") {
-                emit(u'\t');
-            } else if (name == "uc") {
-                fallback = value;
-            } else if (name == "u") {
-                emit(static_cast<char16_t>(value < 0 ? value + 65536 : value));
-                pendingFallback = fallback;
             }
         }
     }
