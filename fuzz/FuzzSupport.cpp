@@ -7,7 +7,7 @@
 #include <filesystem>
 
 #include "app/chatwindow/MessageDisplay.h"
-#include "app/logsviewer/LogSearch.h"
+#include "app/logsviewer/RtfPlainText.h"
 #include "app/settings/modSettings.h"
 #include "outside/TextFile.h"
 #include "outside/Utf.h"

@@ -14,10 +14,13 @@ namespace {
 
 // Words the parser knows, so that the fuzzer meets them often.
 const char* const kWords[] = {"send", "read", "follow", "check", "help", "--help", "-h", "--version", "--json",
-                              "--xml", "--verbose", "-v", "--name", "--name=Анна", "--", "-", "--json=1", ""};
+                              "--xml", "--verbose", "-v", "--ack", "--new", "--others", "--name", "--name=Анна",
+                              "--since", "--since=2h", "--color", "--color=never", "--color=auto", "--", "-",
+                              "--json=1", ""};
 
 auto Fields(const cli::Arguments& a) {
-    return std::tie(a.command, a.operands, a.help, a.version, a.json, a.xml, a.verbose, a.name);
+    return std::tie(a.command, a.operands, a.help, a.version, a.json, a.xml, a.verbose, a.ack, a.newOnly, a.others,
+                    a.color, a.name, a.since);
 }
 
 std::optional<cli::Arguments> Parse(const std::vector<std::string>& args) {
@@ -45,13 +48,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (taken->command == "help") return 0;  // "help help": the overview, as "help" alone
 
     // Options first, then the command and its operands after "--".
-    const std::pair<bool, const char*> flags[] = {{taken->help, "--help"}, {taken->version, "--version"},
-                                                  {taken->json, "--json"}, {taken->xml, "--xml"},
-                                                  {taken->verbose, "--verbose"}};
+    const std::pair<bool, const char*> flags[] = {
+        {taken->help, "--help"}, {taken->version, "--version"}, {taken->json, "--json"}, {taken->xml, "--xml"},
+        {taken->verbose, "--verbose"}, {taken->ack, "--ack"}, {taken->newOnly, "--new"}, {taken->others, "--others"}};
     std::vector<std::string> plain;
     for (const auto& [set, option] : flags)
         if (set) plain.push_back(option);
     if (taken->name) plain.insert(plain.end(), {"--name", *taken->name});
+    if (taken->since) plain.insert(plain.end(), {"--since", *taken->since});
+    if (taken->color != "auto") plain.push_back("--color=" + taken->color);
     plain.push_back("--");
     if (!taken->command.empty()) plain.push_back(taken->command);
     plain.insert(plain.end(), taken->operands.begin(), taken->operands.end());

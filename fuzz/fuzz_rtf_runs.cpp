@@ -5,7 +5,7 @@
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include "FuzzSupport.h"
-#include "app/logsviewer/LogSearch.h"
+#include "app/logsviewer/RtfPlainText.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FuzzedDataProvider in(data, size);
