@@ -14,9 +14,22 @@
 
 namespace fuzz {
 
+namespace {
+
+// The scratch folder once made; removed at exit, and before an abort (which skips exit).
+const std::string* scratch = nullptr;
+
+void RemoveScratch() {
+    std::error_code ec;
+    if (scratch) std::filesystem::remove_all(std::filesystem::path(*scratch), ec);
+}
+
+}  // namespace
+
 void Require(bool ok, std::string_view what) {
     if (ok) return;
     std::fprintf(stderr, "property broken: %.*s\n", static_cast<int>(what.size()), what.data());
+    RemoveScratch();
     std::abort();
 }
 
@@ -28,20 +41,15 @@ void Initialise() {
 }
 
 const std::string& ScratchFolder() {
-    // Made once and kept to the very end: the clean-up at exit still needs it.
-    static const std::string* folder = [] {
+    if (!scratch) {
         const std::filesystem::path base =
             std::filesystem::exists("/dev/shm") ? "/dev/shm" : std::filesystem::temp_directory_path();
         const std::filesystem::path dir = base / ("quillet-fuzz-" + std::to_string(::getpid()));
         std::filesystem::create_directories(dir);
-        auto* made = new std::string(dir.string());
-        std::atexit([] {
-            std::error_code ec;
-            std::filesystem::remove_all(std::filesystem::path(*folder), ec);
-        });
-        return made;
-    }();
-    return *folder;
+        scratch = new std::string(dir.string());  // kept to the very end: the clean-up at exit needs it
+        std::atexit(RemoveScratch);
+    }
+    return *scratch;
 }
 
 std::string WriteScratch(const std::string& name, std::string_view bytes) {
