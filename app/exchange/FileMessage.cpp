@@ -222,6 +222,29 @@ bool IsStoredFileName(std::string_view name) {
     return SafeFileName(rest, kMaxStoredNameBytes) == rest;
 }
 
+bool IsRunnableFileName(std::string_view name) {
+    // Windows' list of executable file types (the "designated file types" of
+    // its software restriction policies), and the script hosts' own.
+    static constexpr std::string_view kRunnable[] = {
+        "ade", "adp", "app", "application", "appref-ms", "asp", "bas", "bat", "cer", "chm", "cmd", "cnt", "com", "cpl",
+        "crt", "csh", "der", "diagcab", "exe", "fxp", "gadget", "grp", "hlp", "hpj", "hta", "inf", "ins", "isp", "its",
+        "jar", "jnlp", "js", "jse", "ksh", "lnk", "mad", "maf", "mag", "mam", "maq", "mar", "mas", "mat", "mau", "mav",
+        "maw", "mcf", "mda", "mdb", "mde", "mdt", "mdw", "mdz", "msc", "msh", "msh1", "msh1xml", "msh2", "msh2xml",
+        "mshxml", "msi", "msp", "mst", "msu", "ops", "osd", "pcd", "pif", "pl", "plg", "prf", "prg", "ps1", "ps1xml",
+        "ps2", "ps2xml", "psc1", "psc2", "psd1", "psm1", "pst", "py", "pyc", "pyo", "pyw", "pyz", "pyzw", "reg", "scf",
+        "scr", "sct", "settingcontent-ms", "shb", "shs", "theme", "tmp", "url", "vb", "vbe", "vbp", "vbs", "vhd",
+        "vhdx", "vsmacros", "vsw", "webpnp", "website", "ws", "wsb", "wsc", "wsf", "wsh", "xbap", "xll", "xnk"};
+    // Windows drops trailing dots and blanks from a name: "a.exe." runs as "a.exe".
+    while (!name.empty() && (name.back() == '.' || name.back() == ' ')) name.remove_suffix(1);
+    const size_t dot = name.rfind('.');
+    if (dot == std::string_view::npos) return false;
+    std::string extension(name.substr(dot + 1));
+    for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    for (const std::string_view runnable : kRunnable)
+        if (extension == runnable) return true;
+    return false;
+}
+
 std::string LinkTarget(const FileReference& file) { return std::to_string(file.size) + " " + file.storedName; }
 
 std::optional<FileReference> ParseLinkTarget(std::string_view target) {

@@ -76,6 +76,11 @@ std::string AttachmentPath(const std::string& chatFolder, const std::string& sto
 // A name of a copy as StoredFileName makes them: one safe name, never a path.
 bool IsStoredFileName(std::string_view name);
 
+// True for a name whose extension Windows runs as a program or a script when
+// the file is opened (.exe, .bat, .js, .lnk, ... in any letter case): such a
+// file is opened only when the user says so.
+bool IsRunnableFileName(std::string_view name);
+
 // What a link in the pane or the log carries: the size and the stored name.
 std::string LinkTarget(const FileReference& file);
 // The reference a link target names (name left empty); nullopt when it is not one.

@@ -157,6 +157,14 @@ TEST(FileMessageForm, SizesAndLinkTargets) {
         EXPECT_FALSE(ParseLinkTarget(target).has_value()) << target;
 }
 
+TEST(FileMessageForm, ProgramsAndScriptsAreKnownWhateverTheirLetterCase) {
+    for (const char* name : {"setup.exe", "SETUP.EXE", "run.bat", "x.Cmd", "script.js", "link.lnk", "a.ps1", "b.msi",
+                             "c.scr", "d.vbs", "e.hta", "f.reg", "g.exe.", "h.exe ", "отчёт.pdf.exe"})
+        EXPECT_TRUE(IsRunnableFileName(name)) << name;
+    for (const char* name : {"отчёт.pdf", "photo.jpg", "archive.tar.gz", "noext", "exe", ".exe.txt", "x.exec", ""})
+        EXPECT_FALSE(IsRunnableFileName(name)) << name;
+}
+
 namespace {
 
 class FileSendingTest : public testsupport::ChatFixture {

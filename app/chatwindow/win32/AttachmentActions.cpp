@@ -30,8 +30,9 @@ bool Arrived(const std::string& name, const exchange::FileReference& file, bool 
 
 // A program or a script runs at a click; the user decides, knowing that.
 bool MayOpen(const std::string& name, const std::string& path) {
+    // Windows' own answer knows the types registered since; Wine's is always no.
     const std::wstring extension = L"." + outside::W(outside::esGetFileExtension(path));
-    if (!::AssocIsDangerous(extension.c_str())) return true;
+    if (!exchange::IsRunnableFileName(path) && !::AssocIsDangerous(extension.c_str())) return true;
     const std::string text = "«" + name + "» — программа или сценарий. Открывайте его, только если доверяете " +
                              "отправителю.\r\n\r\nОткрыть?";
     return outside::MsgBox(text, MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
