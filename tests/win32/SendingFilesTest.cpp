@@ -31,20 +31,29 @@ namespace {
 
 constexpr wchar_t kTestType[] = L"QuilletTest.File";
 
-// ".qltest" files open with open_recorder.exe, which writes down each file it
-// is given; gone again with the test.
+// ".qltest" files, and ".wsb" (a type Windows counts as runnable, which the
+// test prefix does not know), open with open_recorder.exe, which writes down
+// each file it is given; gone again with the test.
+constexpr const wchar_t* kTestExtensions[] = {L".qltest", L".wsb"};
+
 class RecordingFileType {
 public:
     explicit RecordingFileType(const std::string& record) : record_(record) {
         const std::string recorder =
             outside::esBuildFileName2(outside::esGetFilePath(outside::esGetModuleFileName()), "open_recorder.exe");
-        Set(L".qltest", kTestType);
+        for (const wchar_t* extension : kTestExtensions) {
+            HKEY existing = nullptr;
+            EXPECT_NE(::RegOpenKeyExW(HKEY_CLASSES_ROOT, extension, 0, KEY_READ, &existing), ERROR_SUCCESS)
+                << "the prefix has its own type for it";
+            outside::UniqueRegKey owned(existing);
+            Set(extension, kTestType);
+        }
         Set(std::wstring(kTestType) + L"\\shell\\open\\command",
             L"\"" + outside::W(recorder) + L"\" \"" + outside::W(record) + L"\" \"%1\"");
         ::SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_IDLIST, nullptr, nullptr);
     }
     ~RecordingFileType() {
-        ::RegDeleteTreeW(HKEY_CLASSES_ROOT, L".qltest");
+        for (const wchar_t* extension : kTestExtensions) ::RegDeleteTreeW(HKEY_CLASSES_ROOT, extension);
         ::RegDeleteTreeW(HKEY_CLASSES_ROOT, kTestType);
     }
     RecordingFileType(const RecordingFileType&) = delete;
@@ -228,11 +237,11 @@ TEST_F(SendingFilesTest, AFileNotThereYetOrAProgramIsAskedAboutFirst) {
     Receive("ещё в пути.qltest", 10, missing);
     const std::string half = StoredFileName({2024, 2, 0, 2, 10, 0, 0, 1}, "0000bbbb", "наполовину.qltest");
     Receive("наполовину.qltest", 10, half);
-    const std::string program = StoredFileName({2024, 2, 0, 2, 10, 0, 0, 2}, "0000cccc", "запусти меня.bat");
-    Receive("запусти меня.bat", 9, program);
+    const std::string program = StoredFileName({2024, 2, 0, 2, 10, 0, 0, 2}, "0000cccc", "запусти меня.wsb");
+    Receive("запусти меня.wsb", 16, program);
     modCreateComplexDirectory::CreateComplexDirectory(FilesFolder(), true);
     testsupport::WriteRaw(AttachmentPath(chat.path(), half), "12345");
-    testsupport::WriteRaw(AttachmentPath(chat.path(), program), "echo off\n");
+    testsupport::WriteRaw(AttachmentPath(chat.path(), program), "<Configuration/>");
 
     struct Case {
         const char* name;
@@ -241,7 +250,7 @@ TEST_F(SendingFilesTest, AFileNotThereYetOrAProgramIsAskedAboutFirst) {
     } cases[] = {
         {"ещё в пути.qltest", chatwindow::NotArrivedText("ещё в пути.qltest"), IDOK},
         {"наполовину.qltest", chatwindow::NotArrivedText("наполовину.qltest"), IDOK},
-        {"запусти меня.bat", "«запусти меня.bat» — программа или сценарий.", IDNO},
+        {"запусти меня.wsb", "«запусти меня.wsb» — программа или сценарий.", IDNO},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -253,5 +262,5 @@ TEST_F(SendingFilesTest, AFileNotThereYetOrAProgramIsAskedAboutFirst) {
         EXPECT_EQ(boxes.Texts().at(0).substr(0, c.box.size()), c.box);
     }
     wintest::PumpFor(500);
-    EXPECT_EQ(type.Opened(), "") << "nothing was opened";
+    EXPECT_EQ(type.Opened(), "") << "nothing was opened, the program not after a no";
 }
