@@ -19,6 +19,7 @@
 //                                       into the days box when given, and presses OK
 //   quillet_driver create PATH          in the entry window: "Создать файл чата", PATH typed into the
 //   quillet_driver open PATH            save dialog (or "Открыть файл чата" and the open dialog)
+//   sendfile, click, link               for sent files: driver_files.h
 #include <windows.h>
 
 #include <cstdio>
@@ -26,6 +27,8 @@
 #include <vector>
 
 #include <shellapi.h>
+
+#include "driver_files.h"
 
 namespace {
 
@@ -272,6 +275,9 @@ int main() {
         std::fprintf(stderr, "not in the pane: %s\n%s\n", Utf8(wanted).c_str(), Utf8(PaneText(chat)).c_str());
         return 1;
     }
+    if (command == "sendfile" && argc >= 3) return SendFilesCommand(chat, {args.begin() + 2, args.end()});
+    if (command == "click" && argc >= 3) return ClickCommand(chat, args[2], argc >= 4 && args[3] == L"shift");
+    if (command == "link" && argc >= 3) return LinkCommand(chat, args[2], argc >= 4 ? std::stoi(args[3]) : 30);
     if (command == "shared" && argc >= 3) return SharedFolder(chat, args[2] == L"on", argc >= 4 ? args[3] : L"");
     if (command == "pane") {
         std::printf("%s\n", Utf8(PaneText(chat)).c_str());
