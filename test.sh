@@ -5,6 +5,8 @@
 set -u
 cd "$(dirname "$0")"
 source scripts/lib.sh
+# CI's compilers are known: a warning fails the build here.
+export QUILLET_WERROR=ON
 
 install_packages || { echo "package installation failed"; exit 2; }
 

@@ -4,9 +4,11 @@
 #include <cstdlib>
 
 #include "Platform.h"
+#include "QuilletCli.h"
 #include "app/chatwindow/IConversationPane.h"
 #include "app/chatwindow/MessageDisplay.h"
 #include "app/settings/modSettings.h"
+#include "outside/Utf.h"
 
 namespace cli {
 namespace {
@@ -17,7 +19,14 @@ constexpr size_t kCentreWidth = 48;
 constexpr int kSpacerSize = 3;
 constexpr int kFileNameSize = 7;
 
-bool ColoursWanted() {
+// "auto": on a terminal that can show them, unless NO_COLOR asks for none
+// (an explicit --color outranks it, as no-color.org has it).
+bool ColoursWanted(const std::string& mode) {
+    if (mode == "never") return false;
+    if (mode == "always") {
+        EnableTerminalColours();
+        return true;
+    }
     const char* noColour = std::getenv("NO_COLOR");
     const char* term = std::getenv("TERM");
     if (noColour && *noColour) return false;
@@ -74,6 +83,13 @@ std::string IsoTime(const outside::DateTimeRecord& utc) {
 }
 
 std::string JsonString(std::string_view text) {
+    // JSON is Unicode: bytes that are not UTF-8 (a file name from an old
+    // system) become U+FFFD rather than make the line unreadable.
+    std::string valid;
+    if (!outside::IsValidUtf8(text)) {
+        valid = outside::Utf16ToUtf8(outside::Utf8ToUtf16(text));
+        text = valid;
+    }
     std::string out = "\"";
     for (const char ch : text) {
         const auto c = static_cast<unsigned char>(ch);
@@ -108,7 +124,7 @@ std::string MessageJsonMembers(const DecodedFile& file) {
 // in their colour on a colour terminal, own titles carry a "*".
 class MessagePrinter::Pane final : public chatwindow::IConversationPane {
 public:
-    Pane() : colours_(ColoursWanted()) {}
+    explicit Pane(bool colours) : colours_(colours) {}
 
     void MarkOwn(bool own) { own_ = own; }
     bool Ok() const { return ok_; }
@@ -157,8 +173,10 @@ private:
 };
 
 // The program's display, hooked to nothing: no blinking, no log.
-MessagePrinter::MessagePrinter(bool json)
-    : json_(json), pane_(std::make_unique<Pane>()), display_(std::make_unique<chatwindow::MessageDisplay>(*pane_, chatwindow::DisplayHooks{})) {}
+MessagePrinter::MessagePrinter(bool json, const std::string& colorMode)
+    : json_(json),
+      pane_(std::make_unique<Pane>(!json && ColoursWanted(colorMode))),
+      display_(std::make_unique<chatwindow::MessageDisplay>(*pane_, chatwindow::DisplayHooks{})) {}
 MessagePrinter::~MessagePrinter() = default;
 
 bool MessagePrinter::Print(const DecodedFile& file) {
@@ -173,12 +191,12 @@ bool MessagePrinter::Print(const DecodedFile& file) {
     return pane_->Ok();
 }
 
-void ReportNotices(const DecodedFile& file, bool verbose) {
-    for (const std::string& notice : file.systemNotices) ReportError(UnixLineBreaks(notice));
-    if (verbose)
-        for (const std::string& notice : file.debugNotices) ReportError(UnixLineBreaks(notice));
-}
-
 void ReportError(const std::string& text) { WriteStderr(SafeForTerminal(text) + "\n"); }
+
+int OutputFailed() {
+    if (const std::string reason = StdoutFailure(); !reason.empty())
+        ReportError("quillet-cli: standard output: " + reason);
+    return kExitFailed;
+}
 
 }  // namespace cli

@@ -2,7 +2,7 @@
 
 #include <cstdlib>
 
-#include "app/logsviewer/LogSearch.h"
+#include "app/logsviewer/RtfPlainText.h"
 #include "outside/Utf.h"
 
 namespace chatwindow {

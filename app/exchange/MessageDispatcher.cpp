@@ -37,7 +37,7 @@ public:
                              "\r\n" + path_);
             return;
         }
-        target_.DisplayMessage(userName, text, time, kind, fileName);
+        target_.DisplayMessageFrom(senderGuid, userName, text, time, kind, fileName);
         ledger_.Remember(identity, path_);
     }
     void ShowSystemMessage(const std::string& text) override { held_.push_back({false, text}); }
@@ -293,8 +293,9 @@ std::vector<std::string> MessageDispatcher::ListPass() {
         ListMessageFiles(kBinaryExtension, files);
         ListMessageFiles(kXmlExtension, files);
         ListMessageFiles(kTextExtension, files);
-        std::erase_if(files,
-                      [&](const std::string& path) { return stuck_.count(path) > 0 || awaitingPaths_.count(path) > 0; });
+        std::erase_if(files, [&](const std::string& path) {
+            return stuck_.count(path) > 0 || awaitingPaths_.count(path) > 0 || (removal_.hidden && removal_.hidden(path));
+        });
         if (!files.empty())
             for (const std::string& name : outside::ListPlainFiles(modMain::ChatFolder, "!sync"))
                 syncMarkers_.insert(Upper(name));

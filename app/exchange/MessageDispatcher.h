@@ -67,6 +67,9 @@ inline constexpr std::chrono::seconds kHousekeepingInterval{60};
 struct FileRemoval {
     std::function<bool(const std::string&)> remove;
     std::function<bool(const std::string&)> hide;
+    // For a hide that only remembers (quillet-cli on POSIX): true for a file
+    // it has hidden, which a pass then does not list. Unset: none.
+    std::function<bool(const std::string&)> hidden = {};
 };
 FileRemoval RealFileRemoval();
 
@@ -104,6 +107,8 @@ public:
     MessageLedger& Ledger();
     // The chat's list of processed and own files, beside its logs (made on first use).
     ProcessedFiles& ProcessedList();
+    // The ledger in file instead (empty: in memory only), for a host that keeps no logs.
+    void KeepLedgerIn(const std::string& file) { ledger_ = std::make_unique<MessageLedger>(file); }
 
 private:
     struct Waiting {

@@ -45,11 +45,14 @@ std::string IconSampleResource(IconGroup group, int style, bool grey) {
 LocalLayout LayoutLocalSettings(int checkBoxWidth, int sharedFolderWidth, int retentionLabelWidth) {
     constexpr int checkLeft = 180, checkWidth = 5715;
     constexpr int grayInset = 240, grayWidth = kFrameWidth - 360;
-    // The shared-folder row: check box, label and days box, ending with the frames.
-    constexpr int rowTop = 1440, gap = 60, daysWidth = 540;
-    constexpr int sharedWidth = 3480, labelWidth = 1575;
-    const int rowGrow = std::max(0, sharedFolderWidth - sharedWidth) + std::max(0, retentionLabelWidth - labelWidth);
-    const int grow = std::max({0, checkBoxWidth - checkWidth, checkBoxWidth - grayWidth, rowGrow});
+    // The shared-folder rows: the check box, and under it, indented to its
+    // caption, the days label and box.
+    constexpr int rowTop = 1440, daysTop = rowTop + 360, indent = 255, gap = 60, daysWidth = 540;
+    constexpr int labelWidth = 1575;
+    const int label = std::max(labelWidth, retentionLabelWidth);
+    const int daysRowWidth = indent + label + gap + daysWidth;
+    const int grow = std::max({0, checkBoxWidth - checkWidth, checkBoxWidth - grayWidth, sharedFolderWidth - checkWidth,
+                               daysRowWidth - checkWidth});
     LocalLayout l;
     l.clientWidth = kLocalClientWidth + grow;
     l.userNameLabel = {180, 225, 1140, 225};
@@ -57,10 +60,9 @@ LocalLayout LayoutLocalSettings(int checkBoxWidth, int sharedFolderWidth, int re
     l.defaultUserName = {5520 + grow, 180, 375, 315};
     l.deleteMessageFiles = {checkLeft, 720, checkWidth + grow, 255};
     l.hideBrokenMessageFiles = {checkLeft, 1080, checkWidth + grow, 255};
-    l.retentionDays = {kFrameLeft + kFrameWidth + grow - daysWidth, rowTop - 30, daysWidth, 315};
-    const int label = std::max(labelWidth, retentionLabelWidth);
-    l.retentionDaysLabel = {l.retentionDays.left - gap - label, rowTop + 30, label, 225};
-    l.sharedFolder = {checkLeft, rowTop, l.retentionDaysLabel.left - gap - checkLeft, 255};
+    l.sharedFolder = {checkLeft, rowTop, checkWidth + grow, 255};
+    l.retentionDaysLabel = {checkLeft + indent, daysTop + 30, label, 225};
+    l.retentionDays = {l.retentionDaysLabel.left + label + gap, daysTop - 30, daysWidth, 315};
     for (size_t g = 0; g < kIconGroupCount; ++g) {
         const TwipsRect frame{kFrameLeft, kFrameTops[g], kFrameWidth + grow, kFrameHeights[g]};
         l.frames[g] = frame;

@@ -18,8 +18,8 @@ using support::TwipsRect;
 
 inline constexpr char kLocalSettingsCaption[] = "Настройки чата";
 inline constexpr int kLocalClientWidth = 6015;
-// The design's height and the row of the shared folder added under the two notification modes.
-inline constexpr int kSharedFolderRowHeight = 360;
+// The design's height and the two rows of the shared folder added under the two notification modes.
+inline constexpr int kSharedFolderRowHeight = 720;
 inline constexpr int kLocalClientHeight = 6555 + kSharedFolderRowHeight;
 inline constexpr int kLocalCommandTop = 6000 + kSharedFolderRowHeight;
 
@@ -48,8 +48,8 @@ std::string IconSampleResource(IconGroup group, int style, bool grey);
 // widest of the three check boxes (its caption and box), the shared-folder
 // check box and the days label as the screen's font draws them, the window,
 // the frames and the boxes grow so that none is cut short, and the buttons
-// keep to the right edge. The shared-folder row (check box, days label and
-// box) sits under the two notification modes; everything below it moves down.
+// keep to the right edge. The shared-folder rows (check box, then days label
+// and box) sit under the two notification modes; everything below moves down.
 struct LocalLayout {
     int clientWidth = 0;
     TwipsRect userNameLabel{}, userName{}, defaultUserName{};

@@ -99,6 +99,18 @@ private:
 
 }  // namespace
 
+std::vector<std::string> Texts(const std::string& jsonLines) {
+    std::vector<std::string> texts;
+    for (const JsonObject& m : ParseJsonLines(jsonLines)) texts.push_back(m.at("text").value_or("(null)"));
+    return texts;
+}
+
+std::string Quoted(const std::string& text) {
+    std::string quoted = "'";
+    for (const char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return quoted + "'";
+}
+
 size_t Count(const std::string& text, const std::string& needle) {
     size_t n = 0;
     for (size_t at = text.find(needle); at != std::string::npos; at = text.find(needle, at + needle.size())) ++n;
@@ -152,6 +164,14 @@ std::string CliTest::PutFile(const std::string& name, const std::string& bytes, 
 
 std::string CliTest::PutCorpusFile(const std::string& corpusName, int ageSeconds) const {
     return PutFile(corpusName, testsupport::ReadRaw(testsupport::CorpusPath("messages/" + corpusName)), ageSeconds);
+}
+
+std::string CliTest::PutMessage(const std::string& name, const std::string& utc, const std::string& text) const {
+    // Year, month, day, hour, minute, second, milliseconds, name, text, GUID, joined by U+0000.
+    std::string record;
+    for (const char c : utc) record += (c >= '0' && c <= '9') ? c : '\0';
+    record += std::string(1, '\0') + "Гость" + '\0' + text + '\0' + "{AAAAAAAA-BBBB-CCCC-DDDD-EEEEEEEEEEEE}";
+    return PutFile(name, record);
 }
 
 }  // namespace clitest

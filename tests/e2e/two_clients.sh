@@ -145,8 +145,8 @@ for key in 'HKCR\.qltest' 'HKCR\QuilletTest.File\shell\open\command'; do
   WINEPREFIX="$work/prefix-B" WINEDEBUG=-all "$WINE64" reg add "$key" /ve /d "$value" /f >/dev/null 2>&1
 done
 on A sendfile "$(winepath_of "$shared_file")"; sent=$?
-on A link "отпуск на море.qltest" 30; a_link=$?
-on B link "отпуск на море.qltest" 60; b_link=$?
+on A haslink "отпуск на море.qltest" 30; a_link=$?
+on B haslink "отпуск на море.qltest" 60; b_link=$?
 record AFileMessageShowsAsALinkOnBothSides $((sent + a_link + b_link)) "sent $sent, link on A $a_link, on B $b_link"
 syncthing_wait_in_sync 60
 on B click "отпуск на море.qltest"; clicked=$?

@@ -8,7 +8,7 @@
 #include "app/chatwindow/MessageDisplay.h"
 #include "app/chatwindow/RtfRuns.h"
 #include "app/exchange/FileMessage.h"
-#include "app/logsviewer/LogSearch.h"
+#include "app/logsviewer/RtfPlainText.h"
 #include "outside/Utf.h"
 #include "support/RecordingPane.h"
 

@@ -154,12 +154,12 @@ TEST(SettingsWindowsLogic, LayoutsKeepEveryControlInsideAndApartAndFitWideCaptio
         EXPECT_GE(l.sharedFolder.width, sharedWidth);
         EXPECT_GE(l.retentionDaysLabel.width, labelWidth);
     }
-    // The design, with the shared-folder row under the notification modes and the rest one row lower.
+    // The design, with the shared-folder rows under the notification modes and the rest two rows lower.
     const LocalLayout local = LayoutLocalSettings();
     const int row = kSharedFolderRowHeight;
     EXPECT_EQ(local.clientWidth, 6015);
     EXPECT_EQ(local.sharedFolder.top, 1440);
-    EXPECT_EQ(local.retentionDays.left + local.retentionDays.width, 120 + 5775) << "ends with the frames";
+    EXPECT_EQ(local.retentionDaysLabel.top, 1440 + 360 + 30) << "the days under the check box";
     EXPECT_EQ(local.frames[2], (TwipsRect{120, 3900 + row, 5775, 915}));
     EXPECT_EQ(local.options[1][6], (TwipsRect{120 + 240 + 780 * 6, 2580 + row + 420, 255, 255}));
     EXPECT_EQ(local.samples[0][0], (TwipsRect{120 + 540, 1560 + row + 420, 240, 240}));

@@ -112,7 +112,7 @@ void frmLocalSettings::CreateControls() {
         AddCheckBox(kIdHideBrokenMessageFiles, kHideBrokenMessageFilesCaption, design.hideBrokenMessageFiles);
     chkSharedFolder_ = AddCheckBox(kIdSharedFolder, kSharedFolderCaption, design.sharedFolder);
     HWND retentionLabel =
-        AddLabel(kIdRetentionDaysLabel, kRetentionDaysLabel, design.retentionDaysLabel, false, SS_RIGHT | SS_NOPREFIX);
+        AddLabel(kIdRetentionDaysLabel, kRetentionDaysLabel, design.retentionDaysLabel, false, SS_NOPREFIX);
     txtRetentionDays_ = AddEdit(kIdRetentionDays, "", design.retentionDays, ES_NUMBER | ES_RIGHT);
     ::SendMessageW(txtRetentionDays_, EM_LIMITTEXT, 4, 0);
     std::array<HWND, kIconGroupCount> frames{};

@@ -3,7 +3,8 @@
 //   quillet_driver sendfile PATH...     puts the files on the clipboard, as Explorer's copy does, and
 //                                       pastes them into the message box (Ctrl+V); 0 once sent
 //   quillet_driver click TEXT [shift]   clicks (Shift+clicks) the first character of TEXT in the pane
-//   quillet_driver link TEXT [SECONDS]  exit 0 once the pane shows TEXT with link formatting
+//   quillet_driver haslink TEXT [SECONDS]
+//                                       exit 0 once the pane shows TEXT with link formatting
 #pragma once
 
 #include <windows.h>
