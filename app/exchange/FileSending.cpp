@@ -18,27 +18,35 @@ std::string FailureNotice(const outside::RuntimeError& e, const std::string& pat
 
 }  // namespace
 
+FileReference CopyIntoFilesFolder(const std::string& sourcePath) {
+    // A file that cannot be read leaves not even the folder behind.
+    outside::ReadableFileSize(sourcePath);
+    FileReference file;
+    file.name = DisplayableFileName(outside::esGetFileName(sourcePath));
+    file.storedName = StoredFileName(outside::esGetSystemTime(), NewUniquePart(), file.name);
+    modCreateComplexDirectory::CreateComplexDirectory(outside::esBuildFileName2(modMain::ChatFolder, kFilesFolderName),
+                                                      true);
+    file.size = outside::CopyFileAtomically(sourcePath, AttachmentPath(modMain::ChatFolder, file.storedName));
+    return file;
+}
+
 SendOutcome SendFileMessage(const std::string& sourcePath, const std::string& comment, IMessageDisplay& display,
                             const ConfirmLargeFile& confirmLarge, std::string* writtenPath) {
-    const std::string name = DisplayableFileName(outside::esGetFileName(sourcePath));
-    std::string copy;
-    uint64_t size = 0;
+    FileReference file;
     try {
-        size = outside::ReadableFileSize(sourcePath);
+        const uint64_t size = outside::ReadableFileSize(sourcePath);
+        const std::string name = DisplayableFileName(outside::esGetFileName(sourcePath));
         if (size > kLargeFileBytes && confirmLarge && !confirmLarge(name, size)) return SendOutcome::NothingToSend;
-        const std::string folder = outside::esBuildFileName2(modMain::ChatFolder, kFilesFolderName);
-        modCreateComplexDirectory::CreateComplexDirectory(folder, true);
-        copy = AttachmentPath(modMain::ChatFolder, StoredFileName(outside::esGetSystemTime(), NewUniquePart(), name));
-        size = outside::CopyFileAtomically(sourcePath, copy);
+        file = CopyIntoFilesFolder(sourcePath);
     } catch (const outside::RuntimeError& e) {
         display.ShowSystemMessage(FailureNotice(e, sourcePath));
         return SendOutcome::Failed;
     }
-    const std::string text = FileMessageText({{name, size, outside::esGetFileName(copy)}, comment});
+    const std::string text = FileMessageText({file, comment});
     const SendOutcome sent = modSettings::SendXMLMessages ? SendXmlMessage(text, display, writtenPath)
                                                           : SendBinaryMessage(text, display, writtenPath);
     // No message names the copy: it would lie in everyone's folder for nothing.
-    if (sent != SendOutcome::Sent) outside::RemoveFile(copy);
+    if (sent != SendOutcome::Sent) outside::RemoveFile(AttachmentPath(modMain::ChatFolder, file.storedName));
     return sent;
 }
 
