@@ -17,7 +17,9 @@ struct CommandInfo {
 // The options of the commands that print messages, as their help lists them.
 constexpr const char* kPrintOptions =
     "  --json          one JSON object a line: time (UTC, ISO 8601), user, text,\n"
-    "                  client (the sender's GUID, or null), own, format, file\n"
+    "                  client (the sender's GUID, or null), own, format, file;\n"
+    "                  a sent file's message adds attachment: name, size, path,\n"
+    "                  arrived\n"
     "  --since TIME    leave out messages sent before TIME: 2026-12-07T08:30 or\n"
     "                  2026-12-07 (local time), 2026-12-07T05:30Z or ...+03:00,\n"
     "                  or an age: 90s, 15m, 2h, 7d\n"

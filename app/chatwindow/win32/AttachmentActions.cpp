@@ -41,7 +41,8 @@ bool MayOpen(const std::string& name, const std::string& path) {
 }  // namespace
 
 std::string NotArrivedText(const std::string& name) {
-    return "Файл «" + name + "» ещё не пришёл: служба синхронизации его пока не доставила. Попробуйте чуть позже.";
+    return "Файла «" + name + "» пока нет в папке чата: служба синхронизации его ещё не доставила " +
+           "(или его оттуда удалили). Попробуйте чуть позже.";
 }
 
 void OpenAttachment(HWND owner, const std::string& name, const exchange::FileReference& file) {

@@ -18,7 +18,7 @@ void ShowAttachmentInFolder(HWND owner, const std::string& name, const exchange:
 // The link's menu at the mouse: "Открыть" and "Показать в папке".
 void AttachmentMenu(HWND owner, const std::string& name, const exchange::FileReference& file);
 
-// The box's text for a file that has not arrived.
+// The box's text for a file that is not there, or not whole yet.
 std::string NotArrivedText(const std::string& name);
 
 }  // namespace chatwindow
