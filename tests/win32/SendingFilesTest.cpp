@@ -10,9 +10,8 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
-
 #include "ChatWindowFixture.h"
+#include "DropFiles.h"
 #include "WindowTestSupport.h"
 #include "app/chatwindow/ChatWindowLogic.h"
 #include "app/chatwindow/win32/AttachmentActions.h"
@@ -73,18 +72,11 @@ private:
     std::string record_;
 };
 
-// A shell drop of paths (DROPFILES and the wide names), as Explorer hands it over.
+// A shell drop of paths, as Explorer hands it over.
 HGLOBAL DropOf(const std::vector<std::string>& paths) {
-    std::wstring names;
-    for (const std::string& path : paths) names += outside::W(path) + L'\0';
-    names += L'\0';
-    HGLOBAL memory = ::GlobalAlloc(GHND, sizeof(DROPFILES) + names.size() * sizeof(wchar_t));
-    auto* drop = static_cast<DROPFILES*>(::GlobalLock(memory));
-    drop->pFiles = sizeof(DROPFILES);
-    drop->fWide = TRUE;
-    std::memcpy(drop + 1, names.data(), names.size() * sizeof(wchar_t));
-    ::GlobalUnlock(memory);
-    return memory;
+    std::vector<std::wstring> wide;
+    for (const std::string& path : paths) wide.push_back(outside::W(path));
+    return wintest::DropOfFiles(wide);
 }
 
 std::string Bytes(size_t size, int seed) {

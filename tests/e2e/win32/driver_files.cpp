@@ -1,10 +1,10 @@
 #include "driver_files.h"
 
 #include <richedit.h>
-#include <shlobj.h>
 
 #include <cstdio>
-#include <cstring>
+
+#include "tests/win32/DropFiles.h"
 
 namespace {
 
@@ -67,15 +67,7 @@ bool IsLink(HWND pane, LONG begin, LONG end) {
 }  // namespace
 
 int SendFilesCommand(HWND chat, const std::vector<std::wstring>& paths) {
-    std::wstring names;
-    for (const std::wstring& path : paths) names += path + L'\0';
-    names += L'\0';
-    HGLOBAL memory = ::GlobalAlloc(GHND, sizeof(DROPFILES) + names.size() * sizeof(wchar_t));
-    auto* drop = static_cast<DROPFILES*>(::GlobalLock(memory));
-    drop->pFiles = sizeof(DROPFILES);
-    drop->fWide = TRUE;
-    std::memcpy(drop + 1, names.data(), names.size() * sizeof(wchar_t));
-    ::GlobalUnlock(memory);
+    HGLOBAL memory = wintest::DropOfFiles(paths);
     if (!::OpenClipboard(nullptr)) {
         ::GlobalFree(memory);
         return 1;
