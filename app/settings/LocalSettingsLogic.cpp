@@ -48,7 +48,7 @@ LocalLayout LayoutLocalSettings(int checkBoxWidth, int sharedFolderWidth, int re
     // The shared-folder rows: the check box, and under it, indented to its
     // caption, the days label and box.
     constexpr int rowTop = 1440, daysTop = rowTop + 360, indent = 255, gap = 60, daysWidth = 540;
-    constexpr int labelWidth = 1575;
+    constexpr int labelWidth = 2580;
     const int label = std::max(labelWidth, retentionLabelWidth);
     const int daysRowWidth = indent + label + gap + daysWidth;
     const int grow = std::max({0, checkBoxWidth - checkWidth, checkBoxWidth - grayWidth, sharedFolderWidth - checkWidth,

@@ -63,8 +63,17 @@ void ReadFilePieces(const std::string& path, std::string& buffer,
 }
 
 void ReplaceFile(const std::string& from, const std::string& to) {
-    if (!::MoveFileExW(W(from).c_str(), W(to).c_str(), MOVEFILE_REPLACE_EXISTING))
-        throw LastError(to);
+    // Windows refuses to replace a file that someone has open, even one that
+    // shares deleting (the logs viewer reading a log, a virus scanner): such a
+    // hold lasts moments, so the rename is tried again for a little while.
+    constexpr int kAttempts = 20;
+    constexpr DWORD kPauseMs = 25;
+    for (int attempt = 1;; ++attempt) {
+        if (::MoveFileExW(W(from).c_str(), W(to).c_str(), MOVEFILE_REPLACE_EXISTING)) return;
+        const DWORD err = ::GetLastError();
+        if (attempt == kAttempts || (err != ERROR_ACCESS_DENIED && err != ERROR_SHARING_VIOLATION)) throw LastError(to);
+        ::Sleep(kPauseMs);
+    }
 }
 
 bool RemoveFile(const std::string& path) noexcept { return ::DeleteFileW(W(path).c_str()) != FALSE; }

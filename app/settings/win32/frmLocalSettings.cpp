@@ -149,7 +149,8 @@ void frmLocalSettings::CreateControls() {
         checkWidth = std::max(checkWidth, TextWidthTwips(check) + TwipsX(CheckBoxGlyphPx()));
     const LocalLayout l = LayoutLocalSettings(checkWidth, TextWidthTwips(chkSharedFolder_) + TwipsX(CheckBoxGlyphPx()),
                                               TextWidthTwips(retentionLabel));
-    if (l.clientWidth == design.clientWidth) return;
+    // Placed even when the window keeps its width: the days label may still
+    // need more room than the design gives it.
     Place(txtUserName_, l.userName);
     Place(button->Handle(), l.defaultUserName);
     Place(chkDeleteMessageFiles_, l.deleteMessageFiles);
