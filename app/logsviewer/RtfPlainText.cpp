@@ -177,11 +177,15 @@ void RtfTextReader::Read(std::string_view bytes, std::u16string& out) {
                         if (extraDepth_ > 0) {
                             --extraDepth_;
                         } else if (stack_.empty()) {
-                            ended_ = true;  // the end of the document
+                            ended_ = true;  // a brace that closes nothing
                             break;
                         } else {
                             state_ = stack_.back();
                             stack_.pop_back();
+                            if (stack_.empty()) {
+                                ended_ = true;  // the document's own group: nothing after it is shown
+                                break;
+                            }
                         }
                     } else if (c != '\r' && c != '\n') {
                         Byte(static_cast<unsigned char>(c));
