@@ -16,11 +16,11 @@ namespace {
 const char* const kWords[] = {"send", "read", "follow", "check", "help", "--help", "-h", "--version", "--json",
                               "--xml", "--verbose", "-v", "--ack", "--new", "--others", "--name", "--name=Анна",
                               "--since", "--since=2h", "--color", "--color=never", "--color=auto", "--", "-",
-                              "--json=1", ""};
+                              "--json=1", "--file", "--file=отчёт.pdf", ""};
 
 auto Fields(const cli::Arguments& a) {
     return std::tie(a.command, a.operands, a.help, a.version, a.json, a.xml, a.verbose, a.ack, a.newOnly, a.others,
-                    a.color, a.name, a.since);
+                    a.color, a.name, a.since, a.file);
 }
 
 std::optional<cli::Arguments> Parse(const std::vector<std::string>& args) {
@@ -56,6 +56,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (set) plain.push_back(option);
     if (taken->name) plain.insert(plain.end(), {"--name", *taken->name});
     if (taken->since) plain.insert(plain.end(), {"--since", *taken->since});
+    if (taken->file) plain.insert(plain.end(), {"--file", *taken->file});
     if (taken->color != "auto") plain.push_back("--color=" + taken->color);
     plain.push_back("--");
     if (!taken->command.empty()) plain.push_back(taken->command);
