@@ -134,7 +134,12 @@ public:
     bool IsEmpty() const override { return empty_; }
     void BeginAppend() override {}
     void EndAppend() override {
-        if (!attachment_.empty()) pending_ += "\n" + Styled(SafeForTerminal(attachment_), "\x1b[2m") + "\n";
+        if (!attachment_.empty()) {
+            // Appended piece by piece: GCC 12's -Wrestrict misreads "\n" + std::string&&.
+            pending_ += '\n';
+            pending_ += Styled(SafeForTerminal(attachment_), "\x1b[2m");
+            pending_ += '\n';
+        }
         attachment_.clear();
         if (!pending_.empty()) ok_ = WriteStdout(pending_) && ok_;
         pending_.clear();
