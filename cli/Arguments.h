@@ -16,7 +16,13 @@ struct Arguments {
     bool json = false;
     bool xml = false;
     bool verbose = false;
+    bool ack = false;
+    bool newOnly = false;
+    bool others = false;
+    std::string color = "auto";  // auto, always or never
     std::optional<std::string> name;
+    std::optional<std::string> file;  // send --file: the file to send
+    std::optional<std::string> since;
 };
 
 // Throws CliError(kExitUsage) for an unknown command or an option the command does not take.

@@ -20,7 +20,7 @@ bool SameText(std::string a, std::string b) {
 }
 
 [[noreturn]] void NoChat(const std::string& argument, const std::string& problem) {
-    throw CliError(kExitNoChat, argument + ": " + problem);
+    throw CliError(kExitNoChat, "quillet-cli: " + argument + ": " + problem);
 }
 
 }  // namespace
@@ -29,6 +29,7 @@ void OpenChat(const std::string& argument) {
     const std::string chatExtension = exchange::kChatFileExtension;
     std::string chatFile;
     if (IsFolder(argument)) {
+        if (const std::string problem = FolderListingProblem(argument); !problem.empty()) NoChat(argument, problem);
         std::vector<std::string> names = outside::ListPlainFiles(argument, chatExtension);
         outside::Sorter().Sort(names);
         if (names.empty()) NoChat(argument, "not a chat folder: there is no chat file (*." + chatExtension + ") in it");
@@ -47,8 +48,19 @@ void OpenChat(const std::string& argument) {
     }
     const std::string full = outside::esGetFullFileName(chatFile, true);
     if (full.empty()) NoChat(argument, "the full path of the chat file cannot be formed");
+    // An unreadable folder lists as empty: say why rather than "no chat file" or nothing.
+    if (const std::string problem = FolderListingProblem(outside::esGetFilePath(full)); !problem.empty())
+        NoChat(outside::esGetFilePath(full), problem);
     modMain::ChatFilePath = full;
     modMain::ChatFolder = outside::esGetFilePath(full);
+}
+
+void OpenChatOperand(const Arguments& arguments) {
+    if (arguments.operands.size() != 1)
+        throw CliError(kExitUsage, "quillet-cli " + arguments.command + ": " +
+                                       (arguments.operands.empty() ? "no chat given" : "one chat at a time") + "\n" +
+                                       UsageLine(arguments.command));
+    OpenChat(arguments.operands[0]);
 }
 
 }  // namespace cli

@@ -3,12 +3,16 @@
 
 #include <string>
 
+#include "Arguments.h"
+
 namespace cli {
 
 // Sets modMain::ChatFilePath (the full path, which keys the chat's settings)
 // and modMain::ChatFolder. Throws CliError(kExitNoChat) when there is no such
-// file or folder, when the file is not a chat file, and when the folder holds
-// no chat file or several.
+// file or folder, when the file is not a chat file, when the folder cannot be
+// read, and when it holds no chat file or several.
 void OpenChat(const std::string& argument);
+// The one operand of read and follow, opened; CliError(kExitUsage) for none or more.
+void OpenChatOperand(const Arguments& arguments);
 
 }  // namespace cli

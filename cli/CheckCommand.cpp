@@ -76,8 +76,8 @@ int CheckCommand(const Arguments& arguments) {
     for (size_t i = 0; i < arguments.operands.size(); ++i) {
         const DecodedFile file = DecodeMessageFile(arguments.operands[i], modSettings::ClientGuid);
         allProcessed = allProcessed && file.result == exchange::DispatchResult::Processed;
-        if (!arguments.json && i > 0 && !WriteStdout("\n")) return kExitFailed;
-        if (!WriteStdout(arguments.json ? AsJson(file) : AsText(file))) return kExitFailed;
+        if (!arguments.json && i > 0 && !WriteStdout("\n")) return OutputFailed();
+        if (!WriteStdout(arguments.json ? AsJson(file) : AsText(file))) return OutputFailed();
     }
     return allProcessed ? kExitOk : kExitBadFiles;
 }

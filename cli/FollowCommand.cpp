@@ -1,7 +1,10 @@
 // follow: the waiting messages, then each new one as it lands, until Ctrl+C.
-// The rhythm is the chat window's: a 250 ms tick asks the folder watcher, a
-// pass that left files for later runs again after a second, and a quiet
-// folder is looked at every five seconds all the same.
+// The chat window's own pieces do the work: its poller (a 250 ms tick asks the
+// folder watcher, a pass that left files for later runs again after a second,
+// a quiet folder is looked at every five seconds all the same) and its pass.
+// What differs is what "done" means for a file: on Windows it is hidden, as
+// Quillet hides it; elsewhere follow remembers its name in a state file.
+#include <memory>
 #include <set>
 
 #include "Chat.h"
@@ -10,7 +13,10 @@
 #include "Platform.h"
 #include "Printing.h"
 #include "QuilletCli.h"
+#include "SystemReason.h"
+#include "TerminalHost.h"
 #include "app/exchange/IFSWatcher.h"
+#include "app/exchange/MessageFiles.h"
 #include "app/exchange/UpdatePoller.h"
 #include "app/settings/modSettings.h"
 #include "app/startup/CExchangePathProtector.h"
@@ -23,130 +29,127 @@
 namespace cli {
 namespace {
 
-// Files are saved as done every so many, so that a crash in a long pass
-// prints little again.
-constexpr int kSaveEvery = 50;
-
-class Follower {
+// Saves follow's state when it has changed; a state that cannot be written
+// costs a warning (once), not the run.
+class StateKeeper {
 public:
-    Follower(const Arguments& arguments, FollowState* state)
-        : verbose_(arguments.verbose), printer_(arguments.json), state_(state) {}
-
-    // One pass; true when a file was left for later.
-    bool Pass() {
-        const std::vector<std::string> paths = ListWaitingFiles(modMain::ChatFolder);
-        std::set<std::string> present;
-        for (const std::string& path : paths) present.insert(outside::esGetFileName(path));
-        bool retry = false;
-        int done = 0;
-        for (const std::string& path : paths) {
-            if (StopRequested()) break;
-            const std::string name = outside::esGetFileName(path);
-            if ((state_ && state_->Has(name)) || stuck_.count(path)) continue;
-            const DecodedFile file = ReadWaitingFile(path, modSettings::ClientGuid);
-            ReportNotices(file, verbose_);
-            if (file.result == exchange::DispatchResult::Retry) {
-                retry = true;
-                continue;
-            }
-            if (file.result == exchange::DispatchResult::Processed && file.hasMessage && !printer_.Print(file)) {
-                outputGone_ = true;  // not printed, so not done
-                break;
-            }
-            Done(path, name, file.result);
-            if (++done % kSaveEvery == 0) SaveState(present);
+    explicit StateKeeper(FollowState* state) : state_(state) {}
+    ~StateKeeper() {
+        try {
+            Save();
+        } catch (...) {
         }
-        SaveState(present);
-        return retry;
     }
+    StateKeeper(const StateKeeper&) = delete;
+    StateKeeper& operator=(const StateKeeper&) = delete;
 
-    bool OutputGone() const { return outputGone_; }
+    void Save() {
+        if (!state_ || !state_->Changed()) return;
+        try {
+            // Names of files gone from the folder are forgotten, but only while
+            // the chat is there: an unmounted folder lists as empty and must not
+            // make follow forget everything it has printed.
+            if (outside::esIsFileExist(modMain::ChatFilePath)) {
+                std::set<std::string> present;
+                for (const char* extension :
+                     {exchange::kBinaryExtension, exchange::kXmlExtension, exchange::kTextExtension})
+                    for (std::string& name : outside::ListPlainFiles(modMain::ChatFolder, extension))
+                        present.insert(std::move(name));
+                state_->Save(&present);
+            } else {
+                state_->Save(nullptr);
+            }
+        } catch (const outside::RuntimeError& e) {
+            if (!warned_)
+                ReportError("quillet-cli follow: cannot write " + state_->File() + ": " + SystemReason(e) +
+                            "; messages may be printed again next time");
+            warned_ = true;
+        }
+    }
 
 private:
-    // Deleted only when the chat says so, as the program's pass does;
-    // otherwise hidden (Windows) or remembered.
-    void Done(const std::string& path, const std::string& name, exchange::DispatchResult result) {
-        const bool remove = modSettings::DeleteMessageFiles &&
-                            (result == exchange::DispatchResult::Processed || !modSettings::HideBrokenMessageFiles);
-        if (remove && outside::RemoveFile(path)) return;
-        if (state_)
-            state_->Add(name);
-        else if (!outside::HideFile(path))
-            stuck_.insert(path);  // not shown again this run
-    }
-
-    void SaveState(const std::set<std::string>& present) {
-        if (!state_) return;
-        try {
-            // Only while the chat is there: an unmounted folder lists as empty
-            // and must not make follow forget everything it has printed.
-            state_->Save(outside::esIsFileExist(modMain::ChatFilePath) ? &present : nullptr);
-        } catch (const outside::RuntimeError& e) {
-            if (!stateWarned_)
-                ReportError("quillet-cli follow: " + state_->File() +
-                            " cannot be written; messages may be printed again next time: " + e.Description());
-            stateWarned_ = true;
-        }
-    }
-
-    bool verbose_;
-    MessagePrinter printer_;
     FollowState* state_;
-    std::set<std::string> stuck_;
-    bool outputGone_ = false;
-    bool stateWarned_ = false;
+    bool warned_ = false;
 };
+
+// Where follow hides files, as Quillet does, it shares Quillet's ledger of the
+// chat, beside the chat's logs.
+void UseQuilletsLedger() {
+    modSettings::LogGuid = modSettings::GetLogGuid();
+    modSettings::LogsFolder = outside::esBuildFileName2(outside::esGetSpecialFolder(outside::kFolderAppData),
+                                                        "Greyfen Works", "Quillet", "Logs", modSettings::LogGuid);
+}
 
 }  // namespace
 
 int FollowCommand(const Arguments& arguments) {
-    if (arguments.operands.size() != 1)
-        throw CliError(kExitUsage, std::string("quillet-cli follow: ") +
-                                       (arguments.operands.empty() ? "no chat given" : "one chat at a time") + "\n" +
-                                       UsageLine("follow"));
-    OpenChat(arguments.operands[0]);
+    OpenChatOperand(arguments);
+    TerminalHost host(PrintOptionsOf(arguments, true));
     LoadIdentity();
     modSettings::ReadGlobalSettings();
     modSettings::ReadChatSettings();  // "Delete Message Files"
+    modSettings::ClearScrollbackOnOverflow = false;  // a terminal has no pane to empty
 
     // One client per chat folder on a machine, as the program has it.
     startup::CExchangePathProtector guard;
     if (guard.IsPathProtected(modMain::ChatFolder))
-        throw CliError(kExitFolderInUse, modMain::ChatFolder + ": " + "В этом каталоге уже идёт чат." +
-                                             "\n(another Quillet or quillet-cli follow on this machine has this "
-                                             "chat folder)");
+        throw CliError(kExitFolderInUse, "quillet-cli: " + modMain::ChatFolder +
+                                             ": another Quillet or quillet-cli follow on this machine has this "
+                                             "chat folder");
 
     const std::string stateFolder = FollowStateFolder();
     std::unique_ptr<FollowState> state;
+    exchange::FileRemoval removal;
     if (!stateFolder.empty()) {
         state = std::make_unique<FollowState>(stateFolder, modMain::ChatFilePath);
-        state->Load();
+        try {
+            state->Load();
+        } catch (const outside::RuntimeError& e) {
+            throw CliError(kExitFailed, "quillet-cli follow: cannot read " + state->File() + ": " + SystemReason(e));
+        }
+        FollowState& names = *state;
+        removal.remove = [&host](const std::string& path) { return host.MayTake(path) && outside::RemoveFile(path); };
+        removal.hide = [&host, &names](const std::string& path) {
+            if (!host.MayTake(path)) return false;
+            names.Add(outside::esGetFileName(path));
+            return true;
+        };
+        removal.hidden = [&names](const std::string& path) { return names.Has(outside::esGetFileName(path)); };
+        if (arguments.newOnly && !state->Exists()) host.SetBacklog(TerminalHost::Backlog::TakeUnprinted);
+    } else {
+        UseQuilletsLedger();
+        removal.remove = [&host](const std::string& path) { return host.MayTake(path) && outside::RemoveFile(path); };
+        removal.hide = [&host](const std::string& path) { return host.MayTake(path) && outside::HideFile(path); };
+        // Nothing remembers a skipped backlog here: it stays for Quillet.
+        if (arguments.newOnly) host.SetBacklog(TerminalHost::Backlog::LeaveAlone);
     }
+
+    exchange::MessageDispatcher dispatcher(host, removal);
+    if (state) dispatcher.KeepLedgerIn(state->LedgerFile());
+    StateKeeper keeper(state.get());
+    host.OnBatch([&keeper] { keeper.Save(); });
 
     CatchStopRequests();
     const std::unique_ptr<exchange::IFSWatcher> watcher = exchange::CreateFolderWatcher();
     watcher->StartWatch(modMain::ChatFolder);
-    Follower follower(arguments, state.get());
-
-    bool retryPending = follower.Pass();
-    int ticksSinceRetry = 0;
-    int ticksSincePass = 0;
-    while (!StopRequested() && !follower.OutputGone()) {
-        Pause(exchange::kTimerIntervalMs);
-        if (StopRequested()) break;
-        std::string diagnostic;
-        const bool changed = watcher->IsSomethingChanged(diagnostic);
-        if (!diagnostic.empty() && arguments.verbose)
-            ReportError("Watcher.IsSomethingChanged() ==> " + diagnostic);
-        const bool retryDue = retryPending && ++ticksSinceRetry >= exchange::kRetryTicks;
-        const bool quietTooLong = ++ticksSincePass >= exchange::kQuietPassTicks;
-        if (changed || retryDue || quietTooLong) {
-            retryPending = follower.Pass();
-            ticksSinceRetry = 0;
-            ticksSincePass = 0;
+    exchange::UpdatePoller poller(*watcher, dispatcher, host);
+    try {
+        while (!StopRequested()) {
+            poller.Tick();
+            host.SetBacklog(TerminalHost::Backlog::Print);  // the first tick's pass had the backlog
+            keeper.Save();
+            Pause(exchange::kTimerIntervalMs);
         }
+    } catch (const PassStopped&) {
     }
-    return follower.OutputGone() ? kExitFailed : kExitOk;
+    keeper.Save();
+    if (host.OutputGone()) return OutputFailed();
+    if (host.AcknowledgementsEnded()) {
+        ReportError("quillet-cli follow: standard input ended before the last message was acknowledged; "
+                    "it will be printed again next time");
+        return kExitFailed;
+    }
+    return StopExitStatus();
 }
 
 }  // namespace cli

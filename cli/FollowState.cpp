@@ -12,7 +12,7 @@ namespace {
 
 constexpr uint64_t kMaxStateBytes = 64u * 1024u * 1024u;
 
-// FNV-1a: a stable name for the chat's state file, whatever its path holds.
+// FNV-1a: a stable name for the chat's files, whatever its path holds.
 std::string HashName(const std::string& text) {
     uint64_t hash = 14695981039346656037ull;
     for (const char c : text) {
@@ -20,7 +20,7 @@ std::string HashName(const std::string& text) {
         hash *= 1099511628211ull;
     }
     char name[32];
-    std::snprintf(name, sizeof name, "%016llx.state", static_cast<unsigned long long>(hash));
+    std::snprintf(name, sizeof name, "%016llx", static_cast<unsigned long long>(hash));
     return name;
 }
 
@@ -31,7 +31,8 @@ std::string EncodeStateLine(const std::string& name) {
     std::string line;
     for (const char ch : name) {
         const auto c = static_cast<unsigned char>(ch);
-        if (c < 0x20 || c == 0x7F || c == '%') {
+        // A "#" first would make the line a comment.
+        if (c < 0x20 || c == 0x7F || c == '%' || (c == '#' && line.empty())) {
             line += '%';
             line += kHex[c >> 4];
             line += kHex[c & 0x0F];
@@ -62,18 +63,25 @@ bool DecodeStateLine(const std::string& line, std::string& name) {
 }
 
 FollowState::FollowState(const std::string& folder, const std::string& chatFilePath)
-    : folder_(folder), chat_(chatFilePath), file_(outside::esBuildFileName2(folder, HashName(chatFilePath))) {}
+    : folder_(folder), chat_(chatFilePath), file_(outside::esBuildFileName2(folder, HashName(chatFilePath) + ".state")) {}
+
+std::string FollowState::LedgerFile() const {
+    return outside::esBuildFileName2(folder_, HashName(chat_) + ".ledger");
+}
 
 void FollowState::Load() {
     names_.clear();
     changed_ = false;
+    exists_ = false;
     std::string bytes;
     try {
         bytes = outside::ReadFileBytes(file_, kMaxStateBytes);
     } catch (const outside::RuntimeError& e) {
-        if (e.Number() == outside::ErrorNumberFromWin32(2) || e.Number() == outside::ErrorNumberFromWin32(3)) return;
-        throw;
+        if (e.Number() != outside::ErrorNumberFromWin32(2) && e.Number() != outside::ErrorNumberFromWin32(3)) throw;
+        changed_ = true;
+        return;
     }
+    exists_ = true;
     size_t start = 0;
     while (start < bytes.size()) {
         size_t end = bytes.find('\n', start);
@@ -108,6 +116,7 @@ void FollowState::Save(const std::set<std::string>* present) {
     for (const std::string& name : names_) bytes += EncodeStateLine(name) + "\n";
     outside::WriteFileAtomically(file_, bytes);
     changed_ = false;
+    exists_ = true;
 }
 
 }  // namespace cli

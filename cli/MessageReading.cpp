@@ -3,11 +3,7 @@
 #include <cctype>
 
 #include "app/exchange/IMessageDisplay.h"
-#include "app/exchange/MessageDispatcher.h"
 #include "app/exchange/MessageFiles.h"
-#include "outside/Folder.h"
-#include "outside/RuntimeError.h"
-#include "outside/Sorter.h"
 #include "outside/Support.h"
 
 namespace cli {
@@ -31,16 +27,7 @@ public:
     void DisplayMessageFrom(const std::string& clientGuid, const std::string& userName, const std::string& text,
                             outside::DateTimeRecord time, exchange::MessageKind kind,
                             const std::string& fileName) override {
-        // The pane turns the time into local time, and a date that cannot be
-        // turned makes the file broken there; so it does here, whatever is printed.
-        outside::esSystemTimeToLocalSystemTime(time);
-        file_.hasMessage = true;
-        file_.clientGuid = clientGuid;
-        file_.userName = userName;
-        file_.text = text;
-        file_.time = time;
-        file_.kind = kind;
-        file_.fileName = fileName;
+        TakeMessage(file_, clientGuid, userName, text, time, kind, fileName);
     }
     void ShowSystemMessage(const std::string& text) override { file_.systemNotices.push_back(text); }
     void ShowDebugMessage(const std::string& text) override { file_.debugNotices.push_back(text); }
@@ -50,6 +37,21 @@ private:
 };
 
 }  // namespace
+
+void TakeMessage(DecodedFile& file, const std::string& clientGuid, const std::string& userName,
+                 const std::string& text, const outside::DateTimeRecord& time, exchange::MessageKind kind,
+                 const std::string& fileName) {
+    // The pane turns the time into local time, and a date that cannot be
+    // turned makes the file broken there; so it does here, whatever is printed.
+    (void)outside::esSystemTimeToLocalSystemTime(time);
+    file.hasMessage = true;
+    file.clientGuid = clientGuid;
+    file.userName = userName;
+    file.text = text;
+    file.time = time;
+    file.kind = kind;
+    file.fileName = fileName;
+}
 
 std::string FormatOf(const std::string& path) {
     const std::string extension = Upper(outside::esGetFileExtension(path));
@@ -76,37 +78,6 @@ DecodedFile DecodeMessageFile(const std::string& path, const std::string& client
                                     "\r\n" + path);
     }
     return file;
-}
-
-DecodedFile ReadWaitingFile(const std::string& path, const std::string& clientGuid) {
-    if (outside::esIsFileExist(path + ".!sync")) {
-        DecodedFile file;
-        file.path = path;
-        file.debugNotices.push_back("DispatchMessage() ==> " +
-                                    std::string("Файл ещё синхронизируется. Пока пропускаем.") + "\r\n" + path);
-        return file;
-    }
-    DecodedFile file = DecodeMessageFile(path, clientGuid);
-    if (file.result == DispatchResult::Broken) {
-        const int64_t age = outside::FileAgeMilliseconds(path);
-        if (age >= 0 && age < exchange::kYoungFileMilliseconds) {
-            file.result = DispatchResult::Retry;
-            file.systemNotices.clear();
-            file.debugNotices.push_back("DispatchMessage() ==> " +
-                                        std::string("Файл не разобран, но он только что записан. Пока пропускаем.") +
-                                        "\r\n" + path);
-        }
-    }
-    return file;
-}
-
-std::vector<std::string> ListWaitingFiles(const std::string& chatFolder) {
-    std::vector<std::string> paths;
-    for (const char* extension : {exchange::kBinaryExtension, exchange::kXmlExtension, exchange::kTextExtension})
-        for (const std::string& name : outside::ListPlainFiles(chatFolder, extension))
-            paths.push_back(outside::esBuildFileName2(chatFolder, name));
-    outside::Sorter().Sort(paths);
-    return paths;
 }
 
 }  // namespace cli

@@ -1,5 +1,6 @@
-// Message files read with the program's own readers, caught in a record
-// instead of the conversation pane: the result, the message, and the notices.
+// One message as quillet-cli prints it, and message files read one by one
+// with the program's own readers (check), caught in that record instead of
+// the conversation pane: the result, the message, and the notices.
 #pragma once
 
 #include <string>
@@ -24,6 +25,13 @@ struct DecodedFile {
     std::vector<std::string> debugNotices;   // what debug output would show: files left for later
 };
 
+// Puts what a reader handed the display into file. Throws RuntimeError for a
+// time the pane could not show, as the pane does (the reader then takes the
+// file as broken).
+void TakeMessage(DecodedFile& file, const std::string& clientGuid, const std::string& userName,
+                 const std::string& text, const outside::DateTimeRecord& time, exchange::MessageKind kind,
+                 const std::string& fileName);
+
 // "binary", "xml" or "text" by the extension; empty for any other.
 std::string FormatOf(const std::string& path);
 
@@ -31,13 +39,5 @@ std::string FormatOf(const std::string& path);
 // Other. A file of any other extension is Processed with the program's notice
 // about it and no message.
 DecodedFile DecodeMessageFile(const std::string& path, const std::string& clientGuid);
-
-// As the program's pass takes a file of the chat folder: left for later
-// (Retry) while the synchronisation service still writes it, and while a file
-// that does not decode is young enough to be still arriving.
-DecodedFile ReadWaitingFile(const std::string& path, const std::string& clientGuid);
-
-// The full paths of the visible message files of the chat folder, in sending order.
-std::vector<std::string> ListWaitingFiles(const std::string& chatFolder);
 
 }  // namespace cli

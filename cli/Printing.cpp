@@ -3,10 +3,13 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "Attachments.h"
 #include "Platform.h"
+#include "QuilletCli.h"
 #include "app/chatwindow/IConversationPane.h"
 #include "app/chatwindow/MessageDisplay.h"
 #include "app/settings/modSettings.h"
+#include "outside/Utf.h"
 
 namespace cli {
 namespace {
@@ -17,7 +20,14 @@ constexpr size_t kCentreWidth = 48;
 constexpr int kSpacerSize = 3;
 constexpr int kFileNameSize = 7;
 
-bool ColoursWanted() {
+// "auto": on a terminal that can show them, unless NO_COLOR asks for none
+// (an explicit --color outranks it, as no-color.org has it).
+bool ColoursWanted(const std::string& mode) {
+    if (mode == "never") return false;
+    if (mode == "always") {
+        EnableTerminalColours();
+        return true;
+    }
     const char* noColour = std::getenv("NO_COLOR");
     const char* term = std::getenv("TERM");
     if (noColour && *noColour) return false;
@@ -74,6 +84,13 @@ std::string IsoTime(const outside::DateTimeRecord& utc) {
 }
 
 std::string JsonString(std::string_view text) {
+    // JSON is Unicode: bytes that are not UTF-8 (a file name from an old
+    // system) become U+FFFD rather than make the line unreadable.
+    std::string valid;
+    if (!outside::IsValidUtf8(text)) {
+        valid = outside::Utf16ToUtf8(outside::Utf8ToUtf16(text));
+        text = valid;
+    }
     std::string out = "\"";
     for (const char ch : text) {
         const auto c = static_cast<unsigned char>(ch);
@@ -101,14 +118,15 @@ std::string MessageJsonMembers(const DecodedFile& file) {
            ",\"text\":" + JsonString(file.text) +
            ",\"client\":" + (file.clientGuid.empty() ? std::string("null") : JsonString(file.clientGuid)) +
            ",\"own\":" + (file.kind == exchange::MessageKind::Mine ? "true" : "false") +
-           ",\"format\":" + JsonString(FormatOf(file.path)) + ",\"file\":" + JsonString(file.fileName);
+           ",\"format\":" + JsonString(FormatOf(file.path)) + ",\"file\":" + JsonString(file.fileName) +
+           AttachmentJsonMember(file.text);
 }
 
 // The conversation pane as text: spacers become empty lines, titles are bold
 // in their colour on a colour terminal, own titles carry a "*".
 class MessagePrinter::Pane final : public chatwindow::IConversationPane {
 public:
-    Pane() : colours_(ColoursWanted()) {}
+    explicit Pane(bool colours) : colours_(colours) {}
 
     void MarkOwn(bool own) { own_ = own; }
     bool Ok() const { return ok_; }
@@ -116,6 +134,8 @@ public:
     bool IsEmpty() const override { return empty_; }
     void BeginAppend() override {}
     void EndAppend() override {
+        if (!attachment_.empty()) pending_ += "\n" + Styled(SafeForTerminal(attachment_), "\x1b[2m") + "\n";
+        attachment_.clear();
         if (!pending_.empty()) ok_ = WriteStdout(pending_) && ok_;
         pending_.clear();
         empty_ = false;
@@ -140,6 +160,15 @@ public:
         } else {
             pending_ += run + end;
         }
+        // A sent file's path goes on a line of its own under the line with its name.
+        if (!end.empty() && !attachment_.empty()) {
+            pending_ += Styled(SafeForTerminal(attachment_), "\x1b[2m") + "\n";
+            attachment_.clear();
+        }
+    }
+    void AppendLink(const std::string& text, const std::string& target, int, int32_t, int) override {
+        pending_ += Styled(SafeForTerminal(text), "\x1b[4m");
+        attachment_ = AttachmentLine(target);
     }
     void Clear() override {}
     std::vector<chatwindow::TextRun> TakeUnloggedRuns() override { return {}; }  // the terminal keeps no log
@@ -154,11 +183,14 @@ private:
     bool empty_ = true;
     bool ok_ = true;
     std::string pending_;
+    std::string attachment_;  // the line the next line break brings
 };
 
 // The program's display, hooked to nothing: no blinking, no log.
-MessagePrinter::MessagePrinter(bool json)
-    : json_(json), pane_(std::make_unique<Pane>()), display_(std::make_unique<chatwindow::MessageDisplay>(*pane_, chatwindow::DisplayHooks{})) {}
+MessagePrinter::MessagePrinter(bool json, const std::string& colorMode)
+    : json_(json),
+      pane_(std::make_unique<Pane>(!json && ColoursWanted(colorMode))),
+      display_(std::make_unique<chatwindow::MessageDisplay>(*pane_, chatwindow::DisplayHooks{})) {}
 MessagePrinter::~MessagePrinter() = default;
 
 bool MessagePrinter::Print(const DecodedFile& file) {
@@ -173,12 +205,12 @@ bool MessagePrinter::Print(const DecodedFile& file) {
     return pane_->Ok();
 }
 
-void ReportNotices(const DecodedFile& file, bool verbose) {
-    for (const std::string& notice : file.systemNotices) ReportError(UnixLineBreaks(notice));
-    if (verbose)
-        for (const std::string& notice : file.debugNotices) ReportError(UnixLineBreaks(notice));
-}
-
 void ReportError(const std::string& text) { WriteStderr(SafeForTerminal(text) + "\n"); }
+
+int OutputFailed() {
+    if (const std::string reason = StdoutFailure(); !reason.empty())
+        ReportError("quillet-cli: standard output: " + reason);
+    return kExitFailed;
+}
 
 }  // namespace cli

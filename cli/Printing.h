@@ -30,7 +30,8 @@ std::string MessageJsonMembers(const DecodedFile& file);
 
 class MessagePrinter {
 public:
-    explicit MessagePrinter(bool json);
+    // colorMode: auto, always or never (the text form only).
+    MessagePrinter(bool json, const std::string& colorMode);
     ~MessagePrinter();
     // Prints one decoded message; false when standard output has gone.
     bool Print(const DecodedFile& file);
@@ -42,10 +43,10 @@ private:
     std::unique_ptr<chatwindow::MessageDisplay> display_;
 };
 
-// Writes a file's notices to standard error: broken-file notices always,
-// the notices of files left for later only when verbose.
-void ReportNotices(const DecodedFile& file, bool verbose);
 // One line to standard error.
 void ReportError(const std::string& text);
+// After a failed write to standard output: says why, unless its reader only
+// went away, and gives the exit status.
+int OutputFailed();
 
 }  // namespace cli

@@ -1,10 +1,13 @@
 #include "QuilletCli.h"
 
+#include <new>
+
 #include "Commands.h"
 #include "Platform.h"
 #include "Printing.h"
+#include "SystemReason.h"
+#include "QuilletIdentity.h"
 #include "app/settings/modSettings.h"
-#include "app/support/modFormatVersion.h"
 #include "outside/RuntimeError.h"
 #include "outside/SettingsStore.h"
 
@@ -17,16 +20,19 @@ void LoadIdentity() {
     } catch (const outside::RuntimeError& e) {
         // The GUID is read (or made) before it is stored: this run still has one.
         ReportError("quillet-cli: this client's GUID cannot be kept in " + outside::SettingsStoreLocation() + ": " +
-                    e.Description());
+                    SystemReason(e));
     }
 }
 
 int RunCli(const std::vector<std::string>& args) {
     try {
         const Arguments arguments = ParseArguments(args);
-        if (arguments.help) return WriteStdout(HelpText(arguments.command)) ? kExitOk : kExitFailed;
+        if (arguments.help) return WriteStdout(HelpText(arguments.command)) ? kExitOk : OutputFailed();
         if (arguments.version)
-            return WriteStdout(UnixLineBreaks(modFormatVersion::VersionText()) + "\n") ? kExitOk : kExitFailed;
+            return WriteStdout("quillet-cli " QUILLET_VERSION_TEXT "\n"
+                               "The terminal companion of Quillet (" QUILLET_PRODUCT_TITLE "), " QUILLET_COMPANY ".\n")
+                       ? kExitOk
+                       : OutputFailed();
         if (arguments.command == "send") return SendCommand(arguments);
         if (arguments.command == "read") return ReadCommand(arguments);
         if (arguments.command == "follow") return FollowCommand(arguments);
@@ -35,7 +41,10 @@ int RunCli(const std::vector<std::string>& args) {
         ReportError(e.what());
         return e.ExitCode();
     } catch (const outside::RuntimeError& e) {
-        ReportError("quillet-cli: " + e.Description());
+        ReportError("quillet-cli: " + SystemReason(e));
+        return kExitFailed;
+    } catch (const std::bad_alloc&) {
+        ReportError("quillet-cli: Cannot allocate memory");
         return kExitFailed;
     } catch (const std::exception& e) {
         ReportError(std::string("quillet-cli: ") + e.what());

@@ -15,6 +15,7 @@ enum ExitCode : int {
     kExitNoChat = 3,      // no such chat file, not a chat file, not a chat folder
     kExitBadFiles = 4,    // check: a file is broken or cannot be read yet
     kExitFolderInUse = 5, // follow: another client on this machine has the chat folder
+    kExitInterrupted = 130, // follow: ended by Ctrl+C (128 + SIGINT, as shells count it)
 };
 
 // A failure the command reports in one line and ends with.

@@ -1,30 +1,31 @@
-// read: the messages waiting in the chat folder, oldest first; nothing changes.
+// read: the messages waiting in the chat folder, oldest first, through one
+// pass of the program's own; nothing in the folder changes.
 #include "Chat.h"
 #include "Commands.h"
 #include "Printing.h"
 #include "QuilletCli.h"
+#include "TerminalHost.h"
 #include "app/settings/modSettings.h"
-#include "app/startup/modMain.h"
 
 namespace cli {
 
 int ReadCommand(const Arguments& arguments) {
-    if (arguments.operands.size() != 1)
-        throw CliError(kExitUsage, std::string("quillet-cli read: ") +
-                                       (arguments.operands.empty() ? "no chat given" : "one chat at a time") + "\n" +
-                                       UsageLine("read"));
-    OpenChat(arguments.operands[0]);
+    OpenChatOperand(arguments);
+    TerminalHost host(PrintOptionsOf(arguments, false));
     LoadIdentity();
     modSettings::ReadGlobalSettings();  // how the pane lays out titles
+    modSettings::ClearScrollbackOnOverflow = false;
 
-    MessagePrinter printer(arguments.json);
-    for (const std::string& path : ListWaitingFiles(modMain::ChatFolder)) {
-        const DecodedFile file = ReadWaitingFile(path, modSettings::ClientGuid);
-        ReportNotices(file, arguments.verbose);
-        if (file.result == exchange::DispatchResult::Processed && file.hasMessage && !printer.Print(file))
-            return kExitFailed;
+    // No file is taken as done, and the ledger lives for this run only: it
+    // keeps the copies a sync service made from printing a message twice.
+    const auto takeNothing = [](const std::string&) { return false; };
+    exchange::MessageDispatcher dispatcher(host, {takeNothing, takeNothing, {}});
+    dispatcher.KeepLedgerIn({});
+    try {
+        dispatcher.DispatchAllMessages();
+    } catch (const PassStopped&) {
     }
-    return kExitOk;
+    return host.OutputGone() ? OutputFailed() : kExitOk;
 }
 
 }  // namespace cli

@@ -1,26 +1,24 @@
-// send: one message file, written by the program's own sender.
+// send: one message file, written by the program's own writers.
 #include "Chat.h"
 #include "Commands.h"
 #include "Platform.h"
 #include "Printing.h"
 #include "QuilletCli.h"
+#include "SystemReason.h"
+#include "app/exchange/EffectiveUserName.h"
+#include "app/exchange/FileSending.h"
+#include "app/exchange/MessageFiles.h"
 #include "app/exchange/MessageSender.h"
 #include "app/settings/modSettings.h"
+#include "app/startup/modMain.h"
 #include "app/support/modCommon.h"
+#include "outside/Folder.h"
+#include "outside/RuntimeError.h"
 #include "outside/TextFile.h"
 #include "outside/Utf.h"
 
 namespace cli {
 namespace {
-
-// Sending failures arrive as the program's system notice.
-class NoticesToStderr final : public exchange::IMessageDisplay {
-public:
-    void DisplayMessage(const std::string&, const std::string&, outside::DateTimeRecord, exchange::MessageKind,
-                        const std::string&) override {}
-    void ShowSystemMessage(const std::string& text) override { ReportError(UnixLineBreaks(text)); }
-    void ShowDebugMessage(const std::string&) override {}
-};
 
 // Control characters other than tab and line breaks: XML cannot hold them,
 // U+0000 would split the binary record, and the others would reach other
@@ -42,6 +40,11 @@ uint64_t SizeBound(const std::string& text, const std::string& name) {
     return bound;
 }
 
+[[noreturn]] void TooLong() {
+    throw CliError(kExitUsage, "quillet-cli send: the message is too long: Quillet reads message files of up to " +
+                                   std::to_string(outside::kMaxMessageFileBytes / (1024 * 1024)) + " MiB");
+}
+
 void CheckText(const std::string& text, const std::string& what) {
     if (!outside::IsValidUtf8(text)) throw CliError(kExitUsage, "quillet-cli send: " + what + " is not UTF-8 text");
     if (HasForbiddenControls(text))
@@ -50,10 +53,14 @@ void CheckText(const std::string& text, const std::string& what) {
                                        "which a message cannot carry");
 }
 
-std::string TextFromOperands(const std::vector<std::string>& operands) {
+// A file's message may go without text: only "-" asks for standard input then.
+std::string TextFromOperands(const std::vector<std::string>& operands, bool textOptional) {
+    if (textOptional && operands.size() < 2) return {};
     if (operands.size() < 2 || (operands.size() == 2 && operands[1] == "-")) {
         if (StdinIsTerminal()) ReportError("Type the message; end it with Ctrl+D (Ctrl+Z, Enter on Windows).");
-        std::string text = ReadStdin();
+        // No more than a message can hold: an endless input must not eat the memory.
+        std::string text = ReadStdin(outside::kMaxMessageFileBytes);
+        if (text.size() > outside::kMaxMessageFileBytes) TooLong();
         if (text.rfind("\xEF\xBB\xBF", 0) == 0) text.erase(0, 3);
         return text;
     }
@@ -69,9 +76,10 @@ int SendCommand(const Arguments& arguments) {
         throw CliError(kExitUsage, "quillet-cli send: no chat given\n" + UsageLine("send"));
     OpenChat(arguments.operands[0]);
 
-    const std::string text = modCommon::NormalizeLineBreaks(TextFromOperands(arguments.operands));
+    const std::string text =
+        modCommon::NormalizeLineBreaks(TextFromOperands(arguments.operands, arguments.file.has_value()));
     CheckText(text, "the text");
-    if (exchange::TextToSend(text).empty())
+    if (exchange::TextToSend(text).empty() && !arguments.file)
         throw CliError(kExitUsage, "quillet-cli send: nothing to send: the text is empty or only blanks and line breaks");
 
     LoadIdentity();
@@ -80,16 +88,41 @@ int SendCommand(const Arguments& arguments) {
         CheckText(*arguments.name, "the name");
         modSettings::UserName = *arguments.name;
     }
-    if (SizeBound(text, modSettings::UserName) > outside::kMaxMessageFileBytes)
-        throw CliError(kExitUsage, "quillet-cli send: the message is too long: Quillet reads message files of up to " +
-                                       std::to_string(outside::kMaxMessageFileBytes / (1024 * 1024)) + " MiB");
+    if (SizeBound(text, modSettings::UserName) > outside::kMaxMessageFileBytes) TooLong();
 
-    NoticesToStderr notices;
-    std::string path;
-    const exchange::SendOutcome outcome = arguments.xml ? exchange::SendXmlMessage(text, notices, &path)
-                                                        : exchange::SendBinaryMessage(text, notices, &path);
-    if (outcome != exchange::SendOutcome::Sent) return kExitFailed;
-    return WriteStdout(path + "\n") ? kExitOk : kExitFailed;
+    // The file first: the message names its copy, and goes only once the copy is whole.
+    std::string copy;
+    std::string toSend = exchange::TextToSend(text);
+    if (arguments.file) {
+        if (outside::IsFolder(*arguments.file))
+            throw CliError(kExitFailed, "quillet-cli send: cannot send " + *arguments.file + ": Is a directory");
+        exchange::FileReference file;
+        try {
+            file = exchange::CopyIntoFilesFolder(*arguments.file);
+        } catch (const outside::RuntimeError& e) {
+            throw CliError(kExitFailed, "quillet-cli send: cannot send " + *arguments.file + ": " + SystemReason(e));
+        }
+        copy = exchange::AttachmentPath(modMain::ChatFolder, file.storedName);
+        toSend = exchange::FileMessageText({file, toSend});
+    }
+
+    // What the chat window's senders do, with the failure in the system's words.
+    const std::string name = exchange::EffectiveUserName(modSettings::UserName);
+    const outside::DateTimeRecord utc = outside::esGetSystemTime();
+    const std::string path = exchange::BuildMessageFileName(
+        utc, arguments.xml ? exchange::kXmlExtension : exchange::kBinaryExtension, modMain::ChatFolder);
+    try {
+        if (arguments.xml) {
+            std::string step;
+            exchange::WriteXmlMessage(path, utc, name, modSettings::ClientGuid, toSend, step);
+        } else {
+            exchange::WriteBinaryMessage(path, exchange::BuildBinaryRecord(utc, name, toSend, modSettings::ClientGuid));
+        }
+    } catch (const outside::RuntimeError& e) {
+        if (!copy.empty()) outside::RemoveFile(copy);  // no message names it
+        throw CliError(kExitFailed, "quillet-cli send: cannot write " + path + ": " + SystemReason(e));
+    }
+    return WriteStdout(path + "\n") ? kExitOk : OutputFailed();
 }
 
 }  // namespace cli

@@ -19,5 +19,13 @@ bool IsFileHidden(const std::string& path) noexcept;
 bool IsFolder(const std::string& path) noexcept;
 // Milliseconds since the file was last written; -1 when it cannot be told.
 int64_t FileAgeMilliseconds(const std::string& path) noexcept;
+// The size and last-write time of a file: one read earlier whose stamp is the
+// same has not been written since. False when the file cannot be reached.
+struct FileStamp {
+    uint64_t size = 0;
+    int64_t written = 0;  // in the platform's own units
+    friend bool operator==(const FileStamp&, const FileStamp&) = default;
+};
+bool GetFileStamp(const std::string& path, FileStamp& stamp) noexcept;
 
 }  // namespace outside

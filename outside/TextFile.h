@@ -9,6 +9,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -44,6 +45,12 @@ TextFile& TheTextFile();
 // ReadFileBytes shares read, write and delete access and throws
 // kErrFileTooLarge before reading a file above maxBytes.
 std::string ReadFileBytes(const std::string& path, uint64_t maxBytes);
+// Reads a file of any size piece by piece through buffer, sharing as
+// ReadFileBytes does: take gets each piece (at most buffer.size() bytes) and
+// returns false to stop early. Throws RuntimeError when the file cannot be
+// opened or read.
+void ReadFilePieces(const std::string& path, std::string& buffer,
+                    const std::function<bool(std::string_view piece)>& take);
 // Writes bytes to a temporary file beside path and renames it into place;
 // durable also flushes them to the disk before the rename.
 void WriteFileAtomically(const std::string& path, std::string_view bytes, bool durable = false);

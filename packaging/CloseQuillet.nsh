@@ -1,3 +1,5 @@
+; Makes sure nothing holds the files about to be replaced or removed.
+
 ; Asks every running Quillet to end before its files are replaced or removed.
 ; A bare WM_CLOSE ends Quillet as its own Exit does: a pass under way finishes
 ; first and the log is saved, so nothing is killed mid-pass. One that does not
@@ -35,5 +37,25 @@
       StrCpy $R8 0
       StrCpy $R9 0
     ${EndIf}
+  ${Loop}
+!macroend
+
+; Checks that FILE, when it exists, is free for writing: another program (a
+; quillet-cli in a command prompt, a virus scanner, a program using the control
+; library) may hold it. The user may retry; silently, or on Cancel, the setup
+; fails before anything is changed.
+!macro RequireWritable FILE WHAT
+  ${Do}
+    ${IfNot} ${FileExists} "${FILE}"
+      ${Break}
+    ${EndIf}
+    ClearErrors
+    FileOpen $R1 "${FILE}" a
+    ${IfNot} ${Errors}
+      FileClose $R1
+      ${Break}
+    ${EndIf}
+    MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "Файл занят другой программой:$\r$\n${FILE}$\r$\n$\r$\nЗакройте её и нажмите «Повтор»." /SD IDCANCEL IDRETRY +2
+    Abort "Файл ${FILE} занят другой программой: закройте её и запустите ${WHAT} снова."
   ${Loop}
 !macroend

@@ -9,7 +9,8 @@ WINESERVER=/usr/lib/wine/wineserver
 PACKAGES=(cmake ninja-build g++ python3 googletest libgtest-dev libxml2-dev
           mingw-w64 g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
           wine64 wine wine64-tools libwine-dev xvfb xauth imagemagick locales tzdata
-          syncthing iproute2 clang libfuzzer-14-dev nsis fonts-wine)
+          syncthing iproute2 clang libfuzzer-14-dev nsis fonts-wine
+          man-db bsdextrautils)  # quillet-cli's installed man page is read with man -l and col
 # The shipping build is 32-bit: its suites and the installer run under 32-bit Wine.
 PACKAGES_I386=(wine32:i386)
 
@@ -59,11 +60,15 @@ install_packages() {
 build_tree() {
   local name=$1; shift
   local dir="$BUILD/$name"
+  # Warnings are errors only where QUILLET_WERROR=ON asks for it (test.sh does).
+  local werror="${QUILLET_WERROR:-OFF}"
   if [ ! -f "$dir/build.ninja" ]; then
     # ccache, where a developer has it, makes rebuilds in fresh trees cheap.
     local launcher=()
     command -v ccache >/dev/null && launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
-    cmake -S "$ROOT" -B "$dir" -G Ninja "${launcher[@]}" "$@" >/dev/null || return 1
+    cmake -S "$ROOT" -B "$dir" -G Ninja "${launcher[@]}" -DQUILLET_WERROR="$werror" "$@" >/dev/null || return 1
+  elif ! grep -qsx "QUILLET_WERROR:BOOL=$werror" "$dir/CMakeCache.txt"; then
+    cmake -S "$ROOT" -B "$dir" -DQUILLET_WERROR="$werror" >/dev/null || return 1
   fi
   # BUILD_TARGETS narrows the build (run.sh needs only the program).
   # shellcheck disable=SC2086

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
+#include "ChatFolderListing.h"
 #include "MessageFiles.h"
 #include "app/settings/modSettings.h"
 #include "app/startup/modMain.h"
@@ -10,6 +11,7 @@
 #include "outside/Folder.h"
 #include "outside/Sorter.h"
 #include "outside/Support.h"
+#include "outside/RuntimeError.h"
 #include "outside/TextFile.h"
 
 namespace exchange {
@@ -20,21 +22,22 @@ namespace {
 // to wait has been told before; a message the ledger has seen is not passed on.
 class HeldNotices final : public IMessageDisplay {
 public:
-    HeldNotices(IMessageDisplay& target, MessageLedger& ledger, const std::string& path)
-        : target_(target), ledger_(ledger), path_(path) {}
+    HeldNotices(IMessageDisplay& target, MessageLedger& ledger, const std::string& path, std::optional<int64_t>& ownSent)
+        : target_(target), ledger_(ledger), path_(path), ownSent_(ownSent) {}
     void DisplayMessage(const std::string& userName, const std::string& text, outside::DateTimeRecord time,
                         MessageKind kind, const std::string& fileName) override {
         target_.DisplayMessage(userName, text, time, kind, fileName);
     }
     void DisplayMessageFrom(const std::string& senderGuid, const std::string& userName, const std::string& text,
                             outside::DateTimeRecord time, MessageKind kind, const std::string& fileName) override {
+        if (kind == MessageKind::Mine) ownSent_ = SecondsSinceEpoch(time);
         const std::string identity = MessageLedger::Identity(senderGuid, time, text);
         if (ledger_.Seen(identity)) {
             ShowDebugMessage("DispatchMessage() ==> " + std::string("Это сообщение уже было показано. Копию убираем.") +
                              "\r\n" + path_);
             return;
         }
-        target_.DisplayMessage(userName, text, time, kind, fileName);
+        target_.DisplayMessageFrom(senderGuid, userName, text, time, kind, fileName);
         ledger_.Remember(identity, path_);
     }
     void ShowSystemMessage(const std::string& text) override { held_.push_back({false, text}); }
@@ -68,12 +71,18 @@ private:
     IMessageDisplay& target_;
     MessageLedger& ledger_;
     const std::string& path_;
+    std::optional<int64_t>& ownSent_;
     std::vector<Notice> held_;
 };
 
 std::string Upper(std::string text) {
     for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     return text;
+}
+
+// Where a list the client keeps about the chat lives; nowhere (memory only) without a logs folder.
+std::string BesideLogs(const char* name) {
+    return modSettings::LogsFolder.empty() ? std::string() : outside::esBuildFileName2(modSettings::LogsFolder, name);
 }
 
 }  // namespace
@@ -83,11 +92,20 @@ FileRemoval RealFileRemoval() {
             [](const std::string& path) { return outside::HideFile(path); }};
 }
 
+MessageDispatcher::~MessageDispatcher() {
+    try {
+        Flush();
+    } catch (...) {
+    }
+}
+
+ProcessedFiles& MessageDispatcher::ProcessedList() {
+    if (!processed_) processed_ = std::make_unique<ProcessedFiles>(BesideLogs(kProcessedFileName));
+    return *processed_;
+}
+
 MessageLedger& MessageDispatcher::Ledger() {
-    if (!ledger_)
-        ledger_ = std::make_unique<MessageLedger>(
-            modSettings::LogsFolder.empty() ? std::string()
-                                            : outside::esBuildFileName2(modSettings::LogsFolder, kLedgerFileName));
+    if (!ledger_) ledger_ = std::make_unique<MessageLedger>(BesideLogs(kLedgerFileName));
     return *ledger_;
 }
 
@@ -117,7 +135,8 @@ DispatchResult MessageDispatcher::ReadMessage(const std::string& path, IMessageD
 }
 
 DispatchResult MessageDispatcher::DispatchMessage(const std::string& path) {
-    HeldNotices notices(host_, Ledger(), path);
+    lastOwnSent_.reset();
+    HeldNotices notices(host_, Ledger(), path, lastOwnSent_);
     DispatchResult result = ReadMessage(path, notices);
     if (result == DispatchResult::Broken) {
         const int64_t age = outside::FileAgeMilliseconds(path);
@@ -144,13 +163,31 @@ DispatchResult MessageDispatcher::DispatchMessage(const std::string& path) {
     return result;
 }
 
-void MessageDispatcher::Remove(const std::string& path, DispatchResult result) {
-    const bool deleteFiles = modSettings::DeleteMessageFiles;
+void MessageDispatcher::Remove(const Waiting& file) {
+    const std::string& path = file.path;
     const std::string prefix = "DispatchAllMessages() ==> ";
+    if (policy_.sharedFolder) {
+        // Nothing is touched: the others have still to read it.
+        const std::string name = outside::esGetFileName(path);
+        if (file.ownSent)
+            ProcessedList().RememberOwn(name, *file.ownSent);
+        else
+            ProcessedList().MarkProcessed(name);
+        if (file.result == DispatchResult::Broken)
+            host_.ShowDebugMessage(prefix + "Файл оказался ошибочным. Он оставлен в общей папке." + "\r\n" + path);
+        Ledger().Settle(path);
+        return;
+    }
+    const bool deleteFiles = policy_.deleteMessageFiles;
     bool gone = false;
-    if (result == DispatchResult::Processed) {
+    if (file.result == DispatchResult::Processed) {
         if (!deleteFiles) {
             gone = removal_.hide(path);
+        } else if (file.ownSent) {
+            // One's own file goes only after the retention: deleted at once, it
+            // would often be gone before the sync service has carried it.
+            gone = removal_.hide(path);
+            ProcessedList().RememberOwn(outside::esGetFileName(path), *file.ownSent);
         } else if (removal_.remove(path)) {
             gone = true;
         } else {
@@ -159,7 +196,7 @@ void MessageDispatcher::Remove(const std::string& path, DispatchResult result) {
                                    "\r\n" + path);
         }
     } else {
-        if (!deleteFiles || modSettings::HideBrokenMessageFiles) {
+        if (!deleteFiles || policy_.hideBrokenMessageFiles) {
             gone = removal_.hide(path);
             host_.ShowDebugMessage(prefix + "Файл оказался ошибочным. Он был скрыт." + "\r\n" + path);
         } else if (removal_.remove(path)) {
@@ -178,20 +215,35 @@ void MessageDispatcher::Remove(const std::string& path, DispatchResult result) {
 }
 
 bool MessageDispatcher::SaveAndRemove(bool resetName) {
+    // A save that failed is tried again with the next batch, not after every file.
+    batchStart_ = std::chrono::steady_clock::now();
+    batchFiles_ = 0;
     // Saved first: a file goes only when the log that holds its message is on the disk.
     if (!host_.SaveLog(true, resetName)) return false;
-    std::vector<std::pair<std::string, DispatchResult>> batch;
+    std::vector<Waiting> batch;
     batch.swap(awaiting_);
     awaitingPaths_.clear();
-    batchStart_ = std::chrono::steady_clock::now();
-    for (const auto& [path, result] : batch) Remove(path, result);
+    for (const Waiting& file : batch) Remove(file);
+    if (processed_) processed_->Save();
     return true;
+}
+
+void MessageDispatcher::Flush() {
+    if (ledger_) ledger_->Flush();
+    if (processed_) processed_->Save();
+}
+
+void MessageDispatcher::Close() {
+    if (inPass_) return;
+    if (!awaiting_.empty()) SaveAndRemove(false);
+    Flush();
 }
 
 void MessageDispatcher::RunPass(std::vector<std::string>& files, PassSummary& summary) {
     const int count = static_cast<int>(files.size());
     summary.files = count;
     batchStart_ = std::chrono::steady_clock::now();
+    batchFiles_ = 0;
     for (int i = 1; i <= count; ++i) {
         if (modSettings::ClearScrollbackOnOverflow && i > 1 && (i - 1) % kOverflowBlock == 0) {
             if (SaveAndRemove(true)) {
@@ -211,12 +263,16 @@ void MessageDispatcher::RunPass(std::vector<std::string>& files, PassSummary& su
             case DispatchResult::Retry: ++summary.retried; break;
         }
         if (result != DispatchResult::Retry) {
-            awaiting_.emplace_back(path, result);
+            awaiting_.push_back({path, result, lastOwnSent_});
             awaitingPaths_.insert(path);
+            ++batchFiles_;
         }
-        if (static_cast<int>(awaiting_.size()) >= kRemovalBatchFiles ||
-            std::chrono::steady_clock::now() - batchStart_ >= kRemovalBatchTime)
-            SaveAndRemove(false);
+        if (batchFiles_ >= kRemovalBatchFiles || std::chrono::steady_clock::now() - batchStart_ >= kRemovalBatchTime) {
+            if (awaiting_.empty())
+                batchStart_ = std::chrono::steady_clock::now();
+            else
+                SaveAndRemove(false);
+        }
         host_.PumpMessagesOnce();
     }
 }
@@ -224,8 +280,98 @@ void MessageDispatcher::RunPass(std::vector<std::string>& files, PassSummary& su
 void MessageDispatcher::EndPass() {
     SaveAndRemove(false);
     host_.SetCaption(modAppWindowTitle::DocumentWindowTitle("", modMain::ChatFilePath));
-    Ledger().Flush();
+    Housekeeping();
+    Flush();
     host_.PassFinished();
+}
+
+std::vector<std::string> MessageDispatcher::ListPass() {
+    std::vector<std::string> files;
+    syncMarkers_.clear();
+    sharedMarkers_.reset();
+    if (!policy_.sharedFolder) {
+        ListMessageFiles(kBinaryExtension, files);
+        ListMessageFiles(kXmlExtension, files);
+        ListMessageFiles(kTextExtension, files);
+        std::erase_if(files, [&](const std::string& path) {
+            return stuck_.count(path) > 0 || awaitingPaths_.count(path) > 0 || (removal_.hidden && removal_.hidden(path));
+        });
+        if (!files.empty())
+            for (const std::string& name : outside::ListPlainFiles(modMain::ChatFolder, "!sync"))
+                syncMarkers_.insert(Upper(name));
+    } else {
+        // One listing, hidden files included; only names not processed before are read.
+        const std::optional<ChatFolderListing> listing = ListChatFolder(modMain::ChatFolder);
+        if (!listing) return files;
+        ProcessedFiles& processed = ProcessedList();
+        processed.KeepOnly({listing->messageFiles.begin(), listing->messageFiles.end()});
+        for (const std::string& name : listing->messageFiles) {
+            if (processed.Contains(name)) continue;
+            std::string path = outside::esBuildFileName2(modMain::ChatFolder, name);
+            if (!awaitingPaths_.count(path)) files.push_back(std::move(path));
+        }
+        syncMarkers_.insert(listing->syncMarkers.begin(), listing->syncMarkers.end());
+        sharedMarkers_ = listing->sharedMarkers;
+    }
+    markersListed_ = true;
+    return files;
+}
+
+void MessageDispatcher::LoadMemory() {
+    const auto load = [&](auto& list, bool ledger, bool& told) {
+        if (list.Load() || told) return;
+        told = true;
+        host_.ShowSystemMessage(UnreadableListNotice(ledger, list.LastError(), list.Path()));
+    };
+    load(Ledger(), true, ledgerTold_);
+    if (policy_.sharedFolder || policy_.deleteMessageFiles || processed_) load(ProcessedList(), false, processedTold_);
+}
+
+void MessageDispatcher::Housekeeping() {
+    // Done at once when the mode has changed.
+    const auto now = std::chrono::steady_clock::now();
+    if (lastHousekeeping_ && now - *lastHousekeeping_ < kHousekeepingInterval &&
+        housekeptShared_ == policy_.sharedFolder)
+        return;
+    lastHousekeeping_ = now;
+    housekeptShared_ = policy_.sharedFolder;
+    const std::string& folder = modMain::ChatFolder;
+
+    // One's own files older than the retention.
+    if (policy_.sharedFolder || policy_.deleteMessageFiles) {
+        const int64_t cutoff =
+            SecondsSinceEpoch(outside::esGetSystemTime()) - int64_t{policy_.retentionDays} * 24 * 60 * 60;
+        for (const std::string& name : ProcessedList().OwnSentBefore(cutoff)) {
+            const std::string path = outside::esBuildFileName2(folder, name);
+            if (removal_.remove(path) || !outside::esIsFileExist(path)) ProcessedList().ForgetOwn(name);
+        }
+    }
+
+    // The marker: kept in the shared-folder mode, noticed (and one's own taken away) in the ordinary one.
+    const std::string mine = SharedMarkerName(modSettings::ClientGuid);
+    if (policy_.sharedFolder) {
+        // Not listed when the folder could not be: nothing to write into either.
+        if (sharedMarkers_ && std::find(sharedMarkers_->begin(), sharedMarkers_->end(), mine) == sharedMarkers_->end()) {
+            try {
+                outside::WriteFileAtomically(outside::esBuildFileName2(folder, mine),
+                                             std::string("\xEF\xBB\xBF") + SharedMarkerText());
+            } catch (const outside::RuntimeError&) {
+                // A read-only share: the others go without the marker.
+            }
+        }
+        return;
+    }
+    bool others = false;
+    for (const std::string& name : outside::ListPlainFiles(folder, kSharedMarkerExtension)) {
+        if (name == mine)
+            outside::RemoveFile(outside::esBuildFileName2(folder, name));
+        else
+            others = true;
+    }
+    if (others && !sharedFolderTold_) {
+        sharedFolderTold_ = true;
+        host_.ShowSystemMessage(SharedFolderInUseNotice());
+    }
 }
 
 PassSummary MessageDispatcher::DispatchAllMessages() {
@@ -236,27 +382,23 @@ PassSummary MessageDispatcher::DispatchAllMessages() {
         bool& flag;
         ~Leave() { flag = false; }
     } leave{inPass_};
+    struct Forget {
+        bool& listed;
+        ~Forget() { listed = false; }
+    } forget{markersListed_};
 
-    std::vector<std::string> files;
-    ListMessageFiles(kBinaryExtension, files);
-    ListMessageFiles(kXmlExtension, files);
-    ListMessageFiles(kTextExtension, files);
-    std::erase_if(files, [&](const std::string& path) { return stuck_.count(path) > 0 || awaitingPaths_.count(path) > 0; });
+    policy_ = host_.Policy();
+    LoadMemory();
+    std::vector<std::string> files = ListPass();
     // What waiting files said is forgotten once they are gone.
     const std::set<std::string> listed(files.begin(), files.end());
     std::erase_if(waitingSaid_, [&](const auto& entry) { return listed.count(entry.first) == 0; });
     if (files.empty()) {
         if (!awaiting_.empty()) SaveAndRemove(false);  // a log that failed before may work now
+        Housekeeping();
+        Flush();
         return summary;
     }
-    syncMarkers_.clear();
-    for (const std::string& name : outside::ListPlainFiles(modMain::ChatFolder, "!sync"))
-        syncMarkers_.insert(Upper(name));
-    markersListed_ = true;
-    struct Forget {
-        bool& listed;
-        ~Forget() { listed = false; }
-    } forget{markersListed_};
     outside::Sorter().Sort(files);
 
     try {
@@ -272,7 +414,7 @@ PassSummary MessageDispatcher::DispatchAllMessages() {
         } catch (...) {
         }
         try {
-            Ledger().Flush();
+            Flush();
         } catch (...) {
         }
         try {

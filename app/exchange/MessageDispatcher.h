@@ -7,12 +7,17 @@
 // the disk) and then the removal of its files. A process killed at any moment
 // thus loses no message; at most the files of one batch (kRemovalBatchFiles)
 // are shown once more on the next start.
+//
+// In the shared-folder mode (SharedFolder.h) nothing is hidden or deleted
+// after reading: the batch's names go into the list of processed files
+// instead, and a pass reads only what that list lacks.
 #pragma once
 
 #include <chrono>
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -20,6 +25,8 @@
 #include "IMessageDisplay.h"
 #include "MessageLedger.h"
 #include "MessageTypes.h"
+#include "ProcessedFiles.h"
+#include "SharedFolder.h"
 
 namespace exchange {
 
@@ -33,6 +40,8 @@ public:
     virtual void PumpMessagesOnce() = 0;
     // A pass that saw files has ended.
     virtual void PassFinished() {}
+    // How read files are treated, asked at the start of each pass.
+    virtual ReceivingPolicy Policy() { return ChatReceivingPolicy(); }
 };
 
 struct PassSummary {
@@ -50,11 +59,17 @@ inline constexpr int64_t kYoungFileMilliseconds = 2000;
 // comes first: the log is saved and the batch's files are removed.
 inline constexpr int kRemovalBatchFiles = 50;
 inline constexpr std::chrono::milliseconds kRemovalBatchTime{250};
+// How often a pass deletes one's own expired files and looks at the
+// shared-folder markers (the first pass always does).
+inline constexpr std::chrono::seconds kHousekeepingInterval{60};
 
 // How a pass removes files; the defaults are the real file operations.
 struct FileRemoval {
     std::function<bool(const std::string&)> remove;
     std::function<bool(const std::string&)> hide;
+    // For a hide that only remembers (quillet-cli on POSIX): true for a file
+    // it has hidden, which a pass then does not list. Unset: none.
+    std::function<bool(const std::string&)> hidden = {};
 };
 FileRemoval RealFileRemoval();
 
@@ -62,6 +77,10 @@ class MessageDispatcher {
 public:
     explicit MessageDispatcher(IDispatchHost& host, FileRemoval removal = RealFileRemoval())
         : host_(host), removal_(std::move(removal)) {}
+    // Writes what the client remembers (the ledger, the processed files).
+    ~MessageDispatcher();
+    MessageDispatcher(const MessageDispatcher&) = delete;
+    MessageDispatcher& operator=(const MessageDispatcher&) = delete;
 
     // One full pass over the chat folder; does nothing when called from inside a pass.
     // Whatever leaves it, a pass ends with its batch saved and removed, the
@@ -81,16 +100,37 @@ public:
     bool InPass() const { return inPass_; }
     // Read files whose removal waits for the log.
     size_t FilesAwaitingRemoval() const { return awaiting_.size(); }
+    // The chat closes, its log saved: the files read so far are removed and
+    // what the client remembers is written. The poller does this as it ends.
+    void Close();
     // The chat's ledger of shown messages, beside its logs (made on first use).
     MessageLedger& Ledger();
+    // The chat's list of processed and own files, beside its logs (made on first use).
+    ProcessedFiles& ProcessedList();
+    // The ledger in file instead (empty: in memory only), for a host that keeps no logs.
+    void KeepLedgerIn(const std::string& file) { ledger_ = std::make_unique<MessageLedger>(file); }
 
 private:
+    struct Waiting {
+        std::string path;
+        DispatchResult result;
+        std::optional<int64_t> ownSent;  // one's own message, sent then
+    };
     DispatchResult ReadMessage(const std::string& path, IMessageDisplay& display);
+    // The files this pass reads, in the way of its mode.
+    std::vector<std::string> ListPass();
     void RunPass(std::vector<std::string>& files, PassSummary& summary);
     void EndPass();
     // Saves the log and, when that worked, removes the files read so far.
+    // Either way the next try waits for a new batch.
     bool SaveAndRemove(bool resetName);
-    void Remove(const std::string& path, DispatchResult result);
+    void Remove(const Waiting& file);
+    void Flush();
+    // Reads what the client remembers, saying once when a file cannot be read.
+    void LoadMemory();
+    // After a pass, now and then: one's own expired files go, and the markers
+    // of the shared-folder mode are kept or noticed.
+    void Housekeeping();
 
     IDispatchHost& host_;
     FileRemoval removal_;
@@ -98,9 +138,18 @@ private:
     // Files that could be neither deleted nor hidden: not shown again this run.
     std::set<std::string> stuck_;
     // Read, shown, and waiting for the log before they are removed; not read again.
-    std::vector<std::pair<std::string, DispatchResult>> awaiting_;
+    std::vector<Waiting> awaiting_;
     std::set<std::string> awaitingPaths_;
     std::chrono::steady_clock::time_point batchStart_;
+    int batchFiles_ = 0;
+    ReceivingPolicy policy_;
+    std::optional<int64_t> lastOwnSent_;  // of the file DispatchMessage read last
+    std::unique_ptr<ProcessedFiles> processed_;
+    std::optional<std::chrono::steady_clock::time_point> lastHousekeeping_;
+    bool housekeptShared_ = false;
+    // The markers of the shared-folder mode in the folder, as the pass listed them.
+    std::optional<std::vector<std::string>> sharedMarkers_;
+    bool ledgerTold_ = false, processedTold_ = false, sharedFolderTold_ = false;
     // What each waiting file last said about why it waits.
     std::map<std::string, std::string> waitingSaid_;
     std::unique_ptr<MessageLedger> ledger_;

@@ -1,10 +1,6 @@
 #include "MessageLedger.h"
 
-#include "app/support/modCreateComplexDirectory.h"
-#include "outside/RuntimeError.h"
 #include "outside/Sha256.h"
-#include "outside/Support.h"
-#include "outside/TextFile.h"
 
 namespace exchange {
 namespace {
@@ -18,7 +14,8 @@ bool IsIdentity(std::string_view line) {
 
 }  // namespace
 
-MessageLedger::MessageLedger(std::string file, size_t capacity) : file_(std::move(file)), capacity_(capacity) {}
+MessageLedger::MessageLedger(std::string file, size_t capacity)
+    : file_(std::move(file), 4u * kIdentityChars * (capacity + 1) + 1024), capacity_(capacity) {}
 
 std::string MessageLedger::Identity(const std::string& senderGuid, const outside::DateTimeRecord& time,
                                     const std::string& text) {
@@ -45,26 +42,27 @@ std::string MessageLedger::Identity(const std::string& senderGuid, const outside
     return out;
 }
 
-void MessageLedger::Load() {
-    if (loaded_) return;
-    loaded_ = true;
-    if (file_.empty()) return;
-    std::string bytes;
-    try {
-        bytes = outside::ReadFileBytes(file_, 4u * kIdentityChars * (capacity_ + 1) + 1024);
-    } catch (const outside::RuntimeError&) {
-        return;  // none yet, or unreadable: start empty (at worst a copy shows once more)
-    }
+bool MessageLedger::Load() {
+    if (file_.GetState() == KeptFile::State::Read) return true;
+    const std::optional<std::string> bytes = file_.Read();
+    if (!bytes) return false;
+    // What this run remembered before the file could be read comes after it.
+    std::deque<std::string> remembered;
+    remembered.swap(order_);
+    std::unordered_map<std::string, bool> settled;
+    settled.swap(known_);
     // Damaged lines are skipped; they are gone after the next write.
     size_t start = 0;
-    while (start < bytes.size()) {
-        size_t end = bytes.find('\n', start);
-        if (end == std::string::npos) end = bytes.size();
-        std::string_view line(bytes.data() + start, end - start);
+    while (start < bytes->size()) {
+        size_t end = bytes->find('\n', start);
+        if (end == std::string::npos) end = bytes->size();
+        std::string_view line(bytes->data() + start, end - start);
         if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
         if (IsIdentity(line)) Add(std::string(line), true);
         start = end + 1;
     }
+    for (const std::string& identity : remembered) Add(identity, settled[identity]);
+    return true;
 }
 
 void MessageLedger::Add(const std::string& identity, bool settled) {
@@ -81,12 +79,12 @@ void MessageLedger::Add(const std::string& identity, bool settled) {
 }
 
 bool MessageLedger::Seen(const std::string& identity) {
-    Load();
+    if (file_.GetState() == KeptFile::State::Unread) Load();
     return known_.count(identity) > 0;
 }
 
 void MessageLedger::Remember(const std::string& identity, const std::string& path) {
-    Load();
+    if (file_.GetState() == KeptFile::State::Unread) Load();
     Add(identity, false);
     pending_[path] = identity;
 }
@@ -102,17 +100,11 @@ void MessageLedger::Settle(const std::string& path) {
 }
 
 bool MessageLedger::Flush() {
-    if (!dirty_ || file_.empty()) return true;
+    if (!dirty_) return true;
     std::string text = std::string(kHeader) + "\n";
     for (const std::string& identity : order_)
         if (known_[identity]) text += identity + "\n";
-    // The write below says whether the folder is there.
-    modCreateComplexDirectory::CreateComplexDirectory(outside::esGetFilePath(file_), false);
-    try {
-        outside::WriteFileAtomically(file_, text);
-    } catch (const outside::RuntimeError&) {
-        return false;  // kept in memory; the next flush tries again
-    }
+    if (!file_.Replace(text)) return false;  // kept in memory; the next flush tries again
     dirty_ = false;
     return true;
 }

@@ -18,6 +18,7 @@
 #include <string>
 #include <unordered_map>
 
+#include "KeptFile.h"
 #include "outside/DateTime.h"
 
 namespace exchange {
@@ -34,23 +35,30 @@ public:
     static std::string Identity(const std::string& senderGuid, const outside::DateTimeRecord& time,
                                 const std::string& text);
 
+    // Reads the file on first use, and again while it could not be read; what
+    // was remembered meanwhile is kept. False while it cannot be read.
+    bool Load();
+    bool Unreadable() const { return file_.GetState() == KeptFile::State::Unreadable; }
+    // Why it could not be read or written, and where it is.
+    const std::string& LastError() const { return file_.LastError(); }
+    const std::string& Path() const { return file_.Path(); }
+
     bool Seen(const std::string& identity);
     // Shown now from the file at path: known for the rest of this run at once.
     void Remember(const std::string& identity, const std::string& path);
     // The file at path is hidden or deleted: its identity is kept for later runs too.
     void Settle(const std::string& path);
-    // Writes the settled identities to the file when there are new ones; false when that failed.
+    // Writes the settled identities to the file when there are new ones; false
+    // when that failed, or while the file could not be read (it is not replaced then).
     bool Flush();
 
     size_t Size() const { return order_.size(); }
 
 private:
-    void Load();
     void Add(const std::string& identity, bool settled);
 
-    std::string file_;
+    KeptFile file_;
     size_t capacity_;
-    bool loaded_ = false;
     bool dirty_ = false;
     std::deque<std::string> order_;                 // oldest first
     std::unordered_map<std::string, bool> known_;   // identity -> settled

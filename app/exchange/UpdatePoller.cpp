@@ -5,6 +5,13 @@
 
 namespace exchange {
 
+UpdatePoller::~UpdatePoller() {
+    try {
+        dispatcher_.Close();
+    } catch (...) {
+    }
+}
+
 void UpdatePoller::CheckFolder() {
     const bool there = outside::IsFolder(modMain::ChatFolder);
     if (there == !folderMissing_) return;

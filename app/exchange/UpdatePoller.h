@@ -26,6 +26,11 @@ class UpdatePoller {
 public:
     UpdatePoller(IFSWatcher& watcher, MessageDispatcher& dispatcher, IMessageDisplay& display)
         : watcher_(watcher), dispatcher_(dispatcher), display_(display) {}
+    // Receiving ends with the poller: the dispatcher removes what it has read
+    // and writes what it remembers (MessageDispatcher::Close).
+    ~UpdatePoller();
+    UpdatePoller(const UpdatePoller&) = delete;
+    UpdatePoller& operator=(const UpdatePoller&) = delete;
 
     // One timer tick; a tick that arrives while a pass is running does nothing.
     void Tick();

@@ -1,10 +1,9 @@
 #include "LogSearch.h"
 
+#include <algorithm>
 #include <array>
-#include <cctype>
-#include <cstdint>
+#include <climits>
 
-#include "outside/RuntimeError.h"
 #include "outside/Support.h"
 #include "outside/TextFile.h"
 #include "outside/Utf.h"
@@ -12,177 +11,72 @@
 namespace logsviewer {
 namespace {
 
-// Logs are bounded by the pane's overflow rule; this only keeps a stray huge
-// file from taking the memory.
-constexpr uint64_t kMaxLogBytes = 256u * 1024u * 1024u;
+// A log is read through a buffer of this size: large enough that the calls
+// cost nothing beside the reading, small enough that a cancel waits for
+// little more than a millisecond.
+constexpr size_t kPieceBytes = 128 * 1024;
 
-const std::array<char16_t, 128>& Cp1251High() {
-    static const std::array<char16_t, 128> table = [] {
-        std::array<char16_t, 128> t{};
-        for (int b = 0; b < 128; ++b) {
-            const std::u16string one = outside::Utf8ToUtf16(outside::Cp1251ToUtf8(std::string(1, char(0x80 + b))));
-            t[b] = one.empty() ? u'?' : one[0];
-        }
+// FoldForSearch of every UTF-16 unit: one look-up per character of the logs.
+const std::array<char16_t, 65536>& FoldTable() {
+    static const std::array<char16_t, 65536> table = [] {
+        std::array<char16_t, 65536> t{};
+        for (size_t c = 0; c < t.size(); ++c) t[c] = FoldForSearch(static_cast<char16_t>(c));
         return t;
     }();
     return table;
 }
 
-bool IsLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+enum class LogOutcome { Searched, Unreadable, Cancelled };
 
-// Groups whose text is not shown.
-bool IsHiddenDestination(std::string_view word) {
-    static constexpr std::string_view kHidden[] = {
-        "fonttbl", "colortbl", "stylesheet", "info", "pict", "object", "header", "footer", "headerl", "headerr",
-        "footerl", "footerr", "footnote", "themedata", "colorschememapping", "latentstyles", "datastore",
-        "xmlnstbl", "listtable", "listoverridetable", "rsidtbl", "generator", "filetbl", "revtbl", "pgdsctbl",
-        "fldinst", "bkmkstart", "bkmkend", "field_unused"};
-    for (std::string_view hidden : kHidden)
-        if (word == hidden) return true;
-    return false;
+// piece and text are the caller's, kept from log to log; they are made here so
+// that a log whose search runs out of memory is the one that counts as unreadable.
+LogOutcome SearchLog(const std::string& path, std::u16string_view foldedNeedle, std::string& piece,
+                     std::u16string& text, const std::function<bool()>& cancelled, LogTextCache* cache,
+                     int64_t& hits) {
+    try {
+        HitCounter counter(foldedNeedle);
+        // The stamp is taken before reading: a log written meanwhile is read again next time.
+        outside::FileStamp stamp;
+        const bool stamped = cache && outside::GetFileStamp(path, stamp);
+        if (stamped) {
+            if (const std::u16string* kept = cache->Find(path, stamp)) {
+                counter.Feed(*kept);
+                hits = counter.Hits();
+                return LogOutcome::Searched;
+            }
+        }
+        const bool keep = stamped && stamp.size <= LogTextCache::kLargestKeptBytes;
+        std::u16string whole;
+        if (piece.size() != kPieceBytes) piece.resize(kPieceBytes);
+        RtfTextReader reader;
+        bool first = true, stopped = false;
+        const auto take = [&] {
+            counter.Feed(text);
+            if (keep) whole += text;
+        };
+        outside::ReadFilePieces(path, piece, [&](std::string_view bytes) {
+            if (!first && cancelled && cancelled()) {
+                stopped = true;
+                return false;
+            }
+            first = false;
+            text.clear();
+            reader.Read(bytes, text);
+            take();
+            return !reader.Ended();
+        });
+        if (stopped) return LogOutcome::Cancelled;
+        text.clear();
+        reader.Finish(text);
+        take();
+        hits = counter.Hits();
+        if (keep) cache->Keep(path, stamp, std::move(whole));
+        return LogOutcome::Searched;
+    } catch (...) {
+        // Not readable, or out of memory: either way this log is passed over.
+        return LogOutcome::Unreadable;
+    }
 }
-
-class RtfTextReader {
-public:
-    explicit RtfTextReader(std::string_view rtf) : rtf_(rtf) {}
-
-    std::u16string Read() {
-        while (pos_ < rtf_.size()) {
-            const char c = rtf_[pos_];
-            if (c == '{') {
-                ++pos_;
-                stack_.push_back(state_);
-                state_.destinationPending = true;
-            } else if (c == '}') {
-                ++pos_;
-                if (stack_.empty()) break;  // the end of the document
-                state_ = stack_.back();
-                stack_.pop_back();
-            } else if (c == '\\') {
-                ++pos_;
-                ControlSequence();
-            } else if (c == '\r' || c == '\n') {
-                ++pos_;
-            } else {
-                ++pos_;
-                Byte(static_cast<unsigned char>(c));
-            }
-        }
-        return out_;
-    }
-
-private:
-    struct State {
-        bool hidden = false;
-        bool destinationPending = false;  // the group's first word may name a destination
-        int unicodeSkip = 1;              // \ucN
-    };
-
-    void Emit(char16_t c) {
-        state_.destinationPending = false;
-        if (skip_ > 0) {
-            --skip_;
-            return;
-        }
-        if (!state_.hidden) out_ += c;
-    }
-    void Byte(unsigned char b) {
-        if (b < 0x80) {
-            Emit(static_cast<char16_t>(b));
-        } else if (codePage_ == 1251) {
-            Emit(Cp1251High()[b - 0x80]);
-        } else {
-            Emit(static_cast<char16_t>(b));
-        }
-    }
-
-    void ControlSequence() {
-        if (pos_ >= rtf_.size()) return;
-        const char c = rtf_[pos_];
-        if (!IsLetter(c)) {
-            ++pos_;
-            switch (c) {
-                case '\\': case '{': case '}': Emit(static_cast<char16_t>(c)); break;
-                case '~': Emit(u'\u00A0'); break;
-                case '_': Emit(u'\u2011'); break;
-                case '*': state_.hidden = true; break;
-                case '\r': case '\n': Emit(u'\r'); break;
-                case '\'': {
-                    unsigned value = 0;
-                    int digits = 0;
-                    while (digits < 2 && pos_ < rtf_.size() && std::isxdigit(static_cast<unsigned char>(rtf_[pos_]))) {
-                        const char h = rtf_[pos_++];
-                        value = value * 16 + static_cast<unsigned>(h <= '9' ? h - '0' : (h | 0x20) - 'a' + 10);
-                        ++digits;
-                    }
-                    if (digits) Byte(static_cast<unsigned char>(value));
-                    break;
-                }
-                default: break;  // \- and other symbols show nothing
-            }
-            return;
-        }
-        const size_t start = pos_;
-        while (pos_ < rtf_.size() && IsLetter(rtf_[pos_]) && pos_ - start < 32) ++pos_;
-        const std::string_view word = rtf_.substr(start, pos_ - start);
-        bool hasParameter = false;
-        long parameter = 0;
-        bool negative = false;
-        if (pos_ < rtf_.size() && rtf_[pos_] == '-') {
-            negative = true;
-            ++pos_;
-        }
-        while (pos_ < rtf_.size() && std::isdigit(static_cast<unsigned char>(rtf_[pos_]))) {
-            if (parameter < 10000000) parameter = parameter * 10 + (rtf_[pos_] - '0');
-            hasParameter = true;
-            ++pos_;
-        }
-        if (negative) parameter = -parameter;
-        if (pos_ < rtf_.size() && rtf_[pos_] == ' ') ++pos_;
-        Word(word, hasParameter, parameter);
-    }
-
-    void Word(std::string_view word, bool hasParameter, long parameter) {
-        const bool first = state_.destinationPending;
-        state_.destinationPending = false;
-        if (first && IsHiddenDestination(word)) {
-            state_.hidden = true;
-            return;
-        }
-        if (word == "u" && hasParameter) {
-            Emit(static_cast<char16_t>(parameter < 0 ? parameter + 65536 : parameter));
-            skip_ = state_.unicodeSkip;
-            return;
-        }
-        if (word == "uc" && hasParameter) {
-            state_.unicodeSkip = parameter < 0 ? 0 : static_cast<int>(parameter);
-            return;
-        }
-        if (word == "ansicpg" && hasParameter) {
-            codePage_ = parameter;
-            return;
-        }
-        if (word == "par" || word == "line" || word == "sect" || word == "page") return Emit(u'\r');
-        if (word == "tab") return Emit(u'\t');
-        if (word == "emdash") return Emit(u'\u2014');
-        if (word == "endash") return Emit(u'\u2013');
-        if (word == "bullet") return Emit(u'\u2022');
-        if (word == "lquote") return Emit(u'\u2018');
-        if (word == "rquote") return Emit(u'\u2019');
-        if (word == "ldblquote") return Emit(u'\u201C');
-        if (word == "rdblquote") return Emit(u'\u201D');
-        // A control word stands for one character where \u's fallback is skipped.
-        if (skip_ > 0) --skip_;
-    }
-
-    std::string_view rtf_;
-    size_t pos_ = 0;
-    State state_;
-    std::vector<State> stack_;
-    std::u16string out_;
-    int skip_ = 0;
-    long codePage_ = 1252;
-};
 
 }  // namespace
 
@@ -198,8 +92,9 @@ char16_t FoldForSearch(char16_t c) {
 }
 
 std::u16string FoldForSearch(std::u16string_view text) {
+    const auto& fold = FoldTable();
     std::u16string folded(text);
-    for (char16_t& c : folded) c = FoldForSearch(c);
+    for (char16_t& c : folded) c = fold[c];
     return folded;
 }
 
@@ -211,37 +106,94 @@ std::vector<size_t> FindHits(std::u16string_view text, std::u16string_view needl
     return hits;
 }
 
-std::u16string RtfPlainText(std::string_view rtf) {
-    try {
-        return RtfTextReader(rtf).Read();
-    } catch (...) {
-        return {};
+HitCounter::HitCounter(std::u16string_view foldedNeedle) : needle_(foldedNeedle), fallback_(needle_.size(), 0) {
+    for (size_t i = 1, k = 0; i < needle_.size(); ++i) {
+        while (k > 0 && needle_[i] != needle_[k]) k = fallback_[k - 1];
+        if (needle_[i] == needle_[k]) ++k;
+        fallback_[i] = k;
     }
 }
 
-int CountHitsInLog(const std::string& path, std::u16string_view foldedNeedle) {
-    std::string bytes;
-    try {
-        bytes = outside::ReadFileBytes(path, kMaxLogBytes);
-    } catch (const outside::RuntimeError&) {
-        return 0;
+void HitCounter::Feed(std::u16string_view text) {
+    const size_t m = needle_.size();
+    if (m == 0) return;
+    const auto& fold = FoldTable();
+    const char16_t* needle = needle_.data();
+    const char16_t first = needle[0];
+    size_t k = matched_;
+    for (const char16_t c : text) {
+        const char16_t f = fold[c];
+        if (k == 0) {
+            if (f != first) continue;  // most characters end here
+            k = 1;
+        } else {
+            while (k > 0 && needle[k] != f) k = fallback_[k - 1];
+            if (needle[k] == f) ++k;
+        }
+        if (k == m) {
+            ++hits_;
+            k = 0;  // hits do not overlap
+        }
     }
-    return static_cast<int>(FindHits(FoldForSearch(RtfPlainText(bytes)), foldedNeedle).size());
+    matched_ = k;
 }
 
-std::vector<LogHits> SearchLogs(const std::string& folder, const std::vector<std::string>& names,
-                                const std::string& needle, const std::function<bool()>& cancelled,
-                                const std::function<void(size_t, size_t)>& progress) {
-    std::vector<LogHits> found;
+const std::u16string* LogTextCache::Find(const std::string& path, const outside::FileStamp& stamp) const {
+    const auto entry = entries_.find(path);
+    return entry != entries_.end() && entry->second.stamp == stamp ? &entry->second.text : nullptr;
+}
+
+void LogTextCache::Keep(const std::string& path, const outside::FileStamp& stamp, std::u16string text) {
+    if (const auto old = entries_.find(path); old != entries_.end()) {
+        room_ += old->second.text.size();
+        entries_.erase(old);
+    }
+    if (text.size() > room_) return;
+    room_ -= text.size();
+    text.shrink_to_fit();
+    entries_[path] = {stamp, std::move(text)};
+}
+
+SearchResult SearchLogs(const std::string& folder, const std::vector<std::string>& names, const std::string& needle,
+                        const std::function<bool()>& cancelled, const std::function<void(size_t, size_t)>& progress,
+                        LogTextCache* cache) {
+    SearchResult result;
     const std::u16string folded = FoldForSearch(outside::Utf8ToUtf16(needle));
-    if (folded.empty()) return found;
+    if (folded.empty()) return result;
+    std::string piece;
+    std::u16string text;
     for (size_t i = 0; i < names.size(); ++i) {
-        if (cancelled && cancelled()) break;
-        const int hits = CountHitsInLog(outside::esBuildFileName2(folder, names[i]), folded);
-        if (hits > 0) found.push_back({names[i], hits});
+        if (cancelled && cancelled()) {
+            result.cancelled = true;
+            break;
+        }
+        int64_t hits = 0;
+        const auto outcome =
+            SearchLog(outside::esBuildFileName2(folder, names[i]), folded, piece, text, cancelled, cache, hits);
+        if (outcome == LogOutcome::Cancelled) {
+            result.cancelled = true;
+            break;
+        }
+        if (outcome == LogOutcome::Unreadable)
+            result.unreadable.push_back(names[i]);
+        else if (hits > 0)
+            result.found.push_back({names[i], static_cast<int>(std::min<int64_t>(hits, INT_MAX))});
         if (progress) progress(i + 1, names.size());
     }
-    return found;
+    return result;
+}
+
+void FillLogTextCache(const std::string& folder, const std::vector<std::string>& names, LogTextCache& cache,
+                      const std::function<bool()>& cancelled) {
+    std::string piece;
+    std::u16string text;
+    for (const std::string& name : names) {
+        if (cancelled && cancelled()) return;
+        int64_t hits = 0;
+        if (SearchLog(outside::esBuildFileName2(folder, name), u"", piece, text, cancelled, &cache, hits) ==
+            LogOutcome::Cancelled)
+            return;
+    }
 }
 
 }  // namespace logsviewer

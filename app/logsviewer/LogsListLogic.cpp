@@ -110,6 +110,13 @@ std::string TotalLabel(int32_t count, const std::string& sizeText) {
     return "Всего логов: " + outside::asFormatLong(count) + " (" + sizeText + ")";
 }
 
+std::string FoundLabel(size_t found, size_t total, size_t unreadable) {
+    std::string label = "Найдено логов: " + std::to_string(found) + " из " + std::to_string(total);
+    // A log the search could not read might hold the text: say so rather than count it as not found.
+    if (unreadable > 0) label += " (не прочитано: " + std::to_string(unreadable) + ")";
+    return label;
+}
+
 LogsViewerLayout LayoutLogsViewer(int width, int height, int labelWidth, int labelHeight, bool searching) {
     LogsViewerLayout l;
     const int paneHeight = height - 60 - kDesignClose.height - 120;

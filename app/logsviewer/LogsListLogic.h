@@ -66,6 +66,8 @@ int InitialSelection(int itemCount, const ListOptions& options);
 
 // "Всего логов: N (size)".
 std::string TotalLabel(int32_t count, const std::string& sizeText);
+// "Найдено логов: N из M", and how many could not be read when some could not.
+std::string FoundLabel(size_t found, size_t total, size_t unreadable);
 
 // The design of the window, in twips.
 inline constexpr int kDesignClientWidth = 8610;

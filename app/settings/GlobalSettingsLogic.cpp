@@ -11,13 +11,14 @@ namespace {
 
 constexpr int kLeft = 180;
 constexpr int kSwitchTop = 180;
-constexpr int kSwitchPitch = 360;
+constexpr int kSwitchPitch = kGlobalSwitchPitch;
 constexpr int kSwitchHeight = 255;
 constexpr int kColorHeight = 315;
 constexpr int kTitleLeft = 2700, kTitleWidth = 1575;
 constexpr int kBodyLeft = 4380, kBodyWidth = 1515;
-constexpr int kColumnLabelTop = 4620;
-constexpr int kRowTops[kColorRowCount] = {4920, 5280, 5640, 6000};
+constexpr int kColumnLabelTop = 4620 + kSwitchPitch;
+constexpr int kRowTops[kColorRowCount] = {4920 + kSwitchPitch, 5280 + kSwitchPitch, 5640 + kSwitchPitch,
+                                          6000 + kSwitchPitch};
 constexpr int kRowLabelLeft = 240;
 
 }  // namespace
@@ -37,6 +38,7 @@ const std::array<SwitchControl, kSwitchCount>& Switches() {
         {"chkShowDebugMessages", "Отображать отладочные сообщения (не рекомендуется)", &ShowDebugMessages},
         {"chkShowMessageFileNames", "Отображать имена файов сообщений (не рекомендуется)", &ShowMessageFileNames},
         {"chkSendXMLMessages", "Отправлять XML сообщения (может быть чуть медленнее)", &SendXMLMessages},
+        {"chkShowNotifications", "Показывать уведомления о новых сообщениях", &ShowNotifications},
     }};
     return switches;
 }
@@ -69,6 +71,10 @@ const std::array<const char*, kColorRowCount>& ColorRowLabels() {
     static const std::array<const char*, kColorRowCount> labels = {
         "Мои сообщения", "Сообщения собеседников", "Системные сообщения", "Отладочные сообщения"};
     return labels;
+}
+
+std::string ColorButtonName(size_t index) {
+    return std::string(ColorRowLabels()[index / 2]) + (index % 2 == 0 ? ", заголовок" : ", текст");
 }
 
 GlobalLayout LayoutGlobalSettings(int switchWidth, int rowLabelWidth) {

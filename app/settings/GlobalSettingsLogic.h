@@ -1,5 +1,5 @@
 // What the program settings window shows and edits, kept apart from the window
-// so it can be tested anywhere: the twelve switches and eight colours with
+// so it can be tested anywhere: the thirteen switches and eight colours with
 // their captions and variables, the design in twips, and the copy between the
 // window's controls and the setting variables.
 #pragma once
@@ -17,9 +17,12 @@ using support::TwipsRect;
 
 inline constexpr char kGlobalSettingsCaption[] = "Настройки программы";
 inline constexpr int kGlobalClientWidth = 6015;
-inline constexpr int kGlobalClientHeight = 7095;
+// One switch row taller than the design's 7095: "Show Notifications" comes
+// under the twelve, and what stood below them moves down by that row.
+inline constexpr int kGlobalSwitchPitch = 360;
+inline constexpr int kGlobalClientHeight = 7095 + kGlobalSwitchPitch;
 
-inline constexpr size_t kSwitchCount = 12;
+inline constexpr size_t kSwitchCount = 13;
 inline constexpr size_t kColorCount = 8;
 inline constexpr size_t kColorRowCount = 4;
 
@@ -47,6 +50,9 @@ const std::array<ColorControl, kColorCount>& Colors();
 const std::array<const char*, kColorRowCount>& ColorRowLabels();
 inline constexpr char kTitleColumnLabel[] = "Заголовок";
 inline constexpr char kBodyColumnLabel[] = "Текст";
+// A colour button's name for assistive technology: its row and its column,
+// "Мои сообщения, заголовок".
+std::string ColorButtonName(size_t index);
 
 // Where the controls go. With no widths given, the design itself; given the
 // widest check box (its caption and box) and the widest row label as the
@@ -62,7 +68,7 @@ struct GlobalLayout {
     std::array<TwipsRect, 3> commands{};  // by CommandButton
 };
 GlobalLayout LayoutGlobalSettings(int switchWidth = 0, int rowLabelWidth = 0);
-inline constexpr int kGlobalCommandTop = 6540;
+inline constexpr int kGlobalCommandTop = 6540 + kGlobalSwitchPitch;
 
 // The edit buffer of the window: check box values (true = ticked) and the
 // colour buttons' background colours.

@@ -10,7 +10,8 @@ namespace {
 
 constexpr int kFrameLeft = 120;
 constexpr int kFrameWidth = 5775;
-constexpr int kFrameTops[kIconGroupCount] = {1560, 2580, 3900};
+constexpr int kShift = kSharedFolderRowHeight;
+constexpr int kFrameTops[kIconGroupCount] = {1560 + kShift, 2580 + kShift, 3900 + kShift};
 constexpr int kFrameHeights[kIconGroupCount] = {915, 1215, 915};
 
 size_t CodePoints(const std::string& text) {
@@ -41,10 +42,17 @@ std::string IconSampleResource(IconGroup group, int style, bool grey) {
     return {};
 }
 
-LocalLayout LayoutLocalSettings(int checkBoxWidth) {
+LocalLayout LayoutLocalSettings(int checkBoxWidth, int sharedFolderWidth, int retentionLabelWidth) {
     constexpr int checkLeft = 180, checkWidth = 5715;
     constexpr int grayInset = 240, grayWidth = kFrameWidth - 360;
-    const int grow = std::max({0, checkBoxWidth - checkWidth, checkBoxWidth - grayWidth});
+    // The shared-folder rows: the check box, and under it, indented to its
+    // caption, the days label and box.
+    constexpr int rowTop = 1440, daysTop = rowTop + 360, indent = 255, gap = 60, daysWidth = 540;
+    constexpr int labelWidth = 2580;
+    const int label = std::max(labelWidth, retentionLabelWidth);
+    const int daysRowWidth = indent + label + gap + daysWidth;
+    const int grow = std::max({0, checkBoxWidth - checkWidth, checkBoxWidth - grayWidth, sharedFolderWidth - checkWidth,
+                               daysRowWidth - checkWidth});
     LocalLayout l;
     l.clientWidth = kLocalClientWidth + grow;
     l.userNameLabel = {180, 225, 1140, 225};
@@ -52,6 +60,9 @@ LocalLayout LayoutLocalSettings(int checkBoxWidth) {
     l.defaultUserName = {5520 + grow, 180, 375, 315};
     l.deleteMessageFiles = {checkLeft, 720, checkWidth + grow, 255};
     l.hideBrokenMessageFiles = {checkLeft, 1080, checkWidth + grow, 255};
+    l.sharedFolder = {checkLeft, rowTop, checkWidth + grow, 255};
+    l.retentionDaysLabel = {checkLeft + indent, daysTop + 30, label, 225};
+    l.retentionDays = {l.retentionDaysLabel.left + label + gap, daysTop - 30, daysWidth, 315};
     for (size_t g = 0; g < kIconGroupCount; ++g) {
         const TwipsRect frame{kFrameLeft, kFrameTops[g], kFrameWidth + grow, kFrameHeights[g]};
         l.frames[g] = frame;
@@ -62,8 +73,8 @@ LocalLayout LayoutLocalSettings(int checkBoxWidth) {
     }
     const TwipsRect message = l.frames[static_cast<size_t>(IconGroup::Message)];
     l.grayMessageIcon = {message.left + grayInset, message.top + 780, grayWidth + grow, 255};
-    l.autorunLabel = {180, 5040, 4440 + grow, 735};
-    l.addToAutorun = {4740 + grow, 5040, 1155, 735};
+    l.autorunLabel = {180, 5040 + kShift, 4440 + grow, 735};
+    l.addToAutorun = {4740 + grow, 5040 + kShift, 1155, 735};
     for (auto b : {CommandButton::Ok, CommandButton::Cancel, CommandButton::Apply}) {
         TwipsRect r = CommandButtonRect(b, kLocalCommandTop);
         r.left += grow;
@@ -79,6 +90,8 @@ ChatSettingsValues ChatValuesFromSettings() {
     v.hideBrokenMessageFiles = modSettings::HideBrokenMessageFiles;
     v.iconIndex = {modSettings::TrayIconIndex, modSettings::MessageIconIndex, modSettings::EmptyIconIndex};
     v.grayMessageIcon = modSettings::GrayMessageIcon;
+    v.sharedFolder = modSettings::SharedFolder;
+    v.retentionDays = modSettings::RetentionDays;
     return v;
 }
 
@@ -90,6 +103,17 @@ void ApplyChatValuesToSettings(const ChatSettingsValues& v) {
     modSettings::MessageIconIndex = v.iconIndex[static_cast<size_t>(IconGroup::Message)];
     modSettings::EmptyIconIndex = v.iconIndex[static_cast<size_t>(IconGroup::Empty)];
     modSettings::GrayMessageIcon = v.grayMessageIcon;
+    modSettings::SharedFolder = v.sharedFolder;
+    modSettings::RetentionDays = v.retentionDays;
+}
+
+int32_t RetentionDaysFromText(const std::string& text) {
+    const std::string digits = outside::asTrimEx2(text, true, true, true, true);
+    if (digits.empty() || digits.size() > 9 || digits.find_first_not_of("0123456789") != std::string::npos)
+        return modSettings::kDefaultRetentionDays;
+    const int32_t days = std::stoi(digits);
+    if (days < 1) return modSettings::kDefaultRetentionDays;
+    return std::min(days, modSettings::kMaxRetentionDays);
 }
 
 std::string StripExtension(const std::string& fileName) {

@@ -18,14 +18,18 @@ using support::TwipsRect;
 
 inline constexpr char kLocalSettingsCaption[] = "Настройки чата";
 inline constexpr int kLocalClientWidth = 6015;
-inline constexpr int kLocalClientHeight = 6555;
-inline constexpr int kLocalCommandTop = 6000;
+// The design's height and the two rows of the shared folder added under the two notification modes.
+inline constexpr int kSharedFolderRowHeight = 720;
+inline constexpr int kLocalClientHeight = 6555 + kSharedFolderRowHeight;
+inline constexpr int kLocalCommandTop = 6000 + kSharedFolderRowHeight;
 
 inline constexpr char kUserNameLabel[] = "Меня зовут:";
 inline constexpr char kDefaultUserNameTip[] = " Установить имя пользователя по умолчанию ";
 inline constexpr char kDefaultUserNamePicture[] = "IDP_DEFAULT_USER_NAME";
 inline constexpr char kDeleteMessageFilesCaption[] = "Удалять файлы сообщений (ОПАСНО!)";
 inline constexpr char kHideBrokenMessageFilesCaption[] = "Прятать (вместо удаления) файлы сообщений с ошибками";
+inline constexpr char kSharedFolderCaption[] = "Общая папка на сервере: чужие файлы не трогать";
+inline constexpr char kRetentionDaysLabel[] = "Свои файлы хранить, дней:";
 inline constexpr char kGrayMessageIconCaption[] = "Серая иконка (маркер лучше виден)";
 inline constexpr char kAutorunLabel[] =
     "Открывать данный чат при старте системы. Он будет помещён в папку Автозагрузка, а не в реестр. "
@@ -41,20 +45,23 @@ const char* IconFrameCaption(IconGroup group);
 std::string IconSampleResource(IconGroup group, int style, bool grey);
 
 // Where the controls go. With no width given, the design itself; given the
-// widest of the three check boxes (its caption and box) as the screen's font
-// draws it, the window, the frames and the boxes grow so that none is cut
-// short, and the buttons keep to the right edge.
+// widest of the three check boxes (its caption and box), the shared-folder
+// check box and the days label as the screen's font draws them, the window,
+// the frames and the boxes grow so that none is cut short, and the buttons
+// keep to the right edge. The shared-folder rows (check box, then days label
+// and box) sit under the two notification modes; everything below moves down.
 struct LocalLayout {
     int clientWidth = 0;
     TwipsRect userNameLabel{}, userName{}, defaultUserName{};
     TwipsRect deleteMessageFiles{}, hideBrokenMessageFiles{};
+    TwipsRect sharedFolder{}, retentionDaysLabel{}, retentionDays{};
     std::array<TwipsRect, kIconGroupCount> frames{};
     std::array<std::array<TwipsRect, kIconStyleCount>, kIconGroupCount> options{}, samples{};
     TwipsRect grayMessageIcon{};
     TwipsRect autorunLabel{}, addToAutorun{};
     std::array<TwipsRect, 3> commands{};  // by CommandButton
 };
-LocalLayout LayoutLocalSettings(int checkBoxWidth = 0);
+LocalLayout LayoutLocalSettings(int checkBoxWidth = 0, int sharedFolderWidth = 0, int retentionLabelWidth = 0);
 
 // The edit buffer of the window.
 struct ChatSettingsValues {
@@ -63,10 +70,14 @@ struct ChatSettingsValues {
     bool hideBrokenMessageFiles = false;
     std::array<int32_t, kIconGroupCount> iconIndex{};  // by IconGroup
     bool grayMessageIcon = false;
+    bool sharedFolder = false;
+    int32_t retentionDays = 0;
     friend bool operator==(const ChatSettingsValues&, const ChatSettingsValues&) = default;
 };
 ChatSettingsValues ChatValuesFromSettings();
 void ApplyChatValuesToSettings(const ChatSettingsValues& values);
+// The days typed into the box: a number from 1 to the most allowed, else the default.
+int32_t RetentionDaysFromText(const std::string& text);
 
 // ---- The Startup folder ------------------------------------------------------
 
@@ -110,6 +121,9 @@ enum LocalControlId : int {
     kIdAutorunLabel,  // lblTag(3)
     kIdAddToAutorun,
     kIdLocalApply,
+    kIdSharedFolder = 110,
+    kIdRetentionDaysLabel,
+    kIdRetentionDays,
     kIdFirstIconFrame = 120,   // + group
     kIdFirstIconOption = 200,  // + 10 * group + style
     kIdFirstIconSample = 300,  // + 10 * group + style

@@ -62,6 +62,7 @@ const BooleanSetting kSwitchSettings[] = {
     {"Debug", "Show Debug Messages", &ShowDebugMessages, false},
     {"Debug", "Show Message File Names", &ShowMessageFileNames, false},
     {"Debug", "Send XML Messages", &SendXMLMessages, false},
+    {"", "Show Notifications", &ShowNotifications, true},
 };
 
 // Per-chat sections; the key is ChatFilePath.
@@ -73,8 +74,12 @@ const std::string kTrayIcon = "Icon Style\\Tray";
 const std::string kMessageIcon = "Icon Style\\Message";
 const std::string kEmptyIcon = "Icon Style\\Empty";
 const std::string kGrayscale = "Icon Style\\Grayscale";
+const std::string kSharedFolder = "Notification Mode\\Shared Folder";
+const std::string kRetentionDays = "Notification Mode\\Retention Days";
 
 int32_t ValidIconIndex(int32_t index) { return index < 0 || index > kLastIconIndex ? 0 : index; }
+// No retention (0) would delete one's own files before the others have them.
+int32_t ValidRetentionDays(int32_t days) { return days < 1 || days > kMaxRetentionDays ? kDefaultRetentionDays : days; }
 
 // GUIDs with blanks, line breaks, tabs or U+0000 around them are the same GUID.
 std::string TrimGuid(const std::string& text) { return outside::asTrimEx2(text, true, true, true, true, true); }
@@ -102,6 +107,7 @@ bool GroupLogsList = false;
 bool ShowDebugMessages = false;
 bool ShowMessageFileNames = false;
 bool SendXMLMessages = false;
+bool ShowNotifications = true;
 
 std::string UserName;
 std::string LogGuid;
@@ -112,6 +118,8 @@ int32_t TrayIconIndex = 0;
 int32_t MessageIconIndex = 0;
 int32_t EmptyIconIndex = 0;
 bool GrayMessageIcon = false;
+bool SharedFolder = false;
+int32_t RetentionDays = kDefaultRetentionDays;
 
 void ResetToDefaults() {
     ClientGuid.clear();
@@ -127,6 +135,8 @@ void ResetToDefaults() {
     MessageIconIndex = 0;
     EmptyIconIndex = 0;
     GrayMessageIcon = false;
+    SharedFolder = false;
+    RetentionDays = kDefaultRetentionDays;
 }
 
 void LoadClientGuid() {
@@ -175,6 +185,8 @@ void ReadChatSettings() {
     MessageIconIndex = ValidIconIndex(store.ReadLong(kMessageIcon, chat, 0));
     EmptyIconIndex = ValidIconIndex(store.ReadLong(kEmptyIcon, chat, 0));
     GrayMessageIcon = store.ReadBoolean(kGrayscale, chat, false);
+    SharedFolder = store.ReadBoolean(kSharedFolder, chat, false);
+    RetentionDays = ValidRetentionDays(store.ReadLong(kRetentionDays, chat, kDefaultRetentionDays));
 }
 
 void SaveChatSettings() {
@@ -187,6 +199,8 @@ void SaveChatSettings() {
     store.WriteLong(kMessageIcon, chat, MessageIconIndex);
     store.WriteLong(kEmptyIcon, chat, EmptyIconIndex);
     store.WriteBoolean(kGrayscale, chat, GrayMessageIcon);
+    store.WriteBoolean(kSharedFolder, chat, SharedFolder);
+    store.WriteLong(kRetentionDays, chat, RetentionDays);
 }
 
 std::string GetDefaultUserName() { return outside::esGetFullUserName(-1, -1); }

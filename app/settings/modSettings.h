@@ -30,6 +30,7 @@ extern bool GroupLogsList;       // "Logs List" / "Group"
 extern bool ShowDebugMessages;   // "Debug" / "Show Debug Messages"
 extern bool ShowMessageFileNames;
 extern bool SendXMLMessages;
+extern bool ShowNotifications;   // "" / "Show Notifications"
 
 // ---- Per chat (key = ChatFilePath) -------------------------------------------
 extern std::string UserName;  // "Nicks"
@@ -41,6 +42,14 @@ extern int32_t TrayIconIndex;        // "Icon Style\Tray", 0..6
 extern int32_t MessageIconIndex;     // "Icon Style\Message", 0..6
 extern int32_t EmptyIconIndex;       // "Icon Style\Empty", 0..6
 extern bool GrayMessageIcon;         // "Icon Style\Grayscale"
+// The chat folder is one copy for everyone (a file server): nobody hides or
+// deletes another's message file. Also on by itself on a network drive.
+extern bool SharedFolder;            // "Notification Mode\Shared Folder"
+// Days one's own message files stay in the chat folder before this client
+// deletes them (in the shared-folder mode, or with deleting on).
+extern int32_t RetentionDays;        // "Notification Mode\Retention Days", 1..9999
+inline constexpr int32_t kDefaultRetentionDays = 30;
+inline constexpr int32_t kMaxRetentionDays = 9999;
 
 // Resets every variable to its table default (ClientGuid, UserName, LogGuid and
 // LogsFolder to empty). For a fresh start, and for tests.

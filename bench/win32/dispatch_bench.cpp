@@ -5,13 +5,19 @@
 //     three runs, the floor measured again in each run;
 //   - the latency from a file landing in an idle chat folder to its text in
 //     the pane (median and worst of 20 single messages);
-//   - the program's memory after 1,000 and after 10,000 messages (overflow on).
-// Under Wine every row also gives the host's load (its one-minute average)
-// when the row was done: the machine may be shared.
+//   - the program's memory after 1,000 and after 10,000 messages (overflow on);
+//   - in the shared-folder mode, a pass over N files already shown (in the
+//     same run and after a restart, which reads the list of processed files),
+//     next to one listing of the folder and to the ordinary mode's pass over
+//     N files it has hidden.
+// Under Wine every backlog row also gives the host's load (its one-minute
+// average) when the row was done: the machine may be shared.
 //
-//   dispatch_bench.exe [--runs R] [--on-only] [--no-memory] [N ...]   (default: 3 runs of 1000 10000)
+//   dispatch_bench.exe [--runs R] [--on-only] [--no-memory] [--shared-only | --no-shared] [N ...]
+//                                                          (default: 3 runs of 1000 10000)
 // --on-only skips the passes with the overflow rule off, whose pane grows
-// without bound; --no-memory the memory figures.
+// without bound; --no-memory the memory figures; --shared-only prints only the
+// shared-folder figures, --no-shared all but them.
 #include <windows.h>
 #include <commctrl.h>
 #include <ole2.h>
@@ -31,6 +37,8 @@
 
 #include "app/chatwindow/win32/frmMain.h"
 #include "app/chatwindow/win32/modRTFSupport.h"
+#include "app/exchange/ChatFolderListing.h"
+#include "app/exchange/MessageDispatcher.h"
 #include "app/exchange/MessageFiles.h"
 #include "app/settings/modSettings.h"
 #include "app/startup/modMain.h"
@@ -241,6 +249,75 @@ void PrintRow(const std::string& run, int files, const char* name, const Row& ro
     std::fflush(stdout);
 }
 
+// A pass without a window: the shared-folder figures are about the folder, not the pane.
+class QuietHost final : public exchange::IDispatchHost {
+public:
+    explicit QuietHost(bool shared) : shared_(shared) {}
+    void DisplayMessage(const std::string&, const std::string&, outside::DateTimeRecord, exchange::MessageKind,
+                        const std::string&) override {}
+    void ShowSystemMessage(const std::string&) override {}
+    void ShowDebugMessage(const std::string&) override {}
+    bool SaveLog(bool, bool) override { return true; }
+    void ClearConversation() override {}
+    void SetCaption(const std::string&) override {}
+    void PumpMessagesOnce() override {}
+    exchange::ReceivingPolicy Policy() override {
+        exchange::ReceivingPolicy policy = exchange::ChatReceivingPolicy();
+        policy.sharedFolder = shared_;
+        return policy;
+    }
+
+private:
+    bool shared_;
+};
+
+template <typename F>
+double MedianSeconds(int runs, F&& f) {
+    std::vector<double> s;
+    for (int i = 0; i < runs; ++i) {
+        const auto start = Clock::now();
+        f();
+        s.push_back(Seconds(start));
+    }
+    std::sort(s.begin(), s.end());
+    return s[s.size() / 2];
+}
+
+void SharedFolderPasses(int count) {
+    const std::string folder = MakeFolder("shared");
+    Fill(folder, count);
+    modMain::ChatFolder = folder;
+    modMain::ChatFilePath = outside::esBuildFileName2(folder, "Бенчмарк.ZPMFChat");
+    modSettings::LogsFolder = MakeFolder("shared-logs");
+    QuietHost shared(true);
+    double firstPass = 0;
+    {
+        exchange::MessageDispatcher first(shared);
+        const auto start = Clock::now();
+        first.DispatchAllMessages();  // reads every file once and remembers it
+        firstPass = Seconds(start);
+    }
+    const double listing = MedianSeconds(5, [&] { exchange::ListChatFolder(folder); });
+    const double restart = MedianSeconds(5, [&] { exchange::MessageDispatcher(shared).DispatchAllMessages(); });
+    exchange::MessageDispatcher running(shared);
+    running.DispatchAllMessages();
+    const double later = MedianSeconds(5, [&] { running.DispatchAllMessages(); });
+    // The ordinary mode over the same files once it has hidden them all.
+    QuietHost ordinary(false);
+    exchange::MessageDispatcher(ordinary).DispatchAllMessages();
+    const double hidden = MedianSeconds(5, [&] { exchange::MessageDispatcher(ordinary).DispatchAllMessages(); });
+    const auto line = [&](const char* what, double seconds) {
+        std::printf("%8d  %-28s %10.3f %12s %8.2f\n", count, what, seconds, "", seconds / listing);
+    };
+    std::printf("%8s  shared folder (ratio to one listing of the folder)\n", "");
+    line("listing the folder", listing);
+    line("shared, first pass (reads)", firstPass);
+    line("shared, pass after restart", restart);
+    line("shared, later pass", later);
+    line("ordinary, all hidden", hidden);
+    std::fflush(stdout);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -250,19 +327,29 @@ int main(int argc, char** argv) {
     modSettings::LoadClientGuid();
     modSettings::LoadGlobalSettings();
     std::vector<int> counts;
-    bool onOnly = false, memory = true;
+    bool onOnly = false, memory = true, sharedOnly = false, shared = true;
     int runs = 3;
     for (int i = 1; i < argc; ++i) {
         if (std::string(argv[i]) == "--on-only")
             onOnly = true;
         else if (std::string(argv[i]) == "--no-memory")
             memory = false;
+        else if (std::string(argv[i]) == "--shared-only")
+            sharedOnly = true;
+        else if (std::string(argv[i]) == "--no-shared")
+            shared = false;
         else if (std::string(argv[i]) == "--runs" && i + 1 < argc)
             runs = std::max(1, std::atoi(argv[++i]));
         else
             counts.push_back(std::atoi(argv[i]));
     }
     if (counts.empty()) counts = {1000, 10000};
+    if (shared || sharedOnly)
+        for (int count : counts) SharedFolderPasses(count);
+    if (sharedOnly) {
+        ::OleUninitialize();
+        return 0;
+    }
 
     std::vector<Case> cases = {{"window, overflow on", [](int n) { return WindowPass(n, true); }}};
     if (!onOnly) cases.push_back({"window, overflow off", [](int n) { return WindowPass(n, false); }});

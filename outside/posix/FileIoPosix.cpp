@@ -17,6 +17,7 @@ public:
     ~Fd() {
         if (fd_ >= 0) ::close(fd_);
     }
+    Fd(Fd&& other) noexcept : fd_(other.release()) {}
     Fd(const Fd&) = delete;
     Fd& operator=(const Fd&) = delete;
     int get() const { return fd_; }
@@ -32,31 +33,56 @@ private:
 
 }  // namespace
 
-std::string ReadFileBytes(const std::string& path, uint64_t maxBytes) {
+namespace {
+
+Fd OpenForReading(const std::string& path) {
     Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
     if (fd.get() < 0) throw ErrnoError(errno, path);
+    return fd;
+}
+
+size_t ReadSome(int fd, char* into, size_t size, const std::string& path) {
+    for (;;) {
+        const ssize_t n = ::read(fd, into, size);
+        if (n >= 0) return static_cast<size_t>(n);
+        if (errno != EINTR) throw ErrnoError(errno, path);
+    }
+}
+
+}  // namespace
+
+std::string ReadFileBytes(const std::string& path, uint64_t maxBytes) {
+    Fd fd = OpenForReading(path);
     struct stat st {};
     if (::fstat(fd.get(), &st) != 0) throw ErrnoError(errno, path);
     if (S_ISDIR(st.st_mode)) throw ErrnoError(EISDIR, path);
     if (static_cast<uint64_t>(st.st_size) > maxBytes)
         throw FileTooLargeError(static_cast<unsigned long long>(st.st_size), maxBytes);
-    std::string bytes;
-    bytes.resize(static_cast<size_t>(st.st_size));
+    std::string bytes(static_cast<size_t>(st.st_size), '\0');
     size_t got = 0;
+    char probe[4096];
     for (;;) {
-        if (got == bytes.size()) bytes.resize(got + 4096);  // the file may have grown
-        const ssize_t n = ::read(fd.get(), bytes.data() + got, bytes.size() - got);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            throw ErrnoError(errno, path);
-        }
+        // Only a file that grew while read grows the buffer: a full buffer is
+        // probed with a small one first, so reading never doubles the memory.
+        const bool full = got == bytes.size();
+        const size_t n = full ? ReadSome(fd.get(), probe, sizeof probe, path)
+                              : ReadSome(fd.get(), bytes.data() + got, bytes.size() - got, path);
         if (n == 0) break;
-        got += static_cast<size_t>(n);
-        if (got > maxBytes)
-            throw FileTooLargeError(got, maxBytes);
+        if (full) bytes.append(probe, n);
+        got += n;
+        if (got > maxBytes) throw FileTooLargeError(got, maxBytes);
     }
     bytes.resize(got);
     return bytes;
+}
+
+void ReadFilePieces(const std::string& path, std::string& buffer,
+                    const std::function<bool(std::string_view piece)>& take) {
+    Fd fd = OpenForReading(path);
+    for (;;) {
+        const size_t n = ReadSome(fd.get(), buffer.data(), buffer.size(), path);
+        if (n == 0 || !take(std::string_view(buffer.data(), n))) return;
+    }
 }
 
 void ReplaceFile(const std::string& from, const std::string& to) {

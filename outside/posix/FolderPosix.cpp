@@ -75,4 +75,12 @@ int64_t FileAgeMilliseconds(const std::string& path) noexcept {
     return age < 0 ? 0 : age;
 }
 
+bool GetFileStamp(const std::string& path, FileStamp& stamp) noexcept {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) return false;
+    stamp.size = static_cast<uint64_t>(st.st_size);
+    stamp.written = static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    return true;
+}
+
 }  // namespace outside

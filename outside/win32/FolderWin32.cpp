@@ -78,4 +78,17 @@ int64_t FileAgeMilliseconds(const std::string& path) noexcept {
     }
 }
 
+bool GetFileStamp(const std::string& path, FileStamp& stamp) noexcept {
+    try {
+        WIN32_FILE_ATTRIBUTE_DATA data{};
+        if (!::GetFileAttributesExW(W(path).c_str(), GetFileExInfoStandard, &data)) return false;
+        stamp.size = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+        stamp.written = (static_cast<int64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) |
+                        data.ftLastWriteTime.dwLowDateTime;
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
+
 }  // namespace outside

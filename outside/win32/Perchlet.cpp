@@ -3,6 +3,8 @@
 #include <olectl.h>
 #include <shellapi.h>
 
+#include <iterator>
+
 #include "Wide.h"
 #include "Win32Error.h"
 
@@ -37,17 +39,46 @@ HICON Perchlet::IconHandle() const {
     return reinterpret_cast<HICON>(static_cast<UINT_PTR>(handle));
 }
 
-bool Perchlet::Notify(DWORD action) {
+bool Perchlet::Notify(DWORD action, const NOTIFYICONDATAW* balloon) {
     NOTIFYICONDATAW data{};
+    if (balloon) data = *balloon;
     data.cbSize = sizeof data;
     data.hWnd = window_.get();
     data.uID = kIconId;
-    data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
-    data.uCallbackMessage = kCallbackMessage;
-    data.hIcon = IconHandle();
-    const std::wstring tip = W(text_);
-    lstrcpynW(data.szTip, tip.c_str(), static_cast<int>(sizeof data.szTip / sizeof data.szTip[0]));
+    if (!balloon) {
+        data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+        data.uCallbackMessage = kCallbackMessage;
+        data.hIcon = IconHandle();
+        const std::wstring tip = W(text_);
+        lstrcpynW(data.szTip, tip.c_str(), static_cast<int>(std::size(data.szTip)));
+    }
     return ::Shell_NotifyIconW(action, &data) != FALSE;
+}
+
+bool Perchlet::ShowBalloon(const std::string& title, const std::string& text, HICON icon) {
+    if (!added_) return false;
+    NOTIFYICONDATAW data{};
+    data.uFlags = NIF_INFO;
+    const std::wstring wideTitle = W(title), wideText = W(text);
+    lstrcpynW(data.szInfoTitle, wideTitle.c_str(), static_cast<int>(std::size(data.szInfoTitle)));
+    lstrcpynW(data.szInfo, wideText.c_str(), static_cast<int>(std::size(data.szInfo)));
+    data.uTimeout = 10000;  // before Vista; later the system decides
+    data.dwInfoFlags = icon ? NIIF_USER : NIIF_INFO;
+    data.hBalloonIcon = icon;
+    if (!Notify(NIM_MODIFY, &data)) return false;
+    lastBalloon_ = {title, text};
+    ++balloonsShown_;
+    balloonUp_ = true;
+    return true;
+}
+
+void Perchlet::HideBalloon() {
+    if (!balloonUp_ || !added_) return;
+    // A balloon with no text is the shell's way to take one back.
+    NOTIFYICONDATAW data{};
+    data.uFlags = NIF_INFO;
+    Notify(NIM_MODIFY, &data);
+    balloonUp_ = false;
 }
 
 void Perchlet::Update() {
@@ -86,6 +117,8 @@ LRESULT CALLBACK Perchlet::Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPara
     if (self) {
         if (msg == kCallbackMessage && wParam == kIconId) {
             self->lastMouseMessage_ = static_cast<UINT>(lParam);
+            if (lParam == NIN_BALLOONHIDE || lParam == NIN_BALLOONTIMEOUT || lParam == NIN_BALLOONUSERCLICK)
+                self->balloonUp_ = false;
             if (self->OnTrayEvent) {
                 try {
                     self->OnTrayEvent(static_cast<UINT>(lParam));

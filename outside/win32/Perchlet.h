@@ -6,6 +6,7 @@
 
 #include <windows.h>
 #include <ocidl.h>
+#include <shellapi.h>
 
 #include <functional>
 #include <string>
@@ -30,6 +31,21 @@ public:
     void SetVisible(bool visible);
     bool Visible() const { return visible_; }
 
+    // A notification beside the icon: a balloon, which Windows 10 and 11 show
+    // as a toast, with the given icon (none: the information sign). A click
+    // on it reaches OnTrayEvent as NIN_BALLOONUSERCLICK. False when the shell
+    // refused it (the icon is not shown).
+    bool ShowBalloon(const std::string& title, const std::string& text, HICON icon = nullptr);
+    // Takes back the last balloon if it may still be showing.
+    void HideBalloon();
+    // What the last ShowBalloon gave the shell, and how many it gave.
+    struct Balloon {
+        std::string title;
+        std::string text;
+    };
+    const Balloon& LastBalloon() const { return lastBalloon_; }
+    int BalloonsShown() const { return balloonsShown_; }
+
     // Raised for every mouse action on the icon; the argument is the mouse message.
     std::function<void(UINT mouseMessage)> OnTrayEvent;
     // The mouse message of the last event.
@@ -40,7 +56,8 @@ public:
 
 private:
     static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
-    bool Notify(DWORD action);
+    // The icon, the tip and the callback; with a balloon, only that.
+    bool Notify(DWORD action, const NOTIFYICONDATAW* balloon = nullptr);
     void Update();
 
     UniqueWindow window_;
@@ -49,6 +66,9 @@ private:
     bool visible_ = false;
     bool added_ = false;
     UINT lastMouseMessage_ = 0;
+    Balloon lastBalloon_;
+    int balloonsShown_ = 0;
+    bool balloonUp_ = false;
     UINT taskbarCreated_ = 0;
 };
 

@@ -29,6 +29,7 @@ bool TrayMenu::HandleTrayEvent() {
         case WM_LBUTTONDBLCLK:
         case NIN_SELECT:
         case NIN_KEYSELECT:
+        case NIN_BALLOONUSERCLICK:
             return false;
         default:
             return true;

@@ -13,7 +13,8 @@ public:
     // window receives WM_COMMAND for the chosen item; defaultItem is drawn bold.
     void Attach(HWND window, Perchlet* tray, HMENU popupMenu, UINT defaultItem);
     // Right button: shows the menu and returns true. A left click or double
-    // click: false (show the window). Other mouse traffic: true (nothing to do).
+    // click, or a click on the icon's notification: false (show the window).
+    // Other mouse traffic: true (nothing to do).
     bool HandleTrayEvent();
 
 private:

@@ -10,19 +10,25 @@ class JsonReader {
 public:
     explicit JsonReader(const std::string& text) : s_(text) {}
 
-    bool Object(JsonObject& object) {
-        if (!Eat('{')) return false;
-        if (Eat('}')) return AtEnd();
+    bool Object(JsonObject& object) { return Eat('{') && Members(object, "") && AtEnd(); }
+
+private:
+    // The members up to the closing brace; a nested object's as "outer.inner".
+    bool Members(JsonObject& object, const std::string& prefix) {
+        if (Eat('}')) return true;
         do {
             std::string key;
             std::optional<std::string> value;
-            if (!String(key) || !Eat(':') || !Value(value)) return false;
-            object[key] = value;
+            if (!String(key) || !Eat(':')) return false;
+            if (Eat('{')) {
+                if (!Members(object, prefix + key + ".")) return false;
+                continue;
+            }
+            if (!Value(value)) return false;
+            object[prefix + key] = value;
         } while (Eat(','));
-        return Eat('}') && AtEnd();
+        return Eat('}');
     }
-
-private:
     bool AtEnd() const { return i_ == s_.size(); }
     bool Eat(char c) {
         if (i_ < s_.size() && s_[i_] == c) {
@@ -56,6 +62,8 @@ private:
             text = "true";
         } else if (Literal("false")) {
             text = "false";
+        } else if (i_ < s_.size() && s_[i_] >= '0' && s_[i_] <= '9') {
+            while (i_ < s_.size() && s_[i_] >= '0' && s_[i_] <= '9') text += s_[i_++];
         } else {
             return false;
         }
@@ -98,6 +106,18 @@ private:
 };
 
 }  // namespace
+
+std::vector<std::string> Texts(const std::string& jsonLines) {
+    std::vector<std::string> texts;
+    for (const JsonObject& m : ParseJsonLines(jsonLines)) texts.push_back(m.at("text").value_or("(null)"));
+    return texts;
+}
+
+std::string Quoted(const std::string& text) {
+    std::string quoted = "'";
+    for (const char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return quoted + "'";
+}
 
 size_t Count(const std::string& text, const std::string& needle) {
     size_t n = 0;
@@ -152,6 +172,14 @@ std::string CliTest::PutFile(const std::string& name, const std::string& bytes, 
 
 std::string CliTest::PutCorpusFile(const std::string& corpusName, int ageSeconds) const {
     return PutFile(corpusName, testsupport::ReadRaw(testsupport::CorpusPath("messages/" + corpusName)), ageSeconds);
+}
+
+std::string CliTest::PutMessage(const std::string& name, const std::string& utc, const std::string& text) const {
+    // Year, month, day, hour, minute, second, milliseconds, name, text, GUID, joined by U+0000.
+    std::string record;
+    for (const char c : utc) record += (c >= '0' && c <= '9') ? c : '\0';
+    record += std::string(1, '\0') + "Гость" + '\0' + text + '\0' + "{AAAAAAAA-BBBB-CCCC-DDDD-EEEEEEEEEEEE}";
+    return PutFile(name, record);
 }
 
 }  // namespace clitest

@@ -16,14 +16,21 @@
 
 namespace clitest {
 
-// One flat JSON object as quillet-cli writes them: strings; true and false as
-// their text; null as nullopt; an array of strings as its items joined by line feeds.
+// One JSON object as quillet-cli writes them: strings, numbers, true and false
+// as their text; null as nullopt; an array of strings as its items joined by
+// line feeds; the members of a nested object as "outer.inner".
 using JsonObject = std::map<std::string, std::optional<std::string>>;
 // One object a line; a line that does not parse fails the test.
 std::vector<JsonObject> ParseJsonLines(const std::string& text);
 
+// The texts of the messages of JSON lines, in order.
+std::vector<std::string> Texts(const std::string& jsonLines);
+
 // How often needle occurs in text.
 size_t Count(const std::string& text, const std::string& needle);
+
+// text as one word of a shell command line.
+std::string Quoted(const std::string& text);
 
 class CliTest : public ::testing::Test {
 protected:
@@ -40,6 +47,8 @@ protected:
     // Writes a file into the chat folder, last written ageSeconds ago.
     std::string PutFile(const std::string& name, const std::string& bytes, int ageSeconds = 60) const;
     std::string PutCorpusFile(const std::string& corpusName, int ageSeconds = 60) const;
+    // A binary message from another client, sent at utc ("2024-01-31 13:05:07.042").
+    std::string PutMessage(const std::string& name, const std::string& utc, const std::string& text) const;
 
     testsupport::TempDir home;
     testsupport::TempDir chat;

@@ -1,32 +1,54 @@
 // follow through the real quillet-cli: new messages as they land, each once,
-// across runs too; files left alone unless the chat says to delete them.
+// across runs too and whatever copies a sync service makes; nothing lost with
+// --ack; files left alone unless the chat says to delete them.
+#include <signal.h>
 #include <sys/xattr.h>
+#include <unistd.h>
 
 #include <filesystem>
 
 #include "CliFixture.h"
+#include "outside/Support.h"
 
 namespace clitest {
 namespace {
 
 constexpr int kLandSeconds = 10;
-constexpr const char* kBroken = "Не удалось обработать полученное сообщение";
-
-std::vector<std::string> Texts(const std::string& jsonLines) {
-    std::vector<std::string> texts;
-    for (const JsonObject& m : ParseJsonLines(jsonLines)) texts.push_back(m.at("text").value_or("(null)"));
-    return texts;
-}
+constexpr const char* kBrokenLine = "broken message file, left out";
 
 class FollowTest : public CliTest {
 protected:
-    void Send(const std::string& text) { ASSERT_EQ(RunCli({"send", chatFile, text}).exitCode, 0); }
+    // Sends text and gives the bare name of the file written.
+    std::string Send(const std::string& text, bool xml = false) {
+        std::vector<std::string> args{"send"};
+        if (xml) args.push_back("--xml");
+        args.insert(args.end(), {chatFile, text});
+        const CliResult sent = RunCli(args);
+        EXPECT_EQ(sent.exitCode, 0) << sent.err;
+        return outside::esGetFileName(sent.out.substr(0, sent.out.find('\n')));
+    }
     bool AnyHidden() const {
         for (const std::string& name : FolderNames()) {
             char value[32] = {};
             if (::getxattr((chat / name).c_str(), "user.DOSATTRIB", value, sizeof value - 1) > 0) return true;
         }
         return false;
+    }
+    // The copies Dropbox, Syncthing and the "-MACHINE" services make of a file.
+    void PutCopies(const std::string& name, const std::string& tag) const {
+        const std::string bytes = testsupport::ReadRaw(chat / name);
+        const std::string stem = outside::esGetFileName(name, true);
+        const std::string extension = "." + outside::esGetFileExtension(name);
+        PutFile(stem + " (Аня's conflicted copy " + tag + ")" + extension, bytes);
+        PutFile(stem + ".sync-conflict-" + tag + "-130507-ABCDEFG" + extension, bytes);
+        PutFile(stem + "-DESKTOP-" + tag + extension, bytes);
+    }
+    // Runs follow until it has printed last, then ends it; the texts it printed.
+    std::vector<std::string> FollowUntil(const std::string& last, const std::function<void()>& meanwhile = {}) {
+        CliChild follow({"follow", "--json", chatFile});
+        if (meanwhile) meanwhile();
+        EXPECT_TRUE(follow.WaitForOutput(last, kLandSeconds)) << follow.Output();
+        return Texts(follow.Interrupt().out);
     }
 };
 
@@ -41,10 +63,9 @@ TEST_F(FollowTest, PrintsEachMessageOnceAsItLandsAndEndsOnCtrlC) {
         PutCorpusFile("t02-utf8.ZTMF", 0);  // dropped in by hand
         ASSERT_TRUE(follow.WaitForOutput("мир", kLandSeconds)) << follow.Output();
         const CliResult end = follow.Interrupt();
-        EXPECT_EQ(end.exitCode, 0) << end.err;
+        EXPECT_EQ(end.exitCode, 128 + SIGINT) << "Ctrl+C ends it as Ctrl+C ends a program: " << end.err;
         EXPECT_EQ(Texts(end.out), (std::vector<std::string>{"первое", "второе", "Hello\nмир\n"}));
-        EXPECT_EQ(Count(end.err, kBroken), 1u) << end.err;
-        EXPECT_EQ(Count(end.err, broken), 1u) << end.err;
+        EXPECT_EQ(end.err, "quillet-cli: " + broken + ": " + kBrokenLine + "\n");
     }
     EXPECT_EQ(FolderNames().size(), 5u) << "nothing renamed or deleted";
     EXPECT_FALSE(AnyHidden());
@@ -53,10 +74,73 @@ TEST_F(FollowTest, PrintsEachMessageOnceAsItLandsAndEndsOnCtrlC) {
     CliChild again({"follow", "--json", chat.path()});
     Send("третье");
     ASSERT_TRUE(again.WaitForOutput("третье", kLandSeconds)) << again.Output();
-    const CliResult end = again.Interrupt();
-    EXPECT_EQ(end.exitCode, 0);
+    const CliResult end = again.Interrupt(kLandSeconds, SIGTERM);
+    EXPECT_EQ(end.exitCode, 0) << "a polite request to end is a clean end";
     EXPECT_EQ(Texts(end.out), std::vector<std::string>{"третье"});
-    EXPECT_EQ(Count(end.err, kBroken), 0u) << end.err;
+    EXPECT_EQ(Count(end.err, kBrokenLine), 0u) << end.err;
+}
+
+TEST_F(FollowTest, CopiesASyncServiceMakesPrintNothingNewInOneRunAndAcross) {
+    const std::string one = Send("один");
+    PutCopies(one, "20240131");
+    PutCopies(Send("два", true), "20240131");
+    const CliResult read = RunCli({"read", "--json", chatFile});
+    EXPECT_EQ(Texts(read.out), (std::vector<std::string>{"один", "два"})) << "read, one run";
+
+    // One run: the copies, and a file that goes away and comes back.
+    EXPECT_EQ(FollowUntil("три",
+                          [&] {
+                              ::usleep(1500000);
+                              std::filesystem::rename(chat / one, home / one);
+                              ::usleep(1500000);
+                              std::filesystem::rename(home / one, chat / one);
+                              Send("три");
+                          }),
+              (std::vector<std::string>{"один", "два", "три"}));
+
+    // Across runs: a file whose name follow has forgotten (it was gone when
+    // follow last saved) comes back, and new copies appear under new names.
+    std::filesystem::rename(chat / one, home / one);
+    EXPECT_EQ(FollowUntil("пять",
+                          [&] {
+                              Send("четыре");
+                              ::usleep(1500000);
+                              std::filesystem::rename(home / one, chat / one);
+                              PutCopies(one, "20240201");
+                              Send("пять");
+                          }),
+              (std::vector<std::string>{"четыре", "пять"}));
+    EXPECT_EQ(FollowUntil("шесть", [&] { Send("шесть"); }), std::vector<std::string>{"шесть"});
+}
+
+TEST_F(FollowTest, WithAckNothingIsLostWhenItsReaderGoes) {
+    Send("первое");
+    Send("второе");
+    Send("третье");
+    // A reader that took one line and went: nothing was acknowledged, so every run starts again.
+    for (int run = 1; run <= 2; ++run) {
+        const CliResult head =
+            RunShell("\"$QCLI\" follow --ack --json " + Quoted(chatFile) + " </dev/null | head -n 1");
+        EXPECT_EQ(Texts(head.out), std::vector<std::string>{"первое"}) << "run " << run << ": " << head.err;
+    }
+    {
+        // A bot that handled the first message and died while the second waited.
+        CliChild bot({"follow", "--ack", "--json", chatFile}, true);
+        ASSERT_TRUE(bot.WaitForOutput("первое", kLandSeconds)) << bot.Output();
+        bot.Say("ok\n");
+        ASSERT_TRUE(bot.WaitForOutput("второе", kLandSeconds)) << bot.Output();
+        bot.CloseOutput();
+        bot.Input("");
+        const CliResult end = bot.Finish(kLandSeconds);
+        EXPECT_EQ(end.exitCode, 1);
+        EXPECT_NE(end.err.find("standard input ended"), std::string::npos) << end.err;
+    }
+    CliChild next({"follow", "--ack", "--json", chatFile}, true);
+    ASSERT_TRUE(next.WaitForOutput("второе", kLandSeconds)) << next.Output();
+    next.Say("ok\n");
+    ASSERT_TRUE(next.WaitForOutput("третье", kLandSeconds)) << next.Output();
+    next.Say("ok\n");
+    EXPECT_EQ(Texts(next.Interrupt().out), (std::vector<std::string>{"второе", "третье"}));
 }
 
 TEST_F(FollowTest, AMessageThatCouldNotBePrintedComesNextTime) {
@@ -68,10 +152,85 @@ TEST_F(FollowTest, AMessageThatCouldNotBePrintedComesNextTime) {
         Send("второе");
         const CliResult end = follow.Finish(kLandSeconds);
         EXPECT_EQ(end.exitCode, 1) << "follow ends when nobody reads it";
+        EXPECT_EQ(end.err, "") << "a reader that went away is no error to report";
     }
     CliChild again({"follow", chatFile});
     ASSERT_TRUE(again.WaitForOutput("второе", kLandSeconds)) << again.Output();
     EXPECT_EQ(again.Interrupt().out.find("первое"), std::string::npos);
+}
+
+TEST_F(FollowTest, AFileWhoseNameBeginsLikeAStateFileCommentIsPrintedOnceAcrossRuns) {
+    PutFile("#1.ZTMF", "записка\r\n");
+    {
+        CliChild follow({"follow", chatFile});
+        ASSERT_TRUE(follow.WaitForOutput("записка", kLandSeconds)) << follow.Output();
+        follow.Interrupt();
+    }
+    CliChild again({"follow", chatFile});
+    Send("дальше");
+    ASSERT_TRUE(again.WaitForOutput("дальше", kLandSeconds)) << again.Output();
+    EXPECT_EQ(again.Interrupt().out.find("записка"), std::string::npos);
+}
+
+TEST_F(FollowTest, NewSinceAndOthersLeaveMessagesOut) {
+    PutMessage("2024-01-31 13-05-07-042 {0}.ZPMF", "2024-01-31 13:05:07.042", "старое");
+    Send("моё");
+    struct Case {
+        std::vector<std::string> options;
+        std::vector<std::string> texts;
+    };
+    const Case cases[] = {
+        {{"--others"}, {"старое"}},
+        {{"--since", "2024-01-31T13:05:07.042Z"}, {"старое", "моё"}},
+        {{"--since=2024-01-31T16:05:07.043+03:00"}, {"моё"}},
+        {{"--since", "2024-01-31 16:05:07.042+0300"}, {"старое", "моё"}},
+        {{"--since", "2h"}, {"моё"}},
+        {{"--since", "2024-02-01"}, {"моё"}},
+        {{"--since", "2024-01-30", "--others"}, {"старое"}},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> args{"read", "--json"};
+        args.insert(args.end(), c.options.begin(), c.options.end());
+        args.push_back(chatFile);
+        const CliResult read = RunCli(args);
+        EXPECT_EQ(Texts(read.out), c.texts) << c.options[0] << " " << c.options.back() << ": " << read.err;
+    }
+
+    // What --others leaves out stays for a run without it.
+    {
+        CliChild others({"follow", "--json", "--others", chatFile});
+        ASSERT_TRUE(others.WaitForOutput("старое", kLandSeconds));
+        Send("ещё моё");
+        PutMessage("2030-01-01 00-00-00-000 {1}.ZPMF", "2030-01-01 00:00:00.000", "чужое");
+        ASSERT_TRUE(others.WaitForOutput("чужое", kLandSeconds));
+        EXPECT_EQ(Texts(others.Interrupt().out), (std::vector<std::string>{"старое", "чужое"}));
+    }
+    EXPECT_EQ(FollowUntil("ещё моё"), (std::vector<std::string>{"моё", "ещё моё"}));
+
+    // --new: the backlog of a first start is skipped for good; later starts print what came meanwhile.
+    std::filesystem::remove_all(home / "state");
+    {
+        CliChild fresh({"follow", "--json", "--new", chatFile});
+        ::usleep(1500000);
+        Send("новое");
+        ASSERT_TRUE(fresh.WaitForOutput("новое", kLandSeconds)) << fresh.Output();
+        EXPECT_EQ(Texts(fresh.Interrupt().out), std::vector<std::string>{"новое"});
+    }
+    Send("пока не было");
+    CliChild later({"follow", "--json", "--new", chatFile});
+    ASSERT_TRUE(later.WaitForOutput("пока не было", kLandSeconds)) << later.Output();
+    EXPECT_EQ(Texts(later.Interrupt().out), std::vector<std::string>{"пока не было"});
+}
+
+TEST_F(FollowTest, StopRequestsEndItWhileItsOutputIsBlocked) {
+    // Far more than a pipe holds, so that follow blocks writing it.
+    ASSERT_EQ(RunCli({"send", chatFile, "-"}, std::string(300000, 'x')).exitCode, 0);
+    for (const auto& [signal, status] : {std::pair{SIGTERM, 0}, std::pair{SIGINT, 128 + SIGINT}}) {
+        std::filesystem::remove_all(home / "state");
+        CliChild follow({"follow", chatFile});
+        ::usleep(1500000);
+        EXPECT_EQ(follow.SignalWithoutReading(signal, kLandSeconds), status) << "signal " << signal;
+    }
 }
 
 TEST_F(FollowTest, DeletesFilesOnlyWhenTheChatSaysSo) {
@@ -99,7 +258,7 @@ TEST_F(FollowTest, DeletesFilesOnlyWhenTheChatSaysSo) {
         PutCorpusFile("b03-other.ZPMF");
         CliChild follow({"follow", chatFile});
         ASSERT_TRUE(follow.WaitForOutput("Здравствуйте", kLandSeconds)) << follow.Output();
-        EXPECT_EQ(follow.Interrupt().exitCode, 0);
+        EXPECT_EQ(follow.Interrupt(kLandSeconds, SIGTERM).exitCode, 0);
         const std::vector<std::string> names = FolderNames();
         const auto has = [&](const char* name) { return std::count(names.begin(), names.end(), name) == 1; };
         EXPECT_EQ(has("b03-other.ZPMF"), c.messageStays);
@@ -115,8 +274,9 @@ TEST_F(FollowTest, RefusesAChatFolderAnotherFollowHas) {
     ASSERT_TRUE(first.WaitForOutput("занято", kLandSeconds));
     const CliResult second = RunCli({"follow", chat.path()});
     EXPECT_EQ(second.exitCode, 5);
-    EXPECT_NE(second.err.find(chat.path() + ": В этом каталоге уже идёт чат."), std::string::npos) << second.err;
-    EXPECT_EQ(first.Interrupt().exitCode, 0);
+    EXPECT_EQ(second.err, "quillet-cli: " + chat.path() +
+                              ": another Quillet or quillet-cli follow on this machine has this chat folder\n");
+    EXPECT_EQ(first.Interrupt(kLandSeconds, SIGTERM).exitCode, 0);
     // Once the first has ended, the folder is free.
     CliChild third({"follow", chat.path()});
     Send("свободно");

@@ -10,6 +10,7 @@
 
 #include <cerrno>
 #include <stdexcept>
+#include <utility>
 
 extern char** environ;
 
@@ -23,7 +24,8 @@ struct Spawned {
     int err;
 };
 
-Spawned Spawn(const std::vector<std::string>& args, bool withInput) {
+// argv[0] is the program.
+Spawned Spawn(std::vector<std::string> all, bool withInput) {
     int in[2] = {-1, -1}, out[2], err[2];
     if ((withInput && ::pipe2(in, O_CLOEXEC) != 0) || ::pipe2(out, O_CLOEXEC) != 0 || ::pipe2(err, O_CLOEXEC) != 0)
         throw std::runtime_error("pipe2 failed");
@@ -35,13 +37,11 @@ Spawned Spawn(const std::vector<std::string>& args, bool withInput) {
         posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
     posix_spawn_file_actions_adddup2(&actions, out[1], 1);
     posix_spawn_file_actions_adddup2(&actions, err[1], 2);
-    std::vector<std::string> all{QUILLET_CLI};
-    all.insert(all.end(), args.begin(), args.end());
     std::vector<char*> argv;
     for (std::string& a : all) argv.push_back(a.data());
     argv.push_back(nullptr);
     pid_t pid = -1;
-    const int rc = ::posix_spawn(&pid, QUILLET_CLI, &actions, nullptr, argv.data(), environ);
+    const int rc = ::posix_spawn(&pid, all[0].c_str(), &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     if (withInput) ::close(in[0]);
     ::close(out[1]);
@@ -85,10 +85,34 @@ CliResult RunCli(const std::vector<std::string>& args, const std::string& input)
     return result;
 }
 
-CliChild::CliChild(const std::vector<std::string>& args, bool withInput) {
+CliResult RunShell(const std::string& commandLine) {
+    CliResult result = CliChild::Shell(commandLine).Finish(60);
+    if (result.exitCode < 0) result.err += "\n(killed: it did not end within a minute)";
+    return result;
+}
+
+CliChild CliChild::Shell(const std::string& commandLine) {
+    ::setenv("QCLI", QUILLET_CLI, 1);
+    return CliChild({"/bin/sh", "-c", commandLine}, false, true);
+}
+
+CliChild::CliChild(const std::vector<std::string>& args, bool withInput) : CliChild(args, withInput, false) {}
+
+CliChild::CliChild(CliChild&& other) noexcept
+    : pid_(std::exchange(other.pid_, -1)),
+      inFd_(std::exchange(other.inFd_, -1)),
+      outFd_(std::exchange(other.outFd_, -1)),
+      errFd_(std::exchange(other.errFd_, -1)),
+      out_(std::move(other.out_)),
+      err_(std::move(other.err_)) {}
+
+CliChild::CliChild(const std::vector<std::string>& args, bool withInput, bool shell) {
     // A reader that stops early must not kill the test with SIGPIPE.
     ::signal(SIGPIPE, SIG_IGN);
-    const Spawned child = Spawn(args, withInput);
+    std::vector<std::string> argv;
+    if (!shell) argv.push_back(QUILLET_CLI);
+    argv.insert(argv.end(), args.begin(), args.end());
+    const Spawned child = Spawn(argv, withInput);
     pid_ = child.pid;
     inFd_ = child.in;
     outFd_ = child.out;
@@ -109,12 +133,16 @@ void CliChild::CloseOutput() {
     outFd_ = -1;
 }
 
-void CliChild::Input(const std::string& text) {
+void CliChild::Say(const std::string& text) {
     for (size_t written = 0; inFd_ >= 0 && written < text.size();) {
         const ssize_t n = ::write(inFd_, text.data() + written, text.size() - written);
         if (n <= 0) break;
         written += static_cast<size_t>(n);
     }
+}
+
+void CliChild::Input(const std::string& text) {
+    Say(text);
     if (inFd_ >= 0) ::close(inFd_);
     inFd_ = -1;
 }
@@ -138,9 +166,23 @@ bool CliChild::WaitForOutput(const std::string& needle, int seconds) {
     return true;
 }
 
-CliResult CliChild::Interrupt(int seconds) {
-    ::kill(pid_, SIGINT);
+CliResult CliChild::Interrupt(int seconds, int signal) {
+    ::kill(pid_, signal);
     return Finish(seconds);
+}
+
+int CliChild::SignalWithoutReading(int signal, int seconds) {
+    ::kill(pid_, signal);
+    for (const long long deadline = NowMs() + seconds * 1000LL; NowMs() < deadline;) {
+        int status = 0;
+        if (::waitpid(pid_, &status, WNOHANG) == pid_) {
+            pid_ = -1;
+            return ExitCodeOf(status);
+        }
+        const timespec pause{0, 20 * 1000000L};
+        ::nanosleep(&pause, nullptr);
+    }
+    return -1;
 }
 
 CliResult CliChild::Finish(int seconds) {

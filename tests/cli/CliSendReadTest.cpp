@@ -12,6 +12,7 @@
 #include "CliFixture.h"
 #include "outside/SettingsStore.h"
 #include "outside/Support.h"
+#include "outside/Utf.h"
 
 namespace clitest {
 namespace {
@@ -204,18 +205,21 @@ TEST_F(SendReadTest, BrokenFilesAreReportedOnStderrAndSkipped) {
     ASSERT_EQ(messages.size(), 2u) << read.out;
     EXPECT_EQ(messages[0].at("user"), "Гость");
     EXPECT_EQ(messages[1].at("user"), "Вова");
-    EXPECT_EQ(Count(read.err, kBroken), 3u) << read.err;
-    for (const std::string& path : broken) EXPECT_EQ(Count(read.err, path), 1u) << path;
-    EXPECT_NE(read.err.find(std::string(kBroken) + ": нарушена структура XML, доступны не все элементы.\nОшибка "),
-              std::string::npos)
-        << read.err;
-    EXPECT_EQ(read.err.find("young.ZPMF"), std::string::npos) << "a young file is left for later, not reported";
+    std::string expected;
+    for (const std::string& path : broken) expected += "quillet-cli: " + path + ": broken message file, left out\n";
+    EXPECT_EQ(read.err, expected) << "one line a broken file, nothing on the young one";
 
+    // --verbose adds Quillet's own notices: why a file is broken, which wait.
     const CliResult verbose = RunCli({"read", "--verbose", chatFile});
+    EXPECT_EQ(Count(verbose.err, kBroken), 3u) << verbose.err;
+    EXPECT_NE(verbose.err.find(std::string(kBroken) + ": нарушена структура XML, доступны не все элементы.\nОшибка "),
+              std::string::npos)
+        << verbose.err;
     EXPECT_NE(verbose.err.find("Файл не разобран, но он только что записан. Пока пропускаем.\n" + (chat / "young.ZPMF")),
               std::string::npos)
         << verbose.err;
     EXPECT_NE(verbose.err.find("Файл ещё синхронизируется. Пока пропускаем.\n" + (chat / "s.ZPMF")), std::string::npos);
+    EXPECT_EQ(verbose.err.find("DispatchAllMessages() ==> "), std::string::npos) << "read hides and deletes nothing";
 }
 
 TEST_F(SendReadTest, ControlCharactersOfOthersNeverReachTheTerminal) {
@@ -284,6 +288,11 @@ TEST_F(SendReadTest, WrongUsageAndMissingChatsHaveTheirExitCodes) {
         {{"send", chatFile, "--name"}, 2, "--name needs a value"},
         {{"follow", "--json=yes", chatFile}, 2, "--json takes no value"},
         {{"check"}, 2, "no file given"},
+        {{"read", "--color=sometimes", chatFile}, 2, "--color takes auto, always or never"},
+        {{"read", "--since", "yesterday", chatFile}, 2, "\"yesterday\" is not a time"},
+        {{"read", "--since", "2024-02-30", chatFile}, 2, "\"2024-02-30\" is not a time"},
+        {{"follow", chatFile, "--since"}, 2, "--since needs a value"},
+        {{"send", chatFile, "-1"}, 2, "unknown option -1 (a text that begins with \"-\" goes after \"--\")"},
         {{"read", home / "missing"}, 3, "no such chat file or folder"},
         {{"send", home / "missing.ZPMFChat", "x"}, 3, "no such chat file or folder"},
         {{"read", empty.path()}, 3, "not a chat folder"},
@@ -295,46 +304,140 @@ TEST_F(SendReadTest, WrongUsageAndMissingChatsHaveTheirExitCodes) {
         const CliResult r = RunCli(c.args);
         EXPECT_EQ(r.exitCode, c.exitCode);
         EXPECT_NE(r.err.find(c.error), std::string::npos) << r.err;
+        EXPECT_EQ(r.err.rfind("quillet-cli", 0), 0u) << "errors say whose they are: " << r.err;
         EXPECT_EQ(r.out, "");
     }
     const std::vector<std::pair<std::vector<std::string>, std::string>> helps = {
         {{"--help"}, "Usage: quillet-cli COMMAND"},         {{"help", "send"}, "Usage: quillet-cli send "},
         {{"read", "--help"}, "Usage: quillet-cli read "},   {{"follow", "-h"}, "Usage: quillet-cli follow "},
         {{"check", "--help"}, "Usage: quillet-cli check "},
+        {{"--version"}, "quillet-cli 1."},
     };
     for (const auto& [args, usage] : helps) {
         const CliResult r = RunCli(args);
         EXPECT_EQ(r.exitCode, 0) << usage;
         EXPECT_EQ(r.out.rfind(usage, 0), 0u) << r.out;
     }
+    EXPECT_NE(RunCli({"--help"}).out.find("\"--\" ends the\noptions"), std::string::npos);
+    // Text after "--" is text, dash and all.
+    ASSERT_EQ(RunCli({"send", chatFile, "--", "-1", "--json"}).exitCode, 0);
+    EXPECT_EQ(Texts(RunCli({"read", "--json", chatFile}).out), (std::vector<std::string>{"-1 --json", "Здравствуйте"}));
 }
 
-TEST_F(SendReadTest, SendToAnUnwritableFolderFailsWithTheProgramsNotice) {
-    // Root writes anywhere a mode allows nothing: a read-only file system stops everyone.
-    const std::string folder = home / "ro";
-    ASSERT_EQ(::mkdir(folder.c_str(), 0755), 0);
-    bool mounted = false;
-    if (::geteuid() == 0) {
-        if (::mount("tmpfs", folder.c_str(), "tmpfs", 0, "size=64k") != 0) GTEST_SKIP() << "tmpfs cannot be mounted";
-        mounted = true;
+TEST_F(SendReadTest, SendFailuresSayTheSystemsReason) {
+    // Root writes anywhere a mode allows nothing: as root, a read-only and a
+    // full file system stop it; otherwise a folder without write permission.
+    struct Case {
+        const char* name;
+        const char* reason;
+        bool rootOnly;
+    };
+    const Case cases[] = {{"read-only", "Permission denied", false}, {"full", "No space left on device", true}};
+    const bool root = ::geteuid() == 0;
+    for (const Case& c : cases) {
+        if (c.rootOnly && !root) continue;
+        SCOPED_TRACE(c.name);
+        const std::string folder = home / c.name;
+        ASSERT_EQ(::mkdir(folder.c_str(), 0755), 0);
+        if (root && ::mount("tmpfs", folder.c_str(), "tmpfs", 0, "size=64k") != 0)
+            GTEST_SKIP() << "tmpfs cannot be mounted";
+        testsupport::WriteRaw(folder + "/Чат.ZPMFChat", "");
+        if (std::string(c.name) == "full") {
+            const int fd = ::open((folder + "/filler").c_str(), O_WRONLY | O_CREAT, 0600);
+            const std::string block(4096, 'x');
+            while (::write(fd, block.data(), block.size()) > 0) {
+            }
+            ::close(fd);
+        } else if (root) {
+            ASSERT_EQ(::mount("tmpfs", folder.c_str(), "tmpfs", MS_REMOUNT | MS_RDONLY, "size=64k"), 0);
+        } else {
+            ASSERT_EQ(::chmod(folder.c_str(), 0555), 0);
+        }
+        for (const char* format : {"--name=Аня", "--xml"}) {
+            const CliResult r = RunCli({"send", format, folder, "текст"});
+            EXPECT_EQ(r.exitCode, 1) << format;
+            EXPECT_EQ(r.out, "");
+            EXPECT_EQ(r.err.rfind("quillet-cli send: cannot write " + folder + "/", 0), 0u) << r.err;
+            const std::string end = std::string(".Z") + (format[2] == 'x' ? "X" : "P") + "MF: " + c.reason + "\n";
+            EXPECT_EQ(r.err.size() > end.size() ? r.err.substr(r.err.size() - end.size()) : r.err, end);
+        }
+        if (root) ::umount(folder.c_str());
     }
-    testsupport::WriteRaw(folder + "/Чат.ZPMFChat", "");
-    if (mounted)
-        ASSERT_EQ(::mount("tmpfs", folder.c_str(), "tmpfs", MS_REMOUNT | MS_RDONLY, "size=64k"), 0);
-    else
-        ASSERT_EQ(::chmod(folder.c_str(), 0555), 0);
+}
 
-    for (const char* format : {"--name=Аня", "--xml"}) {
-        const CliResult r = RunCli({"send", format, folder, "текст"});
-        EXPECT_EQ(r.exitCode, 1) << format;
-        EXPECT_EQ(r.out, "");
-        EXPECT_EQ(r.err.rfind("Не удалось отправить сообщение", 0), 0u) << r.err;
-        EXPECT_NE(r.err.find("\nОшибка "), std::string::npos) << r.err;
-        EXPECT_NE(r.err.find("\n" + folder + "/"), std::string::npos) << "the notice names the file: " << r.err;
+TEST_F(SendReadTest, StreamsAndFoldersFailAsUnixToolsSay) {
+    ASSERT_EQ(RunCli({"send", chatFile, "текст"}).exitCode, 0);
+    const std::string locked = home / "locked";
+    ASSERT_EQ(::mkdir(locked.c_str(), 0755), 0);
+    testsupport::WriteRaw(locked + "/Чат.ZPMFChat", "");
+    ASSERT_EQ(::chmod(locked.c_str(), 0300), 0);  // enterable, not readable
+    // Root reads any folder; without those two capabilities it obeys the mode.
+    const std::string asUser = ::geteuid() == 0 ? "setpriv --bounding-set -dac_override,-dac_read_search -- " : "";
+    struct Case {
+        const char* label;
+        std::string commandLine;
+        int exitCode;
+        std::string err;
+    };
+    const Case cases[] = {
+        {"output to a full disk", "\"$QCLI\" read " + Quoted(chatFile) + " >/dev/full", 1,
+         "quillet-cli: standard output: No space left on device\n"},
+        {"input without end",
+         "{ head -c 64000000 /dev/zero 2>/dev/null || echo the rest was refused >&2; } | \"$QCLI\" send " +
+             Quoted(chatFile) + " -",
+         2, "quillet-cli send: the message is too long: Quillet reads message files of up to 4 MiB\nthe rest was refused\n"},
+        {"a folder that cannot be read", asUser + "\"$QCLI\" read " + Quoted(locked), 3,
+         "quillet-cli: " + locked + ": Permission denied\n"},
+        {"the chat file of such a folder", asUser + "\"$QCLI\" follow " + Quoted(locked + "/Чат.ZPMFChat"), 3,
+         "quillet-cli: " + locked + ": Permission denied\n"},
+    };
+    for (const Case& c : cases) {
+        const CliResult r = RunShell(c.commandLine);
+        EXPECT_EQ(r.exitCode, c.exitCode) << c.label;
+        EXPECT_EQ(r.err, c.err) << c.label;
     }
-    struct stat st {};
-    EXPECT_EQ(::stat((folder + "/Чат.ZPMFChat").c_str(), &st), 0);
-    if (mounted) ::umount(folder.c_str());
+    ::chmod(locked.c_str(), 0755);
+}
+
+TEST_F(SendReadTest, ColoursAsAskedWithNoColorBeside) {
+    ASSERT_EQ(RunCli({"send", chatFile, "цвет"}).exitCode, 0);
+    // script(1) gives the command a terminal.
+    const std::string onTerminal = "script -qec '\"$QCLI\" read $OPTION \"$CHAT\"' /dev/null";
+    struct Case {
+        const char* environment;
+        const char* option;
+        bool terminal;
+        bool coloured;
+    };
+    const Case cases[] = {
+        {"", "", false, false},          {"", "--color=always", false, true},
+        {"NO_COLOR=1", "--color", false, true},  // asked for outranks NO_COLOR
+        {"", "", true, true},            {"NO_COLOR=1", "", true, false},
+        {"", "--color=never", true, false}, {"TERM=dumb", "--color=auto", true, false},
+    };
+    for (const Case& c : cases) {
+        const std::string line = "CHAT=" + Quoted(chatFile) + "; OPTION=" + c.option + "; export CHAT OPTION; " +
+                                 c.environment + " " + (c.terminal ? onTerminal : "\"$QCLI\" read $OPTION \"$CHAT\"");
+        const CliResult r = RunShell(line);
+        EXPECT_NE(r.out.find("цвет"), std::string::npos) << line << "\n" << r.out << r.err;
+        EXPECT_EQ(r.out.find("\x1b[") != std::string::npos, c.coloured) << line;
+    }
+}
+
+TEST_F(SendReadTest, JsonStaysValidForFileNamesThatAreNotUtf8) {
+    const std::string latin1 = PutFile("caf\xe9 \xff.ZTMF", "текст");
+    const std::string replaced = "caf\xEF\xBF\xBD \xEF\xBF\xBD.ZTMF";
+    for (const std::vector<std::string>& args :
+         std::vector<std::vector<std::string>>{{"read", "--json", chatFile}, {"check", "--json", latin1}}) {
+        const CliResult r = RunCli(args);
+        EXPECT_TRUE(outside::IsValidUtf8(r.out)) << args[0];
+        const auto objects = ParseJsonLines(r.out);
+        ASSERT_EQ(objects.size(), 1u) << r.out;
+        EXPECT_EQ(objects[0].at("file"), replaced) << args[0];
+        if (args[0] == "check") {
+            EXPECT_EQ(objects[0].at("path"), chat / replaced);
+        }
+    }
 }
 
 TEST_F(SendReadTest, CheckTellsResultKindFieldsAndNotice) {
@@ -368,4 +471,68 @@ TEST_F(SendReadTest, CheckTellsResultKindFieldsAndNotice) {
 }
 
 }  // namespace
+TEST_F(SendReadTest, SendFileCopiesItAndReadTellsNameSizePathAndArrival) {
+    const std::string source = home / "отчёт за май.pdf";
+    std::string bytes(70000, '\0');
+    for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(i % 253);
+    testsupport::WriteRaw(source, bytes);
+    struct Case {
+        bool xml;
+        std::vector<std::string> text;  // after the chat
+        std::string stdinText;
+        std::string comment;
+    } cases[] = {{false, {}, "", ""}, {true, {"смотри", "внимательно"}, "", "смотри внимательно"},
+                 {false, {"-"}, "из\nпотока\n", "из\r\nпотока"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.comment);
+        RemoveMessageFiles();
+        std::filesystem::remove_all(chat / "Файлы");
+        std::vector<std::string> args{"send", "--file", source};
+        if (c.xml) args.push_back("--xml");
+        args.push_back(chatFile);
+        args.insert(args.end(), c.text.begin(), c.text.end());
+        const CliResult sent = RunCli(args, c.stdinText);
+        ASSERT_EQ(sent.exitCode, 0) << sent.err;
+        const std::vector<std::string> copies = testsupport::FolderNames(chat / "Файлы");
+        ASSERT_EQ(copies.size(), 1u);
+        const std::string copy = chat / ("Файлы/" + copies[0]);
+        EXPECT_EQ(testsupport::ReadRaw(copy), bytes);
+
+        auto messages = ParseJsonLines(RunCli({"read", "--json", chatFile}).out);
+        ASSERT_EQ(messages.size(), 1u);
+        EXPECT_EQ(messages[0].at("attachment.name"), "отчёт за май.pdf");
+        EXPECT_EQ(messages[0].at("attachment.size"), "70000");
+        EXPECT_EQ(messages[0].at("attachment.path"), copy);
+        EXPECT_EQ(messages[0].at("attachment.arrived"), "true");
+        const std::string text = *messages[0].at("text");
+        EXPECT_EQ(text.substr(0, text.find("\r\n")), "Файл: отчёт за май.pdf (70\u00A0000 байт)") << "plain text for any client";
+        EXPECT_EQ(text.substr(text.size() - c.comment.size()), c.comment);
+        const std::string shown = RunCli({"read", chatFile}).out;
+        EXPECT_NE(shown.find("\nФайл: отчёт за май.pdf (68 КБ)\n  " + copy + "\n"), std::string::npos) << shown;
+    }
+    // Not here yet: the copy is missing, or not whole.
+    const std::string copy = chat / ("Файлы/" + testsupport::FolderNames(chat / "Файлы")[0]);
+    testsupport::WriteRaw(copy, "half");
+    EXPECT_EQ(ParseJsonLines(RunCli({"read", "--json", chatFile}).out)[0].at("attachment.arrived"), "false");
+    EXPECT_NE(RunCli({"read", chatFile}).out.find(copy + "  (ещё не пришёл)\n"), std::string::npos);
+    // Other messages carry no attachment.
+    ASSERT_EQ(RunCli({"send", chatFile, "Файл: просто слово"}).exitCode, 0);
+    EXPECT_EQ(ParseJsonLines(RunCli({"read", "--json", chatFile}).out)[1].count("attachment.name"), 0u);
+}
+
+TEST_F(SendReadTest, AFileThatCannotBeSentLeavesNothingBehind) {
+    std::filesystem::create_directories(home / "папка");
+    struct Case {
+        std::string file;
+        std::string error;
+    } cases[] = {{home / "папка", ": Is a directory"}, {home / "нет такого", ": No such file or directory"}};
+    for (const Case& c : cases) {
+        const CliResult sent = RunCli({"send", "--file", c.file, chatFile});
+        EXPECT_EQ(sent.exitCode, 1);
+        EXPECT_EQ(sent.err, "quillet-cli send: cannot send " + c.file + c.error + "\n");
+        EXPECT_EQ(FolderNames(), std::vector<std::string>{"Беседа.ZPMFChat"}) << "no message";
+    }
+    EXPECT_EQ(RunCli({"send", "--file"}).exitCode, 2) << "--file needs its path";
+}
+
 }  // namespace clitest

@@ -107,3 +107,27 @@ TEST(TextFile, WriteBytesKeepsBytesUnchanged) {
     TheTextFile().WriteBytes(dir / "p.png", bytes);
     EXPECT_EQ(ReadRaw(dir / "p.png"), bytes);
 }
+
+TEST(TextFile, ReadsInPiecesWithoutStandingInTheWriterSWay) {
+    TempDir dir;
+    const std::string path = dir / "2024-05-01 10-00-00.RTF";
+    std::string bytes;
+    for (int i = 0; i < 2500; ++i) bytes += static_cast<char>('a' + i % 26);
+    WriteRaw(path, bytes);
+    std::string buffer(1000, '\0'), got;
+    std::vector<size_t> sizes;
+    ReadFilePieces(path, buffer, [&](std::string_view piece) {
+        // The chat writes its current log in place while the viewer reads it.
+        if (sizes.empty()) OverwriteFileTail(path, 2500, 2000, "tail");
+        got += piece;
+        sizes.push_back(piece.size());
+        return true;
+    });
+    EXPECT_EQ(got, bytes.substr(0, 2000) + "tail");
+    EXPECT_EQ(sizes, (std::vector<size_t>{1000, 1000, 4}));
+
+    int pieces = 0;
+    ReadFilePieces(path, buffer, [&](std::string_view) { return ++pieces < 0; });
+    EXPECT_EQ(pieces, 1) << "stops when told";
+    EXPECT_THROW(ReadFilePieces(dir / "missing.RTF", buffer, [](std::string_view) { return true; }), RuntimeError);
+}

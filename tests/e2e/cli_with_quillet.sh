@@ -70,6 +70,15 @@ follow=$!
 driver wait "Привет из терминала <&>" 60; shown=$?
 record LinuxCliToQuillet $((sent + shown)) "the Linux message did not reach Quillet's pane"
 
+# A file from the terminal: Quillet shows its name as a link; follow tells where it lies.
+printf 'молоко, хлеб\n' > "$work/Список покупок.txt"
+"$cli" send --name "Лёва" --file "$work/Список покупок.txt" "$L/Беседа.ZPMFChat" "на выходные" >/dev/null; sent=$?
+driver haslink "Список покупок.txt" 60; linked=$?
+for _ in $(seq 50); do grep -q '"attachment":{"name":"Список покупок.txt"' "$work/follow.out" && break; sleep 0.2; done
+grep -q '"attachment":{"name":"Список покупок.txt","size":23,"path":"'"$L"'/Файлы/[^"]*Список покупок.txt","arrived":true}' \
+  "$work/follow.out"; told=$?
+record LinuxCliFileShowsAsALinkInQuillet $((sent + linked + told)) "sent $sent, link in Quillet $linked, follow's attachment $told"
+
 driver send "Ответ из окна"; sent=$?
 wait_for_json "$work/follow.out" "Ответ из окна" false 30; got=$?
 record QuilletToLinuxFollow $((sent + got)) "follow did not print Quillet's message: $(cat "$work/follow.out")"
@@ -89,8 +98,9 @@ on_wine "$wincli" read --json "$(winepath_of "$L")" > "$work/windows-read.out" 2
   [ "$(json_count "$work/windows-read.out" "Привет из терминала <&>" false)" -eq 1 ]
 record WindowsCliReadsJson $? "read --json under Wine: $(cat "$work/windows-read.out")"
 
-kill -INT "$follow"; wait "$follow"
-record FollowEndsOnCtrlC $? "follow did not end cleanly: $(cat "$work/follow.err")"
+kill -INT "$follow"; wait "$follow"; status=$?
+[ "$status" -eq 130 ]
+record FollowEndsOnCtrlC $? "follow did not end as Ctrl+C ends a program (status $status): $(cat "$work/follow.err")"
 for text in "Привет из терминала <&>" "Ответ из окна" "Из консоли Windows"; do
   n=$(( $(json_count "$work/follow.out" "$text" true) + $(json_count "$work/follow.out" "$text" false) ))
   [ "$n" -eq 1 ] || { once=1; echo "printed $n times: $text"; }
@@ -99,11 +109,11 @@ record FollowPrintsEachOnce "${once:-0}" "a message was printed more or less tha
 
 # Quillet holds its chat folder: the Windows follow is refused there, as a second Quillet would be.
 msg=$(on_wine "$wincli" follow "$wchat" 2>&1); status=$?
-[ "$status" -eq 5 ] && case "$msg" in *"В этом каталоге уже идёт чат."*) true ;; *) false ;; esac
+[ "$status" -eq 5 ] && case "$msg" in *"another Quillet or quillet-cli follow on this machine has this chat folder"*) true ;; *) false ;; esac
 record WindowsFollowRespectsQuilletsClaim $? "status $status: $msg"
 
-# The Windows follow on the Linux copy: prints what is there, ends on Ctrl+C,
-# and hides what it has printed, as Quillet does on Windows.
+# The Windows follow on the Linux copy: prints what is there, ends on Ctrl+C
+# with status 130, and hides what it has printed, as Quillet does on Windows.
 WINEPREFIX="$work/prefix" WINEDEBUG=-all timeout 120 "$WINE64" "$wincli" follow --json "$(winepath_of "$L")" \
   > "$work/windows-follow.out" 2>&1 </dev/null &
 follower=$!
@@ -123,7 +133,7 @@ def hidden(name):
 print("all" if names and all(hidden(n) for n in names) else "not all")
 PY
 )
-[ "$got" -eq 0 ] && [ "$ended" -eq 0 ] && [ "$hidden" = all ]
+[ "$got" -eq 0 ] && [ "$ended" -eq 130 ] && [ "$hidden" = all ]
 record WindowsCliFollows $? "printed: $got, ended: $ended, files hidden: $hidden: $(cat "$work/windows-follow.out")"
 
 driver exit; quit=$?

@@ -7,11 +7,14 @@
 #include "ChatFixture.h"
 #include "app/exchange/MessageDispatcher.h"
 #include "app/exchange/MessageFiles.h"
+#include "app/exchange/UpdatePoller.h"
+#include "app/exchange/posix/CInotifyWatcher.h"
 #include "outside/Folder.h"
 #include "outside/Sorter.h"
 #include "support/RecordingHost.h"
 
 using namespace exchange;
+using testsupport::AsDisplay;
 using testsupport::RecordingHost;
 using testsupport::WriteAged;
 using testsupport::WriteRaw;
@@ -23,6 +26,15 @@ std::string Record(const std::string& text) {
 }
 
 constexpr int kLongAgo = 100000000;
+
+constexpr outside::DateTimeRecord kYear2000{2000, 1, 6, 1, 12, 0, 0, 0};
+
+std::string RecordFrom(const std::string& guid, const std::string& text,
+                       const outside::DateTimeRecord& sent = {2024, 1, 0, 31, 13, 5, 7, 42}) {
+    return BuildBinaryRecord(sent, "Вова", text, guid);
+}
+
+std::vector<std::string> Shown(const RecordingHost& host) { return host.Texts({MessageKind::Other, MessageKind::Mine}); }
 
 class DispatchTest : public testsupport::ChatFixture {
 protected:
@@ -319,4 +331,160 @@ TEST_F(DispatchTest, AWaitingFileSaysWhyOnceAndAgainWhenTheReasonChanges) {
     WriteRaw(path + ".!sync", "");
     dispatcher.DispatchAllMessages();
     EXPECT_EQ(host.Texts({MessageKind::Debug}), (std::vector<std::string>{syncing, young, syncing}));
+}
+
+TEST_F(DispatchTest, AFailedSaveIsTriedAgainOncePerBatchNotAfterEveryFile) {
+    const int count = 4 * kRemovalBatchFiles;
+    WriteMessages("m", count);
+    RecordingHost host;
+    host.saveWorks = false;
+    MessageDispatcher dispatcher(host);
+    const auto start = std::chrono::steady_clock::now();
+    dispatcher.DispatchAllMessages();
+    const auto periods = static_cast<size_t>((std::chrono::steady_clock::now() - start) / kRemovalBatchTime);
+    // A try per batch of files or per quarter of a second, and one at the end of the pass.
+    EXPECT_LE(host.saves.size(), count / kRemovalBatchFiles + periods + 1);
+    EXPECT_EQ(dispatcher.FilesAwaitingRemoval(), static_cast<size_t>(count));
+}
+
+TEST_F(DispatchTest, WhatAFailedSaveHeldBackIsRecordedByTheNextEmptyPassAndAtClose) {
+    struct Case {
+        const char* when;
+        std::function<void(MessageDispatcher&, RecordingHost&)> then;
+    } cases[] = {
+        {"a later pass with nothing new", [](MessageDispatcher& d, RecordingHost&) { d.DispatchAllMessages(); }},
+        {"the chat closes", [](MessageDispatcher& d, RecordingHost& h) {
+             CInotifyWatcher watcher;
+             UpdatePoller poller(watcher, d, AsDisplay(h));
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.when);
+        const std::string text = std::string("сначала не сохранилось: ") + c.when;
+        const std::string path = chat / ("2024-01-31 13-05-07-042 {" + std::to_string(&c - cases) + "}.ZPMF");
+        WriteAged(path, Record(text), kLongAgo);
+        RecordingHost host;
+        host.saveWorks = false;
+        MessageDispatcher dispatcher(host);
+        dispatcher.DispatchAllMessages();
+        ASSERT_EQ(Shown(host), std::vector<std::string>{text});
+        ASSERT_FALSE(outside::IsFileHidden(path)) << "the log does not hold it yet";
+        host.saveWorks = true;
+        c.then(dispatcher, host);
+        // As a kill right now would leave it: the file hidden and its message in the ledger on the disk.
+        EXPECT_TRUE(outside::IsFileHidden(path));
+        MessageLedger onDisk(outside::esBuildFileName2(modSettings::LogsFolder, kLedgerFileName));
+        EXPECT_TRUE(onDisk.Seen(MessageLedger::Identity("{OTHER}", {2024, 1, 0, 31, 13, 5, 7, 42}, text)));
+    }
+}
+
+TEST_F(DispatchTest, SharedFolderTouchesNobodysFileAndReadsOnlyNewOnes) {
+    modSettings::SharedFolder = true;
+    modSettings::HideBrokenMessageFiles = false;
+    for (const bool deleteFiles : {false, true}) {
+        SCOPED_TRACE(deleteFiles ? "deleting on" : "deleting off");
+        for (const auto& entry : std::filesystem::directory_iterator(chat.path()))
+            if (entry.path().extension() != ".ZPMFChat") std::filesystem::remove(entry.path());
+        std::filesystem::remove_all(std::filesystem::u8path(modSettings::LogsFolder));
+        modSettings::DeleteMessageFiles = deleteFiles;
+        const std::string other = chat / "2024-01-01 00-00-00-001 {O}.ZPMF";
+        const std::string own = chat / "2024-01-01 00-00-00-002 {M}.ZXMF";
+        const std::string hidden = chat / "2024-01-01 00-00-00-003 {H}.ZPMF";
+        const std::string broken = chat / "2024-01-01 00-00-00-004 {B}.ZPMF";
+        const std::string syncing = chat / "2024-01-01 00-00-00-005 {S}.ZPMF";
+        const std::string note = chat / "записка.ZTMF";
+        WriteAged(other, RecordFrom("{OTHER}", "чужое"), kLongAgo);
+        std::string step;
+        WriteXmlMessage(own, outside::esGetSystemTime(), "Я", modSettings::ClientGuid, "своё", step);
+        WriteAged(hidden, RecordFrom("{OTHER}", "спрятано другим"), kLongAgo);
+        ASSERT_TRUE(outside::HideFile(hidden));  // by a client in the ordinary mode
+        WriteAged(broken, "junk", kLongAgo);
+        WriteAged(syncing, RecordFrom("{OTHER}", "догрузилось"), kLongAgo);
+        WriteRaw(syncing + ".!sync", "");
+        WriteAged(note, "записка", kLongAgo);
+
+        RecordingHost host;
+        MessageDispatcher dispatcher(host);
+        dispatcher.DispatchAllMessages();
+        EXPECT_EQ(Shown(host), (std::vector<std::string>{"чужое", "своё", "спрятано другим", "записка"}));
+        EXPECT_EQ(host.Texts({MessageKind::System}).size(), 1u) << "the broken file, once";
+        for (const std::string& path : {other, own, hidden, broken, syncing, note}) {
+            EXPECT_TRUE(outside::esIsFileExist(path)) << path;
+            EXPECT_EQ(outside::IsFileHidden(path), path == hidden) << path;
+        }
+        // A pass that read the file again would show this.
+        WriteAged(other, RecordFrom("{OTHER}", "подменено"), kLongAgo);
+        dispatcher.DispatchAllMessages();
+        outside::RemoveFile(syncing + ".!sync");
+        dispatcher.DispatchAllMessages();
+        EXPECT_EQ(Shown(host), (std::vector<std::string>{"чужое", "своё", "спрятано другим", "записка", "догрузилось"}));
+
+        // After a restart nothing shows twice and nothing is told twice; only a new file is read.
+        WriteAged(chat / "2024-01-01 00-00-00-006 {N}.ZPMF", RecordFrom("{OTHER}", "новое"), kLongAgo);
+        RecordingHost again;
+        MessageDispatcher(again).DispatchAllMessages();
+        EXPECT_EQ(again.Texts({MessageKind::Other, MessageKind::Mine, MessageKind::System}),
+                  std::vector<std::string>{"новое"});
+    }
+}
+
+TEST_F(DispatchTest, OwnFilesGoAfterTheRetentionOthersAsTheModeSays) {
+    struct Case {
+        const char* mode;
+        bool shared, deleteFiles;
+        bool otherDeleted, freshOwnHidden;
+    } cases[] = {
+        {"shared folder", true, false, false, false},
+        {"shared folder, deleting on", true, true, false, false},
+        // Over a sync service one's own file must live until the service has carried it.
+        {"deleting on", false, true, true, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.mode);
+        modSettings::SharedFolder = c.shared;
+        modSettings::DeleteMessageFiles = c.deleteFiles;
+        const std::string tag = std::to_string(&c - cases);
+        const std::string oldOwn = chat / ("2000-01-01 12-00-00-000 {" + tag + "}.ZPMF");
+        const std::string freshOwn = chat / ("2099-01-01 00-00-00-000 {" + tag + "}.ZPMF");
+        const std::string oldOther = chat / ("2000-01-01 12-00-00-001 {" + tag + "}.ZPMF");
+        WriteAged(oldOwn, RecordFrom(modSettings::ClientGuid, "старое своё " + tag, kYear2000), kLongAgo);
+        WriteAged(freshOwn, RecordFrom(modSettings::ClientGuid, "новое своё " + tag, outside::esGetSystemTime()),
+                  kLongAgo);
+        WriteAged(oldOther, RecordFrom("{OTHER}", "старое чужое " + tag, kYear2000), kLongAgo);
+        RecordingHost host;
+        MessageDispatcher(host).DispatchAllMessages();
+        EXPECT_EQ(Shown(host).size(), 3u);
+        EXPECT_FALSE(outside::esIsFileExist(oldOwn)) << "older than 30 days";
+        EXPECT_TRUE(outside::esIsFileExist(freshOwn));
+        EXPECT_EQ(outside::IsFileHidden(freshOwn), c.freshOwnHidden);
+        EXPECT_EQ(!outside::esIsFileExist(oldOther), c.otherDeleted);
+        RecordingHost again;
+        MessageDispatcher(again).DispatchAllMessages();
+        EXPECT_TRUE(Shown(again).empty()) << "nothing twice after a restart";
+        outside::RemoveFile(freshOwn);
+        outside::RemoveFile(oldOther);
+    }
+}
+
+TEST_F(DispatchTest, AClientInTheOrdinaryModeIsToldOnceOfTheSharedFolderMode) {
+    const std::string first = modSettings::ClientGuid;
+    const std::string marker = chat / SharedMarkerName(first);
+    modSettings::SharedFolder = true;
+    {
+        RecordingHost host;
+        MessageDispatcher(host).DispatchAllMessages();
+    }
+    ASSERT_TRUE(outside::esIsFileExist(marker)) << "kept by a client in the shared-folder mode";
+    modSettings::SharedFolder = false;
+    modSettings::ClientGuid = "{22222222-2222-2222-2222-222222222222}";
+    RecordingHost other;
+    MessageDispatcher dispatcher(other);
+    for (int pass = 0; pass < 3; ++pass) dispatcher.DispatchAllMessages();
+    EXPECT_EQ(other.Texts({MessageKind::System}), std::vector<std::string>{SharedFolderInUseNotice()});
+    // The first client back in the ordinary mode takes its marker away.
+    modSettings::ClientGuid = first;
+    RecordingHost back;
+    MessageDispatcher(back).DispatchAllMessages();
+    EXPECT_FALSE(outside::esIsFileExist(marker));
+    EXPECT_TRUE(back.Texts({MessageKind::System}).empty());
 }

@@ -1,16 +1,39 @@
-// Finding a word in the logs: folding, hits, the text of RTF logs, and the
-// search over a folder of logs written by the program's own writer.
+// Finding a word in the logs: folding, hits, the text of RTF logs read whole
+// and piece by piece, the search over a folder of logs written by the
+// program's own writer, the text kept between searches, cancelling, memory,
+// and the search's own thread.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
+#include <cstdio>
 #include <filesystem>
+#include <thread>
+
+// Address-space limits are for Linux, and not for a build with the address
+// sanitizer, whose shadow memory they would take away.
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define LOGSEARCH_ASAN 1
+#endif
+#endif
+#if defined(__linux__) && !defined(__SANITIZE_ADDRESS__) && !defined(LOGSEARCH_ASAN)
+#define LOGSEARCH_MEMORY_CAP 1
+#include <sys/resource.h>
+#include <unistd.h>
+#endif
 
 #include "app/chatwindow/RtfRuns.h"
+#include "app/logsviewer/BackgroundSearch.h"
 #include "app/logsviewer/LogSearch.h"
+#include "outside/Support.h"
+#include "outside/TextFile.h"
 #include "outside/Utf.h"
 #include "support/LogWriting.h"
 #include "support/TempDir.h"
 
 using namespace logsviewer;
+using testsupport::LocalTime;
 
 namespace {
 
@@ -19,6 +42,32 @@ std::string Plain(const std::string& rtf) { return outside::Utf16ToUtf8(RtfPlain
 size_t Hits(const std::string& text, const std::string& needle) {
     return FindHits(FoldForSearch(U(text)), FoldForSearch(U(needle))).size();
 }
+
+// The reader's text when the document comes cut at the given places.
+std::u16string PlainInPieces(std::string_view rtf, const std::vector<size_t>& cuts) {
+    RtfTextReader reader;
+    std::u16string out;
+    size_t from = 0;
+    for (size_t cut : cuts) {
+        reader.Read(rtf.substr(from, cut - from), out);
+        from = cut;
+    }
+    reader.Read(rtf.substr(from), out);
+    reader.Finish(out);
+    return out;
+}
+
+// Cut once at every place, and into single bytes.
+std::vector<std::vector<size_t>> Cuttings(size_t size) {
+    std::vector<std::vector<size_t>> cuttings(1);
+    for (size_t i = 1; i < size; ++i) {
+        cuttings.push_back({i});
+        cuttings.front().push_back(i);
+    }
+    return cuttings;
+}
+
+std::string NameOf(const std::string& path) { return outside::esGetFileName(path); }
 
 }  // namespace
 
@@ -37,6 +86,33 @@ TEST(LogSearch, CaseAndCyrillic) {
         {"anything", "", 0},
     };
     for (const auto& c : cases) EXPECT_EQ(Hits(c.text, c.needle), c.hits) << c.text << " / " << c.needle;
+}
+
+TEST(LogSearch, CountingAsTheTextComesFindsWhatFindingInTheWholeFinds) {
+    // Hits cut in two by the end of a piece, and needles whose start repeats inside them.
+    const struct {
+        const char* text;
+        const char* needle;
+    } cases[] = {
+        {"Кто ЗАБИРАЕТ детей? Я забираю", "забира"}, {"аааа", "аа"},          {"abababc", "ababc"},
+        {"abcabd abcabcabd", "abcabd"},            {"ЁЖ, ёж и еж", "еж"},     {"xyz", "xyzw"},
+        {"aab aab", "ab"},                          {"ещё", ""},
+    };
+    for (const auto& c : cases) {
+        const std::u16string text = U(c.text);
+        const std::u16string needle = FoldForSearch(U(c.needle));
+        const auto whole = static_cast<int64_t>(FindHits(FoldForSearch(text), needle).size());
+        for (const auto& cuts : Cuttings(text.size())) {
+            HitCounter counter(needle);
+            size_t from = 0;
+            for (size_t cut : cuts) {
+                counter.Feed(std::u16string_view(text).substr(from, cut - from));
+                from = cut;
+            }
+            counter.Feed(std::u16string_view(text).substr(from));
+            EXPECT_EQ(counter.Hits(), whole) << c.text << " / " << c.needle << " in " << cuts.size() + 1 << " pieces";
+        }
+    }
 }
 
 TEST(LogSearch, HitPositionsAreThoseOfTheText) {
@@ -60,9 +136,21 @@ TEST(LogSearch, TextOfRtf) {
         {"{\\rtf1\\uc2 \\u1046\\'3f\\'3fx\\u-3\\'3f\\'3fy}", "Жx\uFFFDy"},
         {"{\\rtf1{\\*\\generator Msftedit;}{\\info{\\title Secret}}Seen\\line{\\b bold}\\~x}", "Seen\rbold\u00A0x"},
         {"{\\rtf1 unbalanced {\\b text", "unbalanced text"},
+        {"{\\rtf1 a\\'e9\\'4}}after the end", "a\u00E9\u0004"},
+        {"{\\rtf1 shown\\par}\r\nafter the end{\\rtf1 another}", "shown\r"},
+        {"{\\rtf1\\ansi\\ansicpg1252 \\'93quoted\\'94 \\'80 5\\'e9}", "\u201Cquoted\u201D \u20AC 5\u00E9"},
+        {"{\\rtf1\\ansicpg1251 \\'c0\\u-1000?\\par\\tab\\uc0\\u1046}", "А\uFC18\r\tЖ"},
+        {std::string(5000, '{') + "deep" + std::string(5000, '}'), "deep"},
         {"", ""},
     };
-    for (const auto& c : cases) EXPECT_EQ(Plain(c.rtf), c.text) << c.rtf;
+    for (const auto& c : cases) {
+        EXPECT_EQ(Plain(c.rtf), c.text) << c.rtf.substr(0, 80);
+        // A large log is read piece by piece: wherever the cuts fall, the text is the same.
+        if (c.rtf.size() > 400) continue;
+        for (const auto& cuts : Cuttings(c.rtf.size()))
+            EXPECT_EQ(PlainInPieces(c.rtf, cuts), RtfPlainText(c.rtf))
+                << c.rtf << " in " << cuts.size() + 1 << " pieces";
+    }
 }
 
 TEST(LogSearch, FindsTheLogsThatHoldTheWordAndChangesNone) {
@@ -79,18 +167,126 @@ TEST(LogSearch, FindsTheLogsThatHoldTheWordAndChangesNone) {
     const std::string bytes = testsupport::ReadRaw(a);
 
     std::vector<std::pair<size_t, size_t>> progress;
-    const auto found = SearchLogs(folder.path(), names, "Детей", {},
-                                  [&](size_t done, size_t total) { progress.emplace_back(done, total); });
-    EXPECT_EQ(found, (std::vector<LogHits>{{names[0], 2}, {names[2], 1}}));
+    const auto result = SearchLogs(folder.path(), names, "Детей", {},
+                                   [&](size_t done, size_t total) { progress.emplace_back(done, total); });
+    EXPECT_EQ(result.found, (std::vector<LogHits>{{names[0], 2}, {names[2], 1}}));
+    EXPECT_EQ(result.unreadable, std::vector<std::string>{names[3]}) << "a log that cannot be read is said so";
+    EXPECT_FALSE(result.cancelled);
     EXPECT_EQ(progress.size(), 4u);
     EXPECT_EQ(progress.back(), (std::pair<size_t, size_t>{4, 4}));
     EXPECT_EQ(testsupport::ReadRaw(a), bytes);
     EXPECT_EQ(std::filesystem::last_write_time(a), before);
 
-    EXPECT_TRUE(SearchLogs(folder.path(), names, "Tahoma").empty()) << "the font table is not text";
-    EXPECT_TRUE(SearchLogs(folder.path(), names, "").empty());
+    EXPECT_TRUE(SearchLogs(folder.path(), names, "Tahoma").found.empty()) << "the font table is not text";
+    EXPECT_TRUE(SearchLogs(folder.path(), names, "").found.empty());
 
     int asked = 0;
     const auto cancelled = SearchLogs(folder.path(), names, "детей", [&] { return ++asked > 1; });
-    EXPECT_EQ(cancelled, (std::vector<LogHits>{{names[0], 2}})) << "a cancelled search stops at the next log";
+    EXPECT_EQ(cancelled.found, (std::vector<LogHits>{{names[0], 2}})) << "a cancelled search stops at the next log";
+    EXPECT_TRUE(cancelled.cancelled);
+}
+
+TEST(LogSearch, ACancelTakesEffectWithinALog) {
+    testsupport::TempDir folder;
+    // A long log whose only hit is at its very end.
+    const std::string big = testsupport::WriteBigLog(folder.path(), LocalTime(2024, 5, 1, 10, 0, 0), 3u << 20,
+                                                     {"Аня: обычный день", "Лёва: да"}, {"Лёва: абрикосы в конце"});
+    const std::vector<std::string> names = {NameOf(big)};
+    EXPECT_EQ(SearchLogs(folder.path(), names, "абрикосы").found, (std::vector<LogHits>{{names[0], 1}}));
+
+    int asked = 0;
+    const SearchResult cancelled = SearchLogs(folder.path(), names, "абрикосы", [&] { return ++asked > 2; });
+    EXPECT_TRUE(cancelled.cancelled);
+    EXPECT_TRUE(cancelled.found.empty()) << "stopped inside the log, before its end";
+    EXPECT_EQ(asked, 3);
+}
+
+TEST(LogSearch, KeptTextServesOnlyWhileTheLogIsUnchanged) {
+    testsupport::TempDir folder;
+    const std::string a = testsupport::WriteLog(folder.path(), LocalTime(2024, 5, 1, 10, 0, 0), {"Абрикос"});
+    const std::string b = testsupport::WriteLog(folder.path(), LocalTime(2024, 5, 2, 10, 0, 0), {"Абрикос, абрикос"});
+    const std::vector<std::string> names = {NameOf(a), NameOf(b)};
+    LogTextCache cache;
+    FillLogTextCache(folder.path(), names, cache);
+    EXPECT_EQ(cache.Entries(), 2u);
+    EXPECT_EQ(SearchLogs(folder.path(), names, "абрикос", {}, {}, &cache).found,
+              (std::vector<LogHits>{{names[0], 1}, {names[1], 2}}));
+
+    // The chat goes on writing its log; another log goes away.
+    testsupport::WriteRaw(a, chatwindow::RunsToRtf({{"Абрикос\r\nи ещё абрикос\r\nабрикос!\r\n", 9, false, 0, 0}},
+                                                   "Tahoma"));
+    std::filesystem::remove(std::filesystem::u8path(b));
+    const SearchResult after = SearchLogs(folder.path(), names, "абрикос", {}, {}, &cache);
+    EXPECT_EQ(after.found, (std::vector<LogHits>{{names[0], 3}}));
+    EXPECT_EQ(after.unreadable, std::vector<std::string>{names[1]});
+
+    // Full: nothing more is kept, and the search still reads the logs.
+    LogTextCache tiny(8);
+    EXPECT_EQ(SearchLogs(folder.path(), names, "абрикос", {}, {}, &tiny).found, after.found);
+    EXPECT_EQ(tiny.Entries(), 0u);
+}
+
+#if defined(LOGSEARCH_MEMORY_CAP)
+namespace {
+
+// In a child process: limits the address space to what it uses now plus
+// headroom bytes, runs what, and exits with 0 when it returns true.
+[[noreturn]] void UnderMemoryCap(size_t headroom, const std::function<bool()>& what) {
+    long pages = 0;
+    if (FILE* statm = std::fopen("/proc/self/statm", "r")) {
+        if (std::fscanf(statm, "%ld", &pages) != 1) pages = 0;
+        std::fclose(statm);
+    }
+    const rlimit cap{static_cast<rlim_t>(pages) * static_cast<rlim_t>(::sysconf(_SC_PAGESIZE)) + headroom,
+                     RLIM_INFINITY};
+    if (pages == 0 || ::setrlimit(RLIMIT_AS, &cap) != 0) std::_Exit(2);
+    std::_Exit(what() ? 0 : 1);
+}
+
+}  // namespace
+
+TEST(LogSearchDeathTest, AHugeLogNeedsLittleMoreMemoryThanItsSize) {
+    testsupport::TempDir folder;
+    constexpr size_t kBytes = 24u << 20;
+    const std::string big = testsupport::WriteBigLog(folder.path(), LocalTime(2024, 5, 1, 10, 0, 0), kBytes,
+                                                     {"Аня: обычный день"}, {"Лёва: абрикосы в конце"});
+    const std::vector<std::string> names = {NameOf(big)};
+    // Shown whole in the pane: the bytes once, not their buffer doubled.
+    EXPECT_EXIT(UnderMemoryCap(kBytes + (12u << 20),
+                               [&] { return outside::ReadFileBytes(big, uint64_t{1} << 30).size() >= kBytes; }),
+                testing::ExitedWithCode(0), "");
+    // Searched: a few pieces at a time, far less than the log.
+    EXPECT_EXIT(UnderMemoryCap(8u << 20,
+                               [&] {
+                                   const SearchResult result = SearchLogs(folder.path(), names, "абрикосы");
+                                   return result.found == std::vector<LogHits>{{names[0], 1}};
+                               }),
+                testing::ExitedWithCode(0), "");
+    // Out of memory for a search of even a small log: that log is not read, and the search goes on.
+    const std::string small = testsupport::WriteLog(folder.path(), LocalTime(2024, 5, 2, 10, 0, 0), {"Абрикосы"});
+    EXPECT_EXIT(UnderMemoryCap(16u << 10,
+                               [&] {
+                                   const SearchResult result = SearchLogs(folder.path(), {NameOf(small)}, "абрикосы");
+                                   return result.found.empty() && result.unreadable.size() == 1;
+                               }),
+                testing::ExitedWithCode(0), "");
+}
+#endif
+
+TEST(LogSearch, NothingLeavesTheSearchsThread) {
+    testsupport::TempDir folder;
+    const std::string a = testsupport::WriteLog(folder.path(), LocalTime(2024, 5, 1, 10, 0, 0), {"Абрикос"});
+    std::atomic<bool> finished{false};
+    BackgroundSearch search;
+    // A notify that fails: the program would end if it left the thread.
+    search.Start(folder.path(), {NameOf(a), "gone.RTF"}, "абрикос", [&](bool done) {
+        if (done) finished = true;
+        throw std::bad_alloc();
+    });
+    for (int i = 0; i < 500 && !finished; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    ASSERT_TRUE(finished);
+    const SearchResult result = search.TakeResult();
+    EXPECT_EQ(result.found, (std::vector<LogHits>{{NameOf(a), 1}}));
+    EXPECT_EQ(result.unreadable, std::vector<std::string>{"gone.RTF"});
+    EXPECT_TRUE(search.TakeResult().found.empty()) << "taken once";
 }

@@ -126,6 +126,8 @@ TEST(LogsListLogic, FirstSelection) {
 TEST(LogsListLogic, Label) {
     EXPECT_EQ(TotalLabel(0, "0 байт"), "Всего логов: 0 (0 байт)");
     EXPECT_EQ(TotalLabel(1234, "1,5 МБ"), "Всего логов: 1234 (1,5 МБ)");
+    EXPECT_EQ(FoundLabel(2, 5, 0), "Найдено логов: 2 из 5");
+    EXPECT_EQ(FoundLabel(0, 5, 1), "Найдено логов: 0 из 5 (не прочитано: 1)") << "a log not read may hold the text";
 }
 
 TEST(LogsListLogic, LayoutFollowsTheClientArea) {

@@ -74,6 +74,7 @@ const ProgramWideSetting kProgramWide[] = {
     {"Debug", "Show Debug Messages", false, 0},
     {"Debug", "Show Message File Names", false, 0},
     {"Debug", "Send XML Messages", false, 0},
+    {"", "Show Notifications", false, 1},
 };
 
 // The variables, in the order of kProgramWide.
@@ -83,7 +84,8 @@ std::vector<int32_t> ProgramWideVariables() {
             OtherMessageBodyColor, SystemMessageTitleColor, SystemMessageBodyColor, DebugMessageTitleColor,
             DebugMessageBodyColor, iChatStylePlugin,       NameOnSeparateLine,      ClearScrollbackOnHide,
             ClearScrollbackOnOverflow, NewStyleTimestamp,  SortLogsList,            SortLogsDescending,
-            GroupLogsList,         ShowDebugMessages,      ShowMessageFileNames,    SendXMLMessages};
+            GroupLogsList,         ShowDebugMessages,      ShowMessageFileNames,    SendXMLMessages,
+            ShowNotifications};
 }
 
 constexpr int32_t kNotStored = 0x7A5A5A5A;

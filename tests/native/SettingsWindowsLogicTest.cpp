@@ -111,21 +111,35 @@ TEST(SettingsWindowsLogic, LayoutsKeepEveryControlInsideAndApartAndFitWideCaptio
         for (const TwipsRect& r : l.rowLabels) EXPECT_GE(r.width, c.labelWidth);
         EXPECT_EQ(l.clientWidth - (l.commands[2].left + l.commands[2].width), 120) << "buttons keep to the right";
     }
-    // The design itself where the captions fit.
+    // The design itself where the captions fit, one switch row taller: the
+    // notifications switch under the twelve, the rest moved down by its row.
     const GlobalLayout design = LayoutGlobalSettings();
     EXPECT_EQ(design.clientWidth, 6015);
+    EXPECT_EQ(kGlobalClientHeight, 7095 + 360);
     EXPECT_EQ(design.switches[11], (TwipsRect{180, 180 + 360 * 11, 5655, 255}));
-    EXPECT_EQ(design.colors[6], (TwipsRect{2700, 6000, 1575, 315}));
-    EXPECT_EQ(design.colors[7], (TwipsRect{4380, 6000, 1515, 315}));
-    EXPECT_EQ(design.titleLabel.top, 4620);
-    EXPECT_EQ(design.commands[0], (TwipsRect{1500, 6540, 1395, 435}));
+    EXPECT_EQ(design.switches[12], (TwipsRect{180, 180 + 360 * 12, 5655, 255}));
+    EXPECT_STREQ(Switches()[12].name, "chkShowNotifications");
+    EXPECT_EQ(design.colors[6], (TwipsRect{2700, 6000 + 360, 1575, 315}));
+    EXPECT_EQ(design.colors[7], (TwipsRect{4380, 6000 + 360, 1515, 315}));
+    EXPECT_EQ(design.titleLabel.top, 4620 + 360);
+    EXPECT_EQ(design.commands[0], (TwipsRect{1500, 6540 + 360, 1395, 435}));
+    const char* colorNames[kColorCount] = {
+        "Мои сообщения, заголовок",          "Мои сообщения, текст",
+        "Сообщения собеседников, заголовок", "Сообщения собеседников, текст",
+        "Системные сообщения, заголовок",    "Системные сообщения, текст",
+        "Отладочные сообщения, заголовок",   "Отладочные сообщения, текст",
+    };
+    for (size_t i = 0; i < kColorCount; ++i) EXPECT_EQ(ColorButtonName(i), colorNames[i]);
 
-    for (int checkWidth : {0, 5000, 6500}) {
-        SCOPED_TRACE(checkWidth);
-        const LocalLayout l = LayoutLocalSettings(checkWidth);
+    // Check boxes, then the shared-folder box and the days label, each as the font draws them.
+    const int localCases[][3] = {{0, 0, 0}, {5000, 0, 0}, {6500, 0, 0}, {0, 4500, 2000}, {5000, 5200, 1600}};
+    for (const auto& [checkWidth, sharedWidth, labelWidth] : localCases) {
+        SCOPED_TRACE(std::to_string(checkWidth) + " " + std::to_string(sharedWidth) + " " + std::to_string(labelWidth));
+        const LocalLayout l = LayoutLocalSettings(checkWidth, sharedWidth, labelWidth);
         std::vector<TwipsRect> free = {l.userNameLabel,      l.userName,     l.defaultUserName,
                                        l.deleteMessageFiles, l.hideBrokenMessageFiles, l.autorunLabel,
-                                       l.addToAutorun};
+                                       l.addToAutorun,       l.sharedFolder, l.retentionDaysLabel,
+                                       l.retentionDays};
         free.insert(free.end(), l.commands.begin(), l.commands.end());
         free.insert(free.end(), l.frames.begin(), l.frames.end());
         checkAll(free, {0, 0, l.clientWidth, kLocalClientHeight}, "local");
@@ -137,14 +151,20 @@ TEST(SettingsWindowsLogic, LayoutsKeepEveryControlInsideAndApartAndFitWideCaptio
         }
         for (const TwipsRect& r : {l.deleteMessageFiles, l.hideBrokenMessageFiles, l.grayMessageIcon})
             EXPECT_GE(r.width, checkWidth);
+        EXPECT_GE(l.sharedFolder.width, sharedWidth);
+        EXPECT_GE(l.retentionDaysLabel.width, labelWidth);
     }
+    // The design, with the shared-folder rows under the notification modes and the rest two rows lower.
     const LocalLayout local = LayoutLocalSettings();
+    const int row = kSharedFolderRowHeight;
     EXPECT_EQ(local.clientWidth, 6015);
-    EXPECT_EQ(local.frames[2], (TwipsRect{120, 3900, 5775, 915}));
-    EXPECT_EQ(local.options[1][6], (TwipsRect{120 + 240 + 780 * 6, 2580 + 420, 255, 255}));
-    EXPECT_EQ(local.samples[0][0], (TwipsRect{120 + 540, 1560 + 420, 240, 240}));
-    EXPECT_EQ(local.addToAutorun, (TwipsRect{4740, 5040, 1155, 735}));
-    EXPECT_EQ(local.commands[2], (TwipsRect{4500, 6000, 1395, 435}));
+    EXPECT_EQ(local.sharedFolder.top, 1440);
+    EXPECT_EQ(local.retentionDaysLabel.top, 1440 + 360 + 30) << "the days under the check box";
+    EXPECT_EQ(local.frames[2], (TwipsRect{120, 3900 + row, 5775, 915}));
+    EXPECT_EQ(local.options[1][6], (TwipsRect{120 + 240 + 780 * 6, 2580 + row + 420, 255, 255}));
+    EXPECT_EQ(local.samples[0][0], (TwipsRect{120 + 540, 1560 + row + 420, 240, 240}));
+    EXPECT_EQ(local.addToAutorun, (TwipsRect{4740, 5040 + row, 1155, 735}));
+    EXPECT_EQ(local.commands[2], (TwipsRect{4500, 6000 + row, 1395, 435}));
 }
 
 TEST(SettingsWindowsLogic, SampleResourcesByGroupAndGrey) {

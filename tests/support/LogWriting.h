@@ -8,6 +8,7 @@
 #include "app/chatwindow/ConversationLog.h"
 #include "app/settings/modSettings.h"
 #include "outside/DateTime.h"
+#include "outside/TextFile.h"
 #include "support/RecordingPane.h"
 #include "support/TimeRecord.h"
 
@@ -25,6 +26,26 @@ inline std::string WriteLog(const std::string& folder, const outside::DateTimeRe
     log.SaveLog(true, false);
     const std::string path = log.CurrentLogPath();
     modSettings::LogsFolder = savedFolder;
+    return path;
+}
+
+// A log of at least bytes bytes, as a long-running chat leaves: the paragraphs
+// of filler again and again, then those of last. Returns the log's full path.
+inline std::string WriteBigLog(const std::string& folder, const outside::DateTimeRecord& began, size_t bytes,
+                               const std::vector<std::string>& filler, const std::vector<std::string>& last = {}) {
+    const auto bodyOf = [](const std::string& rtf) {
+        const size_t start = rtf.find("\\pard");
+        return rtf.substr(start, rtf.rfind('}') - start);
+    };
+    const std::string tail =
+        last.empty() ? "" : bodyOf(outside::ReadFileBytes(WriteLog(folder, began, last), 1u << 20));
+    const std::string path = WriteLog(folder, began, filler);
+    const std::string rtf = outside::ReadFileBytes(path, 1u << 20);
+    const std::string body = bodyOf(rtf);
+    std::string big = rtf.substr(0, rtf.find("\\pard"));
+    big.reserve(bytes + body.size() + tail.size() + 1);
+    while (big.size() < bytes) big += body;
+    outside::WriteFileAtomically(path, big + tail + "}");
     return path;
 }
 

@@ -71,6 +71,7 @@ TEST_F(GlobalSettingsWindowTest, F9OpensOneWindowWithEveryCaptionInTabOrder) {
         "Отображать отладочные сообщения (не рекомендуется)",
         "Отображать имена файов сообщений (не рекомендуется)",
         "Отправлять XML сообщения (может быть чуть медленнее)",
+        "Показывать уведомления о новых сообщениях",
     };
     // Tab from the first check box through the window.
     HWND control = ::GetDlgItem(w, kIdFirstSwitch);
@@ -87,6 +88,18 @@ TEST_F(GlobalSettingsWindowTest, F9OpensOneWindowWithEveryCaptionInTabOrder) {
         control = ::GetNextDlgTabItem(w, control, FALSE);
     }
     EXPECT_EQ(::GetDlgCtrlID(control), kIdFirstSwitch) << "and round again";
+    // The notifications switch stands under the twelve; the window grew to keep the rest below it.
+    const auto at = [w](int id) {
+        RECT r{};
+        ::GetWindowRect(::GetDlgItem(w, id), &r);
+        ::MapWindowPoints(nullptr, w, reinterpret_cast<POINT*>(&r), 2);
+        return r;
+    };
+    RECT client{};
+    ::GetClientRect(w, &client);
+    EXPECT_GT(at(kIdFirstSwitch + 12).top, at(kIdFirstSwitch + 11).bottom);
+    EXPECT_LT(at(kIdFirstSwitch + 12).bottom, at(kIdTitleColumnLabel).top);
+    EXPECT_LT(at(kIdGlobalOk).bottom, client.bottom);
     const char* labels[] = {"Мои сообщения", "Сообщения собеседников", "Системные сообщения", "Отладочные сообщения",
                             "Заголовок", "Текст"};
     for (int i = 0; i < 6; ++i) EXPECT_EQ(Text(w, kIdFirstRowLabel + i), labels[i]);
@@ -167,6 +180,7 @@ TEST_F(GlobalSettingsWindowTest, EverySwitchAndColourRoundTripsThroughTheRegistr
         {"", "New Style Timestamp"},     {"", "Clear Scrollback on Hide"},    {"", "Clear Scrollback on Overflow"},
         {"Logs List", "Sort"},           {"Logs List", "Descending Sort"},    {"Logs List", "Group"},
         {"Debug", "Show Debug Messages"}, {"Debug", "Show Message File Names"}, {"Debug", "Send XML Messages"},
+        {"", "Show Notifications"},
     };
     const Stored colors[kColorCount] = {
         {"Colors 2", "My Message Title Color"},     {"Colors 2", "My Message Body Color"},

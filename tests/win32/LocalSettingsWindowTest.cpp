@@ -86,6 +86,9 @@ TEST_F(LocalSettingsWindowTest, ShiftF9OpensTheWindowWithEveryCaption) {
         {kIdUserNameLabel, "Меня зовут:"},
         {kIdDeleteMessageFiles, "Удалять файлы сообщений (ОПАСНО!)"},
         {kIdHideBrokenMessageFiles, "Прятать (вместо удаления) файлы сообщений с ошибками"},
+        {kIdSharedFolder, "Общая папка на сервере: чужие файлы не трогать"},
+        {kIdRetentionDaysLabel, "Свои файлы хранить, дней:"},
+        {kIdRetentionDays, "30"},
         {kIdFirstIconFrame, " Иконка в трее "},
         {kIdFirstIconFrame + 1, " Иконка сообщения "},
         {kIdFirstIconFrame + 2, " Пустая иконка (анимация мигания) "},
@@ -167,6 +170,8 @@ TEST_F(LocalSettingsWindowTest, EverySettingRoundTripsAndOnlyOkRefreshesTheIcons
     const int styles[kIconGroupCount] = {3, 5, 6};
     for (size_t g = 0; g < kIconGroupCount; ++g) Click(w, IconOptionId(static_cast<IconGroup>(g), styles[g]));
     Click(w, kIdGrayMessageIcon);
+    Click(w, kIdSharedFolder);  // false -> true
+    ::SetWindowTextW(::GetDlgItem(w, kIdRetentionDays), L"7");
     IPicture* const trayBefore = form->TrayIconPictures().tray.get();
 
     Click(w, kIdLocalApply);
@@ -178,6 +183,8 @@ TEST_F(LocalSettingsWindowTest, EverySettingRoundTripsAndOnlyOkRefreshesTheIcons
     EXPECT_EQ(wintest::RegDword("Icon Style\\Message", chatPath), 5);
     EXPECT_EQ(wintest::RegDword("Icon Style\\Empty", chatPath), 6);
     EXPECT_EQ(wintest::RegDword("Icon Style\\Grayscale", chatPath), 1);
+    EXPECT_EQ(wintest::RegDword("Notification Mode\\Shared Folder", chatPath), 1);
+    EXPECT_EQ(wintest::RegDword("Notification Mode\\Retention Days", chatPath), 7);
     wchar_t shown[128] = {};
     ::GetDlgItemTextW(hwnd, 102, shown, 128);  // txtUserNameRO
     EXPECT_EQ(outside::U8(shown), "  Вася Пупкин  ") << "Apply shows the name in the chat window";
@@ -201,7 +208,36 @@ TEST_F(LocalSettingsWindowTest, EverySettingRoundTripsAndOnlyOkRefreshesTheIcons
     for (size_t g = 0; g < kIconGroupCount; ++g)
         EXPECT_TRUE(Checked(again, IconOptionId(static_cast<IconGroup>(g), styles[g]))) << g;
     EXPECT_TRUE(Checked(again, kIdGrayMessageIcon));
+    EXPECT_TRUE(Checked(again, kIdSharedFolder));
+    EXPECT_EQ(Text(again, kIdRetentionDays), "7");
     Click(again, kIdLocalCancel);
+}
+
+TEST_F(LocalSettingsWindowTest, RetentionTakesOnlyAUsableNumberOfDays) {
+    const HWND w = OpenLocal();
+    ASSERT_NE(w, nullptr);
+    const HWND days = ::GetDlgItem(w, kIdRetentionDays);
+    EXPECT_EQ(::SendMessageW(days, EM_GETLIMITTEXT, 0, 0), 4) << "up to 9999 days";
+    EXPECT_TRUE(::GetWindowLongPtrW(days, GWL_STYLE) & ES_NUMBER) << "digits only";
+    const std::pair<const wchar_t*, const char*> cases[] = {{L"0", "30"}, {L"", "30"}, {L"1", "1"}, {L"9999", "9999"}};
+    for (const auto& [typed, kept] : cases) {
+        ::SetWindowTextW(days, typed);
+        Click(w, kIdLocalApply);
+        EXPECT_EQ(Text(w, kIdRetentionDays), kept) << outside::U8(typed);
+        EXPECT_EQ(wintest::RegDword("Notification Mode\\Retention Days", modMain::ChatFilePath), std::stoi(kept));
+    }
+}
+
+TEST_F(LocalSettingsWindowTest, OnANetworkShareTheModeIsShownOnAndTheStoredChoiceKept) {
+    const std::string folder = modMain::ChatFolder;
+    modMain::ChatFolder = "\\\\server\\share\\Чат";  // as a chat opened from a UNC path
+    const HWND w = OpenLocal();
+    modMain::ChatFolder = folder;
+    ASSERT_NE(w, nullptr);
+    EXPECT_TRUE(Checked(w, kIdSharedFolder));
+    EXPECT_FALSE(::IsWindowEnabled(::GetDlgItem(w, kIdSharedFolder))) << "found by itself: not the user's to change";
+    Click(w, kIdLocalOk);
+    EXPECT_EQ(wintest::RegDword("Notification Mode\\Shared Folder", modMain::ChatFilePath), 0) << "the choice stays";
 }
 
 TEST_F(LocalSettingsWindowTest, NewNameGoesWithTheNextMessage) {

@@ -33,11 +33,6 @@ namespace {
 
 constexpr char kUnset[] = "<не записано>";
 
-bool UnderWine() {
-    const HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
-    return ntdll && ::GetProcAddress(ntdll, "wine_get_version");
-}
-
 std::string Stored(const char* key) {
     outside::SettingsStore store;
     return store.ReadString(startup::kOfnSection, key, kUnset);
@@ -78,7 +73,7 @@ std::string WindowText(HWND window) {
 class LoginWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (!UnderWine()) GTEST_SKIP() << "clears the remembered folders: runs under Wine only";
+        if (!wintest::UnderWine()) GTEST_SKIP() << "clears the remembered folders: runs under Wine only";
         ::RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Greyfen Works\\Quillet\\OFN Paths");
         modSettings::ResetToDefaults();
         modSettings::LoadClientGuid();

@@ -1,6 +1,7 @@
 // The logs viewer through its real window, opened from the chat window: the
 // list as the settings order and group it, showing a log, the error of a
-// damaged one, the minimum size, the wheel, and the search.
+// damaged one, the minimum size and the saved placement, the wheel, and the
+// search: its hits marked as they come into view, F3 during a search.
 #include <windows.h>
 #include <richedit.h>
 
@@ -54,6 +55,43 @@ protected:
     }
     static std::string PaneText(HWND pane) { return modRTFSupport::PlainText(pane); }
     static int Selected(HWND list) { return static_cast<int>(::SendMessageW(list, LB_GETCURSEL, 0, 0)); }
+    static POINT ScrollPos(HWND pane) {
+        POINT at{};
+        ::SendMessageW(pane, EM_GETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&at));
+        return at;
+    }
+    // Whether every character of [at, at + length) has the hit's highlight; the
+    // pane's selection and view are left as they were.
+    static bool Marked(HWND pane, size_t at, size_t length) {
+        POINT scroll = ScrollPos(pane);
+        CHARRANGE selection{};
+        ::SendMessageW(pane, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&selection));
+        bool marked = true;
+        for (size_t i = at; i < at + length; ++i) {
+            ::SendMessageW(pane, EM_SETSEL, i, i + 1);
+            CHARFORMAT2W cf{};
+            cf.cbSize = sizeof cf;
+            ::SendMessageW(pane, EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&cf));
+            marked = marked && cf.crBackColor == RGB(255, 230, 80) && !(cf.dwEffects & CFE_AUTOBACKCOLOR);
+        }
+        ::SendMessageW(pane, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&selection));
+        ::SendMessageW(pane, EM_SETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&scroll));
+        return marked;
+    }
+    // What the screen shows of a window's client area.
+    static wintest::Pixels OnScreen(HWND window) {
+        RECT rc{};
+        ::GetClientRect(window, &rc);
+        HDC screen = ::GetDC(window);
+        const wintest::Pixels shown = wintest::Painted(rc.right, rc.bottom, RGB(255, 0, 255), [&](HDC dc) {
+            ::BitBlt(dc, 0, 0, rc.right, rc.bottom, screen, 0, 0, SRCCOPY);
+        });
+        ::ReleaseDC(window, screen);
+        return shown;
+    }
+    static void WaitForSearch(frmLogsViewer* viewer) {
+        ASSERT_TRUE(wintest::PumpUntil([&] { return !viewer->SearchRunning() && viewer->SearchShown(); }));
+    }
     static int Count(HWND list) { return static_cast<int>(::SendMessageW(list, LB_GETCOUNT, 0, 0)); }
     // A real click on an item, as the mouse gives it.
     static void ClickItem(HWND list, int index) {
@@ -67,6 +105,14 @@ protected:
         WriteLog(logs.path(), LocalTime(2024, 4, 30, 9, 0, 0), {"Апрельский лог"});
         WriteLog(logs.path(), LocalTime(2024, 5, 1, 10, 0, 0), {"Первое мая"});
         WriteLog(logs.path(), LocalTime(2024, 5, 2, 8, 0, 0), {"Новейший лог: второе мая"});
+    }
+
+    // The months, and two logs with "детей": three hits in May, one in April.
+    void MakeSearchLogs() {
+        MakeMonths();
+        WriteLog(logs.path(), LocalTime(2024, 5, 3, 9, 0, 0),
+                 {"Кто забирает ДЕТЕЙ?", "Лёва: я заберу детей", "Детей!"});
+        WriteLog(logs.path(), LocalTime(2024, 4, 2, 9, 0, 0), {"Аня: дети дома, детей кормить"});
     }
 
     testsupport::TempDir logs;
@@ -145,7 +191,7 @@ TEST_F(LogsViewerTest, ShrinkingSnapsBackToTheMinimum) {
     EXPECT_NEAR(close.bottom, client.bottom - 4, 2);
 }
 
-TEST_F(LogsViewerTest, TheWheelOverThePaneScrollsItWhileTheListHasTheFocus) {
+TEST_F(LogsViewerTest, TheWheelOverThePaneScrollsItWhileAnotherControlHasTheFocus) {
     std::vector<std::string> lines;
     for (int i = 0; i < 200; ++i) lines.push_back("Строка " + std::to_string(i));
     WriteLog(logs.path(), LocalTime(2024, 5, 2, 8, 0, 0), lines);
@@ -154,40 +200,42 @@ TEST_F(LogsViewerTest, TheWheelOverThePaneScrollsItWhileTheListHasTheFocus) {
     ASSERT_NE(viewer, nullptr);
     HWND list = viewer->FilesList(), pane = viewer->LogPane();
     ::SetForegroundWindow(viewer->Handle());
-    ::SetFocus(list);
     RECT r{};
     ::GetWindowRect(pane, &r);
     ::SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
-    POINT before{};
-    ::SendMessageW(pane, EM_GETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&before));
-    const LRESULT topBefore = ::SendMessageW(list, LB_GETTOPINDEX, 0, 0);
-    const int selectedBefore = Selected(list);
-    // Windows gives the wheel to the window with the focus.
-    ::SendMessageW(list, WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-WHEEL_DELTA * 3)),
-                   MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2));
-    wintest::PumpFor(50);
-    POINT after{};
-    ::SendMessageW(pane, EM_GETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&after));
-    EXPECT_GT(after.y, before.y) << "the pane scrolled";
-    EXPECT_EQ(::SendMessageW(list, LB_GETTOPINDEX, 0, 0), topBefore) << "the list did not";
-    EXPECT_EQ(Selected(list), selectedBefore);
+    for (HWND focus : {list, viewer->SearchBox(), viewer->CloseButton()}) {
+        ::SetFocus(focus);
+        POINT top{0, 0};
+        ::SendMessageW(pane, EM_SETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&top));
+        const POINT before = ScrollPos(pane);
+        const LRESULT topBefore = ::SendMessageW(list, LB_GETTOPINDEX, 0, 0);
+        const int selectedBefore = Selected(list);
+        // Windows gives the wheel to the window with the focus.
+        ::SendMessageW(focus, WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-WHEEL_DELTA * 3)),
+                       MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2));
+        wintest::PumpFor(50);
+        EXPECT_GT(ScrollPos(pane).y, before.y) << "the pane scrolled, focus on " << Text(focus);
+        EXPECT_EQ(::SendMessageW(list, LB_GETTOPINDEX, 0, 0), topBefore) << "the list did not";
+        EXPECT_EQ(Selected(list), selectedBefore);
+    }
 }
 
 TEST_F(LogsViewerTest, SearchFindsTheLogsAndHighlightsTheHits) {
-    MakeMonths();
-    WriteLog(logs.path(), LocalTime(2024, 5, 3, 9, 0, 0), {"Кто забирает ДЕТЕЙ?", "Лёва: я заберу детей", "Детей!"});
-    WriteLog(logs.path(), LocalTime(2024, 4, 2, 9, 0, 0), {"Аня: дети дома, детей кормить"});
+    MakeSearchLogs();
     frmLogsViewer* viewer = OpenViewer();
     ASSERT_NE(viewer, nullptr);
     HWND list = viewer->FilesList();
     const int allItems = Count(list);
     viewer->Search("детей");
-    ASSERT_TRUE(wintest::PumpUntil([&] { return !viewer->SearchRunning() && viewer->SearchShown(); }));
+    WaitForSearch(viewer);
     wintest::PumpFor(50);
     ASSERT_EQ(Count(list), 4);
     EXPECT_EQ(Item(list, 1), "    2024-05-03 09-00-00 (3)");
     EXPECT_EQ(Item(list, 3), "    2024-04-02 09-00-00 (1)");
     EXPECT_EQ(Text(viewer->TagLabel()), "Найдено логов: 2 из 5");
+    // The label, longer now than while searching, shows all of it.
+    ::UpdateWindow(viewer->Handle());
+    EXPECT_EQ(OnScreen(viewer->TagLabel()), wintest::PrintedClient(viewer->TagLabel()));
     EXPECT_EQ(Text(viewer->SearchBox()), "детей");
     EXPECT_EQ(Selected(list), 1);
 
@@ -200,16 +248,7 @@ TEST_F(LogsViewerTest, SearchFindsTheLogsAndHighlightsTheHits) {
     ::SendMessageW(pane, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&selection));
     EXPECT_EQ(static_cast<size_t>(selection.cpMin), viewer->PaneHits()[0]);
     EXPECT_EQ(selection.cpMax - selection.cpMin, 5);
-    for (size_t at : viewer->PaneHits()) {
-        for (size_t i = at; i < at + 5; ++i) {
-            ::SendMessageW(pane, EM_SETSEL, i, i + 1);
-            CHARFORMAT2W cf{};
-            cf.cbSize = sizeof cf;
-            ::SendMessageW(pane, EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&cf));
-            EXPECT_EQ(cf.crBackColor, RGB(255, 230, 80)) << i;
-            EXPECT_FALSE(cf.dwEffects & CFE_AUTOBACKCOLOR) << i;
-        }
-    }
+    for (size_t at : viewer->PaneHits()) EXPECT_TRUE(Marked(pane, at, 5)) << at;
     // Text outside the hits keeps its own background.
     ::SendMessageW(pane, EM_SETSEL, 0, 1);
     CHARFORMAT2W plain{};
@@ -237,6 +276,97 @@ TEST_F(LogsViewerTest, SearchFindsTheLogsAndHighlightsTheHits) {
     EXPECT_EQ(Count(list), allItems);
     EXPECT_EQ(Text(viewer->SearchBox()), "");
     EXPECT_TRUE(::IsWindow(viewer->Handle())) << "the first Esc only ends the search";
+}
+
+TEST_F(LogsViewerTest, F3DuringASearchWaitsForItsResult) {
+    MakeSearchLogs();
+    frmLogsViewer* viewer = OpenViewer();
+    ASSERT_NE(viewer, nullptr);
+    HWND list = viewer->FilesList(), pane = viewer->LogPane();
+    const struct {
+        std::vector<bool> keys;  // true F3, false Shift+F3
+        int item, hit;
+    } cases[] = {
+        {{true}, 1, 0},              // the first hit, where the result lands anyway
+        {{true, true, true}, 1, 2},  // two more
+        {{false}, 3, 0},             // the last hit, of the last log
+        {{true, true, false}, 1, 0},
+    };
+    for (const auto& c : cases) {
+        viewer->Search("");
+        const int selected = Selected(list);
+        const std::string shown = PaneText(pane);
+        viewer->Search("детей");
+        ASSERT_TRUE(viewer->SearchRunning());
+        for (bool forward : c.keys) viewer->GoToHit(forward);
+        // The list still holds every log: nothing of it is walked.
+        EXPECT_EQ(Selected(list), selected);
+        EXPECT_EQ(PaneText(pane), shown);
+        WaitForSearch(viewer);
+        EXPECT_EQ(Count(list), 4);
+        EXPECT_EQ(Selected(list), c.item) << c.keys.size() << " keys";
+        EXPECT_EQ(viewer->CurrentHit(), c.hit) << c.keys.size() << " keys";
+    }
+}
+
+TEST_F(LogsViewerTest, HitsAreMarkedAsTheyComeIntoView) {
+    // Two thousand hits: marking them all takes about a second under Wine, so
+    // those out of view wait until the user brings them there.
+    std::vector<std::string> lines;
+    for (int i = 0; i < 1000; ++i) lines.push_back("Абрикос за абрикосом, " + std::to_string(i));
+    WriteLog(logs.path(), LocalTime(2024, 5, 1, 10, 0, 0), lines);
+    frmLogsViewer* viewer = OpenViewer();
+    ASSERT_NE(viewer, nullptr);
+    HWND pane = viewer->LogPane();
+    viewer->Search("абрикос");
+    WaitForSearch(viewer);
+    const std::vector<size_t> hits = viewer->PaneHits();
+    ASSERT_EQ(hits.size(), 2000u);
+    EXPECT_TRUE(Marked(pane, hits[0], 7));
+    EXPECT_TRUE(Marked(pane, hits[5], 7));
+    EXPECT_FALSE(Marked(pane, hits.back(), 7));
+
+    // The user scrolls to the end: what comes into view is marked, and the
+    // pane stays where he put it.
+    ::SendMessageW(pane, WM_VSCROLL, SB_BOTTOM, 0);
+    const POINT bottom = ScrollPos(pane);
+    EXPECT_GT(bottom.y, 0);
+    wintest::PumpFor(50);
+    EXPECT_TRUE(Marked(pane, hits.back(), 7));
+    EXPECT_TRUE(Marked(pane, hits[hits.size() - 6], 7));
+    EXPECT_EQ(ScrollPos(pane).y, bottom.y);
+    EXPECT_EQ(viewer->CurrentHit(), 0) << "the current hit stays the first";
+
+    // Shift+F3 from the first hit: round the list to the last one (the log is
+    // shown afresh), out of view until then; it is shown, selected and marked.
+    viewer->GoToHit(false);
+    ASSERT_EQ(viewer->CurrentHit(), 1999);
+    CHARRANGE selection{};
+    ::SendMessageW(pane, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&selection));
+    EXPECT_EQ(static_cast<size_t>(selection.cpMin), hits.back());
+    EXPECT_GT(ScrollPos(pane).y, 0);
+    EXPECT_TRUE(Marked(pane, hits.back(), 7));
+    EXPECT_FALSE(Marked(pane, hits[1000], 7)) << "nor in view then";
+}
+
+TEST_F(LogsViewerTest, AMaximisedViewerComesBackMaximised) {
+    frmLogsViewer* viewer = OpenViewer();
+    ASSERT_NE(viewer, nullptr);
+    ::ShowWindow(viewer->Handle(), SW_MAXIMIZE);
+    wintest::PumpFor(50);
+    ASSERT_TRUE(::IsZoomed(viewer->Handle()));
+    frmLogsViewer::UnloadViewer();
+
+    viewer = OpenViewer();
+    ASSERT_NE(viewer, nullptr);
+    EXPECT_TRUE(::IsZoomed(viewer->Handle()));
+    EXPECT_TRUE(::IsWindowVisible(viewer->Handle()));
+    ::ShowWindow(viewer->Handle(), SW_RESTORE);
+    wintest::PumpFor(50);
+    frmLogsViewer::UnloadViewer();
+    viewer = OpenViewer();
+    ASSERT_NE(viewer, nullptr);
+    EXPECT_FALSE(::IsZoomed(viewer->Handle())) << "and a normal one comes back normal";
 }
 
 TEST_F(LogsViewerTest, OneInstanceThatGoesWithTheChatWindow) {

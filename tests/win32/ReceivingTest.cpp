@@ -15,7 +15,9 @@
 #include "app/chatwindow/win32/RichEditPane.h"
 #include "app/chatwindow/win32/frmMain.h"
 #include "app/chatwindow/win32/modRTFSupport.h"
+#include "app/exchange/ChatFolderListing.h"
 #include "app/exchange/MessageFiles.h"
+#include "app/exchange/MessageLedger.h"
 #include "app/exchange/win32/CFSWatcher2.h"
 #include "app/settings/modSettings.h"
 #include "app/startup/modMain.h"
@@ -363,6 +365,48 @@ TEST_F(PaneTest, ABatchInsertedPaneEqualsAMessageByMessageOneCharacterByCharacte
     }
     EXPECT_EQ(compared, 4);
     EXPECT_EQ(modRTFSupport::PlainText(batchedHandle).find("до очистки"), std::string::npos);
+}
+
+TEST_F(ReceivingTest, ALockedLedgerIsToldOnceKeptAndJoinedOnceFree) {
+    const DateTimeRecord sent{2024, 1, 0, 31, 13, 5, 7, 42};
+    const std::string earlier = MessageLedger::Identity(kOther, sent, "показано в прошлый раз");
+    outside::UniqueHandle lock;
+    std::string ledger;
+    Open([&] {
+        // History from an earlier run, held by another program (a backup, a scanner) as the chat opens.
+        ledger = outside::esBuildFileName2(modSettings::LogsFolder, kLedgerFileName);
+        MessageLedger history(ledger);
+        history.Remember(earlier, "old");
+        history.Settle("old");
+        ASSERT_TRUE(history.Flush());
+        lock.reset(::CreateFileW(outside::W(ledger).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    });
+    ASSERT_TRUE(lock.valid());
+    DropBinary("2024-01-31 13-05-07-042", "Гость", "пока заперто");
+    const std::string notice = "Не удалось прочитать список показанных сообщений.";
+    ASSERT_TRUE(wintest::PumpUntil([&] { return PaneHas("пока заперто") && PaneHas(notice); })) << Pane();
+    lock.reset();
+    DropBinary("2024-01-31 13-05-07-043", "Гость", "уже свободно");
+    ASSERT_TRUE(wintest::PumpUntil([&] { return PaneHas("уже свободно"); }, 8000)) << Pane();
+    wintest::PumpFor(500);
+    const std::string pane = Pane();
+    EXPECT_EQ(pane.find(notice, pane.find(notice) + 1), std::string::npos) << "told once";
+    MessageLedger onDisk(ledger);
+    EXPECT_TRUE(onDisk.Seen(earlier)) << "the history was kept";
+    EXPECT_TRUE(onDisk.Seen(MessageLedger::Identity(kOther, sent, "пока заперто")));
+}
+
+TEST(ChatFolderTest, NetworkFoldersAreKnownByTheirPathOrDrive) {
+    testsupport::TempDir local;
+    const std::pair<std::string, bool> cases[] = {
+        {"\\\\server\\share\\Чат", true},
+        {"//server/share/chat", true},
+        {"\\\\?\\UNC\\server\\share", true},
+        {"\\\\?\\C:\\Users", false},
+        {"C:\\windows", false},
+        {local.path(), false},
+    };
+    for (const auto& [folder, network] : cases) EXPECT_EQ(IsNetworkFolder(folder), network) << folder;
 }
 
 TEST(CFSWatcher2Test, ReportsChangesAndRenewsAfterMoreThanAHundredIdlePolls) {

@@ -9,6 +9,7 @@
 #include <regex>
 
 #include "QuilletProcess.h"
+#include "WindowTestSupport.h"
 #include "outside/SettingsStore.h"
 #include "outside/Support.h"
 #include "outside/win32/Handles.h"
@@ -22,11 +23,6 @@ using outside::WindowPlacement;
 namespace {
 
 const std::wstring kProgramKey = L"Software\\Greyfen Works\\Quillet";
-
-bool UnderWine() {
-    const HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
-    return ntdll && ::GetProcAddress(ntdll, "wine_get_version");
-}
 
 std::wstring SectionKey(const std::string& section) {
     return section.empty() ? kProgramKey : kProgramKey + L"\\" + W(section);
@@ -123,13 +119,14 @@ const Expected kProgramWide[] = {
     {"Debug", "Show Debug Messages", 0},
     {"Debug", "Show Message File Names", 0},
     {"Debug", "Send XML Messages", 0},
+    {"", "Show Notifications", 1},
 };
 
 }  // namespace
 
 TEST(SettingsStartup, FirstStartStoresTheGuidAndEveryDefaultAndLaterStartsKeepTheGuid) {
     // Only a throw-away Wine prefix may lose its settings.
-    if (!UnderWine()) GTEST_SKIP() << "clears the program's registry key: runs under Wine only";
+    if (!wintest::UnderWine()) GTEST_SKIP() << "clears the program's registry key: runs under Wine only";
     ::RegDeleteTreeW(HKEY_CURRENT_USER, kProgramKey.c_str());
 
     ASSERT_EQ(RunUsage(), std::optional<DWORD>(0));

@@ -1,28 +1,61 @@
-// The chat window in the tray: the blinking of its icon, the tray menu, and
-// the mouse wheel over the pane.
+// The chat window in the tray: the blinking of its icon, the notifications
+// of unseen messages and the unread count in its tip, the tray menu, and the
+// mouse wheel over the pane.
 #include <windows.h>
+#include <commctrl.h>
 #include <richedit.h>
+#include <shellapi.h>
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <filesystem>
 #include <vector>
 
 #include "ChatWindowFixture.h"
 #include "QuilletProcess.h"
 #include "WindowTestSupport.h"
+#include "app/chatwindow/NotificationLogic.h"
 #include "app/chatwindow/win32/frmMain.h"
 #include "app/chatwindow/win32/modRTFSupport.h"
+#include "app/exchange/MessageFiles.h"
 #include "app/settings/modSettings.h"
 #include "app/startup/modMain.h"
 #include "outside/TextFile.h"
 #include "outside/win32/Perchlet.h"
+#include "outside/win32/Wide.h"
 #include "support/TempDir.h"
 
 using chatwindow::frmMain;
+using outside::Perchlet;
 
 namespace {
+
+const std::string kOtherClient = "{AAAAAAAA-BBBB-CCCC-DDDD-EEEEEEEEEEEE}";
+// Long enough for a burst to be over and its notification made.
+constexpr int kNotifiedWithinMs = static_cast<int>(chatwindow::kBurstQuietMs) + 8000;
+
+// The text of the balloon the shell shows: under Wine, a visible tooltip window
+// of the tray's process (another process than ours); "" when none shows.
+BOOL CALLBACK FindShellBalloon(HWND window, LPARAM out) {
+    wchar_t name[64] = {};
+    DWORD process = 0;
+    ::GetWindowThreadProcessId(window, &process);
+    if (process == ::GetCurrentProcessId() || !::IsWindowVisible(window) || !::GetClassNameW(window, name, 64) ||
+        std::wstring_view(name) != TOOLTIPS_CLASSW)
+        return TRUE;
+    // Sent: across processes GetWindowText reads only the caption, not the tip.
+    wchar_t text[512] = {};
+    ::SendMessageTimeoutW(window, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 2000, nullptr);
+    *reinterpret_cast<std::string*>(out) = outside::U8(text);
+    return FALSE;
+}
+std::string ShellBalloonText() {
+    std::string found;
+    ::EnumWindows(FindShellBalloon, reinterpret_cast<LPARAM>(&found));
+    return found;
+}
 
 bool Same(IUnknown* a, IUnknown* b) {
     if (!a || !b) return a == b;
@@ -53,6 +86,23 @@ protected:
         if (Same(shown, p.empty.get())) return kEmpty;
         return kOther;
     }
+    Perchlet* Tray() const { return form->TrayIcon(); }
+    // A message file as another client (or this one, given its GUID) sends it; n orders them.
+    void Drop(int n, const std::string& user, const std::string& text, const std::string& guid = kOtherClient) {
+        char stamp[32];
+        std::snprintf(stamp, sizeof stamp, "2024-01-31 13-05-%02d-%03d", n / 1000, n % 1000);
+        exchange::WriteBinaryMessage(chat / (std::string(stamp) + " {B}.ZPMF"),
+                                     exchange::BuildBinaryRecord({2024, 1, 0, 31, 13, 5, static_cast<uint16_t>(n / 1000),
+                                                                  static_cast<uint16_t>(n % 1000)},
+                                                                 user, text, guid));
+    }
+    bool WaitForBalloons(int count) {
+        return wintest::PumpUntil([&] { return Tray()->BalloonsShown() >= count; }, kNotifiedWithinMs);
+    }
+    static std::string WithCount(const std::string& tip, int unread) {
+        return tip + "\r\nНепрочитанных сообщений: " + std::to_string(unread);
+    }
+
     // The phases seen over a while, one entry per change.
     std::vector<Phase> Watch(int milliseconds) {
         std::vector<Phase> seen{IconPhase()};
@@ -115,21 +165,98 @@ TEST_F(TrayTest, TheGreyMessageIconIsTheAForm) {
     }
 }
 
-TEST_F(TrayTest, TheTipIsTheCaptionAndActivatingTheVisibleWindowStopsTheBlinking) {
+TEST_F(TrayTest, TheTipIsTheCaptionWithTheUnreadCountAndActivatingTheVisibleWindowClearsItAndTheBlinking) {
     Open(false);
-    EXPECT_EQ(form->TrayIcon()->Text(), wintest::WindowCaption(hwnd));
-    // Another window of this program has the activation while a message comes.
+    const std::string caption = wintest::WindowCaption(hwnd);
+    EXPECT_EQ(Tray()->Text(), caption);
+    // Another window of this program has the activation while messages come.
     HWND other = ::CreateWindowExW(0, L"STATIC", L"другое окно", WS_POPUP | WS_VISIBLE | WS_CAPTION, 10, 10, 200, 100,
                                    nullptr, nullptr, nullptr, nullptr);
     ::SetForegroundWindow(other);
     ASSERT_TRUE(wintest::PumpUntil([&] { return ::GetForegroundWindow() == other; }));
     form->ShowSystemMessage("пока вы смотрели в другое окно");
     EXPECT_TRUE(form->Blinker()->Blink());
+    Drop(1, "Анна", "первое");
+    Drop(2, "Анна", "второе");
+    // Visible but not active: notified, and counted in the tip.
+    ASSERT_TRUE(WaitForBalloons(1));
+    EXPECT_EQ(Tray()->LastBalloon().text, "второе\r\nи ещё 1 сообщение");
+    EXPECT_EQ(Tray()->Text(), WithCount(caption, 2));
+    EXPECT_TRUE(wintest::PumpUntil([] { return !ShellBalloonText().empty(); }, 6000)) << "the shell shows it";
+
     ::SetForegroundWindow(hwnd);
     ASSERT_TRUE(wintest::PumpUntil([&] { return ::GetForegroundWindow() == hwnd; }));
     EXPECT_FALSE(form->Blinker()->Blink());
+    EXPECT_EQ(form->UnreadMessages(), 0);
+    EXPECT_EQ(Tray()->Text(), caption);
+    EXPECT_TRUE(wintest::PumpUntil([] { return ShellBalloonText().empty(); }, 3000)) << "taken back once seen";
     EXPECT_EQ(Watch(1000), std::vector<Phase>{kTray});
+    // Read while looked at: nothing to count or tell.
+    Drop(3, "Анна", "третье");
+    ASSERT_TRUE(wintest::PumpUntil([&] { return PaneHas("третье"); }));
+    wintest::PumpFor(static_cast<int>(chatwindow::kBurstQuietMs) + 1000);
+    EXPECT_EQ(Tray()->BalloonsShown(), 1);
+    EXPECT_EQ(Tray()->Text(), caption);
     ::DestroyWindow(other);
+}
+
+TEST_F(TrayTest, AMessageFromAnotherWhileHiddenGivesOneNotificationWhoseClickOpensTheWindow) {
+    modSettings::ShowDebugMessages = true;
+    Open(true);
+    const std::string caption = Tray()->Text();
+    // Own messages, system and debug lines never notify.
+    Drop(1, "Я", "моё сообщение", modSettings::ClientGuid);
+    form->ShowSystemMessage("системное");
+    form->ShowDebugMessage("отладочное");
+    ASSERT_TRUE(wintest::PumpUntil([&] { return PaneHas("моё сообщение"); }));
+    wintest::PumpFor(static_cast<int>(chatwindow::kBurstQuietMs) + 1000);
+    EXPECT_EQ(Tray()->BalloonsShown(), 0);
+    EXPECT_EQ(Tray()->Text(), caption);
+
+    Drop(2, "Анна", "  Привет! Как дела?\r\nВторая строка");
+    ASSERT_TRUE(WaitForBalloons(1));
+    EXPECT_EQ(Tray()->LastBalloon().title, "Анна — Трей");
+    EXPECT_EQ(Tray()->LastBalloon().text, "Привет! Как дела?…");
+    EXPECT_EQ(Tray()->Text(), WithCount(caption, 1));
+    EXPECT_TRUE(wintest::PumpUntil([] { return ShellBalloonText() == "Привет! Как дела?…"; }, 6000))
+        << "the shell shows it: \"" << ShellBalloonText() << '"';
+    EXPECT_EQ(Tray()->BalloonsShown(), 1) << "one notification";
+
+    // A click on the notification, as the shell reports it, opens the window.
+    ::PostMessageW(Tray()->CallbackWindow(), Perchlet::kCallbackMessage, 1, NIN_BALLOONUSERCLICK);
+    ASSERT_TRUE(wintest::PumpUntil([&] { return ::IsWindowVisible(hwnd) != FALSE; }));
+    EXPECT_EQ(form->UnreadMessages(), 0);
+    EXPECT_EQ(Tray()->Text(), caption);
+}
+
+TEST_F(TrayTest, ABurstGivesOneNotificationTheFirstPassBacklogAsWellAsOneWhileRunning) {
+    for (int i = 0; i < 50; ++i) Drop(i, "Отправитель " + std::to_string(i), "сообщение " + std::to_string(i));
+    Open(true);
+    ASSERT_TRUE(WaitForBalloons(1));
+    EXPECT_TRUE(PaneHas("сообщение 49"));
+    EXPECT_EQ(Tray()->LastBalloon().title, "Отправитель 49 — Трей");
+    EXPECT_EQ(Tray()->LastBalloon().text, "сообщение 49\r\nи ещё 49 сообщений");
+
+    // Each message of this burst comes in a pass of its own.
+    for (int i = 50; i < 60; ++i) {
+        Drop(i, "Борис", "ещё " + std::to_string(i));
+        ASSERT_TRUE(wintest::PumpUntil([&] { return PaneHas("ещё " + std::to_string(i)); }));
+    }
+    ASSERT_TRUE(WaitForBalloons(2));
+    wintest::PumpFor(static_cast<int>(chatwindow::kBurstQuietMs) + 1000);
+    EXPECT_EQ(Tray()->BalloonsShown(), 2);
+    EXPECT_EQ(Tray()->LastBalloon().text, "ещё 59\r\nи ещё 9 сообщений");
+    EXPECT_EQ(form->UnreadMessages(), 60);
+}
+
+TEST_F(TrayTest, WithNotificationsOffAMessageIsOnlyCounted) {
+    modSettings::ShowNotifications = false;
+    Open(true);
+    Drop(1, "Анна", "не беспокоить");
+    ASSERT_TRUE(wintest::PumpUntil([&] { return PaneHas("не беспокоить"); }));
+    wintest::PumpFor(static_cast<int>(chatwindow::kBurstQuietMs) + 1500);
+    EXPECT_EQ(Tray()->BalloonsShown(), 0);
+    EXPECT_EQ(form->UnreadMessages(), 1);
 }
 
 TEST_F(TrayTest, WheelOverThePaneScrollsItWhileTheMessageBoxHasTheFocus) {

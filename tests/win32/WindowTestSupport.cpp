@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 #include <commdlg.h>
+#include <oleacc.h>
 #include <richedit.h>
 
 #include "app/chatwindow/win32/modRTFSupport.h"
@@ -10,6 +11,7 @@
 #include "outside/Folder.h"
 #include "outside/Support.h"
 #include "outside/TextFile.h"
+#include "outside/win32/Handles.h"
 #include "outside/win32/Wide.h"
 
 #include <algorithm>
@@ -307,6 +309,47 @@ LRESULT CALLBACK CaptionRecorder::Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARA
     if (msg == WM_SETTEXT && lParam)
         reinterpret_cast<CaptionRecorder*>(data)->captions_.push_back(outside::U8(reinterpret_cast<const wchar_t*>(lParam)));
     return ::DefSubclassProc(hwnd, msg, wParam, lParam);
+}
+
+bool UnderWine() {
+    const HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
+    return ntdll && ::GetProcAddress(ntdll, "wine_get_version");
+}
+
+namespace {
+
+outside::ComPtr<IAccessible> ClientObject(HWND window) {
+    outside::ComPtr<IAccessible> object;
+    ::AccessibleObjectFromWindow(window, static_cast<DWORD>(OBJID_CLIENT), __uuidof(IAccessible), object.put_void());
+    return object;
+}
+
+VARIANT Self() {
+    VARIANT self{};
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    return self;
+}
+
+}  // namespace
+
+AccessibleClient ReadAccessible(HWND window) {
+    AccessibleClient read;
+    const outside::ComPtr<IAccessible> object = ClientObject(window);
+    if (!object) return read;
+    read.found = true;
+    outside::Bstr name, action;
+    if (object->get_accName(Self(), name.put()) == S_OK) read.name = outside::U8(name.str());
+    VARIANT role{};
+    if (SUCCEEDED(object->get_accRole(Self(), &role)) && role.vt == VT_I4) read.role = role.lVal;
+    ::VariantClear(&role);
+    if (object->get_accDefaultAction(Self(), action.put()) == S_OK) read.defaultAction = outside::U8(action.str());
+    return read;
+}
+
+bool DoAccessibleDefaultAction(HWND window) {
+    const outside::ComPtr<IAccessible> object = ClientObject(window);
+    return object && SUCCEEDED(object->accDoDefaultAction(Self()));
 }
 
 }  // namespace wintest

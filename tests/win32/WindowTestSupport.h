@@ -12,6 +12,9 @@
 
 namespace wintest {
 
+// True when the tests run under Wine (which a Windows machine is not).
+bool UnderWine();
+
 // Pumps messages until done() holds or timeoutMs passes; true when done() held.
 bool PumpUntil(const std::function<bool()>& done, int timeoutMs = 10000);
 // Pumps for a while regardless.
@@ -123,5 +126,17 @@ private:
     HWND window_;
     std::vector<std::string> captions_;
 };
+
+// What assistive technology reads of a window's client object, through
+// AccessibleObjectFromWindow as a screen reader asks for it.
+struct AccessibleClient {
+    bool found = false;
+    std::string name;
+    long role = 0;
+    std::string defaultAction;
+};
+AccessibleClient ReadAccessible(HWND window);
+// Carries out the client object's default action; false when it refused.
+bool DoAccessibleDefaultAction(HWND window);
 
 }  // namespace wintest

@@ -3,6 +3,7 @@
 // parent, and the tool tip.
 #include <windows.h>
 #include <commctrl.h>
+#include <oleacc.h>
 #include <olectl.h>
 
 #include <gtest/gtest.h>
@@ -13,6 +14,7 @@
 #include "app/chatwindow/win32/ucButton.h"
 #include "support/Errors.h"
 #include "outside/win32/PictureSupport.h"
+#include "QuilletProcess.h"
 #include "WindowTestSupport.h"
 
 using chatwindow::ucButton;
@@ -269,6 +271,8 @@ TEST(ucButton, ClicksReachTheParent) {
         {"right button", {{WM_RBUTTONDOWN, At(5, 5)}, {WM_RBUTTONUP, At(5, 5)}}, false, false, 0},
         {"ClickMe", {}, false, true, 1},
         {"ClickMe while disabled", {}, true, true, 0},
+        {"BM_CLICK", {{BM_CLICK, 0}}, false, false, 1},
+        {"BM_CLICK while disabled", {{BM_CLICK, 0}}, true, false, 0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -339,4 +343,37 @@ TEST(ucButton, ToolTipCarriesCyrillicTextAndGoesWithTheButton) {
 
     ::DestroyWindow(button->Handle());
     EXPECT_FALSE(::IsWindow(tip));
+}
+
+TEST(ucButton, NamedForAssistiveTechnologyByItsTipOrCaptionAndPressedByItsDefaultAction) {
+    Parent parent;
+    ucButton* button = ucButton::Create(parent.Handle(), kButtonId, 10, 10, 40, 40);
+    wintest::AccessibleClient read = wintest::ReadAccessible(button->Handle());
+    ASSERT_TRUE(read.found);
+    EXPECT_EQ(read.role, ROLE_SYSTEM_PUSHBUTTON);
+    EXPECT_EQ(read.name, "");
+    EXPECT_EQ(read.defaultAction, "Нажать");
+
+    // The tip names it without its surrounding blanks; the tip keeps them.
+    button->SetToolTip(" Выход (Shift+Esc) ");
+    EXPECT_EQ(wintest::WindowCaption(button->Handle()), "Выход (Shift+Esc)");
+    EXPECT_EQ(wintest::ReadAccessible(button->Handle()).name, "Выход (Shift+Esc)");
+    EXPECT_EQ(button->ToolTip(), " Выход (Shift+Esc) ");
+    // A button without a tip is named by its caption.
+    button->SetCaption("Открыть файл чата");
+    read = wintest::ReadAccessible(button->Handle());
+    EXPECT_EQ(read.name, "Открыть файл чата");
+    EXPECT_EQ(read.role, ROLE_SYSTEM_PUSHBUTTON);
+    EXPECT_EQ(button->Caption(), "Открыть файл чата");
+
+    // The default action presses it, after the call has returned; never while disabled.
+    for (const bool enabled : {true, false}) {
+        SCOPED_TRACE(enabled);
+        parent.commands.clear();
+        ::EnableWindow(button->Handle(), enabled);
+        ASSERT_TRUE(wintest::DoAccessibleDefaultAction(button->Handle()));
+        EXPECT_TRUE(parent.commands.empty()) << "posted, not sent";
+        wintest::PumpFor(200);
+        EXPECT_EQ(parent.commands.size(), enabled ? 1u : 0u);
+    }
 }

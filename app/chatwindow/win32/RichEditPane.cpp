@@ -34,6 +34,13 @@ void RichEditPane::Appended() {
         Redraw();
 }
 
+void RichEditPane::AppendLink(const std::string& text, const std::string& target, int size, int32_t colour,
+                              int alignment) {
+    queued_.push_back({text, size, false, colour, alignment, target});
+    unlogged_.push_back(queued_.back());
+    if (appendDepth_ == 0) Appended();
+}
+
 void RichEditPane::Clear() {
     queued_.clear();
     // Wine's RichEdit deletes a whole text in time quadratic in its length
@@ -47,6 +54,7 @@ void RichEditPane::Clear() {
         if (left >= length) break;
         length = left;
     }
+    links_.Clear();
     // Whatever is left, and the format of the empty pane back to its default.
     ::SetWindowTextW(pane_, L"");
 }
@@ -86,8 +94,10 @@ void RichEditPane::Flush() {
     queued_.clear();
     modRTFSupport::BeginAppend(pane_, state_);
     modRTFSupport::MoveCaretToEnd(pane_);
+    const LONG start = PaneLinks::TextLength(pane_);
     SETTEXTEX how{ST_SELECTION, CP_ACP};
     ::SendMessageW(pane_, EM_SETTEXTEX, reinterpret_cast<WPARAM>(&how), reinterpret_cast<LPARAM>(rtf.c_str()));
+    links_.Mark(pane_, start, rtf);
     modRTFSupport::EndAppend(pane_, state_);
 }
 

@@ -11,6 +11,7 @@
 
 #include "../IConversationPane.h"
 #include "../RtfRuns.h"
+#include "PaneLinks.h"
 #include "modRTFSupport.h"
 
 #include <vector>
@@ -30,6 +31,8 @@ public:
     void BeginAppend() override { ++appendDepth_; }
     void EndAppend() override;
     void AppendText(const std::string& text, int size, bool bold, int32_t colour, int alignment) override;
+    void AppendLink(const std::string& text, const std::string& target, int size, int32_t colour,
+                    int alignment) override;
     void Clear() override;
     std::vector<TextRun> TakeUnloggedRuns() override;
 
@@ -44,6 +47,9 @@ public:
     // scrolled back stays where he is.
     void Flush();
 
+    // The links to sent files in the pane.
+    PaneLinks& Links() { return links_; }
+
 private:
     // After a whole message (or a lone run) was appended.
     void Appended();
@@ -56,6 +62,7 @@ private:
     DWORD lastRedraw_ = 0;
     std::vector<TextRun> queued_;    // not yet in the control
     std::vector<TextRun> unlogged_;  // not yet taken by the log
+    PaneLinks links_;
 };
 
 // Loads msftedit.dll once and creates a read-only RichEdit pane without a

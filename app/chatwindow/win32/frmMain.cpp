@@ -1,9 +1,11 @@
 #include "frmMain.h"
 
 #include <commctrl.h>
+#include <oleacc.h>
 #include <richedit.h>
 
 #include "../ChatWindowLogic.h"
+#include "SendFilesCommand.h"
 #include "app/exchange/MessageFiles.h"
 #include "app/exchange/MessageSender.h"
 #include "app/logsviewer/win32/frmLogsViewer.h"
@@ -13,6 +15,7 @@
 #include "app/startup/modMain.h"
 #include "app/support/modAppWindowTitle.h"
 #include "app/support/modFormatVersion.h"
+#include "app/support/win32/AccessibleName.h"
 #include "app/support/win32/modLoadResPictureByData.h"
 #include "outside/MessageBoxes.h"
 #include "outside/SettingsStore.h"
@@ -47,6 +50,12 @@ constexpr UINT kMenuBase = 2000;
 enum MenuIndex : int { kMenuShow = 0, kMenuLogs = 1, kMenuSeparator = 10, kMenuExit = 11 };
 
 frmMain* g_current = nullptr;
+
+HICON IconOf(const outside::ComPtr<IPicture>& picture) {
+    OLE_HANDLE handle = 0;
+    if (picture) picture->get_Handle(&handle);
+    return reinterpret_cast<HICON>(static_cast<UINT_PTR>(handle));
+}
 
 }  // namespace
 
@@ -145,6 +154,11 @@ void frmMain::CreateControls() {
         ::ShowWindow(buttons_[static_cast<size_t>(i)]->Handle(), SW_HIDE);
     }
     for (HWND child : {txtMessage_, txtUserNameRO_, pane_.Handle()}) PreviewKeysOf(child);
+    PaneLinks::Enable(pane_.Handle());
+    AcceptDroppedFiles(Handle(), pane_.Handle());
+    // Labels name what follows them; the pane's is not its own and the message box has none.
+    support::SetAccessibleName(pane_.Handle(), "Журнал текущей беседы", ROLE_SYSTEM_TEXT);
+    support::SetAccessibleName(txtMessage_, "Сообщение", ROLE_SYSTEM_TEXT);
     Form_Resize();
 }
 
@@ -183,6 +197,8 @@ void frmMain::DisplayMessage(const std::string& userName, const std::string& tex
     // A pass puts its messages into the pane once per redraw, not one by one.
     if (dispatcher_.InPass()) pane_.BeginBatch();
     display_.DisplayMessage(userName, text, time, kind, fileName);
+    notifications_.MessageShown(userName, text, kind, ::IsWindowVisible(Handle()) && ::GetForegroundWindow() == Handle(),
+                                ::GetTickCount());
 }
 void frmMain::ShowSystemMessage(const std::string& text) { display_.ShowSystemMessage(text); }
 void frmMain::ShowDebugMessage(const std::string& text) { display_.ShowDebugMessage(text); }
@@ -252,6 +268,11 @@ void frmMain::tmrUpdate_Timer() {
         }
     } catch (const std::exception&) {
     }
+    try {
+        UpdateNotifications();
+    } catch (const std::exception&) {
+        // A notification that cannot be made costs only itself.
+    }
     if (closePending_ && !dispatcher_.InPass()) {
         closePending_ = false;
         QueryUnload(false);
@@ -263,7 +284,8 @@ void frmMain::CreateTray() {
     stMain_->OnTrayEvent = [this](UINT) { stMain_TrayEvent(); };
     wchar_t caption[512] = {};
     ::GetWindowTextW(Handle(), caption, 512);
-    stMain_->SetText(outside::U8(caption));
+    trayCaption_ = outside::U8(caption);
+    stMain_->SetText(TrayTipText(trayCaption_, 0));
     stMain_->SetVisible(true);
     try {
         icBlinker_ = std::make_unique<BlinkerHost>();
@@ -301,6 +323,23 @@ void frmMain::SetTrayIcons() {
         icBlinker_->SetStandardIcon(stMain_->Icon());
     }
     outside::asSetWindowIconSmall(Handle(), stMain_->IconHandle());
+}
+
+void frmMain::UpdateNotifications() {
+    if (!stMain_) return;
+    const auto due = notifications_.Due(::GetTickCount(), dispatcher_.InPass(), modSettings::ShowNotifications,
+                                        ChatName(modMain::ChatFilePath));
+    if (due) stMain_->ShowBalloon(due->title, due->text, IconOf(trayPictures_.tray));
+    const std::string tip = TrayTipText(trayCaption_, notifications_.Unread());
+    if (tip != stMain_->Text()) stMain_->SetText(tip);
+}
+
+void frmMain::ChatWindowSeen() {
+    if (icBlinker_ && icBlinker_->Blink()) icBlinker_->SetBlink(false);
+    notifications_.Seen();
+    if (!stMain_) return;
+    stMain_->HideBalloon();
+    UpdateNotifications();
 }
 
 void frmMain::stMain_TrayEvent() {
@@ -351,12 +390,9 @@ void frmMain::StopSubclassing() {
 void frmMain::WindowProc(outside::Hookwell&, HWND window, UINT& message, WPARAM& wParam, LPARAM& lParam, LRESULT&,
                          bool& suppress) {
     if (window == Handle()) {
-        if (message == WM_ACTIVATE && LOWORD(wParam) != 0 && ::IsWindowVisible(Handle())) {
-            if (icBlinker_ && icBlinker_->Blink()) icBlinker_->SetBlink(false);
-            return;
-        }
-        if (message == WM_SHOWWINDOW && wParam != 0) {
-            if (icBlinker_ && icBlinker_->Blink()) icBlinker_->SetBlink(false);
+        if ((message == WM_ACTIVATE && LOWORD(wParam) != 0 && ::IsWindowVisible(Handle())) ||
+            (message == WM_SHOWWINDOW && wParam != 0)) {
+            ChatWindowSeen();
             return;
         }
     }
@@ -389,6 +425,13 @@ LRESULT CALLBACK frmMain::KeyPreviewProc(HWND hwnd, UINT msg, WPARAM wParam, LPA
                 break;
             case WM_SYSKEYDOWN:
                 self->swallowChar_ = false;
+                break;
+            case WM_PASTE:
+                // Files copied in Explorer are sent, not pasted as text.
+                if (hwnd == self->txtMessage_ && ClipboardHasFiles()) {
+                    SendFiles(ClipboardFiles(hwnd), *self);
+                    return 0;
+                }
                 break;
             case WM_CHAR:
                 if (self->swallowChar_) {
@@ -427,6 +470,7 @@ bool frmMain::Form_KeyDown(HWND source, int virtualKey) {
         case HotKeyAction::LocalSettings: buttons_[kLocalSettings]->ClickMe(); break;
         case HotKeyAction::Logs: buttons_[kLogs]->ClickMe(); break;
         case HotKeyAction::MakeTransparent: buttons_[kMakeTransparent]->ClickMe(); break;
+        case HotKeyAction::SendFile: SendFiles(ChooseFilesToSend(Handle()), *this); break;
     }
     if (action == HotKeyAction::None && handled) SendFromMessageBox();  // the Enter is no line break
     return handled;
@@ -548,6 +592,20 @@ LRESULT frmMain::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         case WM_SETFOCUS:
             ::SetFocus(txtMessage_);
             return 0;
+        case WM_DROPFILES: {
+            const auto drop = reinterpret_cast<HDROP>(wParam);
+            const std::vector<std::string> files = DroppedFiles(drop);
+            ::DragFinish(drop);
+            SendFiles(files, *this);
+            return 0;
+        }
+        case WM_NOTIFY: {
+            // Clicks on the links to sent files.
+            LRESULT result = 0;
+            const auto* header = reinterpret_cast<const NMHDR*>(lParam);
+            if (header->hwndFrom == pane_.Handle() && pane_.Links().HandleNotify(header, result)) return result;
+            break;
+        }
         case WM_QUERYENDSESSION:
             return TRUE;
         case WM_ENDSESSION:

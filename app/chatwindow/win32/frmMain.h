@@ -13,6 +13,7 @@
 #include "../ChatWindowLogic.h"
 #include "../ConversationLog.h"
 #include "../MessageDisplay.h"
+#include "../NotificationLogic.h"
 #include "BlinkerHost.h"
 #include "RichEditPane.h"
 #include "csTBSelectAllHook.h"
@@ -70,6 +71,8 @@ public:
         outside::ComPtr<IPicture> tray, message, empty;
     };
     const TrayPictures& TrayIconPictures() const { return trayPictures_; }
+    // Messages from others not yet seen in the window (the tray tip counts them).
+    int UnreadMessages() const { return notifications_.Unread(); }
 
     // Every message of the window and its two text boxes passes here first.
     void WindowProc(outside::Hookwell& hook, HWND window, UINT& message, WPARAM& wParam, LPARAM& lParam,
@@ -99,6 +102,10 @@ private:
     void CreateTray();
     void stMain_TrayEvent();
     void mnuContext_Click(int index);
+    // The user looks at the window: blinking, notifications and the count stop.
+    void ChatWindowSeen();
+    // A notification whose burst is over goes to the tray; the tip follows the count.
+    void UpdateNotifications();
     void LoadToolbarPictures();
 
     HWND lblName_ = nullptr;
@@ -116,6 +123,8 @@ private:
     std::unique_ptr<outside::Perchlet> stMain_;
     std::unique_ptr<BlinkerHost> icBlinker_;
     TrayPictures trayPictures_;
+    NotificationLogic notifications_;
+    std::string trayCaption_;  // the tip without the count
     std::unique_ptr<outside::TrayMenu> trayMenu_;
     HMENU mnuMain_ = nullptr;
     std::array<std::unique_ptr<outside::Hookwell>, 3> hooks_;

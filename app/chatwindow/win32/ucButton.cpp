@@ -2,11 +2,14 @@
 
 #include <commctrl.h>
 #include <olectl.h>
+#include <oleacc.h>
 #include <windowsx.h>
 
 #include <vector>
 
+#include "app/support/win32/AccessibleName.h"
 #include "outside/RuntimeError.h"
+#include "outside/Support.h"
 #include "outside/win32/Wide.h"
 #include "outside/win32/Win32Error.h"
 
@@ -130,6 +133,16 @@ void ucButton::SetToolTip(const std::string& text) {
     TTTOOLINFOW info = ToolOf(hwnd_);
     info.lpszText = wide.data();  // the control keeps a copy
     ::SendMessageW(toolTip_.get(), TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&info));
+    SetCaption(outside::asTrimEx2(text, true, true, true, true));
+}
+
+void ucButton::SetCaption(const std::string& text) { ::SetWindowTextW(hwnd_, outside::W(text).c_str()); }
+
+std::string ucButton::Caption() const {
+    const int length = ::GetWindowTextLengthW(hwnd_);
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    text.resize(static_cast<size_t>(::GetWindowTextW(hwnd_, text.data(), length + 1)));
+    return outside::U8(text);
 }
 
 std::string ucButton::ToolTip() const {
@@ -218,6 +231,14 @@ LRESULT ucButton::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
             if (::GetCapture() == hwnd_) ::ReleaseCapture();
             React(mouse_.CaptureLost());
             return 0;
+        case BM_CLICK:
+            ClickMe();
+            return 0;
+        case WM_GETOBJECT:
+            if (const LRESULT answer = support::AnswerGetObject(
+                    hwnd_, wParam, lParam, {Caption(), ROLE_SYSTEM_PUSHBUTTON, true}))
+                return answer;
+            break;
         case WM_DESTROY:
             // The tooltip belongs to the top-level window, which may have destroyed it already.
             if (toolTip_ && !::IsWindow(toolTip_.get())) toolTip_.release();

@@ -5,6 +5,10 @@
 // handling of its own (hosts use ClickMe); while it has the focus, which a host
 // may give it, a dotted focus rectangle shows inside the edge.
 //
+// Its window text is its caption (or its tool tip): never drawn, it is the
+// name assistive technology reads, with the push-button role; the default
+// action there (and BM_CLICK) presses it.
+//
 // The face is painted into a kept image when the button is shown, resized,
 // pressed or released; other paints only copy that image, so a new picture
 // shows from the next of those events on.
@@ -42,10 +46,14 @@ public:
     // Reports a click when the button is enabled; nothing when disabled.
     void ClickMe();
 
-    // The tool tip shown over the button; empty shows none.
+    // The tool tip shown over the button; empty shows none. The caption
+    // becomes the tip without its surrounding blanks.
     void SetToolTip(const std::string& text);
     std::string ToolTip() const;
     HWND ToolTipWindow() const { return toolTip_.get(); }
+    // The button's name (its window text), for a button that shows no tip.
+    void SetCaption(const std::string& text);
+    std::string Caption() const;
 
     // In design mode the picture cannot be set (the host's design surface).
     void SetDesignMode(bool designMode) { designMode_ = designMode; }

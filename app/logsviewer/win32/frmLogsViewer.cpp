@@ -1,6 +1,7 @@
 #include "frmLogsViewer.h"
 
 #include <commctrl.h>
+#include <oleacc.h>
 #include <richedit.h>
 #include <shellapi.h>
 
@@ -13,6 +14,7 @@
 #include "app/settings/modSettings.h"
 #include "app/startup/modMain.h"
 #include "app/support/modAppWindowTitle.h"
+#include "app/support/win32/AccessibleName.h"
 #include "outside/DateTime.h"
 #include "outside/MessageBoxes.h"
 #include "outside/Support.h"
@@ -26,8 +28,9 @@ namespace {
 constexpr wchar_t kClassName[] = L"QuilletLogsViewer";
 constexpr char kPlacementName[] = "frmLogsViewer";
 enum ControlId : int { kIdList = 100, kIdPane, kIdLabel, kIdOpenFolder, kIdSearch, kIdClose = IDCANCEL };
-constexpr UINT kSearchProgress = WM_APP + 1;  // wParam generation, lParam logs done
+constexpr UINT kSearchProgress = WM_APP + 1;  // wParam generation
 constexpr UINT kSearchDone = WM_APP + 2;      // wParam generation
+constexpr UINT kMarkHits = WM_APP + 3;        // the pane's view may have moved
 constexpr UINT_PTR kTypingTimer = 1;
 constexpr UINT kTypingDelayMs = 300;
 constexpr COLORREF kHitColour = RGB(255, 230, 80);
@@ -46,6 +49,21 @@ std::string MonthHeading(int year, int month) {
         std::snprintf(text, sizeof text, "%04d-%02d", year, month);
         return text;
     }
+}
+
+// The pane's text as RichEdit counts its characters (paragraphs end in CR).
+std::u16string PaneText(HWND pane) {
+    GETTEXTLENGTHEX length{GTL_NUMCHARS | GTL_PRECISE, 1200};
+    const LRESULT count = ::SendMessageW(pane, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&length), 0);
+    std::u16string text(static_cast<size_t>(std::max<LRESULT>(count, 0)) + 1, u'\0');
+    GETTEXTEX get{};
+    get.cb = static_cast<DWORD>(text.size() * sizeof(char16_t));
+    get.flags = GT_DEFAULT;
+    get.codepage = 1200;
+    const LRESULT got =
+        ::SendMessageW(pane, EM_GETTEXTEX, reinterpret_cast<WPARAM>(&get), reinterpret_cast<LPARAM>(text.data()));
+    text.resize(static_cast<size_t>(std::max<LRESULT>(got, 0)));
+    return text;
 }
 
 }  // namespace
@@ -92,12 +110,18 @@ bool frmLogsViewer::Load() {
     if (!CreateForm(design)) return false;
     StandardLoadSteps();
     CreateControls();
+    // A read-only pane: marking hits must not pile up undo records.
+    ::SendMessageW(rtfLog_, EM_SETUNDOLIMIT, 0, 0);
     folder_ = modSettings::LogsFolder;
     FillFilesList();
     InstallWheelHooks();
-    RestorePlacement(modMain::ChatFilePath, kPlacementName);
+    // The window is still hidden: the stored state (maximised or not) comes
+    // back through the first ShowWindow.
+    int showCommand = SW_SHOWNORMAL;
+    RestorePlacement(modMain::ChatFilePath, kPlacementName, &showCommand);
     Relayout();
-    Show();
+    ::ShowWindow(Handle(), showCommand);
+    ::SetForegroundWindow(Handle());
     ::SetFocus(lstFiles_);
     return true;
 }
@@ -108,11 +132,16 @@ void frmLogsViewer::CreateControls() {
                            WS_EX_CLIENTEDGE, kIdList, kDesignList);
     rtfLog_ = chatwindow::CreateRichEditPane(Handle(), kIdPane);
     Place(rtfLog_, kDesignPane);
+    chatwindow::PaneLinks::Enable(rtfLog_);
     lblTag_ = AddLabel(kIdLabel, "Всего логов: ", kDesignLabel);
     cmdOpenLogsFolder_ = AddButton(kIdOpenFolder, "Открыть папку с логами", kDesignOpenFolder);
     cmdClose_ = AddButton(kIdClose, "Закрыть", kDesignClose);
     txtSearch_ = AddEdit(kIdSearch, "", {0, 0, 0, 0});
     ::SendMessageW(txtSearch_, EM_SETCUEBANNER, TRUE, reinterpret_cast<LPARAM>(outside::W("Поиск (Ctrl+F)").c_str()));
+    // No label stands before these three: their names for a screen reader.
+    support::SetAccessibleName(lstFiles_, "Список логов", ROLE_SYSTEM_LIST);
+    support::SetAccessibleName(rtfLog_, "Содержимое лога", ROLE_SYSTEM_TEXT);
+    support::SetAccessibleName(txtSearch_, "Поиск (Ctrl+F)", ROLE_SYSTEM_TEXT);
 }
 
 ListOptions frmLogsViewer::Options() const {
@@ -151,8 +180,10 @@ void frmLogsViewer::ShowItems(std::vector<ListItem> items) {
 
 void frmLogsViewer::lstFiles_Click() {
     paneHits_.clear();
+    marked_.clear();
     currentHit_ = -1;
     ::SetWindowTextW(rtfLog_, L"");
+    links_.Clear();
     CHARFORMAT2W cf{};
     cf.cbSize = sizeof cf;
     cf.dwMask = CFM_FACE | CFM_CHARSET | CFM_SIZE | CFM_BOLD | CFM_COLOR;
@@ -184,6 +215,7 @@ void frmLogsViewer::lstFiles_Click() {
             outside::RuntimeError(outside::kErrInvalidCall, "Не удалось прочитать лог: " + path, "LoadFile")));
         return;
     }
+    links_.Mark(rtfLog_, 0, bytes);
     if (SearchShown()) HighlightHits();
 }
 
@@ -200,30 +232,81 @@ void frmLogsViewer::ShowLoadError(const std::string& description) {
 
 void frmLogsViewer::HighlightHits() {
     const std::u16string needle = FoldForSearch(outside::Utf8ToUtf16(searchText_));
-    paneHits_ = FindHits(FoldForSearch(outside::Utf8ToUtf16(modRTFSupport::PlainText(rtfLog_))), needle);
-    CHARFORMAT2W cf{};
-    cf.cbSize = sizeof cf;
-    cf.dwMask = CFM_BACKCOLOR;
-    cf.crBackColor = kHitColour;
-    for (const size_t at : paneHits_) {
-        ::SendMessageW(rtfLog_, EM_SETSEL, at, at + needle.size());
-        ::SendMessageW(rtfLog_, EM_SETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&cf));
-    }
-    ::SendMessageW(rtfLog_, EM_SETSEL, 0, 0);
-    if (!paneHits_.empty()) SelectHit(0);
+    hitLength_ = needle.size();
+    paneHits_ = FindHits(FoldForSearch(PaneText(rtfLog_)), needle);
+    marked_.assign(paneHits_.size(), false);
+    currentHit_ = -1;
+    SelectHit(0);
 }
 
 void frmLogsViewer::SelectHit(int index) {
     if (index < 0 || static_cast<size_t>(index) >= paneHits_.size()) return;
     currentHit_ = index;
     const size_t at = paneHits_[static_cast<size_t>(index)];
-    const size_t length = outside::Utf8ToUtf16(searchText_).size();
     // The selection marks the current hit; the pane keeps showing it (no hiding).
-    ::SendMessageW(rtfLog_, EM_SETSEL, at, at + length);
+    ::SendMessageW(rtfLog_, EM_SETSEL, at, at + hitLength_);
     ::SendMessageW(rtfLog_, EM_SCROLLCARET, 0, 0);
+    MarkHitsInView();
+}
+
+void frmLogsViewer::MarkHitsInView() {
+    markPosted_ = false;
+    if (paneHits_.empty()) return;
+    // Marking a hit costs a selection and a format change, about half a
+    // millisecond each under Wine, so thousands would hang the window: only
+    // the hits in view are marked, and the others when they come into view.
+    RECT client{};
+    ::GetClientRect(rtfLog_, &client);
+    POINTL topLeft{0, 0}, bottomRight{client.right, client.bottom};
+    const auto first = static_cast<size_t>(
+        std::max<LRESULT>(0, ::SendMessageW(rtfLog_, EM_CHARFROMPOS, 0, reinterpret_cast<LPARAM>(&topLeft))));
+    const auto last = static_cast<size_t>(
+        std::max<LRESULT>(0, ::SendMessageW(rtfLog_, EM_CHARFROMPOS, 0, reinterpret_cast<LPARAM>(&bottomRight))));
+    const auto begin = paneHits_.begin();
+    const auto from = std::lower_bound(begin, paneHits_.end(), first >= hitLength_ ? first - hitLength_ : 0);
+    const auto to = std::upper_bound(from, paneHits_.end(), last);
+    std::vector<size_t> todo;
+    for (auto hit = from; hit != to; ++hit) todo.push_back(static_cast<size_t>(hit - begin));
+    // The current hit too, in view or not (where F3 went).
+    if (currentHit_ >= 0 && (begin + currentHit_ < from || begin + currentHit_ >= to))
+        todo.push_back(static_cast<size_t>(currentHit_));
+    std::erase_if(todo, [this](size_t index) { return marked_[index]; });
+    if (todo.empty()) return;
+
+    // With the pane frozen (no painting, notices or visible selection), then
+    // the user's selection and scroll position put back as they were.
+    CHARRANGE selection{};
+    ::SendMessageW(rtfLog_, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&selection));
+    POINT scroll{};
+    ::SendMessageW(rtfLog_, EM_GETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&scroll));
+    ::SendMessageW(rtfLog_, WM_SETREDRAW, FALSE, 0);
+    ::SendMessageW(rtfLog_, EM_HIDESELECTION, TRUE, 0);
+    const LRESULT events = ::SendMessageW(rtfLog_, EM_SETEVENTMASK, 0, 0);
+    CHARFORMAT2W cf{};
+    cf.cbSize = sizeof cf;
+    cf.dwMask = CFM_BACKCOLOR;
+    cf.crBackColor = kHitColour;
+    for (const size_t index : todo) {
+        const auto at = static_cast<LONG>(paneHits_[index]);
+        CHARRANGE range{at, at + static_cast<LONG>(hitLength_)};
+        ::SendMessageW(rtfLog_, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&range));
+        ::SendMessageW(rtfLog_, EM_SETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&cf));
+        marked_[index] = true;
+    }
+    ::SendMessageW(rtfLog_, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&selection));
+    ::SendMessageW(rtfLog_, EM_SETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&scroll));
+    ::SendMessageW(rtfLog_, EM_SETEVENTMASK, 0, events);
+    ::SendMessageW(rtfLog_, EM_HIDESELECTION, FALSE, 0);
+    ::SendMessageW(rtfLog_, WM_SETREDRAW, TRUE, 0);
+    ::InvalidateRect(rtfLog_, nullptr, TRUE);
 }
 
 void frmLogsViewer::GoToHit(bool forward) {
+    if (searchPending_) {
+        // The list still holds every log: the keys wait for the result.
+        pendingSteps_ += forward ? 1 : -1;
+        return;
+    }
     if (!SearchShown() || items_.empty()) return;
     const int step = forward ? 1 : -1;
     const int next = currentHit_ + step;
@@ -260,30 +343,13 @@ void frmLogsViewer::Search(const std::string& typed) {
         ::SetWindowTextW(txtSearch_, outside::W(typed).c_str());
         ignoreSearchChange_ = false;
     }
-    {
-        std::lock_guard<std::mutex> lock(resultLock_);
-        result_.clear();
-    }
-    cancel_ = false;
+    searchPending_ = true;
     SetLabel("Поиск… 0 из " + std::to_string(logs_.names.size()));
     Relayout();
     HWND window = Handle();
     const WPARAM generation = generation_;
-    worker_ = std::thread([this, window, generation, folder = folder_, names = logs_.names, text] {
-        DWORD lastPost = 0;
-        auto found = SearchLogs(
-            folder, names, text, [this] { return cancel_.load(); },
-            [&](size_t done, size_t total) {
-                const DWORD now = ::GetTickCount();
-                if (done < total && now - lastPost < 100) return;
-                lastPost = now;
-                ::PostMessageW(window, kSearchProgress, generation, static_cast<LPARAM>(done));
-            });
-        {
-            std::lock_guard<std::mutex> lock(resultLock_);
-            result_ = std::move(found);
-        }
-        ::PostMessageW(window, kSearchDone, generation, 0);
+    search_.Start(folder_, logs_.names, text, [window, generation](bool finished) {
+        ::PostMessageW(window, finished ? kSearchDone : kSearchProgress, generation, 0);
     });
 }
 
@@ -295,30 +361,39 @@ std::string frmLogsViewer::BoxText() const {
 }
 
 void frmLogsViewer::StopSearch() {
-    cancel_ = true;
-    if (worker_.joinable()) worker_.join();
+    search_.Stop();
+    searchPending_ = false;
+    pendingSteps_ = 0;
     ++generation_;  // whatever it posted no longer counts
 }
 
 void frmLogsViewer::SearchFinished() {
-    if (worker_.joinable()) worker_.join();
-    std::vector<LogHits> found;
-    {
-        std::lock_guard<std::mutex> lock(resultLock_);
-        found.swap(result_);
-    }
+    search_.Stop();  // it has ended: this only lets the thread go
+    searchPending_ = false;
+    const SearchResult result = search_.TakeResult();
     hitsByLog_.clear();
     std::vector<std::string> names;
-    for (const LogHits& log : found) {
+    for (const LogHits& log : result.found) {
         hitsByLog_[log.name] = log.hits;
         names.push_back(log.name);
     }
-    SetLabel("Найдено логов: " + std::to_string(found.size()) + " из " + std::to_string(logs_.names.size()));
+    SetLabel(FoundLabel(result.found.size(), logs_.names.size(), result.unreadable.size()));
     // The count takes the place of ".RTF", so the line fits the list as the name did.
     ShowItems(BuildListItems(names, Options(), MonthHeading, [this](const std::string& name) {
         const std::string stem = name.size() > 4 ? name.substr(0, name.size() - 4) : name;
         return stem + " (" + std::to_string(hitsByLog_[name]) + ")";
     }));
+    ApplyPendingSteps();
+}
+
+void frmLogsViewer::ApplyPendingSteps() {
+    // The result shows the first hit, which is where the first F3 goes; one
+    // Shift+F3 from there is the last hit.
+    int steps = pendingSteps_;
+    pendingSteps_ = 0;
+    if (steps > 0) --steps;
+    for (; steps > 0; --steps) GoToHit(true);
+    for (; steps < 0; ++steps) GoToHit(false);
 }
 
 void frmLogsViewer::ClearSearch() {
@@ -339,6 +414,9 @@ void frmLogsViewer::ClearSearch() {
 void frmLogsViewer::SetLabel(const std::string& text) {
     ::SetWindowTextW(lblTag_, outside::W(text).c_str());
     Relayout();
+    // The label drew its new text in its old width, wrapped where that was too
+    // narrow; widened, it repaints only the new part. So it is painted whole.
+    ::InvalidateRect(lblTag_, nullptr, TRUE);
 }
 
 void frmLogsViewer::Relayout() {
@@ -405,6 +483,11 @@ void frmLogsViewer::OnCommand(int id, int code, HWND) {
         case kIdSearch:
             if (code == EN_CHANGE && !ignoreSearchChange_) ::SetTimer(Handle(), kTypingTimer, kTypingDelayMs, nullptr);
             if (code == EN_SETFOCUS || code == EN_KILLFOCUS) Relayout();
+            // Whoever goes to the search box is about to search: read the logs meanwhile.
+            if (code == EN_SETFOCUS && !prefetched_ && !searchPending_) {
+                prefetched_ = true;
+                search_.Prefetch(folder_, logs_.names);
+            }
             break;
         default:
             break;
@@ -421,12 +504,22 @@ LRESULT frmLogsViewer::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
             }
             break;
         case kSearchProgress:
-            if (wParam == generation_)
-                SetLabel("Поиск… " + std::to_string(lParam) + " из " + std::to_string(logs_.names.size()));
+            if (wParam == generation_ && searchPending_)
+                SetLabel("Поиск… " + std::to_string(search_.Done()) + " из " + std::to_string(logs_.names.size()));
             return 0;
         case kSearchDone:
-            if (wParam == generation_) SearchFinished();
+            if (wParam == generation_ && searchPending_) SearchFinished();
             return 0;
+        case kMarkHits:
+            MarkHitsInView();
+            return 0;
+        case WM_NOTIFY: {
+            // Clicks on the links to sent files.
+            LRESULT result = 0;
+            const auto* header = reinterpret_cast<const NMHDR*>(lParam);
+            if (header->hwndFrom == rtfLog_ && links_.HandleNotify(header, result)) return result;
+            break;
+        }
         default:
             break;
     }
@@ -435,13 +528,16 @@ LRESULT frmLogsViewer::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
 
 void frmLogsViewer::OnUnload() {
     StopSearch();
+    search_.Close();  // the object outlives its window: the kept text goes now
     SavePlacement(modMain::ChatFilePath, kPlacementName);
     RemoveWheelHooks();
 }
 
 void frmLogsViewer::InstallWheelHooks() {
     if (outside::esIsInIDE()) return;
-    const HWND windows[] = {lstFiles_, cmdClose_, cmdOpenLogsFolder_};
+    // The search box too: with the focus in it, the wheel over the pane scrolls the pane.
+    // The pane's own hook only learns that its view may have moved.
+    const HWND windows[] = {lstFiles_, cmdClose_, cmdOpenLogsFolder_, txtSearch_, rtfLog_};
     for (size_t i = 0; i < hooks_.size(); ++i) {
         hooks_[i] = std::make_unique<outside::Hookwell>();
         hooks_[i]->SetCallback(this);
@@ -460,7 +556,15 @@ void frmLogsViewer::RemoveWheelHooks() {
 
 void frmLogsViewer::WindowProc(outside::Hookwell&, HWND window, UINT& message, WPARAM& wParam, LPARAM& lParam,
                                LRESULT&, bool& suppress) {
-    if (window == rtfLog_ || message != WM_MOUSEWHEEL) return;
+    if (window == rtfLog_) {
+        // After the pane has moved, hits that came into view are marked.
+        const bool viewMayMove = message == WM_VSCROLL || message == WM_MOUSEWHEEL || message == WM_KEYDOWN ||
+                                 message == WM_SIZE || message == WM_LBUTTONUP;
+        if (viewMayMove && !paneHits_.empty() && !markPosted_)
+            markPosted_ = ::PostMessageW(Handle(), kMarkHits, 0, 0) != FALSE;
+        return;
+    }
+    if (message != WM_MOUSEWHEEL) return;
     // Where the wheel turned, as the message says (the cursor may have moved on since).
     POINT at{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
     ::ScreenToClient(Handle(), &at);

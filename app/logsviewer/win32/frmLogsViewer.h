@@ -2,24 +2,23 @@
 // newest first, under month headings by the settings), the selected log in a
 // rich-text pane, and a search through the text of every log.
 //
-// One instance, modeless, owned by no other window. A search runs on a worker
-// thread that only reads files and posts its progress and result here, so the
-// chat window keeps receiving while it runs.
+// One instance, modeless, owned by no other window. A search runs on a thread
+// of its own that only reads files and posts its progress and result here, so
+// the chat window keeps receiving while it runs.
 #pragma once
 
 #include <windows.h>
 
 #include <array>
-#include <atomic>
 #include <map>
 #include <memory>
-#include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
 
+#include "../BackgroundSearch.h"
 #include "../LogSearch.h"
 #include "../LogsListLogic.h"
+#include "app/chatwindow/win32/PaneLinks.h"
 #include "app/support/win32/FormBase.h"
 #include "outside/win32/Hookwell.h"
 
@@ -46,12 +45,17 @@ public:
     // Searches every log for text now (as Enter in the search box does); an
     // empty text ends the search.
     void Search(const std::string& text);
-    // A search is running.
-    bool SearchRunning() const { return worker_.joinable(); }
+    // A search is running: asked for, its result not shown yet.
+    bool SearchRunning() const { return searchPending_; }
     // The list shows a search's result.
     bool SearchShown() const { return !searchText_.empty(); }
-    // F3 and Shift+F3: the next or previous hit, across logs.
+    // F3 and Shift+F3: the next or previous hit, across logs. While a search
+    // runs, the keys wait for its result: the first F3 lands on the first hit
+    // (where a finished search puts the selection), Shift+F3 on the last.
     void GoToHit(bool forward);
+    // Finds the hits of the search in the log shown, selects the first and
+    // marks those in view (the others are marked as they come into view).
+    void HighlightHits();
     // The hits of the log shown (positions in the pane) and the current one.
     const std::vector<size_t>& PaneHits() const { return paneHits_; }
     int CurrentHit() const { return currentHit_; }
@@ -75,8 +79,9 @@ private:
     void ShowItems(std::vector<ListItem> items);
     void lstFiles_Click();
     void ShowLoadError(const std::string& description);
-    void HighlightHits();
     void SelectHit(int index);
+    void MarkHitsInView();
+    void ApplyPendingSteps();
     void cmdOpenLogsFolder_Click();
     void SetLabel(const std::string& text);
     void Relayout();
@@ -90,26 +95,30 @@ private:
 
     HWND lstFiles_ = nullptr;
     HWND rtfLog_ = nullptr;
+    chatwindow::PaneLinks links_;  // to the files sent, in the log shown
     HWND lblTag_ = nullptr;
     HWND cmdOpenLogsFolder_ = nullptr;
     HWND cmdClose_ = nullptr;
     HWND txtSearch_ = nullptr;
-    std::array<std::unique_ptr<outside::Hookwell>, 3> hooks_;
+    std::array<std::unique_ptr<outside::Hookwell>, 5> hooks_;
 
     std::string folder_;
     LogsCollection logs_;
     std::vector<ListItem> items_;
     std::string totalLabel_;
 
-    // The search: its text, the logs that hold it, and the worker.
+    // The search: its text, the logs that hold it, and the search itself.
     std::string searchText_;
     std::map<std::string, int> hitsByLog_;
     std::vector<size_t> paneHits_;
+    std::vector<bool> marked_;  // per pane hit: has its highlight
+    size_t hitLength_ = 0;
     int currentHit_ = -1;
-    std::thread worker_;
-    std::atomic<bool> cancel_{false};
-    std::mutex resultLock_;
-    std::vector<LogHits> result_;
+    bool markPosted_ = false;
+    BackgroundSearch search_;
+    bool searchPending_ = false;
+    int pendingSteps_ = 0;  // F3 (+1) and Shift+F3 (-1) pressed while it runs
+    bool prefetched_ = false;
     bool ignoreSearchChange_ = false;
     WPARAM generation_ = 0;  // of the search whose messages count
 };

@@ -63,7 +63,8 @@ void frmGlobalSettings::CreateControls() {
         checks_[i] = AddCheckBox(kIdFirstSwitch + static_cast<int>(i), ShownSwitchCaption(Switches()[i].caption),
                                  design.switches[i]);
     for (size_t i = 0; i < kColorCount; ++i)
-        colorButtons_[i] = AddControl(L"BUTTON", "", WS_TABSTOP | BS_OWNERDRAW, 0,
+        // The text is never drawn: it names the button for a screen reader.
+        colorButtons_[i] = AddControl(L"BUTTON", ColorButtonName(i), WS_TABSTOP | BS_OWNERDRAW, 0,
                                       kIdFirstColor + static_cast<int>(i), design.colors[i]);
     HWND commands[3] = {
         AddButton(kIdGlobalOk, kOkCaption, design.commands[0], true),

@@ -1,4 +1,4 @@
-// The program settings window: twelve switches and the eight message colours,
+// The program settings window: thirteen switches and the eight message colours,
 // edited in the window and written to the store by OK and Apply. One instance,
 // modeless over the chat window, filled from the settings each time it loads.
 #pragma once

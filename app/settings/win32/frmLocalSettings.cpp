@@ -1,13 +1,17 @@
 #include "frmLocalSettings.h"
 
+#include <oleacc.h>
+
 #include <algorithm>
 
 #include "app/chatwindow/win32/ucButton.h"
+#include "app/exchange/ChatFolderListing.h"
 #include "app/settings/modSettings.h"
 #include "app/settings/win32/SettingsSaving.h"
 #include "app/settings/win32/SettingsWindowFit.h"
 #include "app/settings/win32/ShellLink.h"
 #include "app/startup/modMain.h"
+#include "app/support/win32/AccessibleName.h"
 #include "app/support/win32/InputBox.h"
 #include "app/support/win32/modLoadResPictureByData.h"
 #include "outside/MessageBoxes.h"
@@ -31,6 +35,19 @@ std::unique_ptr<frmLocalSettings>& Instance() {
 
 bool Ticked(HWND box) { return ::SendMessageW(box, BM_GETCHECK, 0, 0) == BST_CHECKED; }
 void Tick(HWND box, bool on) { ::SendMessageW(box, BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0); }
+
+// What a screen reader says for an icon's sample and its option button: "Иконка в трее, вариант 1".
+std::string IconStyleName(IconGroup group, int style) {
+    return outside::asTrimEx2(IconFrameCaption(group), true, true, false, false) + ", вариант " +
+           std::to_string(style + 1);
+}
+
+std::string WindowText(HWND control) {
+    const int length = ::GetWindowTextLengthW(control);
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    text.resize(static_cast<size_t>(::GetWindowTextW(control, text.data(), length + 1)));
+    return outside::U8(text);
+}
 
 }  // namespace
 
@@ -93,18 +110,28 @@ void frmLocalSettings::CreateControls() {
     chkDeleteMessageFiles_ = AddCheckBox(kIdDeleteMessageFiles, kDeleteMessageFilesCaption, design.deleteMessageFiles);
     chkHideBrokenMessageFiles_ =
         AddCheckBox(kIdHideBrokenMessageFiles, kHideBrokenMessageFilesCaption, design.hideBrokenMessageFiles);
+    chkSharedFolder_ = AddCheckBox(kIdSharedFolder, kSharedFolderCaption, design.sharedFolder);
+    HWND retentionLabel =
+        AddLabel(kIdRetentionDaysLabel, kRetentionDaysLabel, design.retentionDaysLabel, false, SS_NOPREFIX);
+    txtRetentionDays_ = AddEdit(kIdRetentionDays, "", design.retentionDays, ES_NUMBER | ES_RIGHT);
+    ::SendMessageW(txtRetentionDays_, EM_LIMITTEXT, 4, 0);
     std::array<HWND, kIconGroupCount> frames{};
     for (size_t g = 0; g < kIconGroupCount; ++g) {
         const auto group = static_cast<IconGroup>(g);
         frames[g] = AddFrame(kIdFirstIconFrame + static_cast<int>(g), IconFrameCaption(group), design.frames[g]);
-        for (int s = 0; s < kIconStyleCount; ++s)
+        for (int s = 0; s < kIconStyleCount; ++s) {
             options_[g][static_cast<size_t>(s)] =
                 AddOption(IconOptionId(group, s), "", design.options[g][static_cast<size_t>(s)], s == 0);
+            support::SetAccessibleName(options_[g][static_cast<size_t>(s)], IconStyleName(group, s),
+                                       ROLE_SYSTEM_RADIOBUTTON);
+        }
         // The first sample ends the option group, so arrow keys stay among the options.
-        for (int s = 0; s < kIconStyleCount; ++s)
+        for (int s = 0; s < kIconStyleCount; ++s) {
             samples_[g][static_cast<size_t>(s)] =
                 AddControl(L"STATIC", "", SS_ICON | SS_CENTERIMAGE | SS_NOTIFY | (s == 0 ? WS_GROUP : 0), 0,
                            IconSampleId(group, s), design.samples[g][static_cast<size_t>(s)]);
+            support::SetAccessibleName(samples_[g][static_cast<size_t>(s)], IconStyleName(group, s), ROLE_SYSTEM_GRAPHIC);
+        }
         if (group == IconGroup::Message)
             chkGrayMessageIcon_ = AddCheckBox(kIdGrayMessageIcon, kGrayMessageIconCaption, design.grayMessageIcon);
     }
@@ -120,12 +147,17 @@ void frmLocalSettings::CreateControls() {
     int checkWidth = 0;
     for (HWND check : {chkDeleteMessageFiles_, chkHideBrokenMessageFiles_, chkGrayMessageIcon_})
         checkWidth = std::max(checkWidth, TextWidthTwips(check) + TwipsX(CheckBoxGlyphPx()));
-    const LocalLayout l = LayoutLocalSettings(checkWidth);
-    if (l.clientWidth == design.clientWidth) return;
+    const LocalLayout l = LayoutLocalSettings(checkWidth, TextWidthTwips(chkSharedFolder_) + TwipsX(CheckBoxGlyphPx()),
+                                              TextWidthTwips(retentionLabel));
+    // Placed even when the window keeps its width: the days label may still
+    // need more room than the design gives it.
     Place(txtUserName_, l.userName);
     Place(button->Handle(), l.defaultUserName);
     Place(chkDeleteMessageFiles_, l.deleteMessageFiles);
     Place(chkHideBrokenMessageFiles_, l.hideBrokenMessageFiles);
+    Place(chkSharedFolder_, l.sharedFolder);
+    Place(retentionLabel, l.retentionDaysLabel);
+    Place(txtRetentionDays_, l.retentionDays);
     for (size_t g = 0; g < kIconGroupCount; ++g) Place(frames[g], l.frames[g]);
     Place(chkGrayMessageIcon_, l.grayMessageIcon);
     Place(autorunLabel, l.autorunLabel);
@@ -168,19 +200,25 @@ void frmLocalSettings::FillFromSettings() {
     Tick(chkHideBrokenMessageFiles_, v.hideBrokenMessageFiles);
     for (size_t g = 0; g < kIconGroupCount; ++g) outside::SetOptionIndex(options_[g], v.iconIndex[g]);
     Tick(chkGrayMessageIcon_, v.grayMessageIcon);
+    // On a network drive the mode is on whatever is stored: shown ticked, not to be changed here.
+    const bool automatic = exchange::IsNetworkFolder(modMain::ChatFolder);
+    Tick(chkSharedFolder_, v.sharedFolder || automatic);
+    ::EnableWindow(chkSharedFolder_, !automatic);
+    ::SetWindowTextW(txtRetentionDays_, outside::W(std::to_string(v.retentionDays)).c_str());
 }
 
 void frmLocalSettings::ApplyToSettings() {
     ChatSettingsValues v;
-    const int length = ::GetWindowTextLengthW(txtUserName_);
-    std::wstring name(static_cast<size_t>(length) + 1, L'\0');
-    name.resize(static_cast<size_t>(::GetWindowTextW(txtUserName_, name.data(), length + 1)));
-    v.userName = outside::U8(name);
+    v.userName = WindowText(txtUserName_);
     v.deleteMessageFiles = Ticked(chkDeleteMessageFiles_);
     v.hideBrokenMessageFiles = Ticked(chkHideBrokenMessageFiles_);
     for (size_t g = 0; g < kIconGroupCount; ++g) v.iconIndex[g] = outside::GetOptionIndex(options_[g]);
     v.grayMessageIcon = Ticked(chkGrayMessageIcon_);
+    v.sharedFolder = ::IsWindowEnabled(chkSharedFolder_) ? Ticked(chkSharedFolder_) : modSettings::SharedFolder;
+    v.retentionDays = RetentionDaysFromText(WindowText(txtRetentionDays_));
     ApplyChatValuesToSettings(v);
+    // A number the box cannot stand for shows as the one kept.
+    ::SetWindowTextW(txtRetentionDays_, outside::W(std::to_string(v.retentionDays)).c_str());
 }
 
 void frmLocalSettings::OnCommand(int id, int code, HWND) {

@@ -61,6 +61,8 @@ private:
     HWND txtUserName_ = nullptr;
     HWND chkDeleteMessageFiles_ = nullptr;
     HWND chkHideBrokenMessageFiles_ = nullptr;
+    HWND chkSharedFolder_ = nullptr;
+    HWND txtRetentionDays_ = nullptr;
     HWND chkGrayMessageIcon_ = nullptr;
     std::array<std::array<HWND, kIconStyleCount>, kIconGroupCount> options_{};
     std::array<std::array<HWND, kIconStyleCount>, kIconGroupCount> samples_{};

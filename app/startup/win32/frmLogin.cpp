@@ -62,6 +62,8 @@ void frmLogin::CreateControls() {
     for (int row = 0; row < kLoginButtonCount; ++row) {
         chatwindow::ucButton* button = chatwindow::ucButton::Create(Handle(), kIdFirstButton + row, 0, 0,
                                                                     PxX(kLoginButtonSize), PxY(kLoginButtonSize));
+        // Named by its bold caption, for a screen reader.
+        button->SetCaption(kLoginLabels[static_cast<size_t>(2 * row)]);
         // Tab reaches the buttons; Enter or Space presses the focused one.
         ::SetWindowLongPtrW(button->Handle(), GWL_STYLE, ::GetWindowLongPtrW(button->Handle(), GWL_STYLE) | WS_TABSTOP);
         // Shown once their pictures are in: a button draws its picture when it is shown.

@@ -14,8 +14,25 @@
 //                                       but not in order (each one out of place named on stderr)
 //   quillet_driver pane                 prints the pane's text (UTF-8)
 //   quillet_driver exit                 chooses "Выход" in the tray menu and waits for the end
+//   quillet_driver shared on|off [DAYS] in the chat settings window: ticks or clears the shared-folder
+//                                       box (a box the program ticked itself counts as on), types DAYS
+//                                       into the days box when given, and presses OK
 //   quillet_driver create PATH          in the entry window: "Создать файл чата", PATH typed into the
 //   quillet_driver open PATH            save dialog (or "Открыть файл чата" and the open dialog)
+//   quillet_driver autorun              in the chat settings window: "Добавить" (to the Startup
+//                                       folder); prints the message box it answers
+//   quillet_driver link PATH            prints a shortcut's target, arguments and working folder
+//   quillet_driver run [--limited] [--lock FILE] COMMAND_LINE
+//                                       runs COMMAND_LINE as a deployment tool does and prints
+//                                       "exit N"; --limited: as a standard user (the token's
+//                                       Administrators group for deny only); --lock: with FILE
+//                                       held open, shared with no one, meanwhile
+//   quillet_driver finish SETUP         goes through the installer's pages, ticking "Запустить
+//                                       Quillet" on the last, and prints who started Quillet:
+//                                       "installer PID EXIT", "quillet PID PARENT INTEGRITY" and "shell
+//                                       PID INTEGRITY" (integrity levels in hex: 2000 medium, 3000 high);
+//                                       then closes that Quillet
+//   sendfile, click, haslink            for sent files: driver_files.h
 #include <windows.h>
 
 #include <cstdio>
@@ -23,12 +40,20 @@
 #include <vector>
 
 #include <shellapi.h>
+#include <shlobj.h>
+#include <tlhelp32.h>
+
+#include "outside/win32/Handles.h"
+
+#include "driver_files.h"
 
 namespace {
 
 constexpr int kIdLog = 100;
 constexpr int kIdMessage = 101;
 constexpr UINT kMenuExit = 2011;
+constexpr int kIdLocalSettingsButton = 200;
+constexpr int kIdSettingsOk = 1, kIdSharedFolder = 110, kIdRetentionDays = 112;
 
 std::string Utf8(const std::wstring& w) {
     const int n = ::WideCharToMultiByte(CP_UTF8, 0, w.c_str(), -1, nullptr, 0, nullptr, nullptr);
@@ -169,13 +194,19 @@ BOOL CALLBACK FindNameBox(HWND child, LPARAM param) {
     return TRUE;
 }
 
-// Presses an entry-window button (ids 100 create, 101 open) and answers its file dialog with PATH.
-int Enter(int button, const std::wstring& path) {
-    HWND login = nullptr;
-    for (int i = 0; i < 600 && !(login && ::IsWindowVisible(login)); ++i) {
-        login = ::FindWindowW(L"QuilletLogin", nullptr);
+// The window of that class once it is shown, waiting up to tenths of a second.
+HWND ShownWindow(const wchar_t* className, int tenths) {
+    for (int i = 0; i < tenths; ++i) {
+        HWND window = ::FindWindowW(className, nullptr);
+        if (window && ::IsWindowVisible(window)) return window;
         ::Sleep(100);
     }
+    return nullptr;
+}
+
+// Presses an entry-window button (ids 100 create, 101 open) and answers its file dialog with PATH.
+int Enter(int button, const std::wstring& path) {
+    HWND login = ShownWindow(L"QuilletLogin", 600);
     if (!login) {
         std::fprintf(stderr, "no entry window\n");
         return 3;
@@ -200,6 +231,260 @@ int Enter(int button, const std::wstring& path) {
     return 0;
 }
 
+// "shared on|off [DAYS]": the chat settings window's shared-folder box, then OK.
+int SharedFolder(HWND chat, bool on, const std::wstring& days) {
+    ::PostMessageW(chat, WM_COMMAND, MAKEWPARAM(kIdLocalSettingsButton, BN_CLICKED),
+                   reinterpret_cast<LPARAM>(::GetDlgItem(chat, kIdLocalSettingsButton)));
+    HWND settings = ShownWindow(L"QuilletChatSettings", 300);
+    if (!settings) {
+        std::fprintf(stderr, "no chat settings window\n");
+        return 3;
+    }
+    HWND box = ::GetDlgItem(settings, kIdSharedFolder);
+    const auto ticked = [&] { return ::SendMessageW(box, BM_GETCHECK, 0, 0) == BST_CHECKED; };
+    if (ticked() != on && ::IsWindowEnabled(box)) ::SendMessageW(box, BM_CLICK, 0, 0);
+    if (ticked() != on) {
+        std::fprintf(stderr, "the shared-folder box stays %s\n", on ? "clear" : "ticked");
+        return 1;
+    }
+    if (!days.empty()) ::SendMessageW(::GetDlgItem(settings, kIdRetentionDays), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(days.c_str()));
+    ::SendMessageW(::GetDlgItem(settings, kIdSettingsOk), BM_CLICK, 0, 0);
+    for (int i = 0; i < 100 && ::IsWindow(settings); ++i) ::Sleep(100);
+    return ::IsWindow(settings) ? 1 : 0;
+}
+
+// The visible children of a window that are of one class.
+struct ChildSearch {
+    const wchar_t* cls;
+    std::vector<HWND> found;
+};
+BOOL CALLBACK FindChildren(HWND child, LPARAM param) {
+    auto* search = reinterpret_cast<ChildSearch*>(param);
+    wchar_t cls[32] = {};
+    ::GetClassNameW(child, cls, 32);
+    if (_wcsicmp(cls, search->cls) == 0 && ::IsWindowVisible(child)) search->found.push_back(child);
+    return TRUE;
+}
+std::wstring WindowText(HWND window) {
+    wchar_t text[512] = {};
+    ::GetWindowTextW(window, text, 512);
+    return text;
+}
+HWND ButtonWithText(HWND parent, const std::wstring& text) {
+    ChildSearch search{L"Button", {}};
+    ::EnumChildWindows(parent, FindChildren, reinterpret_cast<LPARAM>(&search));
+    for (HWND button : search.found)
+        if (WindowText(button) == text) return button;
+    return nullptr;
+}
+
+// A visible dialog box of PROCESS, looked for during SECONDS (once with 0).
+HWND WaitForDialogOf(DWORD process, int seconds) {
+    DialogSearch search{process, nullptr};
+    for (int i = 0;; ++i) {
+        ::EnumWindows(FindDialog, reinterpret_cast<LPARAM>(&search));
+        if (search.found || i >= seconds * 10) return search.found;
+        ::Sleep(100);
+    }
+}
+
+// Chat settings, then "Добавить": Quillet makes the Startup-folder shortcut and says so.
+int AddToAutorun(HWND chat) {
+    constexpr int kLocalSettingsButton = 200;  // the first of the toolbar's buttons
+    constexpr int kSettingsCancel = 2;
+    ::PostMessageW(chat, WM_COMMAND, MAKEWPARAM(kLocalSettingsButton, BN_CLICKED), 0);
+    HWND settings = nullptr;
+    for (int i = 0; i < 100 && !(settings && ::IsWindowVisible(settings)); ++i) {
+        ::Sleep(100);
+        settings = ::FindWindowW(L"QuilletChatSettings", nullptr);
+    }
+    if (!settings) {
+        std::fprintf(stderr, "no chat settings window\n");
+        return 1;
+    }
+    HWND add = ButtonWithText(settings, L"Добавить");
+    ::PostMessageW(settings, WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(add), BN_CLICKED), reinterpret_cast<LPARAM>(add));
+    DWORD process = 0;
+    ::GetWindowThreadProcessId(settings, &process);
+    HWND box = WaitForDialogOf(process, 10);
+    if (!box) {
+        std::fprintf(stderr, "no message box\n");
+        return 1;
+    }
+    ::Sleep(300);
+    ChildSearch texts{L"Static", {}};
+    ::EnumChildWindows(box, FindChildren, reinterpret_cast<LPARAM>(&texts));
+    std::wstring said;
+    for (HWND text : texts.found)
+        if (WindowText(text).size() > said.size()) said = WindowText(text);
+    std::printf("%s\n", Utf8(said).c_str());
+    ::PostMessageW(box, WM_COMMAND, IDOK, 0);
+    ::Sleep(300);
+    ::PostMessageW(settings, WM_COMMAND, MAKEWPARAM(kSettingsCancel, BN_CLICKED), 0);
+    return 0;
+}
+
+int PrintLink(const std::wstring& path) {
+    outside::ComApartment apartment;
+    outside::ComPtr<IShellLinkW> link;
+    if (FAILED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, link.put_void())))
+        return 1;
+    outside::ComPtr<IPersistFile> file = link.As<IPersistFile>(IID_IPersistFile);
+    if (!file || FAILED(file->Load(path.c_str(), STGM_READ))) return 1;
+    wchar_t target[MAX_PATH] = {}, arguments[1024] = {}, folder[MAX_PATH] = {};
+    link->GetPath(target, MAX_PATH, nullptr, SLGP_RAWPATH);
+    link->GetArguments(arguments, 1024);
+    link->GetWorkingDirectory(folder, MAX_PATH);
+    std::printf("%s\n%s\n%s\n", Utf8(target).c_str(), Utf8(arguments).c_str(), Utf8(folder).c_str());
+    return 0;
+}
+
+// A token like this process's, with the Administrators group for deny only: a standard user's.
+outside::UniqueHandle StandardUserToken() {
+    HANDLE own = nullptr;
+    if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_ALL_ACCESS, &own)) return {};
+    outside::UniqueHandle token(own);
+    SID_IDENTIFIER_AUTHORITY nt = SECURITY_NT_AUTHORITY;
+    PSID administrators = nullptr;
+    if (!::AllocateAndInitializeSid(&nt, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0, 0,
+                                    &administrators))
+        return {};
+    SID_AND_ATTRIBUTES denied{administrators, 0};
+    HANDLE restricted = nullptr;
+    const BOOL made = ::CreateRestrictedToken(token.get(), 0, 1, &denied, 0, nullptr, 0, nullptr, &restricted);
+    ::FreeSid(administrators);
+    return outside::UniqueHandle(made ? restricted : nullptr);
+}
+
+int Run(const std::vector<std::wstring>& args) {
+    bool limited = false;
+    outside::UniqueHandle held;
+    size_t i = 2;
+    for (; i + 1 < args.size(); ++i) {
+        if (args[i] == L"--limited") {
+            limited = true;
+        } else if (args[i] == L"--lock" && i + 2 < args.size()) {
+            held.reset(::CreateFileW(args[++i].c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+            if (!held) {
+                std::fprintf(stderr, "cannot hold %s\n", Utf8(args[i]).c_str());
+                return 1;
+            }
+        } else {
+            break;
+        }
+    }
+    if (i >= args.size()) return 2;
+    std::wstring line = args[i];
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION started{};
+    outside::UniqueHandle token = limited ? StandardUserToken() : outside::UniqueHandle();
+    const BOOL ok = limited ? token && ::CreateProcessAsUserW(token.get(), nullptr, line.data(), nullptr, nullptr,
+                                                               FALSE, 0, nullptr, nullptr, &startup, &started)
+                            : ::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                                               &startup, &started);
+    if (!ok) {
+        std::fprintf(stderr, "cannot run %s (%lu)\n", Utf8(line).c_str(), ::GetLastError());
+        return 1;
+    }
+    outside::UniqueHandle process(started.hProcess), thread(started.hThread);
+    if (::WaitForSingleObject(process.get(), 300000) != WAIT_OBJECT_0) {
+        std::fprintf(stderr, "still running after 5 minutes\n");
+        return 1;
+    }
+    DWORD code = 0;
+    ::GetExitCodeProcess(process.get(), &code);
+    std::printf("exit %lu\n", code);
+    return 0;
+}
+
+// The integrity level of a process's token (0x2000 medium, 0x3000 high); 0 when unknown.
+DWORD IntegrityOf(DWORD processId) {
+    outside::UniqueHandle process(::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
+    HANDLE own = nullptr;
+    if (!process || !::OpenProcessToken(process.get(), TOKEN_QUERY, &own)) return 0;
+    outside::UniqueHandle token(own);
+    std::vector<BYTE> label(256);
+    DWORD size = 0;
+    if (!::GetTokenInformation(token.get(), TokenIntegrityLevel, label.data(), static_cast<DWORD>(label.size()), &size))
+        return 0;
+    PSID sid = reinterpret_cast<TOKEN_MANDATORY_LABEL*>(label.data())->Label.Sid;
+    return *::GetSidSubAuthority(sid, *::GetSidSubAuthorityCount(sid) - 1U);
+}
+
+DWORD ParentOf(DWORD processId) {
+    outside::UniqueHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = ::Process32FirstW(snapshot.get(), &entry); more; more = ::Process32NextW(snapshot.get(), &entry))
+        if (entry.th32ProcessID == processId) return entry.th32ParentProcessID;
+    return 0;
+}
+
+// The desktop's shell: Explorer's shell window; Wine has none, and there the
+// desktop window belongs to Wine's Explorer.
+DWORD ShellProcess() {
+    DWORD process = 0;
+    HWND shell = ::GetShellWindow();
+    ::GetWindowThreadProcessId(shell ? shell : ::GetDesktopWindow(), &process);
+    return process;
+}
+
+int Finish(const std::wstring& setup) {
+    SHELLEXECUTEINFOW info{};
+    info.cbSize = sizeof info;
+    info.fMask = SEE_MASK_NOCLOSEPROCESS;
+    info.lpVerb = L"open";
+    info.lpFile = setup.c_str();
+    info.nShow = SW_SHOWNORMAL;
+    if (!::ShellExecuteExW(&info) || !info.hProcess) {
+        std::fprintf(stderr, "the installer did not start\n");
+        return 1;
+    }
+    outside::UniqueHandle installer(info.hProcess);
+    const DWORD installerId = ::GetProcessId(installer.get());
+    // The default button of each page once it has settled (shown the same for a
+    // moment), until the last: tick the box there first.
+    bool ticked = false;
+    HWND seen = nullptr;
+    for (int i = 0; i < 600 && ::WaitForSingleObject(installer.get(), 300) == WAIT_TIMEOUT; ++i) {
+        HWND wizard = WaitForDialogOf(installerId, 0);
+        HWND page = wizard ? ::FindWindowExW(wizard, nullptr, L"#32770", nullptr) : nullptr;
+        HWND next = wizard ? ::GetDlgItem(wizard, IDOK) : nullptr;
+        const bool settled = page == seen;
+        seen = page;
+        if (!settled || !next || !::IsWindowEnabled(next) || !::IsWindowVisible(next)) continue;
+        if (HWND box = ButtonWithText(wizard, L"Запустить Quillet")) {
+            ::SendMessageW(box, BM_SETCHECK, BST_CHECKED, 0);
+            ticked = true;
+        }
+        if (!ticked && WindowText(next).find(L"Готово") != std::wstring::npos) continue;
+        ::PostMessageW(wizard, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(next));
+        seen = nullptr;
+    }
+    DWORD exitCode = STILL_ACTIVE;
+    ::GetExitCodeProcess(installer.get(), &exitCode);
+    std::printf("installer %lu %lu\n", installerId, exitCode);
+    HWND quillet = nullptr;
+    for (int i = 0; i < 300 && !quillet; ++i) {
+        ::Sleep(100);
+        quillet = ::FindWindowW(L"QuilletLogin", nullptr);
+    }
+    if (!quillet) {
+        std::fprintf(stderr, "no Quillet started\n");
+        return 1;
+    }
+    DWORD quilletId = 0;
+    ::GetWindowThreadProcessId(quillet, &quilletId);
+    const DWORD shellId = ShellProcess();
+    std::printf("quillet %lu %lu %lx\nshell %lu %lx\n", quilletId, ParentOf(quilletId), IntegrityOf(quilletId),
+                shellId, IntegrityOf(shellId));
+    // Leave no Quillet behind for the next step.
+    outside::UniqueHandle process(::OpenProcess(SYNCHRONIZE, FALSE, quilletId));
+    ::PostMessageW(quillet, WM_CLOSE, 0, 0);
+    return process && ::WaitForSingleObject(process.get(), 30000) == WAIT_OBJECT_0 ? 0 : 1;
+}
+
 }  // namespace
 
 int main() {
@@ -212,6 +497,9 @@ int main() {
     const std::string command = Utf8(args[1]);
     if (command == "create" && argc >= 3) return Enter(100, args[2]);
     if (command == "open" && argc >= 3) return Enter(101, args[2]);
+    if (command == "link" && argc >= 3) return PrintLink(args[2]);
+    if (command == "run" && argc >= 3) return Run(args);
+    if (command == "finish" && argc >= 3) return Finish(args[2]);
     HWND chat = ChatWindow(60);
     if (!chat) {
         std::fprintf(stderr, "no chat window\n");
@@ -239,6 +527,11 @@ int main() {
         std::fprintf(stderr, "not in the pane: %s\n%s\n", Utf8(wanted).c_str(), Utf8(PaneText(chat)).c_str());
         return 1;
     }
+    if (command == "sendfile" && argc >= 3) return SendFilesCommand(chat, {args.begin() + 2, args.end()});
+    if (command == "click" && argc >= 3) return ClickCommand(chat, args[2], argc >= 4 && args[3] == L"shift");
+    if (command == "haslink" && argc >= 3) return LinkCommand(chat, args[2], argc >= 4 ? std::stoi(args[3]) : 30);
+    if (command == "shared" && argc >= 3) return SharedFolder(chat, args[2] == L"on", argc >= 4 ? args[3] : L"");
+    if (command == "autorun") return AddToAutorun(chat);
     if (command == "pane") {
         std::printf("%s\n", Utf8(PaneText(chat)).c_str());
         return 0;
