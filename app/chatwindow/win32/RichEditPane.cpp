@@ -15,6 +15,12 @@ namespace {
 // largest limit a single-line EDIT gets from EM_LIMITTEXT(0).
 constexpr LPARAM kNoTextLimit = 0x7FFFFFFE;
 
+// Lets the pane draw itself again and draws it at once.
+void DrawNow(HWND pane) {
+    ::SendMessageW(pane, WM_SETREDRAW, TRUE, 0);
+    ::RedrawWindow(pane, nullptr, nullptr, RDW_ERASE | RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+}
+
 }  // namespace
 
 void RichEditPane::EndAppend() {
@@ -30,7 +36,7 @@ void RichEditPane::AppendText(const std::string& text, int size, bool bold, int3
 void RichEditPane::Appended() {
     if (!inBatch_)
         Flush();
-    else if (::GetTickCount() - lastRedraw_ >= kRedrawIntervalMs)
+    else if (Clock::now() - lastRedraw_ >= std::max<Clock::duration>(kRedrawInterval, (kRedrawShare - 1) * redrawWaste_))
         Redraw();
 }
 
@@ -42,6 +48,7 @@ void RichEditPane::AppendLink(const std::string& text, const std::string& target
 }
 
 void RichEditPane::Clear() {
+    const Clock::time_point start = Clock::now();
     queued_.clear();
     // Wine's RichEdit deletes a whole text in time quadratic in its length
     // (300 messages: about 160 ms on a loaded machine); in pieces from the
@@ -57,6 +64,8 @@ void RichEditPane::Clear() {
     links_.Clear();
     // Whatever is left, and the format of the empty pane back to its default.
     ::SetWindowTextW(pane_, L"");
+    wasted_ += inserted_ + (Clock::now() - start);
+    inserted_ = {};
 }
 
 std::vector<TextRun> RichEditPane::TakeUnloggedRuns() {
@@ -68,7 +77,8 @@ std::vector<TextRun> RichEditPane::TakeUnloggedRuns() {
 void RichEditPane::BeginBatch() {
     if (inBatch_) return;
     inBatch_ = true;
-    lastRedraw_ = ::GetTickCount();
+    lastRedraw_ = Clock::now();
+    redrawWaste_ = wasted_ = inserted_ = {};
     ::SendMessageW(pane_, WM_SETREDRAW, FALSE, 0);
 }
 
@@ -76,20 +86,22 @@ void RichEditPane::EndBatch() {
     if (!inBatch_) return;
     inBatch_ = false;
     if (appendDepth_ == 0) Flush();
-    ::SendMessageW(pane_, WM_SETREDRAW, TRUE, 0);
-    ::RedrawWindow(pane_, nullptr, nullptr, RDW_ERASE | RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    DrawNow(pane_);
 }
 
 void RichEditPane::Redraw() {
     Flush();
-    ::SendMessageW(pane_, WM_SETREDRAW, TRUE, 0);
-    ::RedrawWindow(pane_, nullptr, nullptr, RDW_ERASE | RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    const Clock::time_point start = Clock::now();
+    DrawNow(pane_);
     ::SendMessageW(pane_, WM_SETREDRAW, FALSE, 0);
-    lastRedraw_ = ::GetTickCount();
+    lastRedraw_ = Clock::now();
+    redrawWaste_ = (lastRedraw_ - start) + wasted_;
+    wasted_ = {};
 }
 
 void RichEditPane::Flush() {
     if (queued_.empty()) return;
+    const Clock::time_point began = Clock::now();
     const std::string rtf = RunsToPaneRtf(queued_, kPaneFont);
     queued_.clear();
     modRTFSupport::BeginAppend(pane_, state_);
@@ -99,6 +111,7 @@ void RichEditPane::Flush() {
     ::SendMessageW(pane_, EM_SETTEXTEX, reinterpret_cast<WPARAM>(&how), reinterpret_cast<LPARAM>(rtf.c_str()));
     links_.Mark(pane_, start, rtf);
     modRTFSupport::EndAppend(pane_, state_);
+    inserted_ += Clock::now() - began;
 }
 
 HWND CreateRichEditPane(HWND parent, int id) {

@@ -4,7 +4,10 @@
 // message (between BeginAppend and EndAppend), or during a batch (a dispatch
 // pass) every message since the last redraw. A batch keeps the control from
 // drawing itself after each change and redraws it a few times a second, so a
-// long pass still shows its progress.
+// long pass still shows its progress. With the overflow rule a redraw's text
+// is mostly thrown away again by the next clear; where that is slow (RichEdit
+// under Wine), redraws come less often, so that the work thrown away stays
+// within a tenth of the pass.
 #pragma once
 
 #include <windows.h>
@@ -14,14 +17,18 @@
 #include "PaneLinks.h"
 #include "modRTFSupport.h"
 
+#include <chrono>
 #include <vector>
 
 namespace chatwindow {
 
 class RichEditPane final : public IConversationPane {
 public:
-    // How often a batch redraws the pane.
-    static constexpr DWORD kRedrawIntervalMs = 300;
+    // A batch redraws the pane at most this often...
+    static constexpr std::chrono::milliseconds kRedrawInterval{300};
+    // ...and waits (kRedrawShare - 1) times as long as the last redraw's
+    // drawing and the work clears threw away since the one before took.
+    static constexpr int kRedrawShare = 10;
 
     explicit RichEditPane(HWND pane = nullptr) : pane_(pane) {}
     void Attach(HWND pane) { pane_ = pane; }
@@ -37,7 +44,7 @@ public:
     std::vector<TextRun> TakeUnloggedRuns() override;
 
     // A batch: appended messages wait, in order, and the control is not drawn;
-    // every kRedrawIntervalMs what waits goes in and the control is drawn.
+    // now and then (above) what waits goes in and the control is drawn.
     // EndBatch puts in the rest and lets the control draw itself again.
     // BeginBatch inside a batch does nothing.
     void BeginBatch();
@@ -55,11 +62,16 @@ private:
     void Appended();
     void Redraw();
 
+    using Clock = std::chrono::steady_clock;
+
     HWND pane_;
     modRTFSupport::AppendState state_;
     int appendDepth_ = 0;
     bool inBatch_ = false;
-    DWORD lastRedraw_ = 0;
+    Clock::time_point lastRedraw_;
+    Clock::duration redrawWaste_{};  // at the last redraw: its drawing and the work thrown away before it
+    Clock::duration wasted_{};       // since: insertions cleared again, and the clears
+    Clock::duration inserted_{};     // insertions since the last clear
     std::vector<TextRun> queued_;    // not yet in the control
     std::vector<TextRun> unlogged_;  // not yet taken by the log
     PaneLinks links_;
