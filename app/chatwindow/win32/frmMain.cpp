@@ -126,6 +126,8 @@ bool frmMain::Create(bool startHidden) {
     watcher_->StartWatch(modMain::ChatFolder);
     poller_ = std::make_unique<exchange::UpdatePoller>(*watcher_, dispatcher_, *this);
     ::SetTimer(Handle(), kUpdateTimer, exchange::kTimerIntervalMs, nullptr);
+    // The first tick at once: messages waiting in the folder need not wait an interval.
+    ::PostMessageW(Handle(), WM_TIMER, kUpdateTimer, 0);
 
     if (!startHidden) {
         ::ShowWindow(Handle(), showCommand);
