@@ -126,6 +126,8 @@ bool frmMain::Create(bool startHidden) {
     watcher_->StartWatch(modMain::ChatFolder);
     poller_ = std::make_unique<exchange::UpdatePoller>(*watcher_, dispatcher_, *this);
     ::SetTimer(Handle(), kUpdateTimer, exchange::kTimerIntervalMs, nullptr);
+    // The first tick at once: messages waiting in the folder need not wait an interval.
+    ::PostMessageW(Handle(), WM_TIMER, kUpdateTimer, 0);
 
     if (!startHidden) {
         ::ShowWindow(Handle(), showCommand);
@@ -194,25 +196,11 @@ void frmMain::LoadToolbarPictures() {
 
 void frmMain::DisplayMessage(const std::string& userName, const std::string& text, outside::DateTimeRecord time,
                              exchange::MessageKind kind, const std::string& fileName) {
-    if (dispatcher_.InPass() && !pane_.AppendsHeld()) {
-        // A pass puts its messages into the pane once per redraw, not one by one.
-        pane_.HoldAppends(true);
-        pane_.SetRedraw(false);
-        lastPaint_ = ::GetTickCount();
-    }
+    // A pass puts its messages into the pane once per redraw, not one by one.
+    if (dispatcher_.InPass()) pane_.BeginBatch();
     display_.DisplayMessage(userName, text, time, kind, fileName);
     notifications_.MessageShown(userName, text, kind, ::IsWindowVisible(Handle()) && ::GetForegroundWindow() == Handle(),
                                 ::GetTickCount());
-    if (pane_.AppendsHeld()) {
-        // A long pass still shows its progress a few times a second.
-        constexpr DWORD kPaintIntervalMs = 300;
-        if (::GetTickCount() - lastPaint_ >= kPaintIntervalMs) {
-            pane_.Flush();
-            pane_.SetRedraw(true);
-            pane_.SetRedraw(false);
-            lastPaint_ = ::GetTickCount();
-        }
-    }
 }
 void frmMain::ShowSystemMessage(const std::string& text) { display_.ShowSystemMessage(text); }
 void frmMain::ShowDebugMessage(const std::string& text) { display_.ShowDebugMessage(text); }
@@ -257,8 +245,7 @@ bool frmMain::SaveLogAfterLine() {
 void frmMain::PassFinished() {
     captionShownInPass_ = false;
     if (!pendingCaption_.empty()) SetCaption(std::string(pendingCaption_));
-    pane_.HoldAppends(false);
-    pane_.SetRedraw(true);
+    pane_.EndBatch();
     if (logDirty_) SaveLog(true, false);
 }
 

@@ -135,7 +135,6 @@ private:
     bool SaveLogAfterLine();
     bool logDirty_ = false;
     bool saveFailureShown_ = false;  // a failing log is reported once, until a save succeeds
-    DWORD lastPaint_ = 0;
     DWORD lastCaption_ = 0;
     bool captionShownInPass_ = false;
     std::string pendingCaption_;
