@@ -27,6 +27,7 @@
 #include "MessageTypes.h"
 #include "ProcessedFiles.h"
 #include "SharedFolder.h"
+#include "app/settings/modSettings.h"
 
 namespace exchange {
 
@@ -51,7 +52,7 @@ struct PassSummary {
     int retried = 0;
 };
 
-inline constexpr int kOverflowBlock = 300;
+using modSettings::kOverflowBlock;
 inline constexpr int kProgressThreshold = 10;
 // A file younger than this that fails to decode may still be arriving.
 inline constexpr int64_t kYoungFileMilliseconds = 2000;

@@ -23,6 +23,9 @@ extern bool iChatStylePlugin;
 extern bool NameOnSeparateLine;
 extern bool ClearScrollbackOnHide;
 extern bool ClearScrollbackOnOverflow;
+// With ClearScrollbackOnOverflow, a pass saves and clears the pane every this
+// many message files; the program settings window shows the count.
+inline constexpr int kOverflowBlock = 300;
 extern bool NewStyleTimestamp;
 extern bool SortLogsList;        // "Logs List" / "Sort"
 extern bool SortLogsDescending;  // "Logs List" / "Descending Sort"

@@ -30,12 +30,12 @@
 #include <vector>
 
 #include "app/chatwindow/win32/frmMain.h"
-#include "app/chatwindow/win32/modRTFSupport.h"
 #include "app/exchange/ChatFolderListing.h"
 #include "app/exchange/MessageDispatcher.h"
 #include "app/exchange/MessageFiles.h"
 #include "app/settings/modSettings.h"
 #include "app/startup/modMain.h"
+#include "app/support/win32/modRTFSupport.h"
 #include "outside/Folder.h"
 #include "outside/Support.h"
 #include "outside/TextFile.h"

@@ -18,9 +18,9 @@
 
 #include "app/chatwindow/MessageDisplay.h"
 #include "app/chatwindow/RtfRuns.h"
-#include "app/chatwindow/win32/RichEditPane.h"
 #include "app/exchange/MessageFiles.h"
 #include "app/settings/modSettings.h"
+#include "app/support/win32/modRTFSupport.h"
 #include "outside/Folder.h"
 #include "outside/Support.h"
 #include "outside/TextFile.h"
@@ -51,7 +51,7 @@ std::vector<chatwindow::TextRun> MessageRuns(int i) {
 
 struct Pane {
     HWND parent = ::CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 480, 300, nullptr, nullptr, nullptr, nullptr);
-    HWND edit = chatwindow::CreateRichEditPane(parent, 1);
+    HWND edit = modRTFSupport::CreateRichEditPane(parent, 1);
     Pane() { ::SendMessageW(edit, WM_SETREDRAW, FALSE, 0); }
     ~Pane() { ::DestroyWindow(parent); }
 };

@@ -11,9 +11,9 @@
 
 #include "WindowTestSupport.h"
 #include "app/chatwindow/win32/frmMain.h"
-#include "app/chatwindow/win32/modRTFSupport.h"
 #include "app/settings/modSettings.h"
 #include "app/startup/modMain.h"
+#include "app/support/win32/modRTFSupport.h"
 #include "outside/TextFile.h"
 #include "support/TempDir.h"
 

@@ -12,11 +12,11 @@
 #include "WindowTestSupport.h"
 #include "app/chatwindow/ChatWindowLogic.h"
 #include "app/chatwindow/win32/frmMain.h"
-#include "app/chatwindow/win32/modRTFSupport.h"
 #include "app/exchange/MessageFiles.h"
 #include "app/settings/modSettings.h"
-#include "app/support/modFormatVersion.h"
 #include "app/startup/modMain.h"
+#include "app/support/modFormatVersion.h"
+#include "app/support/win32/modRTFSupport.h"
 #include "outside/Folder.h"
 #include "outside/Support.h"
 #include "outside/TextFile.h"
@@ -69,11 +69,11 @@ protected:
         ::SendMessageW(form->MessageInput(), WM_KEYUP, vk, 0xC0000001);
     }
     // The toolbar's buttons, left to right.
-    std::vector<chatwindow::ucButton*> Toolbar() const {
-        std::vector<chatwindow::ucButton*> buttons;
+    std::vector<support::ucButton*> Toolbar() const {
+        std::vector<support::ucButton*> buttons;
         for (HWND child = ::GetWindow(hwnd, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT))
-            if (auto* button = chatwindow::ucButton::FromHandle(child)) buttons.push_back(button);
-        const auto left = [](chatwindow::ucButton* b) {
+            if (auto* button = support::ucButton::FromHandle(child)) buttons.push_back(button);
+        const auto left = [](support::ucButton* b) {
             RECT r{};
             ::GetWindowRect(b->Handle(), &r);
             return r.left;

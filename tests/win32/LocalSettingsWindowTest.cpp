@@ -12,12 +12,12 @@
 #include "QuilletProcess.h"
 #include "SettingsTestSupport.h"
 #include "WindowTestSupport.h"
-#include "app/chatwindow/win32/ucButton.h"
 #include "app/settings/LocalSettingsLogic.h"
 #include "app/settings/modSettings.h"
 #include "app/settings/win32/frmLocalSettings.h"
 #include "app/startup/modMain.h"
 #include "app/support/win32/InputBox.h"
+#include "app/support/win32/ucButton.h"
 #include "outside/Support.h"
 #include "outside/TextFile.h"
 #include "outside/win32/Handles.h"
@@ -101,7 +101,7 @@ TEST_F(LocalSettingsWindowTest, ShiftF9OpensTheWindowWithEveryCaption) {
         {kIdLocalApply, "Применить"},
     };
     for (const auto& [id, caption] : captions) EXPECT_EQ(Text(w, id), caption) << id;
-    auto* button = chatwindow::ucButton::FromHandle(::GetDlgItem(w, kIdSetDefaultUserName));
+    auto* button = support::ucButton::FromHandle(::GetDlgItem(w, kIdSetDefaultUserName));
     ASSERT_NE(button, nullptr);
     EXPECT_EQ(button->ToolTip(), " Установить имя пользователя по умолчанию ");
     EXPECT_NE(button->Picture().get(), nullptr) << "the button has its picture";
@@ -121,7 +121,7 @@ TEST_F(LocalSettingsWindowTest, NameBoxSelectsAllOnFocusAndTakesTheDefaultName) 
     ::SendMessageW(name, EM_GETSEL, reinterpret_cast<WPARAM>(&from), reinterpret_cast<LPARAM>(&to));
     EXPECT_EQ(from, 0u);
     EXPECT_EQ(to, 6u);
-    chatwindow::ucButton::FromHandle(::GetDlgItem(w, kIdSetDefaultUserName))->ClickMe();
+    support::ucButton::FromHandle(::GetDlgItem(w, kIdSetDefaultUserName))->ClickMe();
     EXPECT_EQ(Text(w, kIdUserName), modSettings::GetDefaultUserName());
 }
 

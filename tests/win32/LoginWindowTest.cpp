@@ -14,12 +14,12 @@
 #include "SettingsTestSupport.h"
 #include "WindowTestSupport.h"
 #include "app/chatwindow/win32/frmMain.h"
-#include "app/chatwindow/win32/modRTFSupport.h"
 #include "app/settings/modSettings.h"
+#include "app/startup/CExchangePathProtector.h"
 #include "app/startup/modMain.h"
 #include "app/startup/win32/frmLogin.h"
-#include "app/startup/CExchangePathProtector.h"
 #include "app/support/win32/FileDialog.h"
+#include "app/support/win32/modRTFSupport.h"
 #include "outside/SettingsStore.h"
 #include "outside/Support.h"
 #include "outside/TextFile.h"
@@ -134,7 +134,7 @@ TEST_F(LoginWindowTest, ShowsItsCaptionTextsAndPictures) {
         EXPECT_STREQ(font.lfFaceName, L"Tahoma");
     }
     for (int b = 0; b < startup::kLoginButtonCount; ++b) {
-        chatwindow::ucButton* button = login->Button(static_cast<startup::LoginButton>(b));
+        support::ucButton* button = login->Button(static_cast<startup::LoginButton>(b));
         ASSERT_NE(button, nullptr);
         EXPECT_EQ(button->PictureWidth(), 32) << "button " << b;
         EXPECT_EQ(button->PictureHeight(), 32) << "button " << b;

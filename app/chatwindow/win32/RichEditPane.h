@@ -11,8 +11,8 @@
 
 #include "../IConversationPane.h"
 #include "../RtfRuns.h"
-#include "PaneLinks.h"
-#include "modRTFSupport.h"
+#include "app/support/win32/PaneLinks.h"
+#include "app/support/win32/modRTFSupport.h"
 
 #include <vector>
 
@@ -46,7 +46,7 @@ public:
     bool RedrawSuspended() const { return suspended_; }
 
     // The links to sent files in the pane.
-    PaneLinks& Links() { return links_; }
+    support::PaneLinks& Links() { return links_; }
 
 private:
     HWND pane_;
@@ -56,11 +56,7 @@ private:
     std::vector<TextRun> queued_;    // not yet in the control
     std::vector<TextRun> unlogged_;  // not yet taken by the log
     bool suspended_ = false;
-    PaneLinks links_;
+    support::PaneLinks links_;
 };
-
-// Loads msftedit.dll once and creates a read-only RichEdit pane without a
-// text limit.
-HWND CreateRichEditPane(HWND parent, int id);
 
 }  // namespace chatwindow

@@ -115,12 +115,12 @@ bool frmMain::Create(bool startHidden) {
     SetCaption(modAppWindowTitle::DocumentWindowTitle("", modMain::ChatFilePath));
     CreateTray();
     StartSubclassing();
-    selectAllHooks_[0] = std::make_unique<csTBSelectAllHook>();
+    selectAllHooks_[0] = std::make_unique<support::csTBSelectAllHook>();
     selectAllHooks_[0]->Init(txtUserNameRO_);
-    selectAllHooks_[1] = std::make_unique<csTBSelectAllHook>();
+    selectAllHooks_[1] = std::make_unique<support::csTBSelectAllHook>();
     selectAllHooks_[1]->Init(txtMessage_);
     LoadToolbarPictures();
-    for (ucButton* button : buttons_) ::ShowWindow(button->Handle(), SW_SHOW);
+    for (support::ucButton* button : buttons_) ::ShowWindow(button->Handle(), SW_SHOW);
 
     watcher_ = exchange::CreateFolderWatcher();
     watcher_->StartWatch(modMain::ChatFolder);
@@ -143,18 +143,18 @@ void frmMain::CreateControls() {
     lblName_ = make(L"STATIC", "Меня зовут:", SS_LEFTNOWORDWRAP, 0, kIdNameLabel);
     txtUserNameRO_ = make(L"EDIT", "", ES_AUTOHSCROLL | ES_READONLY | WS_TABSTOP, WS_EX_CLIENTEDGE, kIdUserName);
     lblLog_ = make(L"STATIC", "Журнал текущей беседы:", SS_LEFTNOWORDWRAP, 0, kIdLogLabel);
-    pane_.Attach(CreateRichEditPane(Handle(), kIdLog));
+    pane_.Attach(modRTFSupport::CreateRichEditPane(Handle(), kIdLog));
     txtMessage_ = make(L"EDIT", "", ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN | WS_VSCROLL | WS_TABSTOP,
                        WS_EX_CLIENTEDGE, kIdMessage);
     for (int i = 0; i < kButtonCount; ++i) {
-        buttons_[static_cast<size_t>(i)] = ucButton::Create(Handle(), kIdFirstButton + i, 0, 0, PxX(kButtonSize),
+        buttons_[static_cast<size_t>(i)] = support::ucButton::Create(Handle(), kIdFirstButton + i, 0, 0, PxX(kButtonSize),
                                                             PxY(kButtonSize));
         buttons_[static_cast<size_t>(i)]->SetToolTip(kToolbar[i].toolTip);
         // Shown once their pictures are in: a button draws its picture when it is shown.
         ::ShowWindow(buttons_[static_cast<size_t>(i)]->Handle(), SW_HIDE);
     }
     for (HWND child : {txtMessage_, txtUserNameRO_, pane_.Handle()}) PreviewKeysOf(child);
-    PaneLinks::Enable(pane_.Handle());
+    support::PaneLinks::Enable(pane_.Handle());
     AcceptDroppedFiles(Handle(), pane_.Handle());
     // Labels name what follows them; the pane's is not its own and the message box has none.
     support::SetAccessibleName(pane_.Handle(), "Журнал текущей беседы", ROLE_SYSTEM_TEXT);

@@ -16,12 +16,12 @@
 #include "../NotificationLogic.h"
 #include "BlinkerHost.h"
 #include "RichEditPane.h"
-#include "csTBSelectAllHook.h"
-#include "ucButton.h"
 #include "app/exchange/IFSWatcher.h"
 #include "app/exchange/MessageDispatcher.h"
 #include "app/exchange/UpdatePoller.h"
 #include "app/support/win32/FormBase.h"
+#include "app/support/win32/csTBSelectAllHook.h"
+#include "app/support/win32/ucButton.h"
 #include "outside/win32/Handles.h"
 #include "outside/win32/Hookwell.h"
 #include "outside/win32/Perchlet.h"
@@ -128,8 +128,8 @@ private:
     std::unique_ptr<outside::TrayMenu> trayMenu_;
     HMENU mnuMain_ = nullptr;
     std::array<std::unique_ptr<outside::Hookwell>, 3> hooks_;
-    std::array<ucButton*, kButtonCount> buttons_{};  // owned by their windows
-    std::array<std::unique_ptr<csTBSelectAllHook>, 2> selectAllHooks_;
+    std::array<support::ucButton*, kButtonCount> buttons_{};  // owned by their windows
+    std::array<std::unique_ptr<support::csTBSelectAllHook>, 2> selectAllHooks_;
 
     // Outside a pass every line is saved at once; a pass saves per batch of files.
     bool SaveLogAfterLine();

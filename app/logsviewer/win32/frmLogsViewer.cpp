@@ -9,12 +9,11 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/chatwindow/win32/RichEditPane.h"
-#include "app/chatwindow/win32/modRTFSupport.h"
 #include "app/settings/modSettings.h"
 #include "app/startup/modMain.h"
 #include "app/support/modAppWindowTitle.h"
 #include "app/support/win32/AccessibleName.h"
+#include "app/support/win32/modRTFSupport.h"
 #include "outside/DateTime.h"
 #include "outside/MessageBoxes.h"
 #include "outside/Support.h"
@@ -130,9 +129,9 @@ void frmLogsViewer::CreateControls() {
     // Tab order: the list, the pane, the buttons, then the search box.
     lstFiles_ = AddControl(L"LISTBOX", "", WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT,
                            WS_EX_CLIENTEDGE, kIdList, kDesignList);
-    rtfLog_ = chatwindow::CreateRichEditPane(Handle(), kIdPane);
+    rtfLog_ = modRTFSupport::CreateRichEditPane(Handle(), kIdPane);
     Place(rtfLog_, kDesignPane);
-    chatwindow::PaneLinks::Enable(rtfLog_);
+    support::PaneLinks::Enable(rtfLog_);
     lblTag_ = AddLabel(kIdLabel, "Всего логов: ", kDesignLabel);
     cmdOpenLogsFolder_ = AddButton(kIdOpenFolder, "Открыть папку с логами", kDesignOpenFolder);
     cmdClose_ = AddButton(kIdClose, "Закрыть", kDesignClose);

@@ -18,8 +18,8 @@
 #include "../BackgroundSearch.h"
 #include "../LogSearch.h"
 #include "../LogsListLogic.h"
-#include "app/chatwindow/win32/PaneLinks.h"
 #include "app/support/win32/FormBase.h"
+#include "app/support/win32/PaneLinks.h"
 #include "outside/win32/Hookwell.h"
 
 namespace logsviewer {
@@ -95,7 +95,7 @@ private:
 
     HWND lstFiles_ = nullptr;
     HWND rtfLog_ = nullptr;
-    chatwindow::PaneLinks links_;  // to the files sent, in the log shown
+    support::PaneLinks links_;  // to the files sent, in the log shown
     HWND lblTag_ = nullptr;
     HWND cmdOpenLogsFolder_ = nullptr;
     HWND cmdClose_ = nullptr;

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 
-#include "app/chatwindow/win32/ucButton.h"
 #include "app/exchange/ChatFolderListing.h"
 #include "app/settings/modSettings.h"
 #include "app/settings/win32/SettingsSaving.h"
@@ -14,6 +13,7 @@
 #include "app/support/win32/AccessibleName.h"
 #include "app/support/win32/InputBox.h"
 #include "app/support/win32/modLoadResPictureByData.h"
+#include "app/support/win32/ucButton.h"
 #include "outside/MessageBoxes.h"
 #include "outside/ProductIdentity.h"
 #include "outside/Support.h"
@@ -79,7 +79,7 @@ bool frmLocalSettings::Load(ChatWindowLink chat) {
     PaintUnderGroupBoxes(Handle());
     CreateControls();
     StandardLoadSteps();  // centred at its final size
-    userNameHook_ = std::make_unique<chatwindow::csTBSelectAllHook>();
+    userNameHook_ = std::make_unique<support::csTBSelectAllHook>();
     userNameHook_->Init(txtUserName_);
     LoadIconSamples(true);
     FillFromSettings();
@@ -95,8 +95,8 @@ void frmLocalSettings::CreateControls() {
     Place(label, labelRect);
     txtUserName_ = AddEdit(kIdUserName, "", design.userName);
     const TwipsRect b = design.defaultUserName;
-    chatwindow::ucButton* button =
-        chatwindow::ucButton::Create(Handle(), kIdSetDefaultUserName, PxX(b.left), PxY(b.top), PxX(b.width), PxY(b.height));
+    support::ucButton* button =
+        support::ucButton::Create(Handle(), kIdSetDefaultUserName, PxX(b.left), PxY(b.top), PxX(b.width), PxY(b.height));
     button->SetToolTip(kDefaultUserNameTip);
     // The button draws its picture when it is shown: shown again once the picture is in.
     ::ShowWindow(button->Handle(), SW_HIDE);

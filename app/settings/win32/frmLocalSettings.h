@@ -12,9 +12,9 @@
 #include <memory>
 #include <string>
 
-#include "app/chatwindow/win32/csTBSelectAllHook.h"
 #include "app/settings/LocalSettingsLogic.h"
 #include "app/support/win32/FormBase.h"
+#include "app/support/win32/csTBSelectAllHook.h"
 #include "outside/win32/Handles.h"
 
 namespace settings {
@@ -67,7 +67,7 @@ private:
     std::array<std::array<HWND, kIconStyleCount>, kIconGroupCount> options_{};
     std::array<std::array<HWND, kIconStyleCount>, kIconGroupCount> samples_{};
     std::array<std::array<outside::ComPtr<IPicture>, kIconStyleCount>, kIconGroupCount> pictures_{};
-    std::unique_ptr<chatwindow::csTBSelectAllHook> userNameHook_;
+    std::unique_ptr<support::csTBSelectAllHook> userNameHook_;
 };
 
 }  // namespace settings

@@ -9,7 +9,7 @@
 
 #include "app/exchange/FileMessage.h"
 
-namespace chatwindow {
+namespace support {
 
 // name is the file's name as the link shows it; the copy lies in the files
 // folder of the open chat (ChatFolder). Boxes are owned by owner.
@@ -21,4 +21,4 @@ void AttachmentMenu(HWND owner, const std::string& name, const exchange::FileRef
 // The box's text for a file that is not there, or not whole yet.
 std::string NotArrivedText(const std::string& name);
 
-}  // namespace chatwindow
+}  // namespace support

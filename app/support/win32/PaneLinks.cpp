@@ -2,12 +2,12 @@
 
 #include <richedit.h>
 
-#include "../FileLinks.h"
 #include "AttachmentActions.h"
+#include "app/chatwindow/FileLinks.h"
 #include "outside/Utf.h"
 #include "outside/win32/Wide.h"
 
-namespace chatwindow {
+namespace support {
 namespace {
 
 std::u16string TextRange(HWND pane, LONG begin, LONG end) {
@@ -31,10 +31,10 @@ LONG PaneLinks::TextLength(HWND pane) {
 }
 
 void PaneLinks::Mark(HWND pane, LONG start, std::string_view rtf) {
-    if (rtf.find(kRtfLinkOpen) == std::string_view::npos) return;
+    if (rtf.find(chatwindow::kRtfLinkOpen) == std::string_view::npos) return;
     CHARRANGE selection{};
     ::SendMessageW(pane, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&selection));
-    for (const LinkRange& range : LinkRanges(rtf)) {
+    for (const chatwindow::LinkRange& range : chatwindow::LinkRanges(rtf)) {
         const std::optional<exchange::FileReference> file = exchange::ParseLinkTarget(range.target);
         const LONG begin = start + static_cast<LONG>(range.begin), end = start + static_cast<LONG>(range.end);
         if (!file || TextRange(pane, begin, end) != range.text) continue;
@@ -86,4 +86,4 @@ bool PaneLinks::HandleNotify(const NMHDR* header, LRESULT& result) {
     }
 }
 
-}  // namespace chatwindow
+}  // namespace support

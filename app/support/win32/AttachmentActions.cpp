@@ -14,7 +14,7 @@
 #include "outside/win32/Wide.h"
 #include "outside/win32/Win32Error.h"
 
-namespace chatwindow {
+namespace support {
 namespace {
 
 enum MenuCommand : UINT { kOpen = 1, kShowInFolder = 2 };
@@ -93,4 +93,4 @@ void AttachmentMenu(HWND owner, const std::string& name, const exchange::FileRef
     if (chosen == kShowInFolder) ShowAttachmentInFolder(owner, name, file);
 }
 
-}  // namespace chatwindow
+}  // namespace support
