@@ -28,12 +28,15 @@
 #include "ProcessedFiles.h"
 #include "SharedFolder.h"
 #include "app/settings/modSettings.h"
+#include "app/startup/ClaimedChat.h"
 
 namespace exchange {
 
 // What a pass needs from the chat window besides showing lines.
 class IDispatchHost : public IMessageDisplay {
 public:
+    // The open chat; the host keeps it as long as the dispatcher lives.
+    virtual const startup::ClaimedChat& Chat() const = 0;
     virtual bool SaveLog(bool silent, bool resetName) = 0;
     virtual void ClearConversation() = 0;
     virtual void SetCaption(const std::string& caption) = 0;
@@ -42,7 +45,7 @@ public:
     // A pass that saw files has ended.
     virtual void PassFinished() {}
     // How read files are treated, asked at the start of each pass.
-    virtual ReceivingPolicy Policy() { return ChatReceivingPolicy(); }
+    virtual ReceivingPolicy Policy() { return ChatReceivingPolicy(Chat().ChatFolder); }
 };
 
 struct PassSummary {
@@ -99,6 +102,8 @@ public:
     bool IsFileSyncing(const std::string& path) const;
 
     bool InPass() const { return inPass_; }
+    // The chat the passes read.
+    const startup::ClaimedChat& Chat() const { return host_.Chat(); }
     // Read files whose removal waits for the log.
     size_t FilesAwaitingRemoval() const { return awaiting_.size(); }
     // The chat closes, its log saved: the files read so far are removed and

@@ -12,7 +12,6 @@
 #include "app/settings/modSettings.h"
 #include "app/settings/win32/frmGlobalSettings.h"
 #include "app/settings/win32/frmLocalSettings.h"
-#include "app/startup/modMain.h"
 #include "app/support/modAppWindowTitle.h"
 #include "app/support/modFormatVersion.h"
 #include "app/support/win32/AccessibleName.h"
@@ -59,9 +58,10 @@ HICON IconOf(const outside::ComPtr<IPicture>& picture) {
 
 }  // namespace
 
-frmMain::frmMain()
-    // A hidden window is never the one the user looks at, even if it holds the activation.
-    : display_(pane_, DisplayHooks{[this] { return ::IsWindowVisible(Handle()) && ::GetForegroundWindow() == Handle(); },
+frmMain::frmMain(startup::ChatPtr chat)
+    : chat_(std::move(chat)),
+      // A hidden window is never the one the user looks at, even if it holds the activation.
+      display_(pane_, DisplayHooks{[this] { return ::IsWindowVisible(Handle()) && ::GetForegroundWindow() == Handle(); },
                                    [this] {
                                        if (icBlinker_) icBlinker_->SetBlink(true);
                                    },
@@ -81,8 +81,9 @@ frmMain::~frmMain() {
 
 frmMain* frmMain::Current() { return g_current; }
 
-std::unique_ptr<frmMain> frmMain::Load(bool startHidden) {
-    std::unique_ptr<frmMain> form(new frmMain());
+std::unique_ptr<frmMain> frmMain::Load(startup::ChatPtr chat, bool startHidden) {
+    if (!chat) return nullptr;
+    std::unique_ptr<frmMain> form(new frmMain(std::move(chat)));
     if (!form->Create(startHidden)) return nullptr;
     return form;
 }
@@ -101,18 +102,18 @@ bool frmMain::Create(bool startHidden) {
 
     if (!outside::esIsInIDE()) outside::asSetWindowResIconAll(Handle(), "A_MAIN");
     outside::esFixUserControlsContainerWindow();
-    modSettings::LoadChatSettings();
+    modSettings::LoadChatSettings(chat_->ChatFilePath);
     CreateControls();
     int showCommand = SW_SHOWNORMAL;
     bool restored = false;
     try {
         outside::SettingsStore store;
-        restored = outside::RestoreWindowPlacement(store, modMain::ChatFilePath, kPlacementName, Handle(), &showCommand);
+        restored = outside::RestoreWindowPlacement(store, chat_->ChatFilePath, kPlacementName, Handle(), &showCommand);
     } catch (const outside::RuntimeError&) {
     }
     if (!restored) outside::esCenterFormEx(Handle(), 0);
     ::SetWindowTextW(txtUserNameRO_, outside::W(modSettings::UserName).c_str());
-    SetCaption(modAppWindowTitle::DocumentWindowTitle("", modMain::ChatFilePath));
+    SetCaption(modAppWindowTitle::DocumentWindowTitle("", chat_->ChatFilePath));
     CreateTray();
     StartSubclassing();
     selectAllHooks_[0] = std::make_unique<support::csTBSelectAllHook>();
@@ -123,7 +124,7 @@ bool frmMain::Create(bool startHidden) {
     for (support::ucButton* button : buttons_) ::ShowWindow(button->Handle(), SW_SHOW);
 
     watcher_ = exchange::CreateFolderWatcher();
-    watcher_->StartWatch(modMain::ChatFolder);
+    watcher_->StartWatch(chat_->ChatFolder);
     poller_ = std::make_unique<exchange::UpdatePoller>(*watcher_, dispatcher_, *this);
     ::SetTimer(Handle(), kUpdateTimer, exchange::kTimerIntervalMs, nullptr);
 
@@ -343,7 +344,7 @@ void frmMain::SetTrayIcons() {
 void frmMain::UpdateNotifications() {
     if (!stMain_) return;
     const auto due = notifications_.Due(::GetTickCount(), dispatcher_.InPass(), modSettings::ShowNotifications,
-                                        ChatName(modMain::ChatFilePath));
+                                        ChatName(chat_->ChatFilePath));
     if (due) stMain_->ShowBalloon(due->title, due->text, IconOf(trayPictures_.tray));
     const std::string tip = TrayTipText(trayCaption_, notifications_.Unread());
     if (tip != stMain_->Text()) stMain_->SetText(tip);
@@ -444,7 +445,7 @@ LRESULT CALLBACK frmMain::KeyPreviewProc(HWND hwnd, UINT msg, WPARAM wParam, LPA
             case WM_PASTE:
                 // Files copied in Explorer are sent, not pasted as text.
                 if (hwnd == self->txtMessage_ && ClipboardHasFiles()) {
-                    SendFiles(ClipboardFiles(hwnd), *self);
+                    SendFiles(self->Chat(), ClipboardFiles(hwnd), *self);
                     return 0;
                 }
                 break;
@@ -485,7 +486,7 @@ bool frmMain::Form_KeyDown(HWND source, int virtualKey) {
         case HotKeyAction::LocalSettings: buttons_[kLocalSettings]->ClickMe(); break;
         case HotKeyAction::Logs: buttons_[kLogs]->ClickMe(); break;
         case HotKeyAction::MakeTransparent: buttons_[kMakeTransparent]->ClickMe(); break;
-        case HotKeyAction::SendFile: SendFiles(ChooseFilesToSend(Handle()), *this); break;
+        case HotKeyAction::SendFile: SendFiles(Chat(), ChooseFilesToSend(Handle()), *this); break;
     }
     if (action == HotKeyAction::None && handled) SendFromMessageBox();  // the Enter is no line break
     return handled;
@@ -495,7 +496,7 @@ void frmMain::SendFromMessageBox() {
     const int length = ::GetWindowTextLengthW(txtMessage_);
     std::wstring text(static_cast<size_t>(length) + 1, L'\0');
     text.resize(static_cast<size_t>(::GetWindowTextW(txtMessage_, text.data(), length + 1)));
-    if (exchange::SendComposedMessage(outside::U8(text), *this) == exchange::SendOutcome::Sent)
+    if (exchange::SendComposedMessage(Chat(), outside::U8(text), *this) == exchange::SendOutcome::Sent)
         ::SetWindowTextW(txtMessage_, L"");
 }
 
@@ -510,14 +511,14 @@ void frmMain::ToolbarClick(int button) {
             Unload();
             break;
         case kLogs:
-            logsviewer::frmLogsViewer::ShowViewer();
+            logsviewer::frmLogsViewer::ShowViewer(chat_);
             break;
         case kGlobalSettings:
             settings::frmGlobalSettings::Open(Handle());
             break;
         case kLocalSettings:
             settings::frmLocalSettings::Open(
-                {Handle(), [this](const std::string& name) { ::SetWindowTextW(txtUserNameRO_, outside::W(name).c_str()); },
+                {Handle(), chat_, [this](const std::string& name) { ::SetWindowTextW(txtUserNameRO_, outside::W(name).c_str()); },
                  [this] { SetTrayIcons(); }});
             break;
         default:
@@ -550,7 +551,7 @@ void frmMain::QueryUnload(bool fromCloseCommand) {
     watcher_.reset();
     try {
         outside::SettingsStore store;
-        outside::SaveWindowPlacement(store, modMain::ChatFilePath, kPlacementName, Handle());
+        outside::SaveWindowPlacement(store, chat_->ChatFilePath, kPlacementName, Handle());
     } catch (const outside::RuntimeError&) {
     }
     StopSubclassing();
@@ -611,14 +612,14 @@ LRESULT frmMain::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
             const auto drop = reinterpret_cast<HDROP>(wParam);
             const std::vector<std::string> files = DroppedFiles(drop);
             ::DragFinish(drop);
-            SendFiles(files, *this);
+            SendFiles(Chat(), files, *this);
             return 0;
         }
         case WM_NOTIFY: {
             // Clicks on the links to sent files.
             LRESULT result = 0;
             const auto* header = reinterpret_cast<const NMHDR*>(lParam);
-            if (header->hwndFrom == pane_.Handle() && pane_.Links().HandleNotify(header, result)) return result;
+            if (header->hwndFrom == pane_.Handle() && pane_.Links().HandleNotify(header, chat_->ChatFolder, result)) return result;
             break;
         }
         case WM_QUERYENDSESSION:

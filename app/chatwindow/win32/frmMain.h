@@ -31,10 +31,11 @@ namespace chatwindow {
 
 class frmMain final : public support::FormBase, public exchange::IDispatchHost, public outside::IHookwellCallback {
 public:
-    // Creates the window for the open chat (ChatFilePath); hidden when startHidden.
+    // Creates the window for the chat; hidden when startHidden. The window
+    // keeps the chat (and with it the claim on its folder) while it lives.
     // Returns null when the window cannot be made. The caller owns the object;
     // it outlives the window and is deleted only after the window is gone.
-    static std::unique_ptr<frmMain> Load(bool startHidden);
+    static std::unique_ptr<frmMain> Load(startup::ChatPtr chat, bool startHidden);
     // The one chat window object of the process, or null.
     static frmMain* Current();
     ~frmMain() override;
@@ -44,7 +45,8 @@ public:
     HWND LogPane() const { return pane_.Handle(); }
     HWND MessageInput() const { return txtMessage_; }
 
-    // IDispatchHost: the pane, the log, the caption and the message loop.
+    // IDispatchHost: the chat, the pane, the log, the caption and the message loop.
+    const startup::ClaimedChat& Chat() const override { return *chat_; }
     void DisplayMessage(const std::string& userName, const std::string& text, outside::DateTimeRecord time,
                         exchange::MessageKind kind, const std::string& fileName) override;
     void ShowSystemMessage(const std::string& text) override;
@@ -85,7 +87,7 @@ protected:
     void OnResize(int widthTwips, int heightTwips) override;
 
 private:
-    frmMain();
+    explicit frmMain(startup::ChatPtr chat);
 
     bool Create(bool startHidden);
     void CreateControls();
@@ -114,6 +116,7 @@ private:
     HWND txtMessage_ = nullptr;
     outside::UniqueGdiObject buttonFaceBrush_;
 
+    const startup::ChatPtr chat_;  // never null
     RichEditPane pane_;
     MessageDisplay display_;
     ConversationLog log_;

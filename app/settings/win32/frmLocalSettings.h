@@ -13,6 +13,7 @@
 #include <string>
 
 #include "app/settings/LocalSettingsLogic.h"
+#include "app/startup/ClaimedChat.h"
 #include "app/support/win32/FormBase.h"
 #include "app/support/win32/csTBSelectAllHook.h"
 #include "outside/win32/Handles.h"
@@ -22,6 +23,7 @@ namespace settings {
 // What the window needs of the chat window that opens it.
 struct ChatWindowLink {
     HWND owner = nullptr;
+    startup::ChatPtr chat;  // the open chat, whose settings the window shows
     std::function<void(const std::string& userName)> showUserName;  // into txtUserNameRO
     std::function<void()> setTrayIcons;
 };

@@ -190,11 +190,10 @@ std::string frmLogin::ChooseChatFile(bool save, const char* folderKey, const cha
 }
 
 void frmLogin::EnterChat(const std::string& chosenFile) {
-    modMain::ChatFolder = outside::esGetFilePath(chosenFile);
-    modMain::ChatFilePath = chosenFile;
-    if (!modMain::ClaimChatFolder()) return;
+    ChatPtr chat = modMain::ClaimChatFolder(chosenFile, outside::esGetFilePath(chosenFile));
+    if (!chat) return;
     try {
-        LoadChatWindow(false);
+        LoadChatWindow(std::move(chat), false);
     } catch (const outside::RuntimeError& e) {
         // As at start-up: reported (over this window, still here to own the
         // box), and the program ends with this window.

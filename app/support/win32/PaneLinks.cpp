@@ -56,7 +56,7 @@ const PaneLinks::Link* PaneLinks::At(LONG position) const {
     return nullptr;
 }
 
-bool PaneLinks::HandleNotify(const NMHDR* header, LRESULT& result) {
+bool PaneLinks::HandleNotify(const NMHDR* header, const std::string& chatFolder, LRESULT& result) {
     if (header->code != EN_LINK) return false;
     const auto* notice = reinterpret_cast<const ENLINK*>(header);
     const Link* link = At(notice->chrg.cpMin);
@@ -69,12 +69,12 @@ bool PaneLinks::HandleNotify(const NMHDR* header, LRESULT& result) {
             return true;
         case WM_LBUTTONUP:
             if (notice->wParam & MK_SHIFT)
-                ShowAttachmentInFolder(owner, link->name, link->file);
+                ShowAttachmentInFolder(owner, chatFolder, link->name, link->file);
             else
-                OpenAttachment(owner, link->name, link->file);
+                OpenAttachment(owner, chatFolder, link->name, link->file);
             return true;
         case WM_RBUTTONUP:
-            AttachmentMenu(owner, link->name, link->file);
+            AttachmentMenu(owner, chatFolder, link->name, link->file);
             return true;
         case WM_LBUTTONDOWN:
         case WM_LBUTTONDBLCLK:

@@ -32,8 +32,8 @@ public:
     size_t Count() const { return links_.size(); }
 
     // A WM_NOTIFY from the pane: true when it was about a link, with the
-    // window procedure's result.
-    bool HandleNotify(const NMHDR* header, LRESULT& result);
+    // window procedure's result. The files lie in chatFolder's files folder.
+    bool HandleNotify(const NMHDR* header, const std::string& chatFolder, LRESULT& result);
 
 private:
     struct Link {
