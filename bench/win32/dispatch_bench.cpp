@@ -34,7 +34,7 @@
 #include "app/exchange/MessageDispatcher.h"
 #include "app/exchange/MessageFiles.h"
 #include "app/settings/modSettings.h"
-#include "app/startup/modMain.h"
+#include "app/startup/ClaimedChat.h"
 #include "app/support/win32/modRTFSupport.h"
 #include "outside/Folder.h"
 #include "outside/Support.h"
@@ -95,10 +95,9 @@ void Pump() {
 
 // The chat window on a fresh chat in folder.
 std::unique_ptr<chatwindow::frmMain> OpenChat(const std::string& folder, bool clearOnOverflow) {
-    modMain::ChatFolder = folder;
-    modMain::ChatFilePath = outside::esBuildFileName2(folder, "Бенчмарк.ZPMFChat");
-    outside::TheTextFile().WriteText(modMain::ChatFilePath, "", outside::TextEncoding::Utf8);
-    auto form = chatwindow::frmMain::Load(std::getenv("BENCH_HIDDEN") != nullptr);
+    auto chat = std::make_shared<const startup::ClaimedChat>(outside::esBuildFileName2(folder, "Бенчмарк.ZPMFChat"), folder);
+    outside::TheTextFile().WriteText(chat->ChatFilePath, "", outside::TextEncoding::Utf8);
+    auto form = chatwindow::frmMain::Load(std::move(chat), std::getenv("BENCH_HIDDEN") != nullptr);
     modSettings::ClearScrollbackOnOverflow = clearOnOverflow;
     return form;
 }
@@ -201,7 +200,8 @@ void Memory() {
 // A pass without a window: the shared-folder figures are about the folder, not the pane.
 class QuietHost final : public exchange::IDispatchHost {
 public:
-    explicit QuietHost(bool shared) : shared_(shared) {}
+    QuietHost(const startup::ClaimedChat& chat, bool shared) : chat_(chat), shared_(shared) {}
+    const startup::ClaimedChat& Chat() const override { return chat_; }
     void DisplayMessage(const std::string&, const std::string&, outside::DateTimeRecord, exchange::MessageKind,
                         const std::string&) override {}
     void ShowSystemMessage(const std::string&) override {}
@@ -211,12 +211,13 @@ public:
     void SetCaption(const std::string&) override {}
     void PumpMessagesOnce() override {}
     exchange::ReceivingPolicy Policy() override {
-        exchange::ReceivingPolicy policy = exchange::ChatReceivingPolicy();
+        exchange::ReceivingPolicy policy = exchange::ChatReceivingPolicy(chat_.ChatFolder);
         policy.sharedFolder = shared_;
         return policy;
     }
 
 private:
+    const startup::ClaimedChat& chat_;
     bool shared_;
 };
 
@@ -235,10 +236,9 @@ double MedianSeconds(int runs, F&& f) {
 void SharedFolderPasses(int count) {
     const std::string folder = MakeFolder("shared");
     Fill(folder, count);
-    modMain::ChatFolder = folder;
-    modMain::ChatFilePath = outside::esBuildFileName2(folder, "Бенчмарк.ZPMFChat");
+    const startup::ClaimedChat chat(outside::esBuildFileName2(folder, "Бенчмарк.ZPMFChat"), folder);
     modSettings::LogsFolder = MakeFolder("shared-logs");
-    QuietHost shared(true);
+    QuietHost shared(chat, true);
     double firstPass = 0;
     {
         exchange::MessageDispatcher first(shared);
@@ -252,7 +252,7 @@ void SharedFolderPasses(int count) {
     running.DispatchAllMessages();
     const double later = MedianSeconds(5, [&] { running.DispatchAllMessages(); });
     // The ordinary mode over the same files once it has hidden them all.
-    QuietHost ordinary(false);
+    QuietHost ordinary(chat, false);
     exchange::MessageDispatcher(ordinary).DispatchAllMessages();
     const double hidden = MedianSeconds(5, [&] { exchange::MessageDispatcher(ordinary).DispatchAllMessages(); });
     const auto line = [&](const char* what, double seconds) {

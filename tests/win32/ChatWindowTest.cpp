@@ -14,7 +14,6 @@
 #include "app/chatwindow/win32/frmMain.h"
 #include "app/exchange/MessageFiles.h"
 #include "app/settings/modSettings.h"
-#include "app/startup/modMain.h"
 #include "app/support/modFormatVersion.h"
 #include "app/support/win32/modRTFSupport.h"
 #include "outside/Folder.h"
@@ -141,13 +140,17 @@ TEST_F(ChatWindowTest, SentMessageComesBackAsOwnAndBlankTextIsNotSent) {
 
 TEST_F(ChatWindowTest, UnwritableFolderShowsTheNoticeAndKeepsTheText) {
     modSettings::SendOnEnter = true;
-    modMain::ChatFolder = chat / "нет такой папки";
+    // The chat folder gone from under the open window (a sync client re-creating it).
+    const std::filesystem::path folder = std::filesystem::u8path(Chat().ChatFolder);
+    const std::filesystem::path away = std::filesystem::u8path(Chat().ChatFolder + ".away");
+    std::filesystem::rename(folder, away);
     Type("не уйдёт");
     Press(VK_RETURN, L'\r');
+    std::filesystem::rename(away, folder);
     EXPECT_EQ(Box(), "не уйдёт");
     const std::string pane = Pane();
     EXPECT_NE(pane.find("Не удалось отправить сообщение."), std::string::npos) << pane;
-    EXPECT_NE(pane.find(modMain::ChatFolder), std::string::npos) << "the target path is shown";
+    EXPECT_NE(pane.find(Chat().ChatFolder + "\\"), std::string::npos) << "the target path is shown";
 }
 
 TEST_F(ChatWindowTest, NeverSmallerThanTheMinimumClientArea) {

@@ -17,7 +17,6 @@
 #include "app/exchange/MessageLedger.h"
 #include "app/exchange/win32/CFSWatcher2.h"
 #include "app/settings/modSettings.h"
-#include "app/startup/modMain.h"
 #include "app/support/win32/modRTFSupport.h"
 #include "outside/Folder.h"
 #include "outside/Support.h"

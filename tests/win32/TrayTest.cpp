@@ -20,7 +20,6 @@
 #include "app/chatwindow/win32/frmMain.h"
 #include "app/exchange/MessageFiles.h"
 #include "app/settings/modSettings.h"
-#include "app/startup/modMain.h"
 #include "app/support/win32/modRTFSupport.h"
 #include "outside/TextFile.h"
 #include "outside/win32/Perchlet.h"
