@@ -36,12 +36,12 @@
 #include <vector>
 
 #include "app/chatwindow/win32/frmMain.h"
-#include "app/chatwindow/win32/modRTFSupport.h"
 #include "app/exchange/ChatFolderListing.h"
 #include "app/exchange/MessageDispatcher.h"
 #include "app/exchange/MessageFiles.h"
 #include "app/settings/modSettings.h"
-#include "app/startup/modMain.h"
+#include "app/startup/ClaimedChat.h"
+#include "app/support/win32/modRTFSupport.h"
 #include "outside/Folder.h"
 #include "outside/Support.h"
 #include "outside/TextFile.h"
@@ -126,12 +126,14 @@ void Pump() {
 // messages of an earlier one for copies.
 std::unique_ptr<chatwindow::frmMain> OpenChat(const std::string& folder, bool clearOnOverflow) {
     static int chats = 0;
-    modMain::ChatFolder = folder;
-    modMain::ChatFilePath = outside::esBuildFileName2(
-        folder, "Бенчмарк " + std::to_string(::GetTickCount()) + "-" + std::to_string(++chats) + ".ZPMFChat");
-    outside::TheTextFile().WriteText(modMain::ChatFilePath, "", outside::TextEncoding::Utf8);
+    auto chat = std::make_shared<const startup::ClaimedChat>(
+        outside::esBuildFileName2(
+            folder, "Бенчмарк " + std::to_string(::GetTickCount()) + "-" + std::to_string(++chats) + ".ZPMFChat"),
+        folder);
+    outside::TheTextFile().WriteText(chat->ChatFilePath, "", outside::TextEncoding::Utf8);
+    auto form = chatwindow::frmMain::Load(std::move(chat), std::getenv("BENCH_HIDDEN") != nullptr);
     modSettings::ClearScrollbackOnOverflow = clearOnOverflow;
-    return chatwindow::frmMain::Load(std::getenv("BENCH_HIDDEN") != nullptr);
+    return form;
 }
 
 void WaitForPasses(chatwindow::frmMain* form, int passes) {
@@ -252,7 +254,8 @@ void PrintRow(const std::string& run, int files, const char* name, const Row& ro
 // A pass without a window: the shared-folder figures are about the folder, not the pane.
 class QuietHost final : public exchange::IDispatchHost {
 public:
-    explicit QuietHost(bool shared) : shared_(shared) {}
+    QuietHost(const startup::ClaimedChat& chat, bool shared) : chat_(chat), shared_(shared) {}
+    const startup::ClaimedChat& Chat() const override { return chat_; }
     void DisplayMessage(const std::string&, const std::string&, outside::DateTimeRecord, exchange::MessageKind,
                         const std::string&) override {}
     void ShowSystemMessage(const std::string&) override {}
@@ -262,12 +265,13 @@ public:
     void SetCaption(const std::string&) override {}
     void PumpMessagesOnce() override {}
     exchange::ReceivingPolicy Policy() override {
-        exchange::ReceivingPolicy policy = exchange::ChatReceivingPolicy();
+        exchange::ReceivingPolicy policy = exchange::ChatReceivingPolicy(chat_.ChatFolder);
         policy.sharedFolder = shared_;
         return policy;
     }
 
 private:
+    const startup::ClaimedChat& chat_;
     bool shared_;
 };
 
@@ -286,10 +290,9 @@ double MedianSeconds(int runs, F&& f) {
 void SharedFolderPasses(int count) {
     const std::string folder = MakeFolder("shared");
     Fill(folder, count);
-    modMain::ChatFolder = folder;
-    modMain::ChatFilePath = outside::esBuildFileName2(folder, "Бенчмарк.ZPMFChat");
+    const startup::ClaimedChat chat(outside::esBuildFileName2(folder, "Бенчмарк.ZPMFChat"), folder);
     modSettings::LogsFolder = MakeFolder("shared-logs");
-    QuietHost shared(true);
+    QuietHost shared(chat, true);
     double firstPass = 0;
     {
         exchange::MessageDispatcher first(shared);
@@ -303,7 +306,7 @@ void SharedFolderPasses(int count) {
     running.DispatchAllMessages();
     const double later = MedianSeconds(5, [&] { running.DispatchAllMessages(); });
     // The ordinary mode over the same files once it has hidden them all.
-    QuietHost ordinary(false);
+    QuietHost ordinary(chat, false);
     exchange::MessageDispatcher(ordinary).DispatchAllMessages();
     const double hidden = MedianSeconds(5, [&] { exchange::MessageDispatcher(ordinary).DispatchAllMessages(); });
     const auto line = [&](const char* what, double seconds) {

@@ -26,6 +26,7 @@
 #include "app/chatwindow/win32/RichEditPane.h"
 #include "app/exchange/MessageFiles.h"
 #include "app/settings/modSettings.h"
+#include "app/support/win32/modRTFSupport.h"
 #include "outside/Folder.h"
 #include "outside/Support.h"
 #include "outside/TextFile.h"
@@ -66,7 +67,7 @@ std::vector<TextRun> BatchRuns(int first, int count) {
 struct Pane {
     HWND parent = ::CreateWindowExW(0, L"STATIC", L"", WS_POPUP | WS_VISIBLE, 0, 0, chatwindow::kDesignClientWidth / 15,
                                     chatwindow::kDesignClientHeight / 15, nullptr, nullptr, nullptr, nullptr);
-    HWND edit = chatwindow::CreateRichEditPane(parent, 1);
+    HWND edit = modRTFSupport::CreateRichEditPane(parent, 1);
     Pane() {
         const auto log = chatwindow::LayoutChatWindow(chatwindow::kDesignClientWidth, chatwindow::kDesignClientHeight).log;
         ::MoveWindow(edit, log.left / 15, log.top / 15, log.width / 15, log.height / 15, FALSE);

@@ -14,13 +14,12 @@
 #include "app/chatwindow/MessageDisplay.h"
 #include "app/chatwindow/win32/RichEditPane.h"
 #include "app/chatwindow/win32/frmMain.h"
-#include "app/chatwindow/win32/modRTFSupport.h"
 #include "app/exchange/ChatFolderListing.h"
 #include "app/exchange/MessageFiles.h"
 #include "app/exchange/MessageLedger.h"
 #include "app/exchange/win32/CFSWatcher2.h"
 #include "app/settings/modSettings.h"
-#include "app/startup/modMain.h"
+#include "app/support/win32/modRTFSupport.h"
 #include "outside/Folder.h"
 #include "outside/Support.h"
 #include "outside/TextFile.h"
@@ -257,7 +256,7 @@ protected:
         modSettings::ResetToDefaults();
     }
     HWND NewPane() {
-        HWND pane = chatwindow::CreateRichEditPane(parent_, 1);
+        HWND pane = modRTFSupport::CreateRichEditPane(parent_, 1);
         ::MoveWindow(pane, 0, 0, 480, 200, TRUE);
         return pane;
     }

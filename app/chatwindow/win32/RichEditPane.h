@@ -14,8 +14,8 @@
 
 #include "../IConversationPane.h"
 #include "../RtfRuns.h"
-#include "PaneLinks.h"
-#include "modRTFSupport.h"
+#include "app/support/win32/PaneLinks.h"
+#include "app/support/win32/modRTFSupport.h"
 
 #include <chrono>
 #include <vector>
@@ -55,7 +55,7 @@ public:
     void Flush();
 
     // The links to sent files in the pane.
-    PaneLinks& Links() { return links_; }
+    support::PaneLinks& Links() { return links_; }
 
 private:
     // After a whole message (or a lone run) was appended.
@@ -74,11 +74,7 @@ private:
     Clock::duration inserted_{};     // insertions since the last clear
     std::vector<TextRun> queued_;    // not yet in the control
     std::vector<TextRun> unlogged_;  // not yet taken by the log
-    PaneLinks links_;
+    support::PaneLinks links_;
 };
-
-// Loads msftedit.dll once and creates a read-only RichEdit pane without a
-// text limit and without undo.
-HWND CreateRichEditPane(HWND parent, int id);
 
 }  // namespace chatwindow
