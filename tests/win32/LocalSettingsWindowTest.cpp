@@ -191,7 +191,12 @@ TEST_F(LocalSettingsWindowTest, EverySettingRoundTripsAndOnlyOkRefreshesTheIcons
 
     Click(w, kIdLocalOk);
     EXPECT_FALSE(::IsWindow(w));
-    EXPECT_NE(form->TrayIconPictures().tray.get(), trayBefore) << "OK sets the icons";
+    // By their pixels: a refresh that loaded a wrong style would still give new pictures.
+    const auto pixels = [](IPicture* picture) { return wintest::IconPixels(static_cast<HICON>(wintest::PictureHandle(picture))); };
+    const auto& icons = form->TrayIconPictures();
+    EXPECT_EQ(pixels(icons.tray.get()), pixels(outside::asLoadResTrayIcon("IDI_TRAY_3").get())) << "OK sets the icons";
+    EXPECT_EQ(pixels(icons.message.get()), pixels(outside::asLoadResTrayIcon("IDI_MESSAGE_5A").get()));
+    EXPECT_EQ(pixels(icons.empty.get()), pixels(outside::asLoadResTrayIcon("IDI_EMPTY_6").get()));
 
     // Back from the registry, and into a fresh window.
     const ChatSettingsValues applied = ChatValuesFromSettings();
