@@ -2,6 +2,7 @@
 // dialogs are answered from another thread by window messages, as a user's
 // clicks would answer them.
 #include <windows.h>
+#include <dlgs.h>
 
 #include <gtest/gtest.h>
 
@@ -32,14 +33,32 @@ using wintest::DialogScript;
 namespace {
 
 constexpr char kUnset[] = "<не записано>";
+// The stored names as written down for users and earlier versions, not the
+// code's constants: a misspelling "fixed" in both places would pass unseen.
+constexpr char kOfnSection[] = "OFN Paths";
+constexpr char kLastCreateKey[] = "Laste Create File Directory";
+constexpr char kLastOpenKey[] = "Laste Open File Directory";
 
 std::string Stored(const char* key) {
     outside::SettingsStore store;
-    return store.ReadString(startup::kOfnSection, key, kUnset);
+    return store.ReadString(kOfnSection, key, kUnset);
 }
 void Store(const char* key, const std::string& folder) {
     outside::SettingsStore store;
-    store.WriteString(startup::kOfnSection, key, folder);
+    store.WriteString(kOfnSection, key, folder);
+}
+
+// The names of a file dialog's file types, in order.
+std::vector<std::string> FileTypes(HWND dialog) {
+    std::vector<std::string> types;
+    const HWND combo = ::GetDlgItem(dialog, cmb1);
+    const auto count = ::SendMessageW(combo, CB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; ++i) {
+        std::wstring text(static_cast<size_t>(::SendMessageW(combo, CB_GETLBTEXTLEN, i, 0)), L'\0');
+        ::SendMessageW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text.data()));
+        types.push_back(outside::U8(text));
+    }
+    return types;
 }
 
 // The names in a folder as the disk spells them.
@@ -165,22 +184,27 @@ TEST_F(LoginWindowTest, CreateWritesAnEmptyChatFileOpensTheChatAndRemembersTheFo
     EXPECT_EQ(ChatWindow()->Chat().ChatFilePath, chat);
     EXPECT_EQ(ChatWindow()->Chat().ChatFolder, folder);
     EXPECT_TRUE(ChatWindow()->Chat().Claimed());
-    EXPECT_EQ(Stored(startup::kLastCreateKey), folder);
-    EXPECT_EQ(Stored(startup::kLastOpenKey), kUnset);
+    EXPECT_EQ(Stored(kLastCreateKey), folder);
+    EXPECT_EQ(Stored(kLastOpenKey), kUnset);
     EXPECT_NE(WindowText(ChatWindow()->Handle()).find("Беседа"), std::string::npos);
 }
 
 TEST_F(LoginWindowTest, CancelledDialogsChangeNothing) {
     Open();
     for (startup::LoginButton button : {startup::kCreateChat, startup::kOpenChat}) {
-        const auto texts = Click(button, {DialogScript::Press(IDCANCEL)});
+        std::vector<std::string> types;
+        const auto texts = Click(button, {[&](HWND dialog) {
+                                     types = FileTypes(dialog);
+                                     DialogScript::Press(IDCANCEL)(dialog);
+                                 }});
         EXPECT_EQ(texts.size(), 1u) << "the dialog and nothing after it";
+        EXPECT_EQ(types, (std::vector<std::string>{"Файлы чата", "Все файлы"})) << "the filter";
         EXPECT_TRUE(login->IsLoaded());
         EXPECT_EQ(ChatWindow(), nullptr);
     }
     EXPECT_TRUE(Names(dir.path()).empty());
-    EXPECT_EQ(Stored(startup::kLastCreateKey), kUnset);
-    EXPECT_EQ(Stored(startup::kLastOpenKey), kUnset);
+    EXPECT_EQ(Stored(kLastCreateKey), kUnset);
+    EXPECT_EQ(Stored(kLastOpenKey), kUnset);
 }
 
 TEST_F(LoginWindowTest, OpenUsesAnyFilesFolderAndLeavesTheFileAlone) {
@@ -192,8 +216,8 @@ TEST_F(LoginWindowTest, OpenUsesAnyFilesFolderAndLeavesTheFileAlone) {
     EXPECT_EQ(ChatWindow()->Chat().ChatFilePath, notes);
     EXPECT_EQ(ChatWindow()->Chat().ChatFolder, dir.path());
     EXPECT_EQ(outside::TheTextFile().ReadText(notes), "не чат");
-    EXPECT_EQ(Stored(startup::kLastOpenKey), dir.path());
-    EXPECT_EQ(Stored(startup::kLastCreateKey), kUnset);
+    EXPECT_EQ(Stored(kLastOpenKey), dir.path());
+    EXPECT_EQ(Stored(kLastCreateKey), kUnset);
 }
 
 TEST_F(LoginWindowTest, OpenRequiresAnExistingFile) {
@@ -213,18 +237,18 @@ TEST_F(LoginWindowTest, OpenRequiresAnExistingFile) {
     EXPECT_EQ(texts.size(), 2u) << "the dialog said the file does not exist";
     EXPECT_TRUE(login->IsLoaded());
     EXPECT_EQ(ChatWindow(), nullptr);
-    EXPECT_EQ(Stored(startup::kLastOpenKey), kUnset);
+    EXPECT_EQ(Stored(kLastOpenKey), kUnset);
 }
 
 TEST_F(LoginWindowTest, EachDialogStartsInItsOwnRememberedFolder) {
     const std::string created = dir / "создан";
     const std::string opened = dir / "открыт";
     for (const std::string& f : {created, opened}) std::filesystem::create_directory(std::filesystem::path(outside::W(f)));
-    Store(startup::kLastOpenKey, opened);
+    Store(kLastOpenKey, opened);
     Open();
     Click(startup::kCreateChat, {DialogScript::ChooseFile(created + "\\Беседа")});
     ASSERT_TRUE(InChat());
-    EXPECT_EQ(Stored(startup::kLastOpenKey), opened) << "create leaves the open folder alone";
+    EXPECT_EQ(Stored(kLastOpenKey), opened) << "create leaves the open folder alone";
     TearDown();
 
     struct Case {
@@ -240,7 +264,7 @@ TEST_F(LoginWindowTest, EachDialogStartsInItsOwnRememberedFolder) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        if (!c.createFolder.empty()) Store(startup::kLastCreateKey, c.createFolder);
+        if (!c.createFolder.empty()) Store(kLastCreateKey, c.createFolder);
         Open();
         std::string createStart, openStart;
         Click(startup::kCreateChat, {DialogScript::ReadFolder(&createStart, DialogScript::Press(IDCANCEL))});
@@ -347,7 +371,7 @@ TEST_F(LoginWindowTest, FaultMountsReadOnlyFolderShowsTheErrorAndTheWindowStays)
     EXPECT_TRUE(login->IsLoaded());
     EXPECT_EQ(ChatWindow(), nullptr);
     EXPECT_FALSE(outside::esIsFileExist(folder + "\\Новый чат.ZPMFChat"));
-    EXPECT_EQ(Stored(startup::kLastCreateKey), folder) << "the folder the dialog ended in is remembered";
+    EXPECT_EQ(Stored(kLastCreateKey), folder) << "the folder the dialog ended in is remembered";
 }
 
 // Windows keeps a box's owner disabled: nothing behind the folder warning can
