@@ -262,7 +262,7 @@ TEST_F(LocalSettingsWindowTest, StartupShortcutOnceThenAskedCancelNoAndYes) {
     const HWND w = OpenLocal();
     ASSERT_NE(w, nullptr);
     {
-        DialogScript script({DialogScript::Press(IDOK)});
+        DialogScript script({DialogScript::Expect({IDOK}, IDI_INFORMATION, DialogScript::Press(IDOK))});
         Click(w, kIdAddToAutorun);
         EXPECT_EQ(script.Texts(), std::vector<std::string>{"Готово! ^_^v"});
     }
@@ -277,7 +277,8 @@ TEST_F(LocalSettingsWindowTest, StartupShortcutOnceThenAskedCancelNoAndYes) {
 
     const std::string question = ShortcutExistsQuestion(first);
     {  // Cancel: nothing new.
-        DialogScript script({DialogScript::Press(IDCANCEL)});
+        DialogScript script(
+            {DialogScript::Expect({IDYES, IDNO, IDCANCEL}, IDI_WARNING, DialogScript::Press(IDCANCEL))});
         Click(w, kIdAddToAutorun);
         EXPECT_EQ(script.Texts(), std::vector<std::string>{question});
     }

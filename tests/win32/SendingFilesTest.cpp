@@ -237,17 +237,20 @@ TEST_F(SendingFilesTest, AFileNotThereYetOrAProgramIsAskedAboutFirst) {
 
     struct Case {
         const char* name;
-        std::string box;  // the start of the box's text
+        std::string box;           // the start of the box's text
+        std::vector<int> buttons;  // the default first
+        LPCWSTR icon;
         int answer;
     } cases[] = {
-        {"ещё в пути.qltest", support::NotArrivedText("ещё в пути.qltest"), IDOK},
-        {"наполовину.qltest", support::NotArrivedText("наполовину.qltest"), IDOK},
-        {"запусти меня.wsb", "«запусти меня.wsb» — программа или сценарий.", IDNO},
+        {"ещё в пути.qltest", support::NotArrivedText("ещё в пути.qltest"), {IDOK}, IDI_INFORMATION, IDOK},
+        {"наполовину.qltest", support::NotArrivedText("наполовину.qltest"), {IDOK}, IDI_INFORMATION, IDOK},
+        {"запусти меня.wsb", "«запусти меня.wsb» — программа или сценарий.", {IDNO, IDYES}, IDI_WARNING, IDNO},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         ASSERT_TRUE(wintest::PumpUntil([&] { return Find(form->LogPane(), c.name) >= 0; })) << Pane();
-        wintest::DialogScript boxes({wintest::DialogScript::Press(c.answer)});
+        wintest::DialogScript boxes(
+            {wintest::DialogScript::Expect(c.buttons, c.icon, wintest::DialogScript::Press(c.answer))});
         Click(form->LogPane(), Find(form->LogPane(), c.name) + 1);
         ASSERT_TRUE(wintest::PumpUntil([&] { return boxes.BoxesSeen() == 1; }));
         wintest::PumpFor(300);

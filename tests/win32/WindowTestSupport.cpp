@@ -14,6 +14,8 @@
 #include "outside/win32/Handles.h"
 #include "outside/win32/Wide.h"
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <atomic>
 #include <cstring>
@@ -197,6 +199,17 @@ std::vector<std::string> ModalCloser::Texts() const {
     return state_->texts;
 }
 
+namespace {
+// What a script's steps found wrong; they run on the script's thread, the
+// test hears of it on its own.
+std::mutex boxProblemsMutex;
+std::vector<std::string> boxProblems;
+void BoxProblem(const std::string& problem) {
+    std::lock_guard<std::mutex> lock(boxProblemsMutex);
+    boxProblems.push_back(problem);
+}
+}  // namespace
+
 struct DialogScript::State {
     std::vector<Step> steps;
     std::atomic<bool> stop{false};
@@ -256,6 +269,9 @@ DialogScript::~DialogScript() {
     state_->stop = true;
     state_->thread.join();
     delete state_;
+    std::lock_guard<std::mutex> lock(boxProblemsMutex);
+    for (const std::string& problem : boxProblems) ADD_FAILURE() << problem;
+    boxProblems.clear();
 }
 
 std::vector<std::string> DialogScript::Texts() const {
@@ -278,7 +294,49 @@ DialogScript::Step DialogScript::ChooseFile(const std::string& path) {
 }
 
 DialogScript::Step DialogScript::Press(int id) {
-    return [id](HWND box) { ::PostMessageW(box, WM_COMMAND, static_cast<WPARAM>(id), 0); };
+    return [id](HWND box) {
+        const HWND button = ::GetDlgItem(box, id);
+        if (!button || !::IsWindowVisible(button))
+            BoxProblem("no button " + std::to_string(id) + " in \"" + MessageBoxText(box) + "\"");
+        ::PostMessageW(box, WM_COMMAND, static_cast<WPARAM>(id), 0);
+    };
+}
+
+DialogScript::Step DialogScript::Expect(std::vector<int> buttons, LPCWSTR icon, Step next) {
+    return [buttons, icon, next](HWND box) {
+        struct Found {
+            std::vector<int> buttons;
+            int defaultId = 0;
+            HICON icon = nullptr;
+        } found;
+        ::EnumChildWindows(
+            box,
+            [](HWND child, LPARAM param) -> BOOL {
+                auto* f = reinterpret_cast<Found*>(param);
+                wchar_t cls[16] = {};
+                ::GetClassNameW(child, cls, 16);
+                const LONG style = ::GetWindowLongW(child, GWL_STYLE);
+                if (!::IsWindowVisible(child)) return TRUE;
+                if (_wcsicmp(cls, L"Button") == 0 && (style & BS_TYPEMASK) <= BS_DEFPUSHBUTTON) {
+                    f->buttons.push_back(::GetDlgCtrlID(child));
+                    if ((style & BS_TYPEMASK) == BS_DEFPUSHBUTTON) f->defaultId = ::GetDlgCtrlID(child);
+                }
+                else if (_wcsicmp(cls, L"Static") == 0 && (style & SS_TYPEMASK) == SS_ICON)
+                    f->icon = reinterpret_cast<HICON>(::SendMessageW(child, STM_GETICON, 0, 0));
+                return TRUE;
+            },
+            reinterpret_cast<LPARAM>(&found));
+        std::vector<int> got = found.buttons;
+        std::sort(got.begin(), got.end());
+        std::vector<int> want = buttons;
+        std::sort(want.begin(), want.end());
+        const std::string text = MessageBoxText(box);
+        if (got != want) BoxProblem("other buttons in \"" + text + "\"");
+        if (!buttons.empty() && found.defaultId != buttons.front())
+            BoxProblem("default button " + std::to_string(found.defaultId) + " in \"" + text + "\"");
+        if (found.icon != ::LoadIconW(nullptr, icon)) BoxProblem("another icon in \"" + text + "\"");
+        next(box);
+    };
 }
 
 DialogScript::Step DialogScript::TypeAndConfirm(int editId, const std::string& text) {

@@ -73,8 +73,12 @@ public:
 
     // Types path into a file dialog's name box and confirms it.
     static Step ChooseFile(const std::string& path);
-    // Presses a button: IDOK, IDCANCEL, IDYES, IDNO.
+    // Presses a button: IDOK, IDCANCEL, IDYES, IDNO. A box without that
+    // button fails the test (Wine's boxes close on any posted answer).
     static Step Press(int id);
+    // Checks a message box's buttons (the default first) and its standard
+    // icon (IDI_WARNING...), then goes on with next.
+    static Step Expect(std::vector<int> buttons, LPCWSTR icon, Step next);
     // Types text into the edit editId, then presses OK.
     static Step TypeAndConfirm(int editId, const std::string& text);
     // Keeps the folder a file dialog shows, then goes on with next.
