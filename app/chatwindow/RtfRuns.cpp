@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "FileLinks.h"
 #include "outside/Utf.h"
 
 namespace chatwindow {
@@ -91,7 +92,14 @@ std::string RtfBody(const std::vector<TextRun>& runs, const std::vector<int32_t>
         out += p.alignment == kAlignCentre ? "\\pard\\qc" : "\\pard\\ql";
         for (const Piece& piece : p.pieces) {
             format(*piece.run);
+            const bool link = !piece.run->link.empty();
+            if (link) {
+                out += kRtfLinkOpen;
+                AppendEscaped(out, outside::Utf8ToUtf16(piece.run->link));
+                out += "}\\ul ";
+            }
             AppendEscaped(out, piece.text);
+            if (link) out += kRtfLinkClose;
         }
         if (p.ended) {
             // The paragraph mark has the format of the run that broke the line.

@@ -55,6 +55,7 @@ TEST(ChatWindowLogic, KeysNeedTheirExactModifiers) {
         {kVkF9, kCtrlShift, HotKeyAction::None, false},      {kVkL, kCtrl, HotKeyAction::Logs, true},
         {kVkL, kNone, HotKeyAction::None, false},            {kVkL, kCtrlShift, HotKeyAction::None, true},
         {kVk0, kCtrl, HotKeyAction::MakeTransparent, false}, {kVk0, kAlt, HotKeyAction::None, false},
+        {kVkO, kCtrl, HotKeyAction::SendFile, true},         {kVkO, kCtrlShift, HotKeyAction::None, true},
         {kVkA, kCtrl, HotKeyAction::None, true},             {kVkReturn, kNone, HotKeyAction::None, true},
     };
     for (const auto& c : cases) {

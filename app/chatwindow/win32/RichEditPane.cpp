@@ -25,8 +25,16 @@ void RichEditPane::AppendText(const std::string& text, int size, bool bold, int3
     if (appendDepth_ == 0 && !held_) Flush();
 }
 
+void RichEditPane::AppendLink(const std::string& text, const std::string& target, int size, int32_t colour,
+                              int alignment) {
+    queued_.push_back({text, size, false, colour, alignment, target});
+    unlogged_.push_back(queued_.back());
+    if (appendDepth_ == 0 && !held_) Flush();
+}
+
 void RichEditPane::Clear() {
     queued_.clear();
+    links_.Clear();
     ::SetWindowTextW(pane_, L"");
 }
 
@@ -47,8 +55,10 @@ void RichEditPane::Flush() {
     queued_.clear();
     modRTFSupport::BeginAppend(pane_, state_);
     modRTFSupport::MoveCaretToEnd(pane_);
+    const LONG start = PaneLinks::TextLength(pane_);
     SETTEXTEX how{ST_SELECTION, CP_ACP};
     ::SendMessageW(pane_, EM_SETTEXTEX, reinterpret_cast<WPARAM>(&how), reinterpret_cast<LPARAM>(rtf.c_str()));
+    links_.Mark(pane_, start, rtf);
     modRTFSupport::EndAppend(pane_, state_);
 }
 

@@ -11,6 +11,7 @@
 
 #include "../IConversationPane.h"
 #include "../RtfRuns.h"
+#include "PaneLinks.h"
 #include "modRTFSupport.h"
 
 #include <vector>
@@ -27,6 +28,8 @@ public:
     void BeginAppend() override { ++appendDepth_; }
     void EndAppend() override;
     void AppendText(const std::string& text, int size, bool bold, int32_t colour, int alignment) override;
+    void AppendLink(const std::string& text, const std::string& target, int size, int32_t colour,
+                    int alignment) override;
     void Clear() override;
     std::vector<TextRun> TakeUnloggedRuns() override;
 
@@ -42,6 +45,9 @@ public:
     void SetRedraw(bool on);
     bool RedrawSuspended() const { return suspended_; }
 
+    // The links to sent files in the pane.
+    PaneLinks& Links() { return links_; }
+
 private:
     HWND pane_;
     modRTFSupport::AppendState state_;
@@ -50,6 +56,7 @@ private:
     std::vector<TextRun> queued_;    // not yet in the control
     std::vector<TextRun> unlogged_;  // not yet taken by the log
     bool suspended_ = false;
+    PaneLinks links_;
 };
 
 // Loads msftedit.dll once and creates a read-only RichEdit pane without a

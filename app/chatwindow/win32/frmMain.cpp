@@ -5,6 +5,7 @@
 #include <richedit.h>
 
 #include "../ChatWindowLogic.h"
+#include "SendFilesCommand.h"
 #include "app/exchange/MessageFiles.h"
 #include "app/exchange/MessageSender.h"
 #include "app/logsviewer/win32/frmLogsViewer.h"
@@ -153,6 +154,8 @@ void frmMain::CreateControls() {
         ::ShowWindow(buttons_[static_cast<size_t>(i)]->Handle(), SW_HIDE);
     }
     for (HWND child : {txtMessage_, txtUserNameRO_, pane_.Handle()}) PreviewKeysOf(child);
+    PaneLinks::Enable(pane_.Handle());
+    AcceptDroppedFiles(Handle(), pane_.Handle());
     // Labels name what follows them; the pane's is not its own and the message box has none.
     support::SetAccessibleName(pane_.Handle(), "Журнал текущей беседы", ROLE_SYSTEM_TEXT);
     support::SetAccessibleName(txtMessage_, "Сообщение", ROLE_SYSTEM_TEXT);
@@ -438,6 +441,13 @@ LRESULT CALLBACK frmMain::KeyPreviewProc(HWND hwnd, UINT msg, WPARAM wParam, LPA
             case WM_SYSKEYDOWN:
                 self->swallowChar_ = false;
                 break;
+            case WM_PASTE:
+                // Files copied in Explorer are sent, not pasted as text.
+                if (hwnd == self->txtMessage_ && ClipboardHasFiles()) {
+                    SendFiles(ClipboardFiles(hwnd), *self);
+                    return 0;
+                }
+                break;
             case WM_CHAR:
                 if (self->swallowChar_) {
                     self->swallowChar_ = false;
@@ -475,6 +485,7 @@ bool frmMain::Form_KeyDown(HWND source, int virtualKey) {
         case HotKeyAction::LocalSettings: buttons_[kLocalSettings]->ClickMe(); break;
         case HotKeyAction::Logs: buttons_[kLogs]->ClickMe(); break;
         case HotKeyAction::MakeTransparent: buttons_[kMakeTransparent]->ClickMe(); break;
+        case HotKeyAction::SendFile: SendFiles(ChooseFilesToSend(Handle()), *this); break;
     }
     if (action == HotKeyAction::None && handled) SendFromMessageBox();  // the Enter is no line break
     return handled;
@@ -596,6 +607,20 @@ LRESULT frmMain::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         case WM_SETFOCUS:
             ::SetFocus(txtMessage_);
             return 0;
+        case WM_DROPFILES: {
+            const auto drop = reinterpret_cast<HDROP>(wParam);
+            const std::vector<std::string> files = DroppedFiles(drop);
+            ::DragFinish(drop);
+            SendFiles(files, *this);
+            return 0;
+        }
+        case WM_NOTIFY: {
+            // Clicks on the links to sent files.
+            LRESULT result = 0;
+            const auto* header = reinterpret_cast<const NMHDR*>(lParam);
+            if (header->hwndFrom == pane_.Handle() && pane_.Links().HandleNotify(header, result)) return result;
+            break;
+        }
         case WM_QUERYENDSESSION:
             return TRUE;
         case WM_ENDSESSION:

@@ -132,6 +132,7 @@ void frmLogsViewer::CreateControls() {
                            WS_EX_CLIENTEDGE, kIdList, kDesignList);
     rtfLog_ = chatwindow::CreateRichEditPane(Handle(), kIdPane);
     Place(rtfLog_, kDesignPane);
+    chatwindow::PaneLinks::Enable(rtfLog_);
     lblTag_ = AddLabel(kIdLabel, "Всего логов: ", kDesignLabel);
     cmdOpenLogsFolder_ = AddButton(kIdOpenFolder, "Открыть папку с логами", kDesignOpenFolder);
     cmdClose_ = AddButton(kIdClose, "Закрыть", kDesignClose);
@@ -182,6 +183,7 @@ void frmLogsViewer::lstFiles_Click() {
     marked_.clear();
     currentHit_ = -1;
     ::SetWindowTextW(rtfLog_, L"");
+    links_.Clear();
     CHARFORMAT2W cf{};
     cf.cbSize = sizeof cf;
     cf.dwMask = CFM_FACE | CFM_CHARSET | CFM_SIZE | CFM_BOLD | CFM_COLOR;
@@ -213,6 +215,7 @@ void frmLogsViewer::lstFiles_Click() {
             outside::RuntimeError(outside::kErrInvalidCall, "Не удалось прочитать лог: " + path, "LoadFile")));
         return;
     }
+    links_.Mark(rtfLog_, 0, bytes);
     if (SearchShown()) HighlightHits();
 }
 
@@ -510,6 +513,13 @@ LRESULT frmLogsViewer::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         case kMarkHits:
             MarkHitsInView();
             return 0;
+        case WM_NOTIFY: {
+            // Clicks on the links to sent files.
+            LRESULT result = 0;
+            const auto* header = reinterpret_cast<const NMHDR*>(lParam);
+            if (header->hwndFrom == rtfLog_ && links_.HandleNotify(header, result)) return result;
+            break;
+        }
         default:
             break;
     }

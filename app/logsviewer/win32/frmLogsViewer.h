@@ -18,6 +18,7 @@
 #include "../BackgroundSearch.h"
 #include "../LogSearch.h"
 #include "../LogsListLogic.h"
+#include "app/chatwindow/win32/PaneLinks.h"
 #include "app/support/win32/FormBase.h"
 #include "outside/win32/Hookwell.h"
 
@@ -94,6 +95,7 @@ private:
 
     HWND lstFiles_ = nullptr;
     HWND rtfLog_ = nullptr;
+    chatwindow::PaneLinks links_;  // to the files sent, in the log shown
     HWND lblTag_ = nullptr;
     HWND cmdOpenLogsFolder_ = nullptr;
     HWND cmdClose_ = nullptr;
