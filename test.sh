@@ -30,6 +30,8 @@ for exe in "$BUILD"/native/bin/*_tests; do
   say "Native: $name"
   timeout 1200 "$exe" --gtest_brief=1 --gtest_output="xml:$reports/$name.xml" </dev/null
 done
+expect folder_order; say "Native: the folders of app/ include each other in one order"
+python3 scripts/folder_order.py --report "$reports/folder_order.xml"
 
 # --- The shipping build: the installer and zip; its suites under 32-bit Wine ---
 say "Installer and portable zip"; build_installer win32 || build_failed=1

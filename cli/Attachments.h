@@ -7,12 +7,13 @@
 
 namespace cli {
 
+// The copy lies in the files folder of chatFolder.
 // ",\"attachment\":{...}" (name, size, path, arrived) for a file message's
 // text, nothing for any other; for MessageJsonMembers.
-std::string AttachmentJsonMember(const std::string& text);
+std::string AttachmentJsonMember(const std::string& text, const std::string& chatFolder);
 // The line under a file's name in the text form, for a link target of the
 // program's display: the copy's path, and "(ещё не пришёл)" until it is whole.
 // Empty for a target that names no file.
-std::string AttachmentLine(const std::string& linkTarget);
+std::string AttachmentLine(const std::string& linkTarget, const std::string& chatFolder);
 
 }  // namespace cli

@@ -10,7 +10,6 @@
 #include "app/exchange/MessageFiles.h"
 #include "app/exchange/MessageSender.h"
 #include "app/settings/modSettings.h"
-#include "app/startup/modMain.h"
 #include "app/support/modCommon.h"
 #include "outside/Folder.h"
 #include "outside/RuntimeError.h"
@@ -74,7 +73,7 @@ std::string TextFromOperands(const std::vector<std::string>& operands, bool text
 int SendCommand(const Arguments& arguments) {
     if (arguments.operands.empty())
         throw CliError(kExitUsage, "quillet-cli send: no chat given\n" + UsageLine("send"));
-    OpenChat(arguments.operands[0]);
+    const startup::ChatPtr chat = OpenChat(arguments.operands[0]);
 
     const std::string text =
         modCommon::NormalizeLineBreaks(TextFromOperands(arguments.operands, arguments.file.has_value()));
@@ -83,7 +82,7 @@ int SendCommand(const Arguments& arguments) {
         throw CliError(kExitUsage, "quillet-cli send: nothing to send: the text is empty or only blanks and line breaks");
 
     LoadIdentity();
-    modSettings::ReadChatSettings();
+    modSettings::ReadChatSettings(chat->ChatFilePath);
     if (arguments.name) {
         CheckText(*arguments.name, "the name");
         modSettings::UserName = *arguments.name;
@@ -98,11 +97,11 @@ int SendCommand(const Arguments& arguments) {
             throw CliError(kExitFailed, "quillet-cli send: cannot send " + *arguments.file + ": Is a directory");
         exchange::FileReference file;
         try {
-            file = exchange::CopyIntoFilesFolder(*arguments.file);
+            file = exchange::CopyIntoFilesFolder(*chat, *arguments.file);
         } catch (const outside::RuntimeError& e) {
             throw CliError(kExitFailed, "quillet-cli send: cannot send " + *arguments.file + ": " + SystemReason(e));
         }
-        copy = exchange::AttachmentPath(modMain::ChatFolder, file.storedName);
+        copy = exchange::AttachmentPath(chat->ChatFolder, file.storedName);
         toSend = exchange::FileMessageText({file, toSend});
     }
 
@@ -110,7 +109,7 @@ int SendCommand(const Arguments& arguments) {
     const std::string name = exchange::EffectiveUserName(modSettings::UserName);
     const outside::DateTimeRecord utc = outside::esGetSystemTime();
     const std::string path = exchange::BuildMessageFileName(
-        utc, arguments.xml ? exchange::kXmlExtension : exchange::kBinaryExtension, modMain::ChatFolder);
+        utc, arguments.xml ? exchange::kXmlExtension : exchange::kBinaryExtension, chat->ChatFolder);
     try {
         if (arguments.xml) {
             std::string step;

@@ -1,7 +1,6 @@
 #include "FileSending.h"
 
 #include "app/settings/modSettings.h"
-#include "app/startup/modMain.h"
 #include "app/support/modCreateComplexDirectory.h"
 #include "outside/FileCopy.h"
 #include "outside/RuntimeError.h"
@@ -18,35 +17,34 @@ std::string FailureNotice(const outside::RuntimeError& e, const std::string& pat
 
 }  // namespace
 
-FileReference CopyIntoFilesFolder(const std::string& sourcePath) {
+FileReference CopyIntoFilesFolder(const startup::ClaimedChat& chat, const std::string& sourcePath) {
     // A file that cannot be read leaves not even the folder behind.
     outside::ReadableFileSize(sourcePath);
     FileReference file;
     file.name = DisplayableFileName(outside::esGetFileName(sourcePath));
     file.storedName = StoredFileName(outside::esGetSystemTime(), NewUniquePart(), file.name);
-    modCreateComplexDirectory::CreateComplexDirectory(outside::esBuildFileName2(modMain::ChatFolder, kFilesFolderName),
-                                                      true);
-    file.size = outside::CopyFileAtomically(sourcePath, AttachmentPath(modMain::ChatFolder, file.storedName));
+    modCreateComplexDirectory::CreateComplexDirectory(outside::esBuildFileName2(chat.ChatFolder, kFilesFolderName), true);
+    file.size = outside::CopyFileAtomically(sourcePath, AttachmentPath(chat.ChatFolder, file.storedName));
     return file;
 }
 
-SendOutcome SendFileMessage(const std::string& sourcePath, const std::string& comment, IMessageDisplay& display,
-                            const ConfirmLargeFile& confirmLarge, std::string* writtenPath) {
+SendOutcome SendFileMessage(const startup::ClaimedChat& chat, const std::string& sourcePath, const std::string& comment,
+                            IMessageDisplay& display, const ConfirmLargeFile& confirmLarge, std::string* writtenPath) {
     FileReference file;
     try {
         const uint64_t size = outside::ReadableFileSize(sourcePath);
         const std::string name = DisplayableFileName(outside::esGetFileName(sourcePath));
         if (size > kLargeFileBytes && confirmLarge && !confirmLarge(name, size)) return SendOutcome::NothingToSend;
-        file = CopyIntoFilesFolder(sourcePath);
+        file = CopyIntoFilesFolder(chat, sourcePath);
     } catch (const outside::RuntimeError& e) {
         display.ShowSystemMessage(FailureNotice(e, sourcePath));
         return SendOutcome::Failed;
     }
     const std::string text = FileMessageText({file, comment});
-    const SendOutcome sent = modSettings::SendXMLMessages ? SendXmlMessage(text, display, writtenPath)
-                                                          : SendBinaryMessage(text, display, writtenPath);
+    const SendOutcome sent = modSettings::SendXMLMessages ? SendXmlMessage(chat, text, display, writtenPath)
+                                                          : SendBinaryMessage(chat, text, display, writtenPath);
     // No message names the copy: it would lie in everyone's folder for nothing.
-    if (sent != SendOutcome::Sent) outside::RemoveFile(AttachmentPath(modMain::ChatFolder, file.storedName));
+    if (sent != SendOutcome::Sent) outside::RemoveFile(AttachmentPath(chat.ChatFolder, file.storedName));
     return sent;
 }
 

@@ -19,17 +19,18 @@ namespace exchange {
 // false sends nothing.
 using ConfirmLargeFile = std::function<bool(const std::string& name, uint64_t size)>;
 
-// Copies a file into the files folder of the open chat (ChatFolder), whole or
+// Copies a file into the files folder of the chat (its ChatFolder), whole or
 // not at all, and gives the reference a message names it by. Throws
 // RuntimeError for a file that cannot be read or a copy that cannot be made.
-FileReference CopyIntoFilesFolder(const std::string& sourcePath);
+FileReference CopyIntoFilesFolder(const startup::ClaimedChat& chat, const std::string& sourcePath);
 
 // Sends one file, with comment under it (may be empty), in the format the
 // settings choose. A file that cannot be read, or a copy or message that
 // cannot be written, is shown as a system line and sends nothing (no copy is
 // left behind). writtenPath, when given, receives the message file's path.
-SendOutcome SendFileMessage(const std::string& sourcePath, const std::string& comment, IMessageDisplay& display,
-                            const ConfirmLargeFile& confirmLarge, std::string* writtenPath = nullptr);
+SendOutcome SendFileMessage(const startup::ClaimedChat& chat, const std::string& sourcePath, const std::string& comment,
+                            IMessageDisplay& display, const ConfirmLargeFile& confirmLarge,
+                            std::string* writtenPath = nullptr);
 
 enum class AttachmentState {
     Arrived,   // the whole file is there

@@ -183,7 +183,7 @@ TEST_F(FileSendingTest, TheCopyIsByteIdenticalAndTheMessageNamesIt) {
     WriteRaw(original, bytes);
     testsupport::RecordingDisplay host;
     std::string written;
-    ASSERT_EQ(SendFileMessage(original, "посмотри", host, {}, &written), SendOutcome::Sent) << host.lines.size();
+    ASSERT_EQ(SendFileMessage(Chat(), original, "посмотри", host, {}, &written), SendOutcome::Sent) << host.lines.size();
     EXPECT_TRUE(host.lines.empty());
 
     ASSERT_EQ(MessageFiles().size(), 1u);
@@ -228,7 +228,7 @@ TEST_F(FileSendingTest, ALargeFileAsksAndWhatCannotBeReadSendsNothing) {
             EXPECT_EQ(size, kLargeFileBytes + 1);
             return c.answer;
         };
-        EXPECT_EQ(SendFileMessage(c.path, "", host, confirm), c.outcome);
+        EXPECT_EQ(SendFileMessage(Chat(), c.path, "", host, confirm), c.outcome);
         EXPECT_EQ(asked, c.asked);
         const auto notices = host.Texts({MessageKind::System});
         if (c.notice.empty()) {

@@ -14,11 +14,11 @@
 #include "DropFiles.h"
 #include "WindowTestSupport.h"
 #include "app/chatwindow/ChatWindowLogic.h"
-#include "app/chatwindow/win32/AttachmentActions.h"
 #include "app/exchange/FileMessage.h"
 #include "app/exchange/MessageFiles.h"
-#include "app/support/modCreateComplexDirectory.h"
 #include "app/logsviewer/win32/frmLogsViewer.h"
+#include "app/support/modCreateComplexDirectory.h"
+#include "app/support/win32/AttachmentActions.h"
 #include "outside/Folder.h"
 #include "outside/Support.h"
 #include "outside/win32/Handles.h"
@@ -240,8 +240,8 @@ TEST_F(SendingFilesTest, AFileNotThereYetOrAProgramIsAskedAboutFirst) {
         std::string box;  // the start of the box's text
         int answer;
     } cases[] = {
-        {"ещё в пути.qltest", chatwindow::NotArrivedText("ещё в пути.qltest"), IDOK},
-        {"наполовину.qltest", chatwindow::NotArrivedText("наполовину.qltest"), IDOK},
+        {"ещё в пути.qltest", support::NotArrivedText("ещё в пути.qltest"), IDOK},
+        {"наполовину.qltest", support::NotArrivedText("наполовину.qltest"), IDOK},
         {"запусти меня.wsb", "«запусти меня.wsb» — программа или сценарий.", IDNO},
     };
     for (const auto& c : cases) {

@@ -75,13 +75,14 @@ std::string LargeFileQuestion(const std::string& name, uint64_t size) {
            "Его копия ляжет в папку чата, и служба синхронизации повезёт её каждому участнику.\r\n\r\nОтправить?";
 }
 
-void SendFiles(const std::vector<std::string>& paths, exchange::IMessageDisplay& display) {
+void SendFiles(const startup::ClaimedChat& chat, const std::vector<std::string>& paths,
+               exchange::IMessageDisplay& display) {
     const auto confirm = [](const std::string& name, uint64_t size) {
         return outside::MsgBox(LargeFileQuestion(name, size), MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES;
     };
     for (const std::string& path : paths) {
         WaitCursor wait;
-        exchange::SendFileMessage(path, "", display, confirm);
+        exchange::SendFileMessage(chat, path, "", display, confirm);
     }
 }
 

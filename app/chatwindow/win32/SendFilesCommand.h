@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/exchange/IMessageDisplay.h"
+#include "app/startup/ClaimedChat.h"
 
 namespace chatwindow {
 
@@ -24,8 +25,9 @@ std::vector<std::string> ClipboardFiles(HWND owner);
 // The file dialog, several files allowed; none when cancelled.
 std::vector<std::string> ChooseFilesToSend(HWND owner);
 
-// Sends each file, in order.
-void SendFiles(const std::vector<std::string>& paths, exchange::IMessageDisplay& display);
+// Sends each file, in order, into the chat.
+void SendFiles(const startup::ClaimedChat& chat, const std::vector<std::string>& paths,
+               exchange::IMessageDisplay& display);
 
 // The question before a large file is sent.
 std::string LargeFileQuestion(const std::string& name, uint64_t size);

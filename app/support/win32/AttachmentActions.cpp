@@ -8,20 +8,20 @@
 #include <shlwapi.h>
 
 #include "app/exchange/FileSending.h"
-#include "app/startup/modMain.h"
 #include "outside/MessageBoxes.h"
 #include "outside/Support.h"
 #include "outside/win32/Wide.h"
 #include "outside/win32/Win32Error.h"
 
-namespace chatwindow {
+namespace support {
 namespace {
 
 enum MenuCommand : UINT { kOpen = 1, kShowInFolder = 2 };
 
 // True when the copy is there to be opened; otherwise the user is told.
-bool Arrived(const std::string& name, const exchange::FileReference& file, bool wholeNeeded) {
-    const exchange::AttachmentState state = exchange::StateOfAttachment(modMain::ChatFolder, file);
+bool Arrived(const std::string& chatFolder, const std::string& name, const exchange::FileReference& file,
+             bool wholeNeeded) {
+    const exchange::AttachmentState state = exchange::StateOfAttachment(chatFolder, file);
     if (state == exchange::AttachmentState::Arrived || (!wholeNeeded && state == exchange::AttachmentState::Arriving))
         return true;
     outside::MsgBox(NotArrivedText(name), outside::kMbIconInformation);
@@ -45,9 +45,10 @@ std::string NotArrivedText(const std::string& name) {
            "(или его оттуда удалили). Попробуйте чуть позже.";
 }
 
-void OpenAttachment(HWND owner, const std::string& name, const exchange::FileReference& file) {
-    if (!Arrived(name, file, true)) return;
-    const std::string path = exchange::AttachmentPath(modMain::ChatFolder, file.storedName);
+void OpenAttachment(HWND owner, const std::string& chatFolder, const std::string& name,
+                    const exchange::FileReference& file) {
+    if (!Arrived(chatFolder, name, file, true)) return;
+    const std::string path = exchange::AttachmentPath(chatFolder, file.storedName);
     if (!MayOpen(name, path)) return;
     const std::wstring widePath = outside::W(path);
     const std::wstring folder = outside::W(outside::esGetFilePath(path));
@@ -66,9 +67,10 @@ void OpenAttachment(HWND owner, const std::string& name, const exchange::FileRef
                     outside::kMbIconError);
 }
 
-void ShowAttachmentInFolder(HWND owner, const std::string& name, const exchange::FileReference& file) {
-    if (!Arrived(name, file, false)) return;
-    const std::wstring path = outside::W(exchange::AttachmentPath(modMain::ChatFolder, file.storedName));
+void ShowAttachmentInFolder(HWND owner, const std::string& chatFolder, const std::string& name,
+                            const exchange::FileReference& file) {
+    if (!Arrived(chatFolder, name, file, false)) return;
+    const std::wstring path = outside::W(exchange::AttachmentPath(chatFolder, file.storedName));
     if (PIDLIST_ABSOLUTE item = ::ILCreateFromPathW(path.c_str())) {
         const HRESULT shown = ::SHOpenFolderAndSelectItems(item, 0, nullptr, 0);
         ::ILFree(item);
@@ -78,7 +80,8 @@ void ShowAttachmentInFolder(HWND owner, const std::string& name, const exchange:
     ::ShellExecuteW(owner, L"open", L"explorer.exe", arguments.c_str(), nullptr, SW_SHOWNORMAL);
 }
 
-void AttachmentMenu(HWND owner, const std::string& name, const exchange::FileReference& file) {
+void AttachmentMenu(HWND owner, const std::string& chatFolder, const std::string& name,
+                    const exchange::FileReference& file) {
     const std::unique_ptr<std::remove_pointer_t<HMENU>, decltype(&::DestroyMenu)> menu(::CreatePopupMenu(),
                                                                                       &::DestroyMenu);
     if (!menu) return;
@@ -89,8 +92,8 @@ void AttachmentMenu(HWND owner, const std::string& name, const exchange::FileRef
     ::GetCursorPos(&at);
     const UINT chosen = static_cast<UINT>(
         ::TrackPopupMenu(menu.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, at.x, at.y, 0, owner, nullptr));
-    if (chosen == kOpen) OpenAttachment(owner, name, file);
-    if (chosen == kShowInFolder) ShowAttachmentInFolder(owner, name, file);
+    if (chosen == kOpen) OpenAttachment(owner, chatFolder, name, file);
+    if (chosen == kShowInFolder) ShowAttachmentInFolder(owner, chatFolder, name, file);
 }
 
-}  // namespace chatwindow
+}  // namespace support

@@ -9,16 +9,19 @@
 
 #include "app/exchange/FileMessage.h"
 
-namespace chatwindow {
+namespace support {
 
 // name is the file's name as the link shows it; the copy lies in the files
-// folder of the open chat (ChatFolder). Boxes are owned by owner.
-void OpenAttachment(HWND owner, const std::string& name, const exchange::FileReference& file);
-void ShowAttachmentInFolder(HWND owner, const std::string& name, const exchange::FileReference& file);
+// folder of chatFolder. Boxes are owned by owner.
+void OpenAttachment(HWND owner, const std::string& chatFolder, const std::string& name,
+                    const exchange::FileReference& file);
+void ShowAttachmentInFolder(HWND owner, const std::string& chatFolder, const std::string& name,
+                            const exchange::FileReference& file);
 // The link's menu at the mouse: "Открыть" and "Показать в папке".
-void AttachmentMenu(HWND owner, const std::string& name, const exchange::FileReference& file);
+void AttachmentMenu(HWND owner, const std::string& chatFolder, const std::string& name,
+                    const exchange::FileReference& file);
 
 // The box's text for a file that is not there, or not whole yet.
 std::string NotArrivedText(const std::string& name);
 
-}  // namespace chatwindow
+}  // namespace support

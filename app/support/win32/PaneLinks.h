@@ -1,5 +1,5 @@
 // Links to sent files in a RichEdit: the chat window's pane and the logs
-// viewer's. RTF that carries them (../FileLinks.h) is put in as usual; Mark
+// viewer's. RTF that carries them (app/chatwindow/FileLinks.h) is put in as usual; Mark
 // then gives each link's text the link formatting (CFE_LINK) and remembers
 // where it lies and which file it names. The pane is only ever appended to or
 // cleared, so the positions hold until Clear.
@@ -16,7 +16,7 @@
 
 #include "app/exchange/FileMessage.h"
 
-namespace chatwindow {
+namespace support {
 
 class PaneLinks {
 public:
@@ -32,8 +32,8 @@ public:
     size_t Count() const { return links_.size(); }
 
     // A WM_NOTIFY from the pane: true when it was about a link, with the
-    // window procedure's result.
-    bool HandleNotify(const NMHDR* header, LRESULT& result);
+    // window procedure's result. The files lie in chatFolder's files folder.
+    bool HandleNotify(const NMHDR* header, const std::string& chatFolder, LRESULT& result);
 
 private:
     struct Link {
@@ -46,4 +46,4 @@ private:
     std::vector<Link> links_;
 };
 
-}  // namespace chatwindow
+}  // namespace support

@@ -2,12 +2,12 @@
 
 #include <richedit.h>
 
-#include "../FileLinks.h"
 #include "AttachmentActions.h"
+#include "app/chatwindow/FileLinks.h"
 #include "outside/Utf.h"
 #include "outside/win32/Wide.h"
 
-namespace chatwindow {
+namespace support {
 namespace {
 
 std::u16string TextRange(HWND pane, LONG begin, LONG end) {
@@ -31,10 +31,10 @@ LONG PaneLinks::TextLength(HWND pane) {
 }
 
 void PaneLinks::Mark(HWND pane, LONG start, std::string_view rtf) {
-    if (rtf.find(kRtfLinkOpen) == std::string_view::npos) return;
+    if (rtf.find(chatwindow::kRtfLinkOpen) == std::string_view::npos) return;
     CHARRANGE selection{};
     ::SendMessageW(pane, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&selection));
-    for (const LinkRange& range : LinkRanges(rtf)) {
+    for (const chatwindow::LinkRange& range : chatwindow::LinkRanges(rtf)) {
         const std::optional<exchange::FileReference> file = exchange::ParseLinkTarget(range.target);
         const LONG begin = start + static_cast<LONG>(range.begin), end = start + static_cast<LONG>(range.end);
         if (!file || TextRange(pane, begin, end) != range.text) continue;
@@ -56,7 +56,7 @@ const PaneLinks::Link* PaneLinks::At(LONG position) const {
     return nullptr;
 }
 
-bool PaneLinks::HandleNotify(const NMHDR* header, LRESULT& result) {
+bool PaneLinks::HandleNotify(const NMHDR* header, const std::string& chatFolder, LRESULT& result) {
     if (header->code != EN_LINK) return false;
     const auto* notice = reinterpret_cast<const ENLINK*>(header);
     const Link* link = At(notice->chrg.cpMin);
@@ -69,12 +69,12 @@ bool PaneLinks::HandleNotify(const NMHDR* header, LRESULT& result) {
             return true;
         case WM_LBUTTONUP:
             if (notice->wParam & MK_SHIFT)
-                ShowAttachmentInFolder(owner, link->name, link->file);
+                ShowAttachmentInFolder(owner, chatFolder, link->name, link->file);
             else
-                OpenAttachment(owner, link->name, link->file);
+                OpenAttachment(owner, chatFolder, link->name, link->file);
             return true;
         case WM_RBUTTONUP:
-            AttachmentMenu(owner, link->name, link->file);
+            AttachmentMenu(owner, chatFolder, link->name, link->file);
             return true;
         case WM_LBUTTONDOWN:
         case WM_LBUTTONDBLCLK:
@@ -86,4 +86,4 @@ bool PaneLinks::HandleNotify(const NMHDR* header, LRESULT& result) {
     }
 }
 
-}  // namespace chatwindow
+}  // namespace support
