@@ -4,26 +4,12 @@
 
 #include "outside/Support.h"
 
-#include <algorithm>
-
 #include "app/startup/LoginWindowLogic.h"
 #include "app/support/FileDialogLogic.h"
+#include "support/WindowLogic.h"
 
 using namespace startup;
-using support::FilterEntry;
-using support::Modifiers;
-
-namespace {
-
-bool Overlap(const TwipsRect& a, const TwipsRect& b) {
-    return a.left < b.left + b.width && b.left < a.left + a.width && a.top < b.top + b.height &&
-           b.top < a.top + a.height;
-}
-bool Inside(const TwipsRect& r, int width, int height) {
-    return r.left >= 0 && r.top >= 0 && r.left + r.width <= width && r.top + r.height <= height;
-}
-
-}  // namespace
+using namespace testsupport;
 
 TEST(LoginWindowLogic, EveryTextGetsItsMeasuredHeightBesideItsButtonWithoutOverlap) {
     // Heights as Tahoma 9 gives them at 96 and 120 DPI, a wide fallback font,
@@ -39,71 +25,48 @@ TEST(LoginWindowLogic, EveryTextGetsItsMeasuredHeightBesideItsButtonWithoutOverl
         SCOPED_TRACE(heights[1]);
         std::vector<TwipsRect> all(l.buttons.begin(), l.buttons.end());
         all.insert(all.end(), l.labels.begin(), l.labels.end());
-        for (size_t i = 0; i < all.size(); ++i) {
-            EXPECT_TRUE(Inside(all[i], l.clientWidth, l.clientHeight)) << i;
-            for (size_t j = i + 1; j < all.size(); ++j) EXPECT_FALSE(Overlap(all[i], all[j])) << i << " " << j;
-        }
+        ExpectInsideAndApart(all, {0, 0, l.clientWidth, l.clientHeight}, "entry window");
         for (int i = 0; i < kLabelCount; ++i) {
             EXPECT_EQ(l.labels[i].height, heights[i]) << "text " << i << " is not cut";
             EXPECT_EQ(l.labels[i].width, kLoginTextWidth);
             EXPECT_GE(l.labels[i].left, l.buttons[i / 2].left + l.buttons[i / 2].width) << "beside its button";
         }
         for (int row = 0; row < kLoginButtonCount; ++row) {
-            const TwipsRect& caption = l.labels[2 * row];
-            const TwipsRect& button = l.buttons[row];
+            const TwipsRect &caption = l.labels[2 * row], &button = l.buttons[row];
             EXPECT_LT(caption.top, button.top + button.height) << "caption " << row << " level with its button";
             EXPECT_GE(caption.top, button.top);
             if (row + 1 < kLoginButtonCount) {
                 EXPECT_LT(l.labels[2 * row + 1].top, l.buttons[row + 1].top) << "explanation before the next row";
                 EXPECT_GT(l.labels[2 * row + 1].top, caption.top) << "explanation under its caption";
+            } else if (caption.height < button.height) {  // the exit caption stands level with the button's middle
+                EXPECT_NEAR(caption.top - button.top, button.top + button.height - caption.top - caption.height, 1);
             }
         }
         EXPECT_GE(l.clientHeight, l.labels[4].top + l.labels[4].height + kLoginMargin);
     }
 }
 
-TEST(LoginWindowLogic, ExitCaptionStandsLevelWithTheMiddleOfItsButton) {
-    const LoginLayout l = LayoutLoginWindow({225, 1800, 225, 675, 225});
-    const TwipsRect& caption = l.labels[4];
-    const TwipsRect& button = l.buttons[kExit];
-    EXPECT_NEAR(caption.top - button.top, (button.top + button.height) - (caption.top + caption.height), 1);
-    EXPECT_GT(caption.top, button.top);
-}
-
 TEST(LoginWindowLogic, KeysActOnlyWithTheirExactModifiers) {
-    const Modifiers none{}, shift{true, false, false}, ctrl{false, true, false}, alt{false, false, true};
-    struct Case {
-        int key;
-        Modifiers modifiers;
-        bool onButton;
-        LoginKey expected;
+    using support::kVkEscape, support::kVkF1, support::kVkReturn;
+    const std::tuple<int, support::Modifiers, bool, LoginKey> cases[] = {
+        {kVkF1, kNone, false, LoginKey::ReadMe},       {kVkF1, kShift, false, LoginKey::About},
+        {kVkF1, kCtrl, true, LoginKey::None},          {kVkEscape, kNone, false, LoginKey::Close},
+        {kVkEscape, kNone, true, LoginKey::Close},     {kVkEscape, kShift, false, LoginKey::Swallow},
+        {kVkEscape, kCtrl, false, LoginKey::Swallow},  {kVkEscape, kAlt, false, LoginKey::Swallow},
+        {kVkReturn, kNone, true, LoginKey::Press},     {kVkSpace, kNone, true, LoginKey::Press},
+        {kVkReturn, kNone, false, LoginKey::None},     {kVkReturn, kCtrl, true, LoginKey::None},
+        {kVkSpace, kShift, true, LoginKey::None},      {support::kVkTab, kNone, true, LoginKey::None},
     };
-    const Case cases[] = {
-        {support::kVkF1, none, false, LoginKey::ReadMe},
-        {support::kVkF1, shift, false, LoginKey::About},
-        {support::kVkF1, ctrl, true, LoginKey::None},
-        {support::kVkEscape, none, false, LoginKey::Close},
-        {support::kVkEscape, none, true, LoginKey::Close},
-        {support::kVkEscape, shift, false, LoginKey::Swallow},
-        {support::kVkEscape, ctrl, false, LoginKey::Swallow},
-        {support::kVkEscape, alt, false, LoginKey::Swallow},
-        {support::kVkReturn, none, true, LoginKey::Press},
-        {kVkSpace, none, true, LoginKey::Press},
-        {support::kVkReturn, none, false, LoginKey::None},
-        {support::kVkReturn, ctrl, true, LoginKey::None},
-        {kVkSpace, shift, true, LoginKey::None},
-        {support::kVkTab, none, true, LoginKey::None},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(LoginKeyFor(c.key, c.modifiers, c.onButton), c.expected)
-            << c.key << " shift " << c.modifiers.shift << " ctrl " << c.modifiers.ctrl << " alt " << c.modifiers.alt;
+    for (const auto& [key, modifiers, onButton, expected] : cases)
+        EXPECT_EQ(LoginKeyFor(key, modifiers, onButton), expected)
+            << key << " shift " << modifiers.shift << " ctrl " << modifiers.ctrl << " alt " << modifiers.alt;
 }
 
 TEST(LoginWindowLogic, DeviceNamesAreNoFiles) {
     for (const char* name : {"NUL", "con", "Aux.ZPMFChat", "PRN.txt.ZPMFChat", "COM1", "lpt9 .ZPMFChat", "Con  "})
-        EXPECT_TRUE(startup::IsDeviceName(name)) << name;
+        EXPECT_TRUE(IsDeviceName(name)) << name;
     for (const char* name : {"Беседа.ZPMFChat", "CONSOLE.ZPMFChat", "COM0", "COM10", "LPT", "NULL", "xNUL", ""})
-        EXPECT_FALSE(startup::IsDeviceName(name)) << name;
+        EXPECT_FALSE(IsDeviceName(name)) << name;
 }
 
 TEST(LoginWindowLogic, LabelTextsAreWhole) {
@@ -119,27 +82,17 @@ TEST(LoginWindowLogic, LabelTextsAreWhole) {
     for (int i = 0; i < kLabelCount; ++i) EXPECT_EQ(kLoginLabels[i], expected[i]) << "lblTag " << i;
 }
 
-TEST(FileDialogLogic, FilterSplitsIntoNameAndPatternPairs) {
-    struct Case {
-        const char* filter;
-        std::vector<FilterEntry> expected;
-    };
-    const Case cases[] = {
+TEST(FileDialogLogic, FilterPairsAndTheDefaultExtensionsLetterCase) {
+    using support::FilterEntry;
+    const std::pair<const char*, std::vector<FilterEntry>> filters[] = {
         {"Файлы чата|*.ZPMFChat|Все файлы|*.*", {{"Файлы чата", "*.ZPMFChat"}, {"Все файлы", "*.*"}}},
         {"Тексты|*.txt;*.log", {{"Тексты", "*.txt;*.log"}}},
         {"Файлы чата|*.ZPMFChat|Без шаблона", {{"Файлы чата", "*.ZPMFChat"}}},
         {"|*.x|Все|*.*|Пусто|", {{"Все", "*.*"}}},
         {"", {}},
     };
-    for (const Case& c : cases) EXPECT_EQ(support::SplitFilter(c.filter), c.expected) << c.filter;
-}
-
-TEST(FileDialogLogic, DefaultExtensionGetsItsOwnLetterCase) {
-    struct Case {
-        const char* path;
-        const char* expected;
-    };
-    const Case cases[] = {
+    for (const auto& [filter, expected] : filters) EXPECT_EQ(support::SplitFilter(filter), expected) << filter;
+    const std::pair<const char*, const char*> paths[] = {
         {"C:\\Чаты\\Беседа.zpmfchat", "C:\\Чаты\\Беседа.ZPMFChat"},
         {"C:\\Чаты\\Беседа.ZPMFCHAT", "C:\\Чаты\\Беседа.ZPMFChat"},
         {"C:\\Чаты\\Беседа.ZPMFChat", "C:\\Чаты\\Беседа.ZPMFChat"},
@@ -148,8 +101,10 @@ TEST(FileDialogLogic, DefaultExtensionGetsItsOwnLetterCase) {
         {"C:\\Чаты\\.zpmfchat", "C:\\Чаты\\.zpmfchat"},
         {"C:\\Чаты\\Беседа.zpmfchat.txt", "C:\\Чаты\\Беседа.zpmfchat.txt"},
         {"zpmfchat", "zpmfchat"},
+        {"C:/Чаты/.zpmfchat", "C:/Чаты/.zpmfchat"},
     };
-    for (const Case& c : cases) EXPECT_EQ(support::WithDefaultExtensionCase(c.path, "ZPMFChat"), c.expected) << c.path;
+    for (const auto& [path, expected] : paths)
+        EXPECT_EQ(support::WithDefaultExtensionCase(path, "ZPMFChat"), expected) << path;
     EXPECT_EQ(support::WithDefaultExtensionCase("C:\\a.zpmfchat", ""), "C:\\a.zpmfchat");
 }
 

@@ -1,128 +1,60 @@
-// The settings windows' portable side: the custom colours text, which control
-// edits which setting, the designs, and the choice of the Startup shortcut's path.
+// The settings windows' portable side: the custom colours text, the texts and
+// layouts of the windows, and the choice of the Startup shortcut's path.
 #include <gtest/gtest.h>
 
 #include <map>
 #include <set>
-#include <vector>
 
 #include "app/settings/GlobalSettingsLogic.h"
 #include "app/settings/LocalSettingsLogic.h"
 #include "app/support/CustomColorsText.h"
 #include "outside/Support.h"
+#include "support/WindowLogic.h"
 
 using namespace settings;
 using support::CustomColors;
-using support::TwipsRect;
+using testsupport::ExpectInsideAndApart;
 
-namespace {
-
-bool Inside(const TwipsRect& inner, const TwipsRect& outer) {
-    return inner.left >= outer.left && inner.top >= outer.top && inner.left + inner.width <= outer.left + outer.width &&
-           inner.top + inner.height <= outer.top + outer.height;
-}
-bool Overlap(const TwipsRect& a, const TwipsRect& b) {
-    return a.left < b.left + b.width && b.left < a.left + a.width && a.top < b.top + b.height && b.top < a.top + a.height;
-}
-
-}  // namespace
-
-TEST(CustomColorsText, EverySixteenColoursComeBack) {
-    CustomColors distinct{};
+TEST(CustomColorsText, EverySixteenColoursComeBackAndDamagedTextLeavesTheRestUnset) {
+    CustomColors distinct{}, extremes{};
     for (size_t i = 0; i < distinct.size(); ++i) distinct[i] = static_cast<uint32_t>(0x010203 * (i + 1) + i * 0x1000);
-    CustomColors extremes{};
     extremes.fill(0x00FFFFFF);
     extremes[0] = 0;
     extremes[7] = 0x000000FF;   // red
     extremes[15] = 0x00FF0000;  // blue
-    for (const CustomColors& colors : {distinct, extremes}) {
-        const std::string text = support::FormatCustomColors(colors);
-        EXPECT_EQ(support::ParseCustomColors(text), colors) << text;
-    }
+    for (const CustomColors& colors : {distinct, extremes})
+        EXPECT_EQ(support::ParseCustomColors(support::FormatCustomColors(colors)), colors);
     // Red is written as people read colours.
     EXPECT_EQ(support::FormatCustomColors(extremes).substr(0, 16), "#000000,#FFFFFF,");
     EXPECT_EQ(support::FormatCustomColors(extremes).substr(7 * 8, 7), "#FF0000");
-}
 
-TEST(CustomColorsText, DamagedTextLeavesTheRestUnset) {
-    constexpr uint32_t unset = support::kUnsetCustomColor;
-    struct Case {
-        const char* text;
-        std::map<size_t, uint32_t> set;  // the slots that are not unset
-    } cases[] = {
+    std::string seventeen;  // past sixteen entries the text is ignored
+    std::map<size_t, uint32_t> sixteen;
+    for (size_t i = 0; i < 16; ++i) seventeen += "#111111,", sixteen[i] = 0x111111;
+    const std::pair<std::string, std::map<size_t, uint32_t>> cases[] = {  // the slots that are not unset
         {"", {}},
         {"#FF0000", {{0, 0x000000FF}}},
         {"garbage,#00ff00", {{1, 0x0000FF00}}},
         {" #0000FF , #FFFFFG,#12345", {{0, 0x00FF0000}}},
         {"#000000,,#000000", {{0, 0}, {2, 0}}},
+        {seventeen + "#000000", sixteen},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.text);
-        const CustomColors parsed = support::ParseCustomColors(c.text);
-        for (size_t i = 0; i < parsed.size(); ++i) {
-            const auto it = c.set.find(i);
-            EXPECT_EQ(parsed[i], it == c.set.end() ? unset : it->second) << "slot " << i;
-        }
+    for (const auto& [text, set] : cases) {
+        const CustomColors parsed = support::ParseCustomColors(text);
+        for (size_t i = 0; i < parsed.size(); ++i)
+            EXPECT_EQ(parsed[i], set.count(i) ? set.at(i) : support::kUnsetCustomColor) << text << " slot " << i;
     }
-    // Past sixteen entries the text is ignored.
-    std::string seventeen;
-    for (int i = 0; i < 16; ++i) seventeen += "#111111,";
-    const CustomColors parsed = support::ParseCustomColors(seventeen + "#000000");
-    EXPECT_EQ(parsed[0], 0x111111u);
-    EXPECT_EQ(parsed[15], 0x111111u);
 }
 
-TEST(SettingsWindowsLogic, OverflowCaptionShowsTheCount) {
-    struct Case {
-        const char* designed;
-        const char* shown;
-    } cases[] = {
+TEST(SettingsWindowsLogic, TextsOfTheWindows) {
+    const std::pair<const char*, const char*> captions[] = {
         {"Очищать сообщения после %1 входящих", "Очищать сообщения после 300 входящих"},
         {"%1%1", "300300"},
         {"без числа", "без числа"},
         {"%2 и %", "%2 и %"},
     };
-    for (const auto& c : cases) EXPECT_EQ(ShownSwitchCaption(c.designed), c.shown);
+    for (const auto& [designed, shown] : captions) EXPECT_EQ(ShownSwitchCaption(designed), shown);
     EXPECT_NE(std::string(Switches()[kOverflowSwitch].caption).find("%1"), std::string::npos);
-}
-
-TEST(SettingsWindowsLogic, LayoutsKeepEveryControlInsideAndApartAndFitWideCaptions) {
-    const auto checkAll = [](const std::vector<TwipsRect>& controls, const TwipsRect& area, const char* what) {
-        for (size_t i = 0; i < controls.size(); ++i) {
-            EXPECT_TRUE(Inside(controls[i], area)) << what << " control " << i;
-            for (size_t j = i + 1; j < controls.size(); ++j)
-                EXPECT_FALSE(Overlap(controls[i], controls[j])) << what << " controls " << i << " and " << j;
-        }
-    };
-    struct GlobalCase {
-        int switchWidth, labelWidth;
-    } globalCases[] = {{0, 0}, {5000, 2000}, {7200, 0}, {0, 3100}, {7200, 3100}};
-    for (const auto& c : globalCases) {
-        SCOPED_TRACE(std::to_string(c.switchWidth) + " " + std::to_string(c.labelWidth));
-        const GlobalLayout l = LayoutGlobalSettings(c.switchWidth, c.labelWidth);
-        std::vector<TwipsRect> controls(l.switches.begin(), l.switches.end());
-        controls.insert(controls.end(), l.colors.begin(), l.colors.end());
-        controls.insert(controls.end(), l.rowLabels.begin(), l.rowLabels.end());
-        controls.push_back(l.titleLabel);
-        controls.push_back(l.bodyLabel);
-        controls.insert(controls.end(), l.commands.begin(), l.commands.end());
-        checkAll(controls, {0, 0, l.clientWidth, kGlobalClientHeight}, "global");
-        for (const TwipsRect& r : l.switches) EXPECT_GE(r.width, c.switchWidth);
-        for (const TwipsRect& r : l.rowLabels) EXPECT_GE(r.width, c.labelWidth);
-        EXPECT_EQ(l.clientWidth - (l.commands[2].left + l.commands[2].width), 120) << "buttons keep to the right";
-    }
-    // The design itself where the captions fit, one switch row taller: the
-    // notifications switch under the twelve, the rest moved down by its row.
-    const GlobalLayout design = LayoutGlobalSettings();
-    EXPECT_EQ(design.clientWidth, 6015);
-    EXPECT_EQ(kGlobalClientHeight, 7095 + 360);
-    EXPECT_EQ(design.switches[11], (TwipsRect{180, 180 + 360 * 11, 5655, 255}));
-    EXPECT_EQ(design.switches[12], (TwipsRect{180, 180 + 360 * 12, 5655, 255}));
-    EXPECT_STREQ(Switches()[12].name, "chkShowNotifications");
-    EXPECT_EQ(design.colors[6], (TwipsRect{2700, 6000 + 360, 1575, 315}));
-    EXPECT_EQ(design.colors[7], (TwipsRect{4380, 6000 + 360, 1515, 315}));
-    EXPECT_EQ(design.titleLabel.top, 4620 + 360);
-    EXPECT_EQ(design.commands[0], (TwipsRect{1500, 6540 + 360, 1395, 435}));
     const char* colorNames[kColorCount] = {
         "Мои сообщения, заголовок",          "Мои сообщения, текст",
         "Сообщения собеседников, заголовок", "Сообщения собеседников, текст",
@@ -130,62 +62,93 @@ TEST(SettingsWindowsLogic, LayoutsKeepEveryControlInsideAndApartAndFitWideCaptio
         "Отладочные сообщения, заголовок",   "Отладочные сообщения, текст",
     };
     for (size_t i = 0; i < kColorCount; ++i) EXPECT_EQ(ColorButtonName(i), colorNames[i]);
-
-    // Check boxes, then the shared-folder box and the days label, each as the font draws them.
-    const int localCases[][3] = {{0, 0, 0}, {5000, 0, 0}, {6500, 0, 0}, {0, 4500, 2000}, {5000, 5200, 1600}};
-    for (const auto& [checkWidth, sharedWidth, labelWidth] : localCases) {
-        SCOPED_TRACE(std::to_string(checkWidth) + " " + std::to_string(sharedWidth) + " " + std::to_string(labelWidth));
-        const LocalLayout l = LayoutLocalSettings(checkWidth, sharedWidth, labelWidth);
-        std::vector<TwipsRect> free = {l.userNameLabel,      l.userName,     l.defaultUserName,
-                                       l.deleteMessageFiles, l.hideBrokenMessageFiles, l.autorunLabel,
-                                       l.addToAutorun,       l.sharedFolder, l.retentionDaysLabel,
-                                       l.retentionDays};
-        free.insert(free.end(), l.commands.begin(), l.commands.end());
-        free.insert(free.end(), l.frames.begin(), l.frames.end());
-        checkAll(free, {0, 0, l.clientWidth, kLocalClientHeight}, "local");
-        for (size_t g = 0; g < kIconGroupCount; ++g) {
-            std::vector<TwipsRect> inFrame(l.options[g].begin(), l.options[g].end());
-            inFrame.insert(inFrame.end(), l.samples[g].begin(), l.samples[g].end());
-            if (g == static_cast<size_t>(IconGroup::Message)) inFrame.push_back(l.grayMessageIcon);
-            checkAll(inFrame, l.frames[g], "frame");
-        }
-        for (const TwipsRect& r : {l.deleteMessageFiles, l.hideBrokenMessageFiles, l.grayMessageIcon})
-            EXPECT_GE(r.width, checkWidth);
-        EXPECT_GE(l.sharedFolder.width, sharedWidth);
-        EXPECT_GE(l.retentionDaysLabel.width, labelWidth);
-    }
-    // The design, with the shared-folder rows under the notification modes and the rest two rows lower.
-    const LocalLayout local = LayoutLocalSettings();
-    const int row = kSharedFolderRowHeight;
-    EXPECT_EQ(local.clientWidth, 6015);
-    EXPECT_EQ(local.sharedFolder.top, 1440);
-    EXPECT_EQ(local.retentionDaysLabel.top, 1440 + 360 + 30) << "the days under the check box";
-    EXPECT_EQ(local.frames[2], (TwipsRect{120, 3900 + row, 5775, 915}));
-    EXPECT_EQ(local.options[1][6], (TwipsRect{120 + 240 + 780 * 6, 2580 + row + 420, 255, 255}));
-    EXPECT_EQ(local.samples[0][0], (TwipsRect{120 + 540, 1560 + row + 420, 240, 240}));
-    EXPECT_EQ(local.addToAutorun, (TwipsRect{4740, 5040 + row, 1155, 735}));
-    EXPECT_EQ(local.commands[2], (TwipsRect{4500, 6000 + row, 1395, 435}));
-}
-
-TEST(SettingsWindowsLogic, SampleResourcesByGroupAndGrey) {
     EXPECT_EQ(IconSampleResource(IconGroup::Tray, 3, true), "IDI_TRAY_3");
     EXPECT_EQ(IconSampleResource(IconGroup::Empty, 6, true), "IDI_EMPTY_6");
     EXPECT_EQ(IconSampleResource(IconGroup::Message, 0, false), "IDI_MESSAGE_0");
     EXPECT_EQ(IconSampleResource(IconGroup::Message, 0, true), "IDI_MESSAGE_0A");
 }
 
-TEST(SettingsWindowsLogic, StripExtensionCutsOnlyTheLast) {
-    struct Case {
-        const char* name;
-        const char* stripped;
-    } cases[] = {
-        {"Team.ZPMFChat.LNK", "Team.ZPMFChat"}, {"Team.ZPMFChat", "Team"}, {"Team", "Team"},
-        {"Беседа.ярлык", "Беседа"},             {".LNK", ""},              {"name.", "name."},
+TEST(SettingsWindowsLogic, LayoutsKeepEveryControlInsideAndApartAndFitWideCaptions) {
+    for (const auto& [switchWidth, labelWidth] : {std::pair{0, 0}, {5000, 2000}, {7200, 0}, {0, 3100}, {7200, 3100}}) {
+        SCOPED_TRACE(std::to_string(switchWidth) + " " + std::to_string(labelWidth));
+        const GlobalLayout l = LayoutGlobalSettings(switchWidth, labelWidth);
+        std::vector<TwipsRect> controls(l.switches.begin(), l.switches.end());
+        controls.insert(controls.end(), l.colors.begin(), l.colors.end());
+        controls.insert(controls.end(), l.rowLabels.begin(), l.rowLabels.end());
+        controls.insert(controls.end(), {l.titleLabel, l.bodyLabel});
+        controls.insert(controls.end(), l.commands.begin(), l.commands.end());
+        ExpectInsideAndApart(controls, {0, 0, l.clientWidth, kGlobalClientHeight}, "program settings");
+        for (const TwipsRect& r : l.switches) EXPECT_GE(r.width, switchWidth);
+        for (const TwipsRect& r : l.rowLabels) EXPECT_GE(r.width, labelWidth);
+        EXPECT_EQ(l.clientWidth - (l.commands[2].left + l.commands[2].width), 120) << "buttons keep to the right";
+        // The notifications switch is a thirteenth row under the twelve.
+        EXPECT_EQ(l.switches[12].top, l.switches[11].top + kGlobalSwitchPitch);
+    }
+    // Check boxes, then the shared-folder box and the days label, each as the font draws them.
+    const int localCases[][3] = {{0, 0, 0},       {5000, 0, 0},       {6500, 0, 0},
+                                 {0, 4500, 2000}, {5000, 5200, 1600}, {0, 0, 3000}};
+    for (const auto& [checkWidth, sharedWidth, labelWidth] : localCases) {
+        SCOPED_TRACE(std::to_string(checkWidth) + " " + std::to_string(sharedWidth) + " " + std::to_string(labelWidth));
+        const LocalLayout l = LayoutLocalSettings(checkWidth, sharedWidth, labelWidth);
+        std::vector<TwipsRect> free = {l.userNameLabel, l.userName,     l.defaultUserName,    l.deleteMessageFiles,
+                                       l.hideBrokenMessageFiles, l.autorunLabel, l.addToAutorun, l.sharedFolder,
+                                       l.retentionDaysLabel,     l.retentionDays};
+        free.insert(free.end(), l.commands.begin(), l.commands.end());
+        free.insert(free.end(), l.frames.begin(), l.frames.end());
+        ExpectInsideAndApart(free, {0, 0, l.clientWidth, kLocalClientHeight}, "chat settings");
+        for (size_t g = 0; g < kIconGroupCount; ++g) {
+            std::vector<TwipsRect> inFrame(l.options[g].begin(), l.options[g].end());
+            inFrame.insert(inFrame.end(), l.samples[g].begin(), l.samples[g].end());
+            if (g == static_cast<size_t>(IconGroup::Message)) inFrame.push_back(l.grayMessageIcon);
+            ExpectInsideAndApart(inFrame, l.frames[g], "frame");
+        }
+        for (const TwipsRect& r : {l.deleteMessageFiles, l.hideBrokenMessageFiles, l.grayMessageIcon})
+            EXPECT_GE(r.width, checkWidth);
+        EXPECT_GE(l.sharedFolder.width, sharedWidth);
+        EXPECT_GE(l.retentionDaysLabel.width, labelWidth);
+        EXPECT_GT(l.retentionDaysLabel.top, l.sharedFolder.top) << "the days under the shared-folder box";
+    }
+    // The designs to the twip where the captions fit: the notifications switch a
+    // thirteenth row (what lies below it 360 lower), the shared-folder rows under
+    // the two check boxes (what lies below them 720 lower).
+    const GlobalLayout g = LayoutGlobalSettings();
+    const LocalLayout c = LayoutLocalSettings();
+    const std::pair<TwipsRect, TwipsRect> designed[] = {
+        {g.switches[11], {180, 180 + 360 * 11, 5655, 255}},
+        {g.switches[12], {180, 180 + 360 * 12, 5655, 255}},
+        {g.colors[6], {2700, 6000 + 360, 1575, 315}},
+        {g.colors[7], {4380, 6000 + 360, 1515, 315}},
+        {g.titleLabel, {2700, 4620 + 360, 1575, 225}},
+        {g.commands[0], {1500, 6540 + 360, 1395, 435}},
+        {c.sharedFolder, {180, 1440, 5715, 255}},
+        {c.retentionDaysLabel, {180 + 255, 1440 + 360 + 30, 2580, 225}},
+        {c.frames[2], {120, 3900 + 720, 5775, 915}},
+        {c.options[1][6], {120 + 240 + 780 * 6, 2580 + 720 + 420, 255, 255}},
+        {c.samples[0][0], {120 + 540, 1560 + 720 + 420, 240, 240}},
+        {c.addToAutorun, {4740, 5040 + 720, 1155, 735}},
+        {c.commands[2], {4500, 6000 + 720, 1395, 435}},
     };
-    for (const auto& c : cases) EXPECT_EQ(StripExtension(c.name), c.stripped) << c.name;
+    for (size_t i = 0; i < std::size(designed); ++i) EXPECT_EQ(designed[i].first, designed[i].second) << "row " << i;
+    EXPECT_EQ(std::vector<int>({g.clientWidth, kGlobalClientHeight, c.clientWidth, kLocalClientHeight}),
+              std::vector<int>({6015, 7095 + 360, 6015, 6555 + 720}));
+    EXPECT_STREQ(Switches()[12].name, "chkShowNotifications");
+}
+
+TEST(SettingsWindowsLogic, RetentionDaysFromTheBox) {
+    // Anything but a whole number of at least one day keeps the default.
+    const std::pair<const char*, int32_t> cases[] = {
+        {"7", 7}, {" 1 ", 1}, {"9999", 9999}, {"123456789", 9999}, {"0", 30},
+        {"", 30}, {"-5", 30}, {"12a", 30},    {"1234567890", 30},
+    };
+    for (const auto& [text, days] : cases) EXPECT_EQ(RetentionDaysFromText(text), days) << text;
 }
 
 TEST(SettingsWindowsLogic, ShortcutNameArgumentsAndQuestion) {
+    const std::pair<const char*, const char*> names[] = {
+        {"Team.ZPMFChat.LNK", "Team.ZPMFChat"}, {"Team.ZPMFChat", "Team"}, {"Team", "Team"},
+        {"Беседа.ярлык", "Беседа"},             {".LNK", ""},              {"name.", "name."},
+    };
+    for (const auto& [name, stripped] : names) EXPECT_EQ(StripExtension(name), stripped) << name;
     const std::string chat = outside::esBuildFileName2("chats", "Дом", "Team.ZPMFChat");
     EXPECT_EQ(AutorunShortcutName(chat), "Team.ZPMFChat.LNK");
     EXPECT_EQ(AutorunArguments(chat), "/H \"" + chat + "\"");
@@ -200,6 +163,7 @@ TEST(SettingsWindowsLogic, AutorunLinkPathAsksUntilAFreeNameOrAStop) {
     const std::string chat = outside::esBuildFileName2("chats", "Team.ZPMFChat");
     const auto in = [&](const std::string& name) { return outside::esBuildFileName2(folder, name); };
     using A = ReplaceAnswer;
+    const std::string taken = in("Team.ZPMFChat.LNK");
     struct Case {
         const char* what;
         std::set<std::string> existing;
@@ -208,30 +172,24 @@ TEST(SettingsWindowsLogic, AutorunLinkPathAsksUntilAFreeNameOrAStop) {
         std::optional<std::string> result;
         std::vector<std::string> proposed;  // default answers the input box showed
     } cases[] = {
-        {"free name", {}, {}, {}, in("Team.ZPMFChat.LNK"), {}},
-        {"cancel", {in("Team.ZPMFChat.LNK")}, {A::Cancel}, {}, std::nullopt, {}},
-        {"yes replaces", {in("Team.ZPMFChat.LNK")}, {A::Yes}, {}, in("Team.ZPMFChat.LNK"), {}},
-        {"no, new name", {in("Team.ZPMFChat.LNK")}, {A::No}, {"Второй"}, in("Второй.LNK"), {"Team.ZPMFChat"}},
-        {"no, empty name", {in("Team.ZPMFChat.LNK")}, {A::No}, {""}, std::nullopt, {"Team.ZPMFChat"}},
-        {"no, input cancelled", {in("Team.ZPMFChat.LNK")}, {A::No}, {std::nullopt}, std::nullopt, {"Team.ZPMFChat"}},
-        {"typed extension doubles", {in("Team.ZPMFChat.LNK")}, {A::No}, {"X.LNK"}, in("X.LNK.LNK"), {"Team.ZPMFChat"}},
-        {"second name taken too",
-         {in("Team.ZPMFChat.LNK"), in("B.LNK")},
-         {A::No, A::No},
-         {"B", "C"},
-         in("C.LNK"),
-         {"Team.ZPMFChat", "B"}},
-        {"second name taken, yes", {in("Team.ZPMFChat.LNK"), in("B.LNK")}, {A::No, A::Yes}, {"B"}, in("B.LNK"),
-         {"Team.ZPMFChat"}},
+        {"free name", {}, {}, {}, taken, {}},
+        {"cancel", {taken}, {A::Cancel}, {}, std::nullopt, {}},
+        {"yes replaces", {taken}, {A::Yes}, {}, taken, {}},
+        {"no, new name", {taken}, {A::No}, {"Второй"}, in("Второй.LNK"), {"Team.ZPMFChat"}},
+        {"no, empty name", {taken}, {A::No}, {""}, std::nullopt, {"Team.ZPMFChat"}},
+        {"no, input cancelled", {taken}, {A::No}, {std::nullopt}, std::nullopt, {"Team.ZPMFChat"}},
+        {"typed extension doubles", {taken}, {A::No}, {"X.LNK"}, in("X.LNK.LNK"), {"Team.ZPMFChat"}},
+        {"second name taken too", {taken, in("B.LNK")}, {A::No, A::No}, {"B", "C"}, in("C.LNK"), {"Team.ZPMFChat", "B"}},
+        {"second name taken, yes", {taken, in("B.LNK")}, {A::No, A::Yes}, {"B"}, in("B.LNK"), {"Team.ZPMFChat"}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         size_t answer = 0, name = 0;
-        std::vector<std::string> questions, proposed;
+        std::vector<std::string> proposed;
         AutorunPrompts prompts;
         prompts.fileExists = [&](const std::string& path) { return c.existing.count(path) > 0; };
         prompts.askReplace = [&](const std::string& question) {
-            questions.push_back(question);
+            EXPECT_EQ(question.rfind(folder, 0), 0u) << "the question starts with the link path";
             return answer < c.answers.size() ? c.answers[answer++] : A::Cancel;
         };
         prompts.askName = [&](const std::string& prompt, const std::string& proposal) {
@@ -242,6 +200,5 @@ TEST(SettingsWindowsLogic, AutorunLinkPathAsksUntilAFreeNameOrAStop) {
         EXPECT_EQ(ChooseAutorunLinkPath(folder, chat, prompts), c.result);
         EXPECT_EQ(answer, c.answers.size()) << "every answer was asked for";
         EXPECT_EQ(proposed, c.proposed);
-        for (const auto& q : questions) EXPECT_EQ(q.rfind(folder, 0), 0u) << "the question starts with the link path";
     }
 }
