@@ -30,6 +30,8 @@ for exe in "$BUILD"/native/bin/*_tests; do
   say "Native: $name"
   timeout 1200 "$exe" --gtest_brief=1 --gtest_output="xml:$reports/$name.xml" </dev/null
 done
+expect folder_order; say "Native: the folders of app/ include each other in one order"
+python3 scripts/folder_order.py --report "$reports/folder_order.xml"
 
 # --- The shipping build: the installer and zip; its suites under 32-bit Wine ---
 say "Installer and portable zip"; build_installer win32 || build_failed=1
@@ -99,11 +101,12 @@ for exe in "$BUILD"/sanitize/bin/*_tests; do
   say "Sanitized: $(basename "$exe")"
   UBSAN_OPTIONS=print_stacktrace=1 timeout 1200 "$exe" --gtest_brief=1 --gtest_output="xml:$reports/$name.xml" </dev/null
 done
+# 20 s a target keeps the fuzzing near 6 minutes of the suite's 90.
 fuzzers=("$BUILD"/sanitize/bin/fuzz_*)
 if [ -e "${fuzzers[0]}" ]; then
   for exe in "${fuzzers[@]}"; do expect "$(basename "$exe")"; done
-  say "Fuzz targets: seed corpus, then ${QUILLET_FUZZ_SECONDS:-30} s each"
-  bash fuzz/run-ci.sh "$BUILD/sanitize/bin" "$reports" "${QUILLET_FUZZ_SECONDS:-30}"
+  say "Fuzz targets: seed corpus, then ${QUILLET_FUZZ_SECONDS:-20} s each"
+  bash fuzz/run-ci.sh "$BUILD/sanitize/bin" "$reports" "${QUILLET_FUZZ_SECONDS:-20}"
 fi
 
 # quillet-cli: its native suite ran above; here it is in one chat with Quillet

@@ -17,7 +17,9 @@ struct CommandInfo {
 // The options of the commands that print messages, as their help lists them.
 constexpr const char* kPrintOptions =
     "  --json          one JSON object a line: time (UTC, ISO 8601), user, text,\n"
-    "                  client (the sender's GUID, or null), own, format, file\n"
+    "                  client (the sender's GUID, or null), own, format, file;\n"
+    "                  a sent file's message adds attachment: name, size, path,\n"
+    "                  arrived\n"
     "  --since TIME    leave out messages sent before TIME: 2026-12-07T08:30 or\n"
     "                  2026-12-07 (local time), 2026-12-07T05:30Z or ...+03:00,\n"
     "                  or an age: 90s, 15m, 2h, 7d\n"
@@ -29,7 +31,10 @@ constexpr const char* kPrintOptions =
 
 const std::vector<CommandInfo>& Commands() {
     static const std::vector<CommandInfo> commands = {
-        {"send", "quillet-cli send [--xml] [--name NAME] CHAT [--] [TEXT... | -]", {"--xml", "--name"},
+        {"send",
+         "quillet-cli send [--xml] [--name NAME] CHAT [--] [TEXT... | -]\n"
+         "       quillet-cli send --file PATH [--xml] [--name NAME] CHAT [--] [TEXT... | -]",
+         {"--xml", "--name", "--file"},
          "Writes one message file into the chat folder, as Quillet does when you press\n"
          "Enter, and prints the path of the file written. The text is the TEXT\n"
          "arguments joined with blanks or, when there are none or the only one is \"-\",\n"
@@ -41,8 +46,14 @@ const std::vector<CommandInfo>& Commands() {
          "the settings; until one is stored, the account's full name); a blank name is\n"
          "\"Анонимус\".\n"
          "\n"
+         "\n"
+         "With --file, PATH is copied into the chat folder's files folder (\"Файлы\")\n"
+         "and the message names it, with TEXT (optional here) under the name; the sync\n"
+         "service carries the copy, and Quillet shows the name as a link that opens it.\n"
+         "\n"
          "  --xml        write an XML message (.ZXMF) instead of a binary one (.ZPMF)\n"
-         "  --name NAME  send under NAME instead of the name stored for the chat\n"},
+         "  --name NAME  send under NAME instead of the name stored for the chat\n"
+         "  --file PATH  send the file PATH (of any size: quillet-cli does not ask)\n"},
         {"read",
          "quillet-cli read [--json] [--since TIME] [--others] [--color[=WHEN]]\n"
          "                        [--verbose] CHAT",
@@ -131,6 +142,7 @@ std::string HelpText(const std::string& command) {
            "\n"
            "Commands:\n"
            "  send CHAT [TEXT... | -]  write one message into the chat folder\n"
+           "  send --file PATH CHAT    send a file: a copy in the chat folder, a message naming it\n"
            "  read CHAT                print the messages waiting in the chat folder\n"
            "  follow CHAT              print messages as they arrive, until Ctrl+C\n"
            "  check FILE...            decode message files and tell what is wrong with them\n"
@@ -167,7 +179,7 @@ Arguments ParseArguments(const std::vector<std::string>& args) {
         std::string option = arg.substr(0, eq);
         if (option == "-h") option = "--help";
         if (option == "-v") option = "--verbose";
-        const bool takesValue = option == "--name" || option == "--since" || option == "--color";
+        const bool takesValue = option == "--name" || option == "--since" || option == "--color" || option == "--file";
         if (eq != std::string::npos && !takesValue) Usage(parsed.command, "quillet-cli: " + option + " takes no value");
         if (option == "--help") {
             parsed.help = true;
@@ -187,6 +199,8 @@ Arguments ParseArguments(const std::vector<std::string>& args) {
             parsed.others = true;
         } else if (option == "--name") {
             parsed.name = ValueOf(args, i, eq, parsed.command);
+        } else if (option == "--file") {
+            parsed.file = ValueOf(args, i, eq, parsed.command);
         } else if (option == "--since") {
             parsed.since = ValueOf(args, i, eq, parsed.command);
         } else if (option == "--color") {

@@ -21,6 +21,7 @@ struct Arguments {
     bool others = false;
     std::string color = "auto";  // auto, always or never
     std::optional<std::string> name;
+    std::optional<std::string> file;  // send --file: the file to send
     std::optional<std::string> since;
 };
 

@@ -5,7 +5,6 @@
 #include "Platform.h"
 #include "QuilletCli.h"
 #include "app/exchange/MessageFiles.h"
-#include "app/startup/modMain.h"
 #include "outside/Folder.h"
 #include "outside/Sorter.h"
 #include "outside/Support.h"
@@ -25,7 +24,7 @@ bool SameText(std::string a, std::string b) {
 
 }  // namespace
 
-void OpenChat(const std::string& argument) {
+startup::ChatPtr OpenChat(const std::string& argument) {
     const std::string chatExtension = exchange::kChatFileExtension;
     std::string chatFile;
     if (IsFolder(argument)) {
@@ -51,16 +50,15 @@ void OpenChat(const std::string& argument) {
     // An unreadable folder lists as empty: say why rather than "no chat file" or nothing.
     if (const std::string problem = FolderListingProblem(outside::esGetFilePath(full)); !problem.empty())
         NoChat(outside::esGetFilePath(full), problem);
-    modMain::ChatFilePath = full;
-    modMain::ChatFolder = outside::esGetFilePath(full);
+    return std::make_shared<const startup::ClaimedChat>(full, outside::esGetFilePath(full));
 }
 
-void OpenChatOperand(const Arguments& arguments) {
+startup::ChatPtr OpenChatOperand(const Arguments& arguments) {
     if (arguments.operands.size() != 1)
         throw CliError(kExitUsage, "quillet-cli " + arguments.command + ": " +
                                        (arguments.operands.empty() ? "no chat given" : "one chat at a time") + "\n" +
                                        UsageLine(arguments.command));
-    OpenChat(arguments.operands[0]);
+    return OpenChat(arguments.operands[0]);
 }
 
 }  // namespace cli

@@ -4,15 +4,16 @@
 #include <string>
 
 #include "Arguments.h"
+#include "app/startup/ClaimedChat.h"
 
 namespace cli {
 
-// Sets modMain::ChatFilePath (the full path, which keys the chat's settings)
-// and modMain::ChatFolder. Throws CliError(kExitNoChat) when there is no such
-// file or folder, when the file is not a chat file, when the folder cannot be
-// read, and when it holds no chat file or several.
-void OpenChat(const std::string& argument);
+// The chat named: its ChatFilePath (the full path, which keys the chat's
+// settings) and ChatFolder, not claimed. Throws CliError(kExitNoChat) when
+// there is no such file or folder, when the file is not a chat file, when the
+// folder cannot be read, and when it holds no chat file or several.
+startup::ChatPtr OpenChat(const std::string& argument);
 // The one operand of read and follow, opened; CliError(kExitUsage) for none or more.
-void OpenChatOperand(const Arguments& arguments);
+startup::ChatPtr OpenChatOperand(const Arguments& arguments);
 
 }  // namespace cli

@@ -52,7 +52,7 @@ std::string AsJson(const DecodedFile& file) {
     out += JsonString(ResultName(file.result));
     if (file.hasMessage) {
         out += ",";
-        out += MessageJsonMembers(file);
+        out += MessageJsonMembers(file, {});  // no chat is open: a copy's path is relative
     }
     out += ",\"notices\":[";
     bool first = true;

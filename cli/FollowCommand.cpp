@@ -20,7 +20,6 @@
 #include "app/exchange/UpdatePoller.h"
 #include "app/settings/modSettings.h"
 #include "app/startup/CExchangePathProtector.h"
-#include "app/startup/modMain.h"
 #include "outside/Folder.h"
 #include "outside/RuntimeError.h"
 #include "outside/Support.h"
@@ -33,7 +32,7 @@ namespace {
 // costs a warning (once), not the run.
 class StateKeeper {
 public:
-    explicit StateKeeper(FollowState* state) : state_(state) {}
+    StateKeeper(FollowState* state, const startup::ClaimedChat& chat) : state_(state), chat_(chat) {}
     ~StateKeeper() {
         try {
             Save();
@@ -49,11 +48,11 @@ public:
             // Names of files gone from the folder are forgotten, but only while
             // the chat is there: an unmounted folder lists as empty and must not
             // make follow forget everything it has printed.
-            if (outside::esIsFileExist(modMain::ChatFilePath)) {
+            if (outside::esIsFileExist(chat_.ChatFilePath)) {
                 std::set<std::string> present;
                 for (const char* extension :
                      {exchange::kBinaryExtension, exchange::kXmlExtension, exchange::kTextExtension})
-                    for (std::string& name : outside::ListPlainFiles(modMain::ChatFolder, extension))
+                    for (std::string& name : outside::ListPlainFiles(chat_.ChatFolder, extension))
                         present.insert(std::move(name));
                 state_->Save(&present);
             } else {
@@ -69,13 +68,14 @@ public:
 
 private:
     FollowState* state_;
+    const startup::ClaimedChat& chat_;
     bool warned_ = false;
 };
 
 // Where follow hides files, as Quillet does, it shares Quillet's ledger of the
 // chat, beside the chat's logs.
-void UseQuilletsLedger() {
-    modSettings::LogGuid = modSettings::GetLogGuid();
+void UseQuilletsLedger(const std::string& chatFilePath) {
+    modSettings::LogGuid = modSettings::GetLogGuid(chatFilePath);
     modSettings::LogsFolder = outside::esBuildFileName2(outside::esGetSpecialFolder(outside::kFolderAppData),
                                                         "Greyfen Works", "Quillet", "Logs", modSettings::LogGuid);
 }
@@ -83,17 +83,17 @@ void UseQuilletsLedger() {
 }  // namespace
 
 int FollowCommand(const Arguments& arguments) {
-    OpenChatOperand(arguments);
-    TerminalHost host(PrintOptionsOf(arguments, true));
+    const startup::ChatPtr chat = OpenChatOperand(arguments);
+    TerminalHost host(PrintOptionsOf(arguments, true), chat);
     LoadIdentity();
     modSettings::ReadGlobalSettings();
-    modSettings::ReadChatSettings();  // "Delete Message Files"
+    modSettings::ReadChatSettings(chat->ChatFilePath);  // "Delete Message Files"
     modSettings::ClearScrollbackOnOverflow = false;  // a terminal has no pane to empty
 
     // One client per chat folder on a machine, as the program has it.
     startup::CExchangePathProtector guard;
-    if (guard.IsPathProtected(modMain::ChatFolder))
-        throw CliError(kExitFolderInUse, "quillet-cli: " + modMain::ChatFolder +
+    if (guard.IsPathProtected(chat->ChatFolder))
+        throw CliError(kExitFolderInUse, "quillet-cli: " + chat->ChatFolder +
                                              ": another Quillet or quillet-cli follow on this machine has this "
                                              "chat folder");
 
@@ -101,7 +101,7 @@ int FollowCommand(const Arguments& arguments) {
     std::unique_ptr<FollowState> state;
     exchange::FileRemoval removal;
     if (!stateFolder.empty()) {
-        state = std::make_unique<FollowState>(stateFolder, modMain::ChatFilePath);
+        state = std::make_unique<FollowState>(stateFolder, chat->ChatFilePath);
         try {
             state->Load();
         } catch (const outside::RuntimeError& e) {
@@ -117,7 +117,7 @@ int FollowCommand(const Arguments& arguments) {
         removal.hidden = [&names](const std::string& path) { return names.Has(outside::esGetFileName(path)); };
         if (arguments.newOnly && !state->Exists()) host.SetBacklog(TerminalHost::Backlog::TakeUnprinted);
     } else {
-        UseQuilletsLedger();
+        UseQuilletsLedger(chat->ChatFilePath);
         removal.remove = [&host](const std::string& path) { return host.MayTake(path) && outside::RemoveFile(path); };
         removal.hide = [&host](const std::string& path) { return host.MayTake(path) && outside::HideFile(path); };
         // Nothing remembers a skipped backlog here: it stays for Quillet.
@@ -126,12 +126,12 @@ int FollowCommand(const Arguments& arguments) {
 
     exchange::MessageDispatcher dispatcher(host, removal);
     if (state) dispatcher.KeepLedgerIn(state->LedgerFile());
-    StateKeeper keeper(state.get());
+    StateKeeper keeper(state.get(), *chat);
     host.OnBatch([&keeper] { keeper.Save(); });
 
     CatchStopRequests();
     const std::unique_ptr<exchange::IFSWatcher> watcher = exchange::CreateFolderWatcher();
-    watcher->StartWatch(modMain::ChatFolder);
+    watcher->StartWatch(chat->ChatFolder);
     exchange::UpdatePoller poller(*watcher, dispatcher, host);
     try {
         while (!StopRequested()) {

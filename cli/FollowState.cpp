@@ -31,7 +31,8 @@ std::string EncodeStateLine(const std::string& name) {
     std::string line;
     for (const char ch : name) {
         const auto c = static_cast<unsigned char>(ch);
-        if (c < 0x20 || c == 0x7F || c == '%') {
+        // A "#" first would make the line a comment.
+        if (c < 0x20 || c == 0x7F || c == '%' || (c == '#' && line.empty())) {
             line += '%';
             line += kHex[c >> 4];
             line += kHex[c & 0x0F];

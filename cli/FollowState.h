@@ -40,7 +40,8 @@ private:
     bool exists_ = false;
 };
 
-// "%XX" for "%" and control characters, so that any file name is one line.
+// "%XX" for "%", control characters and a "#" first, so that any file name is
+// one line that is no comment.
 std::string EncodeStateLine(const std::string& name);
 // False for a line that is not one EncodeStateLine made.
 bool DecodeStateLine(const std::string& line, std::string& name);

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "Attachments.h"
 #include "Platform.h"
 #include "QuilletCli.h"
 #include "app/chatwindow/IConversationPane.h"
@@ -112,19 +113,20 @@ std::string JsonString(std::string_view text) {
     return out + "\"";
 }
 
-std::string MessageJsonMembers(const DecodedFile& file) {
+std::string MessageJsonMembers(const DecodedFile& file, const std::string& chatFolder) {
     return "\"time\":" + JsonString(IsoTime(file.time)) + ",\"user\":" + JsonString(file.userName) +
            ",\"text\":" + JsonString(file.text) +
            ",\"client\":" + (file.clientGuid.empty() ? std::string("null") : JsonString(file.clientGuid)) +
            ",\"own\":" + (file.kind == exchange::MessageKind::Mine ? "true" : "false") +
-           ",\"format\":" + JsonString(FormatOf(file.path)) + ",\"file\":" + JsonString(file.fileName);
+           ",\"format\":" + JsonString(FormatOf(file.path)) + ",\"file\":" + JsonString(file.fileName) +
+           AttachmentJsonMember(file.text, chatFolder);
 }
 
 // The conversation pane as text: spacers become empty lines, titles are bold
 // in their colour on a colour terminal, own titles carry a "*".
 class MessagePrinter::Pane final : public chatwindow::IConversationPane {
 public:
-    explicit Pane(bool colours) : colours_(colours) {}
+    Pane(bool colours, const std::string& chatFolder) : colours_(colours), chatFolder_(chatFolder) {}
 
     void MarkOwn(bool own) { own_ = own; }
     bool Ok() const { return ok_; }
@@ -132,6 +134,13 @@ public:
     bool IsEmpty() const override { return empty_; }
     void BeginAppend() override {}
     void EndAppend() override {
+        if (!attachment_.empty()) {
+            // Appended piece by piece: GCC 12's -Wrestrict misreads "\n" + std::string&&.
+            pending_ += '\n';
+            pending_ += Styled(SafeForTerminal(attachment_), "\x1b[2m");
+            pending_ += '\n';
+        }
+        attachment_.clear();
         if (!pending_.empty()) ok_ = WriteStdout(pending_) && ok_;
         pending_.clear();
         empty_ = false;
@@ -156,6 +165,15 @@ public:
         } else {
             pending_ += run + end;
         }
+        // A sent file's path goes on a line of its own under the line with its name.
+        if (!end.empty() && !attachment_.empty()) {
+            pending_ += Styled(SafeForTerminal(attachment_), "\x1b[2m") + "\n";
+            attachment_.clear();
+        }
+    }
+    void AppendLink(const std::string& text, const std::string& target, int, int32_t, int) override {
+        pending_ += Styled(SafeForTerminal(text), "\x1b[4m");
+        attachment_ = AttachmentLine(target, chatFolder_);
     }
     void Clear() override {}
     std::vector<chatwindow::TextRun> TakeUnloggedRuns() override { return {}; }  // the terminal keeps no log
@@ -166,23 +184,26 @@ private:
     }
 
     bool colours_;
+    std::string chatFolder_;
     bool own_ = false;
     bool empty_ = true;
     bool ok_ = true;
     std::string pending_;
+    std::string attachment_;  // the line the next line break brings
 };
 
 // The program's display, hooked to nothing: no blinking, no log.
-MessagePrinter::MessagePrinter(bool json, const std::string& colorMode)
+MessagePrinter::MessagePrinter(bool json, const std::string& colorMode, const std::string& chatFolder)
     : json_(json),
-      pane_(std::make_unique<Pane>(!json && ColoursWanted(colorMode))),
+      chatFolder_(chatFolder),
+      pane_(std::make_unique<Pane>(!json && ColoursWanted(colorMode), chatFolder)),
       display_(std::make_unique<chatwindow::MessageDisplay>(*pane_, chatwindow::DisplayHooks{})) {}
 MessagePrinter::~MessagePrinter() = default;
 
 bool MessagePrinter::Print(const DecodedFile& file) {
     if (json_) {
         std::string line = "{";
-        line += MessageJsonMembers(file);
+        line += MessageJsonMembers(file, chatFolder_);
         line += "}\n";
         return WriteStdout(line);
     }

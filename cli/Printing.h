@@ -25,13 +25,13 @@ std::string IsoTime(const outside::DateTimeRecord& utc);
 // A JSON string literal, quotes included.
 std::string JsonString(std::string_view text);
 // The fields of one message as JSON members (no braces): time, user, text,
-// client, own, format, file.
-std::string MessageJsonMembers(const DecodedFile& file);
+// client, own, format, file; and the attachment, whose copy lies in chatFolder.
+std::string MessageJsonMembers(const DecodedFile& file, const std::string& chatFolder);
 
 class MessagePrinter {
 public:
-    // colorMode: auto, always or never (the text form only).
-    MessagePrinter(bool json, const std::string& colorMode);
+    // colorMode: auto, always or never (the text form only). Sent files lie in chatFolder.
+    MessagePrinter(bool json, const std::string& colorMode, const std::string& chatFolder);
     ~MessagePrinter();
     // Prints one decoded message; false when standard output has gone.
     bool Print(const DecodedFile& file);
@@ -39,6 +39,7 @@ public:
 private:
     class Pane;
     bool json_;
+    std::string chatFolder_;
     std::unique_ptr<Pane> pane_;
     std::unique_ptr<chatwindow::MessageDisplay> display_;
 };

@@ -10,8 +10,7 @@
 namespace cli {
 
 int ReadCommand(const Arguments& arguments) {
-    OpenChatOperand(arguments);
-    TerminalHost host(PrintOptionsOf(arguments, false));
+    TerminalHost host(PrintOptionsOf(arguments, false), OpenChatOperand(arguments));
     LoadIdentity();
     modSettings::ReadGlobalSettings();  // how the pane lays out titles
     modSettings::ClearScrollbackOnOverflow = false;

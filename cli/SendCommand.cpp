@@ -6,11 +6,12 @@
 #include "QuilletCli.h"
 #include "SystemReason.h"
 #include "app/exchange/EffectiveUserName.h"
+#include "app/exchange/FileSending.h"
 #include "app/exchange/MessageFiles.h"
 #include "app/exchange/MessageSender.h"
 #include "app/settings/modSettings.h"
-#include "app/startup/modMain.h"
 #include "app/support/modCommon.h"
+#include "outside/Folder.h"
 #include "outside/RuntimeError.h"
 #include "outside/TextFile.h"
 #include "outside/Utf.h"
@@ -51,7 +52,9 @@ void CheckText(const std::string& text, const std::string& what) {
                                        "which a message cannot carry");
 }
 
-std::string TextFromOperands(const std::vector<std::string>& operands) {
+// A file's message may go without text: only "-" asks for standard input then.
+std::string TextFromOperands(const std::vector<std::string>& operands, bool textOptional) {
+    if (textOptional && operands.size() < 2) return {};
     if (operands.size() < 2 || (operands.size() == 2 && operands[1] == "-")) {
         if (StdinIsTerminal()) ReportError("Type the message; end it with Ctrl+D (Ctrl+Z, Enter on Windows).");
         // No more than a message can hold: an endless input must not eat the memory.
@@ -70,27 +73,43 @@ std::string TextFromOperands(const std::vector<std::string>& operands) {
 int SendCommand(const Arguments& arguments) {
     if (arguments.operands.empty())
         throw CliError(kExitUsage, "quillet-cli send: no chat given\n" + UsageLine("send"));
-    OpenChat(arguments.operands[0]);
+    const startup::ChatPtr chat = OpenChat(arguments.operands[0]);
 
-    const std::string text = modCommon::NormalizeLineBreaks(TextFromOperands(arguments.operands));
+    const std::string text =
+        modCommon::NormalizeLineBreaks(TextFromOperands(arguments.operands, arguments.file.has_value()));
     CheckText(text, "the text");
-    if (exchange::TextToSend(text).empty())
+    if (exchange::TextToSend(text).empty() && !arguments.file)
         throw CliError(kExitUsage, "quillet-cli send: nothing to send: the text is empty or only blanks and line breaks");
 
     LoadIdentity();
-    modSettings::ReadChatSettings();
+    modSettings::ReadChatSettings(chat->ChatFilePath);
     if (arguments.name) {
         CheckText(*arguments.name, "the name");
         modSettings::UserName = *arguments.name;
     }
     if (SizeBound(text, modSettings::UserName) > outside::kMaxMessageFileBytes) TooLong();
 
+    // The file first: the message names its copy, and goes only once the copy is whole.
+    std::string copy;
+    std::string toSend = exchange::TextToSend(text);
+    if (arguments.file) {
+        if (outside::IsFolder(*arguments.file))
+            throw CliError(kExitFailed, "quillet-cli send: cannot send " + *arguments.file + ": Is a directory");
+        exchange::FileReference file;
+        try {
+            file = exchange::CopyIntoFilesFolder(*chat, *arguments.file);
+        } catch (const outside::RuntimeError& e) {
+            throw CliError(kExitFailed, "quillet-cli send: cannot send " + *arguments.file + ": " + SystemReason(e));
+        }
+        copy = exchange::AttachmentPath(chat->ChatFolder, file.storedName);
+        toSend = exchange::FileMessageText({file, toSend});
+    }
+
     // What the chat window's senders do, with the failure in the system's words.
-    const std::string toSend = exchange::TextToSend(text);
     const std::string name = exchange::EffectiveUserName(modSettings::UserName);
     const outside::DateTimeRecord utc = outside::esGetSystemTime();
     const std::string path = exchange::BuildMessageFileName(
-        utc, arguments.xml ? exchange::kXmlExtension : exchange::kBinaryExtension, modMain::ChatFolder);
+        utc, arguments.xml ? exchange::kXmlExtension : exchange::kBinaryExtension, chat->ChatFolder);
     try {
         if (arguments.xml) {
             std::string step;
@@ -99,6 +118,7 @@ int SendCommand(const Arguments& arguments) {
             exchange::WriteBinaryMessage(path, exchange::BuildBinaryRecord(utc, name, toSend, modSettings::ClientGuid));
         }
     } catch (const outside::RuntimeError& e) {
+        if (!copy.empty()) outside::RemoveFile(copy);  // no message names it
         throw CliError(kExitFailed, "quillet-cli send: cannot write " + path + ": " + SystemReason(e));
     }
     return WriteStdout(path + "\n") ? kExitOk : OutputFailed();

@@ -2,12 +2,12 @@
 
 #include "Platform.h"
 #include "TimeArgument.h"
-#include "app/startup/modMain.h"
 #include "outside/Support.h"
 
 namespace cli {
 
-TerminalHost::TerminalHost(const Options& options) : options_(options), printer_(options.json, options.color) {}
+TerminalHost::TerminalHost(const Options& options, startup::ChatPtr chat)
+    : options_(options), chat_(std::move(chat)), printer_(options.json, options.color, chat_->ChatFolder) {}
 
 std::string TerminalHost::BareName(const std::string& path) { return outside::esGetFileName(path); }
 
@@ -25,7 +25,7 @@ void TerminalHost::DisplayMessageFrom(const std::string& clientGuid, const std::
                                       const std::string& text, outside::DateTimeRecord time,
                                       exchange::MessageKind kind, const std::string& fileName) {
     DecodedFile file;
-    file.path = outside::esBuildFileName2(modMain::ChatFolder, fileName);
+    file.path = outside::esBuildFileName2(chat_->ChatFolder, fileName);
     file.result = exchange::DispatchResult::Processed;
     TakeMessage(file, clientGuid, userName, text, time, kind, fileName);
 
@@ -52,7 +52,7 @@ void TerminalHost::ShowSystemMessage(const std::string& text) {
     // The program ends every notice with the path concerned.
     const std::string unix = UnixLineBreaks(text);
     const std::string path = unix.substr(unix.rfind('\n') + 1);
-    if (path == modMain::ChatFolder) {  // the chat folder has gone away, or is back
+    if (path == chat_->ChatFolder) {  // the chat folder has gone away, or is back
         ReportError("quillet-cli: " + path +
                     (IsFolder(path) ? ": the chat folder is back; messages are received again"
                                     : ": the chat folder is gone; messages will be received when it is back"));

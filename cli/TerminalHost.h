@@ -44,7 +44,8 @@ public:
         LeaveAlone,     // neither printed nor done
     };
 
-    explicit TerminalHost(const Options& options);
+    // chat: the open chat, kept while the host lives.
+    TerminalHost(const Options& options, startup::ChatPtr chat);
 
     void SetBacklog(Backlog backlog) { backlog_ = backlog; }
     // Whether the pass may take the file at path as done.
@@ -54,6 +55,7 @@ public:
     bool OutputGone() const { return outputGone_; }
     bool AcknowledgementsEnded() const { return acksEnded_; }
 
+    const startup::ClaimedChat& Chat() const override { return *chat_; }
     void DisplayMessage(const std::string& userName, const std::string& text, outside::DateTimeRecord time,
                         exchange::MessageKind kind, const std::string& fileName) override;
     void DisplayMessageFrom(const std::string& clientGuid, const std::string& userName, const std::string& text,
@@ -71,6 +73,7 @@ private:
     bool LeftOut(const DecodedFile& file) const;
 
     Options options_;
+    startup::ChatPtr chat_;
     MessagePrinter printer_;
     Backlog backlog_ = Backlog::Print;
     std::set<std::string> kept_;  // names of files not to take as done

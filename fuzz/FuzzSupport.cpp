@@ -2,21 +2,34 @@
 
 #include <unistd.h>
 
-#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 
 #include "app/chatwindow/MessageDisplay.h"
+#include "app/logsviewer/RtfPlainText.h"
 #include "app/settings/modSettings.h"
 #include "outside/TextFile.h"
 #include "outside/Utf.h"
 
 namespace fuzz {
 
+namespace {
+
+// The scratch folder once made; removed at exit, and before an abort (which skips exit).
+const std::string* scratch = nullptr;
+
+void RemoveScratch() {
+    std::error_code ec;
+    if (scratch) std::filesystem::remove_all(std::filesystem::path(*scratch), ec);
+}
+
+}  // namespace
+
 void Require(bool ok, std::string_view what) {
     if (ok) return;
     std::fprintf(stderr, "property broken: %.*s\n", static_cast<int>(what.size()), what.data());
+    RemoveScratch();
     std::abort();
 }
 
@@ -27,21 +40,20 @@ void Initialise() {
     modSettings::ShowMessageFileNames = true;
 }
 
-std::string WriteScratch(const std::string& name, std::string_view bytes) {
-    // Made once and kept to the very end: the clean-up at exit still needs it.
-    static const std::string* folder = [] {
+const std::string& ScratchFolder() {
+    if (!scratch) {
         const std::filesystem::path base =
             std::filesystem::exists("/dev/shm") ? "/dev/shm" : std::filesystem::temp_directory_path();
         const std::filesystem::path dir = base / ("quillet-fuzz-" + std::to_string(::getpid()));
         std::filesystem::create_directories(dir);
-        auto* made = new std::string(dir.string());
-        std::atexit([] {
-            std::error_code ec;
-            std::filesystem::remove_all(std::filesystem::path(*folder), ec);
-        });
-        return made;
-    }();
-    const std::string path = *folder + "/" + name;
+        scratch = new std::string(dir.string());  // kept to the very end: the clean-up at exit needs it
+        std::atexit(RemoveScratch);
+    }
+    return *scratch;
+}
+
+std::string WriteScratch(const std::string& name, std::string_view bytes) {
+    const std::string path = ScratchFolder() + "/" + name;
     outside::WriteFileAtomically(path, bytes);
     return path;
 }
@@ -83,7 +95,7 @@ void CheckedDisplay::ShowDebugMessage(const std::string& text) {
 void CheckPane(const RunsPane& pane) {
     for (const chatwindow::TextRun& run : pane.runs) Require(outside::IsValidUtf8(run.text), "a pane run is not UTF-8");
     const std::string rtf = chatwindow::RunsToRtf(pane.runs, "Tahoma");
-    Require(RtfPlainText(rtf) == ExpectedRtfText(pane.runs), "the pane's RTF does not read back as its text");
+    Require(logsviewer::RtfPlainText(rtf) == ExpectedRtfText(pane.runs), "the pane's RTF does not read back as its text");
 }
 
 void CheckReading(exchange::DispatchResult result, const CheckedDisplay& display) {
@@ -93,7 +105,7 @@ void CheckReading(exchange::DispatchResult result, const CheckedDisplay& display
     CheckPane(display.pane);
 }
 
-std::string ExpectedRtfText(const std::vector<chatwindow::TextRun>& runs) {
+std::u16string ExpectedRtfText(const std::vector<chatwindow::TextRun>& runs) {
     std::u16string out;
     for (const chatwindow::TextRun& run : runs) {
         const std::u16string text = outside::Utf8ToUtf16(run.text);
@@ -101,79 +113,13 @@ std::string ExpectedRtfText(const std::vector<chatwindow::TextRun>& runs) {
             const char16_t c = text[i];
             if (c == u'\r' || c == u'\n') {
                 if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') ++i;
-                out += u'\n';
+                out += u'\r';
             } else if (c >= 0x20 || c == u'\t') {
                 out += c;
             }
         }
     }
-    return outside::Utf16ToUtf8(out);
-}
-
-std::string RtfPlainText(std::string_view rtf) {
-    std::u16string out;
-    // Per group: whether its text is skipped (font and colour tables, \* destinations).
-    std::vector<bool> skip{false};
-    int fallback = 1;  // \ucN: characters after \uN that stand in for it
-    int pendingFallback = 0;
-    size_t i = 0;
-    const auto emit = [&](char16_t c) {
-        if (pendingFallback > 0) {
-            --pendingFallback;
-            return;
-        }
-        if (!skip.back()) out += c;
-    };
-    while (i < rtf.size()) {
-        const char c = rtf[i];
-        if (c == '{') {
-            skip.push_back(skip.back());
-            ++i;
-        } else if (c == '}') {
-            if (skip.size() > 1) skip.pop_back();
-            ++i;
-        } else if (c == '\r' || c == '\n') {
-            ++i;
-        } else if (c != '\\') {
-            emit(static_cast<unsigned char>(c));
-            ++i;
-        } else if (i + 1 < rtf.size() && !std::isalpha(static_cast<unsigned char>(rtf[i + 1]))) {
-            const char symbol = rtf[i + 1];
-            i += 2;
-            if (symbol == '*') {
-                skip.back() = true;
-            } else if (symbol == '\'' && i + 2 <= rtf.size()) {
-                emit(static_cast<char16_t>(std::stoi(std::string(rtf.substr(i, 2)), nullptr, 16)));
-                i += 2;
-            } else if (symbol == '\\' || symbol == '{' || symbol == '}') {
-                emit(static_cast<unsigned char>(symbol));
-            }
-        } else {
-            ++i;
-            const size_t word = i;
-            while (i < rtf.size() && std::isalpha(static_cast<unsigned char>(rtf[i]))) ++i;
-            const std::string name(rtf.substr(word, i - word));
-            const size_t number = i;
-            if (i < rtf.size() && rtf[i] == '-') ++i;
-            while (i < rtf.size() && std::isdigit(static_cast<unsigned char>(rtf[i]))) ++i;
-            const std::string digits(rtf.substr(number, i - number));
-            if (i < rtf.size() && rtf[i] == ' ') ++i;
-            const int value = digits.empty() || digits == "-" ? 0 : std::stoi(digits);
-            if (name == "fonttbl" || name == "colortbl") {
-                skip.back() = true;
-            } else if (name == "par" || name == "line") {
-                emit(u'\n');
-            } else if (name == "tab") {
-                emit(u'\t');
-            } else if (name == "uc") {
-                fallback = value;
-            } else if (name == "u") {
-                emit(static_cast<char16_t>(value < 0 ? value + 65536 : value));
-                pendingFallback = fallback;
-            }
-        }
-    }
-    return outside::Utf16ToUtf8(out);
+    return out;
 }
 
 }  // namespace fuzz

@@ -1,6 +1,5 @@
 // What the fuzz targets share: a scratch folder, a conversation pane that
-// keeps its runs, the checks that make a broken property a finding, and a
-// small RTF reader that gives back the text of an RTF document.
+// keeps its runs, and the checks that make a broken property a finding.
 #pragma once
 
 #include <cstddef>
@@ -22,6 +21,9 @@ void Require(bool ok, std::string_view what);
 
 // Common set-up of every target: a zone with an offset, quiet settings.
 void Initialise();
+
+// A scratch folder of this process, removed at exit.
+const std::string& ScratchFolder();
 
 // A file of these bytes in a scratch folder of this process; the same name
 // is reused, so every input costs one small write.
@@ -62,19 +64,16 @@ private:
     Real* real_;
 };
 
-// Every text that reached the pane is valid UTF-8, and the pane's RTF reads back as its text.
+// Every text that reached the pane is valid UTF-8, and the pane's RTF reads
+// back as its text in the logs viewer's reader.
 void CheckPane(const RunsPane& pane);
 
 // What a reader decided about a file it could read: never "later", one message
 // when processed, else one notice; then the pane as CheckPane.
 void CheckReading(exchange::DispatchResult result, const CheckedDisplay& display);
 
-// The text of an RTF document as a reader sees it: paragraphs end in "\n",
-// tabs are "\t", \uN characters and escaped symbols are themselves.
-std::string RtfPlainText(std::string_view rtf);
-
-// What RunsToRtf promises to keep of runs: every line break is one "\n",
-// control characters other than tab are left out.
-std::string ExpectedRtfText(const std::vector<chatwindow::TextRun>& runs);
+// What RunsToRtf promises to keep of runs: every line break is one CR (as a
+// RichEdit keeps paragraphs), control characters other than tab are left out.
+std::u16string ExpectedRtfText(const std::vector<chatwindow::TextRun>& runs);
 
 }  // namespace fuzz

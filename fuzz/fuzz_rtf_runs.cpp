@@ -1,9 +1,11 @@
 // The RTF of the display: any text, control words and braces included, comes
-// back from the RTF as the same text (line breaks as paragraphs; control
-// characters other than tab are left out by design).
+// back from the RTF as the same text through the logs viewer's reader (line
+// breaks as paragraphs; control characters other than tab are left out by
+// design).
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include "FuzzSupport.h"
+#include "app/logsviewer/RtfPlainText.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FuzzedDataProvider in(data, size);
@@ -18,6 +20,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         runs.push_back(std::move(run));
     }
     const std::string rtf = chatwindow::RunsToRtf(runs, "Tahoma");
-    fuzz::Require(fuzz::RtfPlainText(rtf) == fuzz::ExpectedRtfText(runs), "the RTF does not read back as its text");
+    fuzz::Require(logsviewer::RtfPlainText(rtf) == fuzz::ExpectedRtfText(runs), "the RTF does not read back as its text");
     return 0;
 }

@@ -19,14 +19,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     fuzz::Require(Parse(Serialize(doc)) == doc, "a parsed file does not read back the same");
 
     Document before = doc;
-    Put(doc, section, key, "\"" + EncodeText(value) + "\"");
+    Put(doc, section, key, TextValue(value));
     Document after = Parse(Serialize(doc));
     Section* s = FindSection(after, section);
     fuzz::Require(s != nullptr, "a written section is missing");
     Entry* e = FindEntry(*s, key);
     fuzz::Require(e != nullptr, "a written key is missing");
-    fuzz::Require(e->value.size() >= 2 && Decode(std::string_view(e->value).substr(1, e->value.size() - 2)) == value,
-                  "a written text does not read back");
+    fuzz::Require(ReadTextValue(e->value) == value, "a written text does not read back");
     // Everything else is where it was.
     for (Section& old : before)
         for (const Entry& entry : old.entries) {

@@ -5,7 +5,7 @@
 #   fuzz/run-ci.sh BIN_DIR REPORTS_DIR [SECONDS_EACH]
 set -u
 here="$(cd "$(dirname "$0")" && pwd)"
-bin=$1 reports=$2 seconds=${3:-30}
+bin=$1 reports=$2 seconds=${3:-20}
 findings="$reports/fuzz-findings"
 mkdir -p "$findings"
 status=0

@@ -32,6 +32,7 @@ HotKeyAction HotKeyFor(int vk, Modifiers m) {
             return none ? HotKeyAction::GlobalSettings : shiftOnly ? HotKeyAction::LocalSettings : HotKeyAction::None;
         case kVkL: return ctrlOnly ? HotKeyAction::Logs : HotKeyAction::None;
         case kVk0: return ctrlOnly ? HotKeyAction::MakeTransparent : HotKeyAction::None;
+        case kVkO: return ctrlOnly ? HotKeyAction::SendFile : HotKeyAction::None;
         default: return HotKeyAction::None;
     }
 }

@@ -39,7 +39,10 @@ inline Growth GrowthToMinimum(int width, int height) {
     return support::GrowthToMinimum(width, height, kMinClientWidth, kMinClientHeight);
 }
 
-enum class HotKeyAction { None, ReadMe, About, Hide, Exit, GlobalSettings, LocalSettings, Logs, MakeTransparent };
+enum class HotKeyAction {
+    None, ReadMe, About, Hide, Exit, GlobalSettings, LocalSettings, Logs, MakeTransparent,
+    SendFile,  // Ctrl+O: choose files to send
+};
 
 // Window-wide keys; the modifier state must match exactly.
 HotKeyAction HotKeyFor(int virtualKey, Modifiers modifiers);
@@ -62,5 +65,6 @@ using support::kVkReturn;
 inline constexpr int kVkL = 'L';
 inline constexpr int kVk0 = '0';
 inline constexpr int kVkA = 'A';
+inline constexpr int kVkO = 'O';
 
 }  // namespace chatwindow

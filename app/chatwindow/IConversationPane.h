@@ -18,6 +18,7 @@ struct TextRun {
     bool bold;
     int32_t colour;    // 0x00BBGGRR
     int alignment;     // kAlignLeft or kAlignCentre
+    std::string link{};  // a link's target (FileLinks.h); empty for plain text
     friend bool operator==(const TextRun&, const TextRun&) = default;
 };
 
@@ -30,6 +31,12 @@ public:
     virtual void EndAppend() = 0;
     // colour is 0x00BBGGRR; size in points.
     virtual void AppendText(const std::string& text, int size, bool bold, int32_t colour, int alignment) = 0;
+    // One line's worth of text shown as a link to target; a pane without links shows the text.
+    virtual void AppendLink(const std::string& text, const std::string& target, int size, int32_t colour,
+                            int alignment) {
+        (void)target;
+        AppendText(text, size, false, colour, alignment);
+    }
     virtual void Clear() = 0;
     // The runs appended since the last call, in order: what the log lacks.
     virtual std::vector<TextRun> TakeUnloggedRuns() = 0;

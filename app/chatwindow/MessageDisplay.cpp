@@ -1,5 +1,6 @@
 #include "MessageDisplay.h"
 
+#include "FileMessageDisplay.h"
 #include "app/exchange/EffectiveUserName.h"
 #include "app/settings/modSettings.h"
 #include "outside/ProductIdentity.h"
@@ -91,7 +92,7 @@ void MessageDisplay::DisplayMessage(const std::string& userName, const std::stri
         else
             pane_.AppendText("(" + stamp + ") " + name + ":  ", 8, true, colours.title, kAlignLeft);
 
-        AppendLine(pane_, outside::asTrimEx2(text, true, true, true, true), 9, false, colours.body, kAlignLeft);
+        AppendMessageBody(pane_, outside::asTrimEx2(text, true, true, true, true), 9, colours.body);
         if (modSettings::ShowMessageFileNames && !fileName.empty())
             AppendLine(pane_, fileName, 7, false, modSettings::DebugMessageBodyColor, kAlignLeft);
     }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "FileLinks.h"
 #include "outside/Utf.h"
 
 namespace chatwindow {
@@ -49,7 +50,7 @@ bool AddRunColours(const std::vector<TextRun>& runs, std::vector<int32_t>& colou
     return added;
 }
 
-std::string RtfBody(const std::vector<TextRun>& runs, const std::vector<int32_t>& colours) {
+std::string RtfBody(const std::vector<TextRun>& runs, const std::vector<int32_t>& colours, RunFormat how) {
     // Split the runs into paragraphs of pieces.
     struct Piece {
         const TextRun* run;
@@ -83,7 +84,8 @@ std::string RtfBody(const std::vector<TextRun>& runs, const std::vector<int32_t>
     std::string out;
     const auto format = [&](const TextRun& run) {
         const auto colour = std::find(colours.begin(), colours.end(), Rgb(run.colour)) - colours.begin();
-        out += "\\plain\\f0\\fs" + std::to_string(run.size * 2) + "\\cf" + std::to_string(colour + 1) +
+        if (how == RunFormat::Reset) out += "\\plain";
+        out += "\\f0\\fs" + std::to_string(run.size * 2) + "\\cf" + std::to_string(colour + 1) +
                (run.bold ? "\\b " : "\\b0 ");
     };
     for (const Paragraph& p : paragraphs) {
@@ -91,7 +93,14 @@ std::string RtfBody(const std::vector<TextRun>& runs, const std::vector<int32_t>
         out += p.alignment == kAlignCentre ? "\\pard\\qc" : "\\pard\\ql";
         for (const Piece& piece : p.pieces) {
             format(*piece.run);
+            const bool link = !piece.run->link.empty();
+            if (link) {
+                out += kRtfLinkOpen;
+                AppendEscaped(out, outside::Utf8ToUtf16(piece.run->link));
+                out += "}\\ul ";
+            }
             AppendEscaped(out, piece.text);
+            if (link) out += kRtfLinkClose;
         }
         if (p.ended) {
             // The paragraph mark has the format of the run that broke the line.
@@ -103,10 +112,20 @@ std::string RtfBody(const std::vector<TextRun>& runs, const std::vector<int32_t>
     return out;
 }
 
-std::string RunsToRtf(const std::vector<TextRun>& runs, const std::string& fontName) {
+namespace {
+std::string Document(const std::vector<TextRun>& runs, const std::string& fontName, RunFormat how) {
     std::vector<int32_t> colours;
     AddRunColours(runs, colours);
-    return RtfHeader(fontName, colours) + RtfBody(runs, colours) + "}";
+    return RtfHeader(fontName, colours) + RtfBody(runs, colours, how) + "}";
+}
+}  // namespace
+
+std::string RunsToRtf(const std::vector<TextRun>& runs, const std::string& fontName) {
+    return Document(runs, fontName, RunFormat::Reset);
+}
+
+std::string RunsToPaneRtf(const std::vector<TextRun>& runs, const std::string& fontName) {
+    return Document(runs, fontName, RunFormat::Explicit);
 }
 
 }  // namespace chatwindow

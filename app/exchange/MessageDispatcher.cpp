@@ -6,7 +6,6 @@
 #include "ChatFolderListing.h"
 #include "MessageFiles.h"
 #include "app/settings/modSettings.h"
-#include "app/startup/modMain.h"
 #include "app/support/modAppWindowTitle.h"
 #include "outside/Folder.h"
 #include "outside/Sorter.h"
@@ -115,8 +114,8 @@ bool MessageDispatcher::IsFileSyncing(const std::string& path) const {
 }
 
 void MessageDispatcher::ListMessageFiles(const std::string& extension, std::vector<std::string>& files) const {
-    for (const std::string& name : outside::ListPlainFiles(modMain::ChatFolder, extension))
-        files.push_back(outside::esBuildFileName2(modMain::ChatFolder, name));
+    for (const std::string& name : outside::ListPlainFiles(Chat().ChatFolder, extension))
+        files.push_back(outside::esBuildFileName2(Chat().ChatFolder, name));
 }
 
 DispatchResult MessageDispatcher::ReadMessage(const std::string& path, IMessageDisplay& display) {
@@ -254,7 +253,7 @@ void MessageDispatcher::RunPass(std::vector<std::string>& files, PassSummary& su
         }
         if (count > kProgressThreshold)
             host_.SetCaption(modAppWindowTitle::DocumentWindowTitle(
-                "Сообщение " + outside::asFormatLong(i) + " из " + outside::asFormatLong(count), modMain::ChatFilePath));
+                "Сообщение " + outside::asFormatLong(i) + " из " + outside::asFormatLong(count), Chat().ChatFilePath));
         const std::string& path = files[static_cast<size_t>(i - 1)];
         const DispatchResult result = DispatchMessage(path);
         switch (result) {
@@ -279,7 +278,7 @@ void MessageDispatcher::RunPass(std::vector<std::string>& files, PassSummary& su
 
 void MessageDispatcher::EndPass() {
     SaveAndRemove(false);
-    host_.SetCaption(modAppWindowTitle::DocumentWindowTitle("", modMain::ChatFilePath));
+    host_.SetCaption(modAppWindowTitle::DocumentWindowTitle("", Chat().ChatFilePath));
     Housekeeping();
     Flush();
     host_.PassFinished();
@@ -297,17 +296,17 @@ std::vector<std::string> MessageDispatcher::ListPass() {
             return stuck_.count(path) > 0 || awaitingPaths_.count(path) > 0 || (removal_.hidden && removal_.hidden(path));
         });
         if (!files.empty())
-            for (const std::string& name : outside::ListPlainFiles(modMain::ChatFolder, "!sync"))
+            for (const std::string& name : outside::ListPlainFiles(Chat().ChatFolder, "!sync"))
                 syncMarkers_.insert(Upper(name));
     } else {
         // One listing, hidden files included; only names not processed before are read.
-        const std::optional<ChatFolderListing> listing = ListChatFolder(modMain::ChatFolder);
+        const std::optional<ChatFolderListing> listing = ListChatFolder(Chat().ChatFolder);
         if (!listing) return files;
         ProcessedFiles& processed = ProcessedList();
         processed.KeepOnly({listing->messageFiles.begin(), listing->messageFiles.end()});
         for (const std::string& name : listing->messageFiles) {
             if (processed.Contains(name)) continue;
-            std::string path = outside::esBuildFileName2(modMain::ChatFolder, name);
+            std::string path = outside::esBuildFileName2(Chat().ChatFolder, name);
             if (!awaitingPaths_.count(path)) files.push_back(std::move(path));
         }
         syncMarkers_.insert(listing->syncMarkers.begin(), listing->syncMarkers.end());
@@ -335,7 +334,7 @@ void MessageDispatcher::Housekeeping() {
         return;
     lastHousekeeping_ = now;
     housekeptShared_ = policy_.sharedFolder;
-    const std::string& folder = modMain::ChatFolder;
+    const std::string& folder = Chat().ChatFolder;
 
     // One's own files older than the retention.
     if (policy_.sharedFolder || policy_.deleteMessageFiles) {
@@ -410,7 +409,7 @@ PassSummary MessageDispatcher::DispatchAllMessages() {
         } catch (...) {
         }
         try {
-            host_.SetCaption(modAppWindowTitle::DocumentWindowTitle("", modMain::ChatFilePath));
+            host_.SetCaption(modAppWindowTitle::DocumentWindowTitle("", Chat().ChatFilePath));
         } catch (...) {
         }
         try {

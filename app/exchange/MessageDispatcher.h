@@ -27,12 +27,16 @@
 #include "MessageTypes.h"
 #include "ProcessedFiles.h"
 #include "SharedFolder.h"
+#include "app/settings/modSettings.h"
+#include "app/startup/ClaimedChat.h"
 
 namespace exchange {
 
 // What a pass needs from the chat window besides showing lines.
 class IDispatchHost : public IMessageDisplay {
 public:
+    // The open chat; the host keeps it as long as the dispatcher lives.
+    virtual const startup::ClaimedChat& Chat() const = 0;
     virtual bool SaveLog(bool silent, bool resetName) = 0;
     virtual void ClearConversation() = 0;
     virtual void SetCaption(const std::string& caption) = 0;
@@ -41,7 +45,7 @@ public:
     // A pass that saw files has ended.
     virtual void PassFinished() {}
     // How read files are treated, asked at the start of each pass.
-    virtual ReceivingPolicy Policy() { return ChatReceivingPolicy(); }
+    virtual ReceivingPolicy Policy() { return ChatReceivingPolicy(Chat().ChatFolder); }
 };
 
 struct PassSummary {
@@ -51,7 +55,7 @@ struct PassSummary {
     int retried = 0;
 };
 
-inline constexpr int kOverflowBlock = 300;
+using modSettings::kOverflowBlock;
 inline constexpr int kProgressThreshold = 10;
 // A file younger than this that fails to decode may still be arriving.
 inline constexpr int64_t kYoungFileMilliseconds = 2000;
@@ -98,6 +102,8 @@ public:
     bool IsFileSyncing(const std::string& path) const;
 
     bool InPass() const { return inPass_; }
+    // The chat the passes read.
+    const startup::ClaimedChat& Chat() const { return host_.Chat(); }
     // Read files whose removal waits for the log.
     size_t FilesAwaitingRemoval() const { return awaiting_.size(); }
     // The chat closes, its log saved: the files read so far are removed and

@@ -3,7 +3,6 @@
 #include "EffectiveUserName.h"
 #include "MessageFiles.h"
 #include "app/settings/modSettings.h"
-#include "app/startup/modMain.h"
 #include "outside/RuntimeError.h"
 #include "outside/Support.h"
 
@@ -24,17 +23,18 @@ std::string TextToSend(const std::string& boxText) {
     return text;
 }
 
-SendOutcome SendComposedMessage(const std::string& boxText, IMessageDisplay& display) {
-    return modSettings::SendXMLMessages ? SendXmlMessage(boxText, display) : SendBinaryMessage(boxText, display);
+SendOutcome SendComposedMessage(const startup::ClaimedChat& chat, const std::string& boxText, IMessageDisplay& display) {
+    return modSettings::SendXMLMessages ? SendXmlMessage(chat, boxText, display) : SendBinaryMessage(chat, boxText, display);
 }
 
-SendOutcome SendBinaryMessage(const std::string& boxText, IMessageDisplay& display, std::string* writtenPath) {
+SendOutcome SendBinaryMessage(const startup::ClaimedChat& chat, const std::string& boxText, IMessageDisplay& display,
+                              std::string* writtenPath) {
     const std::string text = TextToSend(boxText);
     if (text.empty()) return SendOutcome::NothingToSend;
     std::string path;
     try {
         const outside::DateTimeRecord utc = outside::esGetSystemTime();
-        path = BuildMessageFileName(utc, kBinaryExtension, modMain::ChatFolder);
+        path = BuildMessageFileName(utc, kBinaryExtension, chat.ChatFolder);
         WriteBinaryMessage(path, BuildBinaryRecord(utc, EffectiveUserName(modSettings::UserName), text,
                                                    modSettings::ClientGuid));
         if (writtenPath) *writtenPath = path;
@@ -45,14 +45,15 @@ SendOutcome SendBinaryMessage(const std::string& boxText, IMessageDisplay& displ
     }
 }
 
-SendOutcome SendXmlMessage(const std::string& boxText, IMessageDisplay& display, std::string* writtenPath) {
+SendOutcome SendXmlMessage(const startup::ClaimedChat& chat, const std::string& boxText, IMessageDisplay& display,
+                           std::string* writtenPath) {
     const std::string text = TextToSend(boxText);
     if (text.empty()) return SendOutcome::NothingToSend;
     std::string path;
     std::string step;
     try {
         const outside::DateTimeRecord utc = outside::esGetSystemTime();
-        path = BuildMessageFileName(utc, kXmlExtension, modMain::ChatFolder);
+        path = BuildMessageFileName(utc, kXmlExtension, chat.ChatFolder);
         WriteXmlMessage(path, utc, EffectiveUserName(modSettings::UserName), modSettings::ClientGuid, text, step);
         if (writtenPath) *writtenPath = path;
         return SendOutcome::Sent;

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "IMessageDisplay.h"
+#include "app/startup/ClaimedChat.h"
 
 namespace exchange {
 
@@ -15,11 +16,13 @@ enum class SendOutcome {
 };
 
 // XML when "Send XML Messages" is on, binary otherwise.
-SendOutcome SendComposedMessage(const std::string& boxText, IMessageDisplay& display);
+// The file goes into the chat's folder.
+SendOutcome SendComposedMessage(const startup::ClaimedChat& chat, const std::string& boxText, IMessageDisplay& display);
 // writtenPath, when given, receives the full path of the file written.
-SendOutcome SendBinaryMessage(const std::string& boxText, IMessageDisplay& display,
+SendOutcome SendBinaryMessage(const startup::ClaimedChat& chat, const std::string& boxText, IMessageDisplay& display,
                               std::string* writtenPath = nullptr);
-SendOutcome SendXmlMessage(const std::string& boxText, IMessageDisplay& display, std::string* writtenPath = nullptr);
+SendOutcome SendXmlMessage(const startup::ClaimedChat& chat, const std::string& boxText, IMessageDisplay& display,
+                           std::string* writtenPath = nullptr);
 
 // The text that is sent: line breaks removed at both ends; empty when there is
 // nothing but blanks and line breaks.

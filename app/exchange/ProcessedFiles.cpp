@@ -1,6 +1,7 @@
 #include "ProcessedFiles.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstdio>
 
 #include "outside/Support.h"
@@ -75,7 +76,9 @@ bool ProcessedFiles::Load() {
 
 void ProcessedFiles::Read(const std::string& bytes) {
     // Lines: "P name" (processed) and "O seconds name" (own, also processed).
-    // Damaged lines are skipped.
+    // Damaged lines are skipped; one cut off at the end (a write that did not
+    // finish) must not swallow the next line added.
+    unterminated_ = !bytes.empty() && bytes.back() != '\n';
     size_t start = 0;
     std::string name;
     while (start < bytes.size()) {
@@ -89,11 +92,11 @@ void ProcessedFiles::Read(const std::string& bytes) {
         } else if (line.size() > 2 && line[0] == 'O' && line[1] == ' ') {
             const size_t blank = line.find(' ', 2);
             if (blank == std::string_view::npos) continue;
+            // Any time the writer writes: a message may be dated before 1970.
             int64_t sent = 0;
-            const std::string_view digits = line.substr(2, blank - 2);
-            if (digits.empty() || digits.size() > 18 || digits.find_first_not_of("0123456789") != std::string_view::npos)
-                continue;
-            for (const char c : digits) sent = sent * 10 + (c - '0');
+            const char* const digits = line.data() + 2;
+            const auto [stop, error] = std::from_chars(digits, line.data() + blank, sent);
+            if (error != std::errc() || stop != line.data() + blank) continue;
             if (!Unescape(line.substr(blank + 1), name)) continue;
             processed_.insert(name);
             own_[name] = sent;
@@ -136,9 +139,10 @@ bool ProcessedFiles::Save() {
     if (file_.GetState() != KeptFile::State::Read) return false;
     const bool compact = fileLines_ > kLinesPerName * (processed_.size() + own_.size()) + kJournalSlack;
     if (unsaved_.empty() && !compact) return true;
-    if (!compact && fileLines_ > 0 && file_.Append(unsaved_)) {
+    if (!compact && fileLines_ > 0 && file_.Append((unterminated_ ? "\n" : "") + unsaved_)) {
         fileLines_ += static_cast<size_t>(std::count(unsaved_.begin(), unsaved_.end(), '\n'));
         unsaved_.clear();
+        unterminated_ = false;
         return true;
     }
     // Written whole: the first time, when forgotten names make up most of it, or when adding failed.
@@ -153,6 +157,7 @@ bool ProcessedFiles::Save() {
     if (!file_.Replace(text)) return false;
     fileLines_ = lines;
     unsaved_.clear();
+    unterminated_ = false;
     return true;
 }
 

@@ -63,6 +63,7 @@ private:
     std::unordered_map<std::string, int64_t> own_;
     std::string unsaved_;    // lines not yet in the file
     size_t fileLines_ = 0;   // lines the file holds
+    bool unterminated_ = false;  // its last line lacks its line break
 };
 
 }  // namespace exchange

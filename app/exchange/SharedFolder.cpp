@@ -5,7 +5,6 @@
 #include "ChatFolderListing.h"
 #include "MessageFiles.h"
 #include "app/settings/modSettings.h"
-#include "app/startup/modMain.h"
 
 namespace exchange {
 namespace {
@@ -29,9 +28,9 @@ std::string Upper(std::string text) {
 
 }  // namespace
 
-ReceivingPolicy ChatReceivingPolicy() {
+ReceivingPolicy ChatReceivingPolicy(const std::string& chatFolder) {
     ReceivingPolicy policy;
-    policy.sharedFolder = modSettings::SharedFolder || IsNetworkFolder(modMain::ChatFolder);
+    policy.sharedFolder = modSettings::SharedFolder || IsNetworkFolder(chatFolder);
     policy.deleteMessageFiles = modSettings::DeleteMessageFiles;
     policy.hideBrokenMessageFiles = modSettings::HideBrokenMessageFiles;
     policy.retentionDays = modSettings::RetentionDays;

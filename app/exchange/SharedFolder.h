@@ -24,7 +24,7 @@ struct ReceivingPolicy {
 };
 // The open chat's settings, with the shared-folder mode also on where the chat
 // folder is on a network drive.
-ReceivingPolicy ChatReceivingPolicy();
+ReceivingPolicy ChatReceivingPolicy(const std::string& chatFolder);
 
 inline constexpr const char* kSharedMarkerExtension = "ZPMFShared";
 // The marker a client in the shared-folder mode keeps: its client GUID and the extension.

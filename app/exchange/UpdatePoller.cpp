@@ -1,6 +1,5 @@
 #include "UpdatePoller.h"
 
-#include "app/startup/modMain.h"
 #include "outside/Folder.h"
 
 namespace exchange {
@@ -13,13 +12,14 @@ UpdatePoller::~UpdatePoller() {
 }
 
 void UpdatePoller::CheckFolder() {
-    const bool there = outside::IsFolder(modMain::ChatFolder);
+    const std::string& folder = dispatcher_.Chat().ChatFolder;
+    const bool there = outside::IsFolder(folder);
     if (there == !folderMissing_) return;
     folderMissing_ = !there;
     display_.ShowSystemMessage((there ? std::string("Папка чата снова доступна. Сообщения принимаются.")
                                       : std::string("Папка чата недоступна. Сообщения будут приняты, когда она "
                                                     "появится снова.")) +
-                               "\r\n" + modMain::ChatFolder);
+                               "\r\n" + folder);
 }
 
 void UpdatePoller::Pass() {

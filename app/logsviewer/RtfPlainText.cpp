@@ -23,6 +23,17 @@ const std::array<char16_t, 128>& Cp1251High() {
     return table;
 }
 
+// Windows-1252 differs from Latin-1 only in 0x80-0x9F (the euro sign, typographic
+// quotes, dashes...); the five bytes it leaves undefined stay themselves.
+char16_t Cp1252(unsigned char b) {
+    static constexpr char16_t kHigh[32] = {
+        u'\u20AC', u'\u0081', u'\u201A', u'\u0192', u'\u201E', u'\u2026', u'\u2020', u'\u2021',
+        u'\u02C6', u'\u2030', u'\u0160', u'\u2039', u'\u0152', u'\u008D', u'\u017D', u'\u008F',
+        u'\u0090', u'\u2018', u'\u2019', u'\u201C', u'\u201D', u'\u2022', u'\u2013', u'\u2014',
+        u'\u02DC', u'\u2122', u'\u0161', u'\u203A', u'\u0153', u'\u009D', u'\u017E', u'\u0178'};
+    return b >= 0x80 && b < 0xA0 ? kHigh[b - 0x80] : static_cast<char16_t>(b);
+}
+
 bool IsLetter(char c) { return static_cast<unsigned char>((c | 0x20) - 'a') < 26; }
 bool IsDigit(char c) { return static_cast<unsigned char>(c - '0') < 10; }
 int HexValue(char c) {
@@ -71,7 +82,7 @@ void RtfTextReader::Byte(unsigned char b) {
     if (b < 0x80)
         Emit(static_cast<char16_t>(b));
     else
-        Emit(cp1251_ ? Cp1251High()[b - 0x80] : static_cast<char16_t>(b));
+        Emit(cp1251_ ? Cp1251High()[b - 0x80] : Cp1252(b));
 }
 
 void RtfTextReader::Symbol(char c) {
@@ -177,11 +188,15 @@ void RtfTextReader::Read(std::string_view bytes, std::u16string& out) {
                         if (extraDepth_ > 0) {
                             --extraDepth_;
                         } else if (stack_.empty()) {
-                            ended_ = true;  // the end of the document
+                            ended_ = true;  // a brace that closes nothing
                             break;
                         } else {
                             state_ = stack_.back();
                             stack_.pop_back();
+                            if (stack_.empty()) {
+                                ended_ = true;  // the document's own group: nothing after it is shown
+                                break;
+                            }
                         }
                     } else if (c != '\r' && c != '\n') {
                         Byte(static_cast<unsigned char>(c));

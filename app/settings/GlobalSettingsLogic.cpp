@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "app/exchange/MessageDispatcher.h"
 #include "app/settings/modSettings.h"
 #include "outside/Support.h"
 
@@ -44,7 +43,7 @@ const std::array<SwitchControl, kSwitchCount>& Switches() {
 }
 
 std::string ShownSwitchCaption(const std::string& designed) {
-    const std::string count = outside::asFormatLong(exchange::kOverflowBlock);
+    const std::string count = outside::asFormatLong(modSettings::kOverflowBlock);
     std::string shown;
     size_t from = 0;
     for (size_t at; (at = designed.find("%1", from)) != std::string::npos; from = at + 2)

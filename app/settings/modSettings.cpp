@@ -1,6 +1,5 @@
 #include "modSettings.h"
 
-#include "app/startup/modMain.h"
 #include "outside/SettingsStore.h"
 #include "outside/Support.h"
 
@@ -65,7 +64,7 @@ const BooleanSetting kSwitchSettings[] = {
     {"", "Show Notifications", &ShowNotifications, true},
 };
 
-// Per-chat sections; the key is ChatFilePath.
+// Per-chat sections; the key is the chat file's full path (ChatFilePath).
 const std::string kNicks = "Nicks";
 const std::string kLogGuids = "Log GUIDs";
 const std::string kDeleteMessageFiles = "Notification Mode\\Delete Message Files";
@@ -167,16 +166,15 @@ void SaveGlobalSettings() {
     for (const BooleanSetting& s : kSwitchSettings) store.WriteBoolean(s.section, s.key, *s.variable);
 }
 
-void LoadChatSettings() {
-    ReadChatSettings();
-    LogGuid = GetLogGuid();
+void LoadChatSettings(const std::string& chatFilePath) {
+    ReadChatSettings(chatFilePath);
+    LogGuid = GetLogGuid(chatFilePath);
     LogsFolder = outside::esBuildFileName2(outside::esGetSpecialFolder(outside::kFolderAppData), "Greyfen Works",
                                            "Quillet", "Logs", LogGuid);
-    SaveChatSettings();
+    SaveChatSettings(chatFilePath);
 }
 
-void ReadChatSettings() {
-    const std::string& chat = modMain::ChatFilePath;
+void ReadChatSettings(const std::string& chat) {
     const outside::SettingsStore store;
     UserName = store.ReadString(kNicks, chat, GetDefaultUserName());
     DeleteMessageFiles = store.ReadBoolean(kDeleteMessageFiles, chat, false);
@@ -189,8 +187,7 @@ void ReadChatSettings() {
     RetentionDays = ValidRetentionDays(store.ReadLong(kRetentionDays, chat, kDefaultRetentionDays));
 }
 
-void SaveChatSettings() {
-    const std::string& chat = modMain::ChatFilePath;
+void SaveChatSettings(const std::string& chat) {
     outside::SettingsStore store;
     store.WriteString(kNicks, chat, UserName);
     store.WriteBoolean(kDeleteMessageFiles, chat, DeleteMessageFiles);
@@ -205,11 +202,11 @@ void SaveChatSettings() {
 
 std::string GetDefaultUserName() { return outside::esGetFullUserName(-1, -1); }
 
-std::string GetLogGuid() {
+std::string GetLogGuid(const std::string& chatFilePath) {
     outside::SettingsStore store;
-    std::string guid = TrimGuid(store.ReadString(kLogGuids, modMain::ChatFilePath, ""));
+    std::string guid = TrimGuid(store.ReadString(kLogGuids, chatFilePath, ""));
     if (guid.empty()) guid = outside::esGetNewGUID();
-    store.WriteString(kLogGuids, modMain::ChatFilePath, guid);
+    store.WriteString(kLogGuids, chatFilePath, guid);
     return guid;
 }
 

@@ -23,6 +23,9 @@ extern bool iChatStylePlugin;
 extern bool NameOnSeparateLine;
 extern bool ClearScrollbackOnHide;
 extern bool ClearScrollbackOnOverflow;
+// With ClearScrollbackOnOverflow, a pass saves and clears the pane every this
+// many message files; the program settings window shows the count.
+inline constexpr int kOverflowBlock = 300;
 extern bool NewStyleTimestamp;
 extern bool SortLogsList;        // "Logs List" / "Sort"
 extern bool SortLogsDescending;  // "Logs List" / "Descending Sort"
@@ -61,11 +64,12 @@ void LoadGlobalSettings();
 // companions that only look (LoadGlobalSettings is this and a save).
 void ReadGlobalSettings();
 void SaveGlobalSettings();
-void LoadChatSettings();
+// The per-chat values are keyed by the chat file's full path.
+void LoadChatSettings(const std::string& chatFilePath);
 // Reads the per-chat values (not the log GUID) without storing anything back.
-void ReadChatSettings();
-void SaveChatSettings();
+void ReadChatSettings(const std::string& chatFilePath);
+void SaveChatSettings(const std::string& chatFilePath);
 std::string GetDefaultUserName();
-std::string GetLogGuid();
+std::string GetLogGuid(const std::string& chatFilePath);
 
 }  // namespace modSettings

@@ -3,24 +3,15 @@
 #include <cctype>
 #include <memory>
 
-#include "CExchangePathProtector.h"
 #include "app/support/modFormatVersion.h"
 #include "outside/MessageBoxes.h"
 #include "outside/Support.h"
 
 namespace modMain {
 
-std::string ChatFilePath;
-std::string ChatFolder;
 bool StartHidden = false;
 
 namespace {
-
-// The one folder guard of the process; alive while it holds a claim.
-std::unique_ptr<startup::CExchangePathProtector>& FolderGuard() {
-    static std::unique_ptr<startup::CExchangePathProtector> guard;
-    return guard;
-}
 
 std::string Upper(std::string text) {
     for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
@@ -29,9 +20,12 @@ std::string Upper(std::string text) {
 
 }  // namespace
 
-StartupDecision ParseCommandLine() { return ParseCommandLine(outside::CommandLineArgs::FromProcess()); }
+StartupDecision ParseCommandLine(startup::ChatPtr& chat) {
+    return ParseCommandLine(outside::CommandLineArgs::FromProcess(), chat);
+}
 
-StartupDecision ParseCommandLine(const outside::CommandLineArgs& args) {
+StartupDecision ParseCommandLine(const outside::CommandLineArgs& args, startup::ChatPtr& chat) {
+    chat.reset();
     StartHidden = false;
     std::string candidate;
     for (int i = 0; i < args.Count(); ++i) {
@@ -52,33 +46,26 @@ StartupDecision ParseCommandLine(const outside::CommandLineArgs& args) {
     }
     candidate = outside::esGetFullFileName(candidate, true);
     if (candidate.empty()) return StartupDecision::EntryWindow;
-    ChatFolder = outside::esGetFilePath(candidate);
-    if (ChatFolder.empty()) return StartupDecision::EntryWindow;
-    if (!ClaimChatFolder()) return StartupDecision::EntryWindow;
-    ChatFilePath = candidate;
-    return StartupDecision::OpenChat;
+    const std::string folder = outside::esGetFilePath(candidate);
+    if (folder.empty()) return StartupDecision::EntryWindow;
+    chat = ClaimChatFolder(candidate, folder);
+    return chat ? StartupDecision::OpenChat : StartupDecision::EntryWindow;
 }
 
-bool ClaimChatFolder() {
-    auto& guard = FolderGuard();
-    if (!guard) guard = std::make_unique<startup::CExchangePathProtector>();
-    if (guard->IsPathProtected(ChatFolder)) {
-        // Cleared and released before the warning is shown: nothing that runs
-        // while it is up (a chat entered meanwhile) can lose its path or its
-        // claim to the warning's OK.
-        const std::string folder = ChatFolder;
-        ChatFolder.clear();
-        ChatFilePath.clear();
+startup::ChatPtr ClaimChatFolder(const std::string& chatFilePath, const std::string& chatFolder) {
+    auto guard = std::make_unique<startup::CExchangePathProtector>();
+    if (guard->IsPathProtected(chatFolder)) {
+        // Released before the warning is shown: the extra reference to the
+        // other holder's claim goes at once, and a chat entered while the box
+        // is up has a value of its own that the box's OK cannot touch.
         guard.reset();
-        outside::MsgBox(folder + "\r\n\r\n" + "В этом каталоге уже идёт чат." + "\r\n" + "Попробуйте поискать иконку " +
-                            "программы в трее.",
+        outside::MsgBox(chatFolder + "\r\n\r\n" + "В этом каталоге уже идёт чат." + "\r\n" +
+                            "Попробуйте поискать иконку " + "программы в трее.",
                         outside::kMbIconWarning);
-        return false;
+        return nullptr;
     }
-    return true;
+    return std::make_shared<const startup::ClaimedChat>(chatFilePath, chatFolder, std::move(guard));
 }
-
-void ReleaseChatFolder() { FolderGuard().reset(); }
 
 std::string UsageText(const std::string& exePath) {
     return modFormatVersion::VersionText() + "\r\n\r\n" + "Использование:" + "\r\n\r\n" +

@@ -2,6 +2,8 @@
 
 #include <cctype>
 
+#include "outside/Support.h"
+
 namespace support {
 
 std::vector<FilterEntry> SplitFilter(std::string_view filter) {
@@ -32,6 +34,13 @@ std::string WithDefaultExtensionCase(const std::string& path, std::string_view d
         if (std::tolower(a) != std::tolower(b)) return path;
     }
     return path.substr(0, dot + 1) + std::string(defaultExtension);
+}
+
+std::vector<std::string> MultiSelectPaths(const std::vector<std::string>& parts) {
+    if (parts.size() <= 1) return parts;
+    std::vector<std::string> paths;
+    for (size_t i = 1; i < parts.size(); ++i) paths.push_back(outside::esBuildFileName2(parts[0], parts[i]));
+    return paths;
 }
 
 }  // namespace support

@@ -24,4 +24,8 @@ std::vector<FilterEntry> SplitFilter(std::string_view filter);
 // add the default extension in lower case. Other paths stay as they are.
 std::string WithDefaultExtensionCase(const std::string& path, std::string_view defaultExtension);
 
+// What an open dialog that takes several files returned, split at its NULs:
+// one full path, or the folder followed by the names chosen in it.
+std::vector<std::string> MultiSelectPaths(const std::vector<std::string>& parts);
+
 }  // namespace support

@@ -1,7 +1,8 @@
 // Receiving through the real chat window, as the user meets it, next to the
-// I/O floor measured in the same run (reading and hiding the same number of
-// files with no display):
-//   - a backlog pass of N files, with "Clear Scrollback on Overflow" on and off;
+// I/O floor (reading and hiding the same number of files with no display):
+//   - a backlog of N files opened in a fresh chat, timed to the end of the
+//     pass, with "Clear Scrollback on Overflow" on and off: the median of
+//     three runs, the floor measured again in each run;
 //   - the latency from a file landing in an idle chat folder to its text in
 //     the pane (median and worst of 20 single messages);
 //   - the program's memory after 1,000 and after 10,000 messages (overflow on);
@@ -9,10 +10,14 @@
 //     same run and after a restart, which reads the list of processed files),
 //     next to one listing of the folder and to the ordinary mode's pass over
 //     N files it has hidden.
+// Under Wine every backlog row also gives the host's load (its one-minute
+// average) when the row was done: the machine may be shared.
 //
-//   dispatch_bench.exe [--on-only] [--shared-only] [N ...]   (default: 1000 10000)
+//   dispatch_bench.exe [--runs R] [--on-only] [--no-memory] [--shared-only | --no-shared] [N ...]
+//                                                          (default: 3 runs of 1000 10000)
 // --on-only skips the passes with the overflow rule off, whose pane grows
-// without bound; --shared-only prints only the shared-folder figures.
+// without bound; --no-memory the memory figures; --shared-only prints only the
+// shared-folder figures, --no-shared all but them.
 #include <windows.h>
 #include <commctrl.h>
 #include <ole2.h>
@@ -23,6 +28,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <fstream>
 #include <memory>
 #include <random>
@@ -30,12 +36,12 @@
 #include <vector>
 
 #include "app/chatwindow/win32/frmMain.h"
-#include "app/chatwindow/win32/modRTFSupport.h"
 #include "app/exchange/ChatFolderListing.h"
 #include "app/exchange/MessageDispatcher.h"
 #include "app/exchange/MessageFiles.h"
 #include "app/settings/modSettings.h"
-#include "app/startup/modMain.h"
+#include "app/startup/ClaimedChat.h"
+#include "app/support/win32/modRTFSupport.h"
 #include "outside/Folder.h"
 #include "outside/Support.h"
 #include "outside/TextFile.h"
@@ -45,6 +51,28 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 double Seconds(Clock::time_point since) { return std::chrono::duration<double>(Clock::now() - since).count(); }
+
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    const size_t n = values.size();
+    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+// The host's one-minute load average under Wine (drive Z: is the Linux
+// root); -1 elsewhere.
+double HostLoad() {
+    std::ifstream in("Z:\\proc\\loadavg");
+    double load = -1;
+    if (!(in >> load)) return -1;
+    return load;
+}
+
+std::string LoadText(double load) {
+    if (load < 0) return "";
+    char text[32];
+    std::snprintf(text, sizeof text, "load %.1f", load);
+    return text;
+}
 
 std::string MakeFolder(const std::string& name) {
     const std::string folder = outside::esBuildFileName2(outside::esGetSpecialFolder(outside::kFolderAppData), "bench", name);
@@ -93,12 +121,17 @@ void Pump() {
     }
 }
 
-// The chat window on a fresh chat in folder.
+// The chat window on a fresh chat in folder: a chat file of a new name has
+// its own logs and its own ledger of shown messages, so no run takes the
+// messages of an earlier one for copies.
 std::unique_ptr<chatwindow::frmMain> OpenChat(const std::string& folder, bool clearOnOverflow) {
-    modMain::ChatFolder = folder;
-    modMain::ChatFilePath = outside::esBuildFileName2(folder, "Бенчмарк.ZPMFChat");
-    outside::TheTextFile().WriteText(modMain::ChatFilePath, "", outside::TextEncoding::Utf8);
-    auto form = chatwindow::frmMain::Load(std::getenv("BENCH_HIDDEN") != nullptr);
+    static int chats = 0;
+    auto chat = std::make_shared<const startup::ClaimedChat>(
+        outside::esBuildFileName2(
+            folder, "Бенчмарк " + std::to_string(::GetTickCount()) + "-" + std::to_string(++chats) + ".ZPMFChat"),
+        folder);
+    outside::TheTextFile().WriteText(chat->ChatFilePath, "", outside::TextEncoding::Utf8);
+    auto form = chatwindow::frmMain::Load(std::move(chat), std::getenv("BENCH_HIDDEN") != nullptr);
     modSettings::ClearScrollbackOnOverflow = clearOnOverflow;
     return form;
 }
@@ -110,6 +143,7 @@ void WaitForPasses(chatwindow::frmMain* form, int passes) {
     }
 }
 
+// Closes the window and removes the chat's logs.
 void Close(chatwindow::frmMain* form) {
     HWND hwnd = form->Handle();
     form->Unload();
@@ -118,6 +152,8 @@ void Close(chatwindow::frmMain* form) {
         ::TranslateMessage(&msg);
         ::DispatchMessageW(&msg);
     }
+    std::error_code ignored;
+    std::filesystem::remove_all(std::filesystem::u8path(modSettings::LogsFolder), ignored);
 }
 
 double WindowPass(int count, bool clearOnOverflow) {
@@ -194,14 +230,32 @@ void Memory() {
     }
     const double after10000 = PrivateMegabytes();
     Close(form.get());
-    std::printf("%8s  %-28s %10.1f MB before, %.1f MB after 1,000, %.1f MB after 10,000 (%+.1f MB)\n", "",
-                "memory, overflow on", before, after1000, after10000, after10000 - after1000);
+    std::printf("%8s  %-28s %10.1f MB before, %.1f MB after 1,000, %.1f MB after 10,000 (%+.1f MB)  %s\n", "",
+                "memory, overflow on", before, after1000, after10000, after10000 - after1000,
+                LoadText(HostLoad()).c_str());
+}
+
+// The ways a backlog is received, each timed against the floor of its run.
+struct Case {
+    const char* name;
+    std::function<double(int files)> seconds;
+};
+
+struct Row {
+    double seconds, floor, load;
+};
+
+void PrintRow(const std::string& run, int files, const char* name, const Row& row) {
+    std::printf("%-6s %8d  %-28s %10.2f %12.0f %8.2f  %s\n", run.c_str(), files, name, row.seconds,
+                files / row.seconds, row.seconds / row.floor, LoadText(row.load).c_str());
+    std::fflush(stdout);
 }
 
 // A pass without a window: the shared-folder figures are about the folder, not the pane.
 class QuietHost final : public exchange::IDispatchHost {
 public:
-    explicit QuietHost(bool shared) : shared_(shared) {}
+    QuietHost(const startup::ClaimedChat& chat, bool shared) : chat_(chat), shared_(shared) {}
+    const startup::ClaimedChat& Chat() const override { return chat_; }
     void DisplayMessage(const std::string&, const std::string&, outside::DateTimeRecord, exchange::MessageKind,
                         const std::string&) override {}
     void ShowSystemMessage(const std::string&) override {}
@@ -211,12 +265,13 @@ public:
     void SetCaption(const std::string&) override {}
     void PumpMessagesOnce() override {}
     exchange::ReceivingPolicy Policy() override {
-        exchange::ReceivingPolicy policy = exchange::ChatReceivingPolicy();
+        exchange::ReceivingPolicy policy = exchange::ChatReceivingPolicy(chat_.ChatFolder);
         policy.sharedFolder = shared_;
         return policy;
     }
 
 private:
+    const startup::ClaimedChat& chat_;
     bool shared_;
 };
 
@@ -235,10 +290,9 @@ double MedianSeconds(int runs, F&& f) {
 void SharedFolderPasses(int count) {
     const std::string folder = MakeFolder("shared");
     Fill(folder, count);
-    modMain::ChatFolder = folder;
-    modMain::ChatFilePath = outside::esBuildFileName2(folder, "Бенчмарк.ZPMFChat");
+    const startup::ClaimedChat chat(outside::esBuildFileName2(folder, "Бенчмарк.ZPMFChat"), folder);
     modSettings::LogsFolder = MakeFolder("shared-logs");
-    QuietHost shared(true);
+    QuietHost shared(chat, true);
     double firstPass = 0;
     {
         exchange::MessageDispatcher first(shared);
@@ -252,7 +306,7 @@ void SharedFolderPasses(int count) {
     running.DispatchAllMessages();
     const double later = MedianSeconds(5, [&] { running.DispatchAllMessages(); });
     // The ordinary mode over the same files once it has hidden them all.
-    QuietHost ordinary(false);
+    QuietHost ordinary(chat, false);
     exchange::MessageDispatcher(ordinary).DispatchAllMessages();
     const double hidden = MedianSeconds(5, [&] { exchange::MessageDispatcher(ordinary).DispatchAllMessages(); });
     const auto line = [&](const char* what, double seconds) {
@@ -276,46 +330,80 @@ int main(int argc, char** argv) {
     modSettings::LoadClientGuid();
     modSettings::LoadGlobalSettings();
     std::vector<int> counts;
-    bool onOnly = false, sharedOnly = false;
+    bool onOnly = false, memory = true, sharedOnly = false, shared = true;
+    int runs = 3;
     for (int i = 1; i < argc; ++i) {
         if (std::string(argv[i]) == "--on-only")
             onOnly = true;
+        else if (std::string(argv[i]) == "--no-memory")
+            memory = false;
         else if (std::string(argv[i]) == "--shared-only")
             sharedOnly = true;
+        else if (std::string(argv[i]) == "--no-shared")
+            shared = false;
+        else if (std::string(argv[i]) == "--runs" && i + 1 < argc)
+            runs = std::max(1, std::atoi(argv[++i]));
         else
             counts.push_back(std::atoi(argv[i]));
     }
     if (counts.empty()) counts = {1000, 10000};
-    for (int count : counts) SharedFolderPasses(count);
+    if (shared || sharedOnly)
+        for (int count : counts) SharedFolderPasses(count);
     if (sharedOnly) {
         ::OleUninitialize();
         return 0;
     }
 
-    std::printf("%8s  %-28s %10s %12s %8s\n", "files", "run", "seconds", "files/s", "ratio");
-    std::vector<std::vector<double>> passes;  // per count: overflow on, off
-    for (int count : counts) {
-        const double floor = Floor(count);
-        std::printf("%8d  %-28s %10.2f %12.0f %8s\n", count, "I/O floor (read+hide)", floor, count / floor, "1.00");
-        passes.emplace_back();
-        for (bool clear : {true, false}) {
-            if (onOnly && !clear) continue;
-            const double pass = WindowPass(count, clear);
-            passes.back().push_back(pass);
-            std::printf("%8d  %-28s %10.2f %12.0f %8.2f\n", count, clear ? "window, overflow on" : "window, overflow off",
-                        pass, count / pass, pass / floor);
-            std::fflush(stdout);
+    std::vector<Case> cases = {{"window, overflow on", [](int n) { return WindowPass(n, true); }}};
+    if (!onOnly) cases.push_back({"window, overflow off", [](int n) { return WindowPass(n, false); }});
+
+    std::printf("%-6s %8s  %-28s %10s %12s %8s\n", "run", "files", "case", "seconds", "files/s", "ratio");
+    // rows[count][case]: one per run; the floor has the case index cases.size().
+    std::vector<std::vector<std::vector<Row>>> rows(counts.size(), std::vector<std::vector<Row>>(cases.size() + 1));
+    for (int run = 1; run <= runs; ++run) {
+        for (size_t c = 0; c < counts.size(); ++c) {
+            const int n = counts[c];
+            const double floor = Floor(n);
+            rows[c][cases.size()].push_back({floor, floor, HostLoad()});
+            PrintRow(std::to_string(run), n, "I/O floor (read+hide)", rows[c][cases.size()].back());
+            for (size_t k = 0; k < cases.size(); ++k) {
+                const double seconds = cases[k].seconds(n);
+                rows[c][k].push_back({seconds, floor, HostLoad()});
+                PrintRow(std::to_string(run), n, cases[k].name, rows[c][k].back());
+            }
         }
     }
-    if (counts.size() == 2 && counts[1] == 10 * counts[0])
-        for (size_t i = 0; i < passes[0].size(); ++i)
-            std::printf("%8s  %-28s %10.2f times the time for 10 times the files\n", "",
-                        i == 0 ? "growth, overflow on" : "growth, overflow off", passes[1][i] / passes[0][i]);
-    const Latency latency = SingleMessages(20);
-    std::printf("%8s  %-28s %10.0f ms median, %.0f ms worst of 20\n", "", "latency, idle chat", latency.median,
-                latency.worst);
+
+    // Medians: of the seconds, and of each run's ratio to its own floor.
+    std::printf("\nmedian of %d run%s:\n", runs, runs == 1 ? "" : "s");
+    std::printf("%8s  %-28s %10s %12s %8s  %s\n", "files", "case", "seconds", "files/s", "ratio", "load (min-max)");
+    for (size_t c = 0; c < counts.size(); ++c)
+        for (size_t k = 0; k <= cases.size(); ++k) {
+            std::vector<double> seconds, ratios, loads;
+            for (const Row& r : rows[c][k]) {
+                seconds.push_back(r.seconds);
+                ratios.push_back(r.seconds / r.floor);
+                loads.push_back(r.load);
+            }
+            const double median = Median(seconds);
+            const auto [low, high] = std::minmax_element(loads.begin(), loads.end());
+            std::string load;
+            if (*low >= 0) {
+                char text[32];
+                std::snprintf(text, sizeof text, "%.1f-%.1f", *low, *high);
+                load = text;
+            }
+            std::printf("%8d  %-28s %10.2f %12.0f %8.2f  %s\n", counts[c],
+                        k == cases.size() ? "I/O floor (read+hide)" : cases[k].name, median, counts[c] / median,
+                        Median(ratios), load.c_str());
+        }
     std::fflush(stdout);
-    Memory();
+
+    const Latency latency = SingleMessages(20);
+    std::printf("%8s  %-28s %10.0f ms median, %.0f ms worst of 20  %s\n", "", "latency, idle chat", latency.median,
+                latency.worst, LoadText(HostLoad()).c_str());
+    std::fflush(stdout);
+    if (memory) Memory();
     ::OleUninitialize();
     return 0;
 }

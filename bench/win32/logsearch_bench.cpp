@@ -36,6 +36,12 @@
 
 namespace {
 
+// The viewer reads the logs folder of the settings; the chat only names its placement.
+startup::ChatPtr BenchChat() {
+    static const startup::ChatPtr chat = std::make_shared<const startup::ClaimedChat>("", "");
+    return chat;
+}
+
 using Clock = std::chrono::steady_clock;
 using logsviewer::frmLogsViewer;
 
@@ -177,7 +183,7 @@ int main(int argc, char** argv) {
     std::printf("the same with the text kept:        median %.0f ms (%zu logs kept)\n", kept, cache.Entries());
 
     modSettings::LogsFolder = folder;
-    auto* viewer = frmLogsViewer::ShowViewer();
+    auto* viewer = frmLogsViewer::ShowViewer(BenchChat());
     if (!viewer) {
         std::printf("the viewer could not be opened\n");
         return 1;
@@ -211,7 +217,7 @@ int main(int argc, char** argv) {
     for (int i = 0; i < 1000; ++i) lines.push_back("Абрикос за абрикосом, " + std::to_string(i));
     testsupport::WriteLog(hitsFolder, testsupport::LocalTime(2024, 5, 1, 10, 0, 0), lines);
     modSettings::LogsFolder = hitsFolder;
-    viewer = frmLogsViewer::ShowViewer();
+    viewer = frmLogsViewer::ShowViewer(BenchChat());
     viewer->Search("абрикос");
     WaitForSearch(viewer);
     const double highlight = Median(runs, [&] { viewer->HighlightHits(); });
@@ -240,7 +246,7 @@ int main(int argc, char** argv) {
     }
     std::sort(stops.begin(), stops.end());
     modSettings::LogsFolder = bigFolder;
-    viewer = frmLogsViewer::ShowViewer();
+    viewer = frmLogsViewer::ShowViewer(BenchChat());
     Pump();
     const double wholeBig = Median(1, [&] {
         viewer->Search("абрикосовый");
@@ -273,7 +279,7 @@ int main(int argc, char** argv) {
     if (show > 0) {
         modSettings::LogsFolder = folder;
         modSettings::GroupLogsList = true;
-        viewer = frmLogsViewer::ShowViewer();
+        viewer = frmLogsViewer::ShowViewer(BenchChat());
         viewer->Search("абрикосовый");
         for (const auto start = Clock::now(); Milliseconds(start) < show * 1000.0;) {
             ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);

@@ -8,7 +8,7 @@ _quillet_cli() {
         word=${COMP_WORDS[i]}
         if [[ -z $ended && $word == -- ]]; then
             ended=1
-        elif [[ -z $ended && ( $word == --name || $word == --since ) ]]; then
+        elif [[ -z $ended && ( $word == --name || $word == --since || $word == --file ) ]]; then
             ((i++))  # its value
         elif [[ -n $ended || $word != -?* ]]; then
             if [[ -z $command ]]; then command=$word; else ((operands++)); fi
@@ -17,6 +17,12 @@ _quillet_cli() {
 
     case $prev in
         --name | --since) return ;;  # free text
+        --file)
+            local IFS=$'\n'
+            compopt -o filenames 2>/dev/null
+            COMPREPLY=($(compgen -f -- "$cur"))
+            return
+            ;;
     esac
     # "--color=WHEN": one word, or three where COMP_WORDBREAKS holds "=".
     local when="" colour=""
@@ -35,7 +41,7 @@ _quillet_cli() {
     local options
     case $command in
         "") options="--help --version" ;;
-        send) options="--xml --name --help" ;;
+        send) options="--xml --name --file --help" ;;
         read) options="--json --since --others --color --verbose --help" ;;
         follow) options="--json --ack --new --since --others --color --verbose --help" ;;
         check) options="--json --help" ;;

@@ -15,6 +15,7 @@ complete -c quillet-cli -n "not __fish_seen_subcommand_from $commands" -l versio
 
 complete -c quillet-cli -n "__fish_seen_subcommand_from send" -l xml -d 'write an XML message (.ZXMF) instead of a binary one'
 complete -c quillet-cli -n "__fish_seen_subcommand_from send" -l name -x -d 'send under NAME instead of the name stored for the chat'
+complete -c quillet-cli -n "__fish_seen_subcommand_from send" -l file -r -F -d 'send the file PATH: a copy in the chat folder, a message naming it'
 
 complete -c quillet-cli -n "__fish_seen_subcommand_from read follow" -l json -d 'one JSON object a line'
 complete -c quillet-cli -n "__fish_seen_subcommand_from read follow" -l since -x -d 'leave out messages sent before TIME (2026-12-07T08:30, 2h, 7d)'

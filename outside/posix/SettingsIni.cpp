@@ -1,5 +1,7 @@
 #include "SettingsIni.h"
 
+#include <charconv>
+
 #include "outside/Support.h"
 
 namespace outside::ini {
@@ -126,6 +128,21 @@ std::string Serialize(const Document& doc) {
     return out;
 }
 
-std::string EncodeText(std::string_view text) { return Encode(text, "", false); }
+std::string TextValue(std::string_view text) { return "\"" + Encode(text, "", false) + "\""; }
+
+std::string NumberValue(int32_t number) { return std::to_string(number); }
+
+std::optional<std::string> ReadTextValue(std::string_view value) {
+    if (value.size() < 2 || value.front() != '"' || value.back() != '"') return std::nullopt;
+    return Decode(value.substr(1, value.size() - 2));
+}
+
+std::optional<int32_t> ReadNumberValue(std::string_view value) {
+    int32_t number = 0;
+    const char* end = value.data() + value.size();
+    const auto [next, error] = std::from_chars(value.data(), end, number);
+    if (value.empty() || error != std::errc() || next != end) return std::nullopt;
+    return number;
+}
 
 }  // namespace outside::ini

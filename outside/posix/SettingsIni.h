@@ -3,6 +3,7 @@
 // for the format.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -30,8 +31,14 @@ void Put(Document& doc, const std::string& section, const std::string& key, std:
 Section* FindSection(Document& doc, const std::string& name);
 Entry* FindEntry(Section& section, const std::string& key);
 
-// A text value as it stands between the quotes, and back (nullopt for a broken "%" sequence).
-std::string EncodeText(std::string_view text);
+// A "%XX" text as it stands in a file, and back (nullopt for a broken "%" sequence).
 std::optional<std::string> Decode(std::string_view text);
+
+// The two kinds of value: a quoted text and a bare decimal number. Each reader
+// gives nullopt for a value of the other kind or a damaged one.
+std::string TextValue(std::string_view text);
+std::string NumberValue(int32_t number);
+std::optional<std::string> ReadTextValue(std::string_view value);
+std::optional<int32_t> ReadNumberValue(std::string_view value);
 
 }  // namespace outside::ini

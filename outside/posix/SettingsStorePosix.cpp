@@ -22,7 +22,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <charconv>
 #include <cstdlib>
 #include <filesystem>
 #include <vector>
@@ -111,26 +110,20 @@ std::string SettingsStoreLocation() { return StoreFile(); }
 
 std::optional<std::string> SettingsStore::LoadText(const std::string& section, const std::string& key) {
     const std::optional<std::string> raw = LoadRaw(section, key);
-    if (!raw || raw->size() < 2 || raw->front() != '"' || raw->back() != '"') return std::nullopt;
-    return Decode(std::string_view(*raw).substr(1, raw->size() - 2));
+    return raw ? ReadTextValue(*raw) : std::nullopt;
 }
 
 std::optional<int32_t> SettingsStore::LoadNumber(const std::string& section, const std::string& key) {
     const std::optional<std::string> raw = LoadRaw(section, key);
-    if (!raw || raw->empty()) return std::nullopt;
-    int32_t value = 0;
-    const char* end = raw->data() + raw->size();
-    const auto [next, error] = std::from_chars(raw->data(), end, value);
-    if (error != std::errc() || next != end) return std::nullopt;
-    return value;
+    return raw ? ReadNumberValue(*raw) : std::nullopt;
 }
 
 void SettingsStore::StoreText(const std::string& section, const std::string& key, const std::string& value) {
-    StoreRaw(section, key, "\"" + EncodeText(value) + "\"");
+    StoreRaw(section, key, TextValue(value));
 }
 
 void SettingsStore::StoreNumber(const std::string& section, const std::string& key, int32_t value) {
-    StoreRaw(section, key, std::to_string(value));
+    StoreRaw(section, key, NumberValue(value));
 }
 
 }  // namespace outside

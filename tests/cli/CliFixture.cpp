@@ -10,19 +10,25 @@ class JsonReader {
 public:
     explicit JsonReader(const std::string& text) : s_(text) {}
 
-    bool Object(JsonObject& object) {
-        if (!Eat('{')) return false;
-        if (Eat('}')) return AtEnd();
+    bool Object(JsonObject& object) { return Eat('{') && Members(object, "") && AtEnd(); }
+
+private:
+    // The members up to the closing brace; a nested object's as "outer.inner".
+    bool Members(JsonObject& object, const std::string& prefix) {
+        if (Eat('}')) return true;
         do {
             std::string key;
             std::optional<std::string> value;
-            if (!String(key) || !Eat(':') || !Value(value)) return false;
-            object[key] = value;
+            if (!String(key) || !Eat(':')) return false;
+            if (Eat('{')) {
+                if (!Members(object, prefix + key + ".")) return false;
+                continue;
+            }
+            if (!Value(value)) return false;
+            object[prefix + key] = value;
         } while (Eat(','));
-        return Eat('}') && AtEnd();
+        return Eat('}');
     }
-
-private:
     bool AtEnd() const { return i_ == s_.size(); }
     bool Eat(char c) {
         if (i_ < s_.size() && s_[i_] == c) {
@@ -56,6 +62,8 @@ private:
             text = "true";
         } else if (Literal("false")) {
             text = "false";
+        } else if (i_ < s_.size() && s_[i_] >= '0' && s_[i_] <= '9') {
+            while (i_ < s_.size() && s_[i_] >= '0' && s_[i_] <= '9') text += s_[i_++];
         } else {
             return false;
         }

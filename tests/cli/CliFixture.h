@@ -16,8 +16,9 @@
 
 namespace clitest {
 
-// One flat JSON object as quillet-cli writes them: strings; true and false as
-// their text; null as nullopt; an array of strings as its items joined by line feeds.
+// One JSON object as quillet-cli writes them: strings, numbers, true and false
+// as their text; null as nullopt; an array of strings as its items joined by
+// line feeds; the members of a nested object as "outer.inner".
 using JsonObject = std::map<std::string, std::optional<std::string>>;
 // One object a line; a line that does not parse fails the test.
 std::vector<JsonObject> ParseJsonLines(const std::string& text);

@@ -159,6 +159,19 @@ TEST_F(FollowTest, AMessageThatCouldNotBePrintedComesNextTime) {
     EXPECT_EQ(again.Interrupt().out.find("первое"), std::string::npos);
 }
 
+TEST_F(FollowTest, AFileWhoseNameBeginsLikeAStateFileCommentIsPrintedOnceAcrossRuns) {
+    PutFile("#1.ZTMF", "записка\r\n");
+    {
+        CliChild follow({"follow", chatFile});
+        ASSERT_TRUE(follow.WaitForOutput("записка", kLandSeconds)) << follow.Output();
+        follow.Interrupt();
+    }
+    CliChild again({"follow", chatFile});
+    Send("дальше");
+    ASSERT_TRUE(again.WaitForOutput("дальше", kLandSeconds)) << again.Output();
+    EXPECT_EQ(again.Interrupt().out.find("записка"), std::string::npos);
+}
+
 TEST_F(FollowTest, NewSinceAndOthersLeaveMessagesOut) {
     PutMessage("2024-01-31 13-05-07-042 {0}.ZPMF", "2024-01-31 13:05:07.042", "старое");
     Send("моё");

@@ -70,6 +70,15 @@ follow=$!
 driver wait "Привет из терминала <&>" 60; shown=$?
 record LinuxCliToQuillet $((sent + shown)) "the Linux message did not reach Quillet's pane"
 
+# A file from the terminal: Quillet shows its name as a link; follow tells where it lies.
+printf 'молоко, хлеб\n' > "$work/Список покупок.txt"
+"$cli" send --name "Лёва" --file "$work/Список покупок.txt" "$L/Беседа.ZPMFChat" "на выходные" >/dev/null; sent=$?
+driver haslink "Список покупок.txt" 60; linked=$?
+for _ in $(seq 50); do grep -q '"attachment":{"name":"Список покупок.txt"' "$work/follow.out" && break; sleep 0.2; done
+grep -q '"attachment":{"name":"Список покупок.txt","size":23,"path":"'"$L"'/Файлы/[^"]*Список покупок.txt","arrived":true}' \
+  "$work/follow.out"; told=$?
+record LinuxCliFileShowsAsALinkInQuillet $((sent + linked + told)) "sent $sent, link in Quillet $linked, follow's attachment $told"
+
 driver send "Ответ из окна"; sent=$?
 wait_for_json "$work/follow.out" "Ответ из окна" false 30; got=$?
 record QuilletToLinuxFollow $((sent + got)) "follow did not print Quillet's message: $(cat "$work/follow.out")"

@@ -134,6 +134,28 @@ count_a=$(message_files A | wc -l); count_b=$(message_files B | wc -l)
 [ "$count_a" -eq 214 ] && [ "$(message_files A)" = "$(message_files B)" ]
 record HiddenFilesStayOnTheOtherSide $? "message files: A $count_a, B $count_b (214 expected on both)"
 
+# --- A file: A pastes 5 MB into its message box; B shows the name as a link and, once
+# Syncthing has carried the copy, a click opens it with the program of its type --------
+shared_file="$work/отпуск на море.qltest"
+head -c 5242880 /dev/urandom > "$shared_file"
+for key in 'HKCR\.qltest' 'HKCR\QuilletTest.File\shell\open\command'; do
+  value=QuilletTest.File
+  [ "$key" = 'HKCR\.qltest' ] ||
+    value="\"$(winepath_of "$bin/open_recorder.exe")\" \"$(winepath_of "$work/opened-B.txt")\" \"%1\""
+  WINEPREFIX="$work/prefix-B" WINEDEBUG=-all "$WINE64" reg add "$key" /ve /d "$value" /f >/dev/null 2>&1
+done
+on A sendfile "$(winepath_of "$shared_file")"; sent=$?
+on A haslink "отпуск на море.qltest" 30; a_link=$?
+on B haslink "отпуск на море.qltest" 60; b_link=$?
+record AFileMessageShowsAsALinkOnBothSides $((sent + a_link + b_link)) "sent $sent, link on A $a_link, on B $b_link"
+syncthing_wait_in_sync 60
+on B click "отпуск на море.qltest"; clicked=$?
+for _ in $(seq 150); do [ -s "$work/opened-B.txt" ] && break; sleep 0.2; done
+opened_name=$(head -1 "$work/opened-B.txt" 2>/dev/null | tr -d '\r' | sed 's/.*\\//')
+cmp -s "$shared_file" "$work/B/Файлы/$opened_name"; same=$?
+record AClickOnBOpensAByteIdenticalCopy $((clicked + same)) "clicked $clicked, opened: '$opened_name' (same bytes: $same)"
+sent_copy=$(ls "$work/A/Файлы" 2>/dev/null | grep -m1 'отпуск на море\.qltest$')
+
 # B's Quillet is closed while A writes, reads and hides; B then finds it all,
 # the burst of 200 in one pass, in order.
 ends B
@@ -197,6 +219,9 @@ record UnreadMessagesAreLostToTheOtherSide $? \
 ends A; a_exit=$?
 ends B; b_exit=$?
 record BothEndFromTheTrayMenu $((a_exit + b_exit)) "a client did not end"
+# Nobody deletes what was sent, "Удалять файлы сообщений" on at A or not.
+[ -n "$sent_copy" ] && cmp -s "$shared_file" "$work/A/Файлы/$sent_copy" && cmp -s "$shared_file" "$work/B/Файлы/$sent_copy"
+record SentFilesStayInBothFolders $? "the copy of the file sent is gone from a folder"
 strays=$(cat "$work/panes-A.txt" "$work/panes-B.txt" |
   grep -E -c '\.stfolder|\.stversions|\.syncthing\.|~syncthing~|sync-conflict|Не удалось обработать|Непонятное расширение')
 record NoSyncthingFileIsRead "$strays" "$strays pane lines name Syncthing's files or broken messages"

@@ -58,6 +58,7 @@ TEST(ChatWindowLogic, HotKeysNeedTheirExactModifiers) {
         {kVkF9, ctrlShift, HotKeyAction::None, false},      {kVkL, ctrl, HotKeyAction::Logs, true},
         {kVkL, none, HotKeyAction::None, false},            {kVkL, ctrlShift, HotKeyAction::None, true},
         {kVk0, ctrl, HotKeyAction::MakeTransparent, false}, {kVk0, alt, HotKeyAction::None, false},
+        {kVkO, ctrl, HotKeyAction::SendFile, true},         {kVkO, ctrlShift, HotKeyAction::None, true},
         {kVkA, ctrl, HotKeyAction::None, true},             {kVkReturn, none, HotKeyAction::None, true},
     };
     for (const auto& c : cases) {

@@ -160,6 +160,23 @@ TEST_F(LedgerTest, ProcessedFilesKeepAnyNameAndOwnTimesInAJournalThatStaysSmall)
     EXPECT_LT(ReadRaw(file).size(), before);
 }
 
+TEST_F(LedgerTest, ProcessedFilesLoseNoNameAfterALineCutOffOrToAnOwnFileDatedBefore1970) {
+    const std::string file = logs / "processed";
+    WriteRaw(file, "Quillet processed files 1\nP before.ZPMF\nP cut off");  // a write that did not finish
+    const int64_t early = SecondsSinceEpoch({1969, 12, 3, 31, 23, 0, 0, 0});
+    {
+        ProcessedFiles list(file);
+        ASSERT_TRUE(list.Load());
+        list.MarkProcessed("after.ZPMF");
+        list.RememberOwn("own early.ZPMF", early);
+        ASSERT_TRUE(list.Save());
+    }
+    ProcessedFiles reloaded(file);
+    ASSERT_TRUE(reloaded.Load());
+    for (const char* name : {"before.ZPMF", "after.ZPMF", "own early.ZPMF"}) EXPECT_TRUE(reloaded.Contains(name)) << name;
+    EXPECT_EQ(reloaded.OwnSentBefore(early + 1), std::vector<std::string>{"own early.ZPMF"});
+}
+
 TEST_F(LedgerTest, AListThatCannotBeReadIsToldOnceNeverReplacedAndJoinedOnceItCanBe) {
     modSettings::SharedFolder = true;  // both lists in use
     const std::string ledger = outside::esBuildFileName2(modSettings::LogsFolder, kLedgerFileName);

@@ -137,6 +137,8 @@ TEST(LogSearch, TextOfRtf) {
         {"{\\rtf1{\\*\\generator Msftedit;}{\\info{\\title Secret}}Seen\\line{\\b bold}\\~x}", "Seen\rbold\u00A0x"},
         {"{\\rtf1 unbalanced {\\b text", "unbalanced text"},
         {"{\\rtf1 a\\'e9\\'4}}after the end", "a\u00E9\u0004"},
+        {"{\\rtf1 shown\\par}\r\nafter the end{\\rtf1 another}", "shown\r"},
+        {"{\\rtf1\\ansi\\ansicpg1252 \\'93quoted\\'94 \\'80 5\\'e9}", "\u201Cquoted\u201D \u20AC 5\u00E9"},
         {"{\\rtf1\\ansicpg1251 \\'c0\\u-1000?\\par\\tab\\uc0\\u1046}", "А\uFC18\r\tЖ"},
         {std::string(5000, '{') + "deep" + std::string(5000, '}'), "deep"},
         {"", ""},

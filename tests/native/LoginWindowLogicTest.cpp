@@ -2,6 +2,8 @@
 // extension rules.
 #include <gtest/gtest.h>
 
+#include "outside/Support.h"
+
 #include <algorithm>
 
 #include "app/startup/LoginWindowLogic.h"
@@ -149,4 +151,14 @@ TEST(FileDialogLogic, DefaultExtensionGetsItsOwnLetterCase) {
     };
     for (const Case& c : cases) EXPECT_EQ(support::WithDefaultExtensionCase(c.path, "ZPMFChat"), c.expected) << c.path;
     EXPECT_EQ(support::WithDefaultExtensionCase("C:\\a.zpmfchat", ""), "C:\\a.zpmfchat");
+}
+
+TEST(FileDialogLogic, SeveralFilesComeAsTheFolderAndTheirNames) {
+    using V = std::vector<std::string>;
+    const std::string folder = outside::esBuildFileName2("tmp", "Папка");
+    EXPECT_EQ(support::MultiSelectPaths({folder, "a.txt", "б в.pdf"}),
+              (V{outside::esBuildFileName2(folder, "a.txt"), outside::esBuildFileName2(folder, "б в.pdf")}));
+    EXPECT_EQ(support::MultiSelectPaths({outside::esBuildFileName2(folder, "один.txt")}),
+              V{outside::esBuildFileName2(folder, "один.txt")}) << "one file comes as its full path";
+    EXPECT_EQ(support::MultiSelectPaths({}), V{});
 }

@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "app/chatwindow/PictureButtonLogic.h"
 #include "app/support/GDIPlusStatusText.h"
+#include "app/support/PictureButtonLogic.h"
 
-using namespace chatwindow;
+using namespace support;
 
 TEST(PictureButtonLogic, PictureIsCentredWithTheExtraPixelRightAndBottom) {
     const struct {

@@ -36,7 +36,7 @@ protected:
 TEST_F(SendingTest, BlankTextSendsNothingAndShowsNothing) {
     for (const char* blank : {"", "   ", "\r\n\r\n", " \r\n \r\n ", "\n"}) {
         testsupport::RecordingDisplay host;
-        EXPECT_EQ(SendComposedMessage(blank, host), SendOutcome::NothingToSend) << "[" << blank << "]";
+        EXPECT_EQ(SendComposedMessage(Chat(), blank, host), SendOutcome::NothingToSend) << "[" << blank << "]";
         EXPECT_TRUE(host.lines.empty());
     }
     EXPECT_TRUE(MessageFiles().empty());
@@ -48,7 +48,7 @@ TEST_F(SendingTest, LineBreaksAtTheEndsGoBlanksAndInnerBreaksStay) {
         testsupport::RecordingDisplay host;
         // A text of its own per format: one text sent twice in one millisecond would be one message.
         const std::string word = xml ? "слово" : "слово!";
-        ASSERT_EQ(SendComposedMessage("\r\n  " + word + " \r\nещё  \r\n\r\n", host), SendOutcome::Sent);
+        ASSERT_EQ(SendComposedMessage(Chat(), "\r\n  " + word + " \r\nещё  \r\n\r\n", host), SendOutcome::Sent);
         const auto lines = ReadBack();
         ASSERT_EQ(lines.size(), 1u);
         EXPECT_EQ(lines[0].text, "  " + word + " \r\nещё  ");
@@ -63,36 +63,36 @@ TEST_F(SendingTest, EmptyUserNameIsSentAsAnonymous) {
         modSettings::UserName = name;
         testsupport::RecordingDisplay host;
         // A new text each time: one text sent twice in one millisecond would be one message.
-        ASSERT_EQ(SendBinaryMessage("привет " + std::to_string(++sent), host), SendOutcome::Sent);
+        ASSERT_EQ(SendBinaryMessage(Chat(), "привет " + std::to_string(++sent), host), SendOutcome::Sent);
         const auto lines = ReadBack();
         ASSERT_EQ(lines.size(), 1u);
         EXPECT_EQ(lines[0].userName, "Анонимус");
     }
     modSettings::UserName = "  Вова \r\n";
     testsupport::RecordingDisplay host;
-    SendXmlMessage("x", host);
+    SendXmlMessage(Chat(), "x", host);
     EXPECT_EQ(ReadBack().at(0).userName, "Вова");
 }
 
 TEST_F(SendingTest, TwoMessagesInOneMillisecondGetTwoFiles) {
     testsupport::RecordingDisplay host;
-    for (int i = 0; i < 20; ++i) ASSERT_EQ(SendBinaryMessage("m" + std::to_string(i), host), SendOutcome::Sent);
+    for (int i = 0; i < 20; ++i) ASSERT_EQ(SendBinaryMessage(Chat(), "m" + std::to_string(i), host), SendOutcome::Sent);
     EXPECT_EQ(MessageFiles().size(), 20u);
 }
 
 TEST_F(SendingTest, UnwritableFolderShowsTheNoticeWithThePath) {
-    modMain::ChatFolder = outside::esBuildFileName2(chat.path(), "пропавшая папка");
+    testsupport::UseTestChat(chat / "Беседа.ZPMFChat", outside::esBuildFileName2(chat.path(), "пропавшая папка"));
     testsupport::RecordingDisplay host;
-    EXPECT_EQ(SendBinaryMessage("текст", host), SendOutcome::Failed);
+    EXPECT_EQ(SendBinaryMessage(Chat(), "текст", host), SendOutcome::Failed);
     ASSERT_EQ(host.lines.size(), 1u);
     const std::string& notice = host.lines[0].text;
     EXPECT_EQ(notice.rfind("Не удалось отправить сообщение.\r\nОшибка 0x80070002: ", 0), 0u) << notice;
     const std::string path = notice.substr(notice.rfind("\r\n") + 2);
-    EXPECT_EQ(outside::esGetFilePath(path), modMain::ChatFolder);
+    EXPECT_EQ(outside::esGetFilePath(path), Chat().ChatFolder);
     EXPECT_EQ(outside::esGetFileExtension(path), "ZPMF");
 
     testsupport::RecordingDisplay xmlHost;
-    EXPECT_EQ(SendXmlMessage("текст", xmlHost), SendOutcome::Failed);
+    EXPECT_EQ(SendXmlMessage(Chat(), "текст", xmlHost), SendOutcome::Failed);
     EXPECT_EQ(xmlHost.lines.at(0).text.rfind("Не удалось отправить сообщение: ошибка сохранения XML файла.\r\nОшибка ", 0),
               0u)
         << xmlHost.lines.at(0).text;

@@ -6,7 +6,6 @@
 #include <regex>
 
 #include "app/settings/modSettings.h"
-#include "app/startup/modMain.h"
 #include "outside/SettingsStore.h"
 #include "outside/Support.h"
 #include "support/ScopedEnv.h"
@@ -24,17 +23,13 @@ bool LooksLikeGuid(const std::string& text) {
 struct SettingsFixture : ::testing::Test {
     void SetUp() override {
         modSettings::ResetToDefaults();
-        modMain::ChatFilePath = chatA;
     }
-    void TearDown() override {
-        modSettings::ResetToDefaults();
-        modMain::ChatFilePath.clear();
-    }
+    void TearDown() override { modSettings::ResetToDefaults(); }
     // As a new process would start on chat.
     void OpenChat(const std::string& chat) {
         modSettings::ResetToDefaults();
-        modMain::ChatFilePath = chat;
-        modSettings::LoadChatSettings();
+        openChat = chat;
+        modSettings::LoadChatSettings(openChat);
     }
 
     testsupport::TempDir config, data;
@@ -42,6 +37,7 @@ struct SettingsFixture : ::testing::Test {
     testsupport::ScopedEnv dataHome{"XDG_DATA_HOME", data.path()};
     const std::string chatA = "/home/ann/Чаты/Семья/Семья.ZPMFChat";
     const std::string chatB = "/home/ann/Чаты/Работа/Работа.ZPMFChat";
+    std::string openChat = chatA;  // the chat whose settings the test reads and writes
     SettingsStore store;
 };
 
@@ -212,7 +208,7 @@ TEST_F(SettingsFixture, TwoChatFilesKeepSeparateNamesLogFoldersAndIconStyles) {
     modSettings::TrayIconIndex = 3;
     modSettings::GrayMessageIcon = true;
     modSettings::DeleteMessageFiles = true;
-    modSettings::SaveChatSettings();
+    modSettings::SaveChatSettings(openChat);
     const std::string logsA = modSettings::LogsFolder;
 
     OpenChat(chatB);

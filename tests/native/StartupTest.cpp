@@ -20,12 +20,14 @@ namespace {
 struct StartupFixture : ::testing::Test {
     void SetUp() override { Reset(); }
     void TearDown() override { Reset(); }
-    static void Reset() {
-        modMain::ReleaseChatFolder();
-        modMain::ChatFilePath.clear();
-        modMain::ChatFolder.clear();
+    void Reset() {
+        chat.reset();
         modMain::StartHidden = false;
     }
+    StartupDecision Parse(std::vector<std::string> args) {
+        return modMain::ParseCommandLine(CommandLineArgs(std::move(args)), chat);
+    }
+    startup::ChatPtr chat;  // the claimed chat of the last parse
     TempDir dir;
     std::string MakeChat(const std::string& name) {
         const std::string path = dir / name;
@@ -37,7 +39,7 @@ struct StartupFixture : ::testing::Test {
 }  // namespace
 
 TEST_F(StartupFixture, DecisionsFromTheCommandLine) {
-    const std::string chat = MakeChat("Беседа.ZPMFChat");
+    const std::string chatFile = MakeChat("Беседа.ZPMFChat");
     const std::string other = MakeChat("Другая.ZPMFChat");
     struct Case {
         std::vector<std::string> args;
@@ -47,59 +49,60 @@ TEST_F(StartupFixture, DecisionsFromTheCommandLine) {
     } cases[] = {
         {{}, StartupDecision::EntryWindow, false, ""},
         {{"/?"}, StartupDecision::Usage, false, ""},
-        {{chat, "/?"}, StartupDecision::Usage, false, ""},
-        {{"/?", chat}, StartupDecision::Usage, false, ""},
+        {{chatFile, "/?"}, StartupDecision::Usage, false, ""},
+        {{"/?", chatFile}, StartupDecision::Usage, false, ""},
         {{"/H"}, StartupDecision::EntryWindow, false, ""},
-        {{"/h", chat}, StartupDecision::OpenChat, true, chat},
-        {{chat}, StartupDecision::OpenChat, false, chat},
-        {{other, chat}, StartupDecision::OpenChat, false, chat},
-        {{chat, "/H", other}, StartupDecision::OpenChat, true, other},
+        {{"/h", chatFile}, StartupDecision::OpenChat, true, chatFile},
+        {{chatFile}, StartupDecision::OpenChat, false, chatFile},
+        {{other, chatFile}, StartupDecision::OpenChat, false, chatFile},
+        {{chatFile, "/H", other}, StartupDecision::OpenChat, true, other},
     };
     for (const auto& c : cases) {
         Reset();
-        EXPECT_EQ(modMain::ParseCommandLine(CommandLineArgs(c.args)), c.decision);
+        EXPECT_EQ(Parse(c.args), c.decision);
         EXPECT_EQ(modMain::StartHidden, c.hidden);
-        EXPECT_EQ(modMain::ChatFilePath, c.chatPath);
+        EXPECT_EQ(chat ? chat->ChatFilePath : "", c.chatPath);
         if (!c.chatPath.empty()) {
-            EXPECT_EQ(modMain::ChatFolder, outside::esGetFilePath(c.chatPath));
+            ASSERT_TRUE(chat);
+            EXPECT_EQ(chat->ChatFolder, outside::esGetFilePath(c.chatPath));
+            EXPECT_TRUE(chat->Claimed());
         }
     }
 }
 
 TEST_F(StartupFixture, MissingFileIsReportedAndOpensTheEntryWindow) {
     ::testing::internal::CaptureStderr();
-    EXPECT_EQ(modMain::ParseCommandLine(CommandLineArgs({"/H", dir / "нет.ZPMFChat"})), StartupDecision::EntryWindow);
+    EXPECT_EQ(Parse({"/H", dir / "нет.ZPMFChat"}), StartupDecision::EntryWindow);
     const std::string shown = ::testing::internal::GetCapturedStderr();
     EXPECT_NE(shown.find("нет.ZPMFChat\n\nФайл не существует."), std::string::npos) << shown;
-    EXPECT_TRUE(modMain::ChatFolder.empty());
+    EXPECT_FALSE(chat);
 }
 
 TEST_F(StartupFixture, SecondClaimOnTheSameFolderIsRefusedUntilReleased) {
-    const std::string chat = MakeChat("a.ZPMFChat");
-    ASSERT_EQ(modMain::ParseCommandLine(CommandLineArgs({chat})), StartupDecision::OpenChat);
+    const std::string chatFile = MakeChat("a.ZPMFChat");
+    ASSERT_EQ(Parse({chatFile}), StartupDecision::OpenChat);
 
     startup::CExchangePathProtector second;
-    EXPECT_TRUE(second.IsPathProtected(modMain::ChatFolder));
+    EXPECT_TRUE(second.IsPathProtected(chat->ChatFolder));
     startup::CExchangePathProtector elsewhere;
-    EXPECT_FALSE(elsewhere.IsPathProtected(modMain::ChatFolder + "/sub"));
+    EXPECT_FALSE(elsewhere.IsPathProtected(chat->ChatFolder + "/sub"));
 
-    modMain::ReleaseChatFolder();
+    chat.reset();  // the last holder of the chat lets it go
     startup::CExchangePathProtector third;
-    EXPECT_FALSE(third.IsPathProtected(outside::esGetFilePath(chat)));
+    EXPECT_FALSE(third.IsPathProtected(outside::esGetFilePath(chatFile)));
 }
 
 TEST_F(StartupFixture, ClaimRefusedWarnsAndClearsTheChat) {
-    const std::string chat = MakeChat("a.ZPMFChat");
+    const std::string chatFile = MakeChat("a.ZPMFChat");
     startup::CExchangePathProtector holder;
-    ASSERT_FALSE(holder.IsPathProtected(outside::esGetFilePath(chat)));
+    ASSERT_FALSE(holder.IsPathProtected(outside::esGetFilePath(chatFile)));
     ::testing::internal::CaptureStderr();
-    EXPECT_EQ(modMain::ParseCommandLine(CommandLineArgs({chat})), StartupDecision::EntryWindow);
+    EXPECT_EQ(Parse({chatFile}), StartupDecision::EntryWindow);
     const std::string shown = ::testing::internal::GetCapturedStderr();
     EXPECT_NE(shown.find("\n\nВ этом каталоге уже идёт чат.\nПопробуйте поискать иконку программы в трее."),
               std::string::npos)
         << shown;
-    EXPECT_TRUE(modMain::ChatFolder.empty());
-    EXPECT_TRUE(modMain::ChatFilePath.empty());
+    EXPECT_FALSE(chat);
 }
 
 TEST(FolderGuardName, ReplacesSeparatorsAndColonsOnly) {

@@ -6,11 +6,13 @@
 
 #include "app/exchange/MessageDispatcher.h"
 #include "support/RecordingDisplay.h"
+#include "support/TestChat.h"
 
 namespace testsupport {
 
 class RecordingHost : public testsupport::RecordingDisplay, public exchange::IDispatchHost {
 public:
+    const startup::ClaimedChat& Chat() const override { return chat ? *chat : *TestChat(); }
     void DisplayMessage(const std::string& u, const std::string& t, outside::DateTimeRecord time, exchange::MessageKind k,
                         const std::string& f) override {
         if (onDisplay) onDisplay();
@@ -52,6 +54,7 @@ public:
     int passesFinished = 0;
     std::function<void()> onPump;
     std::function<void()> onDisplay;
+    startup::ChatPtr chat;  // null: the test's chat (TestChat) at each pass
 };
 
 // The host as the display the poller reports to (the base is ambiguous otherwise).

@@ -18,6 +18,10 @@ public:
     void AppendText(const std::string& text, int size, bool bold, int32_t colour, int alignment) override {
         runs.push_back({text, size, bold, colour, alignment});
     }
+    void AppendLink(const std::string& text, const std::string& target, int size, int32_t colour,
+                    int alignment) override {
+        runs.push_back({text, size, false, colour, alignment, target});
+    }
     void Clear() override {
         runs.clear();
         logged = 0;

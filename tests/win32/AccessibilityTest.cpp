@@ -12,13 +12,13 @@
 #include "QuilletProcess.h"
 #include "SettingsTestSupport.h"
 #include "WindowTestSupport.h"
-#include "app/chatwindow/win32/ucButton.h"
 #include "app/logsviewer/win32/frmLogsViewer.h"
 #include "app/settings/GlobalSettingsLogic.h"
 #include "app/settings/LocalSettingsLogic.h"
 #include "app/settings/win32/frmGlobalSettings.h"
 #include "app/settings/win32/frmLocalSettings.h"
 #include "app/startup/win32/frmLogin.h"
+#include "app/support/win32/ucButton.h"
 #include "outside/win32/Wide.h"
 
 namespace {
@@ -35,7 +35,7 @@ bool Is(const std::wstring& className, const wchar_t* expected) { return ::_wcsi
 long WindowsRole(HWND control) {
     const std::wstring cls = ClassOf(control);
     const LONG style = ::GetWindowLongW(control, GWL_STYLE);
-    if (cls == chatwindow::ucButton::kClassName) return ROLE_SYSTEM_PUSHBUTTON;
+    if (cls == support::ucButton::kClassName) return ROLE_SYSTEM_PUSHBUTTON;
     if (Is(cls, L"Button")) {
         switch (style & BS_TYPEMASK) {
             case BS_CHECKBOX:
@@ -77,7 +77,7 @@ std::vector<std::string> Problems(HWND window) {
         // Wine's proxies give every standard class but Edit the generic client
         // role; the roles the program sets itself must be exact there too.
         const bool wineLeniency = wintest::UnderWine() && read.role == ROLE_SYSTEM_CLIENT &&
-                                  ClassOf(control) != chatwindow::ucButton::kClassName;
+                                  ClassOf(control) != support::ucButton::kClassName;
         if (role == 0 || (read.role != role && !wineLeniency))
             problems.push_back(where + "role " + std::to_string(read.role) + ", not " + std::to_string(role));
     }
@@ -93,7 +93,7 @@ std::string Lines(const std::vector<std::string>& lines) {
 std::vector<std::string> PictureButtonNames(HWND window) {
     std::vector<std::string> names;
     for (HWND child : VisibleChildren(window))
-        if (ClassOf(child) == chatwindow::ucButton::kClassName) names.push_back(wintest::ReadAccessible(child).name);
+        if (ClassOf(child) == support::ucButton::kClassName) names.push_back(wintest::ReadAccessible(child).name);
     return names;
 }
 

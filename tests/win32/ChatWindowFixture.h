@@ -11,11 +11,11 @@
 
 #include "WindowTestSupport.h"
 #include "app/chatwindow/win32/frmMain.h"
-#include "app/chatwindow/win32/modRTFSupport.h"
 #include "app/settings/modSettings.h"
-#include "app/startup/modMain.h"
+#include "app/support/win32/modRTFSupport.h"
 #include "outside/TextFile.h"
 #include "support/TempDir.h"
+#include "support/TestChat.h"
 
 namespace wintest {
 
@@ -24,27 +24,29 @@ protected:
     explicit ChatWindowFixture(std::string chatName) : chatName_(std::move(chatName)) {}
 
     void SetUp() override {
-        modMain::ChatFolder = chat.path();
-        modMain::ChatFilePath = chat / chatName_;
-        outside::TheTextFile().WriteText(modMain::ChatFilePath, "", outside::TextEncoding::Utf8);
+        UseChat(chat / chatName_, chat.path());
+        outside::TheTextFile().WriteText(Chat().ChatFilePath, "", outside::TextEncoding::Utf8);
         modSettings::ResetToDefaults();
         modSettings::LoadClientGuid();
         modSettings::LoadGlobalSettings();
     }
     void TearDown() override {
-        modMain::ChatFolder = chat.path();
         if (form && ::IsWindow(hwnd)) {
             form->Unload();
             PumpUntil([&] { return !::IsWindow(hwnd); });
         }
         owned.reset();
         form = nullptr;
-        modMain::ChatFolder.clear();
-        modMain::ChatFilePath.clear();
+        testsupport::TestChat().reset();
     }
+    // The chat the window opens on (before Open: another file or folder).
+    static const startup::ClaimedChat& UseChat(const std::string& chatFilePath, const std::string& chatFolder) {
+        return testsupport::UseTestChat(chatFilePath, chatFolder);
+    }
+    static const startup::ClaimedChat& Chat() { return *testsupport::TestChat(); }
     // Opens the window; settings given here apply from the first pass on.
     void Open(bool hidden = false, const std::function<void()>& settings = {}) {
-        owned = chatwindow::frmMain::Load(hidden);
+        owned = chatwindow::frmMain::Load(testsupport::TestChat(), hidden);
         form = owned.get();
         ASSERT_NE(form, nullptr);
         hwnd = form->Handle();

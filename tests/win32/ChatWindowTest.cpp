@@ -12,11 +12,10 @@
 #include "WindowTestSupport.h"
 #include "app/chatwindow/ChatWindowLogic.h"
 #include "app/chatwindow/win32/frmMain.h"
-#include "app/chatwindow/win32/modRTFSupport.h"
 #include "app/exchange/MessageFiles.h"
 #include "app/settings/modSettings.h"
 #include "app/support/modFormatVersion.h"
-#include "app/startup/modMain.h"
+#include "app/support/win32/modRTFSupport.h"
 #include "outside/Folder.h"
 #include "outside/Support.h"
 #include "outside/TextFile.h"
@@ -69,11 +68,11 @@ protected:
         ::SendMessageW(form->MessageInput(), WM_KEYUP, vk, 0xC0000001);
     }
     // The toolbar's buttons, left to right.
-    std::vector<chatwindow::ucButton*> Toolbar() const {
-        std::vector<chatwindow::ucButton*> buttons;
+    std::vector<support::ucButton*> Toolbar() const {
+        std::vector<support::ucButton*> buttons;
         for (HWND child = ::GetWindow(hwnd, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT))
-            if (auto* button = chatwindow::ucButton::FromHandle(child)) buttons.push_back(button);
-        const auto left = [](chatwindow::ucButton* b) {
+            if (auto* button = support::ucButton::FromHandle(child)) buttons.push_back(button);
+        const auto left = [](support::ucButton* b) {
             RECT r{};
             ::GetWindowRect(b->Handle(), &r);
             return r.left;
@@ -141,13 +140,17 @@ TEST_F(ChatWindowTest, SentMessageComesBackAsOwnAndBlankTextIsNotSent) {
 
 TEST_F(ChatWindowTest, UnwritableFolderShowsTheNoticeAndKeepsTheText) {
     modSettings::SendOnEnter = true;
-    modMain::ChatFolder = chat / "нет такой папки";
+    // The chat folder gone from under the open window (a sync client re-creating it).
+    const std::filesystem::path folder = std::filesystem::u8path(Chat().ChatFolder);
+    const std::filesystem::path away = std::filesystem::u8path(Chat().ChatFolder + ".away");
+    std::filesystem::rename(folder, away);
     Type("не уйдёт");
     Press(VK_RETURN, L'\r');
+    std::filesystem::rename(away, folder);
     EXPECT_EQ(Box(), "не уйдёт");
     const std::string pane = Pane();
     EXPECT_NE(pane.find("Не удалось отправить сообщение."), std::string::npos) << pane;
-    EXPECT_NE(pane.find(modMain::ChatFolder), std::string::npos) << "the target path is shown";
+    EXPECT_NE(pane.find(Chat().ChatFolder + "\\"), std::string::npos) << "the target path is shown";
 }
 
 TEST_F(ChatWindowTest, NeverSmallerThanTheMinimumClientArea) {

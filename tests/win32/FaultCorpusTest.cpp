@@ -48,7 +48,7 @@ protected:
 
     std::string Drop(const std::string& name, const std::string& text,
                      outside::DateTimeRecord sent = {2024, 1, 0, 31, 13, 5, 7, 42}) {
-        const std::string path = outside::esBuildFileName2(modMain::ChatFolder, name);
+        const std::string path = outside::esBuildFileName2(Chat().ChatFolder, name);
         WriteBinaryMessage(path, BuildBinaryRecord(sent, "Гость", text, kOther));
         return path;
     }
@@ -120,8 +120,8 @@ TEST_F(FaultCorpusTest, AFileThatVanishesMidPassCostsNothingElse) {
 TEST_F(FaultCorpusTest, AChatFolderTakenAwayAndBroughtBackIsSaidAndReceivingResumes) {
     Open();
     wintest::PumpFor(500);
-    const std::filesystem::path folder = std::filesystem::u8path(modMain::ChatFolder);
-    const std::filesystem::path away = std::filesystem::u8path(modMain::ChatFolder + ".away");
+    const std::filesystem::path folder = std::filesystem::u8path(Chat().ChatFolder);
+    const std::filesystem::path away = std::filesystem::u8path(Chat().ChatFolder + ".away");
     std::filesystem::rename(folder, away);
     ASSERT_TRUE(wintest::PumpUntil([&] { return PaneHas("Папка чата недоступна."); }, 15000)) << Pane();
     std::filesystem::rename(away, folder);
@@ -137,9 +137,8 @@ TEST_F(FaultCorpusTest, PathsBeyondTwoHundredSixtyCharactersWithCyrillicAndEmoji
     for (int i = 0; i < 6; ++i) deep = outside::esBuildFileName2(deep, "Очень длинная папка беседы 💬 номер " + std::to_string(i));
     ASSERT_GT(outside::Utf8Length(deep), 260u);
     ASSERT_TRUE(modCreateComplexDirectory::CreateComplexDirectory(deep, true));
-    modMain::ChatFolder = deep;
-    modMain::ChatFilePath = outside::esBuildFileName2(deep, "Беседа 🙂.ZPMFChat");
-    outside::TheTextFile().WriteText(modMain::ChatFilePath, "", outside::TextEncoding::Utf8);
+    UseChat(outside::esBuildFileName2(deep, "Беседа 🙂.ZPMFChat"), deep);
+    outside::TheTextFile().WriteText(Chat().ChatFilePath, "", outside::TextEncoding::Utf8);
     const std::string path = Drop("2024-01-01 00-00-00-000 {L}.ZPMF", "далеко 🌲");
     const std::string logs = outside::esBuildFileName2(deep, "Журналы 📜");
     Open(false, [&] { modSettings::LogsFolder = logs; });
@@ -219,8 +218,7 @@ class FaultMountsTest : public FaultCorpusTest {};
 TEST_F(FaultMountsTest, ReadOnlyChatFolderShowsEachMessageOnce) {
     const std::string folder = MountedFolder("QUILLET_READ_ONLY_CHAT");
     if (folder.empty()) GTEST_SKIP() << "needs fault-mounts.sh";
-    modMain::ChatFolder = folder;
-    modMain::ChatFilePath = outside::esBuildFileName2(folder, "Беседа.ZPMFChat");
+    UseChat(outside::esBuildFileName2(folder, "Беседа.ZPMFChat"), folder);
     Open(false, [] { modSettings::ShowDebugMessages = false; });
     ASSERT_TRUE(wintest::PumpUntil([&] { return PaneHas("третье только для чтения"); })) << Pane();
     wintest::PumpFor(6000);  // past the next quiet pass

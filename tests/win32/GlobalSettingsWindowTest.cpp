@@ -8,10 +8,10 @@
 #include "QuilletProcess.h"
 #include "SettingsTestSupport.h"
 #include "WindowTestSupport.h"
-#include "app/chatwindow/win32/modRTFSupport.h"
 #include "app/settings/GlobalSettingsLogic.h"
 #include "app/settings/modSettings.h"
 #include "app/settings/win32/frmGlobalSettings.h"
+#include "app/support/win32/modRTFSupport.h"
 #include "outside/SettingsStore.h"
 #include "outside/win32/Wide.h"
 

@@ -16,7 +16,6 @@
 #include "app/exchange/MessageDispatcher.h"
 #include "app/exchange/MessageFiles.h"
 #include "app/settings/modSettings.h"
-#include "app/startup/modMain.h"
 #include "outside/Folder.h"
 #include "outside/Support.h"
 #include "outside/TextFile.h"
@@ -52,12 +51,10 @@ std::multiset<std::string> Logged() {
 class KillTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        modMain::ChatFolder = dir.path();
-        modMain::ChatFilePath = dir / "Обрыв.ZPMFChat";
-        outside::TheTextFile().WriteText(modMain::ChatFilePath, "", outside::TextEncoding::Utf8);
+        outside::TheTextFile().WriteText(chatFile, "", outside::TextEncoding::Utf8);
         modSettings::ResetToDefaults();
         modSettings::LoadGlobalSettings();
-        modSettings::LoadChatSettings();  // the chat's logs folder, as Quillet will find it
+        modSettings::LoadChatSettings(chatFile);  // the chat's logs folder, as Quillet will find it
         for (int i = 0; i < kMessages; ++i) {
             const outside::DateTimeRecord t{2024, 5, 0, 1, 12, static_cast<uint16_t>(i / 60000),
                                             static_cast<uint16_t>(i / 1000 % 60), static_cast<uint16_t>(i % 1000)};
@@ -68,15 +65,14 @@ protected:
     void TearDown() override {
         std::error_code ignored;
         std::filesystem::remove_all(std::filesystem::u8path(modSettings::LogsFolder), ignored);
-        modMain::ChatFolder.clear();
-        modMain::ChatFilePath.clear();
     }
-    std::wstring Arguments() const { return L"/H \"" + outside::W(modMain::ChatFilePath) + L"\""; }
+    std::wstring Arguments() const { return L"/H \"" + outside::W(chatFile) + L"\""; }
     int Visible() const {
         return static_cast<int>(outside::ListPlainFiles(dir.path(), exchange::kBinaryExtension).size());
     }
 
     testsupport::TempDir dir;
+    const std::string chatFile = dir / "Обрыв.ZPMFChat";
     std::vector<std::string> paths;
 };
 
@@ -92,7 +88,7 @@ TEST_F(KillTest, NoMessageIsLostAndTheNextStartShowsTheRest) {
         SCOPED_TRACE("kill " + std::to_string(kill));
         // Half the runs delete read files: a deleted file is gone from every machine.
         modSettings::DeleteMessageFiles = kill % 2 == 1;
-        modSettings::SaveChatSettings();
+        modSettings::SaveChatSettings(chatFile);
         const int before = Visible();
         {
             wintest::QuilletProcess quillet(Arguments());

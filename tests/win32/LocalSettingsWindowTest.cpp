@@ -12,12 +12,11 @@
 #include "QuilletProcess.h"
 #include "SettingsTestSupport.h"
 #include "WindowTestSupport.h"
-#include "app/chatwindow/win32/ucButton.h"
 #include "app/settings/LocalSettingsLogic.h"
 #include "app/settings/modSettings.h"
 #include "app/settings/win32/frmLocalSettings.h"
-#include "app/startup/modMain.h"
 #include "app/support/win32/InputBox.h"
+#include "app/support/win32/ucButton.h"
 #include "outside/Support.h"
 #include "outside/TextFile.h"
 #include "outside/win32/Handles.h"
@@ -101,7 +100,7 @@ TEST_F(LocalSettingsWindowTest, ShiftF9OpensTheWindowWithEveryCaption) {
         {kIdLocalApply, "Применить"},
     };
     for (const auto& [id, caption] : captions) EXPECT_EQ(Text(w, id), caption) << id;
-    auto* button = chatwindow::ucButton::FromHandle(::GetDlgItem(w, kIdSetDefaultUserName));
+    auto* button = support::ucButton::FromHandle(::GetDlgItem(w, kIdSetDefaultUserName));
     ASSERT_NE(button, nullptr);
     EXPECT_EQ(button->ToolTip(), " Установить имя пользователя по умолчанию ");
     EXPECT_NE(button->Picture().get(), nullptr) << "the button has its picture";
@@ -121,7 +120,7 @@ TEST_F(LocalSettingsWindowTest, NameBoxSelectsAllOnFocusAndTakesTheDefaultName) 
     ::SendMessageW(name, EM_GETSEL, reinterpret_cast<WPARAM>(&from), reinterpret_cast<LPARAM>(&to));
     EXPECT_EQ(from, 0u);
     EXPECT_EQ(to, 6u);
-    chatwindow::ucButton::FromHandle(::GetDlgItem(w, kIdSetDefaultUserName))->ClickMe();
+    support::ucButton::FromHandle(::GetDlgItem(w, kIdSetDefaultUserName))->ClickMe();
     EXPECT_EQ(Text(w, kIdUserName), modSettings::GetDefaultUserName());
 }
 
@@ -161,7 +160,7 @@ TEST_F(LocalSettingsWindowTest, SamplesSelectTheirOptionsAndGreySwitchesTheMessa
 }
 
 TEST_F(LocalSettingsWindowTest, EverySettingRoundTripsAndOnlyOkRefreshesTheIcons) {
-    const std::string chatPath = modMain::ChatFilePath;
+    const std::string chatPath = Chat().ChatFilePath;
     const HWND w = OpenLocal();
     ASSERT_NE(w, nullptr);
     ::SetWindowTextW(::GetDlgItem(w, kIdUserName), outside::W("  Вася Пупкин  ").c_str());
@@ -197,8 +196,7 @@ TEST_F(LocalSettingsWindowTest, EverySettingRoundTripsAndOnlyOkRefreshesTheIcons
     // Back from the registry, and into a fresh window.
     const ChatSettingsValues applied = ChatValuesFromSettings();
     modSettings::ResetToDefaults();
-    modMain::ChatFilePath = chatPath;
-    modSettings::ReadChatSettings();
+    modSettings::ReadChatSettings(chatPath);
     EXPECT_EQ(ChatValuesFromSettings(), applied);
     const HWND again = OpenLocal();
     ASSERT_NE(again, nullptr);
@@ -224,20 +222,20 @@ TEST_F(LocalSettingsWindowTest, RetentionTakesOnlyAUsableNumberOfDays) {
         ::SetWindowTextW(days, typed);
         Click(w, kIdLocalApply);
         EXPECT_EQ(Text(w, kIdRetentionDays), kept) << outside::U8(typed);
-        EXPECT_EQ(wintest::RegDword("Notification Mode\\Retention Days", modMain::ChatFilePath), std::stoi(kept));
+        EXPECT_EQ(wintest::RegDword("Notification Mode\\Retention Days", Chat().ChatFilePath), std::stoi(kept));
     }
 }
 
 TEST_F(LocalSettingsWindowTest, OnANetworkShareTheModeIsShownOnAndTheStoredChoiceKept) {
-    const std::string folder = modMain::ChatFolder;
-    modMain::ChatFolder = "\\\\server\\share\\Чат";  // as a chat opened from a UNC path
-    const HWND w = OpenLocal();
-    modMain::ChatFolder = folder;
-    ASSERT_NE(w, nullptr);
+    // As a chat opened from a UNC path.
+    settings::frmLocalSettings::Open(
+        {hwnd, std::make_shared<const startup::ClaimedChat>(Chat().ChatFilePath, "\\\\server\\share\\Чат"), {}, {}});
+    ASSERT_NE(settings::frmLocalSettings::Loaded(), nullptr);
+    const HWND w = settings::frmLocalSettings::Loaded()->Handle();
     EXPECT_TRUE(Checked(w, kIdSharedFolder));
     EXPECT_FALSE(::IsWindowEnabled(::GetDlgItem(w, kIdSharedFolder))) << "found by itself: not the user's to change";
     Click(w, kIdLocalOk);
-    EXPECT_EQ(wintest::RegDword("Notification Mode\\Shared Folder", modMain::ChatFilePath), 0) << "the choice stays";
+    EXPECT_EQ(wintest::RegDword("Notification Mode\\Shared Folder", Chat().ChatFilePath), 0) << "the choice stays";
 }
 
 TEST_F(LocalSettingsWindowTest, NewNameGoesWithTheNextMessage) {
@@ -253,7 +251,7 @@ TEST_F(LocalSettingsWindowTest, NewNameGoesWithTheNextMessage) {
 }
 
 TEST_F(LocalSettingsWindowTest, StartupShortcutOnceThenAskedCancelNoAndYes) {
-    const std::string first = Link(AutorunShortcutName(modMain::ChatFilePath));
+    const std::string first = Link(AutorunShortcutName(Chat().ChatFilePath));
     const std::string second = Link("Второй ✓.LNK");
     ASSERT_FALSE(outside::esIsFileExist(first));
     const HWND w = OpenLocal();
@@ -266,8 +264,8 @@ TEST_F(LocalSettingsWindowTest, StartupShortcutOnceThenAskedCancelNoAndYes) {
     ASSERT_TRUE(outside::esIsFileExist(first)) << first;
     const LinkFields f = ReadLink(first);
     EXPECT_EQ(f.target, outside::esGetModuleFileName(0, true));
-    EXPECT_EQ(f.workingFolder, modMain::ChatFolder);
-    EXPECT_EQ(f.arguments, "/H \"" + modMain::ChatFilePath + "\"");
+    EXPECT_EQ(f.workingFolder, Chat().ChatFolder);
+    EXPECT_EQ(f.arguments, "/H \"" + Chat().ChatFilePath + "\"");
     EXPECT_EQ(f.iconFile, outside::esGetModuleFileName(0, true));
     EXPECT_EQ(f.iconIndex, 0);
     EXPECT_EQ(f.showCommandInFile, 10);
@@ -298,15 +296,15 @@ TEST_F(LocalSettingsWindowTest, StartupShortcutOnceThenAskedCancelNoAndYes) {
         EXPECT_EQ(texts[0], question);
         EXPECT_EQ(texts[1], "Введите новое имя для ярлыка, который будет помещён в автозагрузку.");
         EXPECT_EQ(texts[2], "Готово! ^_^v");
-        EXPECT_EQ(*proposed, outside::esGetFileName(modMain::ChatFilePath));
+        EXPECT_EQ(*proposed, outside::esGetFileName(Chat().ChatFilePath));
     }
     EXPECT_TRUE(outside::esIsFileExist(second));
-    EXPECT_EQ(ReadLink(second).arguments, "/H \"" + modMain::ChatFilePath + "\"");
+    EXPECT_EQ(ReadLink(second).arguments, "/H \"" + Chat().ChatFilePath + "\"");
     {  // Yes replaces the first.
         testsupport::WriteRaw(first, "not a shortcut");
         DialogScript script({DialogScript::Press(IDYES), DialogScript::Press(IDOK)});
         Click(w, kIdAddToAutorun);
         EXPECT_EQ(script.Texts(), (std::vector<std::string>{question, "Готово! ^_^v"}));
     }
-    EXPECT_EQ(ReadLink(first).workingFolder, modMain::ChatFolder);
+    EXPECT_EQ(ReadLink(first).workingFolder, Chat().ChatFolder);
 }

@@ -14,12 +14,12 @@
 #include "SettingsTestSupport.h"
 #include "WindowTestSupport.h"
 #include "app/chatwindow/win32/frmMain.h"
-#include "app/chatwindow/win32/modRTFSupport.h"
 #include "app/settings/modSettings.h"
+#include "app/startup/CExchangePathProtector.h"
 #include "app/startup/modMain.h"
 #include "app/startup/win32/frmLogin.h"
-#include "app/startup/CExchangePathProtector.h"
 #include "app/support/win32/FileDialog.h"
+#include "app/support/win32/modRTFSupport.h"
 #include "outside/SettingsStore.h"
 #include "outside/Support.h"
 #include "outside/TextFile.h"
@@ -78,7 +78,6 @@ protected:
         modSettings::ResetToDefaults();
         modSettings::LoadClientGuid();
         modSettings::LoadGlobalSettings();
-        Forget();
     }
     void TearDown() override {
         if (chatwindow::frmMain* chat = ChatWindow()) {
@@ -92,12 +91,6 @@ protected:
             wintest::PumpUntil([&] { return !::IsWindow(hwnd); });
         }
         login.reset();
-        Forget();
-    }
-    static void Forget() {
-        modMain::ReleaseChatFolder();
-        modMain::ChatFolder.clear();
-        modMain::ChatFilePath.clear();
     }
     void Open() {
         login = frmLogin::Load();
@@ -134,7 +127,7 @@ TEST_F(LoginWindowTest, ShowsItsCaptionTextsAndPictures) {
         EXPECT_STREQ(font.lfFaceName, L"Tahoma");
     }
     for (int b = 0; b < startup::kLoginButtonCount; ++b) {
-        chatwindow::ucButton* button = login->Button(static_cast<startup::LoginButton>(b));
+        support::ucButton* button = login->Button(static_cast<startup::LoginButton>(b));
         ASSERT_NE(button, nullptr);
         EXPECT_EQ(button->PictureWidth(), 32) << "button " << b;
         EXPECT_EQ(button->PictureHeight(), 32) << "button " << b;
@@ -169,8 +162,9 @@ TEST_F(LoginWindowTest, CreateWritesAnEmptyChatFileOpensTheChatAndRemembersTheFo
     const std::string chat = folder + "\\Беседа.ZPMFChat";
     EXPECT_EQ(Names(folder), std::vector<std::string>{"Беседа.ZPMFChat"}) << "the extension as given, not lower case";
     EXPECT_EQ(outside::esGetFileSizeEx(chat), 0u);
-    EXPECT_EQ(modMain::ChatFilePath, chat);
-    EXPECT_EQ(modMain::ChatFolder, folder);
+    EXPECT_EQ(ChatWindow()->Chat().ChatFilePath, chat);
+    EXPECT_EQ(ChatWindow()->Chat().ChatFolder, folder);
+    EXPECT_TRUE(ChatWindow()->Chat().Claimed());
     EXPECT_EQ(Stored(startup::kLastCreateKey), folder);
     EXPECT_EQ(Stored(startup::kLastOpenKey), kUnset);
     EXPECT_NE(WindowText(ChatWindow()->Handle()).find("Беседа"), std::string::npos);
@@ -187,8 +181,6 @@ TEST_F(LoginWindowTest, CancelledDialogsChangeNothing) {
     EXPECT_TRUE(Names(dir.path()).empty());
     EXPECT_EQ(Stored(startup::kLastCreateKey), kUnset);
     EXPECT_EQ(Stored(startup::kLastOpenKey), kUnset);
-    EXPECT_TRUE(modMain::ChatFilePath.empty());
-    EXPECT_TRUE(modMain::ChatFolder.empty());
 }
 
 TEST_F(LoginWindowTest, OpenUsesAnyFilesFolderAndLeavesTheFileAlone) {
@@ -197,8 +189,8 @@ TEST_F(LoginWindowTest, OpenUsesAnyFilesFolderAndLeavesTheFileAlone) {
     Open();
     Click(startup::kOpenChat, {DialogScript::ChooseFile(notes)});
     ASSERT_TRUE(InChat());
-    EXPECT_EQ(modMain::ChatFilePath, notes);
-    EXPECT_EQ(modMain::ChatFolder, dir.path());
+    EXPECT_EQ(ChatWindow()->Chat().ChatFilePath, notes);
+    EXPECT_EQ(ChatWindow()->Chat().ChatFolder, dir.path());
     EXPECT_EQ(outside::TheTextFile().ReadText(notes), "не чат");
     EXPECT_EQ(Stored(startup::kLastOpenKey), dir.path());
     EXPECT_EQ(Stored(startup::kLastCreateKey), kUnset);
@@ -299,8 +291,6 @@ TEST_F(LoginWindowTest, AFolderServedByAnotherQuilletIsRefusedAndTheWindowStays)
     wintest::PumpFor(300);
     EXPECT_TRUE(login->IsLoaded());
     EXPECT_EQ(ChatWindow(), nullptr);
-    EXPECT_TRUE(modMain::ChatFolder.empty());
-    EXPECT_TRUE(modMain::ChatFilePath.empty());
 }
 
 TEST_F(LoginWindowTest, KeyboardAloneReachesEveryCommand) {
@@ -417,24 +407,18 @@ TEST_F(LoginWindowTest, AWarningsOkNeverEmptiesTheChatOfARunningWindow) {
     ASSERT_NE(other.WaitForWindow(L"QuilletChatWindow"), nullptr);
     testsupport::TempDir second;
     const std::string entered = second / "Новая.ZPMFChat";
-    bool claimedMeanwhile = false;
-    g_whileWarningUp = [&] {
-        modMain::ChatFolder = second.path();
-        modMain::ChatFilePath = entered;
-        claimedMeanwhile = modMain::ClaimChatFolder();
-    };
+    startup::ChatPtr claimedMeanwhile;
+    g_whileWarningUp = [&] { claimedMeanwhile = modMain::ClaimChatFolder(entered, second.path()); };
     ::SetTimer(nullptr, 0, 200, RunWhileWarningUp);
     DialogScript script({[](HWND box) {
         ::Sleep(1500);  // the timer runs in the warning's own message loop
         DialogScript::Press(IDOK)(box);
     }});
-    modMain::ChatFolder = dir.path();
-    modMain::ChatFilePath = taken;
-    EXPECT_FALSE(modMain::ClaimChatFolder());
+    EXPECT_FALSE(modMain::ClaimChatFolder(taken, dir.path()));
     g_whileWarningUp = nullptr;
     ASSERT_TRUE(claimedMeanwhile);
-    EXPECT_EQ(modMain::ChatFolder, second.path());
-    EXPECT_EQ(modMain::ChatFilePath, entered);
+    EXPECT_EQ(claimedMeanwhile->ChatFolder, second.path());
+    EXPECT_EQ(claimedMeanwhile->ChatFilePath, entered);
     startup::CExchangePathProtector probe;
     EXPECT_TRUE(probe.IsPathProtected(second.path())) << "the chat entered meanwhile still holds its folder";
 }
@@ -481,7 +465,6 @@ TEST_F(LoginWindowTest, ADeviceNameIsNoChatFile) {
         wintest::PumpFor(300);
         EXPECT_TRUE(login->IsLoaded());
         EXPECT_EQ(ChatWindow(), nullptr);
-        EXPECT_TRUE(modMain::ChatFilePath.empty());
     }
     EXPECT_TRUE(Names(dir.path()).empty());
 }

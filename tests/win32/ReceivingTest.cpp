@@ -11,14 +11,15 @@
 
 #include "ChatWindowFixture.h"
 #include "WindowTestSupport.h"
+#include "app/chatwindow/MessageDisplay.h"
+#include "app/chatwindow/win32/RichEditPane.h"
 #include "app/chatwindow/win32/frmMain.h"
-#include "app/chatwindow/win32/modRTFSupport.h"
 #include "app/exchange/ChatFolderListing.h"
 #include "app/exchange/MessageFiles.h"
 #include "app/exchange/MessageLedger.h"
 #include "app/exchange/win32/CFSWatcher2.h"
 #include "app/settings/modSettings.h"
-#include "app/startup/modMain.h"
+#include "app/support/win32/modRTFSupport.h"
 #include "outside/Folder.h"
 #include "outside/Support.h"
 #include "outside/TextFile.h"
@@ -220,6 +221,149 @@ TEST_F(ReceivingTest, OverflowSavesAndClearsThePaneEveryThreeHundredFiles) {
     EXPECT_FALSE(PaneHas("№599")) << "cleared before the 601st file";
     EXPECT_TRUE(PaneHas("Получено 300 входящих сообщений. Сообщения очищены, но сохранились в истории."));
     EXPECT_EQ(wintest::LogFiles().size(), 3u) << "two full generations and the current one";
+}
+
+namespace {
+
+// The display's own description of appending, run by run: the format at the
+// insertion point, then the text. What the pane's RTF insertions must equal.
+class RunByRunPane final : public chatwindow::IConversationPane {
+public:
+    explicit RunByRunPane(HWND pane) : pane_(pane) {}
+    bool IsEmpty() const override { return ::GetWindowTextLengthW(pane_) == 0; }
+    void BeginAppend() override {}
+    void EndAppend() override {}
+    void AppendText(const std::string& text, int size, bool bold, int32_t colour, int alignment) override {
+        modRTFSupport::AppendText(pane_, text, size, bold, colour, alignment);
+    }
+    void Clear() override { ::SetWindowTextW(pane_, L""); }
+    std::vector<chatwindow::TextRun> TakeUnloggedRuns() override { return {}; }
+
+private:
+    HWND pane_;
+};
+
+// Real RichEdit panes, made as the chat window makes its own, side by side.
+class PaneTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        modSettings::ResetToDefaults();
+        parent_ = ::CreateWindowExW(0, L"STATIC", L"", WS_POPUP | WS_VISIBLE, 0, 0, 500, 300, nullptr, nullptr,
+                                    nullptr, nullptr);
+    }
+    void TearDown() override {
+        ::DestroyWindow(parent_);
+        modSettings::ResetToDefaults();
+    }
+    HWND NewPane() {
+        HWND pane = modRTFSupport::CreateRichEditPane(parent_, 1);
+        ::MoveWindow(pane, 0, 0, 480, 200, TRUE);
+        return pane;
+    }
+    HWND parent_ = nullptr;
+};
+
+// Every character of two panes, with its format.
+void ExpectSamePanes(HWND want, HWND got, const char* how) {
+    SCOPED_TRACE(how);
+    const std::string text = modRTFSupport::PlainText(want);
+    ASSERT_NE(text, "");
+    ASSERT_EQ(modRTFSupport::PlainText(got), text);
+    const auto face = [](HWND pane, int i) {
+        ::SendMessageW(pane, EM_SETSEL, i, i + 1);
+        CHARFORMAT2W cf{};
+        cf.cbSize = sizeof cf;
+        ::SendMessageW(pane, EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&cf));
+        return std::wstring(cf.szFaceName);
+    };
+    const int length = static_cast<int>(outside::Utf8ToUtf16(text).size());
+    for (int i = 0; i < length; ++i) {
+        const wintest::CharFormat w = wintest::FormatAt(want, i), g = wintest::FormatAt(got, i);
+        ASSERT_EQ(std::tie(g.size, g.bold, g.colour, g.alignment), std::tie(w.size, w.bold, w.colour, w.alignment))
+            << "character " << i << " of " << length;
+        ASSERT_EQ(face(got, i), face(want, i)) << "character " << i;
+    }
+}
+
+}  // namespace
+
+// One message at a time or a redraw batch at once, the pane ends as the
+// display describes it run by run: the same characters in the same font,
+// size, weight, colour and alignment, across every layout, kind, time mark,
+// file-name line, a clear and the junction of two batches.
+TEST_F(PaneTest, ABatchInsertedPaneEqualsAMessageByMessageOneCharacterByCharacter) {
+    using chatwindow::RichEditPane;
+    HWND runByRunHandle = NewPane(), oneByOneHandle = NewPane(), batchedHandle = NewPane();
+    RunByRunPane runByRun(runByRunHandle);
+    RichEditPane oneByOne(oneByOneHandle), batched(batchedHandle);
+    DateTimeRecord now{2024, 1, 0, 31, 16, 0, 30, 0};
+    const auto display = [&](chatwindow::IConversationPane& pane) {
+        return std::make_unique<chatwindow::MessageDisplay>(
+            pane, chatwindow::DisplayHooks{{}, {}, {}, [&] { return now; }});
+    };
+    auto a = display(runByRun), b = display(oneByOne), c = display(batched);
+    const DateTimeRecord t{2024, 1, 0, 31, 13, 5, 7, 42};
+    // What happens to every pane in turn; for the batched one, where a batch
+    // begins, is drawn half way, and ends.
+    enum Batch { kNone, kBegin, kRedraw, kEnd };
+    struct Step {
+        Batch batch;
+        std::function<void(chatwindow::MessageDisplay&, chatwindow::IConversationPane&)> act;
+    } steps[] = {
+        {kBegin, [&](auto& d, auto&) { d.DisplayMessage("Вова", "Привет {всем} \\ \tи 😀", t, MessageKind::Other, ""); }},
+        {kNone, [&](auto& d, auto&) { d.DisplayMessage(" ", "строка 1\r\nстрока 2\nстрока 3", t, MessageKind::Mine, ""); }},
+        {kNone, [&](auto& d, auto&) { d.DisplayMessage("Torvane - Quillet", "Сообщения очищены", t, MessageKind::System, ""); }},
+        {kRedraw, [&](auto& d, auto&) { d.DisplayMessage("Torvane - Quillet", "отладка", t, MessageKind::Debug, ""); }},
+        {kNone, [&](auto& d, auto&) { d.DisplayMessage("x", "неизвестный вид", t, static_cast<MessageKind>(7), ""); }},
+        {kRedraw, [&](auto& d, auto&) {
+             now.minute = 6;  // a centred grey time mark
+             modSettings::NameOnSeparateLine = false;
+             modSettings::NewStyleTimestamp = true;
+             d.DisplayMessage("Гость", "после отметки", t, MessageKind::Other, "");
+         }},
+        {kNone, [&](auto& d, auto&) { d.DisplayMessage("Гость", "до очистки", t, MessageKind::Other, ""); }},
+        {kNone, [&](auto&, auto& pane) { pane.Clear(); }},
+        {kNone, [&](auto& d, auto&) {
+             modSettings::ShowMessageFileNames = true;
+             d.DisplayMessage("Гость", "с именем файла", t, MessageKind::Other, "2024-01-31 13-05-07-042 {X}.ZPMF");
+         }},
+        {kEnd, [&](auto& d, auto&) { d.DisplayMessage("Гость", "конец пачки", t, MessageKind::Mine, ""); }},
+        {kBegin, [&](auto& d, auto&) {
+             now.minute = 12;
+             modSettings::NameOnSeparateLine = true;
+             d.DisplayMessage("Вова", "вторая пачка", t, MessageKind::Other, "");
+         }},
+        {kEnd, [&](auto& d, auto&) { d.DisplayMessage("Torvane - Quillet", "последняя", t, MessageKind::System, ""); }},
+    };
+    int compared = 0;
+    for (const Step& step : steps) {
+        const bool saved[] = {modSettings::NameOnSeparateLine, modSettings::NewStyleTimestamp,
+                              modSettings::ShowMessageFileNames};
+        const DateTimeRecord then = now;
+        // Each pane meets the step with the same settings and clock.
+        const auto restore = [&] {
+            modSettings::NameOnSeparateLine = saved[0];
+            modSettings::NewStyleTimestamp = saved[1];
+            modSettings::ShowMessageFileNames = saved[2];
+            now = then;
+        };
+        step.act(*a, runByRun);
+        restore();
+        step.act(*b, oneByOne);
+        restore();
+        if (step.batch == kBegin) batched.BeginBatch();
+        step.act(*c, batched);
+        if (step.batch == kRedraw) batched.Flush();
+        if (step.batch == kEnd) batched.EndBatch();
+        EXPECT_EQ(batched.InBatch(), step.batch != kEnd);
+        if (step.batch == kRedraw || step.batch == kEnd) {
+            ExpectSamePanes(runByRunHandle, oneByOneHandle, "one insertion per message");
+            ExpectSamePanes(runByRunHandle, batchedHandle, "one insertion per batch");
+            ++compared;
+        }
+    }
+    EXPECT_EQ(compared, 4);
+    EXPECT_EQ(modRTFSupport::PlainText(batchedHandle).find("до очистки"), std::string::npos);
 }
 
 TEST_F(ReceivingTest, ALockedLedgerIsToldOnceKeptAndJoinedOnceFree) {

@@ -13,11 +13,11 @@
 #include <utility>
 #include <vector>
 
-#include "app/chatwindow/win32/csTBSelectAllHook.h"
-#include "outside/win32/Wide.h"
 #include "WindowTestSupport.h"
+#include "app/support/win32/csTBSelectAllHook.h"
+#include "outside/win32/Wide.h"
 
-using chatwindow::csTBSelectAllHook;
+using support::csTBSelectAllHook;
 
 namespace {
 

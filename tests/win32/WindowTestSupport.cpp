@@ -5,9 +5,9 @@
 #include <oleacc.h>
 #include <richedit.h>
 
-#include "app/chatwindow/win32/modRTFSupport.h"
 #include "app/settings/modSettings.h"
 #include "app/support/win32/FormBase.h"
+#include "app/support/win32/modRTFSupport.h"
 #include "outside/Folder.h"
 #include "outside/Support.h"
 #include "outside/TextFile.h"

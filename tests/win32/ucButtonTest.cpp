@@ -11,13 +11,13 @@
 #include <string>
 #include <vector>
 
-#include "app/chatwindow/win32/ucButton.h"
-#include "support/Errors.h"
-#include "outside/win32/PictureSupport.h"
 #include "QuilletProcess.h"
 #include "WindowTestSupport.h"
+#include "app/support/win32/ucButton.h"
+#include "outside/win32/PictureSupport.h"
+#include "support/Errors.h"
 
-using chatwindow::ucButton;
+using support::ucButton;
 using outside::ComPtr;
 
 namespace {

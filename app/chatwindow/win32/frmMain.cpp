@@ -5,13 +5,13 @@
 #include <richedit.h>
 
 #include "../ChatWindowLogic.h"
+#include "SendFilesCommand.h"
 #include "app/exchange/MessageFiles.h"
 #include "app/exchange/MessageSender.h"
 #include "app/logsviewer/win32/frmLogsViewer.h"
 #include "app/settings/modSettings.h"
 #include "app/settings/win32/frmGlobalSettings.h"
 #include "app/settings/win32/frmLocalSettings.h"
-#include "app/startup/modMain.h"
 #include "app/support/modAppWindowTitle.h"
 #include "app/support/modFormatVersion.h"
 #include "app/support/win32/AccessibleName.h"
@@ -58,9 +58,10 @@ HICON IconOf(const outside::ComPtr<IPicture>& picture) {
 
 }  // namespace
 
-frmMain::frmMain()
-    // A hidden window is never the one the user looks at, even if it holds the activation.
-    : display_(pane_, DisplayHooks{[this] { return ::IsWindowVisible(Handle()) && ::GetForegroundWindow() == Handle(); },
+frmMain::frmMain(startup::ChatPtr chat)
+    : chat_(std::move(chat)),
+      // A hidden window is never the one the user looks at, even if it holds the activation.
+      display_(pane_, DisplayHooks{[this] { return ::IsWindowVisible(Handle()) && ::GetForegroundWindow() == Handle(); },
                                    [this] {
                                        if (icBlinker_) icBlinker_->SetBlink(true);
                                    },
@@ -80,8 +81,9 @@ frmMain::~frmMain() {
 
 frmMain* frmMain::Current() { return g_current; }
 
-std::unique_ptr<frmMain> frmMain::Load(bool startHidden) {
-    std::unique_ptr<frmMain> form(new frmMain());
+std::unique_ptr<frmMain> frmMain::Load(startup::ChatPtr chat, bool startHidden) {
+    if (!chat) return nullptr;
+    std::unique_ptr<frmMain> form(new frmMain(std::move(chat)));
     if (!form->Create(startHidden)) return nullptr;
     return form;
 }
@@ -100,31 +102,33 @@ bool frmMain::Create(bool startHidden) {
 
     if (!outside::esIsInIDE()) outside::asSetWindowResIconAll(Handle(), "A_MAIN");
     outside::esFixUserControlsContainerWindow();
-    modSettings::LoadChatSettings();
+    modSettings::LoadChatSettings(chat_->ChatFilePath);
     CreateControls();
     int showCommand = SW_SHOWNORMAL;
     bool restored = false;
     try {
         outside::SettingsStore store;
-        restored = outside::RestoreWindowPlacement(store, modMain::ChatFilePath, kPlacementName, Handle(), &showCommand);
+        restored = outside::RestoreWindowPlacement(store, chat_->ChatFilePath, kPlacementName, Handle(), &showCommand);
     } catch (const outside::RuntimeError&) {
     }
     if (!restored) outside::esCenterFormEx(Handle(), 0);
     ::SetWindowTextW(txtUserNameRO_, outside::W(modSettings::UserName).c_str());
-    SetCaption(modAppWindowTitle::DocumentWindowTitle("", modMain::ChatFilePath));
+    SetCaption(modAppWindowTitle::DocumentWindowTitle("", chat_->ChatFilePath));
     CreateTray();
     StartSubclassing();
-    selectAllHooks_[0] = std::make_unique<csTBSelectAllHook>();
+    selectAllHooks_[0] = std::make_unique<support::csTBSelectAllHook>();
     selectAllHooks_[0]->Init(txtUserNameRO_);
-    selectAllHooks_[1] = std::make_unique<csTBSelectAllHook>();
+    selectAllHooks_[1] = std::make_unique<support::csTBSelectAllHook>();
     selectAllHooks_[1]->Init(txtMessage_);
     LoadToolbarPictures();
-    for (ucButton* button : buttons_) ::ShowWindow(button->Handle(), SW_SHOW);
+    for (support::ucButton* button : buttons_) ::ShowWindow(button->Handle(), SW_SHOW);
 
     watcher_ = exchange::CreateFolderWatcher();
-    watcher_->StartWatch(modMain::ChatFolder);
+    watcher_->StartWatch(chat_->ChatFolder);
     poller_ = std::make_unique<exchange::UpdatePoller>(*watcher_, dispatcher_, *this);
     ::SetTimer(Handle(), kUpdateTimer, exchange::kTimerIntervalMs, nullptr);
+    // The first tick at once: messages waiting in the folder need not wait an interval.
+    ::PostMessageW(Handle(), WM_TIMER, kUpdateTimer, 0);
 
     if (!startHidden) {
         ::ShowWindow(Handle(), showCommand);
@@ -142,17 +146,19 @@ void frmMain::CreateControls() {
     lblName_ = make(L"STATIC", "Меня зовут:", SS_LEFTNOWORDWRAP, 0, kIdNameLabel);
     txtUserNameRO_ = make(L"EDIT", "", ES_AUTOHSCROLL | ES_READONLY | WS_TABSTOP, WS_EX_CLIENTEDGE, kIdUserName);
     lblLog_ = make(L"STATIC", "Журнал текущей беседы:", SS_LEFTNOWORDWRAP, 0, kIdLogLabel);
-    pane_.Attach(CreateRichEditPane(Handle(), kIdLog));
+    pane_.Attach(modRTFSupport::CreateRichEditPane(Handle(), kIdLog));
     txtMessage_ = make(L"EDIT", "", ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN | WS_VSCROLL | WS_TABSTOP,
                        WS_EX_CLIENTEDGE, kIdMessage);
     for (int i = 0; i < kButtonCount; ++i) {
-        buttons_[static_cast<size_t>(i)] = ucButton::Create(Handle(), kIdFirstButton + i, 0, 0, PxX(kButtonSize),
+        buttons_[static_cast<size_t>(i)] = support::ucButton::Create(Handle(), kIdFirstButton + i, 0, 0, PxX(kButtonSize),
                                                             PxY(kButtonSize));
         buttons_[static_cast<size_t>(i)]->SetToolTip(kToolbar[i].toolTip);
         // Shown once their pictures are in: a button draws its picture when it is shown.
         ::ShowWindow(buttons_[static_cast<size_t>(i)]->Handle(), SW_HIDE);
     }
     for (HWND child : {txtMessage_, txtUserNameRO_, pane_.Handle()}) PreviewKeysOf(child);
+    support::PaneLinks::Enable(pane_.Handle());
+    AcceptDroppedFiles(Handle(), pane_.Handle());
     // Labels name what follows them; the pane's is not its own and the message box has none.
     support::SetAccessibleName(pane_.Handle(), "Журнал текущей беседы", ROLE_SYSTEM_TEXT);
     support::SetAccessibleName(txtMessage_, "Сообщение", ROLE_SYSTEM_TEXT);
@@ -191,25 +197,11 @@ void frmMain::LoadToolbarPictures() {
 
 void frmMain::DisplayMessage(const std::string& userName, const std::string& text, outside::DateTimeRecord time,
                              exchange::MessageKind kind, const std::string& fileName) {
-    if (dispatcher_.InPass() && !pane_.AppendsHeld()) {
-        // A pass puts its messages into the pane once per redraw, not one by one.
-        pane_.HoldAppends(true);
-        pane_.SetRedraw(false);
-        lastPaint_ = ::GetTickCount();
-    }
+    // A pass puts its messages into the pane once per redraw, not one by one.
+    if (dispatcher_.InPass()) pane_.BeginBatch();
     display_.DisplayMessage(userName, text, time, kind, fileName);
     notifications_.MessageShown(userName, text, kind, ::IsWindowVisible(Handle()) && ::GetForegroundWindow() == Handle(),
                                 ::GetTickCount());
-    if (pane_.AppendsHeld()) {
-        // A long pass still shows its progress a few times a second.
-        constexpr DWORD kPaintIntervalMs = 300;
-        if (::GetTickCount() - lastPaint_ >= kPaintIntervalMs) {
-            pane_.Flush();
-            pane_.SetRedraw(true);
-            pane_.SetRedraw(false);
-            lastPaint_ = ::GetTickCount();
-        }
-    }
 }
 void frmMain::ShowSystemMessage(const std::string& text) { display_.ShowSystemMessage(text); }
 void frmMain::ShowDebugMessage(const std::string& text) { display_.ShowDebugMessage(text); }
@@ -254,8 +246,7 @@ bool frmMain::SaveLogAfterLine() {
 void frmMain::PassFinished() {
     captionShownInPass_ = false;
     if (!pendingCaption_.empty()) SetCaption(std::string(pendingCaption_));
-    pane_.HoldAppends(false);
-    pane_.SetRedraw(true);
+    pane_.EndBatch();
     if (logDirty_) SaveLog(true, false);
 }
 
@@ -340,7 +331,7 @@ void frmMain::SetTrayIcons() {
 void frmMain::UpdateNotifications() {
     if (!stMain_) return;
     const auto due = notifications_.Due(::GetTickCount(), dispatcher_.InPass(), modSettings::ShowNotifications,
-                                        ChatName(modMain::ChatFilePath));
+                                        ChatName(chat_->ChatFilePath));
     if (due) stMain_->ShowBalloon(due->title, due->text, IconOf(trayPictures_.tray));
     const std::string tip = TrayTipText(trayCaption_, notifications_.Unread());
     if (tip != stMain_->Text()) stMain_->SetText(tip);
@@ -438,6 +429,13 @@ LRESULT CALLBACK frmMain::KeyPreviewProc(HWND hwnd, UINT msg, WPARAM wParam, LPA
             case WM_SYSKEYDOWN:
                 self->swallowChar_ = false;
                 break;
+            case WM_PASTE:
+                // Files copied in Explorer are sent, not pasted as text.
+                if (hwnd == self->txtMessage_ && ClipboardHasFiles()) {
+                    SendFiles(self->Chat(), ClipboardFiles(hwnd), *self);
+                    return 0;
+                }
+                break;
             case WM_CHAR:
                 if (self->swallowChar_) {
                     self->swallowChar_ = false;
@@ -475,6 +473,7 @@ bool frmMain::Form_KeyDown(HWND source, int virtualKey) {
         case HotKeyAction::LocalSettings: buttons_[kLocalSettings]->ClickMe(); break;
         case HotKeyAction::Logs: buttons_[kLogs]->ClickMe(); break;
         case HotKeyAction::MakeTransparent: buttons_[kMakeTransparent]->ClickMe(); break;
+        case HotKeyAction::SendFile: SendFiles(Chat(), ChooseFilesToSend(Handle()), *this); break;
     }
     if (action == HotKeyAction::None && handled) SendFromMessageBox();  // the Enter is no line break
     return handled;
@@ -484,7 +483,7 @@ void frmMain::SendFromMessageBox() {
     const int length = ::GetWindowTextLengthW(txtMessage_);
     std::wstring text(static_cast<size_t>(length) + 1, L'\0');
     text.resize(static_cast<size_t>(::GetWindowTextW(txtMessage_, text.data(), length + 1)));
-    if (exchange::SendComposedMessage(outside::U8(text), *this) == exchange::SendOutcome::Sent)
+    if (exchange::SendComposedMessage(Chat(), outside::U8(text), *this) == exchange::SendOutcome::Sent)
         ::SetWindowTextW(txtMessage_, L"");
 }
 
@@ -499,14 +498,14 @@ void frmMain::ToolbarClick(int button) {
             Unload();
             break;
         case kLogs:
-            logsviewer::frmLogsViewer::ShowViewer();
+            logsviewer::frmLogsViewer::ShowViewer(chat_);
             break;
         case kGlobalSettings:
             settings::frmGlobalSettings::Open(Handle());
             break;
         case kLocalSettings:
             settings::frmLocalSettings::Open(
-                {Handle(), [this](const std::string& name) { ::SetWindowTextW(txtUserNameRO_, outside::W(name).c_str()); },
+                {Handle(), chat_, [this](const std::string& name) { ::SetWindowTextW(txtUserNameRO_, outside::W(name).c_str()); },
                  [this] { SetTrayIcons(); }});
             break;
         default:
@@ -539,7 +538,7 @@ void frmMain::QueryUnload(bool fromCloseCommand) {
     watcher_.reset();
     try {
         outside::SettingsStore store;
-        outside::SaveWindowPlacement(store, modMain::ChatFilePath, kPlacementName, Handle());
+        outside::SaveWindowPlacement(store, chat_->ChatFilePath, kPlacementName, Handle());
     } catch (const outside::RuntimeError&) {
     }
     StopSubclassing();
@@ -596,6 +595,20 @@ LRESULT frmMain::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         case WM_SETFOCUS:
             ::SetFocus(txtMessage_);
             return 0;
+        case WM_DROPFILES: {
+            const auto drop = reinterpret_cast<HDROP>(wParam);
+            const std::vector<std::string> files = DroppedFiles(drop);
+            ::DragFinish(drop);
+            SendFiles(Chat(), files, *this);
+            return 0;
+        }
+        case WM_NOTIFY: {
+            // Clicks on the links to sent files.
+            LRESULT result = 0;
+            const auto* header = reinterpret_cast<const NMHDR*>(lParam);
+            if (header->hwndFrom == pane_.Handle() && pane_.Links().HandleNotify(header, chat_->ChatFolder, result)) return result;
+            break;
+        }
         case WM_QUERYENDSESSION:
             return TRUE;
         case WM_ENDSESSION:

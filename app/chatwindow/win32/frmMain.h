@@ -16,12 +16,12 @@
 #include "../NotificationLogic.h"
 #include "BlinkerHost.h"
 #include "RichEditPane.h"
-#include "csTBSelectAllHook.h"
-#include "ucButton.h"
 #include "app/exchange/IFSWatcher.h"
 #include "app/exchange/MessageDispatcher.h"
 #include "app/exchange/UpdatePoller.h"
 #include "app/support/win32/FormBase.h"
+#include "app/support/win32/csTBSelectAllHook.h"
+#include "app/support/win32/ucButton.h"
 #include "outside/win32/Handles.h"
 #include "outside/win32/Hookwell.h"
 #include "outside/win32/Perchlet.h"
@@ -31,10 +31,11 @@ namespace chatwindow {
 
 class frmMain final : public support::FormBase, public exchange::IDispatchHost, public outside::IHookwellCallback {
 public:
-    // Creates the window for the open chat (ChatFilePath); hidden when startHidden.
+    // Creates the window for the chat; hidden when startHidden. The window
+    // keeps the chat (and with it the claim on its folder) while it lives.
     // Returns null when the window cannot be made. The caller owns the object;
     // it outlives the window and is deleted only after the window is gone.
-    static std::unique_ptr<frmMain> Load(bool startHidden);
+    static std::unique_ptr<frmMain> Load(startup::ChatPtr chat, bool startHidden);
     // The one chat window object of the process, or null.
     static frmMain* Current();
     ~frmMain() override;
@@ -44,7 +45,8 @@ public:
     HWND LogPane() const { return pane_.Handle(); }
     HWND MessageInput() const { return txtMessage_; }
 
-    // IDispatchHost: the pane, the log, the caption and the message loop.
+    // IDispatchHost: the chat, the pane, the log, the caption and the message loop.
+    const startup::ClaimedChat& Chat() const override { return *chat_; }
     void DisplayMessage(const std::string& userName, const std::string& text, outside::DateTimeRecord time,
                         exchange::MessageKind kind, const std::string& fileName) override;
     void ShowSystemMessage(const std::string& text) override;
@@ -85,7 +87,7 @@ protected:
     void OnResize(int widthTwips, int heightTwips) override;
 
 private:
-    frmMain();
+    explicit frmMain(startup::ChatPtr chat);
 
     bool Create(bool startHidden);
     void CreateControls();
@@ -114,6 +116,7 @@ private:
     HWND txtMessage_ = nullptr;
     outside::UniqueGdiObject buttonFaceBrush_;
 
+    const startup::ChatPtr chat_;  // never null
     RichEditPane pane_;
     MessageDisplay display_;
     ConversationLog log_;
@@ -128,14 +131,13 @@ private:
     std::unique_ptr<outside::TrayMenu> trayMenu_;
     HMENU mnuMain_ = nullptr;
     std::array<std::unique_ptr<outside::Hookwell>, 3> hooks_;
-    std::array<ucButton*, kButtonCount> buttons_{};  // owned by their windows
-    std::array<std::unique_ptr<csTBSelectAllHook>, 2> selectAllHooks_;
+    std::array<support::ucButton*, kButtonCount> buttons_{};  // owned by their windows
+    std::array<std::unique_ptr<support::csTBSelectAllHook>, 2> selectAllHooks_;
 
     // Outside a pass every line is saved at once; a pass saves per batch of files.
     bool SaveLogAfterLine();
     bool logDirty_ = false;
     bool saveFailureShown_ = false;  // a failing log is reported once, until a save succeeds
-    DWORD lastPaint_ = 0;
     DWORD lastCaption_ = 0;
     bool captionShownInPass_ = false;
     std::string pendingCaption_;

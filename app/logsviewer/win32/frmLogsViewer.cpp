@@ -9,12 +9,10 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/chatwindow/win32/RichEditPane.h"
-#include "app/chatwindow/win32/modRTFSupport.h"
 #include "app/settings/modSettings.h"
-#include "app/startup/modMain.h"
 #include "app/support/modAppWindowTitle.h"
 #include "app/support/win32/AccessibleName.h"
+#include "app/support/win32/modRTFSupport.h"
 #include "outside/DateTime.h"
 #include "outside/MessageBoxes.h"
 #include "outside/Support.h"
@@ -68,13 +66,14 @@ std::u16string PaneText(HWND pane) {
 
 }  // namespace
 
-frmLogsViewer* frmLogsViewer::ShowViewer() {
+frmLogsViewer* frmLogsViewer::ShowViewer(startup::ChatPtr chat) {
     auto& viewer = Viewer();
     if (viewer && viewer->IsLoaded()) {
         viewer->Show();
         return viewer.get();
     }
-    viewer.reset(new frmLogsViewer());
+    if (!chat) return nullptr;
+    viewer.reset(new frmLogsViewer(std::move(chat)));
     if (!viewer->Load()) {
         viewer.reset();
         return nullptr;
@@ -118,7 +117,7 @@ bool frmLogsViewer::Load() {
     // The window is still hidden: the stored state (maximised or not) comes
     // back through the first ShowWindow.
     int showCommand = SW_SHOWNORMAL;
-    RestorePlacement(modMain::ChatFilePath, kPlacementName, &showCommand);
+    RestorePlacement(chat_->ChatFilePath, kPlacementName, &showCommand);
     Relayout();
     ::ShowWindow(Handle(), showCommand);
     ::SetForegroundWindow(Handle());
@@ -130,8 +129,9 @@ void frmLogsViewer::CreateControls() {
     // Tab order: the list, the pane, the buttons, then the search box.
     lstFiles_ = AddControl(L"LISTBOX", "", WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT,
                            WS_EX_CLIENTEDGE, kIdList, kDesignList);
-    rtfLog_ = chatwindow::CreateRichEditPane(Handle(), kIdPane);
+    rtfLog_ = modRTFSupport::CreateRichEditPane(Handle(), kIdPane);
     Place(rtfLog_, kDesignPane);
+    support::PaneLinks::Enable(rtfLog_);
     lblTag_ = AddLabel(kIdLabel, "Всего логов: ", kDesignLabel);
     cmdOpenLogsFolder_ = AddButton(kIdOpenFolder, "Открыть папку с логами", kDesignOpenFolder);
     cmdClose_ = AddButton(kIdClose, "Закрыть", kDesignClose);
@@ -182,6 +182,7 @@ void frmLogsViewer::lstFiles_Click() {
     marked_.clear();
     currentHit_ = -1;
     ::SetWindowTextW(rtfLog_, L"");
+    links_.Clear();
     CHARFORMAT2W cf{};
     cf.cbSize = sizeof cf;
     cf.dwMask = CFM_FACE | CFM_CHARSET | CFM_SIZE | CFM_BOLD | CFM_COLOR;
@@ -213,6 +214,7 @@ void frmLogsViewer::lstFiles_Click() {
             outside::RuntimeError(outside::kErrInvalidCall, "Не удалось прочитать лог: " + path, "LoadFile")));
         return;
     }
+    links_.Mark(rtfLog_, 0, bytes);
     if (SearchShown()) HighlightHits();
 }
 
@@ -510,6 +512,13 @@ LRESULT frmLogsViewer::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         case kMarkHits:
             MarkHitsInView();
             return 0;
+        case WM_NOTIFY: {
+            // Clicks on the links to sent files.
+            LRESULT result = 0;
+            const auto* header = reinterpret_cast<const NMHDR*>(lParam);
+            if (header->hwndFrom == rtfLog_ && links_.HandleNotify(header, chat_->ChatFolder, result)) return result;
+            break;
+        }
         default:
             break;
     }
@@ -519,7 +528,7 @@ LRESULT frmLogsViewer::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
 void frmLogsViewer::OnUnload() {
     StopSearch();
     search_.Close();  // the object outlives its window: the kept text goes now
-    SavePlacement(modMain::ChatFilePath, kPlacementName);
+    SavePlacement(chat_->ChatFilePath, kPlacementName);
     RemoveWheelHooks();
 }
 

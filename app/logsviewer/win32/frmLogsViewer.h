@@ -18,16 +18,18 @@
 #include "../BackgroundSearch.h"
 #include "../LogSearch.h"
 #include "../LogsListLogic.h"
+#include "app/startup/ClaimedChat.h"
 #include "app/support/win32/FormBase.h"
+#include "app/support/win32/PaneLinks.h"
 #include "outside/win32/Hookwell.h"
 
 namespace logsviewer {
 
 class frmLogsViewer final : public support::FormBase, public outside::IHookwellCallback {
 public:
-    // Opens the viewer, or brings the open one to the front. Null when the
-    // window cannot be made.
-    static frmLogsViewer* ShowViewer();
+    // Opens the viewer on the chat's logs, or brings the open one to the
+    // front. Null when the window cannot be made.
+    static frmLogsViewer* ShowViewer(startup::ChatPtr chat);
     // The chat window is closing: the viewer goes with it.
     static void UnloadViewer();
     // The loaded viewer, or null.
@@ -71,7 +73,7 @@ protected:
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
 private:
-    frmLogsViewer() = default;
+    explicit frmLogsViewer(startup::ChatPtr chat) : chat_(std::move(chat)) {}
     bool Load();
     void CreateControls();
     void FillFilesList();
@@ -92,8 +94,10 @@ private:
     ListOptions Options() const;
     std::string BoxText() const;
 
+    const startup::ChatPtr chat_;  // never null
     HWND lstFiles_ = nullptr;
     HWND rtfLog_ = nullptr;
+    support::PaneLinks links_;  // to the files sent, in the log shown
     HWND lblTag_ = nullptr;
     HWND cmdOpenLogsFolder_ = nullptr;
     HWND cmdClose_ = nullptr;

@@ -4,16 +4,15 @@
 
 #include <algorithm>
 
-#include "app/chatwindow/win32/ucButton.h"
 #include "app/exchange/ChatFolderListing.h"
 #include "app/settings/modSettings.h"
 #include "app/settings/win32/SettingsSaving.h"
 #include "app/settings/win32/SettingsWindowFit.h"
 #include "app/settings/win32/ShellLink.h"
-#include "app/startup/modMain.h"
 #include "app/support/win32/AccessibleName.h"
 #include "app/support/win32/InputBox.h"
 #include "app/support/win32/modLoadResPictureByData.h"
+#include "app/support/win32/ucButton.h"
 #include "outside/MessageBoxes.h"
 #include "outside/ProductIdentity.h"
 #include "outside/Support.h"
@@ -68,6 +67,7 @@ frmLocalSettings* frmLocalSettings::Loaded() {
 }
 
 bool frmLocalSettings::Load(ChatWindowLink chat) {
+    if (!chat.chat) return false;
     chat_ = std::move(chat);
     Design design;
     design.className = kClassName;
@@ -79,7 +79,7 @@ bool frmLocalSettings::Load(ChatWindowLink chat) {
     PaintUnderGroupBoxes(Handle());
     CreateControls();
     StandardLoadSteps();  // centred at its final size
-    userNameHook_ = std::make_unique<chatwindow::csTBSelectAllHook>();
+    userNameHook_ = std::make_unique<support::csTBSelectAllHook>();
     userNameHook_->Init(txtUserName_);
     LoadIconSamples(true);
     FillFromSettings();
@@ -95,8 +95,8 @@ void frmLocalSettings::CreateControls() {
     Place(label, labelRect);
     txtUserName_ = AddEdit(kIdUserName, "", design.userName);
     const TwipsRect b = design.defaultUserName;
-    chatwindow::ucButton* button =
-        chatwindow::ucButton::Create(Handle(), kIdSetDefaultUserName, PxX(b.left), PxY(b.top), PxX(b.width), PxY(b.height));
+    support::ucButton* button =
+        support::ucButton::Create(Handle(), kIdSetDefaultUserName, PxX(b.left), PxY(b.top), PxX(b.width), PxY(b.height));
     button->SetToolTip(kDefaultUserNameTip);
     // The button draws its picture when it is shown: shown again once the picture is in.
     ::ShowWindow(button->Handle(), SW_HIDE);
@@ -201,7 +201,7 @@ void frmLocalSettings::FillFromSettings() {
     for (size_t g = 0; g < kIconGroupCount; ++g) outside::SetOptionIndex(options_[g], v.iconIndex[g]);
     Tick(chkGrayMessageIcon_, v.grayMessageIcon);
     // On a network drive the mode is on whatever is stored: shown ticked, not to be changed here.
-    const bool automatic = exchange::IsNetworkFolder(modMain::ChatFolder);
+    const bool automatic = exchange::IsNetworkFolder(chat_.chat->ChatFolder);
     Tick(chkSharedFolder_, v.sharedFolder || automatic);
     ::EnableWindow(chkSharedFolder_, !automatic);
     ::SetWindowTextW(txtRetentionDays_, outside::W(std::to_string(v.retentionDays)).c_str());
@@ -245,7 +245,7 @@ void frmLocalSettings::OnCommand(int id, int code, HWND) {
             ApplyToSettings();
             // In effect either way; a store that cannot be written keeps the
             // window open, with the reason shown.
-            const bool saved = SaveOrReport(modSettings::SaveChatSettings);
+            const bool saved = SaveOrReport([this] { modSettings::SaveChatSettings(chat_.chat->ChatFilePath); });
             if (chat_.showUserName) chat_.showUserName(modSettings::UserName);
             if (chat_.setTrayIcons) chat_.setTrayIcons();
             if (saved) Unload();
@@ -254,7 +254,7 @@ void frmLocalSettings::OnCommand(int id, int code, HWND) {
         case kIdLocalApply:
             // The icons wait for OK (or the chat window's next load).
             ApplyToSettings();
-            SaveOrReport(modSettings::SaveChatSettings);
+            SaveOrReport([this] { modSettings::SaveChatSettings(chat_.chat->ChatFilePath); });
             if (chat_.showUserName) chat_.showUserName(modSettings::UserName);
             break;
         case kIdLocalCancel:
@@ -296,10 +296,10 @@ void frmLocalSettings::AddToAutorun() {
         return support::InputBox(Handle(), prompt, proposal);
     };
     const std::optional<std::string> linkPath = ChooseAutorunLinkPath(
-        outside::esGetSpecialFolder(outside::kFolderStartup), modMain::ChatFilePath, prompts);
+        outside::esGetSpecialFolder(outside::kFolderStartup), chat_.chat->ChatFilePath, prompts);
     if (!linkPath) return;
     const std::string program = outside::esGetModuleFileName(0, true);
-    CreateShortcut(*linkPath, program, modMain::ChatFolder, AutorunArguments(modMain::ChatFilePath), program, 0,
+    CreateShortcut(*linkPath, program, chat_.chat->ChatFolder, AutorunArguments(chat_.chat->ChatFilePath), program, 0,
                    kShowDefault);
 }
 

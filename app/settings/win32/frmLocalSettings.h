@@ -12,9 +12,10 @@
 #include <memory>
 #include <string>
 
-#include "app/chatwindow/win32/csTBSelectAllHook.h"
 #include "app/settings/LocalSettingsLogic.h"
+#include "app/startup/ClaimedChat.h"
 #include "app/support/win32/FormBase.h"
+#include "app/support/win32/csTBSelectAllHook.h"
 #include "outside/win32/Handles.h"
 
 namespace settings {
@@ -22,6 +23,7 @@ namespace settings {
 // What the window needs of the chat window that opens it.
 struct ChatWindowLink {
     HWND owner = nullptr;
+    startup::ChatPtr chat;  // the open chat, whose settings the window shows
     std::function<void(const std::string& userName)> showUserName;  // into txtUserNameRO
     std::function<void()> setTrayIcons;
 };
@@ -67,7 +69,7 @@ private:
     std::array<std::array<HWND, kIconStyleCount>, kIconGroupCount> options_{};
     std::array<std::array<HWND, kIconStyleCount>, kIconGroupCount> samples_{};
     std::array<std::array<outside::ComPtr<IPicture>, kIconStyleCount>, kIconGroupCount> pictures_{};
-    std::unique_ptr<chatwindow::csTBSelectAllHook> userNameHook_;
+    std::unique_ptr<support::csTBSelectAllHook> userNameHook_;
 };
 
 }  // namespace settings

@@ -68,7 +68,8 @@ int Main() {
         modSettings::LoadClientGuid();
         modSettings::LoadGlobalSettings();
 
-        switch (ParseCommandLine()) {
+        startup::ChatPtr chat;
+        switch (ParseCommandLine(chat)) {
             case StartupDecision::Usage:
                 ShowUsage();
                 return 0;
@@ -77,7 +78,7 @@ int Main() {
                 if (!g_loginWindow) throw WindowNotMade("frmLogin");
                 break;
             case StartupDecision::OpenChat:
-                startup::LoadChatWindow(StartHidden);
+                startup::LoadChatWindow(std::move(chat), StartHidden);
                 break;
         }
         return RunMessageLoop();
@@ -91,8 +92,8 @@ int Main() {
 
 namespace startup {
 
-void LoadChatWindow(bool hidden) {
-    modMain::g_chatWindow = chatwindow::frmMain::Load(hidden);
+void LoadChatWindow(ChatPtr chat, bool hidden) {
+    modMain::g_chatWindow = chatwindow::frmMain::Load(std::move(chat), hidden);
     if (!modMain::g_chatWindow) throw modMain::WindowNotMade("frmMain");
 }
 

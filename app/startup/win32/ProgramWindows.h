@@ -2,13 +2,14 @@
 // process and deleted only after the message loop has ended.
 #pragma once
 
+#include "app/startup/ClaimedChat.h"
 #include "outside/RuntimeError.h"
 
 namespace startup {
 
-// Loads the chat window on the chosen chat (ChatFilePath); hidden when asked.
+// Loads the chat window on the claimed chat, which it keeps; hidden when asked.
 // Throws RuntimeError when the window cannot be made.
-void LoadChatWindow(bool hidden);
+void LoadChatWindow(ChatPtr chat, bool hidden);
 // The box of a program that cannot go on: "Не удалось запустить программу."
 // and the error, at start-up and after the entry window alike.
 void ReportStartFailure(const outside::RuntimeError& error);

@@ -51,7 +51,7 @@ bool frmLogin::Create() {
     LayOut();
     StandardLoadSteps();
     LoadButtonPictures();
-    for (chatwindow::ucButton* button : buttons_) ::ShowWindow(button->Handle(), SW_SHOW);
+    for (support::ucButton* button : buttons_) ::ShowWindow(button->Handle(), SW_SHOW);
     Show();
     ::SetFocus(buttons_[kCreateChat]->Handle());
     return true;
@@ -60,7 +60,7 @@ bool frmLogin::Create() {
 void frmLogin::CreateControls() {
     // Tab order is creation order: each button, then its texts.
     for (int row = 0; row < kLoginButtonCount; ++row) {
-        chatwindow::ucButton* button = chatwindow::ucButton::Create(Handle(), kIdFirstButton + row, 0, 0,
+        support::ucButton* button = support::ucButton::Create(Handle(), kIdFirstButton + row, 0, 0,
                                                                     PxX(kLoginButtonSize), PxY(kLoginButtonSize));
         // Named by its bold caption, for a screen reader.
         button->SetCaption(kLoginLabels[static_cast<size_t>(2 * row)]);
@@ -118,7 +118,7 @@ void frmLogin::LoadButtonPictures() {
 
 bool frmLogin::OnPreviewKey(int virtualKey, support::Modifiers modifiers) {
     const HWND focus = ::GetFocus();
-    chatwindow::ucButton* focused = chatwindow::ucButton::FromHandle(focus);
+    support::ucButton* focused = support::ucButton::FromHandle(focus);
     switch (LoginKeyFor(virtualKey, modifiers, focused != nullptr && ::GetParent(focus) == Handle())) {
         case LoginKey::ReadMe: ShowReadMe(); return true;
         case LoginKey::About: ShowAboutBox(); return true;
@@ -190,11 +190,10 @@ std::string frmLogin::ChooseChatFile(bool save, const char* folderKey, const cha
 }
 
 void frmLogin::EnterChat(const std::string& chosenFile) {
-    modMain::ChatFolder = outside::esGetFilePath(chosenFile);
-    modMain::ChatFilePath = chosenFile;
-    if (!modMain::ClaimChatFolder()) return;
+    ChatPtr chat = modMain::ClaimChatFolder(chosenFile, outside::esGetFilePath(chosenFile));
+    if (!chat) return;
     try {
-        LoadChatWindow(false);
+        LoadChatWindow(std::move(chat), false);
     } catch (const outside::RuntimeError& e) {
         // As at start-up: reported (over this window, still here to own the
         // box), and the program ends with this window.

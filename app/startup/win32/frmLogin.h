@@ -9,9 +9,9 @@
 #include <memory>
 #include <string>
 
-#include "app/chatwindow/win32/ucButton.h"
 #include "app/startup/LoginWindowLogic.h"
 #include "app/support/win32/FormBase.h"
+#include "app/support/win32/ucButton.h"
 
 namespace startup {
 
@@ -25,7 +25,7 @@ public:
     // owns the object, which outlives the window.
     static std::unique_ptr<frmLogin> Load();
 
-    chatwindow::ucButton* Button(LoginButton button) const { return buttons_[static_cast<size_t>(button)]; }
+    support::ucButton* Button(LoginButton button) const { return buttons_[static_cast<size_t>(button)]; }
     HWND Label(int index) const { return lblTag_[static_cast<size_t>(index)]; }
 
     void ucbCreateChat_Click();
@@ -51,7 +51,7 @@ private:
     void EnterChat(const std::string& chosenFile);
     int TextHeightTwips(HWND label) const;
 
-    std::array<chatwindow::ucButton*, kLoginButtonCount> buttons_{};  // owned by their windows
+    std::array<support::ucButton*, kLoginButtonCount> buttons_{};  // owned by their windows
     std::array<HWND, kLabelCount> lblTag_{};
     bool commandRunning_ = false;
 };

@@ -3,6 +3,7 @@
 #include <commdlg.h>
 #include <shlobj.h>
 
+#include <cwchar>
 #include <vector>
 
 #include "app/support/FileDialogLogic.h"
@@ -71,7 +72,7 @@ bool FileDialog::Show(bool save) {
     ofn.lpstrDefExt = defaultExt.empty() ? nullptr : defaultExt.c_str();
     // The program's current folder stays where it was.
     ofn.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR |
-                (save ? OFN_OVERWRITEPROMPT : OFN_FILEMUSTEXIST);
+                (save ? OFN_OVERWRITEPROMPT : OFN_FILEMUSTEXIST) | (!save && multiSelect_ ? OFN_ALLOWMULTISELECT : 0);
 
     const BOOL chosen = save ? ::GetSaveFileNameW(&ofn) : ::GetOpenFileNameW(&ofn);
     if (!chosen) {
@@ -80,11 +81,21 @@ bool FileDialog::Show(bool save) {
         throw outside::RuntimeError(outside::kErrInvalidCall,
                                     "Не удалось показать окно выбора файла (код " + std::to_string(error) + ")", kSource);
     }
+    if (!save && multiSelect_) {
+        // The folder, then each name, NUL after each, and a second NUL at the end.
+        std::vector<std::string> parts;
+        for (const wchar_t* part = file.data(); *part; part += wcslen(part) + 1) parts.push_back(outside::U8(part));
+        fileNames_ = MultiSelectPaths(parts);
+        for (std::string& name : fileNames_) name = AsOnDisk(name);
+        fileName_ = fileNames_.empty() ? std::string() : fileNames_.front();
+        return !fileNames_.empty();
+    }
     std::string path = outside::U8(file.data());
     // An existing file keeps its own spelling; a new one gets the default
     // extension as given, whatever case the dialog added it in.
     const std::string onDisk = AsOnDisk(path);
     fileName_ = onDisk != path ? onDisk : (save ? WithDefaultExtensionCase(path, defaultExt_) : path);
+    fileNames_ = {fileName_};
     return true;
 }
 

@@ -11,6 +11,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 namespace support {
 
@@ -24,10 +25,14 @@ public:
     void SetInitDir(const std::string& folder) { initDir_ = folder; }
     // Without the dot; the save dialog adds it to a name typed without one.
     void SetDefaultExt(const std::string& extension) { defaultExt_ = extension; }
+    // Lets the open dialog take several files at once.
+    void SetMultiSelect(bool on) { multiSelect_ = on; }
 
     long Flags() const { return flags_; }
     // The chosen file's full path, once a Show call returned true.
     const std::string& FileName() const { return fileName_; }
+    // Every file chosen, in the dialog's order (one unless SetMultiSelect).
+    const std::vector<std::string>& FileNames() const { return fileNames_; }
 
     // True when the user chose a file, false when the dialog was cancelled.
     // Throws RuntimeError when the dialog cannot be shown.
@@ -47,6 +52,8 @@ private:
     std::string initDir_;
     std::string defaultExt_;
     std::string fileName_;
+    bool multiSelect_ = false;
+    std::vector<std::string> fileNames_;
 };
 
 }  // namespace support

@@ -32,6 +32,7 @@
 //                                       "installer PID EXIT", "quillet PID PARENT INTEGRITY" and "shell
 //                                       PID INTEGRITY" (integrity levels in hex: 2000 medium, 3000 high);
 //                                       then closes that Quillet
+//   sendfile, click, haslink            for sent files: driver_files.h
 #include <windows.h>
 
 #include <cstdio>
@@ -43,6 +44,8 @@
 #include <tlhelp32.h>
 
 #include "outside/win32/Handles.h"
+
+#include "driver_files.h"
 
 namespace {
 
@@ -524,6 +527,9 @@ int main() {
         std::fprintf(stderr, "not in the pane: %s\n%s\n", Utf8(wanted).c_str(), Utf8(PaneText(chat)).c_str());
         return 1;
     }
+    if (command == "sendfile" && argc >= 3) return SendFilesCommand(chat, {args.begin() + 2, args.end()});
+    if (command == "click" && argc >= 3) return ClickCommand(chat, args[2], argc >= 4 && args[3] == L"shift");
+    if (command == "haslink" && argc >= 3) return LinkCommand(chat, args[2], argc >= 4 ? std::stoi(args[3]) : 30);
     if (command == "shared" && argc >= 3) return SharedFolder(chat, args[2] == L"on", argc >= 4 ? args[3] : L"");
     if (command == "autorun") return AddToAutorun(chat);
     if (command == "pane") {

@@ -13,7 +13,7 @@
 #include "outside/win32/Wide.h"
 #include "outside/win32/Win32Error.h"
 
-namespace chatwindow {
+namespace support {
 namespace {
 
 constexpr char kSource[] = "ucButton";
@@ -320,4 +320,4 @@ void ucButton::RaiseClick() {
     ::SendMessageW(parent, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(hwnd_));
 }
 
-}  // namespace chatwindow
+}  // namespace support

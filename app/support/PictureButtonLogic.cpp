@@ -1,6 +1,6 @@
 #include "PictureButtonLogic.h"
 
-namespace chatwindow {
+namespace support {
 
 PictureOrigin CentrePicture(int clientWidth, int clientHeight, int pictureWidth, int pictureHeight) {
     // C++ division truncates toward zero, as the original integer division did.
@@ -35,4 +35,4 @@ MouseReaction PictureButtonMouse::CaptureLost() {
     return {true, false, false};
 }
 
-}  // namespace chatwindow
+}  // namespace support

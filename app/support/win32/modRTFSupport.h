@@ -1,5 +1,6 @@
-// Appending formatted text at the end of a RichEdit control, keeping a user
-// who has scrolled back where he is.
+// The RichEdit panes of the chat window and the logs viewer: making one, and
+// appending formatted text at its end, keeping a user who has scrolled back
+// where he is.
 #pragma once
 
 #include <windows.h>
@@ -9,6 +10,10 @@
 #include <string_view>
 
 namespace modRTFSupport {
+
+// Loads msftedit.dll once and creates a read-only RichEdit pane without a
+// text limit.
+HWND CreateRichEditPane(HWND parent, int id);
 
 // The scroll state kept between BeginAppend and EndAppend.
 struct AppendState {

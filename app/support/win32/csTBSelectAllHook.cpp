@@ -4,7 +4,7 @@
 
 #include "outside/win32/WindowSupport.h"
 
-namespace chatwindow {
+namespace support {
 namespace {
 
 // Exactly Ctrl: Ctrl+Shift+A and Ctrl+Alt+A stay the edit's own.
@@ -64,4 +64,4 @@ LRESULT CALLBACK csTBSelectAllHook::SubclassProc(HWND hwnd, UINT msg, WPARAM wPa
     return ::DefSubclassProc(hwnd, msg, wParam, lParam);
 }
 
-}  // namespace chatwindow
+}  // namespace support

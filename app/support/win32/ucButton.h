@@ -19,10 +19,10 @@
 
 #include <string>
 
-#include "../PictureButtonLogic.h"
+#include "app/support/PictureButtonLogic.h"
 #include "outside/win32/Handles.h"
 
-namespace chatwindow {
+namespace support {
 
 class ucButton {
 public:
@@ -89,4 +89,4 @@ private:
     outside::UniqueWindow toolTip_;
 };
 
-}  // namespace chatwindow
+}  // namespace support

@@ -2,7 +2,7 @@
 // where the picture goes, when the face sinks and when a click is reported.
 #pragma once
 
-namespace chatwindow {
+namespace support {
 
 struct PictureOrigin {
     int x = 0;
@@ -43,4 +43,4 @@ private:
     bool leftArmed_ = false;
 };
 
-}  // namespace chatwindow
+}  // namespace support

@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-namespace chatwindow {
+namespace support {
 
 class csTBSelectAllHook {
 public:
@@ -31,4 +31,4 @@ private:
     bool swallowChar_ = false;
 };
 
-}  // namespace chatwindow
+}  // namespace support

@@ -1,0 +1,258 @@
+// Sending files through the real chat window: dropped and pasted files become
+// one message each with a byte-identical copy, the pane shows each name as a
+// link, a click opens the file with its program (a file type registered for
+// the test records what it was asked to open), a file not there yet or a
+// program is asked about first, the logs viewer's links work the same way, and
+// no pass ever reads or touches the files folder.
+#include <windows.h>
+#include <richedit.h>
+#include <shlobj.h>
+
+#include <gtest/gtest.h>
+
+#include "ChatWindowFixture.h"
+#include "DropFiles.h"
+#include "WindowTestSupport.h"
+#include "app/chatwindow/ChatWindowLogic.h"
+#include "app/exchange/FileMessage.h"
+#include "app/exchange/MessageFiles.h"
+#include "app/logsviewer/win32/frmLogsViewer.h"
+#include "app/support/modCreateComplexDirectory.h"
+#include "app/support/win32/AttachmentActions.h"
+#include "outside/Folder.h"
+#include "outside/Support.h"
+#include "outside/win32/Handles.h"
+#include "outside/win32/Wide.h"
+
+using namespace exchange;
+
+namespace {
+
+constexpr wchar_t kTestType[] = L"QuilletTest.File";
+
+// ".qltest" files, and ".wsb" (a type Windows counts as runnable, which the
+// test prefix does not know), open with open_recorder.exe, which writes down
+// each file it is given; gone again with the test.
+constexpr const wchar_t* kTestExtensions[] = {L".qltest", L".wsb"};
+
+class RecordingFileType {
+public:
+    explicit RecordingFileType(const std::string& record) : record_(record) {
+        const std::string recorder =
+            outside::esBuildFileName2(outside::esGetFilePath(outside::esGetModuleFileName()), "open_recorder.exe");
+        for (const wchar_t* extension : kTestExtensions) {
+            HKEY existing = nullptr;
+            EXPECT_NE(::RegOpenKeyExW(HKEY_CLASSES_ROOT, extension, 0, KEY_READ, &existing), ERROR_SUCCESS)
+                << "the prefix has its own type for it";
+            outside::UniqueRegKey owned(existing);
+            Set(extension, kTestType);
+        }
+        Set(std::wstring(kTestType) + L"\\shell\\open\\command",
+            L"\"" + outside::W(recorder) + L"\" \"" + outside::W(record) + L"\" \"%1\"");
+        ::SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_IDLIST, nullptr, nullptr);
+    }
+    ~RecordingFileType() {
+        for (const wchar_t* extension : kTestExtensions) ::RegDeleteTreeW(HKEY_CLASSES_ROOT, extension);
+        ::RegDeleteTreeW(HKEY_CLASSES_ROOT, kTestType);
+    }
+    RecordingFileType(const RecordingFileType&) = delete;
+    RecordingFileType& operator=(const RecordingFileType&) = delete;
+    // The files opened so far, one a line.
+    std::string Opened() const { return outside::esIsFileExist(record_) ? testsupport::ReadRaw(record_) : ""; }
+
+private:
+    static void Set(const std::wstring& key, const std::wstring& value) {
+        HKEY raw = nullptr;
+        ASSERT_EQ(::RegCreateKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &raw, nullptr),
+                  ERROR_SUCCESS);
+        outside::UniqueRegKey owned(raw);
+        ::RegSetValueExW(raw, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                         static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+    }
+    std::string record_;
+};
+
+// A shell drop of paths, as Explorer hands it over.
+HGLOBAL DropOf(const std::vector<std::string>& paths) {
+    std::vector<std::wstring> wide;
+    for (const std::string& path : paths) wide.push_back(outside::W(path));
+    return wintest::DropOfFiles(wide);
+}
+
+std::string Bytes(size_t size, int seed) {
+    std::string bytes(size, '\0');
+    for (size_t i = 0; i < size; ++i) bytes[i] = static_cast<char>((i * 31 + static_cast<size_t>(seed)) % 251);
+    return bytes;
+}
+
+class SendingFilesTest : public wintest::ChatWindowFixture {
+protected:
+    SendingFilesTest() : ChatWindowFixture("С файлами.ZPMFChat") {}
+    void SetUp() override {
+        ChatWindowFixture::SetUp();
+        modSettings::GroupLogsList = false;
+        Open();
+    }
+
+    std::string Source(const std::string& name, const std::string& bytes) {
+        const std::string path = sources / name;
+        testsupport::WriteRaw(path, bytes);
+        return path;
+    }
+    std::string FilesFolder() const { return chat / kFilesFolderName; }
+    size_t Messages() const { return outside::ListPlainFiles(chat.path(), kBinaryExtension).size(); }
+    // Where the pane shows text (UTF-16 position), -1 when it does not.
+    static LONG Find(HWND pane, const std::string& text, LONG from = 0) {
+        const std::wstring all = outside::W(modRTFSupport::PlainText(pane));
+        const size_t at = all.find(outside::W(text), static_cast<size_t>(from));
+        return at == std::wstring::npos ? -1 : static_cast<LONG>(at);
+    }
+    static bool IsLink(HWND pane, LONG begin, LONG end) {
+        CHARRANGE range{begin, end};
+        ::SendMessageW(pane, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&range));
+        CHARFORMAT2W format{};
+        format.cbSize = sizeof format;
+        ::SendMessageW(pane, EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&format));
+        return (format.dwMask & CFM_LINK) && (format.dwEffects & CFE_LINK);
+    }
+    // A click (or Shift+click) on the character at position.
+    static void Click(HWND pane, LONG position) {
+        POINTL at{};
+        ::SendMessageW(pane, EM_POSFROMCHAR, reinterpret_cast<WPARAM>(&at), position);
+        const LPARAM where = MAKELPARAM(at.x + 2, at.y + 4);
+        ::SendMessageW(pane, WM_LBUTTONDOWN, MK_LBUTTON, where);
+        ::SendMessageW(pane, WM_LBUTTONUP, 0, where);
+    }
+    // A message naming a file, written as another client would.
+    void Receive(const std::string& name, uint64_t size, const std::string& stored) {
+        const std::string text = FileMessageText({{name, size, stored}, ""});
+        WriteBinaryMessage(chat / ("2024-02-02 10-00-00-000 {" + stored.substr(24, 8) + "}.ZPMF"),
+                           BuildBinaryRecord({2024, 2, 0, 2, 10, 0, 0, 0}, "Гость", text, "{OTHER}"));
+    }
+
+    testsupport::TempDir sources;
+    testsupport::TempDir records;
+};
+
+}  // namespace
+
+TEST_F(SendingFilesTest, ADropAndAPasteSendOneMessagePerFileWithAByteIdenticalCopy) {
+    // A message file inside the files folder is a file like any other there: never read, never hidden.
+    const std::string inFiles = FilesFolder() + "\\2024-01-01 00-00-00-000 {F}.ZPMF";
+    modCreateComplexDirectory::CreateComplexDirectory(FilesFolder(), true);
+    WriteBinaryMessage(inFiles, BuildBinaryRecord({2024, 1, 0, 1, 0, 0, 0, 0}, "Гость", "из папки файлов", "{OTHER}"));
+    EXPECT_TRUE(::GetWindowLongPtrW(hwnd, GWL_EXSTYLE) & WS_EX_ACCEPTFILES) << "Explorer may drop files on it";
+    struct Case {
+        const char* how;
+        bool sharedFolder;
+    } cases[] = {{"drop", false}, {"paste", true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.how);
+        modSettings::SharedFolder = c.sharedFolder;
+        const std::vector<std::pair<std::string, std::string>> files = {
+            {std::string(c.how) + " первый 😀.bin", Bytes(1024 * 1024 + 3, 1)}, {std::string(c.how) + " второй.txt", "два"}};
+        std::vector<std::string> paths;
+        for (const auto& [name, bytes] : files) paths.push_back(Source(name, bytes));
+        const size_t before = Messages();
+        if (std::string(c.how) == "drop") {
+            ::SendMessageW(hwnd, WM_DROPFILES, reinterpret_cast<WPARAM>(DropOf(paths)), 0);
+        } else {
+            ::SetWindowTextW(form->MessageInput(), L"черновик");
+            ASSERT_TRUE(::OpenClipboard(hwnd));
+            ::EmptyClipboard();
+            ::SetClipboardData(CF_HDROP, DropOf(paths));
+            ::CloseClipboard();
+            // Ctrl+V as the box gets it: the key, then its character, which the box turns into a paste.
+            ::SendMessageW(form->MessageInput(), WM_CHAR, 0x16, 1);
+            wchar_t box[64] = {};
+            ::GetWindowTextW(form->MessageInput(), box, 64);
+            EXPECT_EQ(outside::U8(box), "черновик") << "files are sent, not pasted as text";
+        }
+        EXPECT_EQ(Messages(), before + files.size());
+        for (const auto& [name, bytes] : files) {
+            ASSERT_TRUE(wintest::PumpUntil([&] { return Find(form->LogPane(), name) >= 0; })) << Pane();
+            const LONG at = Find(form->LogPane(), name);
+            EXPECT_TRUE(IsLink(form->LogPane(), at, at + static_cast<LONG>(outside::W(name).size())));
+            EXPECT_FALSE(IsLink(form->LogPane(), at - 6, at)) << "\"Файл: \" before it is plain text";
+            EXPECT_NE(Find(form->LogPane(), "Файл: " + name + " ("), -1);
+            // The copy: byte for byte, and the only file of its name.
+            bool found = false;
+            for (const std::string& copy : testsupport::FolderNames(FilesFolder()))
+                if (copy.size() > name.size() && copy.substr(copy.size() - name.size()) == name) {
+                    EXPECT_EQ(testsupport::ReadRaw(FilesFolder() + "\\" + copy), bytes);
+                    found = true;
+                }
+            EXPECT_TRUE(found) << name;
+        }
+        EXPECT_EQ(Find(form->LogPane(), std::string(kFilesFolderName) + "/"), -1) << "no path is shown";
+    }
+    EXPECT_FALSE(PaneHas("из папки файлов"));
+    for (const std::string& name : testsupport::FolderNames(FilesFolder()))
+        EXPECT_FALSE(outside::IsFileHidden(FilesFolder() + "\\" + name)) << name;
+}
+
+TEST_F(SendingFilesTest, AClickOpensTheFileWithItsProgramInThePaneAndInTheLogsViewer) {
+    RecordingFileType type(records / "opened.txt");
+    const std::string bytes = Bytes(300000, 7);
+    ::SendMessageW(hwnd, WM_DROPFILES, reinterpret_cast<WPARAM>(DropOf({Source("отчёт за май.qltest", bytes)})), 0);
+    ASSERT_TRUE(wintest::PumpUntil([&] { return Find(form->LogPane(), "отчёт за май.qltest") >= 0; })) << Pane();
+    const std::vector<std::string> copies = testsupport::FolderNames(FilesFolder());
+    ASSERT_EQ(copies.size(), 1u);
+    const std::string copy = FilesFolder() + "\\" + copies[0];
+
+    Click(form->LogPane(), Find(form->LogPane(), "отчёт за май.qltest") + 2);
+    ASSERT_TRUE(wintest::PumpUntil([&] { return !type.Opened().empty(); })) << "the program was started";
+    std::string opened = type.Opened();
+    opened.pop_back();
+    EXPECT_EQ(outside::esGetFileName(opened), copies[0]);
+    EXPECT_EQ(testsupport::ReadRaw(opened), bytes) << "the program got the copy";
+
+    // The same in the logs viewer, from the log.
+    form->ToolbarClick(chatwindow::kLogs);
+    logsviewer::frmLogsViewer* viewer = logsviewer::frmLogsViewer::Current();
+    ASSERT_NE(viewer, nullptr);
+    ::SendMessageW(viewer->FilesList(), LB_SETCURSEL, 0, 0);
+    ::SendMessageW(viewer->Handle(), WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(viewer->FilesList()), LBN_SELCHANGE),
+                   reinterpret_cast<LPARAM>(viewer->FilesList()));
+    const LONG at = Find(viewer->LogPane(), "отчёт за май.qltest");
+    ASSERT_GE(at, 0) << modRTFSupport::PlainText(viewer->LogPane());
+    EXPECT_TRUE(IsLink(viewer->LogPane(), at, at + 19));
+    Click(viewer->LogPane(), at + 2);
+    ASSERT_TRUE(wintest::PumpUntil([&] { return type.Opened().size() > opened.size() + 1; }));
+    EXPECT_EQ(type.Opened(), opened + "\n" + opened + "\n");
+    viewer->Unload();
+}
+
+TEST_F(SendingFilesTest, AFileNotThereYetOrAProgramIsAskedAboutFirst) {
+    RecordingFileType type(records / "opened.txt");
+    const std::string missing = StoredFileName({2024, 2, 0, 2, 10, 0, 0, 0}, "0000aaaa", "ещё в пути.qltest");
+    Receive("ещё в пути.qltest", 10, missing);
+    const std::string half = StoredFileName({2024, 2, 0, 2, 10, 0, 0, 1}, "0000bbbb", "наполовину.qltest");
+    Receive("наполовину.qltest", 10, half);
+    const std::string program = StoredFileName({2024, 2, 0, 2, 10, 0, 0, 2}, "0000cccc", "запусти меня.wsb");
+    Receive("запусти меня.wsb", 16, program);
+    modCreateComplexDirectory::CreateComplexDirectory(FilesFolder(), true);
+    testsupport::WriteRaw(AttachmentPath(chat.path(), half), "12345");
+    testsupport::WriteRaw(AttachmentPath(chat.path(), program), "<Configuration/>");
+
+    struct Case {
+        const char* name;
+        std::string box;  // the start of the box's text
+        int answer;
+    } cases[] = {
+        {"ещё в пути.qltest", support::NotArrivedText("ещё в пути.qltest"), IDOK},
+        {"наполовину.qltest", support::NotArrivedText("наполовину.qltest"), IDOK},
+        {"запусти меня.wsb", "«запусти меня.wsb» — программа или сценарий.", IDNO},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(wintest::PumpUntil([&] { return Find(form->LogPane(), c.name) >= 0; })) << Pane();
+        wintest::DialogScript boxes({wintest::DialogScript::Press(c.answer)});
+        Click(form->LogPane(), Find(form->LogPane(), c.name) + 1);
+        ASSERT_TRUE(wintest::PumpUntil([&] { return boxes.BoxesSeen() == 1; }));
+        wintest::PumpFor(300);
+        EXPECT_EQ(boxes.Texts().at(0).substr(0, c.box.size()), c.box);
+    }
+    wintest::PumpFor(500);
+    EXPECT_EQ(type.Opened(), "") << "nothing was opened, the program not after a no";
+}
