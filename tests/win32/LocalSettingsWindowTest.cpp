@@ -153,10 +153,10 @@ TEST_F(LocalSettingsWindowTest, SamplesSelectTheirOptionsAndGreySwitchesTheMessa
     Click(w, kIdGrayMessageIcon);
     for (int s = 0; s < kIconStyleCount; ++s)
         EXPECT_TRUE(shows(IconGroup::Message, s, "IDI_MESSAGE_" + std::to_string(s) + "A")) << "grey at once, " << s;
+    EXPECT_FALSE(modSettings::GrayMessageIcon) << "shown, not applied before OK";
     Click(w, kIdGrayMessageIcon);
     for (int s = 0; s < kIconStyleCount; ++s)
         EXPECT_TRUE(shows(IconGroup::Message, s, "IDI_MESSAGE_" + std::to_string(s))) << "and back, " << s;
-    EXPECT_FALSE(modSettings::GrayMessageIcon) << "not applied by the clicks";
 }
 
 TEST_F(LocalSettingsWindowTest, EverySettingRoundTripsAndOnlyOkRefreshesTheIcons) {
