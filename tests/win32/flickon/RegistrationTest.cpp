@@ -48,11 +48,12 @@ struct ClassRow {
     int toolbox;
 };
 
+// The names as published, not the library's constants: a typo there must not pass.
 const ClassRow kClasses[] = {
-    {&flickon::kClsidTorFlickon, flickon::kProgIdTorFlickon, true, 30000},
-    {&flickon::kClsidIconFrames, flickon::kProgIdIconFrames, false, 0},
-    {&flickon::kClsidTorFlickon2, flickon::kProgIdTorFlickon2, true, 30001},
-    {&flickon::kClsidFanservice, flickon::kProgIdFanservice, false, 0},
+    {&flickon::kClsidTorFlickon, kIdentities[0].progId, true, 30000},
+    {&flickon::kClsidIconFrames, kIdentities[1].progId, false, 0},
+    {&flickon::kClsidTorFlickon2, kIdentities[2].progId, true, 30001},
+    {&flickon::kClsidFanservice, kIdentities[3].progId, false, 0},
 };
 
 std::vector<Expected> ExpectedEntries() {
@@ -105,7 +106,7 @@ TEST(Registration, Regsvr32RegistersAndUnregistersEveryEntry) {
     ASSERT_EQ(RunRegsvr32(L"/s /u"), 0u);
     ExpectRegistered(false);
     CLSID clsid{};
-    EXPECT_NE(::CLSIDFromProgID(flickon::kProgIdTorFlickon, &clsid), S_OK);
+    EXPECT_NE(::CLSIDFromProgID(kClasses[0].progId, &clsid), S_OK);
 
     ASSERT_EQ(RunRegsvr32(L"/s"), 0u);
     ExpectRegistered(true);
@@ -135,10 +136,10 @@ TEST(Registration, EveryClassIsCreatedByProgIdAndByClassId) {
                                           &IID_IViewObject2,        &IID_IPersistPropertyBag,
                                           &IID_IPersistStreamInit,  &IID_IConnectionPointContainer,
                                           &IID_IProvideClassInfo2,  &IID_ISpecifyPropertyPages};
-    std::vector<Row> rows{{flickon::kProgIdTorFlickon, &flickon::kClsidTorFlickon, control},
-                          {flickon::kProgIdTorFlickon2, &flickon::kClsidTorFlickon2, control},
-                          {flickon::kProgIdIconFrames, &flickon::kClsidIconFrames, {&IID_IDispatch}},
-                          {flickon::kProgIdFanservice, &flickon::kClsidFanservice, {&IID_IPropertyPage}}};
+    std::vector<Row> rows{{kClasses[0].progId, &flickon::kClsidTorFlickon, control},
+                          {kClasses[2].progId, &flickon::kClsidTorFlickon2, control},
+                          {kClasses[1].progId, &flickon::kClsidIconFrames, {&IID_IDispatch}},
+                          {kClasses[3].progId, &flickon::kClsidFanservice, {&IID_IPropertyPage}}};
     rows[0].interfaces.push_back(&flickon::kIidTorFlickon);
     rows[1].interfaces.push_back(&flickon::kIidTorFlickon2);
     rows[2].interfaces.push_back(&flickon::kIidIconFrames);

@@ -6,6 +6,18 @@
 
 namespace flktest {
 
+std::wstring GuidText(REFGUID guid) {
+    wchar_t text[40] = {};
+    ::StringFromGUID2(guid, text, 40);
+    return text;
+}
+
+GUID GuidOf(const wchar_t* text) {
+    GUID guid{};
+    EXPECT_EQ(::CLSIDFromString(text, &guid), S_OK) << text;
+    return guid;
+}
+
 std::wstring LibraryPath() {
     wchar_t exe[MAX_PATH] = {};
     ::GetModuleFileNameW(nullptr, exe, MAX_PATH);
@@ -109,6 +121,34 @@ ComPtr<IUnknown> Identity(IUnknown* object) {
 }
 
 bool SameObject(IUnknown* a, IUnknown* b) { return Identity(a).get() == Identity(b).get(); }
+
+ComPtr<IDispatch> CreateObject(REFCLSID clsid) {
+    ComPtr<IDispatch> object;
+    EXPECT_EQ(::CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch, object.put_void()), S_OK);
+    return object;
+}
+
+ComPtr<IDispatch> NewFrames(const std::vector<ComPtr<IPictureDisp>>& pictures) {
+    ComPtr<IDispatch> collection = CreateObject(flickon::kClsidIconFrames);
+    Dispatcher d(collection);
+    for (const auto& p : pictures) EXPECT_EQ(d.Call(flickon::dispid::IconFrames::AddFrame, {VObject(p.get())}), S_OK);
+    return collection;
+}
+
+// sink: advise it; else unadvise the cookie.
+static HRESULT Connect(IUnknown* object, REFIID iid, IUnknown* sink, DWORD* cookie) {
+    ComPtr<IConnectionPointContainer> points;
+    ComPtr<IConnectionPoint> point;
+    DWORD ignored = 0;
+    HRESULT hr = object->QueryInterface(IID_IConnectionPointContainer, points.put_void());
+    if (SUCCEEDED(hr)) hr = points->FindConnectionPoint(iid, point.put());
+    if (SUCCEEDED(hr)) hr = sink ? point->Advise(sink, cookie ? cookie : &ignored) : point->Unadvise(*cookie);
+    return hr;
+}
+
+HRESULT Advise(IUnknown* object, REFIID iid, IUnknown* sink, DWORD* cookie) {
+    return Connect(object, iid, sink, cookie);
+}
 
 VARIANT VBool(bool value) {
     VARIANT v;
@@ -222,26 +262,11 @@ ULONG TestSite::Release() {
     return n;
 }
 
-HRESULT TestSite::GetContainer(IOleContainer** c) {
-    *c = nullptr;
-    return E_NOINTERFACE;
-}
-
-HRESULT TestSite::GetTypeInfoCount(UINT* n) {
-    *n = 0;
-    return S_OK;
-}
-
 HRESULT TestSite::Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS*, VARIANT* result, EXCEPINFO*, UINT*) {
     if (id != DISPID_AMBIENT_USERMODE || !result) return DISP_E_MEMBERNOTFOUND;
     ++ambientQueries;
     *result = VBool(userMode);
     return S_OK;
-}
-
-HRESULT TestSite::GetWindow(HWND* w) {
-    *w = window;
-    return window ? S_OK : E_FAIL;
 }
 
 HRESULT TestSite::GetWindowContext(IOleInPlaceFrame** frame, IOleInPlaceUIWindow** doc, LPRECT pos, LPRECT clip,
@@ -254,16 +279,6 @@ HRESULT TestSite::GetWindowContext(IOleInPlaceFrame** frame, IOleInPlaceUIWindow
     info->hwndFrame = window;
     info->haccel = nullptr;
     info->cAccelEntries = 0;
-    return S_OK;
-}
-
-HRESULT TestSite::OnPosRectChange(LPCRECT rect) {
-    positionRequests.push_back(*rect);
-    return S_OK;
-}
-
-HRESULT TestSite::OnChanged(DISPID id) {
-    changed.push_back(id);
     return S_OK;
 }
 
@@ -280,15 +295,16 @@ HRESULT EventSink::QueryInterface(REFIID iid, void** out) {
     return E_NOINTERFACE;
 }
 
+std::vector<IUnknown*> EventSink::Seen(size_t count) const {
+    std::vector<IUnknown*> out;
+    for (size_t i = 0; i < count && i < pictures.size(); ++i) out.push_back(pictures[i].get());
+    return out;
+}
+
 ULONG EventSink::Release() {
     const ULONG n = --refs_;
     if (n == 0) delete this;
     return n;
-}
-
-HRESULT EventSink::GetTypeInfoCount(UINT* n) {
-    *n = 0;
-    return S_OK;
 }
 
 HRESULT EventSink::Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO*, UINT*) {
@@ -312,48 +328,28 @@ HostedControl::HostedControl(REFCLSID clsid, bool userMode, bool initNew) {
         return;
     }
     dispatch_ = Dispatcher(control_.As<IDispatch>(IID_IDispatch));
-    ComPtr<IOleObject> ole = control_.As<IOleObject>(IID_IOleObject);
-    EXPECT_TRUE(ole);
-    if (ole) {
-        EXPECT_EQ(ole->SetClientSite(site_.get()), S_OK);
-    }
-    ComPtr<IConnectionPointContainer> points = control_.As<IConnectionPointContainer>(IID_IConnectionPointContainer);
-    EXPECT_TRUE(points);
-    if (points) {
-        const IID& events = ::IsEqualCLSID(clsid, flickon::kClsidTorFlickon2) ? flickon::kDiidTorFlickon2Events
-                                                                             : flickon::kDiidTorFlickonEvents;
-        EXPECT_EQ(points->FindConnectionPoint(events, eventPoint_.put()), S_OK);
-        if (eventPoint_) {
-            EXPECT_EQ(eventPoint_->Advise(static_cast<IDispatch*>(events_.get()), &eventCookie_), S_OK);
-        }
-        EXPECT_EQ(points->FindConnectionPoint(IID_IPropertyNotifySink, notifyPoint_.put()), S_OK);
-        if (notifyPoint_) {
-            EXPECT_EQ(notifyPoint_->Advise(static_cast<IPropertyNotifySink*>(site_.get()), &notifyCookie_), S_OK);
-        }
-    }
+    EXPECT_EQ(control_.As<IOleObject>(IID_IOleObject)->SetClientSite(site_.get()), S_OK);
+    eventsIid_ = ::IsEqualCLSID(clsid, flickon::kClsidTorFlickon2) ? flickon::kDiidTorFlickon2Events
+                                                                    : flickon::kDiidTorFlickonEvents;
+    EXPECT_EQ(Advise(control_.get(), eventsIid_, static_cast<IDispatch*>(events_.get()), &eventCookie_), S_OK);
+    EXPECT_EQ(Advise(control_.get(), IID_IPropertyNotifySink, static_cast<IPropertyNotifySink*>(site_.get()),
+                     &notifyCookie_),
+              S_OK);
     if (initNew) {
-        ComPtr<IPersistPropertyBag> persist = control_.As<IPersistPropertyBag>(IID_IPersistPropertyBag);
-        EXPECT_TRUE(persist);
-        if (persist) {
-            EXPECT_EQ(persist->InitNew(), S_OK);
-        }
+        EXPECT_EQ(control_.As<IPersistPropertyBag>(IID_IPersistPropertyBag)->InitNew(), S_OK);
     }
 }
 
 HostedControl::~HostedControl() {
-    if (eventPoint_ && eventCookie_) eventPoint_->Unadvise(eventCookie_);
-    if (notifyPoint_ && notifyCookie_) notifyPoint_->Unadvise(notifyCookie_);
-    eventPoint_.reset();
-    notifyPoint_.reset();
-    if (control_) {
-        ComPtr<IOleObject> ole = control_.As<IOleObject>(IID_IOleObject);
-        if (ole) {
-            ole->Close(OLECLOSE_NOSAVE);
-            ole->SetClientSite(nullptr);
-        }
+    // A host leaves as a careful container does: sinks unadvised, then closed.
+    if (eventCookie_) {
+        EXPECT_EQ(Connect(control_.get(), eventsIid_, nullptr, &eventCookie_), S_OK);
+        EXPECT_EQ(Connect(control_.get(), IID_IPropertyNotifySink, nullptr, &notifyCookie_), S_OK);
     }
-    dispatch_ = Dispatcher();
-    control_.reset();
+    if (ComPtr<IOleObject> ole = control_.As<IOleObject>(IID_IOleObject)) {
+        ole->Close(OLECLOSE_NOSAVE);
+        ole->SetClientSite(nullptr);
+    }
 }
 
 }  // namespace flktest

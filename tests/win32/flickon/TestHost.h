@@ -1,7 +1,7 @@
 // A small ActiveX host for the Flickon0100 tests: a client site that
 // answers ambient UserMode, in-place activation and property-changed
 // notifications, an UpdateIcon sink, IDispatch calls by dispatch id, icon
-// pictures, and time-boxed message pumping.
+// pictures, time-boxed message pumping, and the identities hosts compile in.
 #pragma once
 
 #include <windows.h>
@@ -20,15 +20,55 @@ namespace flktest {
 
 using outside::ComPtr;
 
+// The identities as published, written out here so that a typo in the
+// library's own constants cannot pass: hosts have these compiled in.
+struct ClassIdentity {
+    const wchar_t* name;  // in the type library
+    const wchar_t* progId;
+    const wchar_t* clsid;
+    const wchar_t* defaultInterface;
+    const wchar_t* events;  // null: not a control
+    const wchar_t* help;    // the class help text (null: not checked)
+};
+inline constexpr wchar_t kLibraryGuid[] = L"{1CD1B0FB-2ED4-46D4-999F-BAB0791961E1}";
+inline constexpr ClassIdentity kIdentities[] = {
+    {L"torFlickon", L"Flickon0100.torFlickon", L"{20735A91-B97C-4AF1-9370-CA8D7BF0FFB9}",
+     L"{98A01E5B-7410-4BC0-9F58-F288B5D63376}", L"{CB3D33EC-99D1-46EB-A262-B1718B264EB5}",
+     L"Flackon. Помогает организовать помигивание иконкой в заголовке или трее."},
+    {L"IconFrames", L"Flickon0100.IconFrames", L"{530709A9-1759-4A5D-9875-C844AA831EF1}",
+     L"{033462E2-B196-4688-AFDC-78298EB09DE5}", nullptr,
+     L"Содержит \"кадры\", которые будут использоваться для анимации"},
+    {L"torFlickon2", L"Flickon0100.torFlickon2", L"{056E1B96-3BCE-4CB3-97E0-FCB772F6AA17}",
+     L"{46DE9464-76B8-4AFA-9FA7-59263D483A5B}", L"{CAE1A058-5976-485F-A269-5FCAA9EA70E1}", nullptr},
+    {L"Fanservice", L"Flickon0100.Fanservice", L"{F9DB9E5D-416A-48B3-AE4F-2212D041395A}",
+     L"{49CA55D9-0886-4DF7-A41E-B7B71CE32DD1}", nullptr, nullptr},
+};
+std::wstring GuidText(REFGUID guid);
+GUID GuidOf(const wchar_t* text);
+
+// What the two controls share, for the checks both must pass.
+struct ControlKind {
+    const char* name;  // also the source of their errors
+    const GUID* clsid;
+    const IID* events;
+    DISPID blink, interval, standardIcon;
+    long defaultInterval;
+};
+inline constexpr ControlKind kControls[] = {
+    {"torFlickon", &flickon::kClsidTorFlickon, &flickon::kDiidTorFlickonEvents, flickon::dispid::torFlickon::Blink,
+     flickon::dispid::torFlickon::Interval, flickon::dispid::torFlickon::StandardIcon, 750},
+    {"torFlickon2", &flickon::kClsidTorFlickon2, &flickon::kDiidTorFlickon2Events, flickon::dispid::torFlickon2::Blink,
+     flickon::dispid::torFlickon2::Interval, flickon::dispid::torFlickon2::StandardIcon, 150},
+};
+
 // The library beside the test program.
 std::wstring LibraryPath();
-// Runs regsvr32 with the arguments (the library path is appended) and
-// returns its exit code; fails the test when it does not end in a minute.
+// Runs regsvr32 with the switches and the library path; its exit code. Fails
+// the test when it does not end in a minute.
 DWORD RunRegsvr32(const std::wstring& switches);
 
-// Pumps real messages until done() holds or the time box ends; returns
-// done(). Never waits longer than timeoutMs.
-bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs);
+// Pumps real messages until done() holds or the time box ends; returns done().
+bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 5000);
 void PumpFor(DWORD ms);
 
 // A new 16 x 16 icon picture of one colour; each call makes a distinct object.
@@ -40,6 +80,13 @@ std::vector<uint8_t> StreamBytes(IStream* stream);
 
 // The identity (IUnknown) of an object, for "same object" comparisons.
 ComPtr<IUnknown> Identity(IUnknown* object);
+bool SameObject(IUnknown* a, IUnknown* b);
+
+// An object of the class as a client creates it; a new IconFrames with frames.
+ComPtr<IDispatch> CreateObject(REFCLSID clsid);
+ComPtr<IDispatch> NewFrames(const std::vector<ComPtr<IPictureDisp>>& pictures);
+// Advises sink on the object's connection point iid.
+HRESULT Advise(IUnknown* object, REFIID iid, IUnknown* sink, DWORD* cookie = nullptr);
 
 // VARIANT makers (the VARIANT owns what it holds).
 VARIANT VBool(bool value);
@@ -66,7 +113,6 @@ public:
     SCODE LastScode() const { return scode_; }
     const std::wstring& LastSource() const { return source_; }
     const std::wstring& LastDescription() const { return description_; }
-    IDispatch* get() const { return target_.get(); }
 
 private:
     HRESULT Invoke(DISPID id, WORD flags, std::vector<VARIANT>& args, DISPID named, VARIANT* result);
@@ -96,20 +142,20 @@ public:
     // IOleClientSite
     HRESULT STDMETHODCALLTYPE SaveObject() override { return S_OK; }
     HRESULT STDMETHODCALLTYPE GetMoniker(DWORD, DWORD, IMoniker**) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetContainer(IOleContainer** c) override;
+    HRESULT STDMETHODCALLTYPE GetContainer(IOleContainer** c) override { return *c = nullptr, E_NOINTERFACE; }
     HRESULT STDMETHODCALLTYPE ShowObject() override { return S_OK; }
     HRESULT STDMETHODCALLTYPE OnShowWindow(BOOL) override { return S_OK; }
     HRESULT STDMETHODCALLTYPE RequestNewObjectLayout() override { return E_NOTIMPL; }
 
     // IDispatch: the ambient properties
-    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* n) override;
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* n) override { return *n = 0, S_OK; }
     HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS*, VARIANT* result, EXCEPINFO*,
                                      UINT*) override;
 
     // IOleWindow, IOleInPlaceSite
-    HRESULT STDMETHODCALLTYPE GetWindow(HWND* w) override;
+    HRESULT STDMETHODCALLTYPE GetWindow(HWND* w) override { return *w = window, window ? S_OK : E_FAIL; }
     HRESULT STDMETHODCALLTYPE ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE CanInPlaceActivate() override { return window ? S_OK : S_FALSE; }
     HRESULT STDMETHODCALLTYPE OnInPlaceActivate() override { return S_OK; }
@@ -121,10 +167,16 @@ public:
     HRESULT STDMETHODCALLTYPE OnInPlaceDeactivate() override { return S_OK; }
     HRESULT STDMETHODCALLTYPE DiscardUndoState() override { return S_OK; }
     HRESULT STDMETHODCALLTYPE DeactivateAndUndo() override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE OnPosRectChange(LPCRECT rect) override;
+    HRESULT STDMETHODCALLTYPE OnPosRectChange(LPCRECT rect) override {
+        positionRequests.push_back(*rect);
+        return S_OK;
+    }
 
     // IPropertyNotifySink
-    HRESULT STDMETHODCALLTYPE OnChanged(DISPID id) override;
+    HRESULT STDMETHODCALLTYPE OnChanged(DISPID id) override {
+        changed.push_back(id);
+        return S_OK;
+    }
     HRESULT STDMETHODCALLTYPE OnRequestEdit(DISPID) override { return S_OK; }
 
 private:
@@ -142,11 +194,13 @@ public:
     std::vector<ComPtr<IUnknown>> pictures;
     std::function<void(IUnknown* picture)> reaction;
     size_t Count() const { return pictures.size(); }
+    // The first count pictures (all when fewer came).
+    std::vector<IUnknown*> Seen(size_t count = SIZE_MAX) const;
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override;
     ULONG STDMETHODCALLTYPE AddRef() override { return ++refs_; }
     ULONG STDMETHODCALLTYPE Release() override;
-    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* n) override;
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* n) override { return *n = 0, S_OK; }
     HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO*,
@@ -176,19 +230,18 @@ public:
     Dispatcher& dispatch() { return dispatch_; }
     TestSite& site() { return *site_.get(); }
     EventSink& events() { return *events_.get(); }
+    // Pumps until count events have gone out; false when they did not in time.
+    bool WaitForEvents(size_t count) {
+        return PumpUntil([&] { return events_->Count() >= count; });
+    }
 
 private:
     ComPtr<IUnknown> control_;
     Dispatcher dispatch_;
     ComPtr<TestSite> site_;
     ComPtr<EventSink> events_;
-    ComPtr<IConnectionPoint> eventPoint_;
-    ComPtr<IConnectionPoint> notifyPoint_;
-    DWORD eventCookie_ = 0;
-    DWORD notifyCookie_ = 0;
+    IID eventsIid_{};
+    DWORD eventCookie_ = 0, notifyCookie_ = 0;
 };
-
-// True when the two pointers are the same COM object.
-bool SameObject(IUnknown* a, IUnknown* b);
 
 }  // namespace flktest
