@@ -159,17 +159,22 @@ TEST_F(FollowTest, AMessageThatCouldNotBePrintedComesNextTime) {
     EXPECT_EQ(again.Interrupt().out.find("первое"), std::string::npos);
 }
 
-TEST_F(FollowTest, AFileWhoseNameBeginsLikeAStateFileCommentIsPrintedOnceAcrossRuns) {
+// Names the state file must escape: a comment's start, its own escape.
+TEST_F(FollowTest, FilesWhoseNamesLookLikeTheStateFilesSyntaxArePrintedOnceAcrossRuns) {
     PutFile("#1.ZTMF", "записка\r\n");
+    PutFile("скидка %41.ZTMF", "проценты\r\n");
     {
         CliChild follow({"follow", chatFile});
+        ASSERT_TRUE(follow.WaitForOutput("проценты", kLandSeconds)) << follow.Output();
         ASSERT_TRUE(follow.WaitForOutput("записка", kLandSeconds)) << follow.Output();
         follow.Interrupt();
     }
     CliChild again({"follow", chatFile});
     Send("дальше");
     ASSERT_TRUE(again.WaitForOutput("дальше", kLandSeconds)) << again.Output();
-    EXPECT_EQ(again.Interrupt().out.find("записка"), std::string::npos);
+    const std::string out = again.Interrupt().out;
+    EXPECT_EQ(out.find("записка"), std::string::npos);
+    EXPECT_EQ(out.find("проценты"), std::string::npos);
 }
 
 TEST_F(FollowTest, NewSinceAndOthersLeaveMessagesOut) {
