@@ -321,10 +321,11 @@ TEST_F(LoginWindowTest, KeyboardAloneReachesEveryCommand) {
     Open();
     HWND hwnd = login->Handle();
     ::SetForegroundWindow(hwnd);
-    if (!wintest::PumpUntil([&] { return ::GetForegroundWindow() == hwnd; }, 2000))
+    if (!wintest::PumpUntil([&] { return ::GetForegroundWindow() == hwnd; }, 2000)) {
         // Xvfb under Wine always lets it: a skip there would hide a failure.
         if (wintest::UnderWine()) FAIL() << "the test window cannot take the keyboard";
         else GTEST_SKIP() << "the test window cannot take the keyboard here";
+    }
     const auto send = [](std::initializer_list<WORD> down) {
         std::vector<INPUT> keys;
         for (WORD vk : down) keys.push_back(Key(vk, 0));

@@ -244,6 +244,27 @@ BOOL CALLBACK ScriptBox(HWND window, LPARAM param) {
     return FALSE;  // look again from the top: the step may have opened another box
 }
 
+// A message box's push buttons, its default and its icon.
+struct BoxControls {
+    std::vector<int> buttons;
+    int defaultId = 0;
+    HICON icon = nullptr;
+};
+BOOL CALLBACK BoxControl(HWND child, LPARAM param) {
+    auto* f = reinterpret_cast<BoxControls*>(param);
+    wchar_t cls[16] = {};
+    ::GetClassNameW(child, cls, 16);
+    const LONG style = ::GetWindowLongW(child, GWL_STYLE);
+    if (!::IsWindowVisible(child)) return TRUE;
+    if (_wcsicmp(cls, L"Button") == 0 && (style & BS_TYPEMASK) <= BS_DEFPUSHBUTTON) {
+        f->buttons.push_back(::GetDlgCtrlID(child));
+        if ((style & BS_TYPEMASK) == BS_DEFPUSHBUTTON) f->defaultId = ::GetDlgCtrlID(child);
+    } else if (_wcsicmp(cls, L"Static") == 0 && (style & SS_TYPEMASK) == SS_ICON) {
+        f->icon = reinterpret_cast<HICON>(::SendMessageW(child, STM_GETICON, 0, 0));
+    }
+    return TRUE;
+}
+
 BOOL CALLBACK FirstWritableEdit(HWND child, LPARAM param) {
     wchar_t cls[16] = {};
     ::GetClassNameW(child, cls, 16);
@@ -304,28 +325,8 @@ DialogScript::Step DialogScript::Press(int id) {
 
 DialogScript::Step DialogScript::Expect(std::vector<int> buttons, LPCWSTR icon, Step next) {
     return [buttons, icon, next](HWND box) {
-        struct Found {
-            std::vector<int> buttons;
-            int defaultId = 0;
-            HICON icon = nullptr;
-        } found;
-        ::EnumChildWindows(
-            box,
-            [](HWND child, LPARAM param) -> BOOL {
-                auto* f = reinterpret_cast<Found*>(param);
-                wchar_t cls[16] = {};
-                ::GetClassNameW(child, cls, 16);
-                const LONG style = ::GetWindowLongW(child, GWL_STYLE);
-                if (!::IsWindowVisible(child)) return TRUE;
-                if (_wcsicmp(cls, L"Button") == 0 && (style & BS_TYPEMASK) <= BS_DEFPUSHBUTTON) {
-                    f->buttons.push_back(::GetDlgCtrlID(child));
-                    if ((style & BS_TYPEMASK) == BS_DEFPUSHBUTTON) f->defaultId = ::GetDlgCtrlID(child);
-                }
-                else if (_wcsicmp(cls, L"Static") == 0 && (style & SS_TYPEMASK) == SS_ICON)
-                    f->icon = reinterpret_cast<HICON>(::SendMessageW(child, STM_GETICON, 0, 0));
-                return TRUE;
-            },
-            reinterpret_cast<LPARAM>(&found));
+        BoxControls found;
+        ::EnumChildWindows(box, BoxControl, reinterpret_cast<LPARAM>(&found));
         std::vector<int> got = found.buttons;
         std::sort(got.begin(), got.end());
         std::vector<int> want = buttons;
