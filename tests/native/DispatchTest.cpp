@@ -2,6 +2,7 @@
 // happens to each file afterwards, progress, overflow and re-entry.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 
 #include "ChatFixture.h"
@@ -31,6 +32,19 @@ constexpr outside::DateTimeRecord kYear2000{2000, 1, 6, 1, 12, 0, 0, 0};
 std::string Record(const std::string& text, const std::string& guid = "{OTHER}",
                    const outside::DateTimeRecord& sent = kSent) {
     return BuildBinaryRecord(sent, "Вова", text, guid);
+}
+
+// The time now less days, as the UTC record a message carries.
+outside::DateTimeRecord DaysAgo(int days) {
+    using namespace std::chrono;
+    const auto time = floor<milliseconds>(system_clock::now()) - std::chrono::days{days};
+    const auto day = floor<std::chrono::days>(time);
+    const year_month_day date{day};
+    const hh_mm_ss clock{time - day};
+    const auto u16 = [](auto value) { return static_cast<uint16_t>(value); };
+    return {u16(int{date.year()}),       u16(unsigned{date.month()}),  u16(weekday{day}.c_encoding()),
+            u16(unsigned{date.day()}),   u16(clock.hours().count()),   u16(clock.minutes().count()),
+            u16(clock.seconds().count()), u16(clock.subseconds().count())};
 }
 
 // A debug line of the pass: the operation, its notice and the file.
@@ -378,8 +392,8 @@ TEST_F(DispatchTest, OwnFilesGoAfterTheRetentionOthersAsTheModeSays) {
         const std::string oldOwn = chat / ("2000-01-01 12-00-00-000 {" + tag + "}.ZPMF");
         const std::string freshOwn = chat / ("2099-01-01 00-00-00-000 {" + tag + "}.ZPMF");
         const std::string oldOther = chat / ("2000-01-01 12-00-00-001 {" + tag + "}.ZPMF");
-        WriteAged(oldOwn, Record("старое своё " + tag, modSettings::ClientGuid, kYear2000), kLongAgo);
-        WriteAged(freshOwn, Record("новое своё " + tag, modSettings::ClientGuid, outside::esGetSystemTime()), kLongAgo);
+        WriteAged(oldOwn, Record("старое своё " + tag, modSettings::ClientGuid, DaysAgo(31)), kLongAgo);
+        WriteAged(freshOwn, Record("новое своё " + tag, modSettings::ClientGuid, DaysAgo(29)), kLongAgo);
         WriteAged(oldOther, Record("старое чужое " + tag, "{OTHER}", kYear2000), kLongAgo);
         const RecordingHost host = OnePass();
         // One's own files are told apart from the others' by the client's GUID.
