@@ -2,6 +2,7 @@
 // happens to each file afterwards, progress, overflow and re-entry.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 
 #include "ChatFixture.h"
@@ -15,26 +16,41 @@
 
 using namespace exchange;
 using testsupport::AsDisplay;
+using testsupport::OnePass;
 using testsupport::RecordingHost;
+using testsupport::Shown;
 using testsupport::WriteAged;
 using testsupport::WriteRaw;
+using Lines = std::vector<std::string>;
 
 namespace {
 
-std::string Record(const std::string& text) {
-    return BuildBinaryRecord({2024, 1, 0, 31, 13, 5, 7, 42}, "Вова", text, "{OTHER}");
-}
-
 constexpr int kLongAgo = 100000000;
-
+constexpr outside::DateTimeRecord kSent{2024, 1, 0, 31, 13, 5, 7, 42};
 constexpr outside::DateTimeRecord kYear2000{2000, 1, 6, 1, 12, 0, 0, 0};
 
-std::string RecordFrom(const std::string& guid, const std::string& text,
-                       const outside::DateTimeRecord& sent = {2024, 1, 0, 31, 13, 5, 7, 42}) {
+std::string Record(const std::string& text, const std::string& guid = "{OTHER}",
+                   const outside::DateTimeRecord& sent = kSent) {
     return BuildBinaryRecord(sent, "Вова", text, guid);
 }
 
-std::vector<std::string> Shown(const RecordingHost& host) { return host.Texts({MessageKind::Other, MessageKind::Mine}); }
+// The time now less days, as the UTC record a message carries.
+outside::DateTimeRecord DaysAgo(int days) {
+    using namespace std::chrono;
+    const auto time = floor<milliseconds>(system_clock::now()) - std::chrono::days{days};
+    const auto day = floor<std::chrono::days>(time);
+    const year_month_day date{day};
+    const hh_mm_ss clock{time - day};
+    const auto u16 = [](auto value) { return static_cast<uint16_t>(value); };
+    return {u16(int{date.year()}),       u16(unsigned{date.month()}),  u16(weekday{day}.c_encoding()),
+            u16(unsigned{date.day()}),   u16(clock.hours().count()),   u16(clock.minutes().count()),
+            u16(clock.seconds().count()), u16(clock.subseconds().count())};
+}
+
+// A debug line of the pass: the operation, its notice and the file.
+std::string Notice(const std::string& operation, const std::string& text, const std::string& path) {
+    return operation + "() ==> " + text + "\r\n" + path;
+}
 
 class DispatchTest : public testsupport::ChatFixture {
 protected:
@@ -47,23 +63,18 @@ protected:
 
 }  // namespace
 
-TEST_F(DispatchTest, EmptyFolderDoesNothingAtAll) {
-    RecordingHost host;
-    WriteRaw(chat / "readme.txt", "not a message");
-    const PassSummary summary = MessageDispatcher(host).DispatchAllMessages();
-    EXPECT_EQ(summary.files, 0);
-    EXPECT_TRUE(host.lines.empty());
-    EXPECT_TRUE(host.captions.empty()) << "the title keeps its value";
-}
-
 TEST_F(DispatchTest, ListsVisiblePlainMessageFilesInSendingOrder) {
+    WriteRaw(chat / "readme.txt", "not a message");
+    const RecordingHost empty = OnePass();
+    EXPECT_TRUE(empty.lines.empty());
+    EXPECT_TRUE(empty.captions.empty()) << "an empty pass leaves the title alone";
+
     WriteAged(chat / "2024-01-31 13-05-07-042 {B}.ZPMF", Record("третье"), kLongAgo);
     WriteAged(chat / "2024-01-31 13-05-07-041 {A}.zxmf", "", kLongAgo);  // lower-case extension still counts
     WriteAged(chat / "2023-12-31 23-59-59-999 {Z}.ZPMF", Record("первое"), kLongAgo);
     WriteAged(chat / "note.ZTMF", "записка", kLongAgo);
     WriteAged(chat / "hidden.ZPMF", Record("скрытое"), kLongAgo);
     ASSERT_TRUE(outside::HideFile(chat / "hidden.ZPMF"));
-    WriteAged(chat / "other.txt", "x", kLongAgo);
     std::filesystem::create_directory(std::filesystem::u8path(chat / "folder.ZPMF"));
 
     RecordingHost host;
@@ -73,13 +84,18 @@ TEST_F(DispatchTest, ListsVisiblePlainMessageFilesInSendingOrder) {
     outside::Sorter().Sort(files);
     std::vector<std::string> names;
     for (const auto& f : files) names.push_back(outside::esGetFileName(f));
-    EXPECT_EQ(names, (std::vector<std::string>{"2023-12-31 23-59-59-999 {Z}.ZPMF", "2024-01-31 13-05-07-041 {A}.zxmf",
-                                               "2024-01-31 13-05-07-042 {B}.ZPMF", "note.ZTMF"}));
+    EXPECT_EQ(names, (Lines{"2023-12-31 23-59-59-999 {Z}.ZPMF", "2024-01-31 13-05-07-041 {A}.zxmf",
+                            "2024-01-31 13-05-07-042 {B}.ZPMF", "note.ZTMF"}));
 
     modSettings::ShowDebugMessages = true;
     dispatcher.DispatchAllMessages();
-    EXPECT_EQ(host.Texts({MessageKind::Other}), (std::vector<std::string>{"первое", "третье", "записка"}));
+    EXPECT_EQ(host.Texts({MessageKind::Other}), (Lines{"первое", "третье", "записка"}));
     EXPECT_TRUE(outside::esIsFileExist(chat / "hidden.ZPMF")) << "a hidden file is never read";
+    // A name of no known kind is let go, not retried for ever.
+    const std::string unknown = chat / "x.ZQQF";
+    EXPECT_EQ(dispatcher.DispatchMessage(unknown), DispatchResult::Processed);
+    EXPECT_EQ(host.Texts({MessageKind::Debug}).back(),
+              Notice("DispatchMessage", "Непонятное расширение файла. Игнорируем.", unknown));
 }
 
 TEST_F(DispatchTest, CleanUpFollowsTheChatSettings) {
@@ -93,6 +109,7 @@ TEST_F(DispatchTest, CleanUpFollowsTheChatSettings) {
         {true, true, true, false, "Файл оказался ошибочным. Он был скрыт."},
         {true, false, true, true, "Файл оказался ошибочным. Он был удалён."},
     };
+    modSettings::ShowDebugMessages = true;
     for (const auto& c : cases) {
         SCOPED_TRACE(std::to_string(c.deleteFiles) + std::to_string(c.hideBroken));
         modSettings::DeleteMessageFiles = c.deleteFiles;
@@ -101,15 +118,12 @@ TEST_F(DispatchTest, CleanUpFollowsTheChatSettings) {
         const std::string broken = chat / "2024-01-01 00-00-00-001 {B}.ZPMF";
         WriteAged(good, Record("хорошее " + std::to_string(&c - cases)), kLongAgo);  // a new message each time
         WriteAged(broken, "2024\0" "1", kLongAgo);
-        RecordingHost host;
-        modSettings::ShowDebugMessages = true;
-        MessageDispatcher(host).DispatchAllMessages();
+        const RecordingHost host = OnePass();
         EXPECT_EQ(!outside::esIsFileExist(good), c.goodDeleted);
         EXPECT_EQ(!outside::esIsFileExist(broken), c.brokenDeleted);
         EXPECT_TRUE(c.goodDeleted || outside::IsFileHidden(good));
         EXPECT_TRUE(c.brokenDeleted || outside::IsFileHidden(broken));
-        EXPECT_EQ(host.Texts({MessageKind::Debug}),
-                  std::vector<std::string>{"DispatchAllMessages() ==> " + c.brokenNotice + "\r\n" + broken});
+        EXPECT_EQ(host.Texts({MessageKind::Debug}), Lines{Notice("DispatchAllMessages", c.brokenNotice, broken)});
         EXPECT_EQ(host.Texts({MessageKind::System}).size(), 1u) << "the reader's own notice";
         outside::RemoveFile(good);
         outside::RemoveFile(broken);
@@ -126,58 +140,51 @@ TEST_F(DispatchTest, FailedDeletesFallBackToHidingAndStuckFilesAreNotShownAgain)
     WriteAged(broken, "junk", kLongAgo);
     RecordingHost host;
     std::vector<std::string> hidden;
-    bool hidingWorks = true;
-    MessageDispatcher dispatcher(host, {[](const std::string&) { return false; },
-                                        [&](const std::string& p) {
-                                            hidden.push_back(p);
-                                            return hidingWorks;
-                                        }});
-    dispatcher.DispatchAllMessages();
-    EXPECT_EQ(hidden, (std::vector<std::string>{good, broken}));
+    const auto noDelete = [](const std::string&) { return false; };
+    MessageDispatcher(host, {noDelete, [&](const std::string& p) {
+                                 hidden.push_back(p);
+                                 return true;
+                             }})
+        .DispatchAllMessages();
+    EXPECT_EQ(hidden, (Lines{good, broken}));
+    const std::string notHidden = "но его удалить не удалось. Он был скрыт.";
     EXPECT_EQ(host.Texts({MessageKind::Debug}),
-              (std::vector<std::string>{
-                  "DispatchAllMessages() ==> Файл успешно обработан, но его удалить не удалось. Он был скрыт.\r\n" + good,
-                  "DispatchAllMessages() ==> Файл оказался ошибочным, но его удалить не удалось. Он был скрыт.\r\n" +
-                      broken}));
+              (Lines{Notice("DispatchAllMessages", "Файл успешно обработан, " + notHidden, good),
+                     Notice("DispatchAllMessages", "Файл оказался ошибочным, " + notHidden, broken)}));
 
     // Neither deleted nor hidden: still in the folder, but not shown a second time.
-    hidingWorks = false;
     WriteAged(chat / "c.ZPMF", Record("застрял"), kLongAgo);
     RecordingHost second;
-    MessageDispatcher stuck(second, {[](const std::string&) { return false; }, [](const std::string&) { return false; }});
+    MessageDispatcher stuck(second, {noDelete, noDelete});
     stuck.DispatchAllMessages();
     stuck.DispatchAllMessages();
     // "один раз" was shown by the first run, whose hiding counted as done: the ledger keeps it out.
-    EXPECT_EQ(second.Texts({MessageKind::Other}), (std::vector<std::string>{"застрял"}));
+    EXPECT_EQ(second.Texts({MessageKind::Other}), Lines{"застрял"});
 }
 
-TEST_F(DispatchTest, SyncingFileWaitsForItsMarkerToGo) {
+TEST_F(DispatchTest, AWaitingFileIsLeftAloneAndSaysWhyOnceAndAgainWhenTheReasonChanges) {
     modSettings::ShowDebugMessages = true;
-    const std::string path = chat / "2024-01-01 00-00-00-000 {S}.ZPMF";
-    WriteAged(path, Record("синхронизация"), kLongAgo);
-    WriteRaw(path + ".!sync", "partial");
+    const std::string path = chat / "later.ZPMF";
+    WriteRaw(path, "2024\0" "1");  // just written and not whole yet: a sync service may still be filling it
+    WriteRaw(path + ".!sync", "");
     RecordingHost host;
     MessageDispatcher dispatcher(host);
-    const PassSummary first = dispatcher.DispatchAllMessages();
-    EXPECT_EQ(first.retried, 1);
-    EXPECT_EQ(host.Texts({MessageKind::Debug}),
-              std::vector<std::string>{"DispatchMessage() ==> Файл ещё синхронизируется. Пока пропускаем.\r\n" + path});
-    EXPECT_TRUE(outside::esIsFileExist(path));
-    EXPECT_FALSE(outside::IsFileHidden(path));
+    const std::string syncing = Notice("DispatchMessage", "Файл ещё синхронизируется. Пока пропускаем.", path);
+    const std::string young =
+        Notice("DispatchMessage", "Файл не разобран, но он только что записан. Пока пропускаем.", path);
+    const auto passes = [&](const Lines& said) {
+        for (int pass = 0; pass < 3; ++pass) EXPECT_EQ(dispatcher.DispatchAllMessages().retried, 1);
+        EXPECT_EQ(host.Texts({MessageKind::Debug}), said);
+        EXPECT_TRUE(outside::esIsFileExist(path) && !outside::IsFileHidden(path));
+    };
+    passes({syncing});
     outside::RemoveFile(path + ".!sync");
-    EXPECT_EQ(dispatcher.DispatchAllMessages().processed, 1);
-    EXPECT_EQ(host.Texts({MessageKind::Other}), std::vector<std::string>{"синхронизация"});
-}
-
-TEST_F(DispatchTest, YoungBrokenFileIsRetriedAndOldOneIsBroken) {
-    modSettings::ShowDebugMessages = true;
-    const std::string path = chat / "young.ZPMF";
-    WriteRaw(path, "2024\0" "1");  // just written: a sync service may still be filling it
-    RecordingHost host;
-    MessageDispatcher dispatcher(host);
-    EXPECT_EQ(dispatcher.DispatchAllMessages().retried, 1);
+    passes({syncing, young});
     EXPECT_TRUE(host.Texts({MessageKind::System}).empty()) << "no broken notice while young";
-    EXPECT_FALSE(outside::IsFileHidden(path));
+    WriteRaw(path + ".!sync", "");
+    passes({syncing, young, syncing});
+    // Old and its marker gone: broken at last.
+    outside::RemoveFile(path + ".!sync");
     WriteAged(path, "2024\0" "1", kLongAgo);
     EXPECT_EQ(dispatcher.DispatchAllMessages().broken, 1);
     EXPECT_EQ(host.Texts({MessageKind::System}).size(), 1u);
@@ -187,8 +194,7 @@ TEST_F(DispatchTest, ProgressCaptionOnlyForMoreThanTenFiles) {
     for (int count : {10, 11}) {
         SCOPED_TRACE(count);
         WriteMessages(std::to_string(count) + "-", count);
-        RecordingHost host;
-        MessageDispatcher(host).DispatchAllMessages();
+        const RecordingHost host = OnePass();
         const std::string plain = "Беседа.ZPMFChat \u2013 Quillet";
         std::vector<std::string> expected;
         if (count > 10)
@@ -203,8 +209,7 @@ TEST_F(DispatchTest, ProgressCaptionOnlyForMoreThanTenFiles) {
 TEST_F(DispatchTest, OverflowSavesAndClearsBeforeEvery301stFile) {
     modSettings::ClearScrollbackOnOverflow = true;
     WriteMessages("m", 601);
-    RecordingHost host;
-    MessageDispatcher(host).DispatchAllMessages();
+    const RecordingHost host = OnePass();
     std::vector<size_t> resets;
     for (const auto& save : host.saves) {
         EXPECT_TRUE(save.silent);
@@ -213,7 +218,7 @@ TEST_F(DispatchTest, OverflowSavesAndClearsBeforeEvery301stFile) {
     EXPECT_EQ(resets, (std::vector<size_t>{300, 601})) << "before the 301st file, then 300 more and the first notice";
     EXPECT_EQ(host.clears, 2);
     const std::string notice = "Получено 300 входящих сообщений. Сообщения очищены, но сохранились в истории.";
-    EXPECT_EQ(host.Texts({MessageKind::System}), (std::vector<std::string>{notice, notice}));
+    EXPECT_EQ(host.Texts({MessageKind::System}), (Lines{notice, notice}));
 
     // A failed save clears nothing; switched off, nothing is saved.
     WriteMessages("n", 301);
@@ -224,50 +229,14 @@ TEST_F(DispatchTest, OverflowSavesAndClearsBeforeEvery301stFile) {
     EXPECT_EQ(failing.clears, 0);
     modSettings::ClearScrollbackOnOverflow = false;
     WriteMessages("o", 301);
-    RecordingHost off;
-    MessageDispatcher(off).DispatchAllMessages();
-    EXPECT_EQ(off.ResetSaves(), 0u);
-}
-
-TEST_F(DispatchTest, APassNeverNests) {
-    WriteMessages("m", 3);
-    RecordingHost host;
-    MessageDispatcher dispatcher(host);
-    int nested = 0;
-    host.onPump = [&] {
-        EXPECT_TRUE(dispatcher.InPass());
-        nested += dispatcher.DispatchAllMessages().files;
-    };
-    EXPECT_EQ(dispatcher.DispatchAllMessages().files, 3);
-    EXPECT_EQ(nested, 0);
-    EXPECT_FALSE(dispatcher.InPass());
-}
-
-TEST_F(DispatchTest, UnknownExtensionIsIgnoredAsProcessed) {
-    modSettings::ShowDebugMessages = true;
-    RecordingHost host;
-    const std::string path = chat / "x.ZQQF";
-    EXPECT_EQ(MessageDispatcher(host).DispatchMessage(path), DispatchResult::Processed);
-    EXPECT_EQ(host.Texts({MessageKind::Debug}),
-              std::vector<std::string>{"DispatchMessage() ==> Непонятное расширение файла. Игнорируем.\r\n" + path});
-}
-
-TEST_F(DispatchTest, OwnMessagesAreShownAsMineAndThenRemovedLikeAnyOther) {
-    modSettings::DeleteMessageFiles = true;
-    const std::string path = chat / "own.ZPMF";
-    WriteAged(path, BuildBinaryRecord({2024, 1, 0, 31, 13, 5, 7, 42}, "Я", "своё", modSettings::ClientGuid), kLongAgo);
-    RecordingHost host;
-    MessageDispatcher(host).DispatchAllMessages();
-    ASSERT_EQ(host.lines.size(), 1u);
-    EXPECT_EQ(host.lines[0].kind, MessageKind::Mine);
-    EXPECT_FALSE(outside::esIsFileExist(path));
+    EXPECT_EQ(OnePass().ResetSaves(), 0u);
 }
 
 TEST_F(DispatchTest, AFileGoesOnlyAfterTheLogHoldsItsMessage) {
-    const int count = 2 * kRemovalBatchFiles + 7;
-    WriteMessages("m", count);
+    const size_t count = 2 * kRemovalBatchFiles + 7;
+    WriteMessages("m", static_cast<int>(count));
     RecordingHost host;
-    int removed = 0;
+    size_t removed = 0;
     MessageDispatcher dispatcher(host, {[](const std::string&) { return false; },
                                         [&](const std::string& path) {
                                             const std::string name = outside::esGetFileName(path);
@@ -285,66 +254,45 @@ TEST_F(DispatchTest, AFileGoesOnlyAfterTheLogHoldsItsMessage) {
     EXPECT_LE(mostAtRisk, static_cast<size_t>(kRemovalBatchFiles));
     EXPECT_GT(mostAtRisk, 1u) << "removed in batches, not one by one";
 
-    // While the log cannot be written nothing goes, and nothing is shown twice.
-    WriteMessages("n", 3);
+    // While the log cannot be written nothing goes, nothing is shown twice, and the save is tried
+    // again once per batch of files or per quarter of a second and at the end of the pass, not after every file.
+    const size_t held = 4 * kRemovalBatchFiles, savesBefore = host.saves.size();
+    WriteMessages("n", static_cast<int>(held));
     host.saveWorks = false;
-    dispatcher.DispatchAllMessages();
-    dispatcher.DispatchAllMessages();
-    EXPECT_EQ(removed, count);
-    EXPECT_EQ(dispatcher.FilesAwaitingRemoval(), 3u);
-    EXPECT_EQ(host.Texts({MessageKind::Other}).size(), static_cast<size_t>(count + 3));
-    host.saveWorks = true;
-    dispatcher.DispatchAllMessages();
-    EXPECT_EQ(removed, count + 3);
-    EXPECT_EQ(host.Texts({MessageKind::Other}).size(), static_cast<size_t>(count + 3));
-}
-
-TEST_F(DispatchTest, APassLeftByAnErrorStillEndsItsWork) {
-    WriteMessages("m", 3);
-    RecordingHost host;
-    host.onDisplay = [&] {
-        if (host.lines.size() == 1) throw std::runtime_error("сбой посреди прохода");
-    };
-    MessageDispatcher dispatcher(host);
-    EXPECT_THROW(dispatcher.DispatchAllMessages(), std::runtime_error);
-    EXPECT_FALSE(dispatcher.InPass());
-    EXPECT_EQ(host.captions, std::vector<std::string>{"Беседа.ZPMFChat \u2013 Quillet"});
-    EXPECT_EQ(host.passesFinished, 1);
-    EXPECT_TRUE(outside::IsFileHidden(chat / "m1000.ZPMF")) << "read and saved before the error: removed";
-    EXPECT_FALSE(outside::IsFileHidden(chat / "m1001.ZPMF"));
-}
-
-TEST_F(DispatchTest, AWaitingFileSaysWhyOnceAndAgainWhenTheReasonChanges) {
-    modSettings::ShowDebugMessages = true;
-    const std::string path = chat / "later.ZPMF";
-    WriteRaw(path, "2024\0" "1");  // young and not whole yet
-    WriteRaw(path + ".!sync", "");
-    RecordingHost host;
-    MessageDispatcher dispatcher(host);
-    const std::string syncing = "DispatchMessage() ==> Файл ещё синхронизируется. Пока пропускаем.\r\n" + path;
-    const std::string young = "DispatchMessage() ==> Файл не разобран, но он только что записан. Пока пропускаем.\r\n" + path;
-    for (int pass = 0; pass < 3; ++pass) dispatcher.DispatchAllMessages();
-    EXPECT_EQ(host.Texts({MessageKind::Debug}), std::vector<std::string>{syncing});
-    outside::RemoveFile(path + ".!sync");
-    for (int pass = 0; pass < 3; ++pass) dispatcher.DispatchAllMessages();
-    EXPECT_EQ(host.Texts({MessageKind::Debug}), (std::vector<std::string>{syncing, young}));
-    WriteRaw(path + ".!sync", "");
-    dispatcher.DispatchAllMessages();
-    EXPECT_EQ(host.Texts({MessageKind::Debug}), (std::vector<std::string>{syncing, young, syncing}));
-}
-
-TEST_F(DispatchTest, AFailedSaveIsTriedAgainOncePerBatchNotAfterEveryFile) {
-    const int count = 4 * kRemovalBatchFiles;
-    WriteMessages("m", count);
-    RecordingHost host;
-    host.saveWorks = false;
-    MessageDispatcher dispatcher(host);
     const auto start = std::chrono::steady_clock::now();
     dispatcher.DispatchAllMessages();
     const auto periods = static_cast<size_t>((std::chrono::steady_clock::now() - start) / kRemovalBatchTime);
-    // A try per batch of files or per quarter of a second, and one at the end of the pass.
-    EXPECT_LE(host.saves.size(), count / kRemovalBatchFiles + periods + 1);
-    EXPECT_EQ(dispatcher.FilesAwaitingRemoval(), static_cast<size_t>(count));
+    EXPECT_LE(host.saves.size() - savesBefore, held / kRemovalBatchFiles + periods + 1);
+    dispatcher.DispatchAllMessages();
+    EXPECT_EQ(removed, count);
+    EXPECT_EQ(dispatcher.FilesAwaitingRemoval(), held);
+    EXPECT_EQ(host.Texts({MessageKind::Other}).size(), count + held);
+    host.saveWorks = true;
+    dispatcher.DispatchAllMessages();
+    EXPECT_EQ(removed, count + held);
+    EXPECT_EQ(host.Texts({MessageKind::Other}).size(), count + held);
+}
+
+TEST_F(DispatchTest, APassNeverNestsAndOneLeftByAnErrorStillEndsItsWork) {
+    WriteMessages("m", 4);
+    RecordingHost host;
+    MessageDispatcher dispatcher(host);
+    int nested = 0;
+    host.onPump = [&] {
+        EXPECT_TRUE(dispatcher.InPass());
+        nested += dispatcher.DispatchAllMessages().files;
+    };
+    host.onDisplay = [&] {
+        if (host.lines.size() == 2) throw std::runtime_error("сбой посреди прохода");
+    };
+    EXPECT_THROW(dispatcher.DispatchAllMessages(), std::runtime_error);
+    EXPECT_EQ(nested, 0);
+    EXPECT_EQ(host.pumps, 2);
+    EXPECT_FALSE(dispatcher.InPass());
+    EXPECT_EQ(host.captions, Lines{"Беседа.ZPMFChat \u2013 Quillet"});
+    EXPECT_EQ(host.passesFinished, 1);
+    EXPECT_TRUE(outside::IsFileHidden(chat / "m1001.ZPMF")) << "read and saved before the error: removed";
+    EXPECT_FALSE(outside::IsFileHidden(chat / "m1002.ZPMF"));
 }
 
 TEST_F(DispatchTest, WhatAFailedSaveHeldBackIsRecordedByTheNextEmptyPassAndAtClose) {
@@ -367,7 +315,7 @@ TEST_F(DispatchTest, WhatAFailedSaveHeldBackIsRecordedByTheNextEmptyPassAndAtClo
         host.saveWorks = false;
         MessageDispatcher dispatcher(host);
         dispatcher.DispatchAllMessages();
-        ASSERT_EQ(Shown(host), std::vector<std::string>{text});
+        ASSERT_EQ(Shown(host), Lines{text});
         ASSERT_FALSE(outside::IsFileHidden(path)) << "the log does not hold it yet";
         host.saveWorks = true;
         c.then(dispatcher, host);
@@ -393,38 +341,35 @@ TEST_F(DispatchTest, SharedFolderTouchesNobodysFileAndReadsOnlyNewOnes) {
         const std::string broken = chat / "2024-01-01 00-00-00-004 {B}.ZPMF";
         const std::string syncing = chat / "2024-01-01 00-00-00-005 {S}.ZPMF";
         const std::string note = chat / "записка.ZTMF";
-        WriteAged(other, RecordFrom("{OTHER}", "чужое"), kLongAgo);
+        WriteAged(other, Record("чужое"), kLongAgo);
         std::string step;
         WriteXmlMessage(own, outside::esGetSystemTime(), "Я", modSettings::ClientGuid, "своё", step);
-        WriteAged(hidden, RecordFrom("{OTHER}", "спрятано другим"), kLongAgo);
+        WriteAged(hidden, Record("спрятано другим"), kLongAgo);
         ASSERT_TRUE(outside::HideFile(hidden));  // by a client in the ordinary mode
         WriteAged(broken, "junk", kLongAgo);
-        WriteAged(syncing, RecordFrom("{OTHER}", "догрузилось"), kLongAgo);
+        WriteAged(syncing, Record("догрузилось"), kLongAgo);
         WriteRaw(syncing + ".!sync", "");
         WriteAged(note, "записка", kLongAgo);
 
         RecordingHost host;
         MessageDispatcher dispatcher(host);
         dispatcher.DispatchAllMessages();
-        EXPECT_EQ(Shown(host), (std::vector<std::string>{"чужое", "своё", "спрятано другим", "записка"}));
+        EXPECT_EQ(Shown(host), (Lines{"чужое", "своё", "спрятано другим", "записка"}));
         EXPECT_EQ(host.Texts({MessageKind::System}).size(), 1u) << "the broken file, once";
         for (const std::string& path : {other, own, hidden, broken, syncing, note}) {
             EXPECT_TRUE(outside::esIsFileExist(path)) << path;
             EXPECT_EQ(outside::IsFileHidden(path), path == hidden) << path;
         }
         // A pass that read the file again would show this.
-        WriteAged(other, RecordFrom("{OTHER}", "подменено"), kLongAgo);
+        WriteAged(other, Record("подменено"), kLongAgo);
         dispatcher.DispatchAllMessages();
         outside::RemoveFile(syncing + ".!sync");
         dispatcher.DispatchAllMessages();
-        EXPECT_EQ(Shown(host), (std::vector<std::string>{"чужое", "своё", "спрятано другим", "записка", "догрузилось"}));
+        EXPECT_EQ(Shown(host), (Lines{"чужое", "своё", "спрятано другим", "записка", "догрузилось"}));
 
         // After a restart nothing shows twice and nothing is told twice; only a new file is read.
-        WriteAged(chat / "2024-01-01 00-00-00-006 {N}.ZPMF", RecordFrom("{OTHER}", "новое"), kLongAgo);
-        RecordingHost again;
-        MessageDispatcher(again).DispatchAllMessages();
-        EXPECT_EQ(again.Texts({MessageKind::Other, MessageKind::Mine, MessageKind::System}),
-                  std::vector<std::string>{"новое"});
+        WriteAged(chat / "2024-01-01 00-00-00-006 {N}.ZPMF", Record("новое"), kLongAgo);
+        EXPECT_EQ(OnePass().Texts({MessageKind::Other, MessageKind::Mine, MessageKind::System}), Lines{"новое"});
     }
 }
 
@@ -447,20 +392,18 @@ TEST_F(DispatchTest, OwnFilesGoAfterTheRetentionOthersAsTheModeSays) {
         const std::string oldOwn = chat / ("2000-01-01 12-00-00-000 {" + tag + "}.ZPMF");
         const std::string freshOwn = chat / ("2099-01-01 00-00-00-000 {" + tag + "}.ZPMF");
         const std::string oldOther = chat / ("2000-01-01 12-00-00-001 {" + tag + "}.ZPMF");
-        WriteAged(oldOwn, RecordFrom(modSettings::ClientGuid, "старое своё " + tag, kYear2000), kLongAgo);
-        WriteAged(freshOwn, RecordFrom(modSettings::ClientGuid, "новое своё " + tag, outside::esGetSystemTime()),
-                  kLongAgo);
-        WriteAged(oldOther, RecordFrom("{OTHER}", "старое чужое " + tag, kYear2000), kLongAgo);
-        RecordingHost host;
-        MessageDispatcher(host).DispatchAllMessages();
-        EXPECT_EQ(Shown(host).size(), 3u);
+        WriteAged(oldOwn, Record("старое своё " + tag, modSettings::ClientGuid, DaysAgo(31)), kLongAgo);
+        WriteAged(freshOwn, Record("новое своё " + tag, modSettings::ClientGuid, DaysAgo(29)), kLongAgo);
+        WriteAged(oldOther, Record("старое чужое " + tag, "{OTHER}", kYear2000), kLongAgo);
+        const RecordingHost host = OnePass();
+        // One's own files are told apart from the others' by the client's GUID.
+        EXPECT_EQ(host.Texts({MessageKind::Mine}), (Lines{"старое своё " + tag, "новое своё " + tag}));
+        EXPECT_EQ(host.Texts({MessageKind::Other}), Lines{"старое чужое " + tag});
         EXPECT_FALSE(outside::esIsFileExist(oldOwn)) << "older than 30 days";
         EXPECT_TRUE(outside::esIsFileExist(freshOwn));
         EXPECT_EQ(outside::IsFileHidden(freshOwn), c.freshOwnHidden);
         EXPECT_EQ(!outside::esIsFileExist(oldOther), c.otherDeleted);
-        RecordingHost again;
-        MessageDispatcher(again).DispatchAllMessages();
-        EXPECT_TRUE(Shown(again).empty()) << "nothing twice after a restart";
+        EXPECT_TRUE(Shown(OnePass()).empty()) << "nothing twice after a restart";
         outside::RemoveFile(freshOwn);
         outside::RemoveFile(oldOther);
     }
@@ -470,21 +413,16 @@ TEST_F(DispatchTest, AClientInTheOrdinaryModeIsToldOnceOfTheSharedFolderMode) {
     const std::string first = modSettings::ClientGuid;
     const std::string marker = chat / SharedMarkerName(first);
     modSettings::SharedFolder = true;
-    {
-        RecordingHost host;
-        MessageDispatcher(host).DispatchAllMessages();
-    }
+    OnePass();
     ASSERT_TRUE(outside::esIsFileExist(marker)) << "kept by a client in the shared-folder mode";
     modSettings::SharedFolder = false;
     modSettings::ClientGuid = "{22222222-2222-2222-2222-222222222222}";
     RecordingHost other;
     MessageDispatcher dispatcher(other);
     for (int pass = 0; pass < 3; ++pass) dispatcher.DispatchAllMessages();
-    EXPECT_EQ(other.Texts({MessageKind::System}), std::vector<std::string>{SharedFolderInUseNotice()});
+    EXPECT_EQ(other.Texts({MessageKind::System}), Lines{SharedFolderInUseNotice()});
     // The first client back in the ordinary mode takes its marker away.
     modSettings::ClientGuid = first;
-    RecordingHost back;
-    MessageDispatcher(back).DispatchAllMessages();
+    EXPECT_TRUE(OnePass().Texts({MessageKind::System}).empty());
     EXPECT_FALSE(outside::esIsFileExist(marker));
-    EXPECT_TRUE(back.Texts({MessageKind::System}).empty());
 }

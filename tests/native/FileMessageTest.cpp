@@ -16,7 +16,7 @@
 #include "support/RecordingHost.h"
 
 using namespace exchange;
-using testsupport::RecordingHost;
+using testsupport::OnePass;
 using testsupport::WriteRaw;
 
 namespace {
@@ -276,9 +276,7 @@ TEST_F(FileSendingTest, APassNeverReadsHidesOrDeletesTheFilesFolder) {
         modSettings::DeleteMessageFiles = c.deleteFiles;
         const std::string message = chat / ("2024-01-31 13-05-0" + std::to_string(&c - cases) + "-000 {M}.ZPMF");
         testsupport::WriteAged(message, BuildBinaryRecord(kSent, "Вова", "в папке чата " + message, "{OTHER}"), 100000);
-        RecordingHost host;
-        MessageDispatcher(host).DispatchAllMessages();
-        EXPECT_EQ(host.Texts({MessageKind::Other}), std::vector<std::string>{"в папке чата " + message});
+        EXPECT_EQ(OnePass().Texts({MessageKind::Other}), std::vector<std::string>{"в папке чата " + message});
         for (const std::string& kept : {inFiles, copy}) {
             EXPECT_TRUE(outside::esIsFileExist(kept)) << kept;
             EXPECT_FALSE(outside::IsFileHidden(kept)) << kept;

@@ -16,7 +16,9 @@
 #include "support/RecordingHost.h"
 
 using namespace exchange;
+using testsupport::OnePass;
 using testsupport::RecordingHost;
+using testsupport::Shown;
 using testsupport::ReadRaw;
 using testsupport::WriteAged;
 using testsupport::WriteRaw;
@@ -35,8 +37,6 @@ const char* const kCopies[] = {
 };
 
 constexpr int kLongAgo = 100000000;
-
-std::vector<std::string> Shown(const RecordingHost& host) { return host.Texts({MessageKind::Other, MessageKind::Mine}); }
 
 void WriteXml(const std::string& path, const std::string& text) {
     std::string step;
@@ -58,9 +58,7 @@ TEST_F(LedgerTest, CopiesUnderEveryServicesNameShowNothingNew) {
         WriteAged(chat / "note.ZTMF", "записка", kLongAgo);
         WriteAged(chat / "note (conflicted copy 2024-02-01).ZTMF", "записка", kLongAgo);
 
-        RecordingHost host;
-        MessageDispatcher(host).DispatchAllMessages();
-        std::vector<std::string> shown = Shown(host);
+        std::vector<std::string> shown = Shown(OnePass());
         std::sort(shown.begin(), shown.end());
         EXPECT_EQ(shown, (std::vector<std::string>{"в XML тоже", "записка", "записка", "один раз"}));
         for (const char* copy : kCopies) {
@@ -93,9 +91,7 @@ TEST_F(LedgerTest, AFileBackFromAResyncOrACopyAfterARestartShowsNothingNew) {
     // The same message written again by its sender (another time) is new.
     WriteAged(chat / "2024-01-31 13-05-08-000 {5D7B}.ZPMF",
              BuildBinaryRecord({2024, 1, 0, 31, 13, 5, 8, 0}, "Анна", "один раз", "{OTHER}"), kLongAgo);
-    RecordingHost host;
-    MessageDispatcher(host).DispatchAllMessages();
-    EXPECT_EQ(Shown(host), std::vector<std::string>{"один раз"}) << "after a restart only the new one";
+    EXPECT_EQ(Shown(OnePass()), std::vector<std::string>{"один раз"}) << "after a restart only the new one";
 }
 
 TEST_F(LedgerTest, OnlySettledMessagesAreKeptAndTheLedgerStaysBounded) {
@@ -183,11 +179,7 @@ TEST_F(LedgerTest, AListThatCannotBeReadIsToldOnceNeverReplacedAndJoinedOnceItCa
     const std::string list = outside::esBuildFileName2(modSettings::LogsFolder, kProcessedFileName);
     const std::string first = chat / (kName + ".ZPMF");
     WriteAged(first, BuildBinaryRecord(kSent, "Анна", "до сбоя", "{OTHER}"), kLongAgo);
-    {
-        RecordingHost host;
-        MessageDispatcher(host).DispatchAllMessages();
-        ASSERT_EQ(Shown(host), std::vector<std::string>{"до сбоя"});
-    }
+    ASSERT_EQ(Shown(OnePass()), std::vector<std::string>{"до сбоя"});
     // Both lists cannot be read for a while (here: something else stands at their names).
     for (const std::string& path : {ledger, list}) {
         std::filesystem::rename(path, path + ".aside");

@@ -11,7 +11,7 @@
 #include "support/RecordingHost.h"
 
 using namespace exchange;
-using testsupport::RecordingHost;
+using testsupport::OnePass;
 
 namespace {
 
@@ -24,11 +24,7 @@ protected:
         return names;
     }
     // Reads back what was sent, as a pass would.
-    std::vector<testsupport::DisplayedLine> ReadBack() {
-        RecordingHost host;
-        MessageDispatcher(host).DispatchAllMessages();
-        return host.lines;
-    }
+    std::vector<testsupport::DisplayedLine> ReadBack() { return OnePass().lines; }
 };
 
 }  // namespace

@@ -57,6 +57,18 @@ public:
     startup::ChatPtr chat;  // null: the test's chat (TestChat) at each pass
 };
 
+// A client that starts now, after one pass over the test's chat.
+inline RecordingHost OnePass() {
+    RecordingHost host;
+    exchange::MessageDispatcher(host).DispatchAllMessages();
+    return host;
+}
+
+// The messages it showed, one's own and the others'.
+inline std::vector<std::string> Shown(const RecordingHost& host) {
+    return host.Texts({exchange::MessageKind::Other, exchange::MessageKind::Mine});
+}
+
 // The host as the display the poller reports to (the base is ambiguous otherwise).
 inline exchange::IMessageDisplay& AsDisplay(RecordingHost& host) { return static_cast<exchange::IDispatchHost&>(host); }
 
