@@ -10,6 +10,7 @@ to build/mutate-report.txt. Mutations whose snippet is gone (the code changed)
 are "not applicable" and not counted, nor are those that no longer compile.
 """
 import argparse
+import fcntl
 import hashlib
 import os
 import re
@@ -225,7 +226,16 @@ def main():
     parser.add_argument("--no-baseline", action="store_true", help="skip the check that the unmutated suites pass")
     args = parser.parse_args()
 
-    restore_leftovers()
+    # One run at a time in a tree: a second start (even --list) would take the
+    # mutant of the running one for a leftover and put it back under it.
+    os.makedirs(UNDO, exist_ok=True)
+    lock = open(os.path.join(UNDO, "run.lock"), "w")
+    try:
+        fcntl.flock(lock, fcntl.LOCK_EX | fcntl.LOCK_NB)
+        restore_leftovers()
+    except BlockingIOError:
+        if not args.list:
+            sys.exit("another mutate.py run is going on in this tree")
     mutations = parse_list(LIST)
     if args.ids:
         wanted = {int(x) for x in args.ids.split(",") if x.strip()}
