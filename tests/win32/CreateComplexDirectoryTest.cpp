@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "app/support/modCreateComplexDirectory.h"
 #include "outside/win32/Wide.h"
 #include "support/TempDir.h"
@@ -22,22 +24,27 @@ bool IsDirectory(const std::string& path) {
     return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-std::string WithSlashes(std::string path) {
-    for (char& c : path)
-        if (c == '\\') c = '/';
-    return path;
-}
-
 }  // namespace
 
-TEST(CreateComplexDirectoryWin32, MakesEveryMissingLevelInEitherMode) {
+TEST(CreateComplexDirectoryWin32, MakesEveryMissingLevelAndRefusesRootsSharesAndFilesInTheWay) {
     for (const bool longPaths : {false, true}) {
+        SCOPED_TRACE(longPaths);
         TempDir dir;
+        std::string asked = dir.path();
+        std::replace(asked.begin(), asked.end(), '\\', '/');
         // Mixed separators, doubled and trailing ones; a name outside code page 1251.
-        const std::string asked = WithSlashes(dir.path()) + "/Журналы//Greyfen Works\\\\中文 ελληνικά/{A1}/";
-        EXPECT_TRUE(CreateComplexDirectory(asked, longPaths)) << longPaths;
-        EXPECT_TRUE(IsDirectory(dir.path() + "\\Журналы\\Greyfen Works\\中文 ελληνικά\\{A1}")) << longPaths;
+        asked += "/Журналы//Greyfen Works\\\\中文 ελληνικά/{A1}/";
+        EXPECT_TRUE(CreateComplexDirectory(asked, longPaths));
+        EXPECT_TRUE(IsDirectory(dir.path() + "\\Журналы\\Greyfen Works\\中文 ελληνικά\\{A1}"));
         EXPECT_TRUE(CreateComplexDirectory(asked, longPaths)) << "an existing path is success";
+
+        testsupport::WriteRaw(dir / "file", "x");
+        EXPECT_FALSE(CreateComplexDirectory(dir.path() + "\\file\\below\\deeper", longPaths));
+        EXPECT_EQ(testsupport::ReadRaw(dir / "file"), "x");
+        EXPECT_EQ(Attributes(dir.path() + "\\file\\below"), INVALID_FILE_ATTRIBUTES);
+
+        for (const char* path : {"C:\\", "C:/", "C:\\\\", "\\\\server\\share", "\\\\server\\share\\", "\\\\server", ""})
+            EXPECT_FALSE(CreateComplexDirectory(path, longPaths)) << path;
     }
 }
 
@@ -49,16 +56,6 @@ TEST(CreateComplexDirectoryWin32, LongPathsReachBeyondMaxPath) {
     EXPECT_TRUE(IsDirectory(deep));
 }
 
-TEST(CreateComplexDirectoryWin32, AFileInTheWayStopsTheDeeperLevels) {
-    for (const bool longPaths : {false, true}) {
-        TempDir dir;
-        testsupport::WriteRaw(dir / "file", "x");
-        EXPECT_FALSE(CreateComplexDirectory(dir.path() + "\\file\\below\\deeper", longPaths));
-        EXPECT_EQ(testsupport::ReadRaw(dir / "file"), "x");
-        EXPECT_EQ(Attributes(dir.path() + "\\file\\below"), INVALID_FILE_ATTRIBUTES);
-    }
-}
-
 TEST(CreateComplexDirectoryWin32, RelativePathsAreMadeUnderTheCurrentFolder) {
     TempDir dir;
     wchar_t previous[MAX_PATH] = {};
@@ -68,9 +65,4 @@ TEST(CreateComplexDirectoryWin32, RelativePathsAreMadeUnderTheCurrentFolder) {
     ::SetCurrentDirectoryW(previous);
     EXPECT_TRUE(made);
     EXPECT_TRUE(IsDirectory(dir.path() + "\\logs\\sub"));
-}
-
-TEST(CreateComplexDirectoryWin32, RootsAndSharesAreRefusedUntouched) {
-    for (const char* path : {"C:\\", "C:/", "C:\\\\", "\\\\server\\share", "\\\\server\\share\\", "\\\\server", ""})
-        for (const bool longPaths : {false, true}) EXPECT_FALSE(CreateComplexDirectory(path, longPaths)) << path;
 }

@@ -1,39 +1,9 @@
 #include "QuilletProcess.h"
 
-#include <vector>
-
 #include "outside/Support.h"
 #include "outside/win32/Wide.h"
 
 namespace wintest {
-namespace {
-
-struct Search {
-    DWORD processId;
-    std::wstring className;
-    std::wstring caption;
-    HWND found;
-    bool visibleOnly = true;
-};
-
-BOOL CALLBACK FindWindowOf(HWND window, LPARAM param) {
-    auto* s = reinterpret_cast<Search*>(param);
-    DWORD processId = 0;
-    ::GetWindowThreadProcessId(window, &processId);
-    if (processId != s->processId || (s->visibleOnly && !::IsWindowVisible(window))) return TRUE;
-    wchar_t className[64] = {};
-    ::GetClassNameW(window, className, 64);
-    if (!s->className.empty() && s->className != className) return TRUE;
-    if (!s->caption.empty()) {
-        wchar_t caption[512] = {};
-        ::GetWindowTextW(window, caption, 512);
-        if (s->caption != caption) return TRUE;
-    }
-    s->found = window;
-    return FALSE;
-}
-
-}  // namespace
 
 QuilletProcess::QuilletProcess(const std::wstring& arguments, const std::string& folder) {
     const std::string exe =
@@ -51,8 +21,6 @@ QuilletProcess::QuilletProcess(const std::wstring& arguments, const std::string&
     }
 }
 
-QuilletProcess::~QuilletProcess() { Terminate(); }
-
 void QuilletProcess::Terminate() {
     if (process_ && ::WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT) {
         ::TerminateProcess(process_.get(), 99);
@@ -60,30 +28,26 @@ void QuilletProcess::Terminate() {
     }
 }
 
-HWND QuilletProcess::WaitForWindow(const std::wstring& className, const std::string& caption, int timeoutMs) const {
-    return Wait(className, caption, true, timeoutMs);
-}
-
-HWND QuilletProcess::WaitForAnyWindow(const std::wstring& className, int timeoutMs) const {
-    return Wait(className, {}, false, timeoutMs);
+HWND QuilletProcess::Find(const std::wstring& className, const std::string& caption, bool visibleOnly) const {
+    const wchar_t* cls = className.empty() ? nullptr : className.c_str();
+    for (HWND window = ::FindWindowExW(nullptr, nullptr, cls, nullptr); window;
+         window = ::FindWindowExW(nullptr, window, cls, nullptr)) {
+        DWORD processId = 0;
+        ::GetWindowThreadProcessId(window, &processId);
+        if (processId == id_ && (!visibleOnly || ::IsWindowVisible(window)) &&
+            (caption.empty() || WindowCaption(window) == caption))
+            return window;
+    }
+    return nullptr;
 }
 
 HWND QuilletProcess::Wait(const std::wstring& className, const std::string& caption, bool visibleOnly,
                           int timeoutMs) const {
-    Search s{id_, className, outside::W(caption), nullptr, visibleOnly};
     for (int waited = 0; waited <= timeoutMs; waited += 50) {
-        ::EnumWindows(FindWindowOf, reinterpret_cast<LPARAM>(&s));
-        if (s.found) return s.found;
+        if (HWND found = Find(className, caption, visibleOnly)) return found;
         if (::WaitForSingleObject(process_.get(), 50) == WAIT_OBJECT_0) break;
     }
-    ::EnumWindows(FindWindowOf, reinterpret_cast<LPARAM>(&s));
-    return s.found;
-}
-
-bool QuilletProcess::HasVisibleWindow() const {
-    Search s{id_, L"", L"", nullptr};
-    ::EnumWindows(FindWindowOf, reinterpret_cast<LPARAM>(&s));
-    return s.found != nullptr;
+    return Find(className, caption, visibleOnly);
 }
 
 bool QuilletProcess::WaitForExit(int timeoutMs, DWORD* code) const {

@@ -14,25 +14,29 @@ class QuilletProcess {
 public:
     // arguments: the command line after the program path; folder: the current folder, or empty.
     explicit QuilletProcess(const std::wstring& arguments, const std::string& folder = {});
-    ~QuilletProcess();  // terminates the process if it still runs
+    ~QuilletProcess() { Terminate(); }
     QuilletProcess(const QuilletProcess&) = delete;
     QuilletProcess& operator=(const QuilletProcess&) = delete;
 
     bool Started() const { return process_.valid(); }
     // A visible top-level window of the process with this class (and caption,
     // unless empty), waited for up to timeoutMs; null when none came.
-    HWND WaitForWindow(const std::wstring& className, const std::string& caption = {}, int timeoutMs = 20000) const;
+    HWND WaitForWindow(const std::wstring& className, const std::string& caption = {}, int timeoutMs = 20000) const {
+        return Wait(className, caption, true, timeoutMs);
+    }
     // The same for a window that may be hidden.
-    HWND WaitForAnyWindow(const std::wstring& className, int timeoutMs = 20000) const;
+    HWND WaitForAnyWindow(const std::wstring& className, int timeoutMs = 20000) const {
+        return Wait(className, {}, false, timeoutMs);
+    }
     HWND WaitForMessageBox(int timeoutMs = 20000) const { return WaitForWindow(L"#32770", {}, timeoutMs); }
-    // True when the process has a visible top-level window right now (other than the tray's).
-    bool HasVisibleWindow() const;
+    // True when the process has a visible top-level window right now.
+    bool HasVisibleWindow() const { return Find({}, {}, true) != nullptr; }
     // True when the process ended within timeoutMs; code receives its exit code.
     bool WaitForExit(int timeoutMs, DWORD* code = nullptr) const;
-    void Terminate();
-    DWORD Id() const { return id_; }
+    void Terminate();  // as a crash: no clean-up at all
 
 private:
+    HWND Find(const std::wstring& className, const std::string& caption, bool visibleOnly) const;
     HWND Wait(const std::wstring& className, const std::string& caption, bool visibleOnly, int timeoutMs) const;
     outside::UniqueHandle process_;
     DWORD id_ = 0;

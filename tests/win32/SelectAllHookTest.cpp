@@ -13,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+#include "QuilletProcess.h"
 #include "WindowTestSupport.h"
 #include "app/support/win32/csTBSelectAllHook.h"
 #include "outside/win32/Wide.h"
@@ -22,105 +23,34 @@ using support::csTBSelectAllHook;
 namespace {
 
 const std::string kText = "Привет, мир";
-constexpr int kTextLength = 11;  // UTF-16 units
+const std::pair kAll{0, 11};  // UTF-16 units
 
 struct Modifiers {
     bool ctrl = false;
     bool shift = false;
     bool alt = false;
 };
+constexpr Modifiers kCtrl{true, false, false};
 
-// Types one key with the modifiers held. The keyboard state is this thread's
-// own, so GetKeyState in the window procedures sees the modifiers.
-void TypeKey(HWND edit, UINT key, Modifiers held) {
+// Sets this thread's key state for the modifiers, so GetKeyState in the
+// window procedures sees them as the keyboard would have set them.
+void Hold(Modifiers held) {
     BYTE state[256] = {};
     ::GetKeyboardState(state);
-    const auto set = [&](std::initializer_list<int> keys, bool down) {
-        for (int k : keys) state[k] = down ? 0x80 : 0;
-    };
-    set({VK_CONTROL, VK_LCONTROL}, held.ctrl);
-    set({VK_SHIFT, VK_LSHIFT}, held.shift);
-    set({VK_MENU, VK_LMENU}, held.alt);
-    ::SetKeyboardState(state);
-    const LPARAM scan = static_cast<LPARAM>(::MapVirtualKeyW(key, MAPVK_VK_TO_VSC)) << 16;
-    ::PostMessageW(edit, WM_KEYDOWN, key, 1 | scan);
-    ::PostMessageW(edit, WM_KEYUP, key, 1 | scan | (LPARAM{3} << 30));
-    wintest::PumpUntil([] { return true; }, 2000);  // drains the queue, characters included
-    set({VK_CONTROL, VK_LCONTROL, VK_SHIFT, VK_LSHIFT, VK_MENU, VK_LMENU}, false);
+    state[VK_CONTROL] = state[VK_LCONTROL] = held.ctrl ? 0x80 : 0;
+    state[VK_SHIFT] = state[VK_LSHIFT] = held.shift ? 0x80 : 0;
+    state[VK_MENU] = state[VK_LMENU] = held.alt ? 0x80 : 0;
     ::SetKeyboardState(state);
 }
 
-// Records the key messages that reach the edit's own procedure.
-class KeyRecorder {
-public:
-    explicit KeyRecorder(HWND edit) : edit_(edit) { ::SetWindowSubclass(edit_, Proc, 77, reinterpret_cast<DWORD_PTR>(this)); }
-    ~KeyRecorder() {
-        if (::IsWindow(edit_)) ::RemoveWindowSubclass(edit_, Proc, 77);
-    }
-    KeyRecorder(const KeyRecorder&) = delete;
-    KeyRecorder& operator=(const KeyRecorder&) = delete;
-    // (message, wParam) of every WM_KEYDOWN and WM_CHAR.
-    std::vector<std::pair<UINT, WPARAM>> seen;
-
-private:
-    static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR self) {
-        if (msg == WM_KEYDOWN || msg == WM_CHAR) reinterpret_cast<KeyRecorder*>(self)->seen.emplace_back(msg, wParam);
-        return ::DefSubclassProc(hwnd, msg, wParam, lParam);
-    }
-    HWND edit_;
-};
-
-// A parent window with one edit holding kText, the caret at its end.
-class EditBox {
-public:
-    explicit EditBox(DWORD style = 0) {
-        parent_ = ::CreateWindowExW(0, L"STATIC", L"", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 30, 30, 320, 120, nullptr,
-                                    nullptr, ::GetModuleHandleW(nullptr), nullptr);
-        edit_ = ::CreateWindowExW(0, L"EDIT", outside::W(kText).c_str(),
-                                  WS_CHILD | WS_VISIBLE | WS_BORDER | ES_AUTOHSCROLL | style, 5, 5, 300, 60, parent_,
-                                  nullptr, ::GetModuleHandleW(nullptr), nullptr);
-        ::SetFocus(edit_);
-        ::SendMessageW(edit_, EM_SETSEL, kTextLength, kTextLength);
-    }
-    ~EditBox() { ::DestroyWindow(parent_); }
-    EditBox(const EditBox&) = delete;
-    EditBox& operator=(const EditBox&) = delete;
-
-    HWND Handle() const { return edit_; }
-    std::string Text() const {
-        std::wstring text(static_cast<size_t>(::GetWindowTextLengthW(edit_)) + 1, L'\0');
-        text.resize(static_cast<size_t>(::GetWindowTextW(edit_, text.data(), static_cast<int>(text.size()))));
-        return outside::U8(text);
-    }
-    std::pair<int, int> Selection() const {
-        DWORD start = 0, end = 0;
-        ::SendMessageW(edit_, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
-        return {static_cast<int>(start), static_cast<int>(end)};
-    }
-    void DestroyEdit() { ::DestroyWindow(edit_); }
-
-private:
-    HWND parent_ = nullptr;
-    HWND edit_ = nullptr;
-};
-
-struct Outcome {
-    std::string text;
-    std::pair<int, int> selection;
-    std::vector<std::pair<UINT, WPARAM>> seenByEdit;
-};
-
-// Types the key into a fresh edit, hooked or not.
-Outcome TypeInto(DWORD style, bool hooked, UINT key, Modifiers held) {
-    EditBox box(style);
-    KeyRecorder recorder(box.Handle());
-    std::optional<csTBSelectAllHook> hook;
-    if (hooked) {
-        hook.emplace();
-        EXPECT_TRUE(hook->Init(box.Handle()));
-    }
-    TypeKey(box.Handle(), key, held);
-    return {box.Text(), box.Selection(), recorder.seen};
+// Types one key with the modifiers held: posted, then the queue drained, characters included.
+void TypeKey(HWND edit, UINT key, Modifiers held = {}) {
+    Hold(held);
+    const LPARAM scan = static_cast<LPARAM>(::MapVirtualKeyW(key, MAPVK_VK_TO_VSC)) << 16;
+    ::PostMessageW(edit, WM_KEYDOWN, key, 1 | scan);
+    ::PostMessageW(edit, WM_KEYUP, key, 1 | scan | (LPARAM{3} << 30));
+    wintest::PumpUntil([] { return true; }, 2000);
+    Hold({});
 }
 
 using Seen = std::vector<std::pair<UINT, WPARAM>>;
@@ -131,33 +61,84 @@ bool SawChar(const Seen& seen) {
     return std::any_of(seen.begin(), seen.end(), [](const auto& m) { return m.first == WM_CHAR; });
 }
 
+// A parent window with one edit holding kText, the caret at its end, and a
+// recorder of the WM_KEYDOWN and WM_CHAR messages that reach the edit's own
+// procedure (subclassed before any hook, so beneath it).
+class EditBox {
+public:
+    explicit EditBox(DWORD style = 0) {
+        parent_ = ::CreateWindowExW(0, L"STATIC", L"", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 30, 30, 320, 120, nullptr,
+                                    nullptr, ::GetModuleHandleW(nullptr), nullptr);
+        edit_ = ::CreateWindowExW(0, L"EDIT", outside::W(kText).c_str(),
+                                  WS_CHILD | WS_VISIBLE | WS_BORDER | ES_AUTOHSCROLL | style, 5, 5, 300, 60, parent_,
+                                  nullptr, ::GetModuleHandleW(nullptr), nullptr);
+        ::SetWindowSubclass(edit_, Record, 77, reinterpret_cast<DWORD_PTR>(&seen));
+        ::SetFocus(edit_);
+        ::SendMessageW(edit_, EM_SETSEL, kAll.second, kAll.second);
+    }
+    ~EditBox() { ::DestroyWindow(parent_); }
+    EditBox(const EditBox&) = delete;
+    EditBox& operator=(const EditBox&) = delete;
+
+    HWND Handle() const { return edit_; }
+    std::string Text() const { return wintest::WindowCaption(edit_); }
+    std::pair<int, int> Selection() const {
+        DWORD start = 0, end = 0;
+        ::SendMessageW(edit_, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+        return {static_cast<int>(start), static_cast<int>(end)};
+    }
+    Seen seen;
+
+private:
+    static LRESULT CALLBACK Record(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR seen) {
+        if (msg == WM_KEYDOWN || msg == WM_CHAR) reinterpret_cast<Seen*>(seen)->emplace_back(msg, wParam);
+        return ::DefSubclassProc(hwnd, msg, wParam, lParam);
+    }
+    HWND parent_ = nullptr;
+    HWND edit_ = nullptr;
+};
+
+struct Outcome {
+    std::string text;
+    std::pair<int, int> selection;
+    Seen seenByEdit;
+};
+
+// Types the key into a fresh edit, hooked or not.
+Outcome TypeInto(DWORD style, bool hooked, UINT key, Modifiers held) {
+    EditBox box(style);
+    std::optional<csTBSelectAllHook> hook;
+    if (hooked) {
+        EXPECT_TRUE(hook.emplace().Init(box.Handle()));
+    }
+    TypeKey(box.Handle(), key, held);
+    return {box.Text(), box.Selection(), box.seen};
+}
+
 }  // namespace
 
-TEST(SelectAllHook, CtrlASelectsAllAndInsertsNothing) {
+TEST(SelectAllHook, CtrlASelectsAllAndInsertsNothingAndOtherChordsBehaveAsTheEditByItself) {
     for (DWORD style : {DWORD{0}, DWORD{ES_MULTILINE | ES_WANTRETURN}, DWORD{ES_READONLY}}) {
         SCOPED_TRACE(style);
-        const Outcome o = TypeInto(style, true, 'A', {true, false, false});
+        const Outcome o = TypeInto(style, true, 'A', kCtrl);
         EXPECT_EQ(o.text, kText);
-        EXPECT_EQ(o.selection, std::make_pair(0, kTextLength));
+        EXPECT_EQ(o.selection, kAll);
         EXPECT_FALSE(SawKeyDown(o.seenByEdit, 'A')) << "the edit saw the key";
         EXPECT_FALSE(SawChar(o.seenByEdit)) << "the edit saw the character";
     }
-}
-
-TEST(SelectAllHook, OtherChordsBehaveAsTheEditByItself) {
     const struct {
         const char* name;
         UINT key;
         Modifiers held;
-    } cases[] = {
+    } others[] = {
         {"A", 'A', {}},
         {"Shift+A", 'A', {false, true, false}},
         {"Ctrl+Shift+A", 'A', {true, true, false}},
         {"Ctrl+Alt+A", 'A', {true, false, true}},
-        {"Ctrl+B", 'B', {true, false, false}},
+        {"Ctrl+B", 'B', kCtrl},
         {"Home", VK_HOME, {}},
     };
-    for (const auto& c : cases) {
+    for (const auto& c : others) {
         SCOPED_TRACE(c.name);
         const Outcome plain = TypeInto(0, false, c.key, c.held);
         const Outcome hooked = TypeInto(0, true, c.key, c.held);
@@ -176,63 +157,51 @@ TEST(SelectAllHook, AKeyWithoutItsCharacterLeavesTheNextCharacterAlone) {
     EditBox box;
     csTBSelectAllHook hook;
     ASSERT_TRUE(hook.Init(box.Handle()));
-    BYTE state[256] = {};
-    ::GetKeyboardState(state);
-    state[VK_CONTROL] = state[VK_LCONTROL] = 0x80;
-    ::SetKeyboardState(state);
+    Hold(kCtrl);
     ::SendMessageW(box.Handle(), WM_KEYDOWN, 'A', 1);
-    state[VK_CONTROL] = state[VK_LCONTROL] = 0;
-    ::SetKeyboardState(state);
-    EXPECT_EQ(box.Selection(), std::make_pair(0, kTextLength));
-    TypeKey(box.Handle(), 'B', {});
+    Hold({});
+    EXPECT_EQ(box.Selection(), kAll);
+    TypeKey(box.Handle(), 'B');
     EXPECT_EQ(box.Text(), "b");  // replaced the selection
 }
 
 TEST(SelectAllHook, InitWithNothingAndDestructionLeaveTheEditAlone) {
-    const Modifiers ctrl{true, false, false};
     {
         EditBox box;
-        KeyRecorder recorder(box.Handle());
         csTBSelectAllHook hook;
         EXPECT_FALSE(hook.Init(nullptr));
         EXPECT_EQ(hook.TextBox(), nullptr);
-        TypeKey(box.Handle(), 'A', ctrl);
-        EXPECT_TRUE(SawKeyDown(recorder.seen, 'A'));
+        TypeKey(box.Handle(), 'A', kCtrl);
+        EXPECT_TRUE(SawKeyDown(box.seen, 'A')) << "not attached";
     }
     {
-        // A later Init with nothing keeps the attached edit.
         EditBox box;
-        KeyRecorder recorder(box.Handle());
         csTBSelectAllHook hook;
         ASSERT_TRUE(hook.Init(box.Handle()));
         EXPECT_EQ(hook.TextBox(), box.Handle());
         EXPECT_FALSE(hook.Init(nullptr));
         EXPECT_EQ(hook.TextBox(), box.Handle());
-        TypeKey(box.Handle(), 'A', ctrl);
-        EXPECT_TRUE(recorder.seen.empty());
+        TypeKey(box.Handle(), 'A', kCtrl);
+        EXPECT_TRUE(box.seen.empty()) << "a later Init with nothing keeps the attached edit";
     }
     {
-        // Destroyed, the hook lets go: the edit sees Ctrl+A again.
         EditBox box;
-        KeyRecorder recorder(box.Handle());
-        {
-            csTBSelectAllHook hook;
-            ASSERT_TRUE(hook.Init(box.Handle()));
-        }
-        TypeKey(box.Handle(), 'A', ctrl);
-        EXPECT_TRUE(SawKeyDown(recorder.seen, 'A'));
-        EXPECT_TRUE(SawChar(recorder.seen));
+        std::optional<csTBSelectAllHook> hook;
+        ASSERT_TRUE(hook.emplace().Init(box.Handle()));
+        hook.reset();
+        TypeKey(box.Handle(), 'A', kCtrl);
+        EXPECT_TRUE(SawKeyDown(box.seen, 'A') && SawChar(box.seen)) << "destroyed, the hook lets go";
     }
     {
         // The edit destroyed first: the hook outlives it harmlessly and can attach anew.
-        EditBox box;
+        std::optional<EditBox> box(std::in_place);
         csTBSelectAllHook hook;
-        ASSERT_TRUE(hook.Init(box.Handle()));
-        box.DestroyEdit();
+        ASSERT_TRUE(hook.Init(box->Handle()));
+        box.reset();
         EditBox other;
         ASSERT_TRUE(hook.Init(other.Handle()));
-        TypeKey(other.Handle(), 'A', ctrl);
-        EXPECT_EQ(other.Selection(), std::make_pair(0, kTextLength));
+        TypeKey(other.Handle(), 'A', kCtrl);
+        EXPECT_EQ(other.Selection(), kAll);
         EXPECT_EQ(other.Text(), kText);
     }
 }
@@ -240,7 +209,6 @@ TEST(SelectAllHook, InitWithNothingAndDestructionLeaveTheEditAlone) {
 TEST(SelectAllHook, RealKeyboardInputThroughSendInput) {
     // The whole road: the system's key state, TranslateMessage, the focused edit.
     EditBox box(ES_MULTILINE);
-    KeyRecorder recorder(box.Handle());
     csTBSelectAllHook hook;
     ASSERT_TRUE(hook.Init(box.Handle()));
     HWND top = ::GetAncestor(box.Handle(), GA_ROOT);
@@ -251,25 +219,22 @@ TEST(SelectAllHook, RealKeyboardInputThroughSendInput) {
         if (wintest::UnderWine()) FAIL() << "the test window cannot take the keyboard";
         else GTEST_SKIP() << "the test window cannot take the keyboard here";
     }
-
     const auto key = [](WORD vk, WORD unicode, DWORD flags) {
         INPUT in{};
         in.type = INPUT_KEYBOARD;
-        in.ki.wVk = vk;
-        in.ki.wScan = unicode;
-        in.ki.dwFlags = flags;
+        in.ki = {vk, unicode, flags, 0, 0};
         return in;
     };
     INPUT ctrlA[] = {key(VK_CONTROL, 0, 0), key('A', 0, 0), key('A', 0, KEYEVENTF_KEYUP),
                      key(VK_CONTROL, 0, KEYEVENTF_KEYUP)};
     ASSERT_EQ(::SendInput(4, ctrlA, sizeof(INPUT)), 4u);
-    EXPECT_TRUE(wintest::PumpUntil([&] { return box.Selection() == std::make_pair(0, kTextLength); }, 2000));
+    EXPECT_TRUE(wintest::PumpUntil([&] { return box.Selection() == kAll; }, 2000));
     wintest::PumpFor(50);  // any stray character would arrive now
     EXPECT_EQ(box.Text(), kText);
     // Beneath the hook the edit saw Ctrl going down and nothing of the A.
-    EXPECT_TRUE(SawKeyDown(recorder.seen, VK_CONTROL));
-    EXPECT_FALSE(SawKeyDown(recorder.seen, 'A'));
-    EXPECT_FALSE(SawChar(recorder.seen));
+    EXPECT_TRUE(SawKeyDown(box.seen, VK_CONTROL));
+    EXPECT_FALSE(SawKeyDown(box.seen, 'A'));
+    EXPECT_FALSE(SawChar(box.seen));
 
     // The next character is typed as usual, replacing the selection.
     INPUT zhe[] = {key(0, L'ж', KEYEVENTF_UNICODE), key(0, L'ж', KEYEVENTF_UNICODE | KEYEVENTF_KEYUP)};

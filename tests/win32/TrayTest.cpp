@@ -10,7 +10,6 @@
 
 #include <cstdint>
 #include <cstdio>
-#include <filesystem>
 #include <vector>
 
 #include "ChatWindowFixture.h"
@@ -20,13 +19,9 @@
 #include "app/chatwindow/win32/frmMain.h"
 #include "app/exchange/MessageFiles.h"
 #include "app/settings/modSettings.h"
-#include "app/support/win32/modRTFSupport.h"
-#include "outside/TextFile.h"
 #include "outside/win32/Perchlet.h"
 #include "outside/win32/Wide.h"
-#include "support/TempDir.h"
 
-using chatwindow::frmMain;
 using outside::Perchlet;
 
 namespace {
@@ -34,39 +29,40 @@ namespace {
 const std::string kOtherClient = "{AAAAAAAA-BBBB-CCCC-DDDD-EEEEEEEEEEEE}";
 // Long enough for a burst to be over and its notification made.
 constexpr int kNotifiedWithinMs = static_cast<int>(chatwindow::kBurstQuietMs) + 8000;
+constexpr int kBurstOverMs = static_cast<int>(chatwindow::kBurstQuietMs) + 1000;
 
 // The text of the balloon the shell shows: under Wine, a visible tooltip window
 // of the tray's process (another process than ours); "" when none shows.
-BOOL CALLBACK FindShellBalloon(HWND window, LPARAM out) {
-    wchar_t name[64] = {};
-    DWORD process = 0;
-    ::GetWindowThreadProcessId(window, &process);
-    if (process == ::GetCurrentProcessId() || !::IsWindowVisible(window) || !::GetClassNameW(window, name, 64) ||
-        std::wstring_view(name) != TOOLTIPS_CLASSW)
-        return TRUE;
-    // Sent: across processes GetWindowText reads only the caption, not the tip.
-    wchar_t text[512] = {};
-    ::SendMessageTimeoutW(window, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 2000, nullptr);
-    *reinterpret_cast<std::string*>(out) = outside::U8(text);
-    return FALSE;
-}
 std::string ShellBalloonText() {
-    std::string found;
-    ::EnumWindows(FindShellBalloon, reinterpret_cast<LPARAM>(&found));
-    return found;
+    for (HWND tip = ::FindWindowExW(nullptr, nullptr, TOOLTIPS_CLASSW, nullptr); tip;
+         tip = ::FindWindowExW(nullptr, tip, TOOLTIPS_CLASSW, nullptr)) {
+        DWORD process = 0;
+        ::GetWindowThreadProcessId(tip, &process);
+        if (process == ::GetCurrentProcessId() || !::IsWindowVisible(tip)) continue;
+        // Sent: across processes GetWindowText reads only the caption, not the tip.
+        wchar_t text[512] = {};
+        ::SendMessageTimeoutW(tip, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 2000, nullptr);
+        return outside::U8(text);
+    }
+    return {};
 }
 
-bool Same(IUnknown* a, IUnknown* b) {
-    if (!a || !b) return a == b;
-    outside::ComPtr<IUnknown> ua, ub;
-    a->QueryInterface(IID_IUnknown, ua.put_void());
-    b->QueryInterface(IID_IUnknown, ub.put_void());
-    return ua.get() == ub.get();
+// A tray icon as drawn on black at 16 x 16.
+wintest::Pixels IconPixels(const outside::ComPtr<IPicture>& picture) {
+    return wintest::IconPixels(static_cast<HICON>(wintest::PictureHandle(picture.get())), 16);
 }
 
-// A picture's icon as drawn on black at 16 x 16.
-wintest::Pixels IconPixels(IPicture* picture) {
-    return wintest::IconPixels(static_cast<HICON>(wintest::PictureHandle(picture)), 16);
+// Puts the pointer in the middle of a window; under X it moves asynchronously.
+bool PointAt(HWND window) {
+    RECT r{};
+    ::GetWindowRect(window, &r);
+    const POINT middle{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+    ::SetCursorPos(middle.x, middle.y);
+    return wintest::PumpUntil([&] {
+        POINT p{};
+        ::GetCursorPos(&p);
+        return p.x == middle.x && p.y == middle.y;
+    }, 3000);
 }
 
 class TrayTest : public wintest::ChatWindowFixture {
@@ -77,13 +73,13 @@ protected:
         ASSERT_NE(form->Blinker(), nullptr) << "the blinker control is hosted";
     }
     enum Phase { kTray, kMessage, kEmpty, kOther };
+    // Which of the window's tray pictures the tray shows, told by their icon handles.
     Phase IconPhase() const {
-        IPicture* shown = form->TrayIcon()->Icon().get();
+        const HANDLE shown = wintest::PictureHandle(Tray()->Icon().get());
         const auto& p = form->TrayIconPictures();
-        if (Same(shown, p.tray.get())) return kTray;
-        if (Same(shown, p.message.get())) return kMessage;
-        if (Same(shown, p.empty.get())) return kEmpty;
-        return kOther;
+        if (shown == wintest::PictureHandle(p.tray.get())) return kTray;
+        if (shown == wintest::PictureHandle(p.message.get())) return kMessage;
+        return shown == wintest::PictureHandle(p.empty.get()) ? kEmpty : kOther;
     }
     Perchlet* Tray() const { return form->TrayIcon(); }
     // A message file as another client (or this one, given its GUID) sends it; n orders them.
@@ -101,29 +97,36 @@ protected:
     static std::string WithCount(const std::string& tip, int unread) {
         return tip + "\r\nНепрочитанных сообщений: " + std::to_string(unread);
     }
-
     // The phases seen over a while, one entry per change.
     std::vector<Phase> Watch(int milliseconds) {
         std::vector<Phase> seen{IconPhase()};
-        wintest::PumpUntil(
-            [&] {
-                if (IconPhase() != seen.back()) seen.push_back(IconPhase());
-                return false;
-            },
-            milliseconds);
+        wintest::PumpUntil([&] {
+            if (IconPhase() != seen.back()) seen.push_back(IconPhase());
+            return false;
+        }, milliseconds);
         return seen;
     }
-
 };
 
 }  // namespace
 
 TEST_F(TrayTest, MessageWhileHiddenBlinksUntilTheWindowIsShownFromTheMenu) {
+    modSettings::ShowDebugMessages = true;
+    Open(true);
     modSettings::MessageIconIndex = 3;
     modSettings::EmptyIconIndex = 5;
     modSettings::GrayMessageIcon = true;
-    Open(true);
+    form->SetTrayIcons();
     EXPECT_EQ(IconPhase(), kTray);
+    // Pixels, not identities: every load makes a new picture.
+    const auto resource = [](const char* name) { return IconPixels(outside::asLoadResTrayIcon(name)); };
+    const wintest::Pixels message = IconPixels(form->TrayIconPictures().message);
+    EXPECT_EQ(message, resource("IDI_MESSAGE_3A")) << "the grey message icon is the A form";
+    EXPECT_NE(message, resource("IDI_MESSAGE_3"));
+    EXPECT_EQ(IconPixels(form->TrayIconPictures().empty), resource("IDI_EMPTY_5"));
+
+    form->ShowDebugMessage("только отладка");
+    EXPECT_FALSE(form->Blinker()->Blink()) << "debug lines never blink";
     form->ShowSystemMessage("пришло сообщение");
     const std::vector<Phase> seen = Watch(2400);
     // Empty at once, then message and empty alternating every 750 ms.
@@ -138,30 +141,10 @@ TEST_F(TrayTest, MessageWhileHiddenBlinksUntilTheWindowIsShownFromTheMenu) {
     EXPECT_EQ(IconPhase(), kTray);
     EXPECT_FALSE(form->Blinker()->Blink());
     EXPECT_EQ(Watch(1000), std::vector<Phase>{kTray});
-}
 
-TEST_F(TrayTest, DebugLinesNeverBlink) {
-    modSettings::ShowDebugMessages = true;
-    Open(true);
-    form->ShowDebugMessage("только отладка");
-    EXPECT_FALSE(form->Blinker()->Blink());
-    EXPECT_EQ(Watch(1000), std::vector<Phase>{kTray});
-}
-
-TEST_F(TrayTest, TheGreyMessageIconIsTheAForm) {
-    // Pixels, not identities: every load makes a new picture.
-    Open(true);
-    for (const bool grey : {true, false}) {
-        SCOPED_TRACE(grey);
-        modSettings::MessageIconIndex = 3;
-        modSettings::GrayMessageIcon = grey;
-        form->SetTrayIcons();
-        const auto pixels = IconPixels(form->TrayIconPictures().message.get());
-        EXPECT_EQ(pixels, IconPixels(outside::asLoadResTrayIcon(grey ? "IDI_MESSAGE_3A" : "IDI_MESSAGE_3").get()));
-        EXPECT_NE(pixels, IconPixels(outside::asLoadResTrayIcon(grey ? "IDI_MESSAGE_3" : "IDI_MESSAGE_3A").get()));
-        EXPECT_EQ(IconPixels(form->TrayIconPictures().empty.get()),
-                  IconPixels(outside::asLoadResTrayIcon("IDI_EMPTY_0").get()));
-    }
+    modSettings::GrayMessageIcon = false;
+    form->SetTrayIcons();
+    EXPECT_EQ(IconPixels(form->TrayIconPictures().message), resource("IDI_MESSAGE_3")) << "the plain message icon";
 }
 
 TEST_F(TrayTest, TheTipIsTheCaptionWithTheUnreadCountAndActivatingTheVisibleWindowClearsItAndTheBlinking) {
@@ -193,7 +176,7 @@ TEST_F(TrayTest, TheTipIsTheCaptionWithTheUnreadCountAndActivatingTheVisibleWind
     // Read while looked at: nothing to count or tell.
     Drop(3, "Анна", "третье");
     ASSERT_TRUE(wintest::PumpUntil([&] { return PaneHas("третье"); }));
-    wintest::PumpFor(static_cast<int>(chatwindow::kBurstQuietMs) + 1000);
+    wintest::PumpFor(kBurstOverMs);
     EXPECT_EQ(Tray()->BalloonsShown(), 1);
     EXPECT_EQ(Tray()->Text(), caption);
     ::DestroyWindow(other);
@@ -208,7 +191,7 @@ TEST_F(TrayTest, AMessageFromAnotherWhileHiddenGivesOneNotificationWhoseClickOpe
     form->ShowSystemMessage("системное");
     form->ShowDebugMessage("отладочное");
     ASSERT_TRUE(wintest::PumpUntil([&] { return PaneHas("моё сообщение"); }));
-    wintest::PumpFor(static_cast<int>(chatwindow::kBurstQuietMs) + 1000);
+    wintest::PumpFor(kBurstOverMs);
     EXPECT_EQ(Tray()->BalloonsShown(), 0);
     EXPECT_EQ(Tray()->Text(), caption);
 
@@ -226,6 +209,15 @@ TEST_F(TrayTest, AMessageFromAnotherWhileHiddenGivesOneNotificationWhoseClickOpe
     ASSERT_TRUE(wintest::PumpUntil([&] { return ::IsWindowVisible(hwnd) != FALSE; }));
     EXPECT_EQ(form->UnreadMessages(), 0);
     EXPECT_EQ(Tray()->Text(), caption);
+
+    // With notifications switched off a message is only counted.
+    modSettings::ShowNotifications = false;
+    ::ShowWindow(hwnd, SW_HIDE);
+    Drop(3, "Анна", "не беспокоить");
+    ASSERT_TRUE(wintest::PumpUntil([&] { return PaneHas("не беспокоить"); }));
+    wintest::PumpFor(kBurstOverMs + 500);
+    EXPECT_EQ(Tray()->BalloonsShown(), 1) << "notifications off";
+    EXPECT_EQ(form->UnreadMessages(), 1);
 }
 
 TEST_F(TrayTest, ABurstGivesOneNotificationTheFirstPassBacklogAsWellAsOneWhileRunning) {
@@ -242,77 +234,46 @@ TEST_F(TrayTest, ABurstGivesOneNotificationTheFirstPassBacklogAsWellAsOneWhileRu
         ASSERT_TRUE(wintest::PumpUntil([&] { return PaneHas("ещё " + std::to_string(i)); }));
     }
     ASSERT_TRUE(WaitForBalloons(2));
-    wintest::PumpFor(static_cast<int>(chatwindow::kBurstQuietMs) + 1000);
+    wintest::PumpFor(kBurstOverMs);
     EXPECT_EQ(Tray()->BalloonsShown(), 2);
     EXPECT_EQ(Tray()->LastBalloon().text, "ещё 59\r\nи ещё 9 сообщений");
     EXPECT_EQ(form->UnreadMessages(), 60);
 }
 
-TEST_F(TrayTest, WithNotificationsOffAMessageIsOnlyCounted) {
-    modSettings::ShowNotifications = false;
-    Open(true);
-    Drop(1, "Анна", "не беспокоить");
-    ASSERT_TRUE(wintest::PumpUntil([&] { return PaneHas("не беспокоить"); }));
-    wintest::PumpFor(static_cast<int>(chatwindow::kBurstQuietMs) + 1500);
-    EXPECT_EQ(Tray()->BalloonsShown(), 0);
-    EXPECT_EQ(form->UnreadMessages(), 1);
-}
-
 TEST_F(TrayTest, WheelOverThePaneScrollsItWhileTheMessageBoxHasTheFocus) {
     Open(false);
     for (int i = 0; i < 60; ++i) form->ShowSystemMessage("строка " + std::to_string(i));
-    ::SetWindowTextW(form->MessageInput(), L"1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n8\r\n9\r\n10");
-    ::SendMessageW(form->MessageInput(), EM_SETSEL, 0, 0);
-    ::SetFocus(form->MessageInput());
-    HWND pane = form->LogPane();
-    POINT before{};
-    ::SendMessageW(pane, EM_GETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&before));
-    const int boxLine = static_cast<int>(::SendMessageW(form->MessageInput(), EM_GETFIRSTVISIBLELINE, 0, 0));
-
-    RECT r{};
-    ::GetWindowRect(pane, &r);
-    const POINT overPane{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
-    ::SetCursorPos(overPane.x, overPane.y);
-    ASSERT_TRUE(wintest::PumpUntil([&] {
-        POINT p{};
-        ::GetCursorPos(&p);
-        return p.x == overPane.x && p.y == overPane.y;
-    }, 3000));
-    const POINT cursor = overPane;
-    ::SendMessageW(form->MessageInput(), WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA * 3),
-                   MAKELPARAM(cursor.x, cursor.y));
-    POINT after{};
-    ::SendMessageW(pane, EM_GETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&after));
-    EXPECT_LT(after.y, before.y) << "the pane scrolled up";
-    EXPECT_EQ(::SendMessageW(form->MessageInput(), EM_GETFIRSTVISIBLELINE, 0, 0), boxLine) << "the box did not";
-
+    HWND box = form->MessageInput();
+    ::SetWindowTextW(box, L"1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n8\r\n9\r\n10");
+    ::SendMessageW(box, EM_SETSEL, 0, 0);
+    ::SetFocus(box);
+    const auto paneTop = [&] {
+        POINT at{};
+        ::SendMessageW(form->LogPane(), EM_GETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&at));
+        return at.y;
+    };
+    const auto wheel = [&](int notches) {
+        const LONG before = paneTop();
+        ::SendMessageW(box, WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(WHEEL_DELTA * notches)), 0);
+        return paneTop() - before;
+    };
+    const LRESULT boxLine = ::SendMessageW(box, EM_GETFIRSTVISIBLELINE, 0, 0);
+    ASSERT_TRUE(PointAt(form->LogPane()));
+    EXPECT_LT(wheel(3), 0) << "the pane scrolled up";
+    EXPECT_EQ(::SendMessageW(box, EM_GETFIRSTVISIBLELINE, 0, 0), boxLine) << "the box did not";
     // Elsewhere the wheel is the focused control's own.
-    ::GetWindowRect(form->MessageInput(), &r);
-    const POINT overBox{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
-    ::SetCursorPos(overBox.x, overBox.y);
-    // Under X the pointer moves asynchronously.
-    ASSERT_TRUE(wintest::PumpUntil([&] {
-        POINT p{};
-        ::GetCursorPos(&p);
-        return p.x == overBox.x && p.y == overBox.y;
-    }, 3000));
-    ::SendMessageW(pane, EM_GETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&before));
-    ::SendMessageW(form->MessageInput(), WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-WHEEL_DELTA * 3)), MAKELPARAM(r.left, r.top));
-    ::SendMessageW(pane, EM_GETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&after));
-    EXPECT_EQ(after.y, before.y);
+    ASSERT_TRUE(PointAt(box));
+    EXPECT_EQ(wheel(-3), 0);
 }
 
 TEST_F(TrayTest, ExitFromTheTrayMenuSavesTheLogAndEnds) {
     Open(true);
     form->ShowSystemMessage("последнее слово");
-    const std::string folder = modSettings::LogsFolder;
     ::PostMessageW(hwnd, WM_COMMAND, MAKEWPARAM(2011, 0), 0);
     ASSERT_TRUE(wintest::PumpUntil([&] { return !::IsWindow(hwnd); }));
     form = nullptr;
     bool found = false;
-    for (const auto& e : std::filesystem::directory_iterator(std::filesystem::u8path(folder))) {
-        const auto u8 = e.path().u8string();
-        found = found || wintest::RtfFileText(std::string(u8.begin(), u8.end())).find("последнее слово") != std::string::npos;
-    }
+    for (const std::string& log : wintest::LogFiles())
+        found = found || wintest::RtfFileText(log).find("последнее слово") != std::string::npos;
     EXPECT_TRUE(found);
 }

@@ -1,7 +1,10 @@
 // What Windows enforces and Wine lets pass, asked through the queries Wine
-// answers as Windows does (docs/windows-contract.md keeps the list): the
-// rich-text panes' text limit, and which window a message box belongs to.
+// answers as Windows does (docs/windows-contract.md keeps the list): every
+// window drawn in Tahoma at its design size, every control named with its
+// role for a screen reader, rich-text panes that hold any conversation, which
+// window a message box belongs to, and the program's manifest.
 #include <windows.h>
+#include <oleacc.h>
 #include <richedit.h>
 
 #include <gtest/gtest.h>
@@ -10,7 +13,7 @@
 #include <utility>
 #include <vector>
 
-#include "ChatWindowFixture.h"
+#include "QuilletProcess.h"
 #include "SettingsTestSupport.h"
 #include "WindowTestSupport.h"
 #include "app/chatwindow/ChatWindowLogic.h"
@@ -19,8 +22,11 @@
 #include "app/settings/LocalSettingsLogic.h"
 #include "app/settings/win32/frmGlobalSettings.h"
 #include "app/settings/win32/frmLocalSettings.h"
+#include "app/startup/win32/frmLogin.h"
 #include "app/support/FormDesign.h"
+#include "app/support/win32/ucButton.h"
 #include "outside/MessageBoxes.h"
+#include "outside/win32/Wide.h"
 #include "support/LogWriting.h"
 
 namespace {
@@ -30,29 +36,6 @@ namespace {
 constexpr LRESULT kAnyConversation = 1 << 30;
 
 LRESULT TextLimit(HWND pane) { return ::SendMessageW(pane, EM_GETLIMITTEXT, 0, 0); }
-
-LRESULT Characters(HWND pane) {
-    GETTEXTLENGTHEX how{GTL_NUMCHARS | GTL_PRECISE, 1200};
-    return ::SendMessageW(pane, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&how), 0);
-}
-
-class PaneLimitTest : public wintest::ChatWindowFixture {
-protected:
-    PaneLimitTest() : ChatWindowFixture("Длинный.ZPMFChat") {}
-    testsupport::TempDir logs;
-};
-
-// A window of the test's own for the boxes to belong to.
-HWND MakeWindow(bool visible) {
-    HWND w = ::CreateWindowExW(0, L"STATIC", L"Окно пользователя", WS_OVERLAPPEDWINDOW | (visible ? WS_VISIBLE : 0),
-                               100, 100, 300, 200, nullptr, nullptr, ::GetModuleHandleW(nullptr), nullptr);
-    if (visible) {
-        ::SetForegroundWindow(w);
-        ::SetActiveWindow(w);
-    }
-    wintest::PumpFor(100);
-    return w;
-}
 
 int CALLBACK FoundFont(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found) {
     *reinterpret_cast<bool*>(found) = true;
@@ -71,19 +54,102 @@ bool Installed(const wchar_t* family) {
     return found;
 }
 
-class DesignFontTest : public wintest::SettingsWindowFixture {
+std::wstring ClassOf(HWND window) {
+    wchar_t name[64] = {};
+    ::GetClassNameW(window, name, 64);
+    return name;
+}
+
+// The role Windows gives a control of this class and style; 0 for a class the
+// program should not have.
+long WindowsRole(HWND control) {
+    const std::wstring cls = ClassOf(control);
+    const LONG style = ::GetWindowLongW(control, GWL_STYLE);
+    const auto is = [&](const wchar_t* name) { return ::_wcsicmp(cls.c_str(), name) == 0; };
+    if (cls == support::ucButton::kClassName) return ROLE_SYSTEM_PUSHBUTTON;
+    if (is(L"Button")) {
+        switch (style & BS_TYPEMASK) {
+            case BS_CHECKBOX:
+            case BS_AUTOCHECKBOX:
+            case BS_3STATE:
+            case BS_AUTO3STATE: return ROLE_SYSTEM_CHECKBUTTON;
+            case BS_RADIOBUTTON:
+            case BS_AUTORADIOBUTTON: return ROLE_SYSTEM_RADIOBUTTON;
+            case BS_GROUPBOX: return ROLE_SYSTEM_GROUPING;
+            default: return ROLE_SYSTEM_PUSHBUTTON;
+        }
+    }
+    if (is(L"Edit") || is(L"RICHEDIT50W")) return ROLE_SYSTEM_TEXT;
+    if (is(L"ListBox")) return ROLE_SYSTEM_LIST;
+    if (is(L"Static")) return (style & SS_TYPEMASK) == SS_ICON ? ROLE_SYSTEM_GRAPHIC : ROLE_SYSTEM_STATICTEXT;
+    return 0;
+}
+
+std::vector<HWND> VisibleChildren(HWND window) {
+    std::vector<HWND> children;
+    for (HWND child = ::GetWindow(window, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT))
+        if (::IsWindowVisible(child)) children.push_back(child);
+    return children;
+}
+
+// What is wrong with the controls of one window for a screen reader, one line each.
+std::vector<std::string> Problems(HWND window) {
+    std::vector<std::string> problems;
+    for (HWND control : VisibleChildren(window)) {
+        const std::string where = wintest::WindowCaption(window) + " / " + outside::U8(ClassOf(control)) + " " +
+                                  std::to_string(::GetDlgCtrlID(control)) + ": ";
+        const wintest::AccessibleClient read = wintest::ReadAccessible(control);
+        const long role = WindowsRole(control);
+        if (!read.found) {
+            problems.push_back(where + "no accessible object");
+            continue;
+        }
+        if (read.name.empty()) problems.push_back(where + "no name");
+        // Wine's proxies give every standard class but Edit the generic client
+        // role; the roles the program sets itself must be exact there too.
+        const bool wineLeniency = wintest::UnderWine() && read.role == ROLE_SYSTEM_CLIENT &&
+                                  ClassOf(control) != support::ucButton::kClassName;
+        if (role == 0 || (read.role != role && !wineLeniency))
+            problems.push_back(where + "role " + std::to_string(read.role) + ", not " + std::to_string(role));
+    }
+    return problems;
+}
+
+std::vector<std::string> PictureButtonNames(HWND window) {
+    std::vector<std::string> names;
+    for (HWND child : VisibleChildren(window))
+        if (ClassOf(child) == support::ucButton::kClassName) names.push_back(wintest::ReadAccessible(child).name);
+    return names;
+}
+
+std::string NameOf(HWND window, int id) { return wintest::ReadAccessible(::GetDlgItem(window, id)).name; }
+
+class EveryWindowTest : public wintest::SettingsWindowFixture {
 protected:
-    DesignFontTest() : SettingsWindowFixture("Шрифт.ZPMFChat") {}
+    EveryWindowTest() : SettingsWindowFixture("Все окна.ZPMFChat") {}
     void TearDown() override {
         if (auto* w = settings::frmGlobalSettings::Loaded()) w->Unload();
         if (auto* w = settings::frmLocalSettings::Loaded()) w->Unload();
+        logsviewer::frmLogsViewer::UnloadViewer();
+        if (login && login->IsLoaded()) login->Unload();
+        login.reset();
         SettingsWindowFixture::TearDown();
     }
-    static SIZE Client(HWND window) {
+    // The client size a design of widthTwips x heightTwips has on this screen.
+    static std::pair<int, int> Design(int widthTwips, int heightTwips) {
+        HDC screen = ::GetDC(nullptr);
+        const std::pair size{support::TwipsToPixels(widthTwips, ::GetDeviceCaps(screen, LOGPIXELSX)),
+                             support::TwipsToPixels(heightTwips, ::GetDeviceCaps(screen, LOGPIXELSY))};
+        ::ReleaseDC(nullptr, screen);
+        return size;
+    }
+    static std::pair<int, int> Client(HWND window) {
         RECT r{};
         ::GetClientRect(window, &r);
         return {r.right, r.bottom};
     }
+    std::unique_ptr<startup::frmLogin> login;
+    testsupport::TempDir logs;
 };
 
 }  // namespace
@@ -91,7 +157,7 @@ protected:
 // Windows has Tahoma, the designs' font, and Marlett for the caption buttons;
 // a Wine prefix needs them from fonts-wine. In Tahoma every window keeps its
 // design size (a wider substitute makes the settings windows grow).
-TEST_F(DesignFontTest, WindowsAreDrawnInTahomaAtTheirDesignSizes) {
+TEST_F(EveryWindowTest, DrawnInTahomaAtDesignSizeWithNamedControlsAndPanesThatHoldAnyConversation) {
     ASSERT_TRUE(Installed(L"Tahoma")) << "the prefix has no Tahoma: see wine_fonts in scripts/lib.sh";
     EXPECT_TRUE(Installed(L"Marlett")) << "nor the caption buttons' glyphs";
     HDC dc = ::GetDC(hwnd);
@@ -101,26 +167,34 @@ TEST_F(DesignFontTest, WindowsAreDrawnInTahomaAtTheirDesignSizes) {
     ::SelectObject(dc, old);
     ::ReleaseDC(hwnd, dc);
     EXPECT_STREQ(face, L"Tahoma") << "the font the windows draw in";
+    EXPECT_GE(TextLimit(form->LogPane()), kAnyConversation) << "the chat window's pane";
 
-    HDC screen = ::GetDC(nullptr);
-    const int dpiX = ::GetDeviceCaps(screen, LOGPIXELSX), dpiY = ::GetDeviceCaps(screen, LOGPIXELSY);
-    ::ReleaseDC(nullptr, screen);
-    const auto design = [&](int widthTwips, int heightTwips) {
-        return std::pair{support::TwipsToPixels(widthTwips, dpiX), support::TwipsToPixels(heightTwips, dpiY)};
-    };
-    const HWND global = OpenGlobal();
-    ASSERT_NE(global, nullptr);
-    const SIZE g = Client(global);
-    EXPECT_EQ(std::pair(static_cast<int>(g.cx), static_cast<int>(g.cy)), design(settings::kGlobalClientWidth, settings::kGlobalClientHeight));
+    const std::vector<std::string> toolbar = {"Локальные настройки (Shift+F9)", "Глобальные настройки (F9)",
+                                              "Просмотр логов (Ctrl+L)", "Сделать окно полупрозрачным (Ctrl+0)",
+                                              "Выход (Shift+Esc)"};
+    EXPECT_EQ(PictureButtonNames(hwnd), toolbar);
+    EXPECT_EQ(wintest::ReadAccessible(form->MessageInput()).name, "Сообщение");
+    EXPECT_EQ(wintest::ReadAccessible(form->LogPane()).name, "Журнал текущей беседы");
+
+    // A screen reader presses a toolbar button through its default action.
+    HWND globalButton = nullptr;
+    for (HWND child : VisibleChildren(hwnd))
+        if (wintest::ReadAccessible(child).name == toolbar[1]) globalButton = child;
+    ASSERT_NE(globalButton, nullptr);
+    EXPECT_EQ(wintest::ReadAccessible(globalButton).defaultAction, "Нажать");
+    ASSERT_TRUE(wintest::DoAccessibleDefaultAction(globalButton));
+    ASSERT_TRUE(wintest::PumpUntil([] { return settings::frmGlobalSettings::Loaded() != nullptr; }));
+    const HWND global = settings::frmGlobalSettings::Loaded()->Handle();
+    EXPECT_EQ(NameOf(global, settings::kIdFirstColor), "Мои сообщения, заголовок");
+    EXPECT_EQ(NameOf(global, settings::kIdFirstColor + 7), "Отладочные сообщения, текст");
+    EXPECT_EQ(Client(global), Design(settings::kGlobalClientWidth, settings::kGlobalClientHeight)) << "design size";
+
     const HWND local = OpenLocal();
     ASSERT_NE(local, nullptr);
-    const SIZE l = Client(local);
-    EXPECT_EQ(std::pair(static_cast<int>(l.cx), static_cast<int>(l.cy)), design(settings::kLocalClientWidth, settings::kLocalClientHeight));
-}
-
-TEST_F(PaneLimitTest, BothPanesHoldAnyConversation) {
-    Open();
-    EXPECT_GE(TextLimit(form->LogPane()), kAnyConversation) << "the chat window's pane";
+    using settings::IconGroup;
+    EXPECT_EQ(NameOf(local, settings::IconSampleId(IconGroup::Tray, 0)), "Иконка в трее, вариант 1");
+    EXPECT_EQ(NameOf(local, settings::IconOptionId(IconGroup::Empty, 6)), "Пустая иконка (анимация мигания), вариант 7");
+    EXPECT_EQ(Client(local), Design(settings::kLocalClientWidth, settings::kLocalClientHeight)) << "design size";
 
     // A log of 200,000 characters comes back whole in the viewer.
     std::vector<std::string> lines(2000, std::string(100, 'x'));
@@ -128,32 +202,49 @@ TEST_F(PaneLimitTest, BothPanesHoldAnyConversation) {
     testsupport::WriteLog(logs.path(), testsupport::LocalTime(2024, 5, 2, 8, 0, 0), lines);
     modSettings::LogsFolder = logs.path();
     form->ToolbarClick(chatwindow::kLogs);
-    logsviewer::frmLogsViewer* viewer = logsviewer::frmLogsViewer::Current();
-    ASSERT_NE(viewer, nullptr);
-    EXPECT_GE(TextLimit(viewer->LogPane()), kAnyConversation) << "the logs viewer's pane";
-    EXPECT_GE(Characters(viewer->LogPane()), 200000);
-    EXPECT_NE(modRTFSupport::PlainText(viewer->LogPane()).find("Последняя строка"), std::string::npos);
-    viewer->Unload();
+    ASSERT_NE(logsviewer::frmLogsViewer::Current(), nullptr);
+    const HWND viewer = logsviewer::frmLogsViewer::Current()->Handle();
+    const HWND viewerPane = logsviewer::frmLogsViewer::Current()->LogPane();
+    EXPECT_GE(TextLimit(viewerPane), kAnyConversation) << "the logs viewer's pane";
+    GETTEXTLENGTHEX how{GTL_NUMCHARS | GTL_PRECISE, 1200};
+    EXPECT_GE(::SendMessageW(viewerPane, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&how), 0), 200000);
+    EXPECT_NE(modRTFSupport::PlainText(viewerPane).find("Последняя строка"), std::string::npos);
+
+    login = startup::frmLogin::Load();
+    ASSERT_NE(login, nullptr);
+    EXPECT_EQ(PictureButtonNames(login->Handle()),
+              (std::vector<std::string>{"Создать файл чата", "Открыть файл чата", "Выход из программы"}));
+
+    size_t controls = 0;
+    for (HWND window : {hwnd, global, local, viewer, login->Handle()}) {
+        SCOPED_TRACE(wintest::WindowCaption(window));
+        controls += VisibleChildren(window).size();
+        EXPECT_EQ(Problems(window), std::vector<std::string>{}) << "for a screen reader";
+    }
+    EXPECT_GT(controls, 80u) << "every window was walked";
 }
 
 // A box belongs to the window the user is in and disables it; with no window
 // of ours active it is task-modal, so that a chat window hidden in the tray
 // waits for the answer too.
 TEST(MessageBoxOwnership, TheWindowTheUserIsInOwnsTheBoxOrEveryWindowWaits) {
-    struct Case {
-        const char* name;
-        bool userIsIn;
-    };
-    for (const Case& c : {Case{"a window the user is in", true}, Case{"only a hidden window", false}}) {
-        SCOPED_TRACE(c.name);
-        const HWND w = MakeWindow(c.userIsIn);
+    for (const bool userIsIn : {true, false}) {
+        SCOPED_TRACE(userIsIn ? "a window the user is in" : "only a hidden window");
+        const HWND w = ::CreateWindowExW(0, L"STATIC", L"Окно пользователя",
+                                         WS_OVERLAPPEDWINDOW | (userIsIn ? WS_VISIBLE : 0), 100, 100, 300, 200, nullptr,
+                                         nullptr, ::GetModuleHandleW(nullptr), nullptr);
         ASSERT_NE(w, nullptr);
-        if (c.userIsIn) {
-            // Xvfb under Wine always lets it: a skip there would hide a failure.
-            if (::GetActiveWindow() != w && wintest::UnderWine()) FAIL() << "the test window cannot become active";
-            if (::GetActiveWindow() != w) GTEST_SKIP() << "the test window cannot become active here";
-        } else {
+        if (userIsIn) {
+            ::SetForegroundWindow(w);
+            ::SetActiveWindow(w);
+        }
+        wintest::PumpFor(100);
+        if (!userIsIn) {
             ASSERT_EQ(::GetActiveWindow(), nullptr) << "a window of the test is still active";
+        } else if (::GetActiveWindow() != w) {
+            // Xvfb under Wine always lets it: a skip there would hide a failure.
+            if (wintest::UnderWine()) FAIL() << "the test window cannot become active";
+            GTEST_SKIP() << "the test window cannot become active here";
         }
         HWND owner = reinterpret_cast<HWND>(-1);
         bool enabledBehind = true;
@@ -163,7 +254,7 @@ TEST(MessageBoxOwnership, TheWindowTheUserIsInOwnsTheBoxOrEveryWindowWaits) {
             wintest::DialogScript::Press(IDOK)(box);
         }});
         EXPECT_EQ(outside::MsgBox("Проверка", outside::kMbIconInformation), outside::kAnswerOk);
-        EXPECT_EQ(owner, c.userIsIn ? w : nullptr);
+        EXPECT_EQ(owner, userIsIn ? w : nullptr);
         EXPECT_FALSE(enabledBehind);
         EXPECT_TRUE(::IsWindowEnabled(w)) << "and enabled again after the answer";
         ::DestroyWindow(w);
@@ -178,7 +269,8 @@ TEST(ProgramManifest, DeclaresControlsDpiAndLongPaths) {
     ::GetModuleFileNameW(nullptr, exe, MAX_PATH);
     std::wstring program(exe);
     program = program.substr(0, program.find_last_of(L'\\') + 1) + L"Quillet.exe";
-    const HMODULE module = ::LoadLibraryExW(program.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    const HMODULE module =
+        ::LoadLibraryExW(program.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
     ASSERT_NE(module, nullptr);
     const HRSRC found = ::FindResourceW(module, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));  // RT_MANIFEST
     ASSERT_NE(found, nullptr);
