@@ -8,13 +8,16 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
 #include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "QuilletProcess.h"
+#include "SettingsTestSupport.h"
 #include "WindowTestSupport.h"
+#include "app/settings/LocalSettingsLogic.h"
 #include "app/support/win32/csTBSelectAllHook.h"
 #include "outside/win32/Wide.h"
 
@@ -61,6 +64,18 @@ bool SawChar(const Seen& seen) {
     return std::any_of(seen.begin(), seen.end(), [](const auto& m) { return m.first == WM_CHAR; });
 }
 
+// Beneath any later subclass: the key messages that reach the edit itself.
+LRESULT CALLBACK RecordKeys(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR seen) {
+    if (msg == WM_KEYDOWN || msg == WM_CHAR) reinterpret_cast<Seen*>(seen)->emplace_back(msg, wParam);
+    return ::DefSubclassProc(hwnd, msg, wParam, lParam);
+}
+
+std::pair<int, int> SelectionOf(HWND edit) {
+    DWORD start = 0, end = 0;
+    ::SendMessageW(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    return {static_cast<int>(start), static_cast<int>(end)};
+}
+
 // A parent window with one edit holding kText, the caret at its end, and a
 // recorder of the WM_KEYDOWN and WM_CHAR messages that reach the edit's own
 // procedure (subclassed before any hook, so beneath it).
@@ -72,7 +87,7 @@ public:
         edit_ = ::CreateWindowExW(0, L"EDIT", outside::W(kText).c_str(),
                                   WS_CHILD | WS_VISIBLE | WS_BORDER | ES_AUTOHSCROLL | style, 5, 5, 300, 60, parent_,
                                   nullptr, ::GetModuleHandleW(nullptr), nullptr);
-        ::SetWindowSubclass(edit_, Record, 77, reinterpret_cast<DWORD_PTR>(&seen));
+        ::SetWindowSubclass(edit_, RecordKeys, 77, reinterpret_cast<DWORD_PTR>(&seen));
         ::SetFocus(edit_);
         ::SendMessageW(edit_, EM_SETSEL, kAll.second, kAll.second);
     }
@@ -82,18 +97,10 @@ public:
 
     HWND Handle() const { return edit_; }
     std::string Text() const { return wintest::WindowCaption(edit_); }
-    std::pair<int, int> Selection() const {
-        DWORD start = 0, end = 0;
-        ::SendMessageW(edit_, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
-        return {static_cast<int>(start), static_cast<int>(end)};
-    }
+    std::pair<int, int> Selection() const { return SelectionOf(edit_); }
     Seen seen;
 
 private:
-    static LRESULT CALLBACK Record(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR seen) {
-        if (msg == WM_KEYDOWN || msg == WM_CHAR) reinterpret_cast<Seen*>(seen)->emplace_back(msg, wParam);
-        return ::DefSubclassProc(hwnd, msg, wParam, lParam);
-    }
     HWND parent_ = nullptr;
     HWND edit_ = nullptr;
 };
@@ -240,4 +247,61 @@ TEST(SelectAllHook, RealKeyboardInputThroughSendInput) {
     INPUT zhe[] = {key(0, L'ж', KEYEVENTF_UNICODE), key(0, L'ж', KEYEVENTF_UNICODE | KEYEVENTF_KEYUP)};
     ASSERT_EQ(::SendInput(2, zhe, sizeof(INPUT)), 2u);
     EXPECT_TRUE(wintest::PumpUntil([&] { return box.Text() == "ж"; }, 2000)) << box.Text();
+}
+
+namespace {
+
+// Every edit made while it lives gets the recorder as its first subclass,
+// from its first message on, so the hooks its window attaches later sit above.
+class EditsMadeMeanwhile {
+public:
+    EditsMadeMeanwhile() : hook_(::SetWindowsHookExW(WH_CBT, Made, nullptr, ::GetCurrentThreadId())) { current_ = this; }
+    ~EditsMadeMeanwhile() {
+        ::UnhookWindowsHookEx(hook_);
+        current_ = nullptr;
+    }
+    EditsMadeMeanwhile(const EditsMadeMeanwhile&) = delete;
+    EditsMadeMeanwhile& operator=(const EditsMadeMeanwhile&) = delete;
+    std::map<HWND, Seen> seen;
+
+private:
+    static LRESULT CALLBACK Made(int code, WPARAM wParam, LPARAM lParam) {
+        const HWND w = reinterpret_cast<HWND>(wParam);
+        wchar_t cls[8] = {};
+        if (code == HCBT_CREATEWND && current_ && ::GetClassNameW(w, cls, 8) && ::lstrcmpiW(cls, L"Edit") == 0)
+            ::SetWindowSubclass(w, RecordKeys, 77, reinterpret_cast<DWORD_PTR>(&current_->seen[w]));
+        return ::CallNextHookEx(nullptr, code, wParam, lParam);
+    }
+    static inline EditsMadeMeanwhile* current_ = nullptr;
+    HHOOK hook_;
+};
+
+class SelectAllInTheWindows : public wintest::SettingsWindowFixture {
+protected:
+    SelectAllInTheWindows() : SettingsWindowFixture("Выделить всё.ZPMFChat") {}
+    EditsMadeMeanwhile edits;  // made before SetUp opens the chat window
+};
+
+}  // namespace
+
+// Wine's edits select all on Ctrl+A by themselves, so the selection alone
+// would pass without the hook: what reaches the box's own procedure tells.
+TEST_F(SelectAllInTheWindows, TheChatWindowsBoxesAndTheNameBoxHaveTheHook) {
+    const HWND local = OpenLocal();
+    std::vector<HWND> boxes;
+    for (const auto& made : edits.seen)
+        if (::GetAncestor(made.first, GA_ROOT) == hwnd) boxes.push_back(made.first);
+    ASSERT_EQ(boxes.size(), 2u) << "the chat window's name and message boxes";
+    boxes.push_back(::GetDlgItem(local, settings::kIdUserName));
+    ASSERT_EQ(edits.seen.count(boxes.back()), 1u);
+    for (HWND box : boxes) {
+        SCOPED_TRACE(::GetDlgCtrlID(box));
+        ::SetWindowTextW(box, outside::W(kText).c_str());
+        ::SendMessageW(box, EM_SETSEL, kAll.second, kAll.second);
+        TypeKey(box, 'A', kCtrl);
+        EXPECT_EQ(wintest::WindowCaption(box), kText);
+        EXPECT_EQ(SelectionOf(box), kAll);
+        EXPECT_FALSE(SawKeyDown(edits.seen[box], 'A')) << "the box itself saw Ctrl+A: no hook above it";
+        EXPECT_FALSE(SawChar(edits.seen[box]));
+    }
 }
