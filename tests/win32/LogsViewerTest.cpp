@@ -42,10 +42,10 @@ LONG ScrollY(HWND pane) {
     ::SendMessageW(pane, EM_GETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&at));
     return at.y;
 }
-LONG SelectionStart(HWND pane) {
+CHARRANGE Selection(HWND pane) {
     CHARRANGE selection{};
     ::SendMessageW(pane, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&selection));
-    return selection.cpMin;
+    return selection;
 }
 CHARFORMAT2W FormatOf(HWND pane, size_t at, size_t length) {
     ::SendMessageW(pane, EM_SETSEL, at, at + length);
@@ -58,8 +58,7 @@ CHARFORMAT2W FormatOf(HWND pane, size_t at, size_t length) {
 // pane's selection and view are left as they were.
 bool Marked(HWND pane, size_t at, size_t length) {
     POINT scroll{0, ScrollY(pane)};
-    CHARRANGE selection{};
-    ::SendMessageW(pane, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&selection));
+    CHARRANGE selection = Selection(pane);
     bool marked = true;
     for (size_t i = at; i < at + length; ++i) {
         const CHARFORMAT2W cf = FormatOf(pane, i, 1);
@@ -267,10 +266,8 @@ TEST_F(LogsViewerTest, SearchFindsTheLogsMarksTheHitsInViewAndF3WalksThemEvenBef
     ASSERT_EQ(found.size(), 3u) << PaneText();
     EXPECT_EQ(viewer->PaneHits(), found);
     EXPECT_EQ(viewer->CurrentHit(), 0);
-    CHARRANGE selection{};
-    ::SendMessageW(pane, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&selection));
-    EXPECT_EQ(std::make_pair(static_cast<size_t>(selection.cpMin), selection.cpMax - selection.cpMin),
-              std::make_pair(found[0], 5L));
+    const CHARRANGE first = Selection(pane);
+    EXPECT_EQ(std::make_pair(static_cast<size_t>(first.cpMin), first.cpMax - first.cpMin), std::make_pair(found[0], 5L));
     for (size_t at : found) EXPECT_TRUE(Marked(pane, at, 5)) << at;
     const CHARFORMAT2W plain = FormatOf(pane, 0, 1);
     EXPECT_TRUE((plain.dwEffects & CFE_AUTOBACKCOLOR) || plain.crBackColor != RGB(255, 230, 80)) << "text between";
@@ -327,7 +324,7 @@ TEST_F(LogsViewerTest, SearchFindsTheLogsMarksTheHitsInViewAndF3WalksThemEvenBef
     // shown afresh), out of view until then; it is shown, selected and marked.
     viewer->GoToHit(false);
     ASSERT_EQ(viewer->CurrentHit(), 1999);
-    EXPECT_EQ(static_cast<size_t>(SelectionStart(pane)), hits.back());
+    EXPECT_EQ(static_cast<size_t>(Selection(pane).cpMin), hits.back());
     EXPECT_GT(ScrollY(pane), 0);
     EXPECT_TRUE(Marked(pane, hits.back(), 7));
     EXPECT_FALSE(Marked(pane, hits[1000], 7)) << "nor in view then";
