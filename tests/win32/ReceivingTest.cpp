@@ -1,6 +1,8 @@
-// Receiving end to end with the real chat window: files dropped into the chat
-// folder appear in the RichEdit pane in order and form, are hidden or deleted
-// per the settings, and the log is written as RTF.
+// Receiving through the real chat window: files dropped into the chat folder
+// appear in the pane in order and form, are hidden or deleted per the
+// settings, and the log is written as RTF; and a misbehaving world (held
+// files, files vanishing mid-pass, a folder taken away, long paths, odd files,
+// copies by sync services) loses no message and shows none twice.
 #include <windows.h>
 #include <richedit.h>
 
@@ -13,259 +15,27 @@
 #include "WindowTestSupport.h"
 #include "app/chatwindow/MessageDisplay.h"
 #include "app/chatwindow/win32/RichEditPane.h"
-#include "app/chatwindow/win32/frmMain.h"
 #include "app/exchange/ChatFolderListing.h"
 #include "app/exchange/MessageFiles.h"
 #include "app/exchange/MessageLedger.h"
 #include "app/exchange/win32/CFSWatcher2.h"
-#include "app/settings/modSettings.h"
-#include "app/support/win32/modRTFSupport.h"
+#include "app/support/modCreateComplexDirectory.h"
 #include "outside/Folder.h"
 #include "outside/Support.h"
-#include "outside/TextFile.h"
 #include "outside/Utf.h"
 #include "outside/win32/Handles.h"
 #include "outside/win32/Wide.h"
-#include "support/TempDir.h"
 
 using namespace exchange;
-using chatwindow::frmMain;
 using outside::DateTimeRecord;
 
 namespace {
 
 const std::string kOther = "{AAAAAAAA-BBBB-CCCC-DDDD-EEEEEEEEEEEE}";
+constexpr int kLongAgo = 3600;  // seconds: a broken file this old is broken, not still arriving
 
-class ReceivingTest : public wintest::ChatWindowFixture {
-protected:
-    ReceivingTest() : ChatWindowFixture("Беседа.ZPMFChat") {}
-    void Open(const std::function<void()>& settings = {}) { ChatWindowFixture::Open(false, settings); }
-
-    std::string DropBinary(const std::string& stamp, const std::string& user, const std::string& text,
-                           const std::string& guid = kOther) {
-        const std::string path = chat / (stamp + " {B}.ZPMF");
-        WriteBinaryMessage(path, BuildBinaryRecord({2024, 1, 0, 31, 13, 5, 7, 42}, user, text, guid));
-        return path;
-    }
-
-};
-
-}  // namespace
-
-TEST_F(ReceivingTest, MessagesAppearInSendingOrderAndFormThenFilesAreHidden) {
-    const std::string b = DropBinary("2024-01-31 13-05-07-042", "Гость", "второе");
-    const std::string x = chat / "2024-01-31 13-05-07-041 {X}.ZXMF";
-    std::string step;
-    WriteXmlMessage(x, {2024, 1, 0, 31, 13, 5, 7, 41}, "Я", modSettings::ClientGuid, "первое", step);
-    const std::string t = chat / "zz-note.ZTMF";
-    testsupport::WriteRaw(t, "третье из блокнота");
-    Open([] { modSettings::iChatStylePlugin = false; });
-    ASSERT_TRUE(wintest::PumpUntil([&] { return PaneHas("третье"); })) << Pane();
-
-    const std::string pane = Pane();
-    const size_t first = pane.find("первое"), second = pane.find("второе"), third = pane.find("третье");
-    EXPECT_LT(first, second);
-    EXPECT_LT(second, third);
-    EXPECT_EQ(pane.find(" \r"), pane.find("первое") + std::string("первое").size() + 1) << "a spacer between messages";
-
-    // Own message: title in My colours, 8 pt bold; body 9 pt, not bold.
-    const size_t myTitle = pane.find("Я  (");
-    ASSERT_NE(myTitle, std::string::npos) << pane;
-    const std::u16string u = outside::Utf8ToUtf16(pane);
-    const auto at = [&](const std::string& piece) {
-        return static_cast<int>(u.find(outside::Utf8ToUtf16(piece)));
-    };
-    wintest::CharFormat title = wintest::FormatAt(form->LogPane(), at("Я  ("));
-    EXPECT_EQ(title.size, 8);
-    EXPECT_TRUE(title.bold);
-    EXPECT_EQ(title.colour, static_cast<COLORREF>(modSettings::MyMessageTitleColor));
-    wintest::CharFormat body = wintest::FormatAt(form->LogPane(), at("первое"));
-    EXPECT_EQ(body.size, 9);
-    EXPECT_FALSE(body.bold);
-    EXPECT_EQ(wintest::FormatAt(form->LogPane(), at("Гость")).colour,
-              static_cast<COLORREF>(modSettings::OtherMessageTitleColor));
-    EXPECT_NE(pane.find("Текстовый Анонимус  ("), std::string::npos);
-
-    for (const std::string& path : {b, x, t}) {
-        EXPECT_TRUE(outside::esIsFileExist(path)) << path;
-        EXPECT_TRUE(outside::IsFileHidden(path)) << path;
-    }
-}
-
-TEST_F(ReceivingTest, DeleteModeRemovesReadFilesAndHidesBrokenOnes) {
-    const std::string good = DropBinary("2024-01-01 00-00-00-000", "u", "удалить меня");
-    const std::string broken = chat / "2024-01-01 00-00-00-001 {X}.ZPMF";
-    testsupport::WriteRaw(broken, "не запись");
-    FILETIME old{0x10000000, 0x01D00000};  // long ago: broken, not "still arriving"
-    {
-        outside::UniqueHandle h(::CreateFileW(outside::W(broken).c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr,
-                                              OPEN_EXISTING, 0, nullptr));
-        ::SetFileTime(h.get(), nullptr, nullptr, &old);
-    }
-    Open([] {
-        modSettings::DeleteMessageFiles = true;
-        modSettings::HideBrokenMessageFiles = true;
-    });
-    ASSERT_TRUE(wintest::PumpUntil([&] { return PaneHas("Не удалось обработать полученное сообщение."); })) << Pane();
-    EXPECT_TRUE(PaneHas("удалить меня"));
-    EXPECT_FALSE(outside::esIsFileExist(good));
-    EXPECT_TRUE(outside::IsFileHidden(broken));
-}
-
-TEST_F(ReceivingTest, SyncingAndLockedFilesWaitAndHiddenFilesAreNeverRead) {
-    const std::string syncing = DropBinary("2024-01-01 00-00-00-001", "u", "после синхронизации");
-    testsupport::WriteRaw(syncing + ".!sync", "");
-    const std::string locked = DropBinary("2024-01-01 00-00-00-002", "u", "после блокировки");
-    const std::string hidden = DropBinary("2024-01-01 00-00-00-003", "u", "скрытое");
-    ASSERT_TRUE(outside::HideFile(hidden));
-    outside::UniqueHandle lock(
-        ::CreateFileW(outside::W(locked).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
-    ASSERT_TRUE(lock.valid());
-    const std::string marker = DropBinary("2024-01-01 00-00-00-004", "u", "метка");
-    Open([] { modSettings::ShowDebugMessages = true; });
-    ASSERT_TRUE(wintest::PumpUntil([&] { return PaneHas("метка"); })) << Pane();
-    EXPECT_TRUE(PaneHas("Файл ещё синхронизируется. Пока пропускаем."));
-    EXPECT_TRUE(PaneHas("DispatchMessage_Binary() ==> Не удалось прочитать файл. Пока пропускаем."));
-    EXPECT_FALSE(PaneHas("после синхронизации"));
-    EXPECT_FALSE(PaneHas("после блокировки"));
-
-    outside::RemoveFile(syncing + ".!sync");
-    ASSERT_TRUE(wintest::PumpUntil([&] { return PaneHas("после синхронизации"); }, 5000)) << Pane();
-    // The passes that hiding that file caused are over (the locked file waited
-    // in them too). The lock going is no change in the folder: only the retry
-    // about a second later brings the file in, well before the quiet pass.
-    wintest::PumpFor(800);
-    lock.reset();
-    ASSERT_TRUE(wintest::PumpUntil([&] { return PaneHas("после блокировки"); }, 2500)) << Pane();
-    wintest::PumpFor(600);
-    EXPECT_FALSE(PaneHas("скрытое"));
-    EXPECT_TRUE(outside::esIsFileExist(hidden));
-}
-
-TEST_F(ReceivingTest, FailedDeleteFallsBackToHiding) {
-    const std::string path = DropBinary("2024-01-01 00-00-00-000", "u", "нельзя удалить");
-    // Open without delete sharing: DeleteFile fails while this handle lives.
-    outside::UniqueHandle holder(::CreateFileW(outside::W(path).c_str(), GENERIC_READ,
-                                               FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr));
-    Open([] {
-        modSettings::DeleteMessageFiles = true;
-        modSettings::ShowDebugMessages = true;
-    });
-    ASSERT_TRUE(wintest::PumpUntil([&] { return PaneHas("Он был скрыт."); })) << Pane();
-    EXPECT_TRUE(PaneHas("Файл успешно обработан, но его удалить не удалось. Он был скрыт."));
-    EXPECT_TRUE(outside::IsFileHidden(path));
-}
-
-TEST_F(ReceivingTest, ElevenFilesShowProgressInTheCaption) {
-    for (int i = 0; i < 11; ++i) DropBinary("2024-01-01 00-00-00-" + std::to_string(100 + i), "u", std::to_string(i));
-    Open();
-    wintest::CaptionRecorder captions(hwnd);
-    const std::string plain = "Беседа.ZPMFChat \u2013 Quillet";
-    ASSERT_TRUE(wintest::PumpUntil([&] { return PaneHas("10") && !captions.Captions().empty() &&
-                                                captions.Captions().back() == plain; }))
-        << (captions.Captions().empty() ? std::string("none") : captions.Captions().back()) << " / "
-        << captions.Captions().size() << " / " << Pane();
-    // The first file's progress at once, later ones a few times a second, the plain title at the end.
-    const auto& shown = captions.Captions();
-    ASSERT_GE(shown.size(), 2u);
-    EXPECT_EQ(shown.front(), plain + " :: Сообщение 1 из 11");
-    int last = 0;
-    for (size_t i = 0; i + 1 < shown.size(); ++i) {
-        const std::string prefix = plain + " :: Сообщение ";
-        ASSERT_EQ(shown[i].rfind(prefix, 0), 0u) << shown[i];
-        const int n = std::stoi(shown[i].substr(prefix.size()));
-        EXPECT_GT(n, last);
-        EXPECT_EQ(shown[i].substr(shown[i].size() - std::string(" из 11").size()), " из 11");
-        last = n;
-    }
-}
-
-TEST_F(ReceivingTest, LogIsWrittenAsRtfWithThePaneText) {
-    DropBinary("2024-01-01 00-00-00-000", "Вова", "в лог");
-    DropBinary("2024-01-01 00-00-00-001", "Я", "и своё", modSettings::ClientGuid);
-    Open([] { modSettings::iChatStylePlugin = true; });
-    ASSERT_TRUE(wintest::PumpUntil([&] { return PaneHas("и своё"); }));
-    form->ShowSystemMessage("после прохода: сохранено сразу");
-    const std::vector<std::string> logs = wintest::LogFiles();
-    ASSERT_EQ(logs.size(), 1u);
-    const std::string name = outside::esGetFileName(logs[0]);
-    EXPECT_EQ(name.size(), std::string("2024-01-01 00-00-00.RTF").size()) << name;
-    EXPECT_EQ(name.substr(name.size() - 4), ".RTF");
-    EXPECT_EQ(outside::ReadFileBytes(logs[0], 1 << 20).substr(0, 5), "{\\rtf");
-    // Read back by a RichEdit, the log is a whole-pane save: every character in its format.
-    const std::string whole = chat / "whole-pane.rtf";
-    outside::WriteFileAtomically(whole, modRTFSupport::StreamOutRtf(form->LogPane()));
-    const std::string wholeText = wintest::RtfFileText(whole);
-    EXPECT_EQ(wintest::RtfFileText(logs[0]), wholeText)
-        << outside::ReadFileBytes(logs[0], 1 << 20).substr(outside::ReadFileBytes(logs[0], 1 << 20).size() - 60) << "\n---\n"
-        << outside::ReadFileBytes(whole, 1 << 20).substr(outside::ReadFileBytes(whole, 1 << 20).size() - 60);
-    EXPECT_NE(wholeText.find("после прохода: сохранено сразу"), std::string::npos);
-    HWND loaded = wintest::LoadRtfFile(logs[0]);
-    HWND reference = wintest::LoadRtfFile(whole);
-    const int length = static_cast<int>(outside::Utf8ToUtf16(wholeText).size());
-    for (int i = 0; i < length; ++i) {
-        const wintest::CharFormat want = wintest::FormatAt(reference, i), got = wintest::FormatAt(loaded, i);
-        ASSERT_EQ(std::tie(got.size, got.bold, got.colour, got.alignment),
-                  std::tie(want.size, want.bold, want.colour, want.alignment))
-            << "character " << i;
-    }
-    ::DestroyWindow(loaded);
-    ::DestroyWindow(reference);
-}
-
-TEST_F(ReceivingTest, OverflowSavesAndClearsThePaneEveryThreeHundredFiles) {
-    for (int i = 0; i < 601; ++i) DropBinary("2024-01-01 00-00-" + std::to_string(1000 + i), "u", "№" + std::to_string(i));
-    Open([] { modSettings::ClearScrollbackOnOverflow = true; });
-    ASSERT_TRUE(wintest::PumpUntil([&] { return PaneHas("№600"); }, 300000));
-    const std::string pane = Pane();
-    EXPECT_FALSE(PaneHas("№599")) << "cleared before the 601st file";
-    EXPECT_TRUE(PaneHas("Получено 300 входящих сообщений. Сообщения очищены, но сохранились в истории."));
-    EXPECT_EQ(wintest::LogFiles().size(), 3u) << "two full generations and the current one";
-}
-
-namespace {
-
-// The display's own description of appending, run by run: the format at the
-// insertion point, then the text. What the pane's RTF insertions must equal.
-class RunByRunPane final : public chatwindow::IConversationPane {
-public:
-    explicit RunByRunPane(HWND pane) : pane_(pane) {}
-    bool IsEmpty() const override { return ::GetWindowTextLengthW(pane_) == 0; }
-    void BeginAppend() override {}
-    void EndAppend() override {}
-    void AppendText(const std::string& text, int size, bool bold, int32_t colour, int alignment) override {
-        modRTFSupport::AppendText(pane_, text, size, bold, colour, alignment);
-    }
-    void Clear() override { ::SetWindowTextW(pane_, L""); }
-    std::vector<chatwindow::TextRun> TakeUnloggedRuns() override { return {}; }
-
-private:
-    HWND pane_;
-};
-
-// Real RichEdit panes, made as the chat window makes its own, side by side.
-class PaneTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        modSettings::ResetToDefaults();
-        parent_ = ::CreateWindowExW(0, L"STATIC", L"", WS_POPUP | WS_VISIBLE, 0, 0, 500, 300, nullptr, nullptr,
-                                    nullptr, nullptr);
-    }
-    void TearDown() override {
-        ::DestroyWindow(parent_);
-        modSettings::ResetToDefaults();
-    }
-    HWND NewPane() {
-        HWND pane = modRTFSupport::CreateRichEditPane(parent_, 1);
-        ::MoveWindow(pane, 0, 0, 480, 200, TRUE);
-        return pane;
-    }
-    HWND parent_ = nullptr;
-};
-
-// Every character of two panes, with its format.
-void ExpectSamePanes(HWND want, HWND got, const char* how) {
-    SCOPED_TRACE(how);
+// Every character of two RichEdits alike: text, size, weight, colour, alignment and face.
+void ExpectSameFormats(HWND want, HWND got) {
     const std::string text = modRTFSupport::PlainText(want);
     ASSERT_NE(text, "");
     ASSERT_EQ(modRTFSupport::PlainText(got), text);
@@ -285,89 +55,211 @@ void ExpectSamePanes(HWND want, HWND got, const char* how) {
     }
 }
 
+// Who sent a message, and when.
+struct From {
+    std::string user = "Гость";
+    std::string guid = kOther;
+    DateTimeRecord sent{2024, 1, 0, 31, 13, 5, 7, 42};
+};
+
+class ReceivingTest : public wintest::ChatWindowFixture {
+protected:
+    ReceivingTest() : ChatWindowFixture("Беседа.ZPMFChat") {}
+    void Open(const std::function<void()>& settings = {}) { ChatWindowFixture::Open(false, settings); }
+
+    // A binary message file in the chat folder; name without extension is "<name> {B}.ZPMF".
+    std::string Drop(const std::string& name, const std::string& text, const From& from = {}) {
+        const std::string file = name.find('.') == std::string::npos ? name + " {B}.ZPMF" : name;
+        const std::string path = outside::esBuildFileName2(Chat().ChatFolder, file);
+        WriteBinaryMessage(path, BuildBinaryRecord(from.sent, from.user, text, from.guid));
+        return path;
+    }
+    int Count(const std::string& text) const {
+        const std::string pane = Pane();
+        int n = 0;
+        for (size_t at = pane.find(text); at != std::string::npos; at = pane.find(text, at + 1)) ++n;
+        return n;
+    }
+    bool Wait(const std::string& text, int timeoutMs = 10000) {
+        return wintest::PumpUntil([&] { return PaneHas(text); }, timeoutMs);
+    }
+};
+class FaultCorpusTest : public ReceivingTest {};
+
+// The display's own description of appending, run by run: the format at the
+// insertion point, then the text. What the pane's RTF insertions must equal.
+class RunByRunPane final : public chatwindow::IConversationPane {
+public:
+    explicit RunByRunPane(HWND pane) : pane_(pane) {}
+    bool IsEmpty() const override { return ::GetWindowTextLengthW(pane_) == 0; }
+    void BeginAppend() override {}
+    void EndAppend() override {}
+    void AppendText(const std::string& text, int size, bool bold, int32_t colour, int alignment) override {
+        modRTFSupport::AppendText(pane_, text, size, bold, colour, alignment);
+    }
+    void Clear() override { ::SetWindowTextW(pane_, L""); }
+    std::vector<chatwindow::TextRun> TakeUnloggedRuns() override { return {}; }
+
+private:
+    HWND pane_;
+};
+
+std::string MountedFolder(const char* variable) {
+    const char* value = std::getenv(variable);
+    return value ? value : "";
+}
+
+std::string victim;
+HWND victimPane = nullptr;
+// Removes the victim once the pass has shown its first file, so it goes between the listing and its turn.
+void CALLBACK RemoveVictim(HWND, UINT, UINT_PTR, DWORD) {
+    if (victim.empty() || !victimPane || modRTFSupport::PlainText(victimPane).find("№0.") == std::string::npos) return;
+    if (outside::RemoveFile(victim)) victim.clear();
+}
+
 }  // namespace
 
-// One message at a time or a redraw batch at once, the pane ends as the
-// display describes it run by run: the same characters in the same font,
-// size, weight, colour and alignment, across every layout, kind, time mark,
-// file-name line, a clear and the junction of two batches.
-TEST_F(PaneTest, ABatchInsertedPaneEqualsAMessageByMessageOneCharacterByCharacter) {
-    using chatwindow::RichEditPane;
-    HWND runByRunHandle = NewPane(), oneByOneHandle = NewPane(), batchedHandle = NewPane();
-    RunByRunPane runByRun(runByRunHandle);
-    RichEditPane oneByOne(oneByOneHandle), batched(batchedHandle);
-    DateTimeRecord now{2024, 1, 0, 31, 16, 0, 30, 0};
-    const auto display = [&](chatwindow::IConversationPane& pane) {
-        return std::make_unique<chatwindow::MessageDisplay>(
-            pane, chatwindow::DisplayHooks{{}, {}, {}, [&] { return now; }});
+TEST_F(ReceivingTest, MessagesAppearInSendingOrderAndFormThenFilesAreHidden) {
+    const std::string b = Drop("2024-01-31 13-05-07-042", "второе");
+    const std::string x = chat / "2024-01-31 13-05-07-041 {X}.ZXMF";
+    std::string step;
+    WriteXmlMessage(x, {2024, 1, 0, 31, 13, 5, 7, 41}, "Я", modSettings::ClientGuid, "первое", step);
+    const std::string t = chat / "zz-note.ZTMF";
+    testsupport::WriteRaw(t, "третье из блокнота");
+    Open([] { modSettings::iChatStylePlugin = false; });
+    ASSERT_TRUE(Wait("третье")) << Pane();
+
+    const std::string pane = Pane();
+    EXPECT_LT(pane.find("первое"), pane.find("второе"));
+    EXPECT_LT(pane.find("второе"), pane.find("третье"));
+    EXPECT_EQ(pane.find(" \r"), pane.find("первое") + std::string("первое").size() + 1) << "a spacer between messages";
+    EXPECT_NE(pane.find("Текстовый Анонимус  ("), std::string::npos);
+    // Own message: title in My colours, 8 pt bold; body 9 pt, not bold.
+    ASSERT_NE(pane.find("Я  ("), std::string::npos) << pane;
+    const auto at = [&](const std::string& piece) {
+        return static_cast<int>(outside::Utf8ToUtf16(pane).find(outside::Utf8ToUtf16(piece)));
     };
-    auto a = display(runByRun), b = display(oneByOne), c = display(batched);
-    const DateTimeRecord t{2024, 1, 0, 31, 13, 5, 7, 42};
-    // What happens to every pane in turn; for the batched one, where a batch
-    // begins, is drawn half way, and ends.
-    enum Batch { kNone, kBegin, kRedraw, kEnd };
-    struct Step {
-        Batch batch;
-        std::function<void(chatwindow::MessageDisplay&, chatwindow::IConversationPane&)> act;
-    } steps[] = {
-        {kBegin, [&](auto& d, auto&) { d.DisplayMessage("Вова", "Привет {всем} \\ \tи 😀", t, MessageKind::Other, ""); }},
-        {kNone, [&](auto& d, auto&) { d.DisplayMessage(" ", "строка 1\r\nстрока 2\nстрока 3", t, MessageKind::Mine, ""); }},
-        {kNone, [&](auto& d, auto&) { d.DisplayMessage("Torvane - Quillet", "Сообщения очищены", t, MessageKind::System, ""); }},
-        {kRedraw, [&](auto& d, auto&) { d.DisplayMessage("Torvane - Quillet", "отладка", t, MessageKind::Debug, ""); }},
-        {kNone, [&](auto& d, auto&) { d.DisplayMessage("x", "неизвестный вид", t, static_cast<MessageKind>(7), ""); }},
-        {kRedraw, [&](auto& d, auto&) {
-             now.minute = 6;  // a centred grey time mark
-             modSettings::NameOnSeparateLine = false;
-             modSettings::NewStyleTimestamp = true;
-             d.DisplayMessage("Гость", "после отметки", t, MessageKind::Other, "");
-         }},
-        {kNone, [&](auto& d, auto&) { d.DisplayMessage("Гость", "до очистки", t, MessageKind::Other, ""); }},
-        {kNone, [&](auto&, auto& pane) { pane.Clear(); }},
-        {kNone, [&](auto& d, auto&) {
-             modSettings::ShowMessageFileNames = true;
-             d.DisplayMessage("Гость", "с именем файла", t, MessageKind::Other, "2024-01-31 13-05-07-042 {X}.ZPMF");
-         }},
-        {kEnd, [&](auto& d, auto&) { d.DisplayMessage("Гость", "конец пачки", t, MessageKind::Mine, ""); }},
-        {kBegin, [&](auto& d, auto&) {
-             now.minute = 12;
-             modSettings::NameOnSeparateLine = true;
-             d.DisplayMessage("Вова", "вторая пачка", t, MessageKind::Other, "");
-         }},
-        {kEnd, [&](auto& d, auto&) { d.DisplayMessage("Torvane - Quillet", "последняя", t, MessageKind::System, ""); }},
-    };
-    int compared = 0;
-    for (const Step& step : steps) {
-        const bool saved[] = {modSettings::NameOnSeparateLine, modSettings::NewStyleTimestamp,
-                              modSettings::ShowMessageFileNames};
-        const DateTimeRecord then = now;
-        // Each pane meets the step with the same settings and clock.
-        const auto restore = [&] {
-            modSettings::NameOnSeparateLine = saved[0];
-            modSettings::NewStyleTimestamp = saved[1];
-            modSettings::ShowMessageFileNames = saved[2];
-            now = then;
-        };
-        step.act(*a, runByRun);
-        restore();
-        step.act(*b, oneByOne);
-        restore();
-        if (step.batch == kBegin) batched.BeginBatch();
-        step.act(*c, batched);
-        if (step.batch == kRedraw) batched.Flush();
-        if (step.batch == kEnd) batched.EndBatch();
-        EXPECT_EQ(batched.InBatch(), step.batch != kEnd);
-        if (step.batch == kRedraw || step.batch == kEnd) {
-            ExpectSamePanes(runByRunHandle, oneByOneHandle, "one insertion per message");
-            ExpectSamePanes(runByRunHandle, batchedHandle, "one insertion per batch");
-            ++compared;
-        }
+    const wintest::CharFormat title = wintest::FormatAt(form->LogPane(), at("Я  (")),
+                              body = wintest::FormatAt(form->LogPane(), at("первое"));
+    EXPECT_EQ(std::tie(title.size, title.bold, title.colour),
+              std::make_tuple(8, true, static_cast<COLORREF>(modSettings::MyMessageTitleColor)));
+    EXPECT_EQ(std::tie(body.size, body.bold), std::make_tuple(9, false));
+    EXPECT_EQ(wintest::FormatAt(form->LogPane(), at("Гость")).colour,
+              static_cast<COLORREF>(modSettings::OtherMessageTitleColor));
+    for (const std::string& path : {b, x, t}) EXPECT_TRUE(outside::IsFileHidden(path)) << path;
+}
+
+TEST_F(ReceivingTest, DeleteModeRemovesReadFilesAndHidesBrokenOnesAndThoseThatWillNotGo) {
+    const std::string good = Drop("2024-01-01 00-00-00-000", "удалить меня");
+    const std::string broken = chat / "2024-01-01 00-00-00-001 {X}.ZPMF";
+    testsupport::WriteAged(broken, "не запись", kLongAgo);
+    const std::string held = Drop("2024-01-01 00-00-00-002", "нельзя удалить");
+    // Open without delete sharing: DeleteFile fails while this handle lives.
+    outside::UniqueHandle holder(::CreateFileW(outside::W(held).c_str(), GENERIC_READ,
+                                               FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr));
+    Open([] {
+        modSettings::DeleteMessageFiles = true;
+        modSettings::HideBrokenMessageFiles = true;
+        modSettings::ShowDebugMessages = true;
+    });
+    const std::string notDeleted = "Файл успешно обработан, но его удалить не удалось. Он был скрыт.";
+    ASSERT_TRUE(Wait(notDeleted)) << Pane();
+    EXPECT_TRUE(PaneHas("Не удалось обработать полученное сообщение."));
+    EXPECT_TRUE(PaneHas("удалить меня"));
+    EXPECT_FALSE(outside::esIsFileExist(good));
+    EXPECT_TRUE(outside::IsFileHidden(broken));
+    EXPECT_TRUE(outside::IsFileHidden(held));
+    // Said after the pass's last save before removal, and saved at its end all the same.
+    EXPECT_TRUE(wintest::PumpUntil([&] {
+        const std::vector<std::string> logs = wintest::LogFiles();
+        return logs.size() == 1 && wintest::RtfFileText(logs[0]).find(notDeleted) != std::string::npos;
+    }, 3000)) << "the log holds the pass's last lines";
+}
+
+TEST_F(ReceivingTest, SyncingAndLockedFilesWaitAndHiddenFilesAreNeverRead) {
+    const std::string syncing = Drop("2024-01-01 00-00-00-001", "после синхронизации");
+    testsupport::WriteRaw(syncing + ".!sync", "");
+    const std::string locked = Drop("2024-01-01 00-00-00-002", "после блокировки");
+    const std::string hidden = Drop("2024-01-01 00-00-00-003", "скрытое");
+    ASSERT_TRUE(outside::HideFile(hidden));
+    outside::UniqueHandle lock(
+        ::CreateFileW(outside::W(locked).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(lock.valid());
+    Drop("2024-01-01 00-00-00-004", "метка");
+    Open([] { modSettings::ShowDebugMessages = true; });
+    ASSERT_TRUE(Wait("метка")) << Pane();
+    EXPECT_TRUE(PaneHas("Файл ещё синхронизируется. Пока пропускаем."));
+    EXPECT_TRUE(PaneHas("DispatchMessage_Binary() ==> Не удалось прочитать файл. Пока пропускаем."));
+    EXPECT_FALSE(PaneHas("после синхронизации"));
+    EXPECT_FALSE(PaneHas("после блокировки"));
+
+    outside::RemoveFile(syncing + ".!sync");
+    ASSERT_TRUE(Wait("после синхронизации", 5000)) << Pane();
+    // The passes that hiding that file caused are over (the locked file waited
+    // in them too). The lock going is no change in the folder: only the retry
+    // about a second later brings the file in, well before the quiet pass.
+    wintest::PumpFor(800);
+    lock.reset();
+    ASSERT_TRUE(Wait("после блокировки", 2500)) << Pane();
+    wintest::PumpFor(600);
+    EXPECT_FALSE(PaneHas("скрытое"));
+    EXPECT_TRUE(outside::esIsFileExist(hidden));
+}
+
+TEST_F(ReceivingTest, ElevenFilesShowProgressInTheCaption) {
+    for (int i = 0; i < 11; ++i) Drop("2024-01-01 00-00-00-" + std::to_string(100 + i), std::to_string(i));
+    Open();
+    wintest::CaptionRecorder captions(hwnd);
+    const auto& shown = captions.Captions();
+    const std::string plain = "Беседа.ZPMFChat \u2013 Quillet", progress = plain + " :: Сообщение ";
+    ASSERT_TRUE(wintest::PumpUntil([&] { return PaneHas("10") && !shown.empty() && shown.back() == plain; }))
+        << shown.size() << " captions / " << Pane();
+    // The first file's progress at once, later ones a few times a second, the plain title at the end.
+    ASSERT_GE(shown.size(), 2u);
+    EXPECT_EQ(shown.front(), progress + "1 из 11");
+    int last = 0;
+    for (size_t i = 0; i + 1 < shown.size(); ++i) {
+        ASSERT_EQ(shown[i].rfind(progress, 0), 0u) << shown[i];
+        const int n = std::stoi(shown[i].substr(progress.size()));
+        EXPECT_GT(n, last);
+        EXPECT_EQ(shown[i].substr(shown[i].size() - std::string(" из 11").size()), " из 11");
+        last = n;
     }
-    EXPECT_EQ(compared, 4);
-    EXPECT_EQ(modRTFSupport::PlainText(batchedHandle).find("до очистки"), std::string::npos);
+}
+
+TEST_F(ReceivingTest, LogIsWrittenAsRtfWithThePaneText) {
+    Drop("2024-01-01 00-00-00-000", "в лог", {"Вова"});
+    Drop("2024-01-01 00-00-00-001", "и своё", {"Я", modSettings::ClientGuid});
+    Open([] { modSettings::iChatStylePlugin = true; });
+    ASSERT_TRUE(Wait("и своё"));
+    form->ShowSystemMessage("после прохода: сохранено сразу");
+    const std::vector<std::string> logs = wintest::LogFiles();
+    ASSERT_EQ(logs.size(), 1u);
+    const std::string name = outside::esGetFileName(logs[0]);
+    EXPECT_EQ(name.size(), std::string("2024-01-01 00-00-00.RTF").size()) << name;
+    EXPECT_EQ(name.substr(name.size() - 4), ".RTF");
+    EXPECT_EQ(testsupport::ReadRaw(logs[0]).substr(0, 5), "{\\rtf");
+    // Read back by a RichEdit, the log is a whole-pane save: every character in its format.
+    const std::string whole = chat / "whole-pane.rtf";
+    testsupport::WriteRaw(whole, modRTFSupport::StreamOutRtf(form->LogPane()));
+    EXPECT_NE(wintest::RtfFileText(whole).find("после прохода: сохранено сразу"), std::string::npos);
+    HWND loaded = wintest::LoadRtfFile(logs[0]), reference = wintest::LoadRtfFile(whole);
+    ExpectSameFormats(reference, loaded);
+    ::DestroyWindow(loaded);
+    ::DestroyWindow(reference);
+}
+
+TEST_F(ReceivingTest, OverflowSavesAndClearsThePaneEveryThreeHundredFiles) {
+    for (int i = 0; i < 601; ++i) Drop("2024-01-01 00-00-" + std::to_string(1000 + i), "№" + std::to_string(i));
+    Open([] { modSettings::ClearScrollbackOnOverflow = true; });
+    ASSERT_TRUE(Wait("№600", 300000));
+    EXPECT_FALSE(PaneHas("№599")) << "cleared before the 601st file";
+    EXPECT_TRUE(PaneHas("Получено 300 входящих сообщений. Сообщения очищены, но сохранились в истории."));
+    EXPECT_EQ(wintest::LogFiles().size(), 3u) << "two full generations and the current one";
 }
 
 TEST_F(ReceivingTest, ALockedLedgerIsToldOnceKeptAndJoinedOnceFree) {
-    const DateTimeRecord sent{2024, 1, 0, 31, 13, 5, 7, 42};
+    const DateTimeRecord sent = From{}.sent;
     const std::string earlier = MessageLedger::Identity(kOther, sent, "показано в прошлый раз");
     outside::UniqueHandle lock;
     std::string ledger;
@@ -381,29 +273,103 @@ TEST_F(ReceivingTest, ALockedLedgerIsToldOnceKeptAndJoinedOnceFree) {
         lock.reset(::CreateFileW(outside::W(ledger).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
     });
     ASSERT_TRUE(lock.valid());
-    DropBinary("2024-01-31 13-05-07-042", "Гость", "пока заперто");
+    Drop("2024-01-31 13-05-07-042", "пока заперто");
     const std::string notice = "Не удалось прочитать список показанных сообщений.";
     ASSERT_TRUE(wintest::PumpUntil([&] { return PaneHas("пока заперто") && PaneHas(notice); })) << Pane();
     lock.reset();
-    DropBinary("2024-01-31 13-05-07-043", "Гость", "уже свободно");
-    ASSERT_TRUE(wintest::PumpUntil([&] { return PaneHas("уже свободно"); }, 8000)) << Pane();
+    Drop("2024-01-31 13-05-07-043", "уже свободно");
+    ASSERT_TRUE(Wait("уже свободно", 8000)) << Pane();
     wintest::PumpFor(500);
-    const std::string pane = Pane();
-    EXPECT_EQ(pane.find(notice, pane.find(notice) + 1), std::string::npos) << "told once";
+    EXPECT_EQ(Count(notice), 1) << "told once";
     MessageLedger onDisk(ledger);
     EXPECT_TRUE(onDisk.Seen(earlier)) << "the history was kept";
     EXPECT_TRUE(onDisk.Seen(MessageLedger::Identity(kOther, sent, "пока заперто")));
 }
 
+// One message at a time or a redraw batch at once, the pane ends as the
+// display describes it run by run, across every layout, kind, time mark,
+// file-name line, a clear and the junction of two batches.
+TEST(PaneTest, ABatchInsertedPaneEqualsAMessageByMessageOneCharacterByCharacter) {
+    using chatwindow::MessageDisplay;
+    modSettings::ResetToDefaults();
+    // Real RichEdit panes, made as the chat window makes its own, side by side.
+    HWND parent = ::CreateWindowExW(0, L"STATIC", L"", WS_POPUP | WS_VISIBLE, 0, 0, 500, 300, nullptr, nullptr,
+                                    nullptr, nullptr);
+    HWND handles[3];
+    for (HWND& pane : handles) {
+        pane = modRTFSupport::CreateRichEditPane(parent, 1);
+        ::MoveWindow(pane, 0, 0, 480, 200, TRUE);
+    }
+    RunByRunPane runByRun(handles[0]);
+    chatwindow::RichEditPane oneByOne(handles[1]), batched(handles[2]);
+    DateTimeRecord now{2024, 1, 0, 31, 16, 0, 30, 0};
+    const chatwindow::DisplayHooks hooks{{}, {}, {}, [&] { return now; }};
+    MessageDisplay a(runByRun, hooks), b(oneByOne, hooks), c(batched, hooks);
+    const std::pair<MessageDisplay*, chatwindow::IConversationPane*> panes[] = {
+        {&a, &runByRun}, {&b, &oneByOne}, {&c, &batched}};
+    // Where the batched pane's batch begins, is drawn half way, and ends.
+    enum Batch { kNone, kBegin, kRedraw, kEnd };
+    const auto system = MessageKind::System;
+    const struct Step {
+        Batch batch;
+        const char *user, *text;
+        MessageKind kind;
+        std::function<void()> before = {};
+        const char* file = "";
+    } steps[] = {
+        {kBegin, "Вова", "Привет {всем} \\ \tи 😀", MessageKind::Other},
+        {kNone, " ", "строка 1\r\nстрока 2\nстрока 3", MessageKind::Mine},
+        {kNone, "Torvane - Quillet", "Сообщения очищены", system},
+        {kRedraw, "Torvane - Quillet", "отладка", MessageKind::Debug},
+        {kNone, "x", "неизвестный вид", static_cast<MessageKind>(7)},
+        {kRedraw, "Гость", "после отметки", MessageKind::Other, [&] {
+             now.minute = 6;  // a centred grey time mark
+             modSettings::NameOnSeparateLine = false;
+             modSettings::NewStyleTimestamp = true;
+         }},
+        {kNone, "Гость", "до очистки", MessageKind::Other},
+        {kNone, nullptr, nullptr, MessageKind::Other},  // a clear
+        {kNone, "Гость", "с именем файла", MessageKind::Other, [] { modSettings::ShowMessageFileNames = true; },
+         "2024-01-31 13-05-07-042 {X}.ZPMF"},
+        {kEnd, "Гость", "конец пачки", MessageKind::Mine},
+        {kBegin, "Вова", "вторая пачка", MessageKind::Other, [&] {
+             now.minute = 12;
+             modSettings::NameOnSeparateLine = true;
+         }},
+        {kEnd, "Torvane - Quillet", "последняя", system},
+    };
+    const DateTimeRecord t{2024, 1, 0, 31, 13, 5, 7, 42};
+    int compared = 0;
+    for (const Step& step : steps) {
+        if (step.before) step.before();
+        if (step.batch == kBegin) batched.BeginBatch();
+        for (const auto& [display, pane] : panes) {
+            if (step.text)
+                display->DisplayMessage(step.user, step.text, t, step.kind, step.file);
+            else
+                pane->Clear();
+        }
+        if (step.batch == kRedraw) batched.Flush();
+        if (step.batch == kEnd) batched.EndBatch();
+        EXPECT_EQ(batched.InBatch(), step.batch != kEnd);
+        if (step.batch == kRedraw || step.batch == kEnd) {
+            SCOPED_TRACE(step.text);
+            ExpectSameFormats(handles[0], handles[1]);
+            ExpectSameFormats(handles[0], handles[2]);
+            ++compared;
+        }
+    }
+    EXPECT_EQ(compared, 4);
+    EXPECT_EQ(modRTFSupport::PlainText(handles[2]).find("до очистки"), std::string::npos);
+    ::DestroyWindow(parent);
+    modSettings::ResetToDefaults();
+}
+
 TEST(ChatFolderTest, NetworkFoldersAreKnownByTheirPathOrDrive) {
     testsupport::TempDir local;
     const std::pair<std::string, bool> cases[] = {
-        {"\\\\server\\share\\Чат", true},
-        {"//server/share/chat", true},
-        {"\\\\?\\UNC\\server\\share", true},
-        {"\\\\?\\C:\\Users", false},
-        {"C:\\windows", false},
-        {local.path(), false},
+        {"\\\\server\\share\\Чат", true}, {"//server/share/chat", true}, {"\\\\?\\UNC\\server\\share", true},
+        {"\\\\?\\C:\\Users", false},      {"C:\\windows", false},        {local.path(), false},
     };
     for (const auto& [folder, network] : cases) EXPECT_EQ(IsNetworkFolder(folder), network) << folder;
 }
@@ -435,4 +401,173 @@ TEST(CFSWatcher2Test, ReportsChangesAndRenewsAfterMoreThanAHundredIdlePolls) {
     EXPECT_TRUE(simple.StartWatch(dir.path()));
     testsupport::WriteRaw(dir / "second.ZPMF", "x");
     EXPECT_TRUE(wintest::PumpUntil([&] { return simple.IsSomethingChanged(diagnostic); }, 3000));
+}
+
+// Another program holds the file with no sharing: it waits, then shows once.
+TEST_F(FaultCorpusTest, AFileHeldByAnotherProgramIsShownOnceWhenReleased) {
+    const std::string held = Drop("2024-01-01 00-00-00-001", "держали");
+    const std::string holder =
+        outside::esBuildFileName2(outside::esGetFilePath(outside::esGetModuleFileName()), "file_holder.exe");
+    std::wstring line = L"\"" + outside::W(holder) + L"\" \"" + outside::W(held) + L"\" 3000";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    ASSERT_TRUE(::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info));
+    outside::UniqueHandle process(info.hProcess), thread(info.hThread);
+    ASSERT_TRUE(wintest::PumpUntil([&] {
+        return !outside::UniqueHandle(::CreateFileW(outside::W(held).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                                    OPEN_EXISTING, 0, nullptr)).valid();
+    }));
+    Open([] { modSettings::ShowDebugMessages = true; });
+    ASSERT_TRUE(Wait("Не удалось прочитать файл. Пока пропускаем.")) << Pane();
+    EXPECT_EQ(Count("держали"), 0);
+    ASSERT_TRUE(Wait("держали", 15000)) << Pane();
+    wintest::PumpFor(1500);
+    EXPECT_EQ(Count("держали"), 1);
+    EXPECT_TRUE(outside::IsFileHidden(held));
+}
+
+// A file listed by the pass is gone when its turn comes: the others are all
+// shown once, and nothing is called broken.
+TEST_F(FaultCorpusTest, AFileThatVanishesMidPassCostsNothingElse) {
+    for (int i = 0; i < 30; ++i) {
+        const std::string path = Drop("2024-01-01 00-00-00-" + std::to_string(100 + i), "№" + std::to_string(i) + ".");
+        if (i == 25) victim = path;
+    }
+    Open();
+    victimPane = form->LogPane();
+    // Runs inside the pass (it lets the message loop run between files).
+    const UINT_PTR timer = ::SetTimer(nullptr, 0, 1, RemoveVictim);
+    ASSERT_TRUE(Wait("№29.")) << Pane();
+    ::KillTimer(nullptr, timer);
+    victimPane = nullptr;
+    EXPECT_TRUE(victim.empty()) << "the file went during the pass";
+    wintest::PumpFor(1500);
+    for (int i = 0; i < 30; ++i) {
+        if (i == 25) continue;
+        EXPECT_EQ(Count("№" + std::to_string(i) + "."), 1) << i;
+    }
+    EXPECT_FALSE(PaneHas("Не удалось обработать")) << Pane();
+}
+
+// The chat folder taken away (a sync client re-creating it, a network drive)
+// and brought back: said once each way, and receiving resumes.
+TEST_F(FaultCorpusTest, AChatFolderTakenAwayAndBroughtBackIsSaidAndReceivingResumes) {
+    Open();
+    wintest::PumpFor(500);
+    const std::filesystem::path folder = std::filesystem::u8path(Chat().ChatFolder);
+    const std::filesystem::path away = std::filesystem::u8path(Chat().ChatFolder + ".away");
+    std::filesystem::rename(folder, away);
+    ASSERT_TRUE(Wait("Папка чата недоступна.", 15000)) << Pane();
+    std::filesystem::rename(away, folder);
+    Drop("2024-01-01 00-00-00-000", "вернулась");
+    ASSERT_TRUE(Wait("вернулась", 15000)) << Pane();
+    EXPECT_EQ(Count("Папка чата недоступна."), 1);
+    EXPECT_EQ(Count("Папка чата снова доступна."), 1);
+}
+
+// Chat and logs folders far beyond 260 characters, in Cyrillic and emoji.
+TEST_F(FaultCorpusTest, PathsBeyondTwoHundredSixtyCharactersWithCyrillicAndEmoji) {
+    std::string deep = chat.path();
+    for (int i = 0; i < 6; ++i)
+        deep = outside::esBuildFileName2(deep, "Очень длинная папка беседы 💬 номер " + std::to_string(i));
+    ASSERT_GT(outside::Utf8Length(deep), 260u);
+    ASSERT_TRUE(modCreateComplexDirectory::CreateComplexDirectory(deep, true));
+    UseChat(outside::esBuildFileName2(deep, "Беседа 🙂.ZPMFChat"), deep);
+    outside::TheTextFile().WriteText(Chat().ChatFilePath, "", outside::TextEncoding::Utf8);
+    const std::string path = Drop("2024-01-01 00-00-00-000", "далеко 🌲");
+    const std::string logs = outside::esBuildFileName2(deep, "Журналы 📜");
+    Open([&] { modSettings::LogsFolder = logs; });
+    ASSERT_TRUE(Wait("далеко 🌲")) << Pane();
+    EXPECT_TRUE(outside::IsFileHidden(path));
+    // A log generation begun before the folder was set ends with hiding; the next begins there.
+    form->HideWindow();
+    Drop("2024-01-01 00-00-00-001", "и ещё дальше 🌲");
+    ASSERT_TRUE(Wait("и ещё дальше 🌲")) << Pane();
+    // Listed with our own calls: the C++ library's file system cannot reach this deep.
+    ASSERT_TRUE(wintest::PumpUntil([&] { return !outside::ListPlainFiles(logs, "RTF").empty(); }))
+        << "the log is written there";
+}
+
+// Empty files, oversized files, a folder named like a message and a message
+// from the future: none stops the pass or another message.
+TEST_F(FaultCorpusTest, OddFilesNeverStopThePass) {
+    const std::string empty = chat / "2024-01-01 00-00-00-001 {E}.ZPMF";
+    const std::string huge = chat / "2024-01-01 00-00-00-002 {B}.ZXMF";
+    testsupport::WriteAged(empty, "", kLongAgo);
+    testsupport::WriteAged(huge, std::string(5 * 1024 * 1024, '<'), kLongAgo);
+    const std::string folder = chat / "2024-01-01 00-00-00-003 {F}.ZPMF";
+    std::filesystem::create_directory(std::filesystem::u8path(folder));
+    const std::string future =
+        Drop("2024-01-01 00-00-00-004", "из будущего", {.sent = {2099, 12, 0, 31, 23, 59, 59, 999}});
+    const std::string after = Drop("2024-01-01 00-00-00-005", "после всех");
+    Open([] { modSettings::NewStyleTimestamp = true; });
+    ASSERT_TRUE(Wait("после всех")) << Pane();
+    EXPECT_EQ(Count("Не удалось обработать полученное сообщение."), 2) << Pane();
+    EXPECT_TRUE(PaneHas("4 МиБ"));
+    EXPECT_TRUE(PaneHas("из будущего"));
+    EXPECT_TRUE(PaneHas("2100") || PaneHas("2099")) << "shown with its own date";
+    for (const std::string& path : {empty, huge, future, after}) EXPECT_TRUE(outside::IsFileHidden(path)) << path;
+    EXPECT_TRUE(std::filesystem::is_directory(std::filesystem::u8path(folder))) << "a folder is never touched";
+}
+
+// Copies made by sync services, and a hidden file that comes back visible
+// after a re-sync, show nothing new.
+TEST_F(FaultCorpusTest, CopiesBySyncServicesAndFilesBackFromAResyncShowNothingNew) {
+    const std::string name = "2024-01-31 13-05-07-042 {5D7A}";
+    const std::string original = Drop(name + ".ZPMF", "только однажды");
+    Open();
+    ASSERT_TRUE(Wait("только однажды")) << Pane();
+    ASSERT_TRUE(wintest::PumpUntil([&] { return outside::IsFileHidden(original); }));
+    std::vector<std::string> files{original};
+    for (const char* suffix : {" (conflicted copy 2024-02-01).ZPMF", " (conflicted copy 2024-02-01 120000).ZPMF",
+                               ".sync-conflict-20240201-120000-ABCDEF7.ZPMF", "-LAPTOP-ANNA.ZPMF"})
+        files.push_back(Drop(name + suffix, "только однажды"));
+    ::SetFileAttributesW(outside::W(original).c_str(), FILE_ATTRIBUTE_NORMAL);  // back from a re-sync
+    Drop("2024-01-31 13-05-08-000", "новое");
+    ASSERT_TRUE(Wait("новое")) << Pane();
+    ASSERT_TRUE(wintest::PumpUntil([&] {
+        return std::all_of(files.begin(), files.end(), [](const std::string& f) { return outside::IsFileHidden(f); });
+    }));
+    EXPECT_EQ(Count("только однажды"), 1) << Pane();
+}
+
+// Cases that need the file system itself to misbehave: fault-mounts.sh (run
+// as root by test.sh) mounts them and names them in the environment.
+class FaultMountsTest : public FaultCorpusTest {};
+
+// A read-only chat folder (a share without write access): files cannot be
+// hidden, so each message is shown once in the run and never repeated.
+TEST_F(FaultMountsTest, ReadOnlyChatFolderShowsEachMessageOnce) {
+    const std::string folder = MountedFolder("QUILLET_READ_ONLY_CHAT");
+    if (folder.empty()) GTEST_SKIP() << "needs fault-mounts.sh";
+    UseChat(outside::esBuildFileName2(folder, "Беседа.ZPMFChat"), folder);
+    Open([] { modSettings::ShowDebugMessages = false; });
+    ASSERT_TRUE(Wait("третье только для чтения")) << Pane();
+    wintest::PumpFor(6000);  // past the next quiet pass
+    for (const char* text : {"первое только для чтения", "второе только для чтения", "третье только для чтения"})
+        EXPECT_EQ(Count(text), 1) << text;
+    EXPECT_FALSE(outside::IsFileHidden(outside::esBuildFileName2(folder, "2024-01-01 00-00-00-001 {A}.ZPMF")));
+}
+
+// The logs folder on a full disk: a clear notice, the chat goes on, and no
+// file is hidden whose message is not in a log.
+TEST_F(FaultMountsTest, LogsOnAFullDiskKeepFilesWhoseMessagesAreInNoLog) {
+    const std::string folder = MountedFolder("QUILLET_FULL_DISK");
+    if (folder.empty()) GTEST_SKIP() << "needs fault-mounts.sh";
+    const std::string path = Drop("2024-01-01 00-00-00-000", "в лог не влезло");
+    Open([&] { modSettings::LogsFolder = outside::esBuildFileName2(folder, "Журналы"); });
+    ASSERT_TRUE(Wait("в лог не влезло")) << Pane();
+    EXPECT_TRUE(PaneHas("Не удалось сохранить лог")) << Pane();
+    wintest::PumpFor(1500);
+    EXPECT_FALSE(outside::IsFileHidden(path)) << "its message is in no log";
+    const std::string next = Drop("2024-01-01 00-00-00-001", "и дальше");
+    EXPECT_TRUE(Wait("и дальше")) << "the chat goes on";
+    EXPECT_EQ(Count("Не удалось сохранить лог"), 1) << "said once while the disk stays full";
+    EXPECT_EQ(Count("в лог не влезло"), 1) << "a waiting file is not shown again";
+    // Space comes back: the next save holds both messages, and their files go.
+    std::filesystem::remove(std::filesystem::u8path(outside::esBuildFileName2(folder, "filler")));
+    Drop("2024-01-01 00-00-00-002", "место есть");
+    EXPECT_TRUE(wintest::PumpUntil([&] { return outside::IsFileHidden(path) && outside::IsFileHidden(next); }))
+        << Pane();
 }

@@ -102,9 +102,8 @@ protected:
     std::string FilesFolder() const { return chat / kFilesFolderName; }
     size_t Messages() const { return outside::ListPlainFiles(chat.path(), kBinaryExtension).size(); }
     // Where the pane shows text (UTF-16 position), -1 when it does not.
-    static LONG Find(HWND pane, const std::string& text, LONG from = 0) {
-        const std::wstring all = outside::W(modRTFSupport::PlainText(pane));
-        const size_t at = all.find(outside::W(text), static_cast<size_t>(from));
+    static LONG Find(HWND pane, const std::string& text) {
+        const size_t at = outside::W(modRTFSupport::PlainText(pane)).find(outside::W(text));
         return at == std::wstring::npos ? -1 : static_cast<LONG>(at);
     }
     static bool IsLink(HWND pane, LONG begin, LONG end) {
@@ -115,7 +114,7 @@ protected:
         ::SendMessageW(pane, EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&format));
         return (format.dwMask & CFM_LINK) && (format.dwEffects & CFE_LINK);
     }
-    // A click (or Shift+click) on the character at position.
+    // A click on the character at position.
     static void Click(HWND pane, LONG position) {
         POINTL at{};
         ::SendMessageW(pane, EM_POSFROMCHAR, reinterpret_cast<WPARAM>(&at), position);
@@ -123,11 +122,23 @@ protected:
         ::SendMessageW(pane, WM_LBUTTONDOWN, MK_LBUTTON, where);
         ::SendMessageW(pane, WM_LBUTTONUP, 0, where);
     }
-    // A message naming a file, written as another client would.
-    void Receive(const std::string& name, uint64_t size, const std::string& stored) {
-        const std::string text = FileMessageText({{name, size, stored}, ""});
-        WriteBinaryMessage(chat / ("2024-02-02 10-00-00-000 {" + stored.substr(24, 8) + "}.ZPMF"),
-                           BuildBinaryRecord({2024, 2, 0, 2, 10, 0, 0, 0}, "Гость", text, "{OTHER}"));
+    // The copy of a sent file in the files folder, the only file of its name.
+    std::string CopyOf(const std::string& name) const {
+        std::vector<std::string> found;
+        for (const std::string& copy : testsupport::FolderNames(FilesFolder()))
+            if (copy.size() > name.size() && copy.compare(copy.size() - name.size(), name.size(), name) == 0)
+                found.push_back(FilesFolder() + "\\" + copy);
+        EXPECT_EQ(found.size(), 1u) << name;
+        return found.empty() ? name : found[0];
+    }
+    // A message naming a file, written as another client would; the copy's name in the files folder.
+    std::string Receive(const std::string& name, uint64_t size, int n) {
+        const std::string stored =
+            StoredFileName({2024, 2, 0, 2, 10, 0, 0, static_cast<uint16_t>(n)}, "0000aaa" + std::to_string(n), name);
+        WriteBinaryMessage(chat / ("2024-02-02 10-00-00-00" + std::to_string(n) + " {" + std::to_string(n) + "}.ZPMF"),
+                           BuildBinaryRecord({2024, 2, 0, 2, 10, 0, 0, 0}, "Гость",
+                                             FileMessageText({{name, size, stored}, ""}), "{OTHER}"));
+        return stored;
     }
 
     testsupport::TempDir sources;
@@ -164,9 +175,7 @@ TEST_F(SendingFilesTest, ADropAndAPasteSendOneMessagePerFileWithAByteIdenticalCo
             ::CloseClipboard();
             // Ctrl+V as the box gets it: the key, then its character, which the box turns into a paste.
             ::SendMessageW(form->MessageInput(), WM_CHAR, 0x16, 1);
-            wchar_t box[64] = {};
-            ::GetWindowTextW(form->MessageInput(), box, 64);
-            EXPECT_EQ(outside::U8(box), "черновик") << "files are sent, not pasted as text";
+            EXPECT_EQ(::GetWindowTextLengthW(form->MessageInput()), 8) << "files are sent, not pasted as text";
         }
         EXPECT_EQ(Messages(), before + files.size());
         for (const auto& [name, bytes] : files) {
@@ -175,14 +184,7 @@ TEST_F(SendingFilesTest, ADropAndAPasteSendOneMessagePerFileWithAByteIdenticalCo
             EXPECT_TRUE(IsLink(form->LogPane(), at, at + static_cast<LONG>(outside::W(name).size())));
             EXPECT_FALSE(IsLink(form->LogPane(), at - 6, at)) << "\"Файл: \" before it is plain text";
             EXPECT_NE(Find(form->LogPane(), "Файл: " + name + " ("), -1);
-            // The copy: byte for byte, and the only file of its name.
-            bool found = false;
-            for (const std::string& copy : testsupport::FolderNames(FilesFolder()))
-                if (copy.size() > name.size() && copy.substr(copy.size() - name.size()) == name) {
-                    EXPECT_EQ(testsupport::ReadRaw(FilesFolder() + "\\" + copy), bytes);
-                    found = true;
-                }
-            EXPECT_TRUE(found) << name;
+            EXPECT_EQ(testsupport::ReadRaw(CopyOf(name)), bytes) << "the copy, byte for byte";
         }
         EXPECT_EQ(Find(form->LogPane(), std::string(kFilesFolderName) + "/"), -1) << "no path is shown";
     }
@@ -191,46 +193,10 @@ TEST_F(SendingFilesTest, ADropAndAPasteSendOneMessagePerFileWithAByteIdenticalCo
         EXPECT_FALSE(outside::IsFileHidden(FilesFolder() + "\\" + name)) << name;
 }
 
-TEST_F(SendingFilesTest, AClickOpensTheFileWithItsProgramInThePaneAndInTheLogsViewer) {
+TEST_F(SendingFilesTest, AFileNotThereYetOrAProgramIsAskedAboutFirstAnyOtherOpensInThePaneAndTheLogsViewer) {
     RecordingFileType type(records / "opened.txt");
-    const std::string bytes = Bytes(300000, 7);
-    ::SendMessageW(hwnd, WM_DROPFILES, reinterpret_cast<WPARAM>(DropOf({Source("отчёт за май.qltest", bytes)})), 0);
-    ASSERT_TRUE(wintest::PumpUntil([&] { return Find(form->LogPane(), "отчёт за май.qltest") >= 0; })) << Pane();
-    const std::vector<std::string> copies = testsupport::FolderNames(FilesFolder());
-    ASSERT_EQ(copies.size(), 1u);
-    const std::string copy = FilesFolder() + "\\" + copies[0];
-
-    Click(form->LogPane(), Find(form->LogPane(), "отчёт за май.qltest") + 2);
-    ASSERT_TRUE(wintest::PumpUntil([&] { return !type.Opened().empty(); })) << "the program was started";
-    std::string opened = type.Opened();
-    opened.pop_back();
-    EXPECT_EQ(outside::esGetFileName(opened), copies[0]);
-    EXPECT_EQ(testsupport::ReadRaw(opened), bytes) << "the program got the copy";
-
-    // The same in the logs viewer, from the log.
-    form->ToolbarClick(chatwindow::kLogs);
-    logsviewer::frmLogsViewer* viewer = logsviewer::frmLogsViewer::Current();
-    ASSERT_NE(viewer, nullptr);
-    ::SendMessageW(viewer->FilesList(), LB_SETCURSEL, 0, 0);
-    ::SendMessageW(viewer->Handle(), WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(viewer->FilesList()), LBN_SELCHANGE),
-                   reinterpret_cast<LPARAM>(viewer->FilesList()));
-    const LONG at = Find(viewer->LogPane(), "отчёт за май.qltest");
-    ASSERT_GE(at, 0) << modRTFSupport::PlainText(viewer->LogPane());
-    EXPECT_TRUE(IsLink(viewer->LogPane(), at, at + 19));
-    Click(viewer->LogPane(), at + 2);
-    ASSERT_TRUE(wintest::PumpUntil([&] { return type.Opened().size() > opened.size() + 1; }));
-    EXPECT_EQ(type.Opened(), opened + "\n" + opened + "\n");
-    viewer->Unload();
-}
-
-TEST_F(SendingFilesTest, AFileNotThereYetOrAProgramIsAskedAboutFirst) {
-    RecordingFileType type(records / "opened.txt");
-    const std::string missing = StoredFileName({2024, 2, 0, 2, 10, 0, 0, 0}, "0000aaaa", "ещё в пути.qltest");
-    Receive("ещё в пути.qltest", 10, missing);
-    const std::string half = StoredFileName({2024, 2, 0, 2, 10, 0, 0, 1}, "0000bbbb", "наполовину.qltest");
-    Receive("наполовину.qltest", 10, half);
-    const std::string program = StoredFileName({2024, 2, 0, 2, 10, 0, 0, 2}, "0000cccc", "запусти меня.wsb");
-    Receive("запусти меня.wsb", 16, program);
+    Receive("ещё в пути.qltest", 10, 0);
+    const std::string half = Receive("наполовину.qltest", 10, 1), program = Receive("запусти меня.wsb", 16, 2);
     modCreateComplexDirectory::CreateComplexDirectory(FilesFolder(), true);
     testsupport::WriteRaw(AttachmentPath(chat.path(), half), "12345");
     testsupport::WriteRaw(AttachmentPath(chat.path(), program), "<Configuration/>");
@@ -258,4 +224,30 @@ TEST_F(SendingFilesTest, AFileNotThereYetOrAProgramIsAskedAboutFirst) {
     }
     wintest::PumpFor(500);
     EXPECT_EQ(type.Opened(), "") << "nothing was opened, the program not after a no";
+
+    // A copy that is there opens with its program, from the pane and from the logs viewer's log.
+    const std::string bytes = Bytes(300000, 7);
+    ::SendMessageW(hwnd, WM_DROPFILES, reinterpret_cast<WPARAM>(DropOf({Source("отчёт за май.qltest", bytes)})), 0);
+    ASSERT_TRUE(wintest::PumpUntil([&] { return Find(form->LogPane(), "отчёт за май.qltest") >= 0; })) << Pane();
+    Click(form->LogPane(), Find(form->LogPane(), "отчёт за май.qltest") + 2);
+    ASSERT_TRUE(wintest::PumpUntil([&] { return !type.Opened().empty(); })) << "the program was started";
+    std::string opened = type.Opened();
+    opened.pop_back();
+    EXPECT_EQ(outside::esGetFileName(opened), outside::esGetFileName(CopyOf("отчёт за май.qltest")));
+    EXPECT_EQ(testsupport::ReadRaw(opened), bytes) << "the program got the copy";
+
+    // The same in the logs viewer, from the log.
+    form->ToolbarClick(chatwindow::kLogs);
+    logsviewer::frmLogsViewer* viewer = logsviewer::frmLogsViewer::Current();
+    ASSERT_NE(viewer, nullptr);
+    ::SendMessageW(viewer->FilesList(), LB_SETCURSEL, 0, 0);
+    ::SendMessageW(viewer->Handle(), WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(viewer->FilesList()), LBN_SELCHANGE),
+                   reinterpret_cast<LPARAM>(viewer->FilesList()));
+    const LONG at = Find(viewer->LogPane(), "отчёт за май.qltest");
+    ASSERT_GE(at, 0) << modRTFSupport::PlainText(viewer->LogPane());
+    EXPECT_TRUE(IsLink(viewer->LogPane(), at, at + 19));
+    Click(viewer->LogPane(), at + 2);
+    ASSERT_TRUE(wintest::PumpUntil([&] { return type.Opened().size() > opened.size() + 1; }));
+    EXPECT_EQ(type.Opened(), opened + "\n" + opened + "\n");
+    viewer->Unload();
 }

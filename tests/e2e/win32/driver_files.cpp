@@ -6,10 +6,22 @@
 
 #include "tests/win32/DropFiles.h"
 
-namespace {
+std::wstring WindowText(HWND window) {
+    std::wstring text(static_cast<size_t>(::SendMessageW(window, WM_GETTEXTLENGTH, 0, 0)) + 1, L'\0');
+    text.resize(static_cast<size_t>(
+        ::SendMessageW(window, WM_GETTEXT, static_cast<WPARAM>(text.size()), reinterpret_cast<LPARAM>(text.data()))));
+    return text;
+}
 
-constexpr int kIdLog = 100;
-constexpr int kIdMessage = 101;
+std::string Utf8(const std::wstring& wide) {
+    std::string text(static_cast<size_t>(::WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), -1, nullptr, 0, nullptr,
+                                                               nullptr)), '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), -1, text.data(), static_cast<int>(text.size()), nullptr, nullptr);
+    text.resize(text.empty() ? 0 : text.size() - 1);
+    return text;
+}
+
+namespace {
 
 // Memory inside Quillet's process for messages whose argument is a pointer:
 // a pointer of this process means nothing there.
@@ -41,10 +53,7 @@ private:
 // Where TEXT starts in the pane, as a character position (a paragraph mark
 // counts one there, two in WM_GETTEXT's text); -1 when it is not there.
 LONG PositionOf(HWND pane, const std::wstring& text) {
-    const LRESULT n = ::SendMessageW(pane, WM_GETTEXTLENGTH, 0, 0);
-    std::wstring all(static_cast<size_t>(n) + 1, L'\0');
-    ::SendMessageW(pane, WM_GETTEXT, static_cast<WPARAM>(all.size()), reinterpret_cast<LPARAM>(all.data()));
-    all.resize(static_cast<size_t>(n));
+    const std::wstring all = WindowText(pane);
     const size_t at = all.find(text);
     if (at == std::wstring::npos) return -1;
     LONG breaks = 0;
@@ -100,11 +109,11 @@ int ClickCommand(HWND chat, const std::wstring& text, bool shift) {
 
 int LinkCommand(HWND chat, const std::wstring& text, int seconds) {
     HWND pane = ::GetDlgItem(chat, kIdLog);
-    for (int i = 0; i < seconds * 10; ++i) {
-        const LONG at = PositionOf(pane, text);
-        if (at >= 0 && IsLink(pane, at, at + static_cast<LONG>(text.size()))) return 0;
-        ::Sleep(100);
-    }
+    if (Poll(seconds * 10, [&] {
+            const LONG at = PositionOf(pane, text);
+            return at >= 0 && IsLink(pane, at, at + static_cast<LONG>(text.size()));
+        }))
+        return 0;
     std::fprintf(stderr, "no link in the pane\n");
     return 1;
 }

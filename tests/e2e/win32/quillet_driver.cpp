@@ -49,43 +49,80 @@
 
 namespace {
 
-constexpr int kIdLog = 100;
-constexpr int kIdMessage = 101;
 constexpr UINT kMenuExit = 2011;
 constexpr int kIdLocalSettingsButton = 200;
-constexpr int kIdSettingsOk = 1, kIdSharedFolder = 110, kIdRetentionDays = 112;
+constexpr int kIdSettingsOk = 1, kIdSettingsCancel = 2, kIdSharedFolder = 110, kIdRetentionDays = 112;
 
-std::string Utf8(const std::wstring& w) {
-    const int n = ::WideCharToMultiByte(CP_UTF8, 0, w.c_str(), -1, nullptr, 0, nullptr, nullptr);
-    std::string s(static_cast<size_t>(n), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, w.c_str(), -1, s.data(), n, nullptr, nullptr);
-    s.resize(static_cast<size_t>(n > 0 ? n - 1 : 0));
-    return s;
+DWORD ProcessOf(HWND window) {
+    DWORD process = 0;
+    ::GetWindowThreadProcessId(window, &process);
+    return process;
+}
+
+// The visible windows of a class: the top-level ones of a process (no parent given), or a window's children.
+struct WindowSearch {
+    const wchar_t* cls;
+    DWORD process;
+    std::vector<HWND> found;
+};
+BOOL CALLBACK CollectWindow(HWND window, LPARAM param) {
+    auto* search = reinterpret_cast<WindowSearch*>(param);
+    wchar_t cls[32] = {};
+    ::GetClassNameW(window, cls, 32);
+    if (_wcsicmp(cls, search->cls) == 0 && ::IsWindowVisible(window) &&
+        (!search->process || ProcessOf(window) == search->process))
+        search->found.push_back(window);
+    return TRUE;
+}
+std::vector<HWND> Windows(const wchar_t* cls, HWND parent, DWORD process = 0) {
+    WindowSearch search{cls, process, {}};
+    if (parent)
+        ::EnumChildWindows(parent, CollectWindow, reinterpret_cast<LPARAM>(&search));
+    else
+        ::EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+// A visible dialog box of PROCESS, looked for during SECONDS (once with 0).
+HWND DialogOf(DWORD process, int seconds) {
+    return Poll(seconds * 10, [&] {
+        const std::vector<HWND> boxes = Windows(L"#32770", nullptr, process);
+        return boxes.empty() ? HWND{} : boxes.front();
+    });
+}
+HWND ButtonWithText(HWND parent, const std::wstring& text) {
+    for (HWND button : Windows(L"Button", parent))
+        if (WindowText(button) == text) return button;
+    return nullptr;
+}
+// The window of that class once it is shown, waiting up to tenths of a second.
+HWND ShownWindow(const wchar_t* className, int tenths) {
+    return Poll(tenths, [&] {
+        HWND window = ::FindWindowW(className, nullptr);
+        return window && ::IsWindowVisible(window) ? window : HWND{};
+    });
+}
+// Posts a message that ends a window's program, and waits for the end.
+bool PostAndWaitForEnd(HWND window, UINT message, WPARAM wParam) {
+    outside::UniqueHandle process(::OpenProcess(SYNCHRONIZE, FALSE, ProcessOf(window)));
+    ::PostMessageW(window, message, wParam, 0);
+    return process && ::WaitForSingleObject(process.get(), 30000) == WAIT_OBJECT_0;
 }
 
 // The chat window once it has loaded: the class is found as soon as the window
 // exists, before its controls do, so wait for it to be shown and then for its
 // thread to answer (it does once the load is over).
 HWND ChatWindow(int seconds) {
-    for (int i = 0; i < seconds * 10; ++i) {
+    return Poll(seconds * 10, [] {
         HWND w = ::FindWindowW(L"QuilletChatWindow", nullptr);
         DWORD_PTR answer = 0;
-        if (w && ::IsWindowVisible(w) && ::GetDlgItem(w, kIdMessage) &&
-            ::SendMessageTimeoutW(w, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &answer))
-            return w;
-        ::Sleep(100);
-    }
-    return nullptr;
+        return w && ::IsWindowVisible(w) && ::GetDlgItem(w, kIdMessage) &&
+                       ::SendMessageTimeoutW(w, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &answer)
+                   ? w
+                   : HWND{};
+    });
 }
 
-std::wstring PaneText(HWND chat) {
-    HWND pane = ::GetDlgItem(chat, kIdLog);
-    const LRESULT n = ::SendMessageW(pane, WM_GETTEXTLENGTH, 0, 0);
-    std::wstring text(static_cast<size_t>(n) + 1, L'\0');
-    ::SendMessageW(pane, WM_GETTEXT, static_cast<WPARAM>(text.size()), reinterpret_cast<LPARAM>(text.data()));
-    text.resize(static_cast<size_t>(n));
-    return text;
-}
+std::wstring PaneText(HWND chat) { return WindowText(::GetDlgItem(chat, kIdLog)); }
 
 // Wall-clock milliseconds, comparable between processes and prefixes on one machine.
 long long NowMs() {
@@ -167,43 +204,6 @@ int Watch(HWND chat, int count, const std::wstring& prefix, int seconds) {
     return missing > 0 ? 1 : twice ? 4 : disordered ? 5 : 0;
 }
 
-// A visible dialog box of the given process.
-struct DialogSearch {
-    DWORD process;
-    HWND found;
-};
-BOOL CALLBACK FindDialog(HWND window, LPARAM param) {
-    auto* search = reinterpret_cast<DialogSearch*>(param);
-    DWORD process = 0;
-    ::GetWindowThreadProcessId(window, &process);
-    wchar_t cls[16] = {};
-    ::GetClassNameW(window, cls, 16);
-    if (process == search->process && ::IsWindowVisible(window) && std::wstring(cls) == L"#32770") {
-        search->found = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-BOOL CALLBACK FindNameBox(HWND child, LPARAM param) {
-    wchar_t cls[16] = {};
-    ::GetClassNameW(child, cls, 16);
-    if (_wcsicmp(cls, L"Edit") == 0 && ::IsWindowVisible(child) && !(::GetWindowLongW(child, GWL_STYLE) & ES_READONLY)) {
-        *reinterpret_cast<HWND*>(param) = child;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-// The window of that class once it is shown, waiting up to tenths of a second.
-HWND ShownWindow(const wchar_t* className, int tenths) {
-    for (int i = 0; i < tenths; ++i) {
-        HWND window = ::FindWindowW(className, nullptr);
-        if (window && ::IsWindowVisible(window)) return window;
-        ::Sleep(100);
-    }
-    return nullptr;
-}
-
 // Presses an entry-window button (ids 100 create, 101 open) and answers its file dialog with PATH.
 int Enter(int button, const std::wstring& path) {
     HWND login = ShownWindow(L"QuilletLogin", 600);
@@ -211,35 +211,35 @@ int Enter(int button, const std::wstring& path) {
         std::fprintf(stderr, "no entry window\n");
         return 3;
     }
-    DialogSearch search{0, nullptr};
-    ::GetWindowThreadProcessId(login, &search.process);
     ::PostMessageW(login, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(login, button)));
-    for (int i = 0; i < 300 && !search.found; ++i) {
-        ::Sleep(100);
-        ::EnumWindows(FindDialog, reinterpret_cast<LPARAM>(&search));
-    }
-    if (!search.found) {
+    HWND dialog = DialogOf(ProcessOf(login), 30);
+    if (!dialog) {
         std::fprintf(stderr, "no file dialog\n");
         return 1;
     }
     ::Sleep(300);
-    HWND name = nullptr;
-    ::EnumChildWindows(search.found, FindNameBox, reinterpret_cast<LPARAM>(&name));
-    if (!name) return 1;
-    ::SendMessageW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
-    ::PostMessageW(search.found, WM_COMMAND, IDOK, 0);
-    return 0;
+    for (HWND name : Windows(L"Edit", dialog)) {
+        if (::GetWindowLongW(name, GWL_STYLE) & ES_READONLY) continue;
+        ::SendMessageW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
+        ::PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+        return 0;
+    }
+    return 1;
+}
+
+// The chat settings window, opened through the chat window's toolbar.
+HWND ChatSettings(HWND chat) {
+    ::PostMessageW(chat, WM_COMMAND, MAKEWPARAM(kIdLocalSettingsButton, BN_CLICKED),
+                   reinterpret_cast<LPARAM>(::GetDlgItem(chat, kIdLocalSettingsButton)));
+    HWND settings = ShownWindow(L"QuilletChatSettings", 300);
+    if (!settings) std::fprintf(stderr, "no chat settings window\n");
+    return settings;
 }
 
 // "shared on|off [DAYS]": the chat settings window's shared-folder box, then OK.
 int SharedFolder(HWND chat, bool on, const std::wstring& days) {
-    ::PostMessageW(chat, WM_COMMAND, MAKEWPARAM(kIdLocalSettingsButton, BN_CLICKED),
-                   reinterpret_cast<LPARAM>(::GetDlgItem(chat, kIdLocalSettingsButton)));
-    HWND settings = ShownWindow(L"QuilletChatSettings", 300);
-    if (!settings) {
-        std::fprintf(stderr, "no chat settings window\n");
-        return 3;
-    }
+    HWND settings = ChatSettings(chat);
+    if (!settings) return 3;
     HWND box = ::GetDlgItem(settings, kIdSharedFolder);
     const auto ticked = [&] { return ::SendMessageW(box, BM_GETCHECK, 0, 0) == BST_CHECKED; };
     if (ticked() != on && ::IsWindowEnabled(box)) ::SendMessageW(box, BM_CLICK, 0, 0);
@@ -249,78 +249,28 @@ int SharedFolder(HWND chat, bool on, const std::wstring& days) {
     }
     if (!days.empty()) ::SendMessageW(::GetDlgItem(settings, kIdRetentionDays), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(days.c_str()));
     ::SendMessageW(::GetDlgItem(settings, kIdSettingsOk), BM_CLICK, 0, 0);
-    for (int i = 0; i < 100 && ::IsWindow(settings); ++i) ::Sleep(100);
-    return ::IsWindow(settings) ? 1 : 0;
-}
-
-// The visible children of a window that are of one class.
-struct ChildSearch {
-    const wchar_t* cls;
-    std::vector<HWND> found;
-};
-BOOL CALLBACK FindChildren(HWND child, LPARAM param) {
-    auto* search = reinterpret_cast<ChildSearch*>(param);
-    wchar_t cls[32] = {};
-    ::GetClassNameW(child, cls, 32);
-    if (_wcsicmp(cls, search->cls) == 0 && ::IsWindowVisible(child)) search->found.push_back(child);
-    return TRUE;
-}
-std::wstring WindowText(HWND window) {
-    wchar_t text[512] = {};
-    ::GetWindowTextW(window, text, 512);
-    return text;
-}
-HWND ButtonWithText(HWND parent, const std::wstring& text) {
-    ChildSearch search{L"Button", {}};
-    ::EnumChildWindows(parent, FindChildren, reinterpret_cast<LPARAM>(&search));
-    for (HWND button : search.found)
-        if (WindowText(button) == text) return button;
-    return nullptr;
-}
-
-// A visible dialog box of PROCESS, looked for during SECONDS (once with 0).
-HWND WaitForDialogOf(DWORD process, int seconds) {
-    DialogSearch search{process, nullptr};
-    for (int i = 0;; ++i) {
-        ::EnumWindows(FindDialog, reinterpret_cast<LPARAM>(&search));
-        if (search.found || i >= seconds * 10) return search.found;
-        ::Sleep(100);
-    }
+    return Poll(100, [&] { return !::IsWindow(settings); }) ? 0 : 1;
 }
 
 // Chat settings, then "Добавить": Quillet makes the Startup-folder shortcut and says so.
 int AddToAutorun(HWND chat) {
-    constexpr int kLocalSettingsButton = 200;  // the first of the toolbar's buttons
-    constexpr int kSettingsCancel = 2;
-    ::PostMessageW(chat, WM_COMMAND, MAKEWPARAM(kLocalSettingsButton, BN_CLICKED), 0);
-    HWND settings = nullptr;
-    for (int i = 0; i < 100 && !(settings && ::IsWindowVisible(settings)); ++i) {
-        ::Sleep(100);
-        settings = ::FindWindowW(L"QuilletChatSettings", nullptr);
-    }
-    if (!settings) {
-        std::fprintf(stderr, "no chat settings window\n");
-        return 1;
-    }
+    HWND settings = ChatSettings(chat);
+    if (!settings) return 1;
     HWND add = ButtonWithText(settings, L"Добавить");
     ::PostMessageW(settings, WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(add), BN_CLICKED), reinterpret_cast<LPARAM>(add));
-    DWORD process = 0;
-    ::GetWindowThreadProcessId(settings, &process);
-    HWND box = WaitForDialogOf(process, 10);
+    HWND box = DialogOf(ProcessOf(settings), 10);
     if (!box) {
         std::fprintf(stderr, "no message box\n");
         return 1;
     }
     ::Sleep(300);
-    ChildSearch texts{L"Static", {}};
-    ::EnumChildWindows(box, FindChildren, reinterpret_cast<LPARAM>(&texts));
     std::wstring said;
-    for (HWND text : texts.found)
+    for (HWND text : Windows(L"Static", box))
         if (WindowText(text).size() > said.size()) said = WindowText(text);
     std::printf("%s\n", Utf8(said).c_str());
     ::PostMessageW(box, WM_COMMAND, IDOK, 0);
     ::Sleep(300);
-    ::PostMessageW(settings, WM_COMMAND, MAKEWPARAM(kSettingsCancel, BN_CLICKED), 0);
+    ::PostMessageW(settings, WM_COMMAND, MAKEWPARAM(kIdSettingsCancel, BN_CLICKED), 0);
     return 0;
 }
 
@@ -424,10 +374,8 @@ DWORD ParentOf(DWORD processId) {
 // The desktop's shell: Explorer's shell window; Wine has none, and there the
 // desktop window belongs to Wine's Explorer.
 DWORD ShellProcess() {
-    DWORD process = 0;
     HWND shell = ::GetShellWindow();
-    ::GetWindowThreadProcessId(shell ? shell : ::GetDesktopWindow(), &process);
-    return process;
+    return ProcessOf(shell ? shell : ::GetDesktopWindow());
 }
 
 int Finish(const std::wstring& setup) {
@@ -448,7 +396,7 @@ int Finish(const std::wstring& setup) {
     bool ticked = false;
     HWND seen = nullptr;
     for (int i = 0; i < 600 && ::WaitForSingleObject(installer.get(), 300) == WAIT_TIMEOUT; ++i) {
-        HWND wizard = WaitForDialogOf(installerId, 0);
+        HWND wizard = DialogOf(installerId, 0);
         HWND page = wizard ? ::FindWindowExW(wizard, nullptr, L"#32770", nullptr) : nullptr;
         HWND next = wizard ? ::GetDlgItem(wizard, IDOK) : nullptr;
         const bool settled = page == seen;
@@ -465,24 +413,17 @@ int Finish(const std::wstring& setup) {
     DWORD exitCode = STILL_ACTIVE;
     ::GetExitCodeProcess(installer.get(), &exitCode);
     std::printf("installer %lu %lu\n", installerId, exitCode);
-    HWND quillet = nullptr;
-    for (int i = 0; i < 300 && !quillet; ++i) {
-        ::Sleep(100);
-        quillet = ::FindWindowW(L"QuilletLogin", nullptr);
-    }
+    HWND quillet = Poll(300, [] { return ::FindWindowW(L"QuilletLogin", nullptr); });
     if (!quillet) {
         std::fprintf(stderr, "no Quillet started\n");
         return 1;
     }
-    DWORD quilletId = 0;
-    ::GetWindowThreadProcessId(quillet, &quilletId);
+    const DWORD quilletId = ProcessOf(quillet);
     const DWORD shellId = ShellProcess();
     std::printf("quillet %lu %lu %lx\nshell %lu %lx\n", quilletId, ParentOf(quilletId), IntegrityOf(quilletId),
                 shellId, IntegrityOf(shellId));
     // Leave no Quillet behind for the next step.
-    outside::UniqueHandle process(::OpenProcess(SYNCHRONIZE, FALSE, quilletId));
-    ::PostMessageW(quillet, WM_CLOSE, 0, 0);
-    return process && ::WaitForSingleObject(process.get(), 30000) == WAIT_OBJECT_0 ? 0 : 1;
+    return PostAndWaitForEnd(quillet, WM_CLOSE, 0) ? 0 : 1;
 }
 
 }  // namespace
@@ -520,10 +461,7 @@ int main() {
     if (command == "wait" && argc >= 3) {
         const std::wstring& wanted = args[2];
         const int seconds = argc >= 4 ? std::stoi(args[3]) : 30;
-        for (int i = 0; i < seconds * 10; ++i) {
-            if (PaneText(chat).find(wanted) != std::wstring::npos) return 0;
-            ::Sleep(100);
-        }
+        if (Poll(seconds * 10, [&] { return PaneText(chat).find(wanted) != std::wstring::npos; })) return 0;
         std::fprintf(stderr, "not in the pane: %s\n%s\n", Utf8(wanted).c_str(), Utf8(PaneText(chat)).c_str());
         return 1;
     }
@@ -536,14 +474,6 @@ int main() {
         std::printf("%s\n", Utf8(PaneText(chat)).c_str());
         return 0;
     }
-    if (command == "exit") {
-        DWORD processId = 0;
-        ::GetWindowThreadProcessId(chat, &processId);
-        HANDLE process = ::OpenProcess(SYNCHRONIZE, FALSE, processId);
-        ::PostMessageW(chat, WM_COMMAND, MAKEWPARAM(kMenuExit, 0), 0);
-        const DWORD waited = process ? ::WaitForSingleObject(process, 30000) : WAIT_FAILED;
-        if (process) ::CloseHandle(process);
-        return waited == WAIT_OBJECT_0 ? 0 : 1;
-    }
+    if (command == "exit") return PostAndWaitForEnd(chat, WM_COMMAND, MAKEWPARAM(kMenuExit, 0)) ? 0 : 1;
     return 2;
 }
