@@ -70,12 +70,21 @@ TEST_F(StartupFixture, DecisionsFromTheCommandLine) {
     }
 }
 
-TEST_F(StartupFixture, MissingFileIsReportedAndOpensTheEntryWindow) {
-    ::testing::internal::CaptureStderr();
-    EXPECT_EQ(Parse({"/H", dir / "нет.ZPMFChat"}), StartupDecision::EntryWindow);
-    const std::string shown = ::testing::internal::GetCapturedStderr();
-    EXPECT_NE(shown.find("нет.ZPMFChat\n\nФайл не существует."), std::string::npos) << shown;
-    EXPECT_FALSE(chat);
+TEST_F(StartupFixture, AMissingOrClaimedChatIsToldAndOpensTheEntryWindow) {
+    const std::string claimed = MakeChat("a.ZPMFChat");
+    startup::CExchangePathProtector holder;
+    ASSERT_FALSE(holder.IsPathProtected(dir.path()));
+    const std::pair<std::string, std::string> cases[] = {
+        {dir / "нет.ZPMFChat", "нет.ZPMFChat\n\nФайл не существует."},
+        {claimed, "\n\nВ этом каталоге уже идёт чат.\nПопробуйте поискать иконку программы в трее."},
+    };
+    for (const auto& [path, told] : cases) {
+        ::testing::internal::CaptureStderr();
+        EXPECT_EQ(Parse({"/H", path}), StartupDecision::EntryWindow);
+        const std::string shown = ::testing::internal::GetCapturedStderr();
+        EXPECT_NE(shown.find(told), std::string::npos) << shown;
+        EXPECT_FALSE(chat);
+    }
 }
 
 TEST_F(StartupFixture, SecondClaimOnTheSameFolderIsRefusedUntilReleased) {
@@ -90,19 +99,6 @@ TEST_F(StartupFixture, SecondClaimOnTheSameFolderIsRefusedUntilReleased) {
     chat.reset();  // the last holder of the chat lets it go
     startup::CExchangePathProtector third;
     EXPECT_FALSE(third.IsPathProtected(outside::esGetFilePath(chatFile)));
-}
-
-TEST_F(StartupFixture, ClaimRefusedWarnsAndClearsTheChat) {
-    const std::string chatFile = MakeChat("a.ZPMFChat");
-    startup::CExchangePathProtector holder;
-    ASSERT_FALSE(holder.IsPathProtected(outside::esGetFilePath(chatFile)));
-    ::testing::internal::CaptureStderr();
-    EXPECT_EQ(Parse({chatFile}), StartupDecision::EntryWindow);
-    const std::string shown = ::testing::internal::GetCapturedStderr();
-    EXPECT_NE(shown.find("\n\nВ этом каталоге уже идёт чат.\nПопробуйте поискать иконку программы в трее."),
-              std::string::npos)
-        << shown;
-    EXPECT_FALSE(chat);
 }
 
 TEST(FolderGuardName, ReplacesSeparatorsAndColonsOnly) {
