@@ -161,6 +161,7 @@ TEST_F(SettingsFixture, EachChatStoresItsOwnSettingsAtItsFirstOpenAndKeepsThem) 
     modSettings::TrayIconIndex = 3;
     modSettings::GrayMessageIcon = true;
     modSettings::DeleteMessageFiles = true;
+    modSettings::RetentionDays = 12;
     modSettings::SaveChatSettings(openChat);
     const std::string logsA = modSettings::LogsFolder;
     OpenChat(chatB);
@@ -168,6 +169,7 @@ TEST_F(SettingsFixture, EachChatStoresItsOwnSettingsAtItsFirstOpenAndKeepsThem) 
     EXPECT_EQ(modSettings::TrayIconIndex, 0);
     EXPECT_FALSE(modSettings::GrayMessageIcon);
     EXPECT_FALSE(modSettings::DeleteMessageFiles);
+    EXPECT_EQ(modSettings::RetentionDays, 30);
     EXPECT_NE(modSettings::LogsFolder, logsA);
     const std::string logsB = modSettings::LogsFolder;
     OpenChat(chatA);
@@ -175,6 +177,7 @@ TEST_F(SettingsFixture, EachChatStoresItsOwnSettingsAtItsFirstOpenAndKeepsThem) 
     EXPECT_EQ(modSettings::TrayIconIndex, 3);
     EXPECT_TRUE(modSettings::GrayMessageIcon);
     EXPECT_TRUE(modSettings::DeleteMessageFiles);
+    EXPECT_EQ(modSettings::RetentionDays, 12);
     EXPECT_EQ(modSettings::LogsFolder, logsA) << "reopening keeps the log GUID";
     OpenChat(chatB);
     EXPECT_EQ(modSettings::LogsFolder, logsB);
