@@ -101,8 +101,12 @@ TEST_F(StartupFixture, SecondClaimOnTheSameFolderIsRefusedUntilReleased) {
     EXPECT_FALSE(third.IsPathProtected(outside::esGetFilePath(chatFile)));
 }
 
-TEST(FolderGuardName, ReplacesSeparatorsAndColonsOnly) {
+// Separators and colons become "?"; Windows refuses an object name past
+// MAX_PATH characters, and a refused claim is no claim: a deep folder still
+// gets a name that fits, its own.
+TEST(FolderGuardName, ReplacesSeparatorsAndColonsAndFitsDeepFoldersToWhatWindowsAccepts) {
     const std::string prefix = "{66DD9D8B-670E-4254-B796-24EA1C03BF32}-";
+    const std::string fits = "D:\\" + std::string(startup::kMaxGuardNameLength - prefix.size() - 3, 'a');
     struct Case {
         std::string path, name;
     } cases[] = {
@@ -111,22 +115,14 @@ TEST(FolderGuardName, ReplacesSeparatorsAndColonsOnly) {
         {"d:\\chats\\team", prefix + "d??chats?team"},
         {"D:\\Chats\\Team\\", prefix + "D??Chats?Team?"},
         {"\\\\server\\share\\Чат", prefix + "??server?share?Чат"},
+        {fits, prefix + "D??" + fits.substr(3)},  // up to the limit, as ever
     };
     for (const auto& c : cases) EXPECT_EQ(startup::FolderGuardName(c.path), c.name);
-}
-
-// Windows refuses an object name past MAX_PATH characters, and a refused
-// claim is no claim: a deep folder still gets a name that fits, its own.
-TEST(FolderGuardName, DeepFoldersGetANameWindowsAccepts) {
-    const std::string prefix = "{66DD9D8B-670E-4254-B796-24EA1C03BF32}-";
-    const auto length = [](const std::string& name) { return outside::Utf8ToUtf16(name).size(); };
-    const std::string fits = "D:\\" + std::string(startup::kMaxGuardNameLength - prefix.size() - 3, 'a');
-    EXPECT_EQ(startup::FolderGuardName(fits), prefix + "D??" + fits.substr(3)) << "up to the limit, as ever";
     const std::string deep = "D:\\Dropbox\\" + std::string(120, 'x') + "\\Чат с очень длинным именем " + std::string(80, 'y');
     const std::string deeper = deep + "\\Ещё";
     for (const std::string& path : {fits + "b", deep, deeper}) {
         const std::string name = startup::FolderGuardName(path);
-        EXPECT_LE(length(name), startup::kMaxGuardNameLength) << path;
+        EXPECT_LE(outside::Utf8ToUtf16(name).size(), startup::kMaxGuardNameLength) << path;
         EXPECT_EQ(name.rfind(prefix, 0), 0u);
     }
     EXPECT_NE(startup::FolderGuardName(deep), startup::FolderGuardName(deeper));
