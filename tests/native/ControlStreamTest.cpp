@@ -19,12 +19,6 @@ Entry Object(const std::u16string& name, std::vector<uint8_t> bytes) {
     return Entry{name, EntryType::Object, 0, {}, std::move(bytes)};
 }
 
-std::vector<Entry> ReadBack(const std::vector<uint8_t>& stream) {
-    const auto length = ParseHeader(stream);
-    if (!length || *length > stream.size() - kHeaderBytes) return {};
-    return ParseBody(std::span(stream).subspan(kHeaderBytes, *length));
-}
-
 TEST(ControlStream, OnlyPicturesComeBackAndEveryOtherEntryStillCounts) {
     std::vector<uint8_t> foreign = Picture();
     foreign[0] ^= 0xFF;  // another class: the loader would create whatever it names
@@ -34,36 +28,33 @@ TEST(ControlStream, OnlyPicturesComeBackAndEveryOtherEntryStillCounts) {
                                      Object(u"BlinkIcon1", Picture()),
                                      Object(u"BlinkIcon2", {}),
                                      Entry{u"DevoteTo", EntryType::Text, 0, u"Посвящается {}", {}}};
-    const std::vector<Entry> read = ReadBack(WriteStream(written));
+    const std::vector<uint8_t> stream = WriteStream(written);
+    ASSERT_EQ(ParseHeader(stream), stream.size() - kHeaderBytes);
+    const std::vector<Entry> read = ParseBody(std::span(stream).subspan(kHeaderBytes));
     std::vector<std::u16string> names;
     for (const Entry& e : read) names.push_back(e.name);
     EXPECT_EQ(names, (std::vector<std::u16string>{u"Blink", u"Interval", u"BlinkIcon1", u"DevoteTo"}));
+    EXPECT_EQ(read[0].number, -1) << "True";
     EXPECT_EQ(read[1].number, 4321);
     EXPECT_EQ(read[2].object, Picture());
     EXPECT_EQ(read[3].text, u"Посвящается {}");
 }
 
 TEST(ControlStream, LengthsBeyondTheBytesThereEndTheReadingWithoutTakingMemory) {
-    std::vector<uint8_t> stream =
+    const std::vector<uint8_t> stream =
         WriteStream({Entry{u"Interval", EntryType::Long, 99, {}, {}}, Object(u"BlinkIcon1", Picture())});
-    struct Row {
-        const char* what;
-        size_t at;  // offset of a uint32 length field in the stream
-    };
-    // Header length, then the second entry's name length, then its object length.
+    // The second entry's name length, then its object length: ~32 MiB claimed, a few bytes there.
     const size_t second = kHeaderBytes + 4 + 4 + 16 + 2 + 4;
-    for (const Row& row : {Row{"body", 8}, Row{"name", second}, Row{"object", second + 4 + 20 + 2}}) {
-        SCOPED_TRACE(row.what);
+    for (const size_t at : {second, second + 4 + 20 + 2}) {
         std::vector<uint8_t> damaged = stream;
-        damaged[row.at] = damaged[row.at + 1] = damaged[row.at + 2] = 0xFF;
-        damaged[row.at + 3] = 0x01;  // ~32 MiB claimed, a few bytes there
-        const auto length = ParseHeader(damaged);
-        const std::vector<Entry> read =
-            length && *length > damaged.size() - kHeaderBytes ? std::vector<Entry>{}
-                                                              : ParseBody(std::span(damaged).subspan(kHeaderBytes));
-        const bool headerDamaged = row.at == 8;
-        EXPECT_EQ(read.size(), headerDamaged ? 0u : 1u) << "the entry before the damage still counts";
+        damaged[at] = damaged[at + 1] = damaged[at + 2] = 0xFF;
+        damaged[at + 3] = 0x01;
+        EXPECT_EQ(ParseBody(std::span(damaged).subspan(kHeaderBytes)).size(), 1u)
+            << "the entry before the damage at " << at << " still counts";
     }
+    std::vector<uint8_t> header(stream.begin(), stream.begin() + kHeaderBytes);
+    header[11] = 0x04;
+    EXPECT_FALSE(ParseHeader(header)) << "a body past the largest is not believed";
     EXPECT_FALSE(ParseHeader(std::vector<uint8_t>{'F', 'L', 'K', 'B', 2, 0, 0, 0, 0, 0, 0, 0})) << "another version";
 }
 

@@ -70,15 +70,6 @@ TEST_F(DisplayTest, TitleLayoutsAndStampStyles) {
     }
 }
 
-TEST_F(DisplayTest, SpacerBetweenMessagesButNotBeforeTheFirst) {
-    Harness h;
-    h.display.DisplayMessage("a", "1", kUtc, MessageKind::Other, "");
-    h.display.DisplayMessage("b", "2", kUtc, MessageKind::Other, "");
-    ASSERT_EQ(h.pane.runs.size(), 5u);
-    EXPECT_EQ(h.pane.runs[2], (PaneRun{" \r\n", 3, false, 0, 0}));
-    EXPECT_NE(h.pane.runs[0].text, " \r\n");
-}
-
 TEST_F(DisplayTest, ColoursByKindAndBlackForAnUnknownKind) {
     modSettings::ShowDebugMessages = true;
     struct Case {
@@ -99,28 +90,6 @@ TEST_F(DisplayTest, ColoursByKindAndBlackForAnUnknownKind) {
         EXPECT_EQ(h.pane.runs[1].colour, c.body) << static_cast<int>(c.kind);
     }
     EXPECT_EQ(modSettings::MyMessageTitleColor, 0x008000) << "defaults are in place";
-}
-
-TEST_F(DisplayTest, NamesAndBodiesAreTrimmed) {
-    Harness h;
-    h.display.DisplayMessage(" \r\n ", "\r\n  строка 1\r\nстрока 2  \r\n\r\n", kUtc, MessageKind::Mine, "");
-    EXPECT_EQ(h.pane.runs[0].text.substr(0, 16), "Анонимус");
-    EXPECT_EQ(h.pane.runs[1].text, "строка 1\r\nстрока 2\r\n");
-}
-
-TEST_F(DisplayTest, FileNameLineOnlyWithTheSettingAndAName) {
-    modSettings::ShowMessageFileNames = true;
-    Harness h;
-    h.display.DisplayMessage("u", "t", kUtc, MessageKind::Other, "2024-01-31 13-05-07-042 {X}.ZPMF");
-    EXPECT_EQ(h.pane.runs.back(),
-              (PaneRun{"2024-01-31 13-05-07-042 {X}.ZPMF\r\n", 7, false, modSettings::DebugMessageBodyColor, 0}));
-    const size_t before = h.pane.runs.size();
-    h.display.ShowSystemMessage("notice");
-    EXPECT_EQ(h.pane.runs.size(), before + 3) << "spacer, title, body: system lines carry no file name";
-    modSettings::ShowMessageFileNames = false;
-    Harness off;
-    off.display.DisplayMessage("u", "t", kUtc, MessageKind::Other, "f.ZPMF");
-    EXPECT_EQ(off.pane.runs.size(), 2u);
 }
 
 TEST_F(DisplayTest, TimeMarksEveryFiveClockMinutesAfterTheFirstMessage) {
@@ -159,28 +128,32 @@ TEST_F(DisplayTest, TimeMarksEveryFiveClockMinutesAfterTheFirstMessage) {
     EXPECT_EQ(marks(), 1) << "clearing the pane does not reset the last mark";
 }
 
-TEST_F(DisplayTest, DebugLinesOnlyWhenSwitchedOnAndNeverBlink) {
-    Harness h;
-    h.display.ShowDebugMessage("hidden");
-    EXPECT_TRUE(h.pane.runs.empty());
-    EXPECT_TRUE(h.saves.empty()) << "nothing shown, nothing saved";
-    modSettings::ShowDebugMessages = true;
-    h.display.ShowDebugMessage("shown");
-    EXPECT_EQ(h.pane.runs.size(), 2u);
-    EXPECT_EQ(h.pane.runs[0].text.substr(0, 19), "Torvane - Quillet  ");
-    EXPECT_EQ(h.blinks, 0);
-}
-
-TEST_F(DisplayTest, BlinksOnlyWhileTheWindowIsNotActiveAndAlwaysRewritesTheLog) {
+TEST_F(DisplayTest, SpacersTrimmingFileNamesDebugLinesBlinkingAndSaves) {
+    modSettings::ShowMessageFileNames = true;
     Harness h;
     h.active = true;
-    h.display.DisplayMessage("u", "t", kUtc, MessageKind::Other, "");
-    EXPECT_EQ(h.blinks, 0);
+    h.display.ShowDebugMessage("hidden");
+    EXPECT_TRUE(h.pane.runs.empty() && h.saves.empty()) << "debug lines switched off: nothing shown, nothing saved";
+    h.display.DisplayMessage(" \r\n ", "\r\n  строка 1\r\nстрока 2  \r\n\r\n", kUtc, MessageKind::Mine, "f {X}.ZPMF");
+    ASSERT_EQ(h.pane.runs.size(), 3u) << "no spacer before the first message";
+    EXPECT_EQ(h.pane.runs[0].text.substr(0, 16), "Анонимус") << "a blank name";
+    EXPECT_EQ(h.pane.runs[1].text, "строка 1\r\nстрока 2\r\n") << "the body trimmed";
+    EXPECT_EQ(h.pane.runs[2], (PaneRun{"f {X}.ZPMF\r\n", 7, false, modSettings::DebugMessageBodyColor, 0}));
+    EXPECT_EQ(h.blinks, 0) << "the window is active";
     h.active = false;
-    for (MessageKind kind : {MessageKind::Mine, MessageKind::Other, MessageKind::System})
-        h.display.DisplayMessage("u", "t", kUtc, kind, "");
-    EXPECT_EQ(h.blinks, 3) << "own messages too";
-    EXPECT_EQ(h.saves, (std::vector<std::pair<bool, bool>>(4, {true, false})));
+    h.display.DisplayMessage("b", "2", kUtc, MessageKind::Mine, "");
+    h.display.ShowSystemMessage("notice");
+    ASSERT_EQ(h.pane.runs.size(), 9u) << "spacer, title, body: no file line without a name, nor for system lines";
+    EXPECT_EQ(h.pane.runs[3], (PaneRun{" \r\n", 3, false, 0, 0})) << "a spacer between messages";
+    modSettings::ShowDebugMessages = true;
+    h.display.ShowDebugMessage("shown");
+    ASSERT_EQ(h.pane.runs.size(), 12u);
+    EXPECT_EQ(h.pane.runs[10].text.substr(0, 19), "Torvane - Quillet  ");
+    EXPECT_EQ(h.blinks, 2) << "own and system messages blink while inactive, debug lines never";
+    EXPECT_EQ(h.saves, (std::vector<std::pair<bool, bool>>(4, {true, false}))) << "every line rewrites the log";
+    modSettings::ShowMessageFileNames = false;
+    h.display.DisplayMessage("u", "t", kUtc, MessageKind::Other, "f.ZPMF");
+    EXPECT_EQ(h.pane.runs.size(), 15u) << "no file line with the setting off";
 }
 
 TEST_F(DisplayTest, BadTimeFailsTheCallButLeavesThePaneUnlocked) {

@@ -100,9 +100,7 @@ TEST(LogsListLogic, OrderAndMonthHeadings) {
             EXPECT_EQ(kFileIndent + item.fileName == item.text, c.options.group);
         }
     }
-}
-
-TEST(LogsListLogic, ShownTextIsIndentedAndTheFileNameStaysClean) {
+    // The shown text is the caller's; the file name stays clean.
     const auto items = BuildListItems({"2024-05-02 08-00-00.RTF"}, {true, true, true}, Month,
                                       [](const std::string& name) { return name.substr(0, 19) + " (3)"; });
     ASSERT_EQ(items.size(), 2u);

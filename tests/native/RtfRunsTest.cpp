@@ -26,10 +26,10 @@ TEST(RtfRuns, EscapesAndEncodesText) {
 TEST(RtfRuns, FormatsColoursAndParagraphs) {
     const std::string rtf = RunsToRtf({{" \r\n", 3, false, 0x000000, 0},
                                        {"13:05\r\n", 8, false, 0x808080, 2},
-                                       {"Вова  (x)\r\n", 8, true, 0x008000, 0},
+                                       {"Вова  (x)\r\n", 8, true, 0x0080FF, 0},
                                        {"привет\r\n", 9, false, 0x000000, 0}},
                                       "Tahoma");
-    EXPECT_NE(rtf.find("{\\colortbl ;\\red0\\green0\\blue0;\\red128\\green128\\blue128;\\red0\\green128\\blue0;}"),
+    EXPECT_NE(rtf.find("{\\colortbl ;\\red0\\green0\\blue0;\\red128\\green128\\blue128;\\red255\\green128\\blue0;}"),
               std::string::npos)
         << rtf;
     EXPECT_NE(rtf.find("\\pard\\ql\\plain\\f0\\fs6\\cf1\\b0  \\par"), std::string::npos) << rtf;

@@ -21,9 +21,7 @@ bool LooksLikeGuid(const std::string& text) {
 }
 
 struct SettingsFixture : ::testing::Test {
-    void SetUp() override {
-        modSettings::ResetToDefaults();
-    }
+    void SetUp() override { modSettings::ResetToDefaults(); }
     void TearDown() override { modSettings::ResetToDefaults(); }
     // As a new process would start on chat.
     void OpenChat(const std::string& chat) {
@@ -88,7 +86,7 @@ constexpr int32_t kNotStored = 0x7A5A5A5A;
 
 }  // namespace
 
-TEST_F(SettingsFixture, FirstStartStoresTheGuidAndEveryProgramWideKeyWithItsDefault) {
+TEST_F(SettingsFixture, FirstStartStoresAFixedGuidAndEveryProgramWideKeyWithItsDefault) {
     modSettings::LoadClientGuid();
     modSettings::LoadGlobalSettings();
 
@@ -105,15 +103,12 @@ TEST_F(SettingsFixture, FirstStartStoresTheGuidAndEveryProgramWideKeyWithItsDefa
     EXPECT_EQ(store.ReadString("Colors", "Custom Colors", "none"), "none");
     EXPECT_EQ(store.ReadString("OFN Paths", "Laste Create File Directory", "none"), "none");
     EXPECT_EQ(store.ReadString("OFN Paths", "Laste Open File Directory", "none"), "none");
-}
 
-TEST_F(SettingsFixture, TheClientGuidIsFixedByTheFirstStartAndABlankOneIsReplaced) {
-    modSettings::LoadClientGuid();
+    // The client GUID is fixed by the first start; a blank one is replaced.
     const std::string first = modSettings::ClientGuid;
     modSettings::ResetToDefaults();
     modSettings::LoadClientGuid();
     EXPECT_EQ(modSettings::ClientGuid, first);
-
     for (const char* blank : {"", "   ", "\r\n\t"}) {
         store.WriteString("", "My GUID", blank);
         modSettings::LoadClientGuid();
@@ -145,7 +140,7 @@ TEST_F(SettingsFixture, StoredProgramWideValuesLoadAndColoursKeepTheirLow24Bits)
     EXPECT_EQ(modSettings::MyMessageBodyColor, 0x00FFFFFF);
 }
 
-TEST_F(SettingsFixture, FirstOpenOfAChatStoresItsSettingsAndReopeningKeepsItsLogGuid) {
+TEST_F(SettingsFixture, EachChatStoresItsOwnSettingsAtItsFirstOpenAndKeepsThem) {
     OpenChat(chatA);
     EXPECT_EQ(modSettings::UserName, outside::esGetFullUserName(-1, -1));
     EXPECT_EQ(modSettings::UserName, modSettings::GetDefaultUserName());
@@ -160,11 +155,32 @@ TEST_F(SettingsFixture, FirstOpenOfAChatStoresItsSettingsAndReopeningKeepsItsLog
     EXPECT_FALSE(modSettings::DeleteMessageFiles);
     EXPECT_TRUE(modSettings::HideBrokenMessageFiles);
 
-    const std::string logGuid = modSettings::LogGuid;
-    const std::string logsFolder = modSettings::LogsFolder;
+
+    // A second chat keeps its own name, logs folder and icon styles.
+    modSettings::UserName = "Анна";
+    modSettings::TrayIconIndex = 3;
+    modSettings::GrayMessageIcon = true;
+    modSettings::DeleteMessageFiles = true;
+    modSettings::RetentionDays = 12;
+    modSettings::SaveChatSettings(openChat);
+    const std::string logsA = modSettings::LogsFolder;
+    OpenChat(chatB);
+    EXPECT_EQ(modSettings::UserName, modSettings::GetDefaultUserName());
+    EXPECT_EQ(modSettings::TrayIconIndex, 0);
+    EXPECT_FALSE(modSettings::GrayMessageIcon);
+    EXPECT_FALSE(modSettings::DeleteMessageFiles);
+    EXPECT_EQ(modSettings::RetentionDays, 30);
+    EXPECT_NE(modSettings::LogsFolder, logsA);
+    const std::string logsB = modSettings::LogsFolder;
     OpenChat(chatA);
-    EXPECT_EQ(modSettings::LogGuid, logGuid);
-    EXPECT_EQ(modSettings::LogsFolder, logsFolder);
+    EXPECT_EQ(modSettings::UserName, "Анна");
+    EXPECT_EQ(modSettings::TrayIconIndex, 3);
+    EXPECT_TRUE(modSettings::GrayMessageIcon);
+    EXPECT_TRUE(modSettings::DeleteMessageFiles);
+    EXPECT_EQ(modSettings::RetentionDays, 12);
+    EXPECT_EQ(modSettings::LogsFolder, logsA) << "reopening keeps the log GUID";
+    OpenChat(chatB);
+    EXPECT_EQ(modSettings::LogsFolder, logsB);
 }
 
 TEST_F(SettingsFixture, IconIndicesOutsideZeroToSixLoadAndSaveAsZero) {
@@ -200,31 +216,4 @@ TEST_F(SettingsFixture, ABlankLogGuidIsReplacedAndOneWithBlanksAroundIsTrimmed) 
         }
         EXPECT_EQ(store.ReadString("Log GUIDs", chatA, ""), modSettings::LogGuid) << "stored back";
     }
-}
-
-TEST_F(SettingsFixture, TwoChatFilesKeepSeparateNamesLogFoldersAndIconStyles) {
-    OpenChat(chatA);
-    modSettings::UserName = "Анна";
-    modSettings::TrayIconIndex = 3;
-    modSettings::GrayMessageIcon = true;
-    modSettings::DeleteMessageFiles = true;
-    modSettings::SaveChatSettings(openChat);
-    const std::string logsA = modSettings::LogsFolder;
-
-    OpenChat(chatB);
-    EXPECT_EQ(modSettings::UserName, modSettings::GetDefaultUserName());
-    EXPECT_EQ(modSettings::TrayIconIndex, 0);
-    EXPECT_FALSE(modSettings::GrayMessageIcon);
-    EXPECT_FALSE(modSettings::DeleteMessageFiles);
-    EXPECT_NE(modSettings::LogsFolder, logsA);
-    const std::string logsB = modSettings::LogsFolder;
-
-    OpenChat(chatA);
-    EXPECT_EQ(modSettings::UserName, "Анна");
-    EXPECT_EQ(modSettings::TrayIconIndex, 3);
-    EXPECT_TRUE(modSettings::GrayMessageIcon);
-    EXPECT_TRUE(modSettings::DeleteMessageFiles);
-    EXPECT_EQ(modSettings::LogsFolder, logsA);
-    OpenChat(chatB);
-    EXPECT_EQ(modSettings::LogsFolder, logsB);
 }

@@ -70,12 +70,21 @@ TEST_F(StartupFixture, DecisionsFromTheCommandLine) {
     }
 }
 
-TEST_F(StartupFixture, MissingFileIsReportedAndOpensTheEntryWindow) {
-    ::testing::internal::CaptureStderr();
-    EXPECT_EQ(Parse({"/H", dir / "нет.ZPMFChat"}), StartupDecision::EntryWindow);
-    const std::string shown = ::testing::internal::GetCapturedStderr();
-    EXPECT_NE(shown.find("нет.ZPMFChat\n\nФайл не существует."), std::string::npos) << shown;
-    EXPECT_FALSE(chat);
+TEST_F(StartupFixture, AMissingOrClaimedChatIsToldAndOpensTheEntryWindow) {
+    const std::string claimed = MakeChat("a.ZPMFChat");
+    startup::CExchangePathProtector holder;
+    ASSERT_FALSE(holder.IsPathProtected(dir.path()));
+    const std::pair<std::string, std::string> cases[] = {
+        {dir / "нет.ZPMFChat", "нет.ZPMFChat\n\nФайл не существует."},
+        {claimed, "\n\nВ этом каталоге уже идёт чат.\nПопробуйте поискать иконку программы в трее."},
+    };
+    for (const auto& [path, told] : cases) {
+        ::testing::internal::CaptureStderr();
+        EXPECT_EQ(Parse({"/H", path}), StartupDecision::EntryWindow);
+        const std::string shown = ::testing::internal::GetCapturedStderr();
+        EXPECT_NE(shown.find(told), std::string::npos) << shown;
+        EXPECT_FALSE(chat);
+    }
 }
 
 TEST_F(StartupFixture, SecondClaimOnTheSameFolderIsRefusedUntilReleased) {
@@ -92,21 +101,12 @@ TEST_F(StartupFixture, SecondClaimOnTheSameFolderIsRefusedUntilReleased) {
     EXPECT_FALSE(third.IsPathProtected(outside::esGetFilePath(chatFile)));
 }
 
-TEST_F(StartupFixture, ClaimRefusedWarnsAndClearsTheChat) {
-    const std::string chatFile = MakeChat("a.ZPMFChat");
-    startup::CExchangePathProtector holder;
-    ASSERT_FALSE(holder.IsPathProtected(outside::esGetFilePath(chatFile)));
-    ::testing::internal::CaptureStderr();
-    EXPECT_EQ(Parse({chatFile}), StartupDecision::EntryWindow);
-    const std::string shown = ::testing::internal::GetCapturedStderr();
-    EXPECT_NE(shown.find("\n\nВ этом каталоге уже идёт чат.\nПопробуйте поискать иконку программы в трее."),
-              std::string::npos)
-        << shown;
-    EXPECT_FALSE(chat);
-}
-
-TEST(FolderGuardName, ReplacesSeparatorsAndColonsOnly) {
+// Separators and colons become "?"; Windows refuses an object name past
+// MAX_PATH characters, and a refused claim is no claim: a deep folder still
+// gets a name that fits, its own.
+TEST(FolderGuardName, ReplacesSeparatorsAndColonsAndFitsDeepFoldersToWhatWindowsAccepts) {
     const std::string prefix = "{66DD9D8B-670E-4254-B796-24EA1C03BF32}-";
+    const std::string fits = "D:\\" + std::string(startup::kMaxGuardNameLength - prefix.size() - 3, 'a');
     struct Case {
         std::string path, name;
     } cases[] = {
@@ -115,22 +115,14 @@ TEST(FolderGuardName, ReplacesSeparatorsAndColonsOnly) {
         {"d:\\chats\\team", prefix + "d??chats?team"},
         {"D:\\Chats\\Team\\", prefix + "D??Chats?Team?"},
         {"\\\\server\\share\\Чат", prefix + "??server?share?Чат"},
+        {fits, prefix + "D??" + fits.substr(3)},  // up to the limit, as ever
     };
     for (const auto& c : cases) EXPECT_EQ(startup::FolderGuardName(c.path), c.name);
-}
-
-// Windows refuses an object name past MAX_PATH characters, and a refused
-// claim is no claim: a deep folder still gets a name that fits, its own.
-TEST(FolderGuardName, DeepFoldersGetANameWindowsAccepts) {
-    const std::string prefix = "{66DD9D8B-670E-4254-B796-24EA1C03BF32}-";
-    const auto length = [](const std::string& name) { return outside::Utf8ToUtf16(name).size(); };
-    const std::string fits = "D:\\" + std::string(startup::kMaxGuardNameLength - prefix.size() - 3, 'a');
-    EXPECT_EQ(startup::FolderGuardName(fits), prefix + "D??" + fits.substr(3)) << "up to the limit, as ever";
     const std::string deep = "D:\\Dropbox\\" + std::string(120, 'x') + "\\Чат с очень длинным именем " + std::string(80, 'y');
     const std::string deeper = deep + "\\Ещё";
     for (const std::string& path : {fits + "b", deep, deeper}) {
         const std::string name = startup::FolderGuardName(path);
-        EXPECT_LE(length(name), startup::kMaxGuardNameLength) << path;
+        EXPECT_LE(outside::Utf8ToUtf16(name).size(), startup::kMaxGuardNameLength) << path;
         EXPECT_EQ(name.rfind(prefix, 0), 0u);
     }
     EXPECT_NE(startup::FolderGuardName(deep), startup::FolderGuardName(deeper));

@@ -12,6 +12,8 @@
 
 using namespace exchange;
 using testsupport::AsDisplay;
+using testsupport::Shown;
+using Lines = std::vector<std::string>;
 using Host = testsupport::RecordingHost;
 
 namespace {
@@ -57,34 +59,25 @@ TEST_F(PollerTest, FirstTickReadsEverythingThenOnlyChangesStartPasses) {
     EXPECT_EQ(host.lines.size(), 2u);
 }
 
-TEST_F(PollerTest, RetriedFilesAreTriedAgainAfterAboutASecondWithoutAnyChange) {
+TEST_F(PollerTest, WithoutAnyChangeARetryComesAfterAboutASecondAndAQuietFolderIsReadEveryFewSeconds) {
     testsupport::TempDir elsewhere;
-    UpdatePoller& poller = StartPoller(elsewhere.path());  // no change at all: only the retry can bring the file in
+    UpdatePoller& poller = StartPoller(elsewhere.path());  // as if every notification were lost
     const std::string path = chat / "late.ZPMF";
     Drop(path, "дождался");
     testsupport::WriteRaw(path + ".!sync", "");
-    const auto shown = [&] {
-        return std::count_if(host.lines.begin(), host.lines.end(), [](const auto& l) { return l.text == "дождался"; });
-    };
     poller.Tick();  // the first pass: still syncing, Retry
     outside::RemoveFile(path + ".!sync");
     for (int i = 1; i < kRetryTicks; ++i) poller.Tick();
-    EXPECT_EQ(shown(), 0) << "not before the retry is due";
+    EXPECT_TRUE(Shown(host).empty()) << "not before the retry is due";
     poller.Tick();
-    EXPECT_EQ(shown(), 1) << "retried after " << kRetryTicks << " ticks, long before a quiet pass";
+    EXPECT_EQ(Shown(host), Lines{"дождался"}) << "retried after " << kRetryTicks << " ticks, long before a quiet pass";
     static_assert(kRetryTicks + 1 < kQuietPassTicks);
-}
 
-TEST_F(PollerTest, AQuietFolderIsLookedAtEveryFewSecondsAllTheSame) {
-    testsupport::TempDir elsewhere;
-    UpdatePoller& poller = StartPoller(elsewhere.path());  // as if every notification were lost
-    poller.Tick();
     Drop(chat / "missed.ZPMF", "уведомление потерялось");
     for (int i = 1; i < kQuietPassTicks; ++i) poller.Tick();
-    EXPECT_TRUE(host.lines.empty()) << "not before the quiet spell is over";
+    EXPECT_EQ(Shown(host).size(), 1u) << "not before the quiet spell is over";
     poller.Tick();
-    ASSERT_EQ(host.lines.size(), 1u);
-    EXPECT_EQ(host.lines[0].text, "уведомление потерялось");
+    EXPECT_EQ(Shown(host), (Lines{"дождался", "уведомление потерялось"}));
 }
 
 TEST_F(PollerTest, WatcherDiagnosticsBecomeDebugNotices) {

@@ -1,8 +1,5 @@
-// Reads back the RTF this program writes (the pane's fragments and the
-// conversation log) into runs of one format, so that two documents can be
-// compared by what a reader sees: text, size, bold, colour, alignment.
-// Throws std::runtime_error for a document that is not whole (unbalanced
-// braces, text after the end).
+// Reads back the RTF this program writes (the conversation log, the pane's
+// fragments) as a reader sees it, and refuses a document that is not whole.
 #pragma once
 
 #include <string>
@@ -12,10 +9,9 @@
 
 namespace testsupport {
 
-// Adjacent pieces of one format are joined; a paragraph end is "\r\n" in the
-// text of the run it ends.
+// One run per paragraph, holding its text as the logs viewer reads it (no
+// line break, no format). Throws std::runtime_error for a document that is
+// not whole: unbalanced braces, or text after the end.
 std::vector<chatwindow::TextRun> ReadRtfRuns(const std::string& rtf);
-// The same runs as the pane would hold them after the given appends.
-std::vector<chatwindow::TextRun> Normalized(const std::vector<chatwindow::TextRun>& runs);
 
 }  // namespace testsupport
