@@ -9,7 +9,6 @@
 #include <filesystem>
 #include <memory>
 
-#include "QuilletProcess.h"
 #include "SettingsTestSupport.h"
 #include "WindowTestSupport.h"
 #include "app/settings/LocalSettingsLogic.h"
@@ -18,13 +17,16 @@
 #include "app/support/win32/InputBox.h"
 #include "app/support/win32/ucButton.h"
 #include "outside/Support.h"
-#include "outside/TextFile.h"
 #include "outside/win32/Handles.h"
 #include "outside/win32/Perchlet.h"
 #include "outside/win32/Wide.h"
 
 using namespace settings;
+using wintest::Checked;
+using wintest::Click;
 using wintest::DialogScript;
+using wintest::RegDword;
+using wintest::Text;
 
 namespace {
 
@@ -76,7 +78,8 @@ protected:
 
 }  // namespace
 
-TEST_F(LocalSettingsWindowTest, ShiftF9OpensTheWindowWithEveryCaption) {
+TEST_F(LocalSettingsWindowTest, ShiftF9OpensTheWindowWithEveryCaptionAndTheNameBoxWorks) {
+    modSettings::UserName = "Кто-то";
     const HWND w = OpenLocal();
     ASSERT_NE(w, nullptr);
     EXPECT_EQ(wintest::WindowCaption(w), "Настройки чата");
@@ -105,12 +108,8 @@ TEST_F(LocalSettingsWindowTest, ShiftF9OpensTheWindowWithEveryCaption) {
     EXPECT_EQ(button->ToolTip(), " Установить имя пользователя по умолчанию ");
     EXPECT_NE(button->Picture().get(), nullptr) << "the button has its picture";
     EXPECT_EQ(OpenLocal(), w) << "one instance";
-}
 
-TEST_F(LocalSettingsWindowTest, NameBoxSelectsAllOnFocusAndTakesTheDefaultName) {
-    modSettings::UserName = "Кто-то";
-    const HWND w = OpenLocal();
-    ASSERT_NE(w, nullptr);
+    // The name box selects all when it gets the focus, and the button puts the default name in.
     const HWND name = ::GetDlgItem(w, kIdUserName);
     EXPECT_EQ(Text(w, kIdUserName), "Кто-то");
     ::SetFocus(::GetDlgItem(w, kIdLocalApply));
@@ -118,17 +117,14 @@ TEST_F(LocalSettingsWindowTest, NameBoxSelectsAllOnFocusAndTakesTheDefaultName) 
     ::SetFocus(name);
     DWORD from = 99, to = 0;
     ::SendMessageW(name, EM_GETSEL, reinterpret_cast<WPARAM>(&from), reinterpret_cast<LPARAM>(&to));
-    EXPECT_EQ(from, 0u);
-    EXPECT_EQ(to, 6u);
-    support::ucButton::FromHandle(::GetDlgItem(w, kIdSetDefaultUserName))->ClickMe();
+    EXPECT_EQ(std::make_pair(from, to), std::make_pair(DWORD{0}, DWORD{6})) << "all selected";
+    button->ClickMe();
     EXPECT_EQ(Text(w, kIdUserName), modSettings::GetDefaultUserName());
 }
 
 TEST_F(LocalSettingsWindowTest, SamplesSelectTheirOptionsAndGreySwitchesTheMessageSamples) {
     const HWND w = OpenLocal();
     ASSERT_NE(w, nullptr);
-    auto* window = frmLocalSettings::Loaded();
-    ASSERT_NE(window, nullptr);
     for (size_t g = 0; g < kIconGroupCount; ++g) {
         const auto group = static_cast<IconGroup>(g);
         for (int s : {4, 1}) {
@@ -138,55 +134,58 @@ TEST_F(LocalSettingsWindowTest, SamplesSelectTheirOptionsAndGreySwitchesTheMessa
                 EXPECT_EQ(Checked(w, IconOptionId(group, o)), o == s) << "group " << g << " sample " << s;
         }
     }
-    // Which picture a sample shows, by its pixels: each load makes a new icon handle.
-    const auto shows = [&](IconGroup group, int style, const std::string& resource) {
-        const auto expected = outside::asLoadResTrayIcon(resource);
-        return wintest::IconPixels(window->SampleIcon(group, style)) ==
-               wintest::IconPixels(static_cast<HICON>(wintest::PictureHandle(expected.get())));
+    // Which picture each sample shows, by its pixels: each load makes a new icon handle.
+    const auto samplesShow = [&](const char* grey, const std::string& stage) {
+        for (int s = 0; s < kIconStyleCount; ++s) {
+            const std::string n = std::to_string(s);
+            const std::pair<IconGroup, std::string> shown[] = {
+                {IconGroup::Tray, "IDI_TRAY_" + n}, {IconGroup::Message, "IDI_MESSAGE_" + n + grey},
+                {IconGroup::Empty, "IDI_EMPTY_" + n}};
+            for (const auto& [group, resource] : shown)
+                EXPECT_EQ(wintest::IconPixels(frmLocalSettings::Loaded()->SampleIcon(group, s)),
+                          wintest::IconPixels(static_cast<HICON>(
+                              wintest::PictureHandle(outside::asLoadResTrayIcon(resource).get()))))
+                    << stage << ": " << resource;
+        }
     };
-    for (int s = 0; s < kIconStyleCount; ++s) {
-        EXPECT_TRUE(shows(IconGroup::Message, s, "IDI_MESSAGE_" + std::to_string(s))) << s;
-        EXPECT_FALSE(shows(IconGroup::Message, s, "IDI_MESSAGE_" + std::to_string(s) + "A")) << s;
-        EXPECT_TRUE(shows(IconGroup::Tray, s, "IDI_TRAY_" + std::to_string(s))) << s;
-        EXPECT_TRUE(shows(IconGroup::Empty, s, "IDI_EMPTY_" + std::to_string(s))) << s;
-    }
+    samplesShow("", "coloured");
     Click(w, kIdGrayMessageIcon);
-    for (int s = 0; s < kIconStyleCount; ++s)
-        EXPECT_TRUE(shows(IconGroup::Message, s, "IDI_MESSAGE_" + std::to_string(s) + "A")) << "grey at once, " << s;
+    samplesShow("A", "grey at once");
     EXPECT_FALSE(modSettings::GrayMessageIcon) << "shown, not applied before OK";
     Click(w, kIdGrayMessageIcon);
-    for (int s = 0; s < kIconStyleCount; ++s)
-        EXPECT_TRUE(shows(IconGroup::Message, s, "IDI_MESSAGE_" + std::to_string(s))) << "and back, " << s;
+    samplesShow("", "and back");
 }
 
+// Every control stored by Apply, shown in the chat window, into the icons by
+// OK only, read back into the variables and a fresh window, and the new name
+// on the next message.
 TEST_F(LocalSettingsWindowTest, EverySettingRoundTripsAndOnlyOkRefreshesTheIcons) {
+    modSettings::SendOnEnter = true;
     const std::string chatPath = Chat().ChatFilePath;
     const HWND w = OpenLocal();
     ASSERT_NE(w, nullptr);
-    ::SetWindowTextW(::GetDlgItem(w, kIdUserName), outside::W("  Вася Пупкин  ").c_str());
-    Click(w, kIdDeleteMessageFiles);      // false -> true
-    Click(w, kIdHideBrokenMessageFiles);  // true -> false
-    const int styles[kIconGroupCount] = {3, 5, 6};
-    for (size_t g = 0; g < kIconGroupCount; ++g) Click(w, IconOptionId(static_cast<IconGroup>(g), styles[g]));
-    Click(w, kIdGrayMessageIcon);
-    Click(w, kIdSharedFolder);  // false -> true
+    // Check boxes, each clicked away from its default, with the key it is stored under.
+    const std::tuple<int, const char*, long long> switches[] = {
+        {kIdDeleteMessageFiles, "Notification Mode\\Delete Message Files", 1},
+        {kIdHideBrokenMessageFiles, "Notification Mode\\Hide Broken Message Files", 0},
+        {kIdGrayMessageIcon, "Icon Style\\Grayscale", 1},
+        {kIdSharedFolder, "Notification Mode\\Shared Folder", 1},
+    };
+    const std::pair<int, const char*> styles[kIconGroupCount] = {
+        {3, "Icon Style\\Tray"}, {5, "Icon Style\\Message"}, {6, "Icon Style\\Empty"}};
+    wintest::SetText(::GetDlgItem(w, kIdUserName), "  Вася Пупкин  ");
+    for (const auto& [id, key, stored] : switches) Click(w, id);
+    for (size_t g = 0; g < kIconGroupCount; ++g) Click(w, IconOptionId(static_cast<IconGroup>(g), styles[g].first));
     ::SetWindowTextW(::GetDlgItem(w, kIdRetentionDays), L"7");
     IPicture* const trayBefore = form->TrayIconPictures().tray.get();
 
     Click(w, kIdLocalApply);
     EXPECT_TRUE(::IsWindow(w));
     EXPECT_EQ(wintest::RegText("Nicks", chatPath), "  Вася Пупкин  ") << "stored with its blanks";
-    EXPECT_EQ(wintest::RegDword("Notification Mode\\Delete Message Files", chatPath), 1);
-    EXPECT_EQ(wintest::RegDword("Notification Mode\\Hide Broken Message Files", chatPath), 0);
-    EXPECT_EQ(wintest::RegDword("Icon Style\\Tray", chatPath), 3);
-    EXPECT_EQ(wintest::RegDword("Icon Style\\Message", chatPath), 5);
-    EXPECT_EQ(wintest::RegDword("Icon Style\\Empty", chatPath), 6);
-    EXPECT_EQ(wintest::RegDword("Icon Style\\Grayscale", chatPath), 1);
-    EXPECT_EQ(wintest::RegDword("Notification Mode\\Shared Folder", chatPath), 1);
-    EXPECT_EQ(wintest::RegDword("Notification Mode\\Retention Days", chatPath), 7);
-    wchar_t shown[128] = {};
-    ::GetDlgItemTextW(hwnd, 102, shown, 128);  // txtUserNameRO
-    EXPECT_EQ(outside::U8(shown), "  Вася Пупкин  ") << "Apply shows the name in the chat window";
+    for (const auto& [id, key, stored] : switches) EXPECT_EQ(RegDword(key, chatPath), stored) << key;
+    for (const auto& [style, key] : styles) EXPECT_EQ(RegDword(key, chatPath), style) << key;
+    EXPECT_EQ(RegDword("Notification Mode\\Retention Days", chatPath), 7);
+    EXPECT_EQ(Text(hwnd, 102), "  Вася Пупкин  ") << "Apply shows the name in the chat window (txtUserNameRO)";
     EXPECT_EQ(form->TrayIconPictures().tray.get(), trayBefore) << "Apply leaves the icons";
 
     Click(w, kIdLocalOk);
@@ -198,7 +197,11 @@ TEST_F(LocalSettingsWindowTest, EverySettingRoundTripsAndOnlyOkRefreshesTheIcons
     EXPECT_EQ(pixels(icons.message.get()), pixels(outside::asLoadResTrayIcon("IDI_MESSAGE_5A").get()));
     EXPECT_EQ(pixels(icons.empty.get()), pixels(outside::asLoadResTrayIcon("IDI_EMPTY_6").get()));
 
-    // Back from the registry, and into a fresh window.
+    wintest::SetText(form->MessageInput(), "hello");
+    wintest::PressKey(form->MessageInput(), VK_RETURN);
+    ASSERT_TRUE(wintest::PumpUntil([&] { return PaneHas("hello"); }));
+    EXPECT_TRUE(PaneHas("Вася Пупкин")) << "the new name goes with the next message";
+
     const ChatSettingsValues applied = ChatValuesFromSettings();
     modSettings::ResetToDefaults();
     modSettings::ReadChatSettings(chatPath);
@@ -206,14 +209,10 @@ TEST_F(LocalSettingsWindowTest, EverySettingRoundTripsAndOnlyOkRefreshesTheIcons
     const HWND again = OpenLocal();
     ASSERT_NE(again, nullptr);
     EXPECT_EQ(Text(again, kIdUserName), "  Вася Пупкин  ");
-    EXPECT_TRUE(Checked(again, kIdDeleteMessageFiles));
-    EXPECT_FALSE(Checked(again, kIdHideBrokenMessageFiles));
+    for (const auto& [id, key, stored] : switches) EXPECT_EQ(Checked(again, id), stored == 1) << key;
     for (size_t g = 0; g < kIconGroupCount; ++g)
-        EXPECT_TRUE(Checked(again, IconOptionId(static_cast<IconGroup>(g), styles[g]))) << g;
-    EXPECT_TRUE(Checked(again, kIdGrayMessageIcon));
-    EXPECT_TRUE(Checked(again, kIdSharedFolder));
+        EXPECT_TRUE(Checked(again, IconOptionId(static_cast<IconGroup>(g), styles[g].first))) << styles[g].second;
     EXPECT_EQ(Text(again, kIdRetentionDays), "7");
-    Click(again, kIdLocalCancel);
 }
 
 TEST_F(LocalSettingsWindowTest, RetentionTakesOnlyAUsableNumberOfDays) {
@@ -241,18 +240,6 @@ TEST_F(LocalSettingsWindowTest, OnANetworkShareTheModeIsShownOnAndTheStoredChoic
     EXPECT_FALSE(::IsWindowEnabled(::GetDlgItem(w, kIdSharedFolder))) << "found by itself: not the user's to change";
     Click(w, kIdLocalOk);
     EXPECT_EQ(wintest::RegDword("Notification Mode\\Shared Folder", Chat().ChatFilePath), 0) << "the choice stays";
-}
-
-TEST_F(LocalSettingsWindowTest, NewNameGoesWithTheNextMessage) {
-    modSettings::SendOnEnter = true;
-    const HWND w = OpenLocal();
-    ASSERT_NE(w, nullptr);
-    ::SetWindowTextW(::GetDlgItem(w, kIdUserName), outside::W("Новое Имя").c_str());
-    Click(w, kIdLocalOk);
-    ::SetWindowTextW(form->MessageInput(), L"hello");
-    ::SendMessageW(form->MessageInput(), WM_KEYDOWN, VK_RETURN, 1);
-    ASSERT_TRUE(wintest::PumpUntil([&] { return PaneHas("hello"); }));
-    EXPECT_TRUE(PaneHas("Новое Имя"));
 }
 
 TEST_F(LocalSettingsWindowTest, StartupShortcutOnceThenAskedCancelNoAndYes) {
@@ -285,7 +272,7 @@ TEST_F(LocalSettingsWindowTest, StartupShortcutOnceThenAskedCancelNoAndYes) {
     {  // No and an empty name: nothing either.
         DialogScript script({DialogScript::Press(IDNO), DialogScript::TypeAndConfirm(support::kInputBoxAnswerId, "")});
         Click(w, kIdAddToAutorun);
-        EXPECT_EQ(script.Taken(), 2u);
+        EXPECT_EQ(script.BoxesSeen(), 2);
     }
     EXPECT_FALSE(outside::esIsFileExist(second));
     {  // No with a new name: a second shortcut; the box proposed the name without ".LNK".
