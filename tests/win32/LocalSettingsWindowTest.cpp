@@ -6,8 +6,8 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <memory>
+#include <tuple>
 
 #include "SettingsTestSupport.h"
 #include "WindowTestSupport.h"
@@ -30,32 +30,24 @@ using wintest::Text;
 
 namespace {
 
-struct LinkFields {
-    std::string target, workingFolder, arguments, iconFile;
-    int iconIndex = -1;
-    int showCommandInFile = -1;
-};
-
+// A shell link's target, working folder, arguments, icon file and index, and
+// its show command as the file keeps it at 0x3C (Wine's GetShowCmd always says 1).
+using LinkFields = std::tuple<std::string, std::string, std::string, std::string, int, int>;
 LinkFields ReadLink(const std::string& path) {
-    LinkFields f;
     outside::ComPtr<IShellLinkW> link;
     if (FAILED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, link.put_void())))
-        return f;
+        return {};
     const auto file = link.As<IPersistFile>(IID_IPersistFile);
-    if (!file || FAILED(file->Load(outside::W(path).c_str(), STGM_READ))) return f;
-    wchar_t text[MAX_PATH * 2] = {};
-    link->GetPath(text, MAX_PATH * 2, nullptr, SLGP_RAWPATH);
-    f.target = outside::U8(text);
-    link->GetWorkingDirectory(text, MAX_PATH * 2);
-    f.workingFolder = outside::U8(text);
-    link->GetArguments(text, MAX_PATH * 2);
-    f.arguments = outside::U8(text);
-    link->GetIconLocation(text, MAX_PATH * 2, &f.iconIndex);
-    f.iconFile = outside::U8(text);
-    // Wine's GetShowCmd always says 1; the file itself keeps it at 0x3C.
+    if (!file || FAILED(file->Load(outside::W(path).c_str(), STGM_READ))) return {};
+    wchar_t text[4][MAX_PATH * 2] = {};
+    int iconIndex = -1;
+    link->GetPath(text[0], MAX_PATH * 2, nullptr, SLGP_RAWPATH);
+    link->GetWorkingDirectory(text[1], MAX_PATH * 2);
+    link->GetArguments(text[2], MAX_PATH * 2);
+    link->GetIconLocation(text[3], MAX_PATH * 2, &iconIndex);
     const std::string bytes = outside::ReadFileBytes(path, 1 << 20);
-    if (bytes.size() >= 0x40) f.showCommandInFile = static_cast<unsigned char>(bytes[0x3C]);
-    return f;
+    return {outside::U8(text[0]), outside::U8(text[1]), outside::U8(text[2]), outside::U8(text[3]), iconIndex,
+            bytes.size() >= 0x40 ? static_cast<unsigned char>(bytes[0x3C]) : -1};
 }
 
 class LocalSettingsWindowTest : public wintest::SettingsWindowFixture {
@@ -254,13 +246,9 @@ TEST_F(LocalSettingsWindowTest, StartupShortcutOnceThenAskedCancelNoAndYes) {
         EXPECT_EQ(script.Texts(), std::vector<std::string>{"Готово! ^_^v"});
     }
     ASSERT_TRUE(outside::esIsFileExist(first)) << first;
-    const LinkFields f = ReadLink(first);
-    EXPECT_EQ(f.target, outside::esGetModuleFileName(0, true));
-    EXPECT_EQ(f.workingFolder, Chat().ChatFolder);
-    EXPECT_EQ(f.arguments, "/H \"" + Chat().ChatFilePath + "\"");
-    EXPECT_EQ(f.iconFile, outside::esGetModuleFileName(0, true));
-    EXPECT_EQ(f.iconIndex, 0);
-    EXPECT_EQ(f.showCommandInFile, 10);
+    const std::string program = outside::esGetModuleFileName(0, true), arguments = "/H \"" + Chat().ChatFilePath + "\"";
+    EXPECT_EQ(ReadLink(first), LinkFields(program, Chat().ChatFolder, arguments, program, 0, 10))
+        << "the program in the chat's folder on the chat, shown as it was last (SW_SHOWDEFAULT)";
 
     const std::string question = ShortcutExistsQuestion(first);
     {  // Cancel: nothing new.
@@ -292,12 +280,12 @@ TEST_F(LocalSettingsWindowTest, StartupShortcutOnceThenAskedCancelNoAndYes) {
         EXPECT_EQ(*proposed, outside::esGetFileName(Chat().ChatFilePath));
     }
     EXPECT_TRUE(outside::esIsFileExist(second));
-    EXPECT_EQ(ReadLink(second).arguments, "/H \"" + Chat().ChatFilePath + "\"");
+    EXPECT_EQ(std::get<2>(ReadLink(second)), arguments);
     {  // Yes replaces the first.
         testsupport::WriteRaw(first, "not a shortcut");
         DialogScript script({DialogScript::Press(IDYES), DialogScript::Press(IDOK)});
         Click(w, kIdAddToAutorun);
         EXPECT_EQ(script.Texts(), (std::vector<std::string>{question, "Готово! ^_^v"}));
     }
-    EXPECT_EQ(ReadLink(first).workingFolder, Chat().ChatFolder);
+    EXPECT_EQ(ReadLink(first), LinkFields(program, Chat().ChatFolder, arguments, program, 0, 10));
 }

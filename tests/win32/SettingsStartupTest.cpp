@@ -41,37 +41,6 @@ std::optional<DWORD> RunUsage() {
     return q.WaitForExit(30000, &code) ? std::optional<DWORD>(code) : std::nullopt;
 }
 
-struct Expected {
-    const char* section;
-    const char* key;
-    DWORD value;  // REG_DWORD for colours (Long) and switches (Boolean) alike
-};
-
-// Every key the start-up load reads, with its default.
-const Expected kProgramWide[] = {
-    {"", "Send on Enter", 0},
-    {"Colors 2", "My Message Title Color", 32768},
-    {"Colors 2", "My Message Body Color", 0},
-    {"Colors 2", "Other Message Title Color", 16711808},
-    {"Colors 2", "Other Message Body Color", 0},
-    {"Colors 2", "System Message Title Color", 255},
-    {"Colors 2", "System Message Body Color", 0},
-    {"Colors 2", "Debug Message Title Color", 8421631},
-    {"Colors 2", "Debug Message Body Color", 8421504},
-    {"", "iChat Style Plugin", 1},
-    {"", "Name on Separate Line", 1},
-    {"", "Clear Scrollback on Hide", 1},
-    {"", "Clear Scrollback on Overflow", 1},
-    {"", "New Style Timestamp", 0},
-    {"Logs List", "Sort", 1},
-    {"Logs List", "Descending Sort", 1},
-    {"Logs List", "Group", 0},
-    {"Debug", "Show Debug Messages", 0},
-    {"Debug", "Show Message File Names", 0},
-    {"Debug", "Send XML Messages", 0},
-    {"", "Show Notifications", 1},
-};
-
 }  // namespace
 
 TEST(SettingsStartup, FirstStartStoresTheGuidAndEveryDefaultAndLaterStartsKeepTheGuid) {
@@ -83,9 +52,9 @@ TEST(SettingsStartup, FirstStartStoresTheGuidAndEveryDefaultAndLaterStartsKeepTh
     const std::string guid = RegText("", "My GUID");
     EXPECT_TRUE(std::regex_match(guid, std::regex(R"(\{[0-9A-F]{8}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{12}\})")))
         << guid;
-    for (const auto& e : kProgramWide) {
+    for (const auto& e : wintest::kProgramSettings) {
         EXPECT_EQ(RegType(e.section, e.key), std::optional<DWORD>(REG_DWORD)) << e.section << " / " << e.key;
-        EXPECT_EQ(RegDword(e.section, e.key), e.value) << e.section << " / " << e.key;
+        EXPECT_EQ(RegDword(e.section, e.key), e.initial) << e.section << " / " << e.key;
     }
     EXPECT_FALSE(RegType("Colors", "Custom Colors").has_value());
     EXPECT_FALSE(RegType("OFN Paths", "Laste Create File Directory").has_value());

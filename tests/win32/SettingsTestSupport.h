@@ -37,6 +37,16 @@ long long RegDword(const std::string& section, const std::string& name);
 std::string RegText(const std::string& section, const std::string& name);
 void RegSetRaw(const std::string& section, const std::string& name, DWORD type, const void* data, DWORD size);
 
+// Every program-wide value, as written down for earlier versions (not the
+// code's constants), with what a first start stores: the program settings
+// window's switches in their order, then its colours.
+struct StoredSetting {
+    const char* section;
+    const char* key;
+    long long initial;  // REG_DWORD for colours (Long) and switches (Boolean) alike
+};
+extern const StoredSetting kProgramSettings[21];
+
 // While it lives, every write of the settings store fails as on a machine
 // where the program's key cannot be written: the key is made anew, empty and
 // volatile, and the registry makes no lasting subkey under a volatile one
