@@ -138,7 +138,9 @@ TEST_F(GlobalSettingsWindowTest, CancelAndEscWriteNothingApplyAndEnterSave) {
         EXPECT_EQ(GlobalValuesFromSettings(), values);
     }
 
+    // From here the store agrees with the variables: only a save changes it.
     const bool sendOnEnter = modSettings::SendOnEnter;
+    outside::SettingsStore().WriteBoolean("", "Send on Enter", sendOnEnter);
     HWND w = OpenGlobal();
     Click(w, kIdFirstSwitch);  // Send on Enter
     Click(w, kIdGlobalApply);
