@@ -31,10 +31,7 @@ protected:
         modSettings::LoadGlobalSettings();
     }
     void TearDown() override {
-        if (form && ::IsWindow(hwnd)) {
-            form->Unload();
-            PumpUntil([&] { return !::IsWindow(hwnd); });
-        }
+        Unload(form);
         owned.reset();
         form = nullptr;
         testsupport::TestChat().reset();

@@ -12,39 +12,15 @@
 #include "WindowTestSupport.h"
 #include "app/chatwindow/ChatWindowLogic.h"
 #include "app/chatwindow/win32/frmMain.h"
-#include "app/exchange/MessageFiles.h"
 #include "app/settings/modSettings.h"
 #include "app/support/modFormatVersion.h"
-#include "app/support/win32/modRTFSupport.h"
 #include "outside/Folder.h"
-#include "outside/Support.h"
-#include "outside/TextFile.h"
-#include "outside/win32/Wide.h"
-#include "support/TempDir.h"
 
 using chatwindow::frmMain;
+using wintest::PressKey;
+using wintest::PumpUntil;
 
 namespace {
-
-// Holds modifier keys down for this thread, as GetKeyState sees them.
-class HeldKeys {
-public:
-    HeldKeys(bool shift, bool ctrl) {
-        ::GetKeyboardState(saved_);
-        BYTE state[256];
-        ::GetKeyboardState(state);
-        state[VK_SHIFT] = shift ? 0x80 : 0;
-        state[VK_CONTROL] = ctrl ? 0x80 : 0;
-        state[VK_MENU] = 0;
-        ::SetKeyboardState(state);
-    }
-    ~HeldKeys() { ::SetKeyboardState(saved_); }
-    HeldKeys(const HeldKeys&) = delete;
-    HeldKeys& operator=(const HeldKeys&) = delete;
-
-private:
-    BYTE saved_[256];
-};
 
 class ChatWindowTest : public wintest::ChatWindowFixture {
 protected:
@@ -54,18 +30,10 @@ protected:
         Open();
         modSettings::iChatStylePlugin = false;
     }
-    void Type(const std::string& text) { ::SetWindowTextW(form->MessageInput(), outside::W(text).c_str()); }
-    std::string Box() const {
-        wchar_t buffer[1024] = {};
-        ::GetWindowTextW(form->MessageInput(), buffer, 1024);
-        return outside::U8(buffer);
-    }
-    // A key as the box gets it from the message loop: key down, then its character.
+    void Type(const std::string& text) { wintest::SetText(form->MessageInput(), text); }
+    std::string Box() const { return wintest::WindowText(form->MessageInput()); }
     void Press(int vk, wchar_t ch, bool shift = false, bool ctrl = false) {
-        HeldKeys keys(shift, ctrl);
-        ::SendMessageW(form->MessageInput(), WM_KEYDOWN, vk, 1);
-        if (ch) ::SendMessageW(form->MessageInput(), WM_CHAR, ch, 1);
-        ::SendMessageW(form->MessageInput(), WM_KEYUP, vk, 0xC0000001);
+        PressKey(form->MessageInput(), vk, ch, shift, ctrl);
     }
     // The toolbar's buttons, left to right.
     std::vector<support::ucButton*> Toolbar() const {
@@ -113,29 +81,21 @@ TEST_F(ChatWindowTest, EnterAndCtrlEnterSendByTheSetting) {
     }
 }
 
-TEST_F(ChatWindowTest, XmlMessageComesBackAsOwnToo) {
-    modSettings::SendOnEnter = true;
-    modSettings::SendXMLMessages = true;
-    modSettings::ShowDebugMessages = true;
-    form->ShowSystemMessage("первое");
-    Type("в формате XML");
-    Press(VK_RETURN, L'\r');
-    EXPECT_EQ(Box(), "");
-    ASSERT_TRUE(wintest::PumpUntil([&] { return Pane().find("в формате XML") != std::string::npos; })) << Pane();
-}
-
-TEST_F(ChatWindowTest, SentMessageComesBackAsOwnAndBlankTextIsNotSent) {
+TEST_F(ChatWindowTest, SentMessagesComeBackAsOwnInEitherFormatAndBlankTextIsNotSent) {
     modSettings::SendOnEnter = true;
     Type("  \r\n  ");
     Press(VK_RETURN, L'\r');
     EXPECT_EQ(Files(), 0u);
     EXPECT_EQ(Box().substr(0, 2), "  ") << "the box keeps what it had";
-    Type("моё сообщение");
-    Press(VK_RETURN, L'\r');
-    ASSERT_TRUE(wintest::PumpUntil([&] { return Pane().find("моё сообщение") != std::string::npos; })) << Pane();
-    const std::string me = outside::esGetFullUserName();
-    EXPECT_NE(Pane().find(modSettings::UserName.empty() ? "Анонимус" : modSettings::UserName), std::string::npos)
-        << Pane() << " / " << me;
+    for (bool xml : {false, true}) {
+        modSettings::SendXMLMessages = xml;
+        const std::string text = xml ? "в формате XML" : "моё сообщение";
+        Type(text);
+        Press(VK_RETURN, L'\r');
+        EXPECT_EQ(Box(), "");
+        ASSERT_TRUE(PumpUntil([&] { return PaneHas(text); })) << Pane();
+    }
+    EXPECT_TRUE(PaneHas(modSettings::UserName.empty() ? "Анонимус" : modSettings::UserName)) << Pane();
 }
 
 TEST_F(ChatWindowTest, UnwritableFolderShowsTheNoticeAndKeepsTheText) {
@@ -148,9 +108,8 @@ TEST_F(ChatWindowTest, UnwritableFolderShowsTheNoticeAndKeepsTheText) {
     Press(VK_RETURN, L'\r');
     std::filesystem::rename(away, folder);
     EXPECT_EQ(Box(), "не уйдёт");
-    const std::string pane = Pane();
-    EXPECT_NE(pane.find("Не удалось отправить сообщение."), std::string::npos) << pane;
-    EXPECT_NE(pane.find(Chat().ChatFolder + "\\"), std::string::npos) << "the target path is shown";
+    EXPECT_TRUE(PaneHas("Не удалось отправить сообщение.")) << Pane();
+    EXPECT_TRUE(PaneHas(Chat().ChatFolder + "\\")) << "the target path is shown";
 }
 
 TEST_F(ChatWindowTest, NeverSmallerThanTheMinimumClientArea) {
@@ -181,8 +140,8 @@ TEST_F(ChatWindowTest, EscHidesShiftEscEndsAndCtrlZeroMakesItTranslucent) {
     Press(VK_ESCAPE, 0x1B, false, true);
     EXPECT_TRUE(::IsWindowVisible(hwnd)) << "Ctrl+Esc does nothing";
     Press(VK_ESCAPE, 0x1B, true, false);
-    EXPECT_TRUE(wintest::PumpUntil([&] { return !::IsWindow(hwnd); }));
-    EXPECT_EQ(chatwindow::frmMain::Current(), form) << "the key handler went on with a live object";
+    EXPECT_TRUE(PumpUntil([&] { return !::IsWindow(hwnd); }));
+    EXPECT_EQ(frmMain::Current(), form) << "the key handler went on with a live object";
 }
 
 TEST_F(ChatWindowTest, CloseBoxHidesAndClearsTheScrollbackIntoTheLog) {
@@ -197,14 +156,14 @@ TEST_F(ChatWindowTest, CloseBoxHidesAndClearsTheScrollbackIntoTheLog) {
 
     ::ShowWindow(hwnd, SW_SHOW);
     {
-        HeldKeys shift(true, false);
+        wintest::HeldKeys shift(true, false);
         ::SendMessageW(hwnd, WM_SYSCOMMAND, SC_CLOSE, 0);
     }
-    EXPECT_TRUE(wintest::PumpUntil([&] { return !::IsWindow(hwnd); })) << "Shift+close ends the program";
+    EXPECT_TRUE(PumpUntil([&] { return !::IsWindow(hwnd); })) << "Shift+close ends the program";
 }
 
 TEST_F(ChatWindowTest, TypingGoesOnAfterEveryHotKey) {
-    wintest::ModalCloser boxes;  // the read-me's error box, the about box
+    wintest::DialogScript boxes({});  // the read-me's error box, the about box
     struct Case {
         const char* name;
         int vk;
@@ -230,7 +189,9 @@ TEST_F(ChatWindowTest, TypingGoesOnAfterEveryHotKey) {
     })) << "Shift+F1 showed the about box";
 }
 
-TEST_F(ChatWindowTest, ToolbarButtonsInOrderWithPicturesAndTipsGiveTheBoxTheFocus) {
+// Every button first gives the box the focus, then acts; the exit leaves the
+// window object to its owner.
+TEST_F(ChatWindowTest, ToolbarButtonsInOrderWithPicturesAndTipsActAfterFocusingTheBox) {
     const char* tips[] = {" Локальные настройки (Shift+F9) ", " Глобальные настройки (F9) ", " Просмотр логов (Ctrl+L) ",
                           " Сделать окно полупрозрачным (Ctrl+0) ", " Выход (Shift+Esc) "};
     const auto buttons = Toolbar();
@@ -243,32 +204,24 @@ TEST_F(ChatWindowTest, ToolbarButtonsInOrderWithPicturesAndTipsGiveTheBoxTheFocu
     }
     ::SetFocus(form->LogPane());
     buttons[3]->ClickMe();
-    EXPECT_EQ(::GetFocus(), form->MessageInput()) << "every button first gives the box the focus";
-    EXPECT_TRUE(::GetWindowLongPtrW(hwnd, GWL_EXSTYLE) & WS_EX_LAYERED) << "then acts";
-}
+    EXPECT_EQ(::GetFocus(), form->MessageInput()) << "the box has the focus";
+    EXPECT_TRUE(::GetWindowLongPtrW(hwnd, GWL_EXSTYLE) & WS_EX_LAYERED) << "and the button acted";
 
-TEST_F(ChatWindowTest, ExitLeavesTheWindowObjectToItsOwner) {
-    const auto buttons = Toolbar();
-    ASSERT_EQ(buttons.size(), 5u);
     buttons[4]->ClickMe();
-    EXPECT_TRUE(wintest::PumpUntil([&] { return !::IsWindow(hwnd); }));
+    EXPECT_TRUE(PumpUntil([&] { return !::IsWindow(hwnd); }));
     // The window is gone, the object is not: whatever ran after the exit touched a live object.
-    EXPECT_EQ(chatwindow::frmMain::Current(), form);
+    EXPECT_EQ(frmMain::Current(), form);
     EXPECT_FALSE(form->IsLoaded());
 }
 
 TEST_F(ChatWindowTest, ACloseFromAnotherProgramEndsTheChatAndSavesTheLog) {
     form->ShowSystemMessage("перед снятием задачи");
-    const std::string folder = modSettings::LogsFolder;
     ::PostMessageW(hwnd, WM_CLOSE, 0, 0);
-    ASSERT_TRUE(wintest::PumpUntil([&] { return !::IsWindow(hwnd); })) << "not hidden: ended";
-    bool saved = false;
-    for (const auto& e : std::filesystem::directory_iterator(std::filesystem::u8path(folder))) {
-        const auto u8 = e.path().u8string();
-        saved = saved || wintest::RtfFileText(std::string(u8.begin(), u8.end())).find("перед снятием задачи") !=
-                             std::string::npos;
-    }
-    EXPECT_TRUE(saved);
+    ASSERT_TRUE(PumpUntil([&] { return !::IsWindow(hwnd); })) << "not hidden: ended";
+    const auto logs = wintest::LogFiles();
+    EXPECT_TRUE(std::any_of(logs.begin(), logs.end(), [](const std::string& log) {
+        return wintest::RtfFileText(log).find("перед снятием задачи") != std::string::npos;
+    }));
 }
 
 TEST_F(ChatWindowTest, AUserScrolledBackKeepsThePlaceWhileMessagesArrive) {
@@ -284,9 +237,8 @@ TEST_F(ChatWindowTest, AUserScrolledBackKeepsThePlaceWhileMessagesArrive) {
 
     ::SendMessageW(pane, WM_VSCROLL, SB_BOTTOM, 0);
     form->ShowSystemMessage("последнее");
-    const int end = ::GetWindowTextLengthW(pane);
     POINTL at{};
-    ::SendMessageW(pane, EM_POSFROMCHAR, reinterpret_cast<WPARAM>(&at), end - 2);
+    ::SendMessageW(pane, EM_POSFROMCHAR, reinterpret_cast<WPARAM>(&at), ::GetWindowTextLengthW(pane) - 2);
     RECT client{};
     ::GetClientRect(pane, &client);
     EXPECT_LE(at.y, client.bottom) << "at the end: the new message comes into view";

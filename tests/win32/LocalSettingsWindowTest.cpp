@@ -6,10 +6,9 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <memory>
+#include <tuple>
 
-#include "QuilletProcess.h"
 #include "SettingsTestSupport.h"
 #include "WindowTestSupport.h"
 #include "app/settings/LocalSettingsLogic.h"
@@ -18,42 +17,37 @@
 #include "app/support/win32/InputBox.h"
 #include "app/support/win32/ucButton.h"
 #include "outside/Support.h"
-#include "outside/TextFile.h"
 #include "outside/win32/Handles.h"
 #include "outside/win32/Perchlet.h"
 #include "outside/win32/Wide.h"
 
 using namespace settings;
+using wintest::Checked;
+using wintest::Click;
 using wintest::DialogScript;
+using wintest::RegDword;
+using wintest::Text;
 
 namespace {
 
-struct LinkFields {
-    std::string target, workingFolder, arguments, iconFile;
-    int iconIndex = -1;
-    int showCommandInFile = -1;
-};
-
+// A shell link's target, working folder, arguments, icon file and index, and
+// its show command as the file keeps it at 0x3C (Wine's GetShowCmd always says 1).
+using LinkFields = std::tuple<std::string, std::string, std::string, std::string, int, int>;
 LinkFields ReadLink(const std::string& path) {
-    LinkFields f;
     outside::ComPtr<IShellLinkW> link;
     if (FAILED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, link.put_void())))
-        return f;
+        return {};
     const auto file = link.As<IPersistFile>(IID_IPersistFile);
-    if (!file || FAILED(file->Load(outside::W(path).c_str(), STGM_READ))) return f;
-    wchar_t text[MAX_PATH * 2] = {};
-    link->GetPath(text, MAX_PATH * 2, nullptr, SLGP_RAWPATH);
-    f.target = outside::U8(text);
-    link->GetWorkingDirectory(text, MAX_PATH * 2);
-    f.workingFolder = outside::U8(text);
-    link->GetArguments(text, MAX_PATH * 2);
-    f.arguments = outside::U8(text);
-    link->GetIconLocation(text, MAX_PATH * 2, &f.iconIndex);
-    f.iconFile = outside::U8(text);
-    // Wine's GetShowCmd always says 1; the file itself keeps it at 0x3C.
+    if (!file || FAILED(file->Load(outside::W(path).c_str(), STGM_READ))) return {};
+    wchar_t text[4][MAX_PATH * 2] = {};
+    int iconIndex = -1;
+    link->GetPath(text[0], MAX_PATH * 2, nullptr, SLGP_RAWPATH);
+    link->GetWorkingDirectory(text[1], MAX_PATH * 2);
+    link->GetArguments(text[2], MAX_PATH * 2);
+    link->GetIconLocation(text[3], MAX_PATH * 2, &iconIndex);
     const std::string bytes = outside::ReadFileBytes(path, 1 << 20);
-    if (bytes.size() >= 0x40) f.showCommandInFile = static_cast<unsigned char>(bytes[0x3C]);
-    return f;
+    return {outside::U8(text[0]), outside::U8(text[1]), outside::U8(text[2]), outside::U8(text[3]), iconIndex,
+            bytes.size() >= 0x40 ? static_cast<unsigned char>(bytes[0x3C]) : -1};
 }
 
 class LocalSettingsWindowTest : public wintest::SettingsWindowFixture {
@@ -76,7 +70,8 @@ protected:
 
 }  // namespace
 
-TEST_F(LocalSettingsWindowTest, ShiftF9OpensTheWindowWithEveryCaption) {
+TEST_F(LocalSettingsWindowTest, ShiftF9OpensTheWindowWithEveryCaptionAndTheNameBoxWorks) {
+    modSettings::UserName = "Кто-то";
     const HWND w = OpenLocal();
     ASSERT_NE(w, nullptr);
     EXPECT_EQ(wintest::WindowCaption(w), "Настройки чата");
@@ -105,12 +100,8 @@ TEST_F(LocalSettingsWindowTest, ShiftF9OpensTheWindowWithEveryCaption) {
     EXPECT_EQ(button->ToolTip(), " Установить имя пользователя по умолчанию ");
     EXPECT_NE(button->Picture().get(), nullptr) << "the button has its picture";
     EXPECT_EQ(OpenLocal(), w) << "one instance";
-}
 
-TEST_F(LocalSettingsWindowTest, NameBoxSelectsAllOnFocusAndTakesTheDefaultName) {
-    modSettings::UserName = "Кто-то";
-    const HWND w = OpenLocal();
-    ASSERT_NE(w, nullptr);
+    // The name box selects all when it gets the focus, and the button puts the default name in.
     const HWND name = ::GetDlgItem(w, kIdUserName);
     EXPECT_EQ(Text(w, kIdUserName), "Кто-то");
     ::SetFocus(::GetDlgItem(w, kIdLocalApply));
@@ -118,17 +109,14 @@ TEST_F(LocalSettingsWindowTest, NameBoxSelectsAllOnFocusAndTakesTheDefaultName) 
     ::SetFocus(name);
     DWORD from = 99, to = 0;
     ::SendMessageW(name, EM_GETSEL, reinterpret_cast<WPARAM>(&from), reinterpret_cast<LPARAM>(&to));
-    EXPECT_EQ(from, 0u);
-    EXPECT_EQ(to, 6u);
-    support::ucButton::FromHandle(::GetDlgItem(w, kIdSetDefaultUserName))->ClickMe();
+    EXPECT_EQ(std::make_pair(from, to), std::make_pair(DWORD{0}, DWORD{6})) << "all selected";
+    button->ClickMe();
     EXPECT_EQ(Text(w, kIdUserName), modSettings::GetDefaultUserName());
 }
 
 TEST_F(LocalSettingsWindowTest, SamplesSelectTheirOptionsAndGreySwitchesTheMessageSamples) {
     const HWND w = OpenLocal();
     ASSERT_NE(w, nullptr);
-    auto* window = frmLocalSettings::Loaded();
-    ASSERT_NE(window, nullptr);
     for (size_t g = 0; g < kIconGroupCount; ++g) {
         const auto group = static_cast<IconGroup>(g);
         for (int s : {4, 1}) {
@@ -138,55 +126,58 @@ TEST_F(LocalSettingsWindowTest, SamplesSelectTheirOptionsAndGreySwitchesTheMessa
                 EXPECT_EQ(Checked(w, IconOptionId(group, o)), o == s) << "group " << g << " sample " << s;
         }
     }
-    // Which picture a sample shows, by its pixels: each load makes a new icon handle.
-    const auto shows = [&](IconGroup group, int style, const std::string& resource) {
-        const auto expected = outside::asLoadResTrayIcon(resource);
-        return wintest::IconPixels(window->SampleIcon(group, style)) ==
-               wintest::IconPixels(static_cast<HICON>(wintest::PictureHandle(expected.get())));
+    // Which picture each sample shows, by its pixels: each load makes a new icon handle.
+    const auto samplesShow = [&](const char* grey, const std::string& stage) {
+        for (int s = 0; s < kIconStyleCount; ++s) {
+            const std::string n = std::to_string(s);
+            const std::pair<IconGroup, std::string> shown[] = {
+                {IconGroup::Tray, "IDI_TRAY_" + n}, {IconGroup::Message, "IDI_MESSAGE_" + n + grey},
+                {IconGroup::Empty, "IDI_EMPTY_" + n}};
+            for (const auto& [group, resource] : shown)
+                EXPECT_EQ(wintest::IconPixels(frmLocalSettings::Loaded()->SampleIcon(group, s)),
+                          wintest::IconPixels(static_cast<HICON>(
+                              wintest::PictureHandle(outside::asLoadResTrayIcon(resource).get()))))
+                    << stage << ": " << resource;
+        }
     };
-    for (int s = 0; s < kIconStyleCount; ++s) {
-        EXPECT_TRUE(shows(IconGroup::Message, s, "IDI_MESSAGE_" + std::to_string(s))) << s;
-        EXPECT_FALSE(shows(IconGroup::Message, s, "IDI_MESSAGE_" + std::to_string(s) + "A")) << s;
-        EXPECT_TRUE(shows(IconGroup::Tray, s, "IDI_TRAY_" + std::to_string(s))) << s;
-        EXPECT_TRUE(shows(IconGroup::Empty, s, "IDI_EMPTY_" + std::to_string(s))) << s;
-    }
+    samplesShow("", "coloured");
     Click(w, kIdGrayMessageIcon);
-    for (int s = 0; s < kIconStyleCount; ++s)
-        EXPECT_TRUE(shows(IconGroup::Message, s, "IDI_MESSAGE_" + std::to_string(s) + "A")) << "grey at once, " << s;
+    samplesShow("A", "grey at once");
     EXPECT_FALSE(modSettings::GrayMessageIcon) << "shown, not applied before OK";
     Click(w, kIdGrayMessageIcon);
-    for (int s = 0; s < kIconStyleCount; ++s)
-        EXPECT_TRUE(shows(IconGroup::Message, s, "IDI_MESSAGE_" + std::to_string(s))) << "and back, " << s;
+    samplesShow("", "and back");
 }
 
+// Every control stored by Apply, shown in the chat window, into the icons by
+// OK only, read back into the variables and a fresh window, and the new name
+// on the next message.
 TEST_F(LocalSettingsWindowTest, EverySettingRoundTripsAndOnlyOkRefreshesTheIcons) {
+    modSettings::SendOnEnter = true;
     const std::string chatPath = Chat().ChatFilePath;
     const HWND w = OpenLocal();
     ASSERT_NE(w, nullptr);
-    ::SetWindowTextW(::GetDlgItem(w, kIdUserName), outside::W("  Вася Пупкин  ").c_str());
-    Click(w, kIdDeleteMessageFiles);      // false -> true
-    Click(w, kIdHideBrokenMessageFiles);  // true -> false
-    const int styles[kIconGroupCount] = {3, 5, 6};
-    for (size_t g = 0; g < kIconGroupCount; ++g) Click(w, IconOptionId(static_cast<IconGroup>(g), styles[g]));
-    Click(w, kIdGrayMessageIcon);
-    Click(w, kIdSharedFolder);  // false -> true
+    // Check boxes, each clicked away from its default, with the key it is stored under.
+    const std::tuple<int, const char*, long long> switches[] = {
+        {kIdDeleteMessageFiles, "Notification Mode\\Delete Message Files", 1},
+        {kIdHideBrokenMessageFiles, "Notification Mode\\Hide Broken Message Files", 0},
+        {kIdGrayMessageIcon, "Icon Style\\Grayscale", 1},
+        {kIdSharedFolder, "Notification Mode\\Shared Folder", 1},
+    };
+    const std::pair<int, const char*> styles[kIconGroupCount] = {
+        {3, "Icon Style\\Tray"}, {5, "Icon Style\\Message"}, {6, "Icon Style\\Empty"}};
+    wintest::SetText(::GetDlgItem(w, kIdUserName), "  Вася Пупкин  ");
+    for (const auto& [id, key, stored] : switches) Click(w, id);
+    for (size_t g = 0; g < kIconGroupCount; ++g) Click(w, IconOptionId(static_cast<IconGroup>(g), styles[g].first));
     ::SetWindowTextW(::GetDlgItem(w, kIdRetentionDays), L"7");
     IPicture* const trayBefore = form->TrayIconPictures().tray.get();
 
     Click(w, kIdLocalApply);
     EXPECT_TRUE(::IsWindow(w));
     EXPECT_EQ(wintest::RegText("Nicks", chatPath), "  Вася Пупкин  ") << "stored with its blanks";
-    EXPECT_EQ(wintest::RegDword("Notification Mode\\Delete Message Files", chatPath), 1);
-    EXPECT_EQ(wintest::RegDword("Notification Mode\\Hide Broken Message Files", chatPath), 0);
-    EXPECT_EQ(wintest::RegDword("Icon Style\\Tray", chatPath), 3);
-    EXPECT_EQ(wintest::RegDword("Icon Style\\Message", chatPath), 5);
-    EXPECT_EQ(wintest::RegDword("Icon Style\\Empty", chatPath), 6);
-    EXPECT_EQ(wintest::RegDword("Icon Style\\Grayscale", chatPath), 1);
-    EXPECT_EQ(wintest::RegDword("Notification Mode\\Shared Folder", chatPath), 1);
-    EXPECT_EQ(wintest::RegDword("Notification Mode\\Retention Days", chatPath), 7);
-    wchar_t shown[128] = {};
-    ::GetDlgItemTextW(hwnd, 102, shown, 128);  // txtUserNameRO
-    EXPECT_EQ(outside::U8(shown), "  Вася Пупкин  ") << "Apply shows the name in the chat window";
+    for (const auto& [id, key, stored] : switches) EXPECT_EQ(RegDword(key, chatPath), stored) << key;
+    for (const auto& [style, key] : styles) EXPECT_EQ(RegDword(key, chatPath), style) << key;
+    EXPECT_EQ(RegDword("Notification Mode\\Retention Days", chatPath), 7);
+    EXPECT_EQ(Text(hwnd, 102), "  Вася Пупкин  ") << "Apply shows the name in the chat window (txtUserNameRO)";
     EXPECT_EQ(form->TrayIconPictures().tray.get(), trayBefore) << "Apply leaves the icons";
 
     Click(w, kIdLocalOk);
@@ -198,7 +189,11 @@ TEST_F(LocalSettingsWindowTest, EverySettingRoundTripsAndOnlyOkRefreshesTheIcons
     EXPECT_EQ(pixels(icons.message.get()), pixels(outside::asLoadResTrayIcon("IDI_MESSAGE_5A").get()));
     EXPECT_EQ(pixels(icons.empty.get()), pixels(outside::asLoadResTrayIcon("IDI_EMPTY_6").get()));
 
-    // Back from the registry, and into a fresh window.
+    wintest::SetText(form->MessageInput(), "hello");
+    wintest::PressKey(form->MessageInput(), VK_RETURN);
+    ASSERT_TRUE(wintest::PumpUntil([&] { return PaneHas("hello"); }));
+    EXPECT_TRUE(PaneHas("Вася Пупкин")) << "the new name goes with the next message";
+
     const ChatSettingsValues applied = ChatValuesFromSettings();
     modSettings::ResetToDefaults();
     modSettings::ReadChatSettings(chatPath);
@@ -206,14 +201,10 @@ TEST_F(LocalSettingsWindowTest, EverySettingRoundTripsAndOnlyOkRefreshesTheIcons
     const HWND again = OpenLocal();
     ASSERT_NE(again, nullptr);
     EXPECT_EQ(Text(again, kIdUserName), "  Вася Пупкин  ");
-    EXPECT_TRUE(Checked(again, kIdDeleteMessageFiles));
-    EXPECT_FALSE(Checked(again, kIdHideBrokenMessageFiles));
+    for (const auto& [id, key, stored] : switches) EXPECT_EQ(Checked(again, id), stored == 1) << key;
     for (size_t g = 0; g < kIconGroupCount; ++g)
-        EXPECT_TRUE(Checked(again, IconOptionId(static_cast<IconGroup>(g), styles[g]))) << g;
-    EXPECT_TRUE(Checked(again, kIdGrayMessageIcon));
-    EXPECT_TRUE(Checked(again, kIdSharedFolder));
+        EXPECT_TRUE(Checked(again, IconOptionId(static_cast<IconGroup>(g), styles[g].first))) << styles[g].second;
     EXPECT_EQ(Text(again, kIdRetentionDays), "7");
-    Click(again, kIdLocalCancel);
 }
 
 TEST_F(LocalSettingsWindowTest, RetentionTakesOnlyAUsableNumberOfDays) {
@@ -243,18 +234,6 @@ TEST_F(LocalSettingsWindowTest, OnANetworkShareTheModeIsShownOnAndTheStoredChoic
     EXPECT_EQ(wintest::RegDword("Notification Mode\\Shared Folder", Chat().ChatFilePath), 0) << "the choice stays";
 }
 
-TEST_F(LocalSettingsWindowTest, NewNameGoesWithTheNextMessage) {
-    modSettings::SendOnEnter = true;
-    const HWND w = OpenLocal();
-    ASSERT_NE(w, nullptr);
-    ::SetWindowTextW(::GetDlgItem(w, kIdUserName), outside::W("Новое Имя").c_str());
-    Click(w, kIdLocalOk);
-    ::SetWindowTextW(form->MessageInput(), L"hello");
-    ::SendMessageW(form->MessageInput(), WM_KEYDOWN, VK_RETURN, 1);
-    ASSERT_TRUE(wintest::PumpUntil([&] { return PaneHas("hello"); }));
-    EXPECT_TRUE(PaneHas("Новое Имя"));
-}
-
 TEST_F(LocalSettingsWindowTest, StartupShortcutOnceThenAskedCancelNoAndYes) {
     const std::string first = Link(AutorunShortcutName(Chat().ChatFilePath));
     const std::string second = Link("Второй ✓.LNK");
@@ -267,13 +246,9 @@ TEST_F(LocalSettingsWindowTest, StartupShortcutOnceThenAskedCancelNoAndYes) {
         EXPECT_EQ(script.Texts(), std::vector<std::string>{"Готово! ^_^v"});
     }
     ASSERT_TRUE(outside::esIsFileExist(first)) << first;
-    const LinkFields f = ReadLink(first);
-    EXPECT_EQ(f.target, outside::esGetModuleFileName(0, true));
-    EXPECT_EQ(f.workingFolder, Chat().ChatFolder);
-    EXPECT_EQ(f.arguments, "/H \"" + Chat().ChatFilePath + "\"");
-    EXPECT_EQ(f.iconFile, outside::esGetModuleFileName(0, true));
-    EXPECT_EQ(f.iconIndex, 0);
-    EXPECT_EQ(f.showCommandInFile, 10);
+    const std::string program = outside::esGetModuleFileName(0, true), arguments = "/H \"" + Chat().ChatFilePath + "\"";
+    EXPECT_EQ(ReadLink(first), LinkFields(program, Chat().ChatFolder, arguments, program, 0, 10))
+        << "the program in the chat's folder on the chat, shown as it was last (SW_SHOWDEFAULT)";
 
     const std::string question = ShortcutExistsQuestion(first);
     {  // Cancel: nothing new.
@@ -285,7 +260,7 @@ TEST_F(LocalSettingsWindowTest, StartupShortcutOnceThenAskedCancelNoAndYes) {
     {  // No and an empty name: nothing either.
         DialogScript script({DialogScript::Press(IDNO), DialogScript::TypeAndConfirm(support::kInputBoxAnswerId, "")});
         Click(w, kIdAddToAutorun);
-        EXPECT_EQ(script.Taken(), 2u);
+        EXPECT_EQ(script.BoxesSeen(), 2);
     }
     EXPECT_FALSE(outside::esIsFileExist(second));
     {  // No with a new name: a second shortcut; the box proposed the name without ".LNK".
@@ -305,12 +280,12 @@ TEST_F(LocalSettingsWindowTest, StartupShortcutOnceThenAskedCancelNoAndYes) {
         EXPECT_EQ(*proposed, outside::esGetFileName(Chat().ChatFilePath));
     }
     EXPECT_TRUE(outside::esIsFileExist(second));
-    EXPECT_EQ(ReadLink(second).arguments, "/H \"" + Chat().ChatFilePath + "\"");
+    EXPECT_EQ(std::get<2>(ReadLink(second)), arguments);
     {  // Yes replaces the first.
         testsupport::WriteRaw(first, "not a shortcut");
         DialogScript script({DialogScript::Press(IDYES), DialogScript::Press(IDOK)});
         Click(w, kIdAddToAutorun);
         EXPECT_EQ(script.Texts(), (std::vector<std::string>{question, "Готово! ^_^v"}));
     }
-    EXPECT_EQ(ReadLink(first).workingFolder, Chat().ChatFolder);
+    EXPECT_EQ(ReadLink(first), LinkFields(program, Chat().ChatFolder, arguments, program, 0, 10));
 }

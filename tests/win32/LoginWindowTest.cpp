@@ -23,12 +23,17 @@
 #include "app/support/win32/modRTFSupport.h"
 #include "outside/SettingsStore.h"
 #include "outside/Support.h"
-#include "outside/TextFile.h"
 #include "outside/win32/Wide.h"
 #include "support/TempDir.h"
 
 using startup::frmLogin;
+using testsupport::FolderNames;
+using testsupport::ReadRaw;
+using testsupport::WriteRaw;
 using wintest::DialogScript;
+using wintest::PumpFor;
+using wintest::PumpUntil;
+using wintest::WindowText;
 
 namespace {
 
@@ -47,6 +52,7 @@ void Store(const char* key, const std::string& folder) {
     outside::SettingsStore store;
     store.WriteString(kOfnSection, key, folder);
 }
+void MakeFolder(const std::string& folder) { std::filesystem::create_directory(std::filesystem::path(outside::W(folder))); }
 
 // The names of a file dialog's file types, in order.
 std::vector<std::string> FileTypes(HWND dialog) {
@@ -61,32 +67,25 @@ std::vector<std::string> FileTypes(HWND dialog) {
     return types;
 }
 
-// The names in a folder as the disk spells them.
-std::vector<std::string> Names(const std::string& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(std::filesystem::path(outside::W(folder))))
-        names.push_back(outside::U8(entry.path().filename().wstring()));
-    return names;
+// The file dialog is given path; the box it answers with gets the button
+// answer, and the dialog, still up behind it, is cancelled.
+std::vector<DialogScript::Step> RefusedInTheDialog(const std::string& path, int answer) {
+    auto dialog = std::make_shared<HWND>();
+    return {[=](HWND box) {
+                *dialog = box;
+                DialogScript::ChooseFile(path)(box);
+            },
+            [=](HWND box) {
+                DialogScript::Press(answer)(box);
+                ::Sleep(300);
+                ::PostMessageW(*dialog, WM_COMMAND, IDCANCEL, 0);
+            }};
 }
 
 // The chat window of this process, when one is open.
 chatwindow::frmMain* ChatWindow() {
     chatwindow::frmMain* chat = chatwindow::frmMain::Current();
     return chat && chat->IsLoaded() ? chat : nullptr;
-}
-
-INPUT Key(WORD vk, DWORD flags) {
-    INPUT in{};
-    in.type = INPUT_KEYBOARD;
-    in.ki.wVk = vk;
-    in.ki.dwFlags = flags;
-    return in;
-}
-
-std::string WindowText(HWND window) {
-    wchar_t text[2048] = {};
-    ::GetWindowTextW(window, text, 2048);
-    return outside::U8(text);
 }
 
 class LoginWindowTest : public ::testing::Test {
@@ -97,18 +96,11 @@ protected:
         modSettings::ResetToDefaults();
         modSettings::LoadClientGuid();
         modSettings::LoadGlobalSettings();
+        Open();
     }
     void TearDown() override {
-        if (chatwindow::frmMain* chat = ChatWindow()) {
-            HWND hwnd = chat->Handle();
-            chat->Unload();
-            wintest::PumpUntil([&] { return !::IsWindow(hwnd); });
-        }
-        if (login && login->IsLoaded()) {
-            HWND hwnd = login->Handle();
-            login->Unload();
-            wintest::PumpUntil([&] { return !::IsWindow(hwnd); });
-        }
+        wintest::Unload(ChatWindow());
+        wintest::Unload(login.get());
         login.reset();
     }
     void Open() {
@@ -119,14 +111,19 @@ protected:
     std::vector<std::string> Click(startup::LoginButton button, std::vector<DialogScript::Step> steps) {
         DialogScript script(std::move(steps));
         login->Button(button)->ClickMe();
-        wintest::PumpFor(100);  // a posted close or a shown chat window settles
+        PumpFor(100);  // a posted close or a shown chat window settles
         return script.Texts();
     }
     // The chat window came and the entry window went.
     bool InChat() {
-        return wintest::PumpUntil([&] { return ChatWindow() && !login->IsLoaded(); });
+        return PumpUntil([&] { return ChatWindow() && !login->IsLoaded(); });
     }
-    std::string Pane() const { return modRTFSupport::PlainText(ChatWindow()->LogPane()); }
+    // The entry window stayed and no chat was entered.
+    void ExpectStayed() {
+        PumpFor(300);
+        EXPECT_TRUE(login->IsLoaded()) << "the entry window stays";
+        EXPECT_EQ(ChatWindow(), nullptr) << "no chat was entered";
+    }
 
     testsupport::TempDir dir;
     std::unique_ptr<frmLogin> login;
@@ -135,62 +132,80 @@ protected:
 }  // namespace
 
 TEST_F(LoginWindowTest, ShowsItsCaptionTextsAndPictures) {
-    Open();
     EXPECT_EQ(WindowText(login->Handle()), "Quillet :: Вход в систему");
     EXPECT_TRUE(::IsWindowVisible(login->Handle()));
+    RECT client{};
+    ::GetClientRect(login->Handle(), &client);
     for (int i = 0; i < startup::kLabelCount; ++i) {
-        EXPECT_EQ(WindowText(login->Label(i)), startup::kLoginLabels[static_cast<size_t>(i)]);
-        LOGFONTW font{};
-        ::GetObjectW(reinterpret_cast<HFONT>(::SendMessageW(login->Label(i), WM_GETFONT, 0, 0)), sizeof font, &font);
-        EXPECT_EQ(font.lfWeight >= FW_BOLD, i % 2 == 0) << "label " << i;
-        EXPECT_STREQ(font.lfFaceName, L"Tahoma");
+        SCOPED_TRACE("label " + std::to_string(i));
+        const HWND label = login->Label(i);
+        EXPECT_EQ(WindowText(label), startup::kLoginLabels[static_cast<size_t>(i)]);
+        const auto font = reinterpret_cast<HFONT>(::SendMessageW(label, WM_GETFONT, 0, 0));
+        LOGFONTW face{};
+        ::GetObjectW(font, sizeof face, &face);
+        EXPECT_EQ(face.lfWeight >= FW_BOLD, i % 2 == 0) << "captions bold, explanations not";
+        EXPECT_STREQ(face.lfFaceName, L"Tahoma");
+        // Nothing is clipped: the label holds its wrapped text, inside the window.
+        RECT at{};
+        ::GetWindowRect(label, &at);
+        ::MapWindowPoints(nullptr, login->Handle(), reinterpret_cast<POINT*>(&at), 2);
+        EXPECT_LE(at.bottom, client.bottom);
+        EXPECT_LE(at.right, client.right);
+        HDC dc = ::GetDC(label);
+        ::SelectObject(dc, font);
+        RECT need{0, 0, at.right - at.left, 0};
+        ::DrawTextW(dc, outside::W(startup::kLoginLabels[static_cast<size_t>(i)]).c_str(), -1, &need,
+                    DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
+        ::ReleaseDC(label, dc);
+        EXPECT_LE(need.bottom, at.bottom - at.top) << "the last line is cut";
     }
     for (int b = 0; b < startup::kLoginButtonCount; ++b) {
         support::ucButton* button = login->Button(static_cast<startup::LoginButton>(b));
         ASSERT_NE(button, nullptr);
-        EXPECT_EQ(button->PictureWidth(), 32) << "button " << b;
-        EXPECT_EQ(button->PictureHeight(), 32) << "button " << b;
-    }
-    // Nothing is clipped: every label holds its wrapped text, inside the window.
-    RECT client{};
-    ::GetClientRect(login->Handle(), &client);
-    for (int i = 0; i < startup::kLabelCount; ++i) {
-        HWND label = login->Label(i);
-        RECT at{};
-        ::GetWindowRect(label, &at);
-        ::MapWindowPoints(nullptr, login->Handle(), reinterpret_cast<POINT*>(&at), 2);
-        EXPECT_LE(at.bottom, client.bottom) << i;
-        EXPECT_LE(at.right, client.right) << i;
-        HDC dc = ::GetDC(label);
-        ::SelectObject(dc, reinterpret_cast<HGDIOBJ>(::SendMessageW(label, WM_GETFONT, 0, 0)));
-        const std::wstring text = outside::W(startup::kLoginLabels[static_cast<size_t>(i)]);
-        RECT need{0, 0, at.right - at.left, 0};
-        ::DrawTextW(dc, text.c_str(), -1, &need, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
-        ::ReleaseDC(label, dc);
-        EXPECT_LE(need.bottom, at.bottom - at.top) << "label " << i << " cuts its last line";
+        EXPECT_EQ(std::make_pair(button->PictureWidth(), button->PictureHeight()), std::make_pair(32, 32)) << b;
     }
 }
 
-TEST_F(LoginWindowTest, CreateWritesAnEmptyChatFileOpensTheChatAndRemembersTheFolder) {
-    const std::string folder = dir / "Чат с семьёй";
-    std::filesystem::create_directory(std::filesystem::path(outside::W(folder)));
-    Open();
+// Create makes an empty chat file of the name typed and enters the chat; each
+// dialog starts in the folder it remembers, or in Documents when that is gone.
+TEST_F(LoginWindowTest, CreateMakesAnEmptyChatFileAndEachDialogStartsInItsRememberedFolder) {
+    const std::string folder = dir / "Чат с семьёй", opened = dir / "открыт";
+    MakeFolder(folder);
+    MakeFolder(opened);
+    Store(kLastOpenKey, opened);
     // A bare name, as the label tells the user to type it.
     Click(startup::kCreateChat, {DialogScript::ChooseFile(folder + "\\Беседа")});
     ASSERT_TRUE(InChat());
     const std::string chat = folder + "\\Беседа.ZPMFChat";
-    EXPECT_EQ(Names(folder), std::vector<std::string>{"Беседа.ZPMFChat"}) << "the extension as given, not lower case";
+    EXPECT_EQ(FolderNames(folder), std::vector<std::string>{"Беседа.ZPMFChat"}) << "the extension as given";
     EXPECT_EQ(outside::esGetFileSizeEx(chat), 0u);
     EXPECT_EQ(ChatWindow()->Chat().ChatFilePath, chat);
     EXPECT_EQ(ChatWindow()->Chat().ChatFolder, folder);
     EXPECT_TRUE(ChatWindow()->Chat().Claimed());
-    EXPECT_EQ(Stored(kLastCreateKey), folder);
-    EXPECT_EQ(Stored(kLastOpenKey), kUnset);
     EXPECT_NE(WindowText(ChatWindow()->Handle()).find("Беседа"), std::string::npos);
+    EXPECT_EQ(Stored(kLastCreateKey), folder);
+    EXPECT_EQ(Stored(kLastOpenKey), opened) << "create leaves the open folder alone";
+    TearDown();
+
+    const std::string documents = support::FileDialog::DocumentsFolder();
+    ASSERT_FALSE(documents.empty());
+    const std::pair<std::string, std::string> cases[] = {{"", folder}, {dir / "удалён", documents}};
+    for (const auto& [remembered, expected] : cases) {
+        SCOPED_TRACE(remembered.empty() ? "as remembered" : "a remembered folder that is gone");
+        if (!remembered.empty()) Store(kLastCreateKey, remembered);
+        Open();
+        std::string createStart, openStart;
+        Click(startup::kCreateChat, {DialogScript::ReadFolder(&createStart, DialogScript::Press(IDCANCEL))});
+        Click(startup::kOpenChat, {DialogScript::ReadFolder(&openStart, DialogScript::Press(IDCANCEL))});
+        EXPECT_EQ(createStart, expected);
+        EXPECT_EQ(openStart, opened);
+        TearDown();
+    }
 }
 
-TEST_F(LoginWindowTest, CancelledDialogsChangeNothing) {
-    Open();
+// Cancelled dialogs, and an open dialog given a file that is not there,
+// change nothing.
+TEST_F(LoginWindowTest, CancelledDialogsAndAMissingFileChangeNothing) {
     for (startup::LoginButton button : {startup::kCreateChat, startup::kOpenChat}) {
         std::vector<std::string> types;
         const auto texts = Click(button, {[&](HWND dialog) {
@@ -199,191 +214,66 @@ TEST_F(LoginWindowTest, CancelledDialogsChangeNothing) {
                                  }});
         EXPECT_EQ(texts.size(), 1u) << "the dialog and nothing after it";
         EXPECT_EQ(types, (std::vector<std::string>{"Файлы чата", "Все файлы"})) << "the filter";
-        EXPECT_TRUE(login->IsLoaded());
-        EXPECT_EQ(ChatWindow(), nullptr);
+        ExpectStayed();
     }
-    EXPECT_TRUE(Names(dir.path()).empty());
+    // The dialog refuses the name with a box of its own and stays.
+    const auto texts = Click(startup::kOpenChat, RefusedInTheDialog(dir / "нет такого.ZPMFChat", IDOK));
+    EXPECT_EQ(texts.size(), 2u) << "the dialog said the file does not exist";
+    ExpectStayed();
+    EXPECT_TRUE(FolderNames(dir.path()).empty());
     EXPECT_EQ(Stored(kLastCreateKey), kUnset);
     EXPECT_EQ(Stored(kLastOpenKey), kUnset);
 }
 
 TEST_F(LoginWindowTest, OpenUsesAnyFilesFolderAndLeavesTheFileAlone) {
     const std::string notes = dir / "заметки.txt";
-    outside::TheTextFile().WriteText(notes, "не чат", outside::TextEncoding::Utf8);
-    Open();
+    WriteRaw(notes, "не чат");
     Click(startup::kOpenChat, {DialogScript::ChooseFile(notes)});
     ASSERT_TRUE(InChat());
     EXPECT_EQ(ChatWindow()->Chat().ChatFilePath, notes);
     EXPECT_EQ(ChatWindow()->Chat().ChatFolder, dir.path());
-    EXPECT_EQ(outside::TheTextFile().ReadText(notes), "не чат");
+    EXPECT_EQ(ReadRaw(notes), "не чат");
     EXPECT_EQ(Stored(kLastOpenKey), dir.path());
     EXPECT_EQ(Stored(kLastCreateKey), kUnset);
 }
 
-TEST_F(LoginWindowTest, OpenRequiresAnExistingFile) {
-    Open();
-    // The dialog refuses the name and stays; the box it shows is answered, then the dialog cancelled.
-    const std::string missing = dir / "нет такого.ZPMFChat";
-    HWND fileDialog = nullptr;
-    const auto texts = Click(startup::kOpenChat, {[&](HWND box) {
-                                                      fileDialog = box;
-                                                      DialogScript::ChooseFile(missing)(box);
-                                                  },
-                                                  [&](HWND box) {
-                                                      ::PostMessageW(box, WM_COMMAND, IDOK, 0);
-                                                      ::Sleep(300);
-                                                      ::PostMessageW(fileDialog, WM_COMMAND, IDCANCEL, 0);
-                                                  }});
-    EXPECT_EQ(texts.size(), 2u) << "the dialog said the file does not exist";
-    EXPECT_TRUE(login->IsLoaded());
-    EXPECT_EQ(ChatWindow(), nullptr);
-    EXPECT_EQ(Stored(kLastOpenKey), kUnset);
-}
-
-TEST_F(LoginWindowTest, EachDialogStartsInItsOwnRememberedFolder) {
-    const std::string created = dir / "создан";
-    const std::string opened = dir / "открыт";
-    for (const std::string& f : {created, opened}) std::filesystem::create_directory(std::filesystem::path(outside::W(f)));
-    Store(kLastOpenKey, opened);
-    Open();
-    Click(startup::kCreateChat, {DialogScript::ChooseFile(created + "\\Беседа")});
-    ASSERT_TRUE(InChat());
-    EXPECT_EQ(Stored(kLastOpenKey), opened) << "create leaves the open folder alone";
-    TearDown();
-
-    struct Case {
-        const char* name;
-        std::string createFolder;  // stored before the window opens; empty: as left above
-        std::string expectCreate, expectOpen;
-    };
-    const std::string documents = support::FileDialog::DocumentsFolder();
-    ASSERT_FALSE(documents.empty());
-    const Case cases[] = {
-        {"as remembered", "", created, opened},
-        {"a remembered folder that is gone", dir / "удалён", documents, opened},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        if (!c.createFolder.empty()) Store(kLastCreateKey, c.createFolder);
-        Open();
-        std::string createStart, openStart;
-        Click(startup::kCreateChat, {DialogScript::ReadFolder(&createStart, DialogScript::Press(IDCANCEL))});
-        Click(startup::kOpenChat, {DialogScript::ReadFolder(&openStart, DialogScript::Press(IDCANCEL))});
-        EXPECT_EQ(createStart, c.expectCreate);
-        EXPECT_EQ(openStart, c.expectOpen);
-        TearDown();
-    }
-}
-
 TEST_F(LoginWindowTest, CreatingOverAnExistingChatAsksFirstThenReadsWaitingMessages) {
     const std::string chat = dir / "Беседа.ZPMFChat";
-    outside::TheTextFile().WriteText(chat, "старое", outside::TextEncoding::Utf8);
-    outside::TheTextFile().WriteText(dir / "записка.ZTMF", "Записка ждала в папке", outside::TextEncoding::Utf8);
-    Open();
-
+    WriteRaw(chat, "старое");
+    WriteRaw(dir / "записка.ZTMF", "Записка ждала в папке");
     // "No" to the question: back in the dialog, which is then cancelled.
-    HWND fileDialog = nullptr;
-    auto texts = Click(startup::kCreateChat, {[&](HWND box) {
-                                                  fileDialog = box;
-                                                  DialogScript::ChooseFile(chat)(box);
-                                              },
-                                              [&](HWND box) {
-                                                  ::PostMessageW(box, WM_COMMAND, IDNO, 0);
-                                                  ::Sleep(300);
-                                                  ::PostMessageW(fileDialog, WM_COMMAND, IDCANCEL, 0);
-                                              }});
-    ASSERT_EQ(texts.size(), 2u) << "the dialog asked before replacing";
-    EXPECT_EQ(outside::TheTextFile().ReadText(chat), "старое");
+    ASSERT_EQ(Click(startup::kCreateChat, RefusedInTheDialog(chat, IDNO)).size(), 2u) << "the dialog asked first";
+    EXPECT_EQ(ReadRaw(chat), "старое");
     EXPECT_TRUE(login->IsLoaded());
-
     // "Yes": the chat file is emptied and the waiting message is shown.
     Click(startup::kCreateChat, {DialogScript::ChooseFile(chat), DialogScript::Press(IDYES)});
     ASSERT_TRUE(InChat());
     EXPECT_EQ(outside::esGetFileSizeEx(chat), 0u);
-    EXPECT_TRUE(wintest::PumpUntil([&] { return Pane().find("Записка ждала в папке") != std::string::npos; }));
+    EXPECT_TRUE(PumpUntil([&] {
+        return modRTFSupport::PlainText(ChatWindow()->LogPane()).find("Записка ждала в папке") != std::string::npos;
+    }));
 }
 
-TEST_F(LoginWindowTest, AFolderServedByAnotherQuilletIsRefusedAndTheWindowStays) {
-    const std::string chat = dir / "Беседа.ZPMFChat";
-    outside::TheTextFile().WriteText(chat, "", outside::TextEncoding::Utf8);
-    wintest::QuilletProcess other(L"\"" + outside::W(chat) + L"\"");
-    ASSERT_NE(other.WaitForWindow(L"QuilletChatWindow"), nullptr);
-    Open();
-    const auto texts = Click(startup::kOpenChat, {DialogScript::ChooseFile(chat), DialogScript::Press(IDOK)});
-    ASSERT_EQ(texts.size(), 2u);
-    EXPECT_EQ(texts[1], dir.path() + "\r\n\r\nВ этом каталоге уже идёт чат.\r\nПопробуйте поискать иконку программы в трее.");
-    wintest::PumpFor(300);
-    EXPECT_TRUE(login->IsLoaded());
-    EXPECT_EQ(ChatWindow(), nullptr);
+namespace {
+std::function<void()> g_whileWarningUp;
+void CALLBACK RunWhileWarningUp(HWND, UINT, UINT_PTR timer, DWORD) {
+    ::KillTimer(nullptr, timer);
+    if (g_whileWarningUp) g_whileWarningUp();
 }
+}  // namespace
 
-TEST_F(LoginWindowTest, KeyboardAloneReachesEveryCommand) {
-    Open();
-    HWND hwnd = login->Handle();
-    ::SetForegroundWindow(hwnd);
-    if (!wintest::PumpUntil([&] { return ::GetForegroundWindow() == hwnd; }, 2000)) {
-        // Xvfb under Wine always lets it: a skip there would hide a failure.
-        if (wintest::UnderWine()) FAIL() << "the test window cannot take the keyboard";
-        else GTEST_SKIP() << "the test window cannot take the keyboard here";
-    }
-    const auto send = [](std::initializer_list<WORD> down) {
-        std::vector<INPUT> keys;
-        for (WORD vk : down) keys.push_back(Key(vk, 0));
-        for (auto it = std::rbegin(down); it != std::rend(down); ++it) keys.push_back(Key(*it, KEYEVENTF_KEYUP));
-        ::SendInput(static_cast<UINT>(keys.size()), keys.data(), sizeof(INPUT));
-        wintest::PumpFor(200);
-    };
-    EXPECT_EQ(::GetFocus(), login->Button(startup::kCreateChat)->Handle());
-    send({VK_TAB});
-    EXPECT_EQ(::GetFocus(), login->Button(startup::kOpenChat)->Handle()) << "Tab goes from button to button";
-    {
-        DialogScript script({DialogScript::Press(IDCANCEL)});
-        send({VK_RETURN});
-        EXPECT_TRUE(wintest::PumpUntil([&] { return script.BoxesSeen() == 1; }, 5000)) << "Enter pressed the open button";
-    }
-    wintest::PumpFor(300);
-    ::SetForegroundWindow(hwnd);
-    wintest::PumpFor(200);
-    {
-        DialogScript script({DialogScript::Press(IDOK)});
-        send({VK_SHIFT, VK_F1});
-        EXPECT_TRUE(wintest::PumpUntil([&] { return script.BoxesSeen() == 1; }, 5000)) << "Shift+F1 shows the about box";
-    }
-    wintest::PumpFor(300);
-    ::SetForegroundWindow(hwnd);
-    wintest::PumpFor(200);
-    send({VK_SHIFT, VK_ESCAPE});
-    send({VK_CONTROL, VK_ESCAPE});
-    EXPECT_TRUE(login->IsLoaded()) << "Esc with Shift or Ctrl does nothing";
-    send({VK_ESCAPE});
-    EXPECT_TRUE(wintest::PumpUntil([&] { return !login->IsLoaded(); }, 3000)) << "Esc alone closes";
-}
-
-// The read-only chat folder of fault-mounts.sh.
-TEST_F(LoginWindowTest, FaultMountsReadOnlyFolderShowsTheErrorAndTheWindowStays) {
-    const char* mounted = std::getenv("QUILLET_READ_ONLY_CHAT");
-    if (!mounted || !*mounted) GTEST_SKIP() << "needs fault-mounts.sh";
-    const std::string folder = mounted;
-    Open();
-    const auto texts = Click(startup::kCreateChat, {DialogScript::ChooseFile(folder + "\\Новый чат"), DialogScript::Press(IDOK)});
-    ASSERT_EQ(texts.size(), 2u);
-    EXPECT_EQ(texts[1].rfind("Не удалось создать файл чата.\r\n\r\nОшибка ", 0), 0u) << texts[1];
-    wintest::PumpFor(300);
-    EXPECT_TRUE(login->IsLoaded());
-    EXPECT_EQ(ChatWindow(), nullptr);
-    EXPECT_FALSE(outside::esIsFileExist(folder + "\\Новый чат.ZPMFChat"));
-    EXPECT_EQ(Stored(kLastCreateKey), folder) << "the folder the dialog ended in is remembered";
-}
-
-// Windows keeps a box's owner disabled: nothing behind the folder warning can
-// start a second command. A posted click (which passes a disabled window by)
-// starts nothing either, and a real click lands nowhere.
-TEST_F(LoginWindowTest, WhileTheWarningIsUpTheWindowBehindIsDisabledAndStartsNothing) {
+// A folder another Quillet serves is refused with a warning that belongs to
+// the entry window and keeps it disabled, as Windows does: a posted click
+// (which passes a disabled window by) starts nothing, nor does a real one.
+// And whatever runs while such a warning is up (here: a chat entered
+// meanwhile, as re-entry once allowed) keeps its chat and its claim after OK.
+TEST_F(LoginWindowTest, AFolderServedByAnotherQuilletIsRefusedWhileTheWindowBehindWaits) {
     const std::string taken = dir / "Беседа.ZPMFChat";
-    outside::TheTextFile().WriteText(taken, "", outside::TextEncoding::Utf8);
+    WriteRaw(taken, "");
     wintest::QuilletProcess other(L"\"" + outside::W(taken) + L"\"");
     ASSERT_NE(other.WaitForWindow(L"QuilletChatWindow"), nullptr);
-    Open();
+    TearDown();
+    Open();  // after the other program's window, so the user is in this one
     const HWND hwnd = login->Handle();
     const HWND create = login->Button(startup::kCreateChat)->Handle();
     HWND owner = nullptr;
@@ -405,33 +295,13 @@ TEST_F(LoginWindowTest, WhileTheWarningIsUpTheWindowBehindIsDisabledAndStartsNot
                                   ::Sleep(1000);  // a dialog the clicks opened would come now
                                   DialogScript::Press(IDOK)(box);
                               }});
-    ASSERT_GE(texts.size(), 2u);
-    EXPECT_EQ(texts[1].find(dir.path() + "\r\n\r\nВ этом каталоге уже идёт чат."), 0u) << texts[1];
+    ASSERT_EQ(texts.size(), 2u) << "no create dialog was started behind the warning";
+    EXPECT_EQ(texts[1], dir.path() + "\r\n\r\nВ этом каталоге уже идёт чат.\r\nПопробуйте поискать иконку программы в трее.");
     EXPECT_EQ(owner, hwnd) << "the warning belongs to the window the user is in";
     EXPECT_FALSE(enabledBehind) << "and that window waits for the answer";
-    EXPECT_EQ(texts.size(), 2u) << "no create dialog was started behind the warning";
-    wintest::PumpFor(300);
-    EXPECT_TRUE(login->IsLoaded());
+    ExpectStayed();
     EXPECT_TRUE(::IsWindowEnabled(hwnd));
-    EXPECT_EQ(ChatWindow(), nullptr);
-}
 
-namespace {
-std::function<void()> g_whileWarningUp;
-void CALLBACK RunWhileWarningUp(HWND, UINT, UINT_PTR timer, DWORD) {
-    ::KillTimer(nullptr, timer);
-    if (g_whileWarningUp) g_whileWarningUp();
-}
-}  // namespace
-
-// Whatever runs while an old warning is up (here: a chat entered meanwhile,
-// as re-entry once allowed) keeps its chat path and its claim after that
-// warning's OK.
-TEST_F(LoginWindowTest, AWarningsOkNeverEmptiesTheChatOfARunningWindow) {
-    const std::string taken = dir / "Беседа.ZPMFChat";
-    outside::TheTextFile().WriteText(taken, "", outside::TextEncoding::Utf8);
-    wintest::QuilletProcess other(L"\"" + outside::W(taken) + L"\"");
-    ASSERT_NE(other.WaitForWindow(L"QuilletChatWindow"), nullptr);
     testsupport::TempDir second;
     const std::string entered = second / "Новая.ZPMFChat";
     startup::ChatPtr claimedMeanwhile;
@@ -450,10 +320,47 @@ TEST_F(LoginWindowTest, AWarningsOkNeverEmptiesTheChatOfARunningWindow) {
     EXPECT_TRUE(probe.IsPathProtected(second.path())) << "the chat entered meanwhile still holds its folder";
 }
 
+TEST_F(LoginWindowTest, KeyboardAloneReachesEveryCommand) {
+    const HWND hwnd = login->Handle();
+    if (!wintest::TakeForeground(hwnd)) GTEST_SKIP() << "the test window cannot take the keyboard here";
+    EXPECT_EQ(::GetFocus(), login->Button(startup::kCreateChat)->Handle());
+    wintest::SendKeys({VK_TAB});
+    EXPECT_EQ(::GetFocus(), login->Button(startup::kOpenChat)->Handle()) << "Tab goes from button to button";
+    const std::pair<std::vector<WORD>, const char*> boxKeys[] = {
+        {{VK_RETURN}, "Enter pressed the open button"}, {{VK_SHIFT, VK_F1}, "Shift+F1 shows the about box"}};
+    for (const auto& [keys, what] : boxKeys) {
+        {
+            DialogScript script({});
+            wintest::SendKeys(keys);
+            EXPECT_TRUE(PumpUntil([&] { return script.BoxesSeen() == 1; }, 5000)) << what;
+        }
+        PumpFor(300);
+        ::SetForegroundWindow(hwnd);
+        PumpFor(200);
+    }
+    wintest::SendKeys({VK_SHIFT, VK_ESCAPE});
+    wintest::SendKeys({VK_CONTROL, VK_ESCAPE});
+    EXPECT_TRUE(login->IsLoaded()) << "Esc with Shift or Ctrl does nothing";
+    wintest::SendKeys({VK_ESCAPE});
+    EXPECT_TRUE(PumpUntil([&] { return !login->IsLoaded(); }, 3000)) << "Esc alone closes";
+}
+
+// The read-only chat folder of fault-mounts.sh.
+TEST_F(LoginWindowTest, FaultMountsReadOnlyFolderShowsTheErrorAndTheWindowStays) {
+    const char* mounted = std::getenv("QUILLET_READ_ONLY_CHAT");
+    if (!mounted || !*mounted) GTEST_SKIP() << "needs fault-mounts.sh";
+    const std::string folder = mounted;
+    const auto texts = Click(startup::kCreateChat, {DialogScript::ChooseFile(folder + "\\Новый чат"), DialogScript::Press(IDOK)});
+    ASSERT_EQ(texts.size(), 2u);
+    EXPECT_EQ(texts[1].rfind("Не удалось создать файл чата.\r\n\r\nОшибка ", 0), 0u) << texts[1];
+    ExpectStayed();
+    EXPECT_FALSE(outside::esIsFileExist(folder + "\\Новый чат.ZPMFChat"));
+    EXPECT_EQ(Stored(kLastCreateKey), folder) << "the folder the dialog ended in is remembered";
+}
+
 TEST_F(LoginWindowTest, AChatWindowThatCannotBeMadeIsReportedAsAtStartUp) {
     const std::string folder = dir / "Чат";
-    std::filesystem::create_directory(std::filesystem::path(outside::W(folder)));
-    Open();
+    MakeFolder(folder);
     std::vector<std::string> texts;
     {
         // The chat window stores its chat's settings as it loads.
@@ -462,7 +369,7 @@ TEST_F(LoginWindowTest, AChatWindowThatCannotBeMadeIsReportedAsAtStartUp) {
     }
     ASSERT_EQ(texts.size(), 2u) << "the failure is reported";
     EXPECT_EQ(texts[1].rfind("Не удалось запустить программу.\r\n\r\nОшибка ", 0), 0u) << texts[1];
-    EXPECT_TRUE(wintest::PumpUntil([&] { return !login->IsLoaded(); })) << "then the program ends, as at start-up";
+    EXPECT_TRUE(PumpUntil([&] { return !login->IsLoaded(); })) << "then the program ends, as at start-up";
     EXPECT_EQ(ChatWindow(), nullptr);
 }
 
@@ -470,28 +377,20 @@ TEST_F(LoginWindowTest, AChatWindowThatCannotBeMadeIsReportedAsAtStartUp) {
 // extension; its dialogs refuse them. Where a dialog lets one through (Wine's
 // takes NUL for an existing file), no chat opens on it.
 TEST_F(LoginWindowTest, ADeviceNameIsNoChatFile) {
-    Open();
-    struct Case {
-        startup::LoginButton button;
-        const char* name;
-        const char* lead;
-    };
-    const Case cases[] = {
+    const std::tuple<startup::LoginButton, const char*, const char*> cases[] = {
         {startup::kCreateChat, "NUL", "Не удалось создать файл чата."},
         {startup::kCreateChat, "com1.ZPMFChat", "Не удалось создать файл чата."},
         {startup::kOpenChat, "NUL", "Не удалось открыть файл чата."},
         {startup::kOpenChat, "Con", "Не удалось открыть файл чата."},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+    for (const auto& [button, name, lead] : cases) {
+        SCOPED_TRACE(name);
         // The dialog may ask first whether to replace the "existing" file.
         const auto answer = [](HWND box) { ::PostMessageW(box, WM_COMMAND, ::GetDlgItem(box, IDYES) ? IDYES : IDOK, 0); };
-        const auto texts = Click(c.button, {DialogScript::ChooseFile(dir / c.name), answer, answer});
+        const auto texts = Click(button, {DialogScript::ChooseFile(dir / name), answer, answer});
         ASSERT_FALSE(texts.empty());
-        EXPECT_EQ(texts.back().rfind(std::string(c.lead) + "\r\n\r\nОшибка 0x8007007B", 0), 0u) << texts.back();
-        wintest::PumpFor(300);
-        EXPECT_TRUE(login->IsLoaded());
-        EXPECT_EQ(ChatWindow(), nullptr);
+        EXPECT_EQ(texts.back().rfind(std::string(lead) + "\r\n\r\nОшибка 0x8007007B", 0), 0u) << texts.back();
+        ExpectStayed();
     }
-    EXPECT_TRUE(Names(dir.path()).empty());
+    EXPECT_TRUE(FolderNames(dir.path()).empty());
 }

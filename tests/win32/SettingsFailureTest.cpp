@@ -18,14 +18,10 @@
 #include "outside/win32/Wide.h"
 
 using namespace settings;
+using wintest::Click;
 using wintest::DialogScript;
 
 namespace {
-
-bool UnderWine() {
-    const HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
-    return ntdll && ::GetProcAddress(ntdll, "wine_get_version");
-}
 
 bool StartsWith(const std::string& text, const std::string& lead) { return text.rfind(lead, 0) == 0; }
 
@@ -33,7 +29,7 @@ class SettingsFailureTest : public wintest::SettingsWindowFixture {
 protected:
     SettingsFailureTest() : SettingsWindowFixture("Отказ.ZPMFChat") {}
     void SetUp() override {
-        if (!UnderWine()) GTEST_SKIP() << "makes the program's settings key unwritable: runs under Wine only";
+        if (!wintest::UnderWine()) GTEST_SKIP() << "makes the program's settings key unwritable: runs under Wine only";
         SettingsWindowFixture::SetUp();
     }
     void TearDown() override {
@@ -46,20 +42,15 @@ protected:
 }  // namespace
 
 TEST_F(SettingsFailureTest, AStoreThatCannotBeWrittenIsReportedAndOkKeepsTheWindow) {
-    struct Case {
-        const char* name;
-        bool chatSettings;
-        int button;
-    };
-    const Case cases[] = {
+    const std::tuple<const char*, bool, int> cases[] = {
         {"program settings, OK", false, kIdGlobalOk},
         {"program settings, Apply", false, kIdGlobalApply},
         {"chat settings, OK", true, kIdLocalOk},
         {"chat settings, Apply", true, kIdLocalApply},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        const HWND w = c.chatSettings ? OpenLocal() : OpenGlobal();
+    for (const auto& [name, chatSettings, button] : cases) {
+        SCOPED_TRACE(name);
+        const HWND w = chatSettings ? OpenLocal() : OpenGlobal();
         ASSERT_NE(w, nullptr);
         std::vector<std::string> texts;
         bool ownerDisabled = false;
@@ -69,7 +60,7 @@ TEST_F(SettingsFailureTest, AStoreThatCannotBeWrittenIsReportedAndOkKeepsTheWind
                 ownerDisabled = ::GetWindow(box, GW_OWNER) == w && !::IsWindowEnabled(w);
                 DialogScript::Press(IDOK)(box);
             }});
-            Click(w, c.button);
+            Click(w, button);
             texts = script.Texts();
         }
         ASSERT_EQ(texts.size(), 1u) << "the failure is reported";
@@ -78,7 +69,7 @@ TEST_F(SettingsFailureTest, AStoreThatCannotBeWrittenIsReportedAndOkKeepsTheWind
         EXPECT_TRUE(ownerDisabled) << "over the settings window, which waits for the answer";
         EXPECT_TRUE(::IsWindow(w)) << "the window stays, so nothing looks saved that is not";
         EXPECT_TRUE(::IsWindowEnabled(w));
-        Click(w, c.chatSettings ? static_cast<int>(kIdLocalCancel) : static_cast<int>(kIdGlobalCancel));
+        Click(w, IDCANCEL);  // both windows' Cancel
         EXPECT_FALSE(::IsWindow(w));
     }
 }

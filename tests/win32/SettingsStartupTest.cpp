@@ -5,10 +5,12 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <optional>
 #include <regex>
 
 #include "QuilletProcess.h"
+#include "SettingsTestSupport.h"
 #include "WindowTestSupport.h"
 #include "outside/SettingsStore.h"
 #include "outside/Support.h"
@@ -20,122 +22,39 @@ using outside::SettingsStore;
 using outside::W;
 using outside::WindowPlacement;
 
+using wintest::RegDword;
+using wintest::RegText;
+using wintest::RegType;
+using wintest::RegSetRaw;
+using wintest::SectionKey;
+
 namespace {
-
-const std::wstring kProgramKey = L"Software\\Greyfen Works\\Quillet";
-
-std::wstring SectionKey(const std::string& section) {
-    return section.empty() ? kProgramKey : kProgramKey + L"\\" + W(section);
-}
-
-// The value's registry type, or nullopt when there is none.
-std::optional<DWORD> RegType(const std::string& section, const std::string& name) {
-    DWORD type = 0;
-    if (::RegGetValueW(HKEY_CURRENT_USER, SectionKey(section).c_str(), W(name).c_str(), RRF_RT_ANY | RRF_NOEXPAND,
-                       &type, nullptr, nullptr) != ERROR_SUCCESS)
-        return std::nullopt;
-    return type;
-}
-
-std::optional<DWORD> RegDword(const std::string& section, const std::string& name) {
-    DWORD value = 0;
-    DWORD size = sizeof value;
-    if (::RegGetValueW(HKEY_CURRENT_USER, SectionKey(section).c_str(), W(name).c_str(), RRF_RT_REG_DWORD, nullptr,
-                       &value, &size) != ERROR_SUCCESS)
-        return std::nullopt;
-    return value;
-}
-
-std::optional<std::wstring> RegString(const std::string& section, const std::string& name) {
-    wchar_t buffer[1024] = {};
-    DWORD size = sizeof buffer;
-    if (::RegGetValueW(HKEY_CURRENT_USER, SectionKey(section).c_str(), W(name).c_str(), RRF_RT_REG_SZ, nullptr, buffer,
-                       &size) != ERROR_SUCCESS)
-        return std::nullopt;
-    return std::wstring(buffer);
-}
-
-void RegSetRaw(const std::string& section, const std::string& name, DWORD type, const void* data, DWORD size) {
-    HKEY key = nullptr;
-    ASSERT_EQ(::RegCreateKeyExW(HKEY_CURRENT_USER, SectionKey(section).c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr,
-                                &key, nullptr),
-              ERROR_SUCCESS);
-    const outside::UniqueRegKey owner(key);
-    ASSERT_EQ(::RegSetValueExW(key, W(name).c_str(), 0, type, static_cast<const BYTE*>(data), size), ERROR_SUCCESS);
-}
-
-bool LooksLikeGuid(const std::wstring& text) {
-    static const std::regex guid(R"(\{[0-9A-F]{8}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{12}\})");
-    return std::regex_match(outside::U8(text), guid);
-}
 
 // Starts "Quillet.exe /?" from beside this test program, closes its usage box
 // and gives the exit code; nullopt when no box showed or the program did not end.
 std::optional<DWORD> RunUsage() {
     wintest::QuilletProcess q(L"/?");
-    if (!q.Started()) {
-        ADD_FAILURE() << "cannot start Quillet.exe: " << ::GetLastError();
-        return std::nullopt;
-    }
-    const HWND box = q.WaitForMessageBox(30000);
-    if (!box) {
-        ADD_FAILURE() << "the usage box did not show";
-        return std::nullopt;
-    }
+    const HWND box = q.Started() ? q.WaitForMessageBox(30000) : nullptr;
+    if (!box) return std::nullopt;
     wintest::CloseMessageBox(box);
     DWORD code = 0;
-    if (!q.WaitForExit(30000, &code)) {
-        ADD_FAILURE() << "the program did not end after its usage box was closed";
-        return std::nullopt;
-    }
-    return code;
+    return q.WaitForExit(30000, &code) ? std::optional<DWORD>(code) : std::nullopt;
 }
-
-struct Expected {
-    const char* section;
-    const char* key;
-    DWORD value;  // REG_DWORD for colours (Long) and switches (Boolean) alike
-};
-
-// Every key the start-up load reads, with its default.
-const Expected kProgramWide[] = {
-    {"", "Send on Enter", 0},
-    {"Colors 2", "My Message Title Color", 32768},
-    {"Colors 2", "My Message Body Color", 0},
-    {"Colors 2", "Other Message Title Color", 16711808},
-    {"Colors 2", "Other Message Body Color", 0},
-    {"Colors 2", "System Message Title Color", 255},
-    {"Colors 2", "System Message Body Color", 0},
-    {"Colors 2", "Debug Message Title Color", 8421631},
-    {"Colors 2", "Debug Message Body Color", 8421504},
-    {"", "iChat Style Plugin", 1},
-    {"", "Name on Separate Line", 1},
-    {"", "Clear Scrollback on Hide", 1},
-    {"", "Clear Scrollback on Overflow", 1},
-    {"", "New Style Timestamp", 0},
-    {"Logs List", "Sort", 1},
-    {"Logs List", "Descending Sort", 1},
-    {"Logs List", "Group", 0},
-    {"Debug", "Show Debug Messages", 0},
-    {"Debug", "Show Message File Names", 0},
-    {"Debug", "Send XML Messages", 0},
-    {"", "Show Notifications", 1},
-};
 
 }  // namespace
 
 TEST(SettingsStartup, FirstStartStoresTheGuidAndEveryDefaultAndLaterStartsKeepTheGuid) {
     // Only a throw-away Wine prefix may lose its settings.
     if (!wintest::UnderWine()) GTEST_SKIP() << "clears the program's registry key: runs under Wine only";
-    ::RegDeleteTreeW(HKEY_CURRENT_USER, kProgramKey.c_str());
+    ::RegDeleteTreeW(HKEY_CURRENT_USER, SectionKey("").c_str());
 
     ASSERT_EQ(RunUsage(), std::optional<DWORD>(0));
-    const std::optional<std::wstring> guid = RegString("", "My GUID");
-    ASSERT_TRUE(guid.has_value());
-    EXPECT_TRUE(LooksLikeGuid(*guid)) << outside::U8(*guid);
-    for (const auto& e : kProgramWide) {
+    const std::string guid = RegText("", "My GUID");
+    EXPECT_TRUE(std::regex_match(guid, std::regex(R"(\{[0-9A-F]{8}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{12}\})")))
+        << guid;
+    for (const auto& e : wintest::kProgramSettings) {
         EXPECT_EQ(RegType(e.section, e.key), std::optional<DWORD>(REG_DWORD)) << e.section << " / " << e.key;
-        EXPECT_EQ(RegDword(e.section, e.key), std::optional<DWORD>(e.value)) << e.section << " / " << e.key;
+        EXPECT_EQ(RegDword(e.section, e.key), e.initial) << e.section << " / " << e.key;
     }
     EXPECT_FALSE(RegType("Colors", "Custom Colors").has_value());
     EXPECT_FALSE(RegType("OFN Paths", "Laste Create File Directory").has_value());
@@ -148,9 +67,9 @@ TEST(SettingsStartup, FirstStartStoresTheGuidAndEveryDefaultAndLaterStartsKeepTh
               ERROR_SUCCESS);
 
     ASSERT_EQ(RunUsage(), std::optional<DWORD>(0));
-    EXPECT_EQ(RegString("", "My GUID"), guid);
-    EXPECT_EQ(RegDword("Colors 2", "My Message Title Color"), std::optional<DWORD>(0x0000ABCD));
-    EXPECT_EQ(RegDword("Debug", "Send XML Messages"), std::optional<DWORD>(0));
+    EXPECT_EQ(RegText("", "My GUID"), guid);
+    EXPECT_EQ(RegDword("Colors 2", "My Message Title Color"), 0x0000ABCD);
+    EXPECT_EQ(RegDword("Debug", "Send XML Messages"), 0);
 }
 
 TEST(SettingsRegistry, ValuesLieInNestedSubkeysWithTheirRegistryTypes) {
@@ -165,20 +84,20 @@ TEST(SettingsRegistry, ValuesLieInNestedSubkeysWithTheirRegistryTypes) {
     store.WriteString("", chat + section, "in the program's own key");
 
     HKEY key = nullptr;
-    ASSERT_EQ(::RegOpenKeyExW(HKEY_CURRENT_USER, (kProgramKey + L"\\" + W(section) + L"\\Icon Style\\Tray").c_str(), 0,
+    ASSERT_EQ(::RegOpenKeyExW(HKEY_CURRENT_USER, (SectionKey(section) + L"\\Icon Style\\Tray").c_str(), 0,
                               KEY_QUERY_VALUE, &key),
               ERROR_SUCCESS)
         << "a backslash in a section nests subkeys";
     ::RegCloseKey(key);
     EXPECT_EQ(RegType(nested, chat), std::optional<DWORD>(REG_SZ));
-    EXPECT_EQ(RegString(nested, chat), std::optional<std::wstring>(L"Анна"));
-    EXPECT_EQ(RegDword(nested, chat + "#long"), std::optional<DWORD>(0xFFFFFFFF));
-    EXPECT_EQ(RegDword(nested, chat + "#true"), std::optional<DWORD>(1));
-    EXPECT_EQ(RegDword(nested, chat + "#false"), std::optional<DWORD>(0));
-    EXPECT_EQ(RegString("", chat + section), std::optional<std::wstring>(L"in the program's own key"));
+    EXPECT_EQ(RegText(nested, chat), "Анна");
+    EXPECT_EQ(RegDword(nested, chat + "#long"), 0xFFFFFFFF);
+    EXPECT_EQ(RegDword(nested, chat + "#true"), 1);
+    EXPECT_EQ(RegDword(nested, chat + "#false"), 0);
+    EXPECT_EQ(RegText("", chat + section), "in the program's own key");
 
     ::RegDeleteTreeW(HKEY_CURRENT_USER, SectionKey(section).c_str());
-    ::RegDeleteKeyValueW(HKEY_CURRENT_USER, kProgramKey.c_str(), W(chat + section).c_str());
+    ::RegDeleteKeyValueW(HKEY_CURRENT_USER, SectionKey("").c_str(), W(chat + section).c_str());
 }
 
 TEST(SettingsRegistry, ValuesOfOtherRegistryTypesReadAsTheDefault) {
@@ -234,13 +153,8 @@ struct PlacementFixture : ::testing::Test {
     const std::string chatB = "C:\\Чаты\\" + outside::esGetNewGUID() + "\\b.ZPMFChat";
 };
 
-bool SameRect(const RECT& a, const RECT& b) {
-    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
-}
-std::string Text(const RECT& r) {
-    return std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.right) + "," +
-           std::to_string(r.bottom);
-}
+// A rectangle as gtest compares and prints it.
+std::array<LONG, 4> Edges(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
 
 }  // namespace
 
@@ -248,7 +162,7 @@ TEST_F(PlacementFixture, EachWindowAndChatGetsBackItsOwnPlacement) {
     ::ShowWindow(window.get(), SW_SHOWNORMAL);
     const RECT untouched = Normal();
     EXPECT_FALSE(outside::RestoreWindowPlacement(store, chatA, "frmChat", window.get()));
-    EXPECT_TRUE(SameRect(Normal(), untouched));
+    EXPECT_EQ(Edges(Normal()), Edges(untouched));
 
     MoveTo(60, 70, 420, 310);
     const RECT chatWindowA = Normal();
@@ -268,7 +182,7 @@ TEST_F(PlacementFixture, EachWindowAndChatGetsBackItsOwnPlacement) {
     for (const auto& c : cases) {
         MoveTo(10, 10, 150, 120);
         ASSERT_TRUE(outside::RestoreWindowPlacement(store, c.key, c.name, window.get())) << c.name;
-        EXPECT_TRUE(SameRect(Normal(), c.expected)) << c.name << ": " << Text(Normal()) << " != " << Text(c.expected);
+        EXPECT_EQ(Edges(Normal()), Edges(c.expected)) << c.name;
     }
     EXPECT_FALSE(outside::RestoreWindowPlacement(store, chatB, "frmLogs", window.get()));
 }
@@ -289,12 +203,11 @@ TEST_F(PlacementFixture, APlacementOffEveryMonitorComesBackIntoView) {
         ASSERT_TRUE(outside::RestoreWindowPlacement(store, chatA, "frmOff", window.get()));
         RECT r{};
         ::GetWindowRect(window.get(), &r);
-        EXPECT_GE(r.left, work.left) << Text(r);
-        EXPECT_GE(r.top, work.top) << Text(r);
-        EXPECT_LE(r.right, work.right) << Text(r);
-        EXPECT_LE(r.bottom, work.bottom) << Text(r);
-        EXPECT_EQ(r.right - r.left, c.width ? c.width : work.right - work.left) << Text(r);
-        EXPECT_EQ(r.bottom - r.top, c.height ? c.height : work.bottom - work.top) << Text(r);
+        // Inside the work area, at the stored size where it fits.
+        const LONG width = c.width ? c.width : work.right - work.left, height = c.height ? c.height : work.bottom - work.top;
+        EXPECT_TRUE(r.left >= work.left && r.top >= work.top && r.right <= work.right && r.bottom <= work.bottom)
+            << ::testing::PrintToString(Edges(r));
+        EXPECT_EQ((std::array<LONG, 2>{r.right - r.left, r.bottom - r.top}), (std::array<LONG, 2>{width, height}));
     }
 }
 
@@ -308,7 +221,7 @@ TEST_F(PlacementFixture, TheMaximizedStateIsKeptAndAHiddenWindowStaysHidden) {
     WindowPlacement stored;
     ASSERT_TRUE(store.RestoreWindowPlacement("", chatA, "frmChat", stored));
     EXPECT_TRUE(stored.maximized);
-    EXPECT_TRUE(SameRect({stored.left, stored.top, stored.right, stored.bottom}, normal)) << "the normal rectangle";
+    EXPECT_EQ(Edges({stored.left, stored.top, stored.right, stored.bottom}), Edges(normal)) << "the normal rectangle";
 
     ::ShowWindow(window.get(), SW_HIDE);
     ::ShowWindow(window.get(), SW_RESTORE);
@@ -317,7 +230,7 @@ TEST_F(PlacementFixture, TheMaximizedStateIsKeptAndAHiddenWindowStaysHidden) {
     ASSERT_TRUE(outside::RestoreWindowPlacement(store, chatA, "frmChat", window.get(), &show));
     EXPECT_FALSE(::IsWindowVisible(window.get()));
     EXPECT_EQ(show, SW_SHOWMAXIMIZED);
-    EXPECT_TRUE(SameRect(Normal(), normal));
+    EXPECT_EQ(Edges(Normal()), Edges(normal));
 
     ::ShowWindow(window.get(), SW_SHOWNORMAL);
     ASSERT_TRUE(outside::RestoreWindowPlacement(store, chatA, "frmChat", window.get(), &show));

@@ -7,6 +7,8 @@
 #include "app/settings/win32/frmLocalSettings.h"
 #include "outside/win32/Wide.h"
 
+#include <gtest/gtest.h>
+
 namespace wintest {
 namespace {
 
@@ -35,11 +37,35 @@ void Collect(HKEY key, const std::string& prefix, std::map<std::string, std::str
     }
 }
 
+}  // namespace
+
 std::wstring SectionKey(const std::string& section) {
     return section.empty() ? kProgramKey : std::wstring(kProgramKey) + L"\\" + outside::W(section);
 }
 
-}  // namespace
+const StoredSetting kProgramSettings[21] = {
+    {"", "Send on Enter", 0},
+    {"", "iChat Style Plugin", 1},
+    {"", "Name on Separate Line", 1},
+    {"", "New Style Timestamp", 0},
+    {"", "Clear Scrollback on Hide", 1},
+    {"", "Clear Scrollback on Overflow", 1},
+    {"Logs List", "Sort", 1},
+    {"Logs List", "Descending Sort", 1},
+    {"Logs List", "Group", 0},
+    {"Debug", "Show Debug Messages", 0},
+    {"Debug", "Show Message File Names", 0},
+    {"Debug", "Send XML Messages", 0},
+    {"", "Show Notifications", 1},
+    {"Colors 2", "My Message Title Color", 32768},
+    {"Colors 2", "My Message Body Color", 0},
+    {"Colors 2", "Other Message Title Color", 16711808},
+    {"Colors 2", "Other Message Body Color", 0},
+    {"Colors 2", "System Message Title Color", 255},
+    {"Colors 2", "System Message Body Color", 0},
+    {"Colors 2", "Debug Message Title Color", 8421631},
+    {"Colors 2", "Debug Message Body Color", 8421504},
+};
 
 std::map<std::string, std::string> RegistrySnapshot() {
     std::map<std::string, std::string> values;
@@ -69,6 +95,24 @@ UnwritableSettings::~UnwritableSettings() { ::RegDeleteTreeW(HKEY_CURRENT_USER, 
 
 bool RegistryWatch::Changed() const { return ::WaitForSingleObject(event_.get(), 0) == WAIT_OBJECT_0; }
 
+std::optional<DWORD> RegType(const std::string& section, const std::string& name) {
+    DWORD type = 0;
+    if (::RegGetValueW(HKEY_CURRENT_USER, SectionKey(section).c_str(), outside::W(name).c_str(),
+                       RRF_RT_ANY | RRF_NOEXPAND, &type, nullptr, nullptr) != ERROR_SUCCESS)
+        return std::nullopt;
+    return type;
+}
+
+void RegSetRaw(const std::string& section, const std::string& name, DWORD type, const void* data, DWORD size) {
+    HKEY key = nullptr;
+    ASSERT_EQ(::RegCreateKeyExW(HKEY_CURRENT_USER, SectionKey(section).c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+                                &key, nullptr),
+              ERROR_SUCCESS);
+    const outside::UniqueRegKey owner(key);
+    ASSERT_EQ(::RegSetValueExW(key, outside::W(name).c_str(), 0, type, static_cast<const BYTE*>(data), size),
+              ERROR_SUCCESS);
+}
+
 long long RegDword(const std::string& section, const std::string& name) {
     DWORD value = 0, size = sizeof value;
     if (::RegGetValueW(HKEY_CURRENT_USER, SectionKey(section).c_str(), outside::W(name).c_str(), RRF_RT_REG_DWORD,
@@ -88,16 +132,7 @@ std::string RegText(const std::string& section, const std::string& name) {
 
 namespace {
 HWND PressF9(chatwindow::frmMain* form, bool shift) {
-    BYTE saved[256], state[256];
-    ::GetKeyboardState(saved);
-    ::GetKeyboardState(state);
-    state[VK_SHIFT] = shift ? 0x80 : 0;
-    state[VK_CONTROL] = 0;
-    state[VK_MENU] = 0;
-    ::SetKeyboardState(state);
-    ::SendMessageW(form->MessageInput(), WM_KEYDOWN, VK_F9, 1);
-    ::SendMessageW(form->MessageInput(), WM_KEYUP, VK_F9, 0xC0000001);
-    ::SetKeyboardState(saved);
+    PressKey(form->MessageInput(), VK_F9, 0, shift);
     support::FormBase* window = shift ? static_cast<support::FormBase*>(settings::frmLocalSettings::Loaded())
                                       : static_cast<support::FormBase*>(settings::frmGlobalSettings::Loaded());
     return window ? window->Handle() : nullptr;
@@ -106,17 +141,5 @@ HWND PressF9(chatwindow::frmMain* form, bool shift) {
 
 HWND SettingsWindowFixture::OpenGlobal() { return PressF9(form, false); }
 HWND SettingsWindowFixture::OpenLocal() { return PressF9(form, true); }
-
-void SettingsWindowFixture::Click(HWND window, int id) { ::SendMessageW(::GetDlgItem(window, id), BM_CLICK, 0, 0); }
-
-bool SettingsWindowFixture::Checked(HWND window, int id) {
-    return ::SendMessageW(::GetDlgItem(window, id), BM_GETCHECK, 0, 0) == BST_CHECKED;
-}
-
-std::string SettingsWindowFixture::Text(HWND window, int id) {
-    wchar_t buffer[1024] = {};
-    ::GetWindowTextW(::GetDlgItem(window, id), buffer, 1024);
-    return outside::U8(buffer);
-}
 
 }  // namespace wintest

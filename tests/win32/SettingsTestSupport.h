@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <map>
+#include <optional>
 #include <string>
 
 #include "ChatWindowFixture.h"
@@ -27,9 +28,24 @@ private:
     outside::UniqueHandle event_;
 };
 
-// A DWORD value of the program's key, or -1 when there is none.
+// The full path of a section of the program's key ("" is the key itself).
+std::wstring SectionKey(const std::string& section);
+// A value of the program's key: its registry type, its DWORD (-1 when there is
+// none), its text ("<none>"); and raw bytes of any type written there.
+std::optional<DWORD> RegType(const std::string& section, const std::string& name);
 long long RegDword(const std::string& section, const std::string& name);
 std::string RegText(const std::string& section, const std::string& name);
+void RegSetRaw(const std::string& section, const std::string& name, DWORD type, const void* data, DWORD size);
+
+// Every program-wide value, as written down for earlier versions (not the
+// code's constants), with what a first start stores: the program settings
+// window's switches in their order, then its colours.
+struct StoredSetting {
+    const char* section;
+    const char* key;
+    long long initial;  // REG_DWORD for colours (Long) and switches (Boolean) alike
+};
+extern const StoredSetting kProgramSettings[21];
 
 // While it lives, every write of the settings store fails as on a machine
 // where the program's key cannot be written: the key is made anew, empty and
@@ -53,10 +69,6 @@ protected:
     // F9 or Shift+F9 in the message box, as the user presses them; the window opened.
     HWND OpenGlobal();
     HWND OpenLocal();
-    // A button click (check boxes toggle, push buttons act), through the control itself.
-    static void Click(HWND window, int id);
-    static bool Checked(HWND window, int id);
-    static std::string Text(HWND window, int id);
 };
 
 }  // namespace wintest

@@ -22,8 +22,6 @@
 #include <mutex>
 #include <thread>
 
-#include "QuilletProcess.h"
-
 namespace wintest {
 
 bool PumpUntil(const std::function<bool()>& done, int timeoutMs) {
@@ -41,6 +39,67 @@ bool PumpUntil(const std::function<bool()>& done, int timeoutMs) {
 }
 
 void PumpFor(int milliseconds) { PumpUntil([] { return false; }, milliseconds); }
+
+void Unload(support::FormBase* form) {
+    if (!form || !form->IsLoaded()) return;
+    const HWND window = form->Handle();
+    form->Unload();
+    PumpUntil([&] { return !::IsWindow(window); });
+}
+
+std::string WindowText(HWND window) {
+    std::wstring text(static_cast<size_t>(::GetWindowTextLengthW(window)) + 1, L'\0');
+    text.resize(static_cast<size_t>(::GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
+    return outside::U8(text);
+}
+
+std::string Text(HWND window, int id) { return WindowText(::GetDlgItem(window, id)); }
+void Click(HWND window, int id) { ::SendMessageW(::GetDlgItem(window, id), BM_CLICK, 0, 0); }
+bool Checked(HWND window, int id) {
+    return ::SendMessageW(::GetDlgItem(window, id), BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+void SetText(HWND window, const std::string& text) { ::SetWindowTextW(window, outside::W(text).c_str()); }
+
+HeldKeys::HeldKeys(bool shift, bool ctrl) {
+    ::GetKeyboardState(saved_);
+    BYTE state[256];
+    ::GetKeyboardState(state);
+    state[VK_SHIFT] = shift ? 0x80 : 0;
+    state[VK_CONTROL] = ctrl ? 0x80 : 0;
+    state[VK_MENU] = 0;
+    ::SetKeyboardState(state);
+}
+
+HeldKeys::~HeldKeys() { ::SetKeyboardState(saved_); }
+
+void PressKey(HWND control, int vk, wchar_t ch, bool shift, bool ctrl) {
+    HeldKeys keys(shift, ctrl);
+    ::SendMessageW(control, WM_KEYDOWN, static_cast<WPARAM>(vk), 1);
+    if (ch) ::SendMessageW(control, WM_CHAR, ch, 1);
+    ::SendMessageW(control, WM_KEYUP, static_cast<WPARAM>(vk), 0xC0000001);
+}
+
+void SendKeys(const std::vector<WORD>& keys) {
+    std::vector<INPUT> input;
+    const auto add = [&](WORD vk, DWORD flags) {
+        INPUT in{};
+        in.type = INPUT_KEYBOARD;
+        in.ki.wVk = vk;
+        in.ki.dwFlags = flags;
+        input.push_back(in);
+    };
+    for (WORD vk : keys) add(vk, 0);
+    for (auto it = std::rbegin(keys); it != std::rend(keys); ++it) add(*it, KEYEVENTF_KEYUP);
+    ::SendInput(static_cast<UINT>(input.size()), input.data(), sizeof(INPUT));
+    PumpFor(200);
+}
+
+bool TakeForeground(HWND window) {
+    ::SetForegroundWindow(window);
+    if (PumpUntil([&] { return ::GetForegroundWindow() == window; }, 2000)) return true;
+    if (UnderWine()) ADD_FAILURE() << "the test window cannot take the keyboard";
+    return false;
+}
 
 BITMAPINFO Dib32(int width, int height) {
     BITMAPINFO bi{};
@@ -146,57 +205,6 @@ std::vector<std::string> LogFiles() {
     for (const std::string& name : outside::ListPlainFiles(modSettings::LogsFolder, "RTF"))
         logs.push_back(outside::esBuildFileName2(modSettings::LogsFolder, name));
     return logs;
-}
-
-struct ModalCloser::State {
-    std::atomic<bool> stop{false};
-    mutable std::mutex mutex;
-    std::vector<std::string> texts;
-    std::vector<HWND> answered;
-    std::thread thread;
-};
-
-namespace {
-BOOL CALLBACK AnswerBox(HWND window, LPARAM param) {
-    auto* state = reinterpret_cast<ModalCloser::State*>(param);
-    DWORD process = 0;
-    ::GetWindowThreadProcessId(window, &process);
-    wchar_t cls[16] = {};
-    ::GetClassNameW(window, cls, 16);
-    if (process == ::GetCurrentProcessId() && ::IsWindowVisible(window) && std::wstring(cls) == L"#32770") {
-        std::string text = MessageBoxText(window);
-        if (text.empty()) text = WindowCaption(window);
-        {
-            std::lock_guard<std::mutex> lock(state->mutex);
-            if (std::find(state->answered.begin(), state->answered.end(), window) == state->answered.end()) {
-                state->answered.push_back(window);
-                state->texts.push_back(text);
-            }
-        }
-        ::PostMessageW(window, WM_COMMAND, IDOK, 0);
-    }
-    return TRUE;
-}
-}  // namespace
-
-ModalCloser::ModalCloser() : state_(new State) {
-    state_->thread = std::thread([s = state_] {
-        while (!s->stop) {
-            ::EnumWindows(AnswerBox, reinterpret_cast<LPARAM>(s));
-            ::Sleep(100);
-        }
-    });
-}
-
-ModalCloser::~ModalCloser() {
-    state_->stop = true;
-    state_->thread.join();
-    delete state_;
-}
-
-std::vector<std::string> ModalCloser::Texts() const {
-    std::lock_guard<std::mutex> lock(state_->mutex);
-    return state_->texts;
 }
 
 namespace {

@@ -1,5 +1,6 @@
-// Helpers for tests that drive real windows in this process: pumping the
-// message loop with a time box, and reading a RichEdit back.
+// The driver for tests of real windows in this process: pumping the message
+// loop with a time box, controls by id, keys, answering boxes, reading a
+// RichEdit and pixels back.
 #pragma once
 
 #include <windows.h>
@@ -10,6 +11,12 @@
 #include <string>
 #include <vector>
 
+#include "QuilletProcess.h"  // WindowCaption, MessageBoxText
+
+namespace support {
+class FormBase;
+}
+
 namespace wintest {
 
 // True when the tests run under Wine (which a Windows machine is not).
@@ -19,6 +26,39 @@ bool UnderWine();
 bool PumpUntil(const std::function<bool()>& done, int timeoutMs = 10000);
 // Pumps for a while regardless.
 void PumpFor(int milliseconds);
+
+// Closes a form's window through its own unload and pumps until it is gone.
+void Unload(support::FormBase* form);
+
+// A window's whole text (WindowCaption stops at 511 characters).
+std::string WindowText(HWND window);
+// A control of a window by its id: its text, a click as the user's (check
+// boxes toggle, push buttons act), its check mark; and any window's text set.
+std::string Text(HWND window, int id);
+void Click(HWND window, int id);
+bool Checked(HWND window, int id);
+void SetText(HWND window, const std::string& text);
+
+// Holds Shift and Ctrl for this thread as GetKeyState sees them (Alt up).
+class HeldKeys {
+public:
+    HeldKeys(bool shift, bool ctrl);
+    ~HeldKeys();
+    HeldKeys(const HeldKeys&) = delete;
+    HeldKeys& operator=(const HeldKeys&) = delete;
+
+private:
+    BYTE saved_[256];
+};
+// A key as a control gets it from the message loop: down, its character (if
+// any), up, with the modifiers held.
+void PressKey(HWND control, int vk, wchar_t ch = 0, bool shift = false, bool ctrl = false);
+// Real keyboard input through SendInput: the keys down in order, up in
+// reverse, then a short pump.
+void SendKeys(const std::vector<WORD>& keys);
+// Takes the foreground for a window; fails the test under Wine (where Xvfb
+// always allows it) and says false elsewhere, for the caller to skip.
+bool TakeForeground(HWND window);
 
 // Character format of the character at position index of a RichEdit.
 struct CharFormat {
@@ -36,24 +76,6 @@ HWND LoadRtfFile(const std::string& path);
 // Full paths of the conversation logs in the chat's logs folder (not the ledger beside them).
 std::vector<std::string> LogFiles();
 
-// Answers the modal boxes this process shows while it lives: from a thread of
-// its own it finds each dialog box (#32770) of the process, keeps its text and
-// presses OK, so a test thread blocked in a modal loop goes on.
-class ModalCloser {
-public:
-    ModalCloser();
-    ~ModalCloser();
-    ModalCloser(const ModalCloser&) = delete;
-    ModalCloser& operator=(const ModalCloser&) = delete;
-    // The texts of the boxes answered so far.
-    std::vector<std::string> Texts() const;
-
-    struct State;
-
-private:
-    State* state_;
-};
-
 // Answers the dialog boxes of this process (common file dialogs and message
 // boxes alike, class #32770) from a thread of its own by a script: the n-th
 // new box gets the n-th step. Boxes beyond the script are cancelled, so a test
@@ -61,7 +83,6 @@ private:
 class DialogScript {
 public:
     using Step = std::function<void(HWND box)>;
-    using Action = Step;
     explicit DialogScript(std::vector<Step> steps);
     ~DialogScript();
     DialogScript(const DialogScript&) = delete;
@@ -69,7 +90,6 @@ public:
     // Per box seen, in order: a message box's text, else the window's caption.
     std::vector<std::string> Texts() const;
     int BoxesSeen() const;
-    size_t Taken() const { return static_cast<size_t>(BoxesSeen()); }
 
     // Types path into a file dialog's name box and confirms it.
     static Step ChooseFile(const std::string& path);
