@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <ctime>
 #include <filesystem>
 #include <regex>
 
@@ -172,14 +173,24 @@ TEST_F(SendReadTest, OthersControlCharactersAndNamesThatAreNotUtf8StayHarmless) 
 TEST_F(SendReadTest, SinceAndOthersLeaveMessagesOut) {
     PutCorpusFile("b03-other.ZPMF");  // Гость, 2024-01-31 13:05:07.042 UTC
     Send("моё");
+    // Another client's message of three minutes ago.
+    const std::time_t then = std::time(nullptr) - 180;
+    std::tm t{};
+    ::gmtime_r(&then, &t);
+    std::string record;
+    for (const int field : {t.tm_year + 1900, t.tm_mon + 1, t.tm_mday, t.tm_hour, t.tm_min, t.tm_sec, 0})
+        record += std::to_string(field) + '\0';
+    PutFile("earlier.ZPMF", record + "Гость" + '\0' + "раньше" + '\0' + kOtherGuid);
     const std::vector<std::pair<std::vector<std::string>, std::vector<std::string>>> cases = {
-        {{"--others"}, {"Здравствуйте"}},
-        {{"--since", "2024-01-31T13:05:07.042Z"}, {"моё", "Здравствуйте"}},
-        {{"--since=2024-01-31T16:05:07.043+03:00"}, {"моё"}},
-        {{"--since", "2024-01-31 16:05:07.042+0300"}, {"моё", "Здравствуйте"}},
-        {{"--since", "2h"}, {"моё"}},
-        {{"--since", "2024-02-01"}, {"моё"}},
-        {{"--since", "2024-01-30", "--others"}, {"Здравствуйте"}},
+        {{"--others"}, {"Здравствуйте", "раньше"}},
+        {{"--since", "2024-01-31T13:05:07.042Z"}, {"моё", "Здравствуйте", "раньше"}},
+        {{"--since=2024-01-31T16:05:07.043+03:00"}, {"моё", "раньше"}},
+        {{"--since", "2024-01-31 16:05:07.042+0300"}, {"моё", "Здравствуйте", "раньше"}},
+        {{"--since", "2h"}, {"моё", "раньше"}},
+        {{"--since", "5m"}, {"моё", "раньше"}},
+        {{"--since", "2m"}, {"моё"}},
+        {{"--since", "2024-02-01"}, {"моё", "раньше"}},
+        {{"--since", "2024-01-30", "--others"}, {"Здравствуйте", "раньше"}},
     };
     for (const auto& [options, texts] : cases) {
         std::vector<std::string> args{"read", "--json"};

@@ -134,7 +134,7 @@ TEST(Paths, JoinUsesExactlyOneSeparatorAndSkipsEmptyParts) {
     } cases[] = {
         {"a", "b", "", "a" + S + "b"},
         {"a" + S, "b", "", "a" + S + "b"},
-        {"a" + S + S, S + "b", "", "a" + S + "b"},
+        {"a" + S + S + S, S + S + "b", "", "a" + S + "b"},
         {"", "a", "", "a"},
         {"a", "", "b", "a" + S + "b"},
         {"a", "b", "*.ZPMF", "a" + S + "b" + S + "*.ZPMF"},
