@@ -1,111 +1,88 @@
 #include "CliFixture.h"
 
+#include <sys/stat.h>
+#include <sys/xattr.h>
+
+#include <filesystem>
+#include <regex>
+#include <sstream>
+
 #include "outside/SettingsStore.h"
 #include "outside/Support.h"
 
 namespace clitest {
 namespace {
 
-class JsonReader {
-public:
-    explicit JsonReader(const std::string& text) : s_(text) {}
+// The JSON quillet-cli writes: strings with the escapes it uses, whole numbers,
+// literals, arrays of strings, and one level of nested object.
+const std::string kString = R"("(?:[^"\\\x00-\x1f]|\\["\\nrt]|\\u00[0-7][0-9a-f])*")";
+const std::string kScalar = "(?:" + kString + R"(|\d+|true|false|null|\[(?:)" + kString + "(?:," + kString + ")*)?\\])";
+const std::string kMember = kString + ":" + kScalar;
+const std::string kOuterMember = kString + ":(?:" + kScalar + "|\\{" + kMember + "(?:," + kMember + ")*\\})";
+const std::regex kObject("\\{(?:" + kOuterMember + "(?:," + kOuterMember + ")*)?\\}");
+const std::regex kToken(kString + R"(|\d+|true|false|null|[{}\[\]])");
 
-    bool Object(JsonObject& object) { return Eat('{') && Members(object, "") && AtEnd(); }
-
-private:
-    // The members up to the closing brace; a nested object's as "outer.inner".
-    bool Members(JsonObject& object, const std::string& prefix) {
-        if (Eat('}')) return true;
-        do {
-            std::string key;
-            std::optional<std::string> value;
-            if (!String(key) || !Eat(':')) return false;
-            if (Eat('{')) {
-                if (!Members(object, prefix + key + ".")) return false;
-                continue;
-            }
-            if (!Value(value)) return false;
-            object[prefix + key] = value;
-        } while (Eat(','));
-        return Eat('}');
-    }
-    bool AtEnd() const { return i_ == s_.size(); }
-    bool Eat(char c) {
-        if (i_ < s_.size() && s_[i_] == c) {
-            ++i_;
-            return true;
-        }
-        return false;
-    }
-    bool Literal(const std::string& word) {
-        if (s_.compare(i_, word.size(), word) != 0) return false;
-        i_ += word.size();
-        return true;
-    }
-    bool Value(std::optional<std::string>& value) {
-        std::string text;
-        if (i_ < s_.size() && s_[i_] == '"') {
-            if (!String(text)) return false;
-        } else if (Eat('[')) {
-            if (!Eat(']')) {
-                do {
-                    std::string item;
-                    if (!String(item)) return false;
-                    text += (text.empty() ? "" : "\n") + item;
-                } while (Eat(','));
-                if (!Eat(']')) return false;
-            }
-        } else if (Literal("null")) {
-            value.reset();
-            return true;
-        } else if (Literal("true")) {
-            text = "true";
-        } else if (Literal("false")) {
-            text = "false";
-        } else if (i_ < s_.size() && s_[i_] >= '0' && s_[i_] <= '9') {
-            while (i_ < s_.size() && s_[i_] >= '0' && s_[i_] <= '9') text += s_[i_++];
+std::string Unescaped(const std::string& token) {
+    if (token[0] != '"') return token;
+    std::string out;
+    for (size_t i = 1; i + 1 < token.size(); ++i) {
+        if (token[i] != '\\') {
+            out += token[i];
+        } else if (token[++i] == 'u') {
+            out += static_cast<char>(std::stoi(token.substr(i + 1, 4), nullptr, 16));
+            i += 4;
         } else {
-            return false;
+            out += token[i] == 'n' ? '\n' : token[i] == 'r' ? '\r' : token[i] == 't' ? '\t' : token[i];
         }
-        value = text;
-        return true;
     }
-    bool String(std::string& out) {
-        if (!Eat('"')) return false;
-        while (i_ < s_.size() && s_[i_] != '"') {
-            const char c = s_[i_++];
-            if (static_cast<unsigned char>(c) < 0x20) return false;  // raw control characters are not JSON
-            if (c != '\\') {
-                out += c;
-                continue;
-            }
-            if (i_ >= s_.size()) return false;
-            const char e = s_[i_++];
-            switch (e) {
-                case '"': out += '"'; break;
-                case '\\': out += '\\'; break;
-                case 'n': out += '\n'; break;
-                case 'r': out += '\r'; break;
-                case 't': out += '\t'; break;
-                case 'u': {
-                    if (i_ + 4 > s_.size()) return false;
-                    const unsigned code = std::stoul(s_.substr(i_, 4), nullptr, 16);
-                    i_ += 4;
-                    if (code >= 0x80) return false;  // only the escapes quillet-cli writes
-                    out += static_cast<char>(code);
-                    break;
-                }
-                default: return false;
-            }
-        }
-        return Eat('"');
-    }
+    return out;
+}
 
-    const std::string& s_;
-    size_t i_ = 0;
-};
+// Members of a line kObject matched: a key, then its value, an array or a nested object.
+JsonObject Members(const std::string& line) {
+    JsonObject object;
+    std::optional<std::string> key;
+    std::string prefix;
+    bool inArray = false;
+    for (std::sregex_iterator it(line.begin(), line.end(), kToken), end; it != end; ++it) {
+        const std::string token = it->str();
+        if (token == "{") {
+            if (key) prefix = *key + ".";
+            key.reset();
+        } else if (token == "}") {
+            prefix.clear();
+        } else if (token == "[") {
+            object[prefix + *key] = "";
+            inArray = true;
+        } else if (token == "]") {
+            inArray = false;
+            key.reset();
+        } else if (inArray) {
+            std::string& items = *object[prefix + *key];
+            items += (items.empty() ? "" : "\n") + Unescaped(token);
+        } else if (!key) {
+            key = Unescaped(token);
+        } else {
+            object[prefix + *key] = token == "null" ? std::nullopt : std::optional(Unescaped(token));
+            key.reset();
+        }
+    }
+    return object;
+}
 
 }  // namespace
+
+std::vector<JsonObject> ParseJsonLines(const std::string& text) {
+    std::vector<JsonObject> objects;
+    std::istringstream lines(text);
+    for (std::string line; std::getline(lines, line);) {
+        if (std::regex_match(line, kObject))
+            objects.push_back(Members(line));
+        else
+            ADD_FAILURE() << "not a JSON object: " << line;
+    }
+    return objects;
+}
 
 std::vector<std::string> Texts(const std::string& jsonLines) {
     std::vector<std::string> texts;
@@ -119,29 +96,6 @@ std::string Quoted(const std::string& text) {
     return quoted + "'";
 }
 
-size_t Count(const std::string& text, const std::string& needle) {
-    size_t n = 0;
-    for (size_t at = text.find(needle); at != std::string::npos; at = text.find(needle, at + needle.size())) ++n;
-    return n;
-}
-
-std::vector<JsonObject> ParseJsonLines(const std::string& text) {
-    std::vector<JsonObject> objects;
-    size_t start = 0;
-    while (start < text.size()) {
-        size_t end = text.find('\n', start);
-        if (end == std::string::npos) end = text.size();
-        const std::string line = text.substr(start, end - start);
-        start = end + 1;
-        JsonObject object;
-        if (JsonReader(line).Object(object))
-            objects.push_back(object);
-        else
-            ADD_FAILURE() << "not a JSON object: " << line;
-    }
-    return objects;
-}
-
 void CliTest::SetUp() {
     for (const auto& [name, value] : {std::pair<const char*, std::string>{"HOME", home.path()},
                                       {"XDG_CONFIG_HOME", home / "config"},
@@ -151,8 +105,6 @@ void CliTest::SetUp() {
     chatFile = chat / "Беседа.ZPMFChat";
     testsupport::WriteRaw(chatFile, "");
 }
-
-void CliTest::TearDown() { environment_.clear(); }
 
 std::string CliTest::StoredClientGuid() const { return outside::SettingsStore().ReadString("", "My GUID", ""); }
 
@@ -164,6 +116,33 @@ void CliTest::SetChatSwitch(const std::string& section, bool on) const {
     outside::SettingsStore().WriteBoolean(section, chatFile, on);
 }
 
+std::string CliTest::Send(const std::string& text, const std::vector<std::string>& options) const {
+    std::vector<std::string> args{"send"};
+    args.insert(args.end(), options.begin(), options.end());
+    args.insert(args.end(), {chatFile, text});
+    const CliResult sent = RunCli(args);
+    EXPECT_EQ(sent.exitCode, 0) << sent.err;
+    return outside::esGetFileName(sent.out.substr(0, sent.out.find('\n')));
+}
+
+std::string CliTest::Snapshot() const {
+    std::string text;
+    for (const std::string& name : FolderNames()) {
+        struct stat st {};
+        ::stat((chat / name).c_str(), &st);
+        char attributes[64] = {};
+        ::getxattr((chat / name).c_str(), "user.DOSATTRIB", attributes, sizeof attributes - 1);
+        text += name + " " + std::to_string(st.st_size) + " " + std::to_string(st.st_mtim.tv_sec) + "." +
+                std::to_string(st.st_mtim.tv_nsec) + " " + std::to_string(st.st_mode) + " [" + attributes + "]\n";
+    }
+    return text;
+}
+
+void CliTest::RemoveMessageFiles() const {
+    for (const std::string& name : FolderNames())
+        if (chat / name != chatFile) std::filesystem::remove_all(chat / name);
+}
+
 std::string CliTest::PutFile(const std::string& name, const std::string& bytes, int ageSeconds) const {
     const std::string path = chat / name;
     testsupport::WriteAged(path, bytes, ageSeconds);
@@ -172,14 +151,6 @@ std::string CliTest::PutFile(const std::string& name, const std::string& bytes, 
 
 std::string CliTest::PutCorpusFile(const std::string& corpusName, int ageSeconds) const {
     return PutFile(corpusName, testsupport::ReadRaw(testsupport::CorpusPath("messages/" + corpusName)), ageSeconds);
-}
-
-std::string CliTest::PutMessage(const std::string& name, const std::string& utc, const std::string& text) const {
-    // Year, month, day, hour, minute, second, milliseconds, name, text, GUID, joined by U+0000.
-    std::string record;
-    for (const char c : utc) record += (c >= '0' && c <= '9') ? c : '\0';
-    record += std::string(1, '\0') + "Гость" + '\0' + text + '\0' + "{AAAAAAAA-BBBB-CCCC-DDDD-EEEEEEEEEEEE}";
-    return PutFile(name, record);
 }
 
 }  // namespace clitest

@@ -1,21 +1,11 @@
 // quillet-cli installed as people install tools: "cmake --install" into a
 // prefix of its own, then the program, its man page and its completions from
 // there, and every option its help names in each of them.
-#include <fstream>
 #include <regex>
-#include <sstream>
 
 #include "CliFixture.h"
 
 namespace clitest {
-namespace {
-
-std::string Contents(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream all;
-    all << in.rdbuf();
-    return all.str();
-}
 
 TEST(CliInstallTest, InstallsTheProgramItsManPageAndCompletions) {
     testsupport::TempDir prefix;
@@ -40,9 +30,9 @@ TEST(CliInstallTest, InstallsTheProgramItsManPageAndCompletions) {
     EXPECT_EQ(bash.out, "complete -F _quillet_cli quillet-cli\n--ack\n") << bash.err;
 
     // Every option of every command's help is in the page and in each completion.
-    const std::string zsh = Contents(prefix / "share/zsh/site-functions/_quillet-cli");
-    const std::string fish = Contents(prefix / "share/fish/vendor_completions.d/quillet-cli.fish");
-    const std::string bashText = Contents(bashFile);
+    const std::string zsh = testsupport::ReadRaw(prefix / "share/zsh/site-functions/_quillet-cli");
+    const std::string fish = testsupport::ReadRaw(prefix / "share/fish/vendor_completions.d/quillet-cli.fish");
+    const std::string bashText = testsupport::ReadRaw(bashFile);
     const std::regex option("--([a-z]+)");
     for (const char* command : {"send", "read", "follow", "check"}) {
         const std::string help = RunCli({command, "--help"}).out;
@@ -57,5 +47,4 @@ TEST(CliInstallTest, InstallsTheProgramItsManPageAndCompletions) {
     }
 }
 
-}  // namespace
 }  // namespace clitest

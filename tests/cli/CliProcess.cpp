@@ -1,4 +1,4 @@
-#include "CliProcess.h"
+#include "CliFixture.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -10,51 +10,11 @@
 
 #include <cerrno>
 #include <stdexcept>
-#include <utility>
 
 extern char** environ;
 
 namespace clitest {
 namespace {
-
-struct Spawned {
-    pid_t pid;
-    int in;  // -1 when standard input is /dev/null
-    int out;
-    int err;
-};
-
-// argv[0] is the program.
-Spawned Spawn(std::vector<std::string> all, bool withInput) {
-    int in[2] = {-1, -1}, out[2], err[2];
-    if ((withInput && ::pipe2(in, O_CLOEXEC) != 0) || ::pipe2(out, O_CLOEXEC) != 0 || ::pipe2(err, O_CLOEXEC) != 0)
-        throw std::runtime_error("pipe2 failed");
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    if (withInput)
-        posix_spawn_file_actions_adddup2(&actions, in[0], 0);
-    else
-        posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_adddup2(&actions, out[1], 1);
-    posix_spawn_file_actions_adddup2(&actions, err[1], 2);
-    std::vector<char*> argv;
-    for (std::string& a : all) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    pid_t pid = -1;
-    const int rc = ::posix_spawn(&pid, all[0].c_str(), &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (withInput) ::close(in[0]);
-    ::close(out[1]);
-    ::close(err[1]);
-    if (rc != 0) throw std::runtime_error("posix_spawn failed");
-    return {pid, withInput ? in[1] : -1, out[0], err[0]};
-}
-
-int ExitCodeOf(int status) {
-    if (WIFEXITED(status)) return WEXITSTATUS(status);
-    if (WIFSIGNALED(status)) return 128 + WTERMSIG(status);
-    return -1;
-}
 
 long long NowMs() {
     timespec now{};
@@ -74,49 +34,55 @@ void ReadInto(int& fd, std::string& text) {
     }
 }
 
+CliResult RunToEnd(CliChild& child) {
+    CliResult result = child.Finish(60);
+    if (result.exitCode < 0) result.err += "\n(killed: it did not end within a minute)";
+    return result;
+}
+
 }  // namespace
 
 CliResult RunCli(const std::vector<std::string>& args, const std::string& input) {
     // Inputs here are small: written whole before anything is read back.
     CliChild child(args, true);
     child.Input(input);
-    CliResult result = child.Finish(60);
-    if (result.exitCode < 0) result.err += "\n(killed: it did not end within a minute)";
-    return result;
+    return RunToEnd(child);
 }
 
 CliResult RunShell(const std::string& commandLine) {
-    CliResult result = CliChild::Shell(commandLine).Finish(60);
-    if (result.exitCode < 0) result.err += "\n(killed: it did not end within a minute)";
-    return result;
+    CliChild child({commandLine}, false, true);
+    return RunToEnd(child);
 }
-
-CliChild CliChild::Shell(const std::string& commandLine) {
-    ::setenv("QCLI", QUILLET_CLI, 1);
-    return CliChild({"/bin/sh", "-c", commandLine}, false, true);
-}
-
-CliChild::CliChild(const std::vector<std::string>& args, bool withInput) : CliChild(args, withInput, false) {}
-
-CliChild::CliChild(CliChild&& other) noexcept
-    : pid_(std::exchange(other.pid_, -1)),
-      inFd_(std::exchange(other.inFd_, -1)),
-      outFd_(std::exchange(other.outFd_, -1)),
-      errFd_(std::exchange(other.errFd_, -1)),
-      out_(std::move(other.out_)),
-      err_(std::move(other.err_)) {}
 
 CliChild::CliChild(const std::vector<std::string>& args, bool withInput, bool shell) {
     // A reader that stops early must not kill the test with SIGPIPE.
     ::signal(SIGPIPE, SIG_IGN);
-    std::vector<std::string> argv;
-    if (!shell) argv.push_back(QUILLET_CLI);
-    argv.insert(argv.end(), args.begin(), args.end());
-    const Spawned child = Spawn(argv, withInput);
-    pid_ = child.pid;
-    inFd_ = child.in;
-    outFd_ = child.out;
-    errFd_ = child.err;
+    ::setenv("QCLI", QUILLET_CLI, 1);
+    std::vector<std::string> all{shell ? "/bin/sh" : QUILLET_CLI};
+    if (shell) all.push_back("-c");
+    all.insert(all.end(), args.begin(), args.end());
+    int in[2] = {-1, -1}, out[2], err[2];
+    if ((withInput && ::pipe2(in, O_CLOEXEC) != 0) || ::pipe2(out, O_CLOEXEC) != 0 || ::pipe2(err, O_CLOEXEC) != 0)
+        throw std::runtime_error("pipe2 failed");
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    if (withInput)
+        posix_spawn_file_actions_adddup2(&actions, in[0], 0);
+    else
+        posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+    posix_spawn_file_actions_adddup2(&actions, err[1], 2);
+    std::vector<char*> argv;
+    for (std::string& a : all) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    const int rc = ::posix_spawn(&pid_, all[0].c_str(), &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    for (int fd : {in[0], out[1], err[1]})
+        if (fd >= 0) ::close(fd);
+    inFd_ = in[1];
+    outFd_ = out[0];
+    errFd_ = err[0];
+    if (rc != 0) throw std::runtime_error("posix_spawn failed");
 }
 
 CliChild::~CliChild() {
@@ -133,18 +99,14 @@ void CliChild::CloseOutput() {
     outFd_ = -1;
 }
 
-void CliChild::Say(const std::string& text) {
+void CliChild::Input(const std::string& text, bool close) {
     for (size_t written = 0; inFd_ >= 0 && written < text.size();) {
         const ssize_t n = ::write(inFd_, text.data() + written, text.size() - written);
         if (n <= 0) break;
         written += static_cast<size_t>(n);
     }
-}
-
-void CliChild::Input(const std::string& text) {
-    Say(text);
-    if (inFd_ >= 0) ::close(inFd_);
-    inFd_ = -1;
+    if (close && inFd_ >= 0) ::close(inFd_);
+    if (close) inFd_ = -1;
 }
 
 bool CliChild::Drain(int timeoutMs) {
@@ -166,34 +128,20 @@ bool CliChild::WaitForOutput(const std::string& needle, int seconds) {
     return true;
 }
 
-CliResult CliChild::Interrupt(int seconds, int signal) {
+CliResult CliChild::Interrupt(int seconds, int signal, bool read) {
     ::kill(pid_, signal);
-    return Finish(seconds);
+    return Finish(seconds, read);
 }
 
-int CliChild::SignalWithoutReading(int signal, int seconds) {
-    ::kill(pid_, signal);
-    for (const long long deadline = NowMs() + seconds * 1000LL; NowMs() < deadline;) {
-        int status = 0;
-        if (::waitpid(pid_, &status, WNOHANG) == pid_) {
-            pid_ = -1;
-            return ExitCodeOf(status);
-        }
-        const timespec pause{0, 20 * 1000000L};
-        ::nanosleep(&pause, nullptr);
-    }
-    return -1;
-}
-
-CliResult CliChild::Finish(int seconds) {
+CliResult CliChild::Finish(int seconds, bool read) {
     CliResult result;
     const long long deadline = NowMs() + seconds * 1000LL;
-    while (NowMs() < deadline && Drain(100)) {
+    while (read && NowMs() < deadline && Drain(100)) {
     }
     for (;;) {
         int status = 0;
         if (::waitpid(pid_, &status, WNOHANG) == pid_) {
-            result.exitCode = ExitCodeOf(status);
+            result.exitCode = WIFSIGNALED(status) ? 128 + WTERMSIG(status) : WEXITSTATUS(status);
             pid_ = -1;
             break;
         }

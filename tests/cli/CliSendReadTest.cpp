@@ -3,9 +3,9 @@
 #include <sys/file.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
-#include <sys/xattr.h>
 #include <unistd.h>
 
+#include <ctime>
 #include <filesystem>
 #include <regex>
 
@@ -18,98 +18,69 @@ namespace clitest {
 namespace {
 
 constexpr const char* kOtherGuid = "{AAAAAAAA-BBBB-CCCC-DDDD-EEEEEEEEEEEE}";
-constexpr const char* kCorpusMineGuid = "{1111AAAA-2222-3333-4444-5555BBBBCCCC}";
 constexpr const char* kBroken = "Не удалось обработать полученное сообщение";
+const std::string kFffd = "\xEF\xBF\xBD";
 
-std::string Chomp(std::string text) {
-    while (!text.empty() && text.back() == '\n') text.pop_back();
-    return text;
-}
+using SendReadTest = CliTest;
 
-class SendReadTest : public CliTest {
-protected:
-    void RemoveMessageFiles() const {
-        for (const std::string& name : FolderNames())
-            if (chat / name != chatFile) ::unlink((chat / name).c_str());
-    }
-    // What the folder looks like to anyone: names, sizes, times, modes and DOS attributes.
-    std::string Snapshot() const {
-        std::string text;
-        for (const std::string& name : FolderNames()) {
-            struct stat st {};
-            ::stat((chat / name).c_str(), &st);
-            char attributes[64] = {};
-            ::getxattr((chat / name).c_str(), "user.DOSATTRIB", attributes, sizeof attributes - 1);
-            text += name + " " + std::to_string(st.st_size) + " " + std::to_string(st.st_mtim.tv_sec) + "." +
-                    std::to_string(st.st_mtim.tv_nsec) + " " + std::to_string(st.st_mode) + " [" + attributes + "]\n";
-        }
-        return text;
-    }
-};
-
-TEST_F(SendReadTest, SendThenReadRoundTripsBothFormats) {
+TEST_F(SendReadTest, SendThenReadRoundTripsBothFormatsWithTheNameAndTheClientGuid) {
     struct Case {
         const char* label;
         bool xml;
         bool viaStdin;
         std::string text;
         std::string expected;
+        const char* storedName;
+        std::optional<std::string> nameOption;
+        const char* user;
     };
+    const std::string markup = "a <b> & c \"d\" 'e' &amp; ]]>";
+    // A byte-order mark on standard input is dropped.
+    const std::string breaks = "\xEF\xBB\xBF\none\ntwo\r\nthree\rfour\n\n";
     const Case cases[] = {
-        {"Cyrillic argument", false, false, "Привет, мир", "Привет, мир"},
-        {"Cyrillic argument", true, false, "Привет, мир", "Привет, мир"},
-        {"markup from stdin", false, true, "a <b> & c \"d\" 'e' &amp; ]]>\n", "a <b> & c \"d\" 'e' &amp; ]]>"},
-        {"markup from stdin", true, true, "a <b> & c \"d\" 'e' &amp; ]]>\n", "a <b> & c \"d\" 'e' &amp; ]]>"},
-        {"every line break", false, true, "\none\ntwo\r\nthree\rfour\n\n", "one\r\ntwo\r\nthree\r\nfour"},
-        {"every line break", true, true, "\none\ntwo\r\nthree\rfour\n\n", "one\r\ntwo\r\nthree\r\nfour"},
+        {"Cyrillic argument", false, false, "Привет, мир", "Привет, мир", "Аня", std::nullopt, "Аня"},
+        {"Cyrillic argument", true, false, "Привет, мир", "Привет, мир", "Аня", "Бот <1>", "Бот <1>"},
+        {"markup from stdin", false, true, markup + "\n", markup, "  ", std::nullopt, "Анонимус"},
+        {"markup from stdin", true, true, markup + "\n", markup, "Аня", " \r\n ", "Анонимус"},
+        {"every line break", false, true, breaks, "one\r\ntwo\r\nthree\r\nfour", "Аня", std::nullopt, "Аня"},
+        {"every line break", true, true, breaks, "one\r\ntwo\r\nthree\r\nfour", "Аня", std::nullopt, "Аня"},
     };
-    SetChatName("Аня");
-    const std::regex name(R"((\d{4})-(\d\d)-(\d\d) (\d\d)-(\d\d)-(\d\d)-(\d{3}) \{[0-9A-F-]{36}\}\.(ZPMF|ZXMF))");
+    const std::regex name(R"((\d{4})-(\d\d)-(\d\d) (\d\d)-(\d\d)-(\d\d)-(\d{3}) \{[0-9A-F-]{36}\}\.Z[PX]MF)");
+    ASSERT_EQ(StoredClientGuid(), "");
+    std::string guid;  // made on first use, then kept
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.label) + (c.xml ? ", XML" : ", binary"));
         RemoveMessageFiles();
+        SetChatName(c.storedName);
         std::vector<std::string> args{"send"};
         if (c.xml) args.push_back("--xml");
+        if (c.nameOption) args.insert(args.end(), {"--name", *c.nameOption});
         args.push_back(c.xml ? chat.path() : chatFile);  // a chat folder or its chat file
         args.push_back(c.viaStdin ? "-" : c.text);
         const CliResult sent = RunCli(args, c.viaStdin ? c.text : "");
         ASSERT_EQ(sent.exitCode, 0) << sent.err;
         EXPECT_EQ(sent.err, "");
-        const std::string path = Chomp(sent.out);
+        const std::string path = sent.out.substr(0, sent.out.find('\n'));
         EXPECT_EQ(outside::esGetFilePath(path), chat.path());
-        std::smatch parts;
         const std::string fileName = outside::esGetFileName(path);
-        ASSERT_TRUE(std::regex_match(fileName, parts, name)) << fileName;
-        EXPECT_EQ(parts[8], c.xml ? "ZXMF" : "ZPMF");
+        ASSERT_TRUE(std::regex_match(fileName, name)) << fileName;
+        EXPECT_EQ(outside::esGetFileExtension(fileName), c.xml ? "ZXMF" : "ZPMF");
+        if (guid.empty()) guid = StoredClientGuid();
+        EXPECT_TRUE(std::regex_match(guid, std::regex(R"(\{[0-9A-F]{8}(-[0-9A-F]{4}){3}-[0-9A-F]{12}\})"))) << guid;
+        EXPECT_EQ(StoredClientGuid(), guid);
 
-        const CliResult read = RunCli({"read", "--json", chatFile});
-        ASSERT_EQ(read.exitCode, 0) << read.err;
-        const auto messages = ParseJsonLines(read.out);
-        ASSERT_EQ(messages.size(), 1u) << read.out;
+        const auto messages = ReadJson();
+        ASSERT_EQ(messages.size(), 1u);
         const JsonObject& m = messages[0];
         EXPECT_EQ(m.at("text"), c.expected);
-        EXPECT_EQ(m.at("user"), "Аня");
-        EXPECT_EQ(m.at("client"), StoredClientGuid());
+        EXPECT_EQ(m.at("user"), c.user);
+        EXPECT_EQ(m.at("client"), guid);
         EXPECT_EQ(m.at("own"), "true");
         EXPECT_EQ(m.at("format"), c.xml ? "xml" : "binary");
         EXPECT_EQ(m.at("file"), fileName);
         // The stamp of the name and the time inside are the same UTC instant.
-        const std::string iso = parts[1].str() + "-" + parts[2].str() + "-" + parts[3].str() + "T" + parts[4].str() +
-                                ":" + parts[5].str() + ":" + parts[6].str() + "." + parts[7].str() + "Z";
-        EXPECT_EQ(m.at("time"), iso);
+        EXPECT_EQ(m.at("time"), std::regex_replace(fileName, name, "$1-$2-$3T$4:$5:$6.$7Z"));
     }
-}
-
-TEST_F(SendReadTest, ClientGuidIsMadeOnFirstUseAndKept) {
-    ASSERT_EQ(StoredClientGuid(), "");
-    ASSERT_EQ(RunCli({"send", chatFile, "раз"}).exitCode, 0);
-    const std::string guid = StoredClientGuid();
-    EXPECT_TRUE(std::regex_match(guid, std::regex(R"(\{[0-9A-F]{8}(-[0-9A-F]{4}){3}-[0-9A-F]{12}\})"))) << guid;
-    ASSERT_EQ(RunCli({"send", "--xml", chatFile, "два"}).exitCode, 0);
-    EXPECT_EQ(StoredClientGuid(), guid);
-    const auto messages = ParseJsonLines(RunCli({"read", "--json", chatFile}).out);
-    ASSERT_EQ(messages.size(), 2u);
-    for (const JsonObject& m : messages) EXPECT_EQ(m.at("client"), guid);
 }
 
 TEST_F(SendReadTest, ClientGuidIsReadAndMadeUnderTheLockEveryCommandTakes) {
@@ -125,93 +96,37 @@ TEST_F(SendReadTest, ClientGuidIsReadAndMadeUnderTheLockEveryCommandTakes) {
     outside::SettingsStore().WriteString("", "My GUID", kOtherGuid);
     ::close(lock);
     EXPECT_EQ(send.Finish().exitCode, 0);
-    const auto messages = ParseJsonLines(RunCli({"read", "--json", chatFile}).out);
+    const auto messages = ReadJson();
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0].at("client"), kOtherGuid);
 }
 
-TEST_F(SendReadTest, NameIsTheChatsOrTheOptionsOrAnonymous) {
-    struct Case {
-        const char* stored;
-        std::optional<std::string> option;
-        const char* expected;
-    };
-    const Case cases[] = {
-        {"Аня", std::nullopt, "Аня"},
-        {"Аня", "Бот <1>", "Бот <1>"},
-        {"  ", std::nullopt, "Анонимус"},
-        {"Аня", " \r\n ", "Анонимус"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.stored + std::string(" / ") + c.option.value_or("-"));
-        RemoveMessageFiles();
-        SetChatName(c.stored);
-        std::vector<std::string> args{"send"};
-        if (c.option) args.insert(args.end(), {"--name", *c.option});
-        args.insert(args.end(), {chatFile, "текст"});
-        ASSERT_EQ(RunCli(args).exitCode, 0);
-        const auto messages = ParseJsonLines(RunCli({"read", "--json", chatFile}).out);
-        ASSERT_EQ(messages.size(), 1u);
-        EXPECT_EQ(messages[0].at("user"), c.expected);
-    }
-}
-
-TEST_F(SendReadTest, ReadPrintsWhatThePaneShowsOwnMessagesMarked) {
+TEST_F(SendReadTest, ReadShowsThePaneReportsBrokenFilesAndLeavesTheFolderAsItWas) {
     SetChatName("Аня");
-    ASSERT_EQ(RunCli({"send", chatFile, "Моё\nсообщение"}).exitCode, 0);
-    PutCorpusFile("b03-other.ZPMF");
-    PutCorpusFile("t02-utf8.ZTMF");
-    const CliResult read = RunCli({"read", chatFile});
-    ASSERT_EQ(read.exitCode, 0) << read.err;
-    const std::string stamp = R"(  \(\d{1,2}:\d\d:\d\d - \d\d\.\d\d\.\d{4}\)\n)";
-    const std::regex pane("\\* Аня" + stamp + "Моё\nсообщение\n\nГость" + stamp + "Здравствуйте\n\n" +
-                          "Текстовый Анонимус" + stamp + "Hello\nмир\n");
-    EXPECT_TRUE(std::regex_match(read.out, pane)) << read.out;
-}
-
-TEST_F(SendReadTest, ReadAndCheckChangeNothingInTheFolder) {
-    ASSERT_EQ(RunCli({"send", chatFile, "binary"}).exitCode, 0);
-    ASSERT_EQ(RunCli({"send", "--xml", chatFile, "xml"}).exitCode, 0);
-    for (const char* corpus : {"b02-eight-fields.ZPMF", "x09-malformed.ZXMF", "t01-utf8-bom.ZTMF", "b03-other.ZPMF"})
-        PutCorpusFile(corpus);
-    PutFile("s.ZPMF", "", 60);
-    PutFile("s.ZPMF.!sync", "", 60);
-    PutFile("young.ZPMF", "broken", 0);
-    const std::string before = Snapshot();
-    ::sync();
-    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
-             {"read", chatFile}, {"read", "--json", chat.path()}, {"read", "--verbose", chatFile},
-             {"check", chat / "b02-eight-fields.ZPMF", chat / "young.ZPMF", chat / "b03-other.ZPMF"}}) {
-        const CliResult r = RunCli(args);
-        EXPECT_NE(r.out, "") << args[0];
-    }
-    EXPECT_EQ(Snapshot(), before);
-    struct stat st {};
-    EXPECT_NE(::stat((home / "state").c_str(), &st), 0) << "read keeps no state";
-}
-
-TEST_F(SendReadTest, BrokenFilesAreReportedOnStderrAndSkipped) {
-    PutCorpusFile("b03-other.ZPMF");
-    PutCorpusFile("x01-utc.ZXMF");
+    Send("Моё\nсообщение");
+    Send("по-XML", {"--xml"});
+    for (const char* corpus : {"b03-other.ZPMF", "t02-utf8.ZTMF", "x01-utc.ZXMF"}) PutCorpusFile(corpus);
     const std::string broken[] = {PutCorpusFile("b02-eight-fields.ZPMF"), PutCorpusFile("x06-missing-text.ZXMF"),
                                   PutCorpusFile("x09-malformed.ZXMF")};
     PutFile("young.ZPMF", "still arriving", 0);
     PutFile("s.ZPMF", "", 60);
     PutFile("s.ZPMF.!sync", "", 60);
+    const std::string before = Snapshot();
+    ::sync();
 
-    const CliResult read = RunCli({"read", "--json", chatFile});
+    const CliResult read = RunCli({"read", chatFile});
     EXPECT_EQ(read.exitCode, 0);
-    const auto messages = ParseJsonLines(read.out);
-    ASSERT_EQ(messages.size(), 2u) << read.out;
-    EXPECT_EQ(messages[0].at("user"), "Гость");
-    EXPECT_EQ(messages[1].at("user"), "Вова");
+    const std::string stamp = R"(  \(\d{1,2}:\d\d:\d\d - \d\d\.\d\d\.\d{4}\)\n)";
+    const std::regex pane("\\* Аня" + stamp + "Моё\nсообщение\n\n\\* Аня" + stamp + "по-XML\n\nГость" + stamp +
+                          "Здравствуйте\n\nТекстовый Анонимус" + stamp + "Hello\nмир\n\nВова" + stamp + "Привет\n");
+    EXPECT_TRUE(std::regex_match(read.out, pane)) << read.out;
     std::string expected;
     for (const std::string& path : broken) expected += "quillet-cli: " + path + ": broken message file, left out\n";
     EXPECT_EQ(read.err, expected) << "one line a broken file, nothing on the young one";
+    EXPECT_EQ(ParseJsonLines(RunCli({"read", "--json", chat.path()}).out).size(), 5u);
 
     // --verbose adds Quillet's own notices: why a file is broken, which wait.
     const CliResult verbose = RunCli({"read", "--verbose", chatFile});
-    EXPECT_EQ(Count(verbose.err, kBroken), 3u) << verbose.err;
     EXPECT_NE(verbose.err.find(std::string(kBroken) + ": нарушена структура XML, доступны не все элементы.\nОшибка "),
               std::string::npos)
         << verbose.err;
@@ -220,64 +135,84 @@ TEST_F(SendReadTest, BrokenFilesAreReportedOnStderrAndSkipped) {
         << verbose.err;
     EXPECT_NE(verbose.err.find("Файл ещё синхронизируется. Пока пропускаем.\n" + (chat / "s.ZPMF")), std::string::npos);
     EXPECT_EQ(verbose.err.find("DispatchAllMessages() ==> "), std::string::npos) << "read hides and deletes nothing";
+
+    EXPECT_NE(RunCli({"check", broken[0], chat / "young.ZPMF", chat / "b03-other.ZPMF"}).out, "");
+    EXPECT_EQ(Snapshot(), before);
+    struct stat st {};
+    EXPECT_NE(::stat((home / "state").c_str(), &st), 0) << "read keeps no state";
 }
 
-TEST_F(SendReadTest, ControlCharactersOfOthersNeverReachTheTerminal) {
-    PutFile("t-escape.ZTMF", "\x1b[2J\x1b]0;title\x07ok\xc2\x9b" "31m\r\nend");
+TEST_F(SendReadTest, OthersControlCharactersAndNamesThatAreNotUtf8StayHarmless) {
+    const std::string raw = "\x1b[2J\x1b]0;title\x07ok\xc2\x9b" "31m\x7f\r\nend";
+    PutFile("t-escape.ZTMF", raw);
+    const std::string latin1 = PutFile("caf\xe9 \xff.ZTMF", "текст");
+    const std::string replaced = "caf" + kFffd + " " + kFffd + ".ZTMF";
     const CliResult read = RunCli({"read", chatFile});
     ASSERT_EQ(read.exitCode, 0);
-    for (const char* control : {"\x1b", "\x07", "\xc2\x9b", "\r"})
+    for (const char* control : {"\x1b", "\x07", "\xc2\x9b", "\x7f", "\r"})
         EXPECT_EQ(read.out.find(control), std::string::npos) << read.out;
-    EXPECT_NE(read.out.find("\xEF\xBF\xBD[2J\xEF\xBF\xBD]0;title\xEF\xBF\xBDok\xEF\xBF\xBD" "31m\nend"),
+    EXPECT_NE(read.out.find(kFffd + "[2J" + kFffd + "]0;title" + kFffd + "ok" + kFffd + "31m" + kFffd + "\nend"),
               std::string::npos)
         << read.out;
-    // JSON keeps the text exactly, escaped.
+    // JSON keeps the text exactly, escaped, and stays UTF-8 whatever the names.
     const CliResult json = RunCli({"read", "--json", chatFile});
     EXPECT_NE(json.out.find("\\u001b[2J"), std::string::npos) << json.out;
+    const CliResult check = RunCli({"check", "--json", latin1});
+    for (const std::string& out : {json.out, check.out}) EXPECT_TRUE(outside::IsValidUtf8(out)) << out;
     const auto messages = ParseJsonLines(json.out);
-    ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(messages[0].at("text"), "\x1b[2J\x1b]0;title\x07ok\xc2\x9b" "31m\r\nend");
-    EXPECT_EQ(messages[0].at("client"), std::nullopt);
+    ASSERT_EQ(messages.size(), 2u);
+    EXPECT_EQ(messages[0].at("file"), replaced);
+    EXPECT_EQ(messages[1].at("text"), raw);
+    EXPECT_EQ(messages[1].at("client"), std::nullopt);
+    const auto checked = ParseJsonLines(check.out);
+    ASSERT_EQ(checked.size(), 1u);
+    EXPECT_EQ(checked[0].at("file"), replaced);
+    EXPECT_EQ(checked[0].at("path"), chat / replaced);
 }
 
-TEST_F(SendReadTest, SendRefusesWhatAMessageCannotCarry) {
-    struct Case {
-        const char* label;
-        std::string input;
-        const char* error;
+TEST_F(SendReadTest, SinceAndOthersLeaveMessagesOut) {
+    PutCorpusFile("b03-other.ZPMF");  // Гость, 2024-01-31 13:05:07.042 UTC
+    Send("моё");
+    // Another client's message of three minutes ago.
+    const std::time_t then = std::time(nullptr) - 180;
+    std::tm t{};
+    ::gmtime_r(&then, &t);
+    std::string record;
+    for (const int field : {t.tm_year + 1900, t.tm_mon + 1, t.tm_mday, t.tm_hour, t.tm_min, t.tm_sec, 0})
+        record += std::to_string(field) + '\0';
+    PutFile("earlier.ZPMF", record + "Гость" + '\0' + "раньше" + '\0' + kOtherGuid);
+    const std::vector<std::pair<std::vector<std::string>, std::vector<std::string>>> cases = {
+        {{"--others"}, {"Здравствуйте", "раньше"}},
+        {{"--since", "2024-01-31T13:05:07.042Z"}, {"моё", "Здравствуйте", "раньше"}},
+        {{"--since=2024-01-31T16:05:07.043+03:00"}, {"моё", "раньше"}},
+        {{"--since", "2024-01-31 16:05:07.042+0300"}, {"моё", "Здравствуйте", "раньше"}},
+        {{"--since", "2h"}, {"моё", "раньше"}},
+        {{"--since", "5m"}, {"моё", "раньше"}},
+        {{"--since", "2m"}, {"моё"}},
+        {{"--since", "2024-02-01"}, {"моё", "раньше"}},
+        {{"--since", "2024-01-30", "--others"}, {"Здравствуйте", "раньше"}},
     };
-    const Case cases[] = {
-        {"U+0000", std::string("a\0b", 3), "control characters"},
-        {"escape sequence", "a\x1b[31mb", "control characters"},
-        {"not UTF-8", "\xff\xfe\x41", "not UTF-8"},
-        {"blanks and line breaks", " \n \r\n ", "nothing to send"},
-        {"nothing", "", "nothing to send"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.label);
-        for (const char* format : {"--xml", "--name=x"}) {
-            const CliResult r = RunCli({"send", format, chatFile}, c.input);
-            EXPECT_EQ(r.exitCode, 2);
-            EXPECT_NE(r.err.find(c.error), std::string::npos) << r.err;
-            EXPECT_EQ(r.out, "");
-        }
+    for (const auto& [options, texts] : cases) {
+        std::vector<std::string> args{"read", "--json"};
+        args.insert(args.end(), options.begin(), options.end());
+        args.push_back(chatFile);
+        const CliResult read = RunCli(args);
+        EXPECT_EQ(Texts(read.out), texts) << options[0] << " " << options.back() << ": " << read.err;
     }
-    const CliResult name = RunCli({"send", "--name", "a\x1b[2Jb", chatFile, "text"});
-    EXPECT_EQ(name.exitCode, 2);
-    EXPECT_NE(name.err.find("the name holds control characters"), std::string::npos) << name.err;
-    EXPECT_EQ(FolderNames(), std::vector<std::string>{"Беседа.ZPMFChat"});
 }
 
-TEST_F(SendReadTest, WrongUsageAndMissingChatsHaveTheirExitCodes) {
+TEST_F(SendReadTest, RefusalsHaveTheirExitCodesAndWriteNothing) {
     testsupport::TempDir empty;
     testsupport::TempDir twoChats;
     testsupport::WriteRaw(twoChats / "a.ZPMFChat", "");
     testsupport::WriteRaw(twoChats / "b.zpmfchat", "");
     const std::string message = PutCorpusFile("b03-other.ZPMF");
+    std::filesystem::create_directories(home / "папка");
     struct Case {
         std::vector<std::string> args;
         int exitCode;
         std::string error;
+        std::string input = {};
     };
     const Case cases[] = {
         {{}, 2, "no command given"},
@@ -286,6 +221,7 @@ TEST_F(SendReadTest, WrongUsageAndMissingChatsHaveTheirExitCodes) {
         {{"read", chatFile, chatFile}, 2, "one chat at a time"},
         {{"read", "--xml", chatFile}, 2, "unknown option --xml"},
         {{"send", chatFile, "--name"}, 2, "--name needs a value"},
+        {{"send", "--file"}, 2, "--file needs a value"},
         {{"follow", "--json=yes", chatFile}, 2, "--json takes no value"},
         {{"check"}, 2, "no file given"},
         {{"read", "--color=sometimes", chatFile}, 2, "--color takes auto, always or never"},
@@ -298,15 +234,26 @@ TEST_F(SendReadTest, WrongUsageAndMissingChatsHaveTheirExitCodes) {
         {{"read", empty.path()}, 3, "not a chat folder"},
         {{"follow", message}, 3, "not a chat file"},
         {{"read", twoChats.path()}, 3, "several chat files; name one of them:\n  a.ZPMFChat\n  b.zpmfchat"},
+        // What a message cannot carry.
+        {{"send", "--xml", chatFile}, 2, "control characters", std::string("a\0b", 3)},
+        {{"send", chatFile}, 2, "control characters", "a\x1b[31mb"},
+        {{"send", "--xml", chatFile}, 2, "not UTF-8", "\xff\xfe\x41"},
+        {{"send", chatFile}, 2, "nothing to send", " \n \r\n "},
+        {{"send", "--xml", chatFile}, 2, "nothing to send", ""},
+        {{"send", "--name", "a\x1b[2Jb", chatFile, "text"}, 2, "the name holds control characters"},
+        {{"send", "--file", home / "папка", chatFile}, 1, "cannot send " + home / "папка" + ": Is a directory\n"},
+        {{"send", "--file", home / "нет такого", chatFile}, 1,
+         "cannot send " + home / "нет такого" + ": No such file or directory\n"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.args.empty() ? "(no arguments)" : c.args[0] + " " + c.error);
-        const CliResult r = RunCli(c.args);
+        const CliResult r = RunCli(c.args, c.input);
         EXPECT_EQ(r.exitCode, c.exitCode);
         EXPECT_NE(r.err.find(c.error), std::string::npos) << r.err;
         EXPECT_EQ(r.err.rfind("quillet-cli", 0), 0u) << "errors say whose they are: " << r.err;
         EXPECT_EQ(r.out, "");
     }
+    EXPECT_EQ(FolderNames(), (std::vector<std::string>{"b03-other.ZPMF", "Беседа.ZPMFChat"})) << "nothing was sent";
     const std::vector<std::pair<std::vector<std::string>, std::string>> helps = {
         {{"--help"}, "Usage: quillet-cli COMMAND"},         {{"help", "send"}, "Usage: quillet-cli send "},
         {{"read", "--help"}, "Usage: quillet-cli read "},   {{"follow", "-h"}, "Usage: quillet-cli follow "},
@@ -327,22 +274,17 @@ TEST_F(SendReadTest, WrongUsageAndMissingChatsHaveTheirExitCodes) {
 TEST_F(SendReadTest, SendFailuresSayTheSystemsReason) {
     // Root writes anywhere a mode allows nothing: as root, a read-only and a
     // full file system stop it; otherwise a folder without write permission.
-    struct Case {
-        const char* name;
-        const char* reason;
-        bool rootOnly;
-    };
-    const Case cases[] = {{"read-only", "Permission denied", false}, {"full", "No space left on device", true}};
     const bool root = ::geteuid() == 0;
-    for (const Case& c : cases) {
-        if (c.rootOnly && !root) continue;
-        SCOPED_TRACE(c.name);
-        const std::string folder = home / c.name;
+    for (const auto& [name, reason] :
+         {std::pair{"read-only", "Permission denied"}, {"full", "No space left on device"}}) {
+        const bool full = std::string(name) == "full";
+        if (full && !root) continue;
+        SCOPED_TRACE(name);
+        const std::string folder = home / name;
         ASSERT_EQ(::mkdir(folder.c_str(), 0755), 0);
-        if (root && ::mount("tmpfs", folder.c_str(), "tmpfs", 0, "size=64k") != 0)
-            GTEST_SKIP() << "tmpfs cannot be mounted";
+        if (root && ::mount("tmpfs", folder.c_str(), "tmpfs", 0, "size=64k") != 0) GTEST_SKIP() << "no tmpfs";
         testsupport::WriteRaw(folder + "/Чат.ZPMFChat", "");
-        if (std::string(c.name) == "full") {
+        if (full) {
             const int fd = ::open((folder + "/filler").c_str(), O_WRONLY | O_CREAT, 0600);
             const std::string block(4096, 'x');
             while (::write(fd, block.data(), block.size()) > 0) {
@@ -358,7 +300,7 @@ TEST_F(SendReadTest, SendFailuresSayTheSystemsReason) {
             EXPECT_EQ(r.exitCode, 1) << format;
             EXPECT_EQ(r.out, "");
             EXPECT_EQ(r.err.rfind("quillet-cli send: cannot write " + folder + "/", 0), 0u) << r.err;
-            const std::string end = std::string(".Z") + (format[2] == 'x' ? "X" : "P") + "MF: " + c.reason + "\n";
+            const std::string end = std::string(".Z") + (format[2] == 'x' ? "X" : "P") + "MF: " + reason + "\n";
             EXPECT_EQ(r.err.size() > end.size() ? r.err.substr(r.err.size() - end.size()) : r.err, end);
         }
         if (root) ::umount(folder.c_str());
@@ -366,7 +308,7 @@ TEST_F(SendReadTest, SendFailuresSayTheSystemsReason) {
 }
 
 TEST_F(SendReadTest, StreamsAndFoldersFailAsUnixToolsSay) {
-    ASSERT_EQ(RunCli({"send", chatFile, "текст"}).exitCode, 0);
+    Send("текст");
     const std::string locked = home / "locked";
     ASSERT_EQ(::mkdir(locked.c_str(), 0755), 0);
     testsupport::WriteRaw(locked + "/Чат.ZPMFChat", "");
@@ -400,7 +342,7 @@ TEST_F(SendReadTest, StreamsAndFoldersFailAsUnixToolsSay) {
 }
 
 TEST_F(SendReadTest, ColoursAsAskedWithNoColorBeside) {
-    ASSERT_EQ(RunCli({"send", chatFile, "цвет"}).exitCode, 0);
+    Send("цвет");
     // script(1) gives the command a terminal.
     const std::string onTerminal = "script -qec '\"$QCLI\" read $OPTION \"$CHAT\"' /dev/null";
     struct Case {
@@ -424,37 +366,18 @@ TEST_F(SendReadTest, ColoursAsAskedWithNoColorBeside) {
     }
 }
 
-TEST_F(SendReadTest, JsonStaysValidForFileNamesThatAreNotUtf8) {
-    const std::string latin1 = PutFile("caf\xe9 \xff.ZTMF", "текст");
-    const std::string replaced = "caf\xEF\xBF\xBD \xEF\xBF\xBD.ZTMF";
-    for (const std::vector<std::string>& args :
-         std::vector<std::vector<std::string>>{{"read", "--json", chatFile}, {"check", "--json", latin1}}) {
-        const CliResult r = RunCli(args);
-        EXPECT_TRUE(outside::IsValidUtf8(r.out)) << args[0];
-        const auto objects = ParseJsonLines(r.out);
-        ASSERT_EQ(objects.size(), 1u) << r.out;
-        EXPECT_EQ(objects[0].at("file"), replaced) << args[0];
-        if (args[0] == "check") {
-            EXPECT_EQ(objects[0].at("path"), chat / replaced);
-        }
-    }
-}
-
 TEST_F(SendReadTest, CheckTellsResultKindFieldsAndNotice) {
-    outside::SettingsStore().WriteString("", "My GUID", kCorpusMineGuid);
+    outside::SettingsStore().WriteString("", "My GUID", "{1111AAAA-2222-3333-4444-5555BBBBCCCC}");
     const std::string files[] = {PutCorpusFile("b03-other.ZPMF"), PutCorpusFile("b04-mine.ZPMF"),
                                  PutCorpusFile("x06-missing-text.ZXMF"), chat / "missing.ZPMF"};
     const CliResult json = RunCli({"check", "--json", files[0], files[1], files[2], files[3]});
     EXPECT_EQ(json.exitCode, 4);
     const auto results = ParseJsonLines(json.out);
     ASSERT_EQ(results.size(), 4u) << json.out;
-    EXPECT_EQ(results[0].at("result"), "Processed");
-    EXPECT_EQ(results[0].at("own"), "false");
-    EXPECT_EQ(results[0].at("user"), "Гость");
-    EXPECT_EQ(results[0].at("text"), "Здравствуйте");
-    EXPECT_EQ(results[0].at("client"), kOtherGuid);
-    EXPECT_EQ(results[0].at("time"), "2024-01-31T13:05:07.042Z");
-    EXPECT_EQ(results[0].at("notices"), "");
+    EXPECT_EQ(results[0], (JsonObject{{"path", files[0]}, {"file", "b03-other.ZPMF"}, {"result", "Processed"},
+                                      {"time", "2024-01-31T13:05:07.042Z"}, {"user", "Гость"},
+                                      {"text", "Здравствуйте"}, {"client", kOtherGuid}, {"own", "false"},
+                                      {"format", "binary"}, {"notices", ""}}));
     EXPECT_EQ(results[1].at("own"), "true");
     EXPECT_EQ(results[2].at("result"), "Broken");
     EXPECT_EQ(results[2].count("user"), 0u);
@@ -470,7 +393,6 @@ TEST_F(SendReadTest, CheckTellsResultKindFieldsAndNotice) {
                             "  client:  {AAAAAAAA-BBBB-CCCC-DDDD-EEEEEEEEEEEE}\n  text:    Здравствуйте\n");
 }
 
-}  // namespace
 TEST_F(SendReadTest, SendFileCopiesItAndReadTellsNameSizePathAndArrival) {
     const std::string source = home / "отчёт за май.pdf";
     std::string bytes(70000, '\0');
@@ -483,10 +405,10 @@ TEST_F(SendReadTest, SendFileCopiesItAndReadTellsNameSizePathAndArrival) {
         std::string comment;
     } cases[] = {{false, {}, "", ""}, {true, {"смотри", "внимательно"}, "", "смотри внимательно"},
                  {false, {"-"}, "из\nпотока\n", "из\r\nпотока"}};
+    std::string copy;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.comment);
         RemoveMessageFiles();
-        std::filesystem::remove_all(chat / "Файлы");
         std::vector<std::string> args{"send", "--file", source};
         if (c.xml) args.push_back("--xml");
         args.push_back(chatFile);
@@ -495,10 +417,10 @@ TEST_F(SendReadTest, SendFileCopiesItAndReadTellsNameSizePathAndArrival) {
         ASSERT_EQ(sent.exitCode, 0) << sent.err;
         const std::vector<std::string> copies = testsupport::FolderNames(chat / "Файлы");
         ASSERT_EQ(copies.size(), 1u);
-        const std::string copy = chat / ("Файлы/" + copies[0]);
+        copy = chat / ("Файлы/" + copies[0]);
         EXPECT_EQ(testsupport::ReadRaw(copy), bytes);
 
-        auto messages = ParseJsonLines(RunCli({"read", "--json", chatFile}).out);
+        const auto messages = ReadJson();
         ASSERT_EQ(messages.size(), 1u);
         EXPECT_EQ(messages[0].at("attachment.name"), "отчёт за май.pdf");
         EXPECT_EQ(messages[0].at("attachment.size"), "70000");
@@ -511,28 +433,13 @@ TEST_F(SendReadTest, SendFileCopiesItAndReadTellsNameSizePathAndArrival) {
         EXPECT_NE(shown.find("\nФайл: отчёт за май.pdf (68 КБ)\n  " + copy + "\n"), std::string::npos) << shown;
     }
     // Not here yet: the copy is missing, or not whole.
-    const std::string copy = chat / ("Файлы/" + testsupport::FolderNames(chat / "Файлы")[0]);
     testsupport::WriteRaw(copy, "half");
-    EXPECT_EQ(ParseJsonLines(RunCli({"read", "--json", chatFile}).out)[0].at("attachment.arrived"), "false");
+    EXPECT_EQ(ReadJson()[0].at("attachment.arrived"), "false");
     EXPECT_NE(RunCli({"read", chatFile}).out.find(copy + "  (ещё не пришёл)\n"), std::string::npos);
     // Other messages carry no attachment.
-    ASSERT_EQ(RunCli({"send", chatFile, "Файл: просто слово"}).exitCode, 0);
-    EXPECT_EQ(ParseJsonLines(RunCli({"read", "--json", chatFile}).out)[1].count("attachment.name"), 0u);
+    Send("Файл: просто слово");
+    EXPECT_EQ(ReadJson()[1].count("attachment.name"), 0u);
 }
 
-TEST_F(SendReadTest, AFileThatCannotBeSentLeavesNothingBehind) {
-    std::filesystem::create_directories(home / "папка");
-    struct Case {
-        std::string file;
-        std::string error;
-    } cases[] = {{home / "папка", ": Is a directory"}, {home / "нет такого", ": No such file or directory"}};
-    for (const Case& c : cases) {
-        const CliResult sent = RunCli({"send", "--file", c.file, chatFile});
-        EXPECT_EQ(sent.exitCode, 1);
-        EXPECT_EQ(sent.err, "quillet-cli send: cannot send " + c.file + c.error + "\n");
-        EXPECT_EQ(FolderNames(), std::vector<std::string>{"Беседа.ZPMFChat"}) << "no message";
-    }
-    EXPECT_EQ(RunCli({"send", "--file"}).exitCode, 2) << "--file needs its path";
-}
-
+}  // namespace
 }  // namespace clitest

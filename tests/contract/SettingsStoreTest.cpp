@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <tuple>
+#include <vector>
 
 #include "outside/SettingsStore.h"
 #include "outside/Support.h"
@@ -34,75 +36,35 @@ struct SettingsStoreFixture : ::testing::Test {
 
 TEST_F(SettingsStoreFixture, EveryKindRoundTripsUnderAnySectionAndKey) {
     const std::string sections[] = {unique, unique + "\\Icon Style\\Tray", unique + "\\Секция [x] = y; #z"};
-    const std::string keys[] = {
-        "My GUID",
-        "C:\\Users\\Аня\\Чаты\\Семья=дом.ZPMFChat",
-        "\\\\server\\share\\chat.ZPMFChat",
-        "/home/ann/чат.ZPMFChat",
-        "[looks like a header]",
-        ";comment",
-        "#hash",
-        "  blanks at the edges  ",
-        "100% = \"quoted\"",
-    };
-    const SettingValue values[] = {
-        std::string(),
-        std::string("Анна Петрова"),
-        std::string("C:\\Temp\\a\\\\b\\"),
-        std::string("line 1\r\nline 2\ttab"),
-        std::string("  blanks  "),
-        std::string("\"quoted\" %41 [x] ;y =z"),
-        std::string("nul\0inside", 10),
-        int32_t{0},
-        int32_t{-1},
-        int32_t{INT32_MIN},
-        int32_t{INT32_MAX},
-        int32_t{0x00FF0080},
-        true,
-        false,
-    };
-    SettingsStore writer;
-    int n = 0;
+    const std::string keys[] = {"My GUID", "C:\\Users\\Аня\\Чаты\\Семья=дом.ZPMFChat",
+                                "\\\\server\\share\\chat.ZPMFChat", "/home/ann/чат.ZPMFChat", "[looks like a header]",
+                                ";comment", "#hash", "  blanks at the edges  ", "100% = \"quoted\""};
+    const SettingValue values[] = {std::string(), std::string("Анна Петрова"), std::string("C:\\Temp\\a\\\\b\\"),
+                                   std::string("line 1\r\nline 2\ttab"), std::string("  blanks  "),
+                                   std::string("\"quoted\" %41 [x] ;y =z"), std::string("nul\0inside", 10),
+                                   int32_t{0}, int32_t{-1}, int32_t{INT32_MIN}, int32_t{INT32_MAX},
+                                   int32_t{0x00FF0080}, true, false};
+    // The kind of each alternative of the value, in the variant's order.
+    const ValueKind kinds[] = {ValueKind::String, ValueKind::Long, ValueKind::Boolean};
+    const SettingValue otherThan[] = {std::string("default"), int32_t{12345}, false};
+    std::vector<std::tuple<std::string, std::string, SettingValue>> stored;
     for (const auto& section : sections)
-        for (const auto& key : keys) {
-            const SettingValue& value = values[n++ % std::size(values)];
-            const auto kind = static_cast<ValueKind>(std::holds_alternative<std::string>(value) ? 0
-                                                     : std::holds_alternative<int32_t>(value)   ? 1
-                                                                                                : 3);
-            writer.WriteValue(section, key, kind, value);
-        }
+        for (const auto& key : keys) stored.emplace_back(section, key, values[stored.size() % std::size(values)]);
+    SettingsStore writer;
+    for (const auto& [section, key, value] : stored) writer.WriteValue(section, key, kinds[value.index()], value);
     // A fresh object, as a later run would make.
     SettingsStore reader;
-    n = 0;
-    for (const auto& section : sections)
-        for (const auto& key : keys) {
-            const SettingValue& value = values[n++ % std::size(values)];
-            if (const auto* text = std::get_if<std::string>(&value)) {
-                EXPECT_EQ(reader.ReadString(section, key, "default"), *text) << section << " | " << key;
-            } else if (const auto* number = std::get_if<int32_t>(&value)) {
-                EXPECT_EQ(reader.ReadValue(section, key, ValueKind::Long, int32_t{12345}), SettingValue(*number))
-                    << section << " | " << key;
-            } else {
-                const bool flag = std::get<bool>(value);
-                EXPECT_EQ(reader.ReadBoolean(section, key, !flag), flag) << section << " | " << key;
-            }
-        }
-}
-
-TEST_F(SettingsStoreFixture, NothingStoredReadsAsTheDefault) {
-    SettingsStore store;
-    store.WriteString(unique, "present", "x");
-    for (const std::string& section : {unique, unique + "\\never written"}) {
-        EXPECT_EQ(store.ReadString(section, "absent", "по умолчанию"), "по умолчанию");
-        EXPECT_EQ(store.ReadLong(section, "absent", -7), -7);
-        EXPECT_TRUE(store.ReadBoolean(section, "absent", true));
-        EXPECT_FALSE(store.ReadBoolean(section, "absent", false));
-        EXPECT_EQ(store.ReadValue(section, "absent", ValueKind::String, std::string("d")), SettingValue("d"));
+    for (const auto& [section, key, value] : stored) {
+        SettingValue fallback = otherThan[value.index()];
+        if (value == fallback) fallback = true;  // the one default that equals a value
+        EXPECT_EQ(reader.ReadValue(section, key, kinds[value.index()], fallback), value) << section << " | " << key;
     }
-    EXPECT_EQ(store.ReadString("", unique, "d"), "d");
 }
 
-TEST_F(SettingsStoreFixture, OverwritingKeepsOnlyTheLastValueOfThatSectionAndKey) {
+// Only the last value of a section and key, of the kind asked for, comes
+// back; anything else reads as the default, and a value that does not fit
+// its kind is refused.
+TEST_F(SettingsStoreFixture, LastValueOfItsKindOrTheDefault) {
     SettingsStore store;
     store.WriteString(unique, "k", "first");
     store.WriteString(unique, "k2", "other key");
@@ -112,6 +74,9 @@ TEST_F(SettingsStoreFixture, OverwritingKeepsOnlyTheLastValueOfThatSectionAndKey
     store.WriteLong(unique, "n", -2);
     store.WriteBoolean(unique, "b", true);
     store.WriteBoolean(unique, "b", false);
+    store.WriteString(unique, "text", "5");
+    store.WriteLong(unique, "number", 5);
+    store.WriteBoolean(unique, "flag", true);
 
     SettingsStore later;
     EXPECT_EQ(later.ReadString(unique, "k", ""), "второй");
@@ -119,31 +84,29 @@ TEST_F(SettingsStoreFixture, OverwritingKeepsOnlyTheLastValueOfThatSectionAndKey
     EXPECT_EQ(later.ReadString(unique + "\\Nested", "k", ""), "nested section");
     EXPECT_EQ(later.ReadLong(unique, "n", 0), -2);
     EXPECT_FALSE(later.ReadBoolean(unique, "b", true));
-}
+    for (const std::string& section : {unique, unique + "\\never written"}) {
+        EXPECT_EQ(later.ReadString(section, "absent", "по умолчанию"), "по умолчанию");
+        EXPECT_EQ(later.ReadLong(section, "absent", -7), -7);
+        EXPECT_TRUE(later.ReadBoolean(section, "absent", true));
+        EXPECT_FALSE(later.ReadBoolean(section, "absent", false));
+        EXPECT_EQ(later.ReadValue(section, "absent", ValueKind::String, std::string("d")), SettingValue("d"));
+    }
+    EXPECT_EQ(later.ReadString("", unique, "d"), "d");
+    // Another kind reads as the default; Long and Boolean share one kind of storage: a number.
+    EXPECT_EQ(later.ReadLong(unique, "text", 7), 7);
+    EXPECT_FALSE(later.ReadBoolean(unique, "text", false));
+    EXPECT_EQ(later.ReadString(unique, "number", "d"), "d");
+    EXPECT_EQ(later.ReadString(unique, "flag", "d"), "d");
+    EXPECT_TRUE(later.ReadBoolean(unique, "number", false));
+    EXPECT_EQ(later.ReadLong(unique, "flag", 0), 1);
 
-TEST_F(SettingsStoreFixture, AValueOfAnotherKindReadsAsTheDefault) {
-    SettingsStore store;
-    store.WriteString(unique, "text", "5");
-    store.WriteLong(unique, "number", 5);
-    store.WriteBoolean(unique, "flag", true);
-
-    EXPECT_EQ(store.ReadLong(unique, "text", 7), 7);
-    EXPECT_FALSE(store.ReadBoolean(unique, "text", false));
-    EXPECT_EQ(store.ReadString(unique, "number", "d"), "d");
-    EXPECT_EQ(store.ReadString(unique, "flag", "d"), "d");
-    // Long and Boolean share one kind of storage: a number.
-    EXPECT_TRUE(store.ReadBoolean(unique, "number", false));
-    EXPECT_EQ(store.ReadLong(unique, "flag", 0), 1);
-}
-
-TEST_F(SettingsStoreFixture, AValueThatDoesNotFitItsKindIsRefused) {
-    SettingsStore store;
     const auto number = [](auto&& call) { return testsupport::ErrorOf(call).Number(); };
-    EXPECT_EQ(number([&] { store.WriteValue(unique, "k", ValueKind::Long, std::string("5")); }),
+    EXPECT_EQ(number([&] { store.WriteValue(unique, "k3", ValueKind::Long, std::string("5")); }),
               outside::kErrTypeMismatch);
-    EXPECT_EQ(number([&] { store.WriteValue(unique, "k", ValueKind::String, true); }), outside::kErrTypeMismatch);
-    EXPECT_EQ(number([&] { store.ReadValue(unique, "k", ValueKind::Boolean, int32_t{1}); }), outside::kErrTypeMismatch);
-    EXPECT_EQ(store.ReadString(unique, "k", "nothing written"), "nothing written");
+    EXPECT_EQ(number([&] { store.WriteValue(unique, "k3", ValueKind::String, true); }), outside::kErrTypeMismatch);
+    EXPECT_EQ(number([&] { store.ReadValue(unique, "k3", ValueKind::Boolean, int32_t{1}); }),
+              outside::kErrTypeMismatch);
+    EXPECT_EQ(store.ReadString(unique, "k3", "nothing written"), "nothing written");
 }
 
 TEST_F(SettingsStoreFixture, PlacementsAreKeptApartPerWindowAndPerKey) {
@@ -166,12 +129,11 @@ TEST_F(SettingsStoreFixture, PlacementsAreKeptApartPerWindowAndPerKey) {
     store.WriteString("", chatA, "a setting");
 
     SettingsStore later;
-    ASSERT_TRUE(later.RestoreWindowPlacement("", chatA, "frmChat", got));
-    EXPECT_EQ(got, chatWindowA);
-    ASSERT_TRUE(later.RestoreWindowPlacement("", chatA, "frmLogs", got));
-    EXPECT_EQ(got, viewerA);
-    ASSERT_TRUE(later.RestoreWindowPlacement("", chatB, "frmChat", got));
-    EXPECT_EQ(got, chatWindowB);
+    for (const auto& [chat, window, expected] : {std::tuple{chatA, "frmChat", chatWindowA}, {chatA, "frmLogs", viewerA},
+                                                 {chatB, "frmChat", chatWindowB}}) {
+        EXPECT_TRUE(later.RestoreWindowPlacement("", chat, window, got)) << window;
+        EXPECT_EQ(got, expected) << window;
+    }
     EXPECT_FALSE(later.RestoreWindowPlacement("", chatB, "frmLogs", got));
     EXPECT_EQ(later.ReadString("", chatA, ""), "a setting");
 }
@@ -181,8 +143,8 @@ TEST(SettingsPlacementText, OnlyWholeNonEmptyRectanglesWithAKnownStateParse) {
     WindowPlacement parsed;
     ASSERT_TRUE(outside::ParseWindowPlacement(outside::FormatWindowPlacement(sample), parsed));
     EXPECT_EQ(parsed, sample);
-    for (const char* bad : {"", "1,2,3,4", "1,2,3,4,1,6", "10,0,5,5,1", "0,10,5,5,1", "0,0,5,5,2", "0,0,5,5,1,",
-                            "0,0,5,5,x", " 0,0,5,5,1", "0,0,5,5,99999999999"}) {
+    for (const char* bad : {"", "1,2,3,4", "1,2,3,4,1,6", "10,0,5,5,1", "5,0,5,5,1", "0,5,5,5,1", "0,0,5,5,2",
+                            "0,0,5,5,1,", "0,0,5,5,x", " 0,0,5,5,1", "0,0,5,5,99999999999"}) {
         WindowPlacement untouched{1, 1, 2, 2, false};
         EXPECT_FALSE(outside::ParseWindowPlacement(bad, untouched)) << '"' << bad << '"';
         EXPECT_EQ(untouched, (WindowPlacement{1, 1, 2, 2, false}));
@@ -191,18 +153,16 @@ TEST(SettingsPlacementText, OnlyWholeNonEmptyRectanglesWithAKnownStateParse) {
 
 #ifndef _WIN32
 
-TEST_F(SettingsStoreFixture, TheFileLivesUnderTheConfigFolder) {
+// The file lives under the config folder, and a damaged one is read around
+// its bad lines and stays writable.
+TEST_F(SettingsStoreFixture, TheFileAndADamagedOne) {
+    using namespace std::string_literals;
     SettingsStore store;
     store.WriteLong("Icon Style\\Tray", "/home/ann/a.ZPMFChat", 3);
     EXPECT_EQ(outside::SettingsStoreLocation(), config / "greyfen-works/quillet.ini");
     const std::string text = testsupport::ReadRaw(outside::SettingsStoreLocation());
     EXPECT_NE(text.find("[Icon Style\\Tray]\n/home/ann/a.ZPMFChat=3\n"), std::string::npos) << text;
-}
 
-TEST_F(SettingsStoreFixture, ADamagedFileIsReadAroundItsBadLinesAndStaysWritable) {
-    using namespace std::string_literals;
-    SettingsStore store;
-    store.WriteLong("Before", "kept", 1);  // makes the folder
     testsupport::WriteRaw(outside::SettingsStoreLocation(),
                           "top = \"in the empty section\"\r\n"
                           "a line without an equals sign\n"
@@ -211,7 +171,7 @@ TEST_F(SettingsStoreFixture, ADamagedFileIsReadAroundItsBadLinesAndStaysWritable
                           "[Broken section\n"
                           "hidden=5\n"
                           "[Good]\r\n"
-                          "  n = 42  \r\n"
+                          "  n = 42  \r\r\n"
                           "s=\"text\"\n"
                           "bad%=1\n"
                           "badvalue=\"%zz\"\n"
@@ -226,12 +186,10 @@ TEST_F(SettingsStoreFixture, ADamagedFileIsReadAroundItsBadLinesAndStaysWritable
     EXPECT_EQ(store.ReadLong("Before", "hidden", -1), -1) << "lines under a broken header stay out of the section above";
     EXPECT_EQ(store.ReadLong("Good", "n", 0), 42);
     EXPECT_EQ(store.ReadString("Good", "s", ""), "text");
-    for (const char* key : {"bad%", "badvalue", "unterminated", "trailing", "huge"}) {
+    for (const char* key : {"bad%", "badvalue", "unterminated", "trailing", "huge", "lost"}) {
         EXPECT_EQ(store.ReadString("Good", key, "d"), "d") << key;
         EXPECT_EQ(store.ReadLong("Good", key, -1), -1) << key;
     }
-    EXPECT_EQ(store.ReadLong("Good", "lost", -1), -1);
-
     store.WriteLong("Good", "m", 7);
     EXPECT_EQ(store.ReadLong("Good", "m", 0), 7);
     EXPECT_EQ(store.ReadLong("Good", "n", 0), 42);

@@ -1,8 +1,7 @@
-// The text-file object: exact round trips, the encodings it reads, atomic
-// writes and the size limit.
+// Path grammar and file queries, and the text-file object: exact round trips,
+// the encodings it reads, atomic writes and the size limit.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <filesystem>
 
 #include "outside/RuntimeError.h"
@@ -17,28 +16,33 @@ using testsupport::ReadRaw;
 using testsupport::TempDir;
 using testsupport::WriteRaw;
 
-TEST(TextFile, RoundTripsCyrillicNulAndLineBreaks) {
-    TempDir dir;
-    std::string text;
-    for (const char* field : {"2024", "1", "31", "Вова", "Привет,\r\nмир! ✓ 𝄞", "{GUID}"}) {
-        if (!text.empty()) text += '\0';
-        text += field;
-    }
-    const std::string path = dir / "m.ZPMF";
-    for (TextEncoding encoding : {TextEncoding::Utf8, TextEncoding::Utf8Bom}) {
-        TheTextFile().WriteText(path, text, encoding);
-        EXPECT_EQ(TheTextFile().ReadText(path), text);
-    }
-    EXPECT_EQ(ReadRaw(path).substr(0, 3), "\xEF\xBB\xBF") << "message files start with a byte-order mark";
-    EXPECT_EQ(std::count(text.begin(), text.end(), '\0'), 5);
+namespace {
+const std::string S(1, PathSeparator());
 }
 
-TEST(TextFile, EmptyChatFileIsZeroBytes) {
+// Each write replaces the file whole: the bytes are the text, after a
+// byte-order mark only where one is asked for (message files start with one).
+TEST(TextFile, WritesExactlyTheBytesAndReadsThemBack) {
+    using namespace std::string_literals;
     TempDir dir;
+    const std::string text = "2024\0" "1\0" "31\0Вова\0Привет,\r\nмир! ✓ 𝄞\0{GUID}"s;
+    const std::string png("\x89PNG\r\n\x1A\n\0\xFF", 10);
     const std::string path = dir / "Беседа.ZPMFChat";
     WriteRaw(path, "old contents");
-    TheTextFile().WriteText(path, "", TextEncoding::Utf8);
-    EXPECT_EQ(ReadRaw(path), "");
+    struct Case {
+        std::string text;
+        TextEncoding encoding;
+        std::string bytes;
+    } cases[] = {{"", TextEncoding::Utf8, ""},
+                 {text, TextEncoding::Utf8Bom, "\xEF\xBB\xBF" + text},
+                 {text, TextEncoding::Utf8, text}};
+    for (const Case& c : cases) {
+        TheTextFile().WriteText(path, c.text, c.encoding);
+        EXPECT_EQ(ReadRaw(path), c.bytes);
+        EXPECT_EQ(TheTextFile().ReadText(path), c.text);
+    }
+    TheTextFile().WriteBytes(path, png);
+    EXPECT_EQ(ReadRaw(path), png);
 }
 
 TEST(TextFile, ReadsWhatEditorsSave) {
@@ -50,9 +54,10 @@ TEST(TextFile, ReadsWhatEditorsSave) {
     } cases[] = {
         {"UTF-8 with BOM", "\xEF\xBB\xBF\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82", "Привет"},
         {"UTF-8 without BOM", "\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82\r\n", "Привет\r\n"},
-        {"UTF-16 LE with BOM", std::string("\xFF\xFE\x1F\x04\x40\x04\x38\x04\x0A\x00", 10), "При\n"},
+        {"UTF-16 LE, a lone low surrogate", std::string("\xFF\xFE\x1F\x04\x40\x04\x00\xDC\x0A\x00", 10), "Пр\uFFFD\n"},
         {"UTF-16 BE with BOM", std::string("\xFE\xFF\x04\x1F\x04\x40\x04\x38", 8), "При"},
-        {"cp1251", "\xCF\xF0\xE8\xE2\xE5\xF2, \xEC\xE8\xF0", "Привет, мир"},
+        {"cp1251", "\xC1\xEE\xE1, \xEC\xE8\xF0", "Боб, мир"},
+        {"an overlong UTF-8 form is cp1251", "\xC0\xAF", "АЇ"},
         {"plain ASCII", "hello", "hello"},
         {"empty", "", ""},
     };
@@ -79,9 +84,7 @@ TEST(TextFile, WritesAtomicallyAndLeavesNothingOnFailure) {
     std::filesystem::create_directory(std::filesystem::u8path(dir / "c.ZPMF"));
     EXPECT_THROW(TheTextFile().WriteText(dir / "c.ZPMF", "x", TextEncoding::Utf8Bom), RuntimeError);
     EXPECT_EQ(FolderNames(dir.path()), (std::vector<std::string>{"a.ZPMF", "c.ZPMF"}));
-}
-
-TEST(TextFile, TemporaryNameIsNotAMessageFileName) {
+    // Nor is the temporary file's name that of a message file.
     const std::string temp = TemporaryNameFor(esBuildFileName2("dir", "2024-01-31 13-05-07-042 {X}.ZPMF"));
     EXPECT_NE(esGetFileExtension(temp), "ZPMF");
     EXPECT_EQ(esGetFilePath(temp), "dir");
@@ -99,13 +102,6 @@ TEST(TextFile, MissingFileAndTooLargeFileAreRunTimeErrors) {
     EXPECT_NE(tooLarge.Description().find("4 МиБ"), std::string::npos) << tooLarge.Description();
     WriteRaw(big, std::string(kMaxMessageFileBytes, 'y'));
     EXPECT_EQ(TheTextFile().ReadText(big).size(), kMaxMessageFileBytes) << "the limit itself is allowed";
-}
-
-TEST(TextFile, WriteBytesKeepsBytesUnchanged) {
-    TempDir dir;
-    const std::string bytes("\x89PNG\r\n\x1A\n\0\xFF", 10);
-    TheTextFile().WriteBytes(dir / "p.png", bytes);
-    EXPECT_EQ(ReadRaw(dir / "p.png"), bytes);
 }
 
 TEST(TextFile, ReadsInPiecesWithoutStandingInTheWriterSWay) {
@@ -130,4 +126,84 @@ TEST(TextFile, ReadsInPiecesWithoutStandingInTheWriterSWay) {
     ReadFilePieces(path, buffer, [&](std::string_view) { return ++pieces < 0; });
     EXPECT_EQ(pieces, 1) << "stops when told";
     EXPECT_THROW(ReadFilePieces(dir / "missing.RTF", buffer, [](std::string_view) { return true; }), RuntimeError);
+}
+
+TEST(Paths, JoinUsesExactlyOneSeparatorAndSkipsEmptyParts) {
+    struct Case {
+        std::string a, b, c, expected;
+    } cases[] = {
+        {"a", "b", "", "a" + S + "b"},
+        {"a" + S, "b", "", "a" + S + "b"},
+        {"a" + S + S + S, S + S + "b", "", "a" + S + "b"},
+        {"", "a", "", "a"},
+        {"a", "", "b", "a" + S + "b"},
+        {"a", "b", "*.ZPMF", "a" + S + "b" + S + "*.ZPMF"},
+        {S + "root", "x", "", S + "root" + S + "x"},
+        {S, "x", "", S + "x"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(esBuildFileName2(c.a, c.b, c.c), c.expected) << c.a << "|" << c.b << "|" << c.c;
+    EXPECT_EQ(esBuildFileName2("1", "2", "3", "4", "5", "6", "7", "8", "9"),
+              "1" + S + "2" + S + "3" + S + "4" + S + "5" + S + "6" + S + "7" + S + "8" + S + "9");
+}
+
+TEST(Paths, SplitsNameFolderAndExtension) {
+    const std::string dir = S + "Chats" + S + "Семья";
+    struct Case {
+        std::string name, withoutExt, ext;
+    } cases[] = {
+        {"2024-01-31 13-05-07-042 {A}.ZPMF", "2024-01-31 13-05-07-042 {A}", "ZPMF"},
+        {"Беседа.ZPMFChat", "Беседа", "ZPMFChat"},
+        {"archive.tar.gz", "archive.tar", "gz"},
+        {"noextension", "noextension", ""},
+        {"a.ZPMF.!sync", "a.ZPMF", "!sync"},
+    };
+    for (const auto& c : cases) {
+        const std::string full = esBuildFileName2(dir, c.name);
+        EXPECT_EQ(esGetFileName(full), c.name);
+        EXPECT_EQ(esGetFileName(full, true), c.withoutExt);
+        EXPECT_EQ(esGetFileExtension(full), c.ext);
+        EXPECT_EQ(esGetFilePath(full), dir);
+        EXPECT_EQ(esGetFileName(c.name), c.name);
+    }
+    EXPECT_EQ(esGetFilePath(dir + S + S + "x"), dir) << "repeated separators are one";
+    EXPECT_EQ(esGetFilePath(S + "x"), S) << "the root keeps its separator";
+}
+
+TEST(Paths, FullFileNameOfRelativeNameIsUnderCurrentFolder) {
+    TempDir dir;
+    const auto previous = std::filesystem::current_path();
+    std::filesystem::current_path(std::filesystem::u8path(dir.path()));
+    const std::string full = esGetFullFileName("chat.ZPMFChat", true);
+    const std::string fullDotted = esGetFullFileName(std::string(".") + S + "sub" + S + ".." + S + "chat.ZPMFChat");
+    std::filesystem::current_path(previous);
+    EXPECT_EQ(esGetFileName(full), "chat.ZPMFChat");
+    EXPECT_EQ(esGetFullFileName(esGetFilePath(full)), esGetFullFileName(dir.path()));
+    EXPECT_EQ(fullDotted, full);
+    EXPECT_EQ(esGetFullFileName(full), full) << "a full path stays as it is";
+    EXPECT_EQ(esGetFullFileName(""), "");
+}
+
+// Existence is for files only; temporary names are new, special folders and the module absolute.
+TEST(Paths, FileQueries) {
+    TempDir dir;
+    const std::string file = dir / "Чат.ZPMFChat";
+    TheTextFile().WriteText(file, "", TextEncoding::Utf8);
+    EXPECT_TRUE(esIsFileExist(file));
+    for (const std::string& none : {dir.path(), dir / "missing.ZPMF", file + ".!sync", std::string()})
+        EXPECT_FALSE(esIsFileExist(none)) << none;
+    EXPECT_EQ(esGetFileSizeEx(file), 0u);
+
+    const std::string a = esGetTempFileName2(dir.path(), "TMP");
+    const std::string b = asGetTempFileName2(dir.path(), "TMP");
+    EXPECT_NE(a, b);
+    EXPECT_EQ(esGetFullFileName(esGetFilePath(a)), esGetFullFileName(dir.path()));
+    EXPECT_TRUE(esGetFileName(a).rfind("TMP", 0) == 0) << a;
+    EXPECT_FALSE(esGetTempFileName2().empty());
+
+    for (int id : {kFolderAppData, kFolderStartup}) {
+        const std::string folder = esGetSpecialFolder(id);
+        EXPECT_FALSE(folder.empty());
+        EXPECT_EQ(esGetFullFileName(folder), folder) << id;
+    }
+    EXPECT_TRUE(esIsFileExist(esGetModuleFileName())) << esGetModuleFileName();
 }

@@ -1,17 +1,18 @@
-// Text and number helpers that notices, names and readers depend on.
+// Text, number and time helpers that notices, names and readers depend on:
+// clock, zone conversion and display formats too.
 #include <gtest/gtest.h>
 
-#include <regex>
-#include <set>
-
 #include "outside/CommandLine.h"
+#include "outside/DateTime.h"
 #include "outside/MessageBoxes.h"
 #include "outside/RuntimeError.h"
 #include "outside/Sorter.h"
 #include "outside/Support.h"
 #include "support/Errors.h"
+#include "support/TimeRecord.h"
 
 using namespace outside;
+using testsupport::LocalTime;
 
 TEST(TextNumbers, TrimSwitchesActIndependently) {
     struct Case {
@@ -48,6 +49,9 @@ TEST(TextNumbers, NumberTexts) {
     EXPECT_EQ(asFormatByteSizeEx(512), "512 байт");
     EXPECT_EQ(asFormatByteSizeEx(1536), "1,5 КБ");
     EXPECT_EQ(asFormatByteSizeEx(20 * 1024 * 1024), "20 МБ");
+    EXPECT_EQ(TheErrorReport().DescribeError(RuntimeError(53, "Файл не найден")), "Ошибка 53: Файл не найден");
+    EXPECT_EQ(TheErrorReport().DescribeError(RuntimeError(ErrorNumberFromWin32(5), "Отказано в доступе.")),
+              "Ошибка 0x80070005: Отказано в доступе.");
 }
 
 TEST(TextNumbers, SixteenBitNumbersForMessageFields) {
@@ -69,17 +73,6 @@ TEST(TextNumbers, StringToBool) {
     for (const char* f : {"false", "", "FALSE", " False ", "0"}) EXPECT_FALSE(esStringToBool(f)) << f;
     for (const char* t : {"true", "TRUE", " True", "1", "-1"}) EXPECT_TRUE(esStringToBool(t)) << t;
     EXPECT_THROW(esStringToBool("maybe"), RuntimeError);
-}
-
-TEST(TextNumbers, GuidsAreUniqueInOneFixedForm) {
-    const std::regex form(R"(\{[0-9A-F]{8}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{12}\})");
-    std::set<std::string> seen;
-    for (int i = 0; i < 200; ++i) {
-        const std::string guid = esGetNewGUID();
-        EXPECT_TRUE(std::regex_match(guid, form)) << guid;
-        seen.insert(guid);
-    }
-    EXPECT_EQ(seen.size(), 200u);
 }
 
 TEST(TextNumbers, SorterOrdersTimeStampedPathsAscending) {
@@ -115,8 +108,52 @@ TEST(TextNumbers, CommandLineSplitsLikeWindows) {
     EXPECT_THROW(CommandLineArgs::Parse("q.exe a", true).Item(1), RuntimeError);
 }
 
-TEST(TextNumbers, ErrorDescriptionForNotices) {
-    EXPECT_EQ(TheErrorReport().DescribeError(RuntimeError(53, "Файл не найден")), "Ошибка 53: Файл не найден");
-    EXPECT_EQ(TheErrorReport().DescribeError(RuntimeError(ErrorNumberFromWin32(5), "Отказано в доступе.")),
-              "Ошибка 0x80070005: Отказано в доступе.");
+// Valid dates round trip, milliseconds and all; invalid ones are run-time errors.
+TEST(Time, ZoneConversion) {
+    for (const DateTimeRecord utc : {LocalTime(2024, 1, 31, 13, 5, 7, 42), LocalTime(2024, 7, 1, 0, 0, 0, 999), LocalTime(2000, 2, 29, 23, 59, 59, 1)}) {
+        const DateTimeRecord local = esSystemTimeToLocalSystemTime(utc);
+        EXPECT_EQ(local.milliseconds, utc.milliseconds);
+        DateTimeRecord back = esLocalSystemTimeToSystemTime(local);
+        back.dayOfWeek = 0;
+        EXPECT_EQ(back, utc);
+    }
+    for (const DateTimeRecord bad : {LocalTime(2024, 13, 1, 0, 0), LocalTime(2024, 2, 30, 0, 0), LocalTime(2024, 1, 1, 24, 0), LocalTime(0, 0, 0, 0, 0)}) {
+        EXPECT_THROW(esSystemTimeToLocalSystemTime(bad), RuntimeError);
+        EXPECT_THROW(esLocalSystemTimeToSystemTime(bad), RuntimeError);
+    }
+}
+
+TEST(Time, NowIsPlausible) {
+    const DateTimeRecord utc = esGetSystemTime();
+    const DateTimeRecord local = esGetLocalTime();
+    EXPECT_GE(utc.year, 2024);
+    EXPECT_LE(std::llabs(MinuteBoundariesBetween(utc, local)), 14 * 60);
+}
+
+TEST(Time, MinuteBoundariesIgnoreSeconds) {
+    struct Case {
+        DateTimeRecord a, b;
+        long long minutes;
+    } cases[] = {
+        {LocalTime(2024, 1, 1, 10, 0, 59), LocalTime(2024, 1, 1, 10, 1, 0), 1},
+        {LocalTime(2024, 1, 1, 10, 0, 0), LocalTime(2024, 1, 1, 10, 4, 59), 4},
+        {LocalTime(2024, 1, 1, 10, 0, 59), LocalTime(2024, 1, 1, 10, 5, 0), 5},
+        {LocalTime(2023, 12, 31, 23, 58), LocalTime(2024, 1, 1, 0, 3), 5},
+        {LocalTime(2024, 1, 1, 10, 5), LocalTime(2024, 1, 1, 10, 0), -5},
+    };
+    for (const auto& c : cases) EXPECT_EQ(MinuteBoundariesBetween(c.a, c.b), c.minutes);
+}
+
+TEST(Time, FormatsCarryTheFields) {
+    const DateTimeRecord t = LocalTime(2024, 1, 31, 13, 5, 7);
+    const std::string date = esFormatDate(t);
+    const std::string time = esFormatTime(t);
+    const std::string shortTime = esFormatTime2(t);
+    EXPECT_NE(date.find("31"), std::string::npos) << date;
+    EXPECT_NE(date.find("2024"), std::string::npos) << date;
+    EXPECT_NE(time.find("13"), std::string::npos) << time;
+    EXPECT_NE(time.find("05"), std::string::npos) << time;
+    EXPECT_NE(time.find("07"), std::string::npos) << time;
+    EXPECT_NE(shortTime.find("05"), std::string::npos) << shortTime;
+    EXPECT_EQ(shortTime.find("07"), std::string::npos) << "no seconds: " << shortTime;
 }

@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 """Writes the golden corpus of message files into messages/. The expected
-result of each file is in tests/contract/MessageCorpusTest.cpp."""
+result of each file is in tests/contract/MessageFilesTest.cpp."""
 import os
 
 HERE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "messages")
