@@ -74,7 +74,7 @@ TEST_F(LocalSettingsWindowTest, ShiftF9OpensTheWindowWithEveryCaptionAndTheNameB
     modSettings::UserName = "Кто-то";
     const HWND w = OpenLocal();
     ASSERT_NE(w, nullptr);
-    EXPECT_EQ(wintest::WindowCaption(w), "Настройки чата");
+    EXPECT_EQ(wintest::WindowText(w), "Настройки чата");
     EXPECT_EQ(::GetWindow(w, GW_OWNER), hwnd);
     const std::pair<int, const char*> captions[] = {
         {kIdUserNameLabel, "Меня зовут:"},
@@ -267,7 +267,7 @@ TEST_F(LocalSettingsWindowTest, StartupShortcutOnceThenAskedCancelNoAndYes) {
         auto proposed = std::make_shared<std::string>();
         DialogScript script({DialogScript::Press(IDNO),
                              [proposed](HWND box) {
-                                 *proposed = wintest::WindowCaption(::GetDlgItem(box, support::kInputBoxAnswerId));
+                                 *proposed = wintest::WindowText(::GetDlgItem(box, support::kInputBoxAnswerId));
                                  DialogScript::TypeAndConfirm(support::kInputBoxAnswerId, "Второй ✓")(box);
                              },
                              DialogScript::Press(IDOK)});

@@ -1,4 +1,5 @@
 #include "QuilletProcess.h"
+#include "WindowTestSupport.h"
 
 #include "outside/Support.h"
 #include "outside/win32/Wide.h"
@@ -35,7 +36,7 @@ HWND QuilletProcess::Find(const std::wstring& className, const std::string& capt
         DWORD processId = 0;
         ::GetWindowThreadProcessId(window, &processId);
         if (processId == id_ && (!visibleOnly || ::IsWindowVisible(window)) &&
-            (caption.empty() || WindowCaption(window) == caption))
+            (caption.empty() || WindowText(window) == caption))
             return window;
     }
     return nullptr;
@@ -59,12 +60,6 @@ bool QuilletProcess::WaitForExit(int timeoutMs, DWORD* code) const {
 std::string MessageBoxText(HWND box) {
     wchar_t text[2048] = {};
     ::GetDlgItemTextW(box, 0xFFFF, text, 2048);
-    return outside::U8(text);
-}
-
-std::string WindowCaption(HWND window) {
-    wchar_t text[512] = {};
-    ::GetWindowTextW(window, text, 512);
     return outside::U8(text);
 }
 

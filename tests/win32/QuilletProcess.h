@@ -42,9 +42,8 @@ private:
     DWORD id_ = 0;
 };
 
-// The text of a message box and the caption of any window.
+// The text of a message box.
 std::string MessageBoxText(HWND box);
-std::string WindowCaption(HWND window);
 // Presses OK on a message box.
 void CloseMessageBox(HWND box);
 

@@ -96,7 +96,7 @@ public:
     EditBox& operator=(const EditBox&) = delete;
 
     HWND Handle() const { return edit_; }
-    std::string Text() const { return wintest::WindowCaption(edit_); }
+    std::string Text() const { return wintest::WindowText(edit_); }
     std::pair<int, int> Selection() const { return SelectionOf(edit_); }
     Seen seen;
 
@@ -299,7 +299,7 @@ TEST_F(SelectAllInTheWindows, TheChatWindowsBoxesAndTheNameBoxHaveTheHook) {
         ::SetWindowTextW(box, outside::W(kText).c_str());
         ::SendMessageW(box, EM_SETSEL, kAll.second, kAll.second);
         TypeKey(box, 'A', kCtrl);
-        EXPECT_EQ(wintest::WindowCaption(box), kText);
+        EXPECT_EQ(wintest::WindowText(box), kText);
         EXPECT_EQ(SelectionOf(box), kAll);
         EXPECT_FALSE(SawKeyDown(edits.seen[box], 'A')) << "the box itself saw Ctrl+A: no hook above it";
         EXPECT_FALSE(SawChar(edits.seen[box]));

@@ -98,7 +98,7 @@ TEST(StartupProcess, UsageBoxWinsWhereverTheSwitchStandsAndEndsTheProgram) {
         EXPECT_EQ(text, modMain::UsageText("Quillet.exe"));
         EXPECT_EQ(text.substr(0, title.size() + legal.size() + 3 + 9),
                   title + " " + VersionValue(L"FileVersion") + "\r\n" + legal);
-        EXPECT_EQ(wintest::WindowCaption(box), title);
+        EXPECT_EQ(wintest::WindowText(box), title);
         wintest::CloseMessageBox(box);
         EXPECT_EQ(ExitCode(q), 0) << "no window is opened after the usage box";
     }
@@ -121,7 +121,7 @@ TEST(StartupProcess, TheLastFileNameCountsAndARelativeNameBecomesFull) {
     QuilletProcess q(L"Первый.ZPMFChat Второй.ZPMFChat", dir.path());
     const HWND chat = q.WaitForWindow(L"QuilletChatWindow");
     ASSERT_NE(chat, nullptr);
-    EXPECT_EQ(wintest::WindowCaption(chat), ChatCaption("Второй.ZPMFChat"));
+    EXPECT_EQ(wintest::WindowText(chat), ChatCaption("Второй.ZPMFChat"));
     // The per-chat settings are keyed by the full path the relative name became.
     EXPECT_NE(outside::SettingsStore().ReadString("Nicks", second, "<none>"), "<none>") << "none under " << second;
 }
@@ -148,7 +148,7 @@ TEST(StartupProcess, SecondInstanceOnTheSameFolderIsRefusedUntilTheFirstEnds) {
     QuilletProcess third(Quoted(b));
     const HWND chat = third.WaitForWindow(L"QuilletChatWindow");
     ASSERT_NE(chat, nullptr) << "the folder is free once the first instance has ended";
-    EXPECT_EQ(wintest::WindowCaption(chat), ChatCaption("b.ZPMFChat"));
+    EXPECT_EQ(wintest::WindowText(chat), ChatCaption("b.ZPMFChat"));
 }
 
 TEST(StartupProcess, HiddenStartShowsNoWindowButTheTrayIcon) {

@@ -149,7 +149,7 @@ TEST_F(TrayTest, MessageWhileHiddenBlinksUntilTheWindowIsShownFromTheMenu) {
 
 TEST_F(TrayTest, TheTipIsTheCaptionWithTheUnreadCountAndActivatingTheVisibleWindowClearsItAndTheBlinking) {
     Open(false);
-    const std::string caption = wintest::WindowCaption(hwnd);
+    const std::string caption = wintest::WindowText(hwnd);
     EXPECT_EQ(Tray()->Text(), caption);
     // Another window of this program has the activation while messages come.
     HWND other = ::CreateWindowExW(0, L"STATIC", L"другое окно", WS_POPUP | WS_VISIBLE | WS_CAPTION, 10, 10, 200, 100,

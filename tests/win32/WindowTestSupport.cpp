@@ -240,7 +240,7 @@ BOOL CALLBACK ScriptBox(HWND window, LPARAM param) {
         std::lock_guard<std::mutex> lock(state->mutex);
         if (std::find(state->seen.begin(), state->seen.end(), window) != state->seen.end()) return TRUE;
         std::string text = MessageBoxText(window);
-        state->texts.push_back(text.empty() ? WindowCaption(window) : text);
+        state->texts.push_back(text.empty() ? WindowText(window) : text);
         state->seen.push_back(window);
         index = state->seen.size() - 1;
     }

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "QuilletProcess.h"  // WindowCaption, MessageBoxText
+#include "QuilletProcess.h"  // MessageBoxText
 
 namespace support {
 class FormBase;
@@ -30,7 +30,7 @@ void PumpFor(int milliseconds);
 // Closes a form's window through its own unload and pumps until it is gone.
 void Unload(support::FormBase* form);
 
-// A window's whole text (WindowCaption stops at 511 characters).
+// A window's whole text.
 std::string WindowText(HWND window);
 // A control of a window by its id: its text, a click as the user's (check
 // boxes toggle, push buttons act), its check mark; and any window's text set.

@@ -96,7 +96,7 @@ std::vector<HWND> VisibleChildren(HWND window) {
 std::vector<std::string> Problems(HWND window) {
     std::vector<std::string> problems;
     for (HWND control : VisibleChildren(window)) {
-        const std::string where = wintest::WindowCaption(window) + " / " + outside::U8(ClassOf(control)) + " " +
+        const std::string where = wintest::WindowText(window) + " / " + outside::U8(ClassOf(control)) + " " +
                                   std::to_string(::GetDlgCtrlID(control)) + ": ";
         const wintest::AccessibleClient read = wintest::ReadAccessible(control);
         const long role = WindowsRole(control);
@@ -217,7 +217,7 @@ TEST_F(EveryWindowTest, DrawnInTahomaAtDesignSizeWithNamedControlsAndPanesThatHo
 
     size_t controls = 0;
     for (HWND window : {hwnd, global, local, viewer, login->Handle()}) {
-        SCOPED_TRACE(wintest::WindowCaption(window));
+        SCOPED_TRACE(wintest::WindowText(window));
         controls += VisibleChildren(window).size();
         EXPECT_EQ(Problems(window), std::vector<std::string>{}) << "for a screen reader";
     }
