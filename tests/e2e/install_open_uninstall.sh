@@ -32,11 +32,18 @@ shared=/reg:64
 
 # regget KEY [VALUE]: the data of a value (the default one without VALUE), empty
 # when there is none, read in the view $at (the redirected one unless given).
-# reg.exe writes the console's code page, 866 under ru-RU.
+# reg.exe writes the console's code page, 866 under ru-RU. Under load a reg.exe
+# now and then prints nothing: an empty answer is asked again before it counts
+# (every value read here is one that should be there).
 regget() {
-  local which=(/ve); [ $# -gt 1 ] && which=(/v "$2")
-  "$WINE64" reg query "$1" "${which[@]}" "${at:-$view}" 2>/dev/null </dev/null | iconv -f CP866 -t UTF-8 |
-    sed -n 's/^ *.*  *REG_[A-Z_]*  *//p' | tr -d '\r'
+  local which=(/ve) got try; [ $# -gt 1 ] && which=(/v "$2")
+  for try in 1 2 3; do
+    got=$("$WINE64" reg query "$1" "${which[@]}" "${at:-$view}" 2>/dev/null </dev/null | iconv -f CP866 -t UTF-8 |
+      sed -n 's/^ *.*  *REG_[A-Z_]*  *//p' | tr -d '\r')
+    [ -n "$got" ] && break
+    sleep 1
+  done
+  printf '%s\n' "$got"
 }
 haskey() { "$WINE64" reg query "$1" "${at:-$view}" >/dev/null 2>&1 </dev/null; }
 
