@@ -122,9 +122,10 @@ TEST_F(SendReadTest, ReadAndCheckShowThePaneReportBrokenFilesAndLeaveTheFolderAs
 
     // --verbose adds Quillet's own notices: why a file is broken, which wait.
     const std::string verbose = RunCli({"read", "--verbose", chatFile}).err;
-    for (const std::string& notice : {std::string(kBroken) + ": нарушена структура XML, доступны не все элементы.\nОшибка ",
-                                      "Файл не разобран, но он только что записан. Пока пропускаем.\n" + (chat / "young.ZPMF"),
-                                      "Файл ещё синхронизируется. Пока пропускаем.\n" + (chat / "s.ZPMF")})
+    for (const std::string& notice :
+         {std::string(kBroken) + ": нарушена структура XML, доступны не все элементы.\nОшибка ",
+          "Файл не разобран, но он только что записан. Пока пропускаем.\n" + (chat / "young.ZPMF"),
+          "Файл ещё синхронизируется. Пока пропускаем.\n" + (chat / "s.ZPMF")})
         EXPECT_NE(verbose.find(notice), std::string::npos) << notice << "\n" << verbose;
     EXPECT_EQ(verbose.find("DispatchAllMessages() ==> "), std::string::npos) << "read hides and deletes nothing";
 

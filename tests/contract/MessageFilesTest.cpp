@@ -84,7 +84,8 @@ TEST(MessageCorpus, EveryFileGivesItsResultKindFieldsAndNotice) {
         {"x03-local-true.ZXMF", Processed, Other, "Вова", "Привет", LocalTime},
         {"x04-t-and-colons.ZXMF", Processed, Other, "Вова", "Привет"},
         {"x05-unpadded-month.ZXMF", Broken, System, "", kBroken + kStepDate + typeMismatch},
-        {"x06-missing-text.ZXMF", Broken, System, "", kBroken + kStepStructure + ".\r\nОшибка 91: Нет элемента /message/text"},
+        {"x06-missing-text.ZXMF", Broken, System, "",
+         kBroken + kStepStructure + ".\r\nОшибка 91: Нет элемента /message/text"},
         {"x07-dtd-entity.ZXMF", Broken, System, "",
          kBroken + kStepParse + ".\r\nОшибка 0xC00CE5FF: DTD в сообщениях не допускаются. Строка 2, символ 1."},
         {"x08-escaped-chars.ZXMF", Processed, Other, "Вова", "a < b && c\r\nd\r\ne\r\nf\r\n"},
@@ -191,7 +192,8 @@ TEST(MessageWriters, BinaryAndXmlRoundTripFieldForField) {
             const auto& line = display.lines[0];
             EXPECT_EQ(line.userName, c.userRead.empty() ? c.user : c.userRead);
             EXPECT_EQ(line.text, path == xml && !c.xmlText.empty() ? c.xmlText : c.text) << path;
-            EXPECT_EQ(std::tuple(line.time, line.kind, line.fileName), std::tuple(kSent, c.kind, outside::esGetFileName(path)));
+            EXPECT_EQ(std::tuple(line.time, line.kind, line.fileName),
+                      std::tuple(kSent, c.kind, outside::esGetFileName(path)));
         }
     }
 }

@@ -78,7 +78,9 @@ TEST_F(SettingsStoreFixture, LastValueOfItsKindOrTheDefault) {
     store.WriteBoolean(unique, "flag", true);
 
     SettingsStore later;
-    const auto string = [&](const std::string& section, const char* key) { return later.ReadString(section, key, "d"); };
+    const auto string = [&](const std::string& section, const char* key) {
+        return later.ReadString(section, key, "d");
+    };
     EXPECT_EQ(string(unique, "k"), "второй");
     EXPECT_EQ(string(unique, "k2"), "other key");
     EXPECT_EQ(string(unique + "\\Nested", "k"), "nested section");

@@ -27,8 +27,8 @@ TEST(TextFile, WritesExactlyTheBytesAtomicallyAndLeavesNothingOnFailure) {
     const std::string text = "2024\0" "1\0" "31\0Вова\0Привет,\r\nмир! ✓ 𝄞\0{GUID}"s;
     const std::string path = dir / "a.ZPMF";
     WriteRaw(path, "old contents");
-    for (const auto& [encoding, bytes] : {std::pair{TextEncoding::Utf8, ""s}, {TextEncoding::Utf8Bom, "\xEF\xBB\xBF" + text},
-                                          {TextEncoding::Utf8, text}}) {
+    for (const auto& [encoding, bytes] : {std::pair{TextEncoding::Utf8, ""s},
+                                          {TextEncoding::Utf8Bom, "\xEF\xBB\xBF" + text}, {TextEncoding::Utf8, text}}) {
         TheTextFile().WriteText(path, bytes.empty() ? "" : text, encoding);
         EXPECT_EQ(ReadRaw(path), bytes);
         EXPECT_EQ(TheTextFile().ReadText(path), bytes.empty() ? "" : text);
@@ -148,7 +148,8 @@ TEST(Paths, FullNamesAndFileQueries) {
     const std::string file = dir / "Чат.ZPMFChat";
     WriteRaw(file, "");
     EXPECT_TRUE(esIsFileExist(file));
-    for (const std::string& none : {dir.path(), file + ".!sync", std::string()}) EXPECT_FALSE(esIsFileExist(none)) << none;
+    for (const std::string& none : {dir.path(), file + ".!sync", std::string()})
+        EXPECT_FALSE(esIsFileExist(none)) << none;
     EXPECT_EQ(esGetFileSizeEx(file), 0u);
     const std::string a = esGetTempFileName2(dir.path(), "TMP");
     EXPECT_NE(a, asGetTempFileName2(dir.path(), "TMP"));

@@ -131,5 +131,6 @@ TEST(Time, FormatsCarryTheFields) {
     } cases[] = {{esFormatDate(t), "31", true},  {esFormatDate(t), "2024", true}, {esFormatTime(t), "13", true},
                  {esFormatTime(t), "05", true},  {esFormatTime(t), "07", true},   {esFormatTime2(t), "05", true},
                  {esFormatTime2(t), "07", false}};
-    for (const auto& c : cases) EXPECT_EQ(c.text.find(c.part) != std::string::npos, c.present) << c.text << " " << c.part;
+    for (const auto& c : cases)
+        EXPECT_EQ(c.text.find(c.part) != std::string::npos, c.present) << c.text << " " << c.part;
 }

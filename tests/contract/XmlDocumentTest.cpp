@@ -81,5 +81,6 @@ TEST(XmlDocument, TheGateRefusesDeclarationsDeepNestingAndEncodingsItCannotRead)
         {"empty elements do not nest", "<m><b/><c x=\"/>\"/></m>", true},
         {"stray end tags buy no extra depth", Nested(kMaxXmlDepth + 5, "</x></x></x></x></x></x>"), false},
     };
-    for (const Row& row : rows) EXPECT_EQ(RefuseUntrustedXml(row.bytes).code, row.passes ? 0 : kXmlRefusedCode) << row.what;
+    for (const Row& row : rows)
+        EXPECT_EQ(RefuseUntrustedXml(row.bytes).code, row.passes ? 0 : kXmlRefusedCode) << row.what;
 }
