@@ -130,10 +130,11 @@ TEST_F(FollowTest, WithAckNothingIsLostWhenItsReaderGoes) {
     EXPECT_EQ(Texts(next.Interrupt().out), (std::vector<std::string>{"второе", "третье"}));
 }
 
-// Names the state file must escape: a comment's start, its own escape.
+// Names the state file must escape: a comment's start, its own escape. Both
+// sort before the messages sent, so a second print would come before "второе".
 TEST_F(FollowTest, WhatWasPrintedIsNotPrintedAgainWhatCouldNotBeComesNextTime) {
     PutFile("#1.ZTMF", "записка\r\n");
-    PutFile("скидка %41.ZTMF", "проценты\r\n");
+    PutFile("%41 скидка.ZTMF", "проценты\r\n");
     Send("первое");
     {
         CliChild follow({"follow", chatFile});
