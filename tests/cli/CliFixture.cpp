@@ -7,7 +7,6 @@
 #include <regex>
 #include <sstream>
 
-#include "outside/SettingsStore.h"
 #include "outside/Support.h"
 
 namespace clitest {
@@ -90,12 +89,6 @@ std::vector<std::string> Texts(const std::string& jsonLines) {
     return texts;
 }
 
-std::string Quoted(const std::string& text) {
-    std::string quoted = "'";
-    for (const char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return quoted + "'";
-}
-
 void CliTest::SetUp() {
     for (const auto& [name, value] : {std::pair<const char*, std::string>{"HOME", home.path()},
                                       {"XDG_CONFIG_HOME", home / "config"},
@@ -104,16 +97,6 @@ void CliTest::SetUp() {
         environment_.push_back(std::make_unique<testsupport::ScopedEnv>(name, value));
     chatFile = chat / "Беседа.ZPMFChat";
     testsupport::WriteRaw(chatFile, "");
-}
-
-std::string CliTest::StoredClientGuid() const { return outside::SettingsStore().ReadString("", "My GUID", ""); }
-
-void CliTest::SetChatName(const std::string& name) const {
-    outside::SettingsStore().WriteString("Nicks", chatFile, name);
-}
-
-void CliTest::SetChatSwitch(const std::string& section, bool on) const {
-    outside::SettingsStore().WriteBoolean(section, chatFile, on);
 }
 
 std::string CliTest::Send(const std::string& text, const std::vector<std::string>& options) const {

@@ -1,5 +1,3 @@
-#include "CliFixture.h"
-
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -10,6 +8,8 @@
 
 #include <cerrno>
 #include <stdexcept>
+
+#include "CliFixture.h"
 
 extern char** environ;
 
@@ -34,51 +34,51 @@ void ReadInto(int& fd, std::string& text) {
     }
 }
 
-CliResult RunToEnd(CliChild& child) {
+std::string CliLine(const std::vector<std::string>& args) {
+    std::string line = "exec \"$QCLI\"";  // exec: signals reach quillet-cli itself
+    for (const std::string& arg : args) line += " " + Quoted(arg);
+    return line;
+}
+
+}  // namespace
+
+CliResult RunShell(const std::string& commandLine, const std::string& input) {
+    CliChild child(CliChild::Shell{commandLine});
+    child.Input(input);  // inputs here are small: written whole before anything is read back
     CliResult result = child.Finish(60);
     if (result.exitCode < 0) result.err += "\n(killed: it did not end within a minute)";
     return result;
 }
 
-}  // namespace
-
 CliResult RunCli(const std::vector<std::string>& args, const std::string& input) {
-    // Inputs here are small: written whole before anything is read back.
-    CliChild child(args, true);
-    child.Input(input);
-    return RunToEnd(child);
+    return RunShell(CliLine(args), input);
 }
 
-CliResult RunShell(const std::string& commandLine) {
-    CliChild child({commandLine}, false, true);
-    return RunToEnd(child);
+std::string Quoted(const std::string& text) {
+    std::string quoted = "'";
+    for (const char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return quoted + "'";
 }
 
-CliChild::CliChild(const std::vector<std::string>& args, bool withInput, bool shell) {
+CliChild::CliChild(const std::vector<std::string>& args) : CliChild(Shell{CliLine(args)}) {}
+
+CliChild::CliChild(const Shell& shell) {
     // A reader that stops early must not kill the test with SIGPIPE.
     ::signal(SIGPIPE, SIG_IGN);
     ::setenv("QCLI", QUILLET_CLI, 1);
-    std::vector<std::string> all{shell ? "/bin/sh" : QUILLET_CLI};
-    if (shell) all.push_back("-c");
-    all.insert(all.end(), args.begin(), args.end());
-    int in[2] = {-1, -1}, out[2], err[2];
-    if ((withInput && ::pipe2(in, O_CLOEXEC) != 0) || ::pipe2(out, O_CLOEXEC) != 0 || ::pipe2(err, O_CLOEXEC) != 0)
+    int in[2], out[2], err[2];
+    if (::pipe2(in, O_CLOEXEC) != 0 || ::pipe2(out, O_CLOEXEC) != 0 || ::pipe2(err, O_CLOEXEC) != 0)
         throw std::runtime_error("pipe2 failed");
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    if (withInput)
-        posix_spawn_file_actions_adddup2(&actions, in[0], 0);
-    else
-        posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_adddup2(&actions, in[0], 0);
     posix_spawn_file_actions_adddup2(&actions, out[1], 1);
     posix_spawn_file_actions_adddup2(&actions, err[1], 2);
-    std::vector<char*> argv;
-    for (std::string& a : all) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    const int rc = ::posix_spawn(&pid_, all[0].c_str(), &actions, nullptr, argv.data(), environ);
+    std::string argv0 = "/bin/sh", dashC = "-c", line = shell.commandLine;
+    char* argv[] = {argv0.data(), dashC.data(), line.data(), nullptr};
+    const int rc = ::posix_spawn(&pid_, argv0.c_str(), &actions, nullptr, argv, environ);
     posix_spawn_file_actions_destroy(&actions);
-    for (int fd : {in[0], out[1], err[1]})
-        if (fd >= 0) ::close(fd);
+    for (int fd : {in[0], out[1], err[1]}) ::close(fd);
     inFd_ = in[1];
     outFd_ = out[0];
     errFd_ = err[0];
@@ -134,20 +134,17 @@ CliResult CliChild::Interrupt(int seconds, int signal, bool read) {
 }
 
 CliResult CliChild::Finish(int seconds, bool read) {
-    CliResult result;
     const long long deadline = NowMs() + seconds * 1000LL;
     while (read && NowMs() < deadline && Drain(100)) {
     }
-    for (;;) {
-        int status = 0;
+    CliResult result;
+    for (int status = 0;; ::usleep(10000)) {
         if (::waitpid(pid_, &status, WNOHANG) == pid_) {
             result.exitCode = WIFSIGNALED(status) ? 128 + WTERMSIG(status) : WEXITSTATUS(status);
             pid_ = -1;
             break;
         }
         if (NowMs() >= deadline) break;  // still running: the destructor kills it
-        const timespec pause{0, 10 * 1000000L};
-        ::nanosleep(&pause, nullptr);
     }
     result.out = out_;
     result.err = err_;
