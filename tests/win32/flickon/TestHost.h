@@ -145,7 +145,6 @@ public:
     RECT position{10, 20, 210, 220};      // what GetWindowContext reports
     std::vector<DISPID> changed;          // OnChanged notifications, in order
     std::vector<RECT> positionRequests;   // OnPosRectChange calls
-    int ambientQueries = 0;
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override;
 

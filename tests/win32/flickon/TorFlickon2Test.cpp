@@ -22,10 +22,11 @@ protected:
     static HRESULT Blink(HostedControl& control, bool on = true) {
         return control.dispatch().Put(id::Blink, VBool(on));
     }
-    IUnknown* F(size_t i) const { return Identity(abc[i].get()).get(); }
+    static IUnknown* Id(IPictureDisp* p) { return Identity(p).get(); }
+    IUnknown* F(size_t i) const { return Id(abc[i].get()); }
 
     ComPtr<IPictureDisp> standard = MakePicture();
-    IUnknown* s = Identity(standard.get()).get();
+    IUnknown* s = Id(standard.get());
     std::vector<ComPtr<IPictureDisp>> abc{MakePicture(), MakePicture(), MakePicture()};
     ComPtr<IDispatch> collection = NewFrames(abc);
     Dispatcher frameCalls{collection};
@@ -64,36 +65,31 @@ TEST_F(TorFlickon2, EmptyOrMissingCollectionSendsStandardEveryTick) {
     }
 }
 
-TEST_F(TorFlickon2, ReplacingTheCollectionKeepsThePosition) {
-    std::vector<ComPtr<IPictureDisp>> xyz{MakePicture(), MakePicture(), MakePicture()};
-    ASSERT_EQ(Blink(c), S_OK);
-    ASSERT_TRUE(c.WaitForEvents(2));
-    const size_t count = c.site().Count();  // the next frame is count % 3
-    // Let (not set) replaces the collection just the same, without a restart.
-    ASSERT_EQ(c.dispatch().Put(id::IconFrames, VObject(NewFrames(xyz).get())), S_OK);
-    EXPECT_EQ(c.site().Count(), count);
-    ASSERT_TRUE(c.WaitForEvents(count + 1));
-    EXPECT_TRUE(SameObject(c.site().pictures[count].get(), xyz[count % 3].get()));
-}
-
 // Frames added or removed, by the event's handler or between ticks, decide
-// where the animation wraps.
+// where the animation wraps; a collection replaced keeps the position.
 TEST_F(TorFlickon2, ChangedFramesCountForTheWrap) {
     ComPtr<IPictureDisp> extra = MakePicture();
-    const auto add = [&] { EXPECT_EQ(frameCalls.Call(frames::AddFrame, {VObject(extra.get())}), S_OK); };
-    const auto leaveOnlyA = [&] {
+    std::vector<ComPtr<IPictureDisp>> xyz{MakePicture(), MakePicture(), MakePicture()};
+    const auto add = [&](HostedControl&) {
+        EXPECT_EQ(frameCalls.Call(frames::AddFrame, {VObject(extra.get())}), S_OK);
+    };
+    const auto replaceByLet = [&](HostedControl& control) {
+        EXPECT_EQ(control.dispatch().Put(id::IconFrames, VObject(NewFrames(xyz).get())), S_OK);
+    };
+    const auto leaveOnlyA = [&](HostedControl&) {
         EXPECT_EQ(frameCalls.Call(frames::RemoveFrame, {VLong(2)}), S_OK);
         EXPECT_EQ(frameCalls.Call(frames::RemoveFrame, {VLong(1)}), S_OK);
     };
     const struct {
         const char* name;
         size_t inHandlerOf;  // changed inside the event that sends this many frames; 0: between ticks
-        std::function<void()> change;
+        std::function<void(HostedControl&)> change;
         std::vector<IUnknown*> next;  // what follows the change
     } rows[] = {
-        {"added by the handler of C", 3, add, {Identity(extra.get()).get(), F(0)}},
+        {"added by the handler of C", 3, add, {Id(extra.get()), F(0)}},
         {"removed by the handler of B", 2, leaveOnlyA, {F(0), F(0)}},
         {"removed between ticks: past the end starts over", 0, leaveOnlyA, {F(0), F(0)}},
+        {"replaced (let) by the handler of B", 2, replaceByLet, {Id(xyz[2].get()), Id(xyz[0].get())}},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -103,13 +99,13 @@ TEST_F(TorFlickon2, ChangedFramesCountForTheWrap) {
         Prepare(control, collection.get());
         size_t changedAt = row.inHandlerOf;
         control.site().reaction = [&](IUnknown*) {
-            if (control.site().Count() == row.inHandlerOf) row.change();
+            if (control.site().Count() == row.inHandlerOf) row.change(control);
         };
         ASSERT_EQ(Blink(control), S_OK);
         if (!row.inHandlerOf) {
             ASSERT_TRUE(control.WaitForEvents(2));
             changedAt = control.site().Count();
-            row.change();
+            row.change(control);
         }
         ASSERT_TRUE(control.WaitForEvents(changedAt + row.next.size()));
         const std::vector<IUnknown*> seen = control.site().Seen(changedAt + row.next.size());

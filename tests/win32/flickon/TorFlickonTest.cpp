@@ -1,10 +1,12 @@
 // Both controls hosted as a container hosts them, with real messages pumped:
 // torFlickon's UpdateIcon sequences, the properties, design mode, the
-// Interval limits, the fixed size, and hosts that misbehave.
+// Interval limits, the fixed size, hosts that misbehave, and the debug lines.
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "TestHost.h"
 
@@ -117,32 +119,18 @@ TEST(BlinkerControls, ObjectPropertiesKeepTheReferenceAndNotify) {
     }
 }
 
-TEST(BlinkerControls, DesignModeStoresAndNotifiesButNeverRaisesOrTicks) {
+// In design mode: the Interval limits, then Blink stored and notified but never raised or ticking.
+TEST(BlinkerControls, IntervalLimitsAndErrorFiveAndDesignModeThatNeverBlinks) {
+    const std::pair<long, bool> rows[] = {{0, true},  {1, true},         {65535, true},   {65536, false},
+                                          {-1, false}, {LONG_MIN, false}, {LONG_MAX, false}, {30, true}, {30, true}};
     for (const ControlKind& kind : kControls) {
         SCOPED_TRACE(kind.name);
         HostedControl c(*kind.clsid, false);
-        ASSERT_EQ(c.dispatch().Put(kind.interval, VLong(30)), S_OK);
-        ASSERT_EQ(c.dispatch().Put(kind.blink, VBool(true)), S_OK);
-        EXPECT_TRUE(c.dispatch().GetBool(kind.blink));
-        EXPECT_EQ(c.site().changed, (std::vector<DISPID>{kind.interval, kind.blink}));
-        EXPECT_GT(c.site().ambientQueries, 0) << "the run mode is asked of the container";
-        EXPECT_EQ(c.As<IPersistStreamInit>(IID_IPersistStreamInit)->IsDirty(), S_OK);
-        PumpFor(300);
-        ASSERT_EQ(c.dispatch().Put(kind.blink, VBool(false)), S_OK);
-        EXPECT_EQ(c.site().Count(), 0u);
-    }
-}
-
-TEST(BlinkerControls, IntervalLimitsAndErrorFive) {
-    const std::pair<long, bool> rows[] = {{0, true},  {1, true},         {65535, true},   {65536, false},
-                                          {-1, false}, {LONG_MIN, false}, {LONG_MAX, false}, {65535, true}};
-    for (const ControlKind& kind : kControls) {
-        HostedControl c(*kind.clsid, true);
-        EXPECT_FALSE(c.dispatch().GetBool(kind.blink)) << kind.name << " new";
+        EXPECT_FALSE(c.dispatch().GetBool(kind.blink)) << "new";
         long current = kind.defaultInterval;
-        EXPECT_EQ(c.dispatch().GetLong(kind.interval), current) << kind.name << " new";
+        EXPECT_EQ(c.dispatch().GetLong(kind.interval), current) << "new";
         for (const auto& [value, accepted] : rows) {
-            SCOPED_TRACE(testing::Message() << kind.name << " Interval = " << value);
+            SCOPED_TRACE(testing::Message() << "Interval = " << value);
             c.site().changed.clear();
             const HRESULT hr = c.dispatch().Put(kind.interval, VLong(value));
             if (accepted) {
@@ -158,6 +146,14 @@ TEST(BlinkerControls, IntervalLimitsAndErrorFive) {
             }
             EXPECT_EQ(c.dispatch().GetLong(kind.interval), current);
         }
+        c.site().changed.clear();
+        ASSERT_EQ(c.dispatch().Put(kind.blink, VBool(true)), S_OK);
+        EXPECT_TRUE(c.dispatch().GetBool(kind.blink));
+        EXPECT_EQ(c.site().changed, std::vector<DISPID>{kind.blink});
+        EXPECT_EQ(c.As<IPersistStreamInit>(IID_IPersistStreamInit)->IsDirty(), S_OK);
+        PumpFor(300);
+        ASSERT_EQ(c.dispatch().Put(kind.blink, VBool(false)), S_OK);
+        EXPECT_EQ(c.site().Count(), 0u) << "design mode";
     }
 }
 
@@ -230,6 +226,43 @@ TEST(BlinkerControls, HostMayReleaseTheControlInsideItsHandler) {
         ASSERT_TRUE(PumpUntil([&] { return !control; }));
         PumpFor(200);
         EXPECT_EQ(sink->Count(), 3u) << "a released control raises nothing more";
+    }
+}
+
+// The two debug lines of a control's life, caught as a debugger sees them
+// (OutputDebugString raises them as exceptions first).
+std::string* g_lines = nullptr;
+
+LONG CALLBACK CatchDebugOutput(EXCEPTION_POINTERS* pointers) {
+    const EXCEPTION_RECORD& record = *pointers->ExceptionRecord;
+    if (!g_lines || record.NumberParameters < 2) return EXCEPTION_CONTINUE_SEARCH;
+    if (record.ExceptionCode == DBG_PRINTEXCEPTION_C) {
+        *g_lines += reinterpret_cast<const char*>(record.ExceptionInformation[1]);
+    } else if (record.ExceptionCode == 0x4001000A) {  // DBG_PRINTEXCEPTION_WIDE_C; the lines are ASCII
+        for (auto* text = reinterpret_cast<const wchar_t*>(record.ExceptionInformation[1]); *text; ++text)
+            g_lines->push_back(static_cast<char>(*text));
+    }
+    return EXCEPTION_CONTINUE_SEARCH;
+}
+
+TEST(DebugLines, CreationAndDestructionNameTheControlWindow) {
+    for (const ControlKind& kind : kControls) {
+        SCOPED_TRACE(kind.name);
+        std::string lines;
+        g_lines = &lines;
+        PVOID handler = ::AddVectoredExceptionHandler(1, &CatchDebugOutput);
+        HWND window = nullptr;
+        {
+            HostedControl c(*kind.clsid, true);
+            c.As<IOleWindow>(IID_IOleWindow)->GetWindow(&window);
+        }
+        ::RemoveVectoredExceptionHandler(handler);
+        g_lines = nullptr;
+        ASSERT_TRUE(window);
+        char hex[16];
+        std::snprintf(hex, sizeof hex, "%08X", static_cast<unsigned>(reinterpret_cast<uintptr_t>(window)));
+        EXPECT_NE(lines.find(std::string("Flickon::Initialize() ==> hWnd = ") + hex), std::string::npos) << lines;
+        EXPECT_NE(lines.find(std::string("Flackon::Terminate() ==> hWnd = ") + hex), std::string::npos) << lines;
     }
 }
 
