@@ -6,6 +6,25 @@
 
 namespace flktest {
 
+namespace {
+
+// Every run starts in a fresh Wine prefix: the library is registered with
+// regsvr32 before the tests, as an installer would, and unregistered after.
+class RegisteredLibrary : public ::testing::Environment {
+public:
+    void SetUp() override {
+        ::OleInitialize(nullptr);
+        ASSERT_EQ(RunRegsvr32(L"/s"), 0u) << "regsvr32 could not register the library";
+    }
+    void TearDown() override {
+        RunRegsvr32(L"/s /u");
+        ::OleUninitialize();
+    }
+};
+[[maybe_unused]] ::testing::Environment* const kRegistered = ::testing::AddGlobalTestEnvironment(new RegisteredLibrary);
+
+}  // namespace
+
 std::wstring GuidText(REFGUID guid) {
     wchar_t text[40] = {};
     ::StringFromGUID2(guid, text, 40);

@@ -15,75 +15,64 @@ namespace {
 
 namespace id = flickon::dispid::torFlickon;
 
-// A torFlickon with its three pictures.
-struct Blinker {
-    explicit Blinker(long interval) {
-        EXPECT_EQ(c.dispatch().PutRef(id::StandardIcon, standard.get()), S_OK);
-        EXPECT_EQ(c.dispatch().PutRef(id::BlinkIcon1, first.get()), S_OK);
-        EXPECT_EQ(c.dispatch().PutRef(id::BlinkIcon2, second.get()), S_OK);
-        EXPECT_EQ(c.dispatch().Put(id::Interval, VLong(interval)), S_OK);
-    }
-    HRESULT Blink(bool on) { return c.dispatch().Put(id::Blink, VBool(on)); }
-    IUnknown* Last() { return c.site().pictures.back().get(); }
-
-    HostedControl c{flickon::kClsidTorFlickon, true};
+TEST(TorFlickon, BlinkSendsTheSecondPictureAtOnceThenAlternatesOnTheIntervalAndStopsWithStandard) {
+    HostedControl c(flickon::kClsidTorFlickon, true);
+    Dispatcher& d = c.dispatch();
+    TestSite& events = c.site();
     ComPtr<IPictureDisp> standard = MakePicture(), first = MakePicture(), second = MakePicture();
-    IUnknown *s = Identity(standard.get()).get(), *i1 = Identity(first.get()).get(), *i2 = Identity(second.get()).get();
-};
-
-TEST(TorFlickon, BlinkSendsTheSecondPictureAtOnceThenAlternatesAndStopsWithStandard) {
-    Blinker b(40);
-    ASSERT_EQ(b.c.site().Count(), 0u) << "pictures alone never raise UpdateIcon";
-    ASSERT_EQ(b.Blink(true), S_OK);
-    ASSERT_EQ(b.c.site().Seen(), (std::vector<IUnknown*>{b.i2})) << "before the assignment returned";
-    EXPECT_TRUE(b.c.dispatch().GetBool(id::Blink));
-    ASSERT_TRUE(b.c.WaitForEvents(5));
-    EXPECT_EQ(b.c.site().Seen(5), (std::vector<IUnknown*>{b.i2, b.i1, b.i2, b.i1, b.i2}));
+    IUnknown *i1 = Identity(first.get()).get(), *i2 = Identity(second.get()).get();
+    const auto last = [&] { return events.pictures.back().get(); };
+    ASSERT_EQ(d.PutRef(id::StandardIcon, standard.get()), S_OK);
+    ASSERT_EQ(d.PutRef(id::BlinkIcon1, first.get()), S_OK);
+    ASSERT_EQ(d.PutRef(id::BlinkIcon2, second.get()), S_OK);
+    ASSERT_EQ(d.Put(id::Interval, VLong(0)), S_OK);
+    ASSERT_EQ(events.Count(), 0u) << "pictures alone never raise UpdateIcon";
+    ASSERT_EQ(d.Put(id::Blink, VBool(true)), S_OK);
+    ASSERT_EQ(events.Seen(), (std::vector<IUnknown*>{i2})) << "before the assignment returned";
+    EXPECT_TRUE(d.GetBool(id::Blink));
+    PumpFor(300);
+    EXPECT_EQ(events.Count(), 1u) << "Interval 0 never ticks";
+    ASSERT_EQ(d.Put(id::Interval, VLong(40)), S_OK);
+    ASSERT_TRUE(c.WaitForEvents(5)) << "a new Interval while blinking starts the timer";
+    EXPECT_EQ(events.Seen(5), (std::vector<IUnknown*>{i2, i1, i2, i1, i2}));
 
     // On when on raises nothing and the sequence goes on where it was.
-    size_t count = b.c.site().Count();
-    const bool firstNext = b.Last() == b.i2;
-    b.c.site().changed.clear();
-    ASSERT_EQ(b.Blink(true), S_OK);
-    EXPECT_EQ(b.c.site().Count(), count) << "on when on";
-    EXPECT_TRUE(b.c.site().changed.empty()) << "on when on";
-    ASSERT_TRUE(b.c.WaitForEvents(count + 1));
-    EXPECT_EQ(b.c.site().pictures[count].get(), firstNext ? b.i1 : b.i2) << "on when on";
+    size_t count = events.Count();
+    const bool firstNext = last() == i2;
+    events.changed.clear();
+    ASSERT_EQ(d.Put(id::Blink, VBool(true)), S_OK);
+    EXPECT_EQ(events.Count(), count) << "on when on";
+    EXPECT_TRUE(events.changed.empty()) << "on when on";
+    ASSERT_TRUE(c.WaitForEvents(count + 1));
+    EXPECT_EQ(events.pictures[count].get(), firstNext ? i1 : i2) << "on when on";
+
+    // A longer Interval restarts the timer and keeps the phase.
+    count = events.Count();
+    IUnknown* previous = last();
+    ASSERT_EQ(d.Put(id::Interval, VLong(3000)), S_OK);
+    PumpFor(600);
+    EXPECT_EQ(events.Count(), count) << "the 40 ms timer is gone: the next tick waits the new period";
+    ASSERT_TRUE(c.WaitForEvents(count + 1, 15000));
+    EXPECT_EQ(events.pictures[count].get(), previous == i1 ? i2 : i1);
 
     // New pictures count from the next tick, or the stop.
     ComPtr<IPictureDisp> newFirst = MakePicture(), newStandard = MakePicture();
-    ASSERT_EQ(b.c.dispatch().PutRef(id::BlinkIcon1, newFirst.get()), S_OK);
-    ASSERT_EQ(b.c.dispatch().PutRef(id::StandardIcon, newStandard.get()), S_OK);
-    count = b.c.site().Count();
-    const size_t firstAt = count + (b.Last() == b.i2 ? 0 : 1);
-    ASSERT_TRUE(b.c.WaitForEvents(count + 2));
-    EXPECT_TRUE(SameObject(b.c.site().pictures[firstAt].get(), newFirst.get()));
+    ASSERT_EQ(d.PutRef(id::BlinkIcon1, newFirst.get()), S_OK);
+    ASSERT_EQ(d.PutRef(id::StandardIcon, newStandard.get()), S_OK);
+    ASSERT_EQ(d.Put(id::Interval, VLong(40)), S_OK);
+    count = events.Count();
+    const size_t firstAt = count + (last() == i2 ? 0 : 1);
+    ASSERT_TRUE(c.WaitForEvents(count + 2));
+    EXPECT_TRUE(SameObject(events.pictures[firstAt].get(), newFirst.get()));
 
     // Off: exactly one StandardIcon, then silence; off when off raises nothing.
-    count = b.c.site().Count();
-    ASSERT_EQ(b.Blink(false), S_OK);
-    ASSERT_EQ(b.c.site().Count(), count + 1);
-    EXPECT_TRUE(SameObject(b.Last(), newStandard.get()));
-    ASSERT_EQ(b.Blink(false), S_OK);
+    count = events.Count();
+    ASSERT_EQ(d.Put(id::Blink, VBool(false)), S_OK);
+    ASSERT_EQ(events.Count(), count + 1);
+    EXPECT_TRUE(SameObject(last(), newStandard.get()));
+    ASSERT_EQ(d.Put(id::Blink, VBool(false)), S_OK);
     PumpFor(300);
-    EXPECT_EQ(b.c.site().Count(), count + 1) << "off when off, or a tick after the stop";
-}
-
-TEST(TorFlickon, IntervalZeroNeverTicksAndANewIntervalRestartsTheTimerKeepingThePhase) {
-    Blinker b(0);
-    ASSERT_EQ(b.Blink(true), S_OK);
-    PumpFor(300);
-    EXPECT_EQ(b.c.site().Seen(), (std::vector<IUnknown*>{b.i2})) << "Interval 0";
-    ASSERT_EQ(b.c.dispatch().Put(id::Interval, VLong(40)), S_OK);
-    ASSERT_TRUE(b.c.WaitForEvents(3)) << "a new Interval while blinking starts the timer";
-    const size_t count = b.c.site().Count();
-    IUnknown* last = b.Last();
-    ASSERT_EQ(b.c.dispatch().Put(id::Interval, VLong(3000)), S_OK);
-    EXPECT_EQ(b.c.site().Count(), count) << "a new interval raises nothing";
-    PumpFor(600);
-    EXPECT_EQ(b.c.site().Count(), count) << "the 40 ms timer is gone: the next tick waits the new period";
-    ASSERT_TRUE(b.c.WaitForEvents(count + 1, 15000));
-    EXPECT_EQ(b.c.site().pictures[count].get(), last == b.i1 ? b.i2 : b.i1);
+    EXPECT_EQ(events.Count(), count + 1) << "off when off, or a tick after the stop";
 }
 
 // An object property starts as Nothing, stores the very object it is given by
