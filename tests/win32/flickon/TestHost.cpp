@@ -153,9 +153,10 @@ VARIANT VObject(IDispatch* value) {
     return v;
 }
 
-HRESULT Dispatcher::Invoke(DISPID id, WORD flags, std::vector<VARIANT>& args, bool put, VARIANT* result) {
+HRESULT Dispatcher::Call(DISPID id, std::vector<VARIANT> args, VARIANT* result, WORD flags) {
     std::reverse(args.begin(), args.end());  // DISPPARAMS holds them last first
     DISPID named = DISPID_PROPERTYPUT;
+    const bool put = flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF);
     DISPPARAMS params{args.empty() ? nullptr : args.data(), put ? &named : nullptr, static_cast<UINT>(args.size()),
                       put ? 1u : 0u};
     EXCEPINFO excep{};
@@ -174,32 +175,11 @@ HRESULT Dispatcher::Invoke(DISPID id, WORD flags, std::vector<VARIANT>& args, bo
     return hr;
 }
 
-HRESULT Dispatcher::Put(DISPID id, VARIANT value) {
-    std::vector<VARIANT> args{value};
-    return Invoke(id, DISPATCH_PROPERTYPUT, args, true, nullptr);
-}
-
-HRESULT Dispatcher::PutRef(DISPID id, IDispatch* object) {
-    std::vector<VARIANT> args{VObject(object)};
-    return Invoke(id, DISPATCH_PROPERTYPUTREF, args, true, nullptr);
-}
-
-HRESULT Dispatcher::Call(DISPID id, std::vector<VARIANT> args, VARIANT* result, WORD flags) {
-    return Invoke(id, flags, args, false, result);
-}
-
-bool Dispatcher::GetBool(DISPID id) {
+long Dispatcher::Get(DISPID id, VARTYPE type) {
     outside::Variant v;
     EXPECT_EQ(Call(id, {}, v.get(), DISPATCH_PROPERTYGET), S_OK);
-    EXPECT_EQ(V_VT(v.get()), VT_BOOL);
-    return V_VT(v.get()) == VT_BOOL && V_BOOL(v.get()) != VARIANT_FALSE;
-}
-
-long Dispatcher::GetLong(DISPID id) {
-    outside::Variant v;
-    EXPECT_EQ(Call(id, {}, v.get(), DISPATCH_PROPERTYGET), S_OK);
-    EXPECT_EQ(V_VT(v.get()), VT_I4);
-    return V_VT(v.get()) == VT_I4 ? V_I4(v.get()) : -12345;
+    EXPECT_EQ(V_VT(v.get()), type);
+    return V_VT(v.get()) != type ? -12345 : type == VT_BOOL ? V_BOOL(v.get()) : V_I4(v.get());
 }
 
 ComPtr<IUnknown> Dispatcher::GetUnknown(DISPID id, std::vector<VARIANT> args) {

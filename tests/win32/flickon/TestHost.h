@@ -113,20 +113,23 @@ public:
     Dispatcher() = default;
     explicit Dispatcher(ComPtr<IDispatch> target) : target_(std::move(target)) {}
 
-    HRESULT Put(DISPID id, VARIANT value);
-    HRESULT PutRef(DISPID id, IDispatch* object);
     // Arguments in call order; they are cleared after the call.
     HRESULT Call(DISPID id, std::vector<VARIANT> args = {}, VARIANT* result = nullptr, WORD flags = DISPATCH_METHOD);
+    HRESULT Put(DISPID id, VARIANT value) { return Call(id, {value}, nullptr, DISPATCH_PROPERTYPUT); }
+    HRESULT PutRef(DISPID id, IDispatch* object) {
+        return Call(id, {VObject(object)}, nullptr, DISPATCH_PROPERTYPUTREF);
+    }
 
-    bool GetBool(DISPID id);
-    long GetLong(DISPID id);
+    // A property of the type; the call and the type are expected to succeed.
+    long Get(DISPID id, VARTYPE type);
+    bool GetBool(DISPID id) { return Get(id, VT_BOOL) != 0; }
+    long GetLong(DISPID id) { return Get(id, VT_I4); }
     ComPtr<IUnknown> GetUnknown(DISPID id, std::vector<VARIANT> args = {});
 
     SCODE scode = 0;
     std::wstring source, description;
 
 private:
-    HRESULT Invoke(DISPID id, WORD flags, std::vector<VARIANT>& args, bool put, VARIANT* result);
     ComPtr<IDispatch> target_;
 };
 
