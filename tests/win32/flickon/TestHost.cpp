@@ -6,6 +6,25 @@
 
 namespace flktest {
 
+namespace {
+
+// Every run starts in a fresh Wine prefix: the library is registered with
+// regsvr32 before the tests, as an installer would, and unregistered after.
+class RegisteredLibrary : public ::testing::Environment {
+public:
+    void SetUp() override {
+        ::OleInitialize(nullptr);
+        ASSERT_EQ(RunRegsvr32(L"/s"), 0u) << "regsvr32 could not register the library";
+    }
+    void TearDown() override {
+        RunRegsvr32(L"/s /u");
+        ::OleUninitialize();
+    }
+};
+[[maybe_unused]] ::testing::Environment* const kRegistered = ::testing::AddGlobalTestEnvironment(new RegisteredLibrary);
+
+}  // namespace
+
 std::wstring GuidText(REFGUID guid) {
     wchar_t text[40] = {};
     ::StringFromGUID2(guid, text, 40);
@@ -31,20 +50,11 @@ DWORD RunRegsvr32(const std::wstring& switches) {
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
-    if (!::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                          &process)) {
-        ADD_FAILURE() << "regsvr32 did not start: " << ::GetLastError();
-        return static_cast<DWORD>(-1);
-    }
-    outside::UniqueHandle processHandle(process.hProcess);
-    outside::UniqueHandle thread(process.hThread);
-    if (::WaitForSingleObject(process.hProcess, 60000) != WAIT_OBJECT_0) {
-        ::TerminateProcess(process.hProcess, 1);
-        ADD_FAILURE() << "regsvr32 did not finish within a minute";
-        return static_cast<DWORD>(-1);
-    }
-    DWORD code = 0;
-    ::GetExitCodeProcess(process.hProcess, &code);
+    DWORD code = static_cast<DWORD>(-1);
+    if (!::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+        return code;
+    outside::UniqueHandle processHandle(process.hProcess), thread(process.hThread);
+    if (::WaitForSingleObject(process.hProcess, 60000) == WAIT_OBJECT_0) ::GetExitCodeProcess(process.hProcess, &code);
     return code;
 }
 
@@ -56,41 +66,20 @@ bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
             ::TranslateMessage(&msg);
             ::DispatchMessageW(&msg);
         }
-        if (done()) return true;
         const ULONGLONG now = ::GetTickCount64();
-        if (now >= deadline) return done();
+        if (done() || now >= deadline) return done();
         const DWORD wait = static_cast<DWORD>(std::min<ULONGLONG>(deadline - now, 20));
         ::MsgWaitForMultipleObjectsEx(0, nullptr, wait, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
     }
 }
 
-void PumpFor(DWORD ms) {
-    PumpUntil([] { return false; }, ms);
-}
-
-ComPtr<IPictureDisp> MakePicture(COLORREF colour) {
-    HDC screen = ::GetDC(nullptr);
-    outside::UniqueGdiObject colourBits(::CreateCompatibleBitmap(screen, 16, 16));
-    ::ReleaseDC(nullptr, screen);
-    outside::UniqueGdiObject mask(::CreateBitmap(16, 16, 1, 1, nullptr));
-    HDC memory = ::CreateCompatibleDC(nullptr);
-    HGDIOBJ old = ::SelectObject(memory, colourBits.get());
-    RECT all{0, 0, 16, 16};
-    outside::UniqueGdiObject brush(::CreateSolidBrush(colour));
-    ::FillRect(memory, &all, static_cast<HBRUSH>(brush.get()));
-    ::SelectObject(memory, old);
-    ::DeleteDC(memory);
-    ICONINFO info{TRUE, 0, 0, static_cast<HBITMAP>(mask.get()), static_cast<HBITMAP>(colourBits.get())};
-    HICON icon = ::CreateIconIndirect(&info);
+ComPtr<IPictureDisp> MakePicture() {
     PICTDESC desc{};
     desc.cbSizeofstruct = sizeof desc;
     desc.picType = PICTYPE_ICON;
-    desc.icon.hicon = icon;
+    desc.icon.hicon = ::CopyIcon(::LoadIconW(nullptr, IDI_APPLICATION));
     ComPtr<IPictureDisp> picture;
-    if (FAILED(::OleCreatePictureIndirect(&desc, IID_IPictureDisp, TRUE, picture.put_void()))) {
-        ::DestroyIcon(icon);
-        ADD_FAILURE() << "OleCreatePictureIndirect failed";
-    }
+    EXPECT_EQ(::OleCreatePictureIndirect(&desc, IID_IPictureDisp, TRUE, picture.put_void()), S_OK);
     return picture;
 }
 
@@ -120,8 +109,6 @@ ComPtr<IUnknown> Identity(IUnknown* object) {
     return unknown;
 }
 
-bool SameObject(IUnknown* a, IUnknown* b) { return Identity(a).get() == Identity(b).get(); }
-
 ComPtr<IDispatch> CreateObject(REFCLSID clsid) {
     ComPtr<IDispatch> object;
     EXPECT_EQ(::CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch, object.put_void()), S_OK);
@@ -135,19 +122,13 @@ ComPtr<IDispatch> NewFrames(const std::vector<ComPtr<IPictureDisp>>& pictures) {
     return collection;
 }
 
-// sink: advise it; else unadvise the cookie.
-static HRESULT Connect(IUnknown* object, REFIID iid, IUnknown* sink, DWORD* cookie) {
+HRESULT Connect(IUnknown* object, REFIID iid, IUnknown* sink, DWORD* cookie) {
     ComPtr<IConnectionPointContainer> points;
     ComPtr<IConnectionPoint> point;
-    DWORD ignored = 0;
     HRESULT hr = object->QueryInterface(IID_IConnectionPointContainer, points.put_void());
     if (SUCCEEDED(hr)) hr = points->FindConnectionPoint(iid, point.put());
-    if (SUCCEEDED(hr)) hr = sink ? point->Advise(sink, cookie ? cookie : &ignored) : point->Unadvise(*cookie);
+    if (SUCCEEDED(hr)) hr = sink ? point->Advise(sink, cookie) : point->Unadvise(*cookie);
     return hr;
-}
-
-HRESULT Advise(IUnknown* object, REFIID iid, IUnknown* sink, DWORD* cookie) {
-    return Connect(object, iid, sink, cookie);
 }
 
 VARIANT VBool(bool value) {
@@ -172,18 +153,20 @@ VARIANT VObject(IDispatch* value) {
     return v;
 }
 
-HRESULT Dispatcher::Invoke(DISPID id, WORD flags, std::vector<VARIANT>& args, DISPID named, VARIANT* result) {
+HRESULT Dispatcher::Call(DISPID id, std::vector<VARIANT> args, VARIANT* result, WORD flags) {
     std::reverse(args.begin(), args.end());  // DISPPARAMS holds them last first
-    DISPPARAMS params{args.empty() ? nullptr : args.data(), named == DISPID_UNKNOWN ? nullptr : &named,
-                      static_cast<UINT>(args.size()), named == DISPID_UNKNOWN ? 0u : 1u};
+    DISPID named = DISPID_PROPERTYPUT;
+    const bool put = flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF);
+    DISPPARAMS params{args.empty() ? nullptr : args.data(), put ? &named : nullptr, static_cast<UINT>(args.size()),
+                      put ? 1u : 0u};
     EXCEPINFO excep{};
     UINT argError = 0;
     const HRESULT hr = target_->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params, result, &excep, &argError);
     if (hr == DISP_E_EXCEPTION) {
         if (excep.pfnDeferredFillIn) excep.pfnDeferredFillIn(&excep);
-        scode_ = excep.scode ? excep.scode : static_cast<SCODE>(excep.wCode);
-        source_ = excep.bstrSource ? excep.bstrSource : L"";
-        description_ = excep.bstrDescription ? excep.bstrDescription : L"";
+        scode = excep.scode ? excep.scode : static_cast<SCODE>(excep.wCode);
+        source = excep.bstrSource ? excep.bstrSource : L"";
+        description = excep.bstrDescription ? excep.bstrDescription : L"";
     }
     ::SysFreeString(excep.bstrSource);
     ::SysFreeString(excep.bstrDescription);
@@ -192,58 +175,27 @@ HRESULT Dispatcher::Invoke(DISPID id, WORD flags, std::vector<VARIANT>& args, DI
     return hr;
 }
 
-HRESULT Dispatcher::Put(DISPID id, VARIANT value) {
-    std::vector<VARIANT> args{value};
-    return Invoke(id, DISPATCH_PROPERTYPUT, args, DISPID_PROPERTYPUT, nullptr);
-}
-
-HRESULT Dispatcher::PutRef(DISPID id, IDispatch* object) {
-    std::vector<VARIANT> args{VObject(object)};
-    return Invoke(id, DISPATCH_PROPERTYPUTREF, args, DISPID_PROPERTYPUT, nullptr);
-}
-
-HRESULT Dispatcher::Get(DISPID id, VARIANT* result, std::vector<VARIANT> args) {
-    return Invoke(id, DISPATCH_PROPERTYGET, args, DISPID_UNKNOWN, result);
-}
-
-HRESULT Dispatcher::Call(DISPID id, std::vector<VARIANT> args, VARIANT* result, WORD flags) {
-    return Invoke(id, flags, args, DISPID_UNKNOWN, result);
-}
-
-bool Dispatcher::GetBool(DISPID id) {
+long Dispatcher::Get(DISPID id, VARTYPE type) {
     outside::Variant v;
-    EXPECT_EQ(Get(id, v.get()), S_OK);
-    EXPECT_EQ(V_VT(v.get()), VT_BOOL);
-    return V_VT(v.get()) == VT_BOOL && V_BOOL(v.get()) != VARIANT_FALSE;
-}
-
-long Dispatcher::GetLong(DISPID id) {
-    outside::Variant v;
-    EXPECT_EQ(Get(id, v.get()), S_OK);
-    EXPECT_EQ(V_VT(v.get()), VT_I4);
-    return V_VT(v.get()) == VT_I4 ? V_I4(v.get()) : -12345;
+    EXPECT_EQ(Call(id, {}, v.get(), DISPATCH_PROPERTYGET), S_OK);
+    EXPECT_EQ(V_VT(v.get()), type);
+    return V_VT(v.get()) != type ? -12345 : type == VT_BOOL ? V_BOOL(v.get()) : V_I4(v.get());
 }
 
 ComPtr<IUnknown> Dispatcher::GetUnknown(DISPID id, std::vector<VARIANT> args) {
     outside::Variant v;
-    EXPECT_EQ(Get(id, v.get(), std::move(args)), S_OK);
-    if (V_VT(v.get()) == VT_DISPATCH) return Identity(V_DISPATCH(v.get()));
-    if (V_VT(v.get()) == VT_UNKNOWN) return Identity(V_UNKNOWN(v.get()));
-    ADD_FAILURE() << "not an object: vt " << V_VT(v.get());
-    return nullptr;
-}
-
-ComPtr<TestSite> TestSite::Create(bool userMode) {
-    ComPtr<TestSite> site = ComPtr<TestSite>::Attach(new TestSite());
-    site->userMode = userMode;
-    return site;
+    EXPECT_EQ(Call(id, std::move(args), v.get(), DISPATCH_PROPERTYGET), S_OK);
+    // Nothing comes as an empty object reference, which a host can Set from.
+    EXPECT_EQ(V_VT(v.get()), VT_DISPATCH);
+    return V_VT(v.get()) == VT_DISPATCH ? Identity(V_DISPATCH(v.get())) : nullptr;
 }
 
 HRESULT TestSite::QueryInterface(REFIID iid, void** out) {
     *out = nullptr;
     if (iid == IID_IUnknown || iid == IID_IOleClientSite) {
         *out = static_cast<IOleClientSite*>(this);
-    } else if (iid == IID_IDispatch) {
+    } else if (iid == IID_IDispatch || iid == flickon::kDiidTorFlickonEvents ||
+               iid == flickon::kDiidTorFlickon2Events) {
         *out = static_cast<IDispatch*>(this);
     } else if (iid == IID_IOleWindow || iid == IID_IOleInPlaceSite) {
         *out = static_cast<IOleInPlaceSite*>(this);
@@ -256,58 +208,11 @@ HRESULT TestSite::QueryInterface(REFIID iid, void** out) {
     return S_OK;
 }
 
-ULONG TestSite::Release() {
-    const ULONG n = --refs_;
-    if (n == 0) delete this;
-    return n;
-}
-
-HRESULT TestSite::Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS*, VARIANT* result, EXCEPINFO*, UINT*) {
-    if (id != DISPID_AMBIENT_USERMODE || !result) return DISP_E_MEMBERNOTFOUND;
-    ++ambientQueries;
-    *result = VBool(userMode);
-    return S_OK;
-}
-
-HRESULT TestSite::GetWindowContext(IOleInPlaceFrame** frame, IOleInPlaceUIWindow** doc, LPRECT pos, LPRECT clip,
-                                   LPOLEINPLACEFRAMEINFO info) {
-    *frame = nullptr;
-    *doc = nullptr;
-    *pos = position;
-    *clip = position;
-    info->fMDIApp = FALSE;
-    info->hwndFrame = window;
-    info->haccel = nullptr;
-    info->cAccelEntries = 0;
-    return S_OK;
-}
-
-ComPtr<EventSink> EventSink::Create() { return ComPtr<EventSink>::Attach(new EventSink()); }
-
-HRESULT EventSink::QueryInterface(REFIID iid, void** out) {
-    *out = nullptr;
-    if (iid == IID_IUnknown || iid == IID_IDispatch || iid == flickon::kDiidTorFlickonEvents ||
-        iid == flickon::kDiidTorFlickon2Events) {
-        *out = static_cast<IDispatch*>(this);
-        AddRef();
+HRESULT TestSite::Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT* result, EXCEPINFO*, UINT*) {
+    if (id == DISPID_AMBIENT_USERMODE && result) {
+        *result = VBool(userMode);
         return S_OK;
     }
-    return E_NOINTERFACE;
-}
-
-std::vector<IUnknown*> EventSink::Seen(size_t count) const {
-    std::vector<IUnknown*> out;
-    for (size_t i = 0; i < count && i < pictures.size(); ++i) out.push_back(pictures[i].get());
-    return out;
-}
-
-ULONG EventSink::Release() {
-    const ULONG n = --refs_;
-    if (n == 0) delete this;
-    return n;
-}
-
-HRESULT EventSink::Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO*, UINT*) {
     if (id != flickon::dispid::UpdateIcon) return DISP_E_MEMBERNOTFOUND;
     EXPECT_EQ(params->cArgs, 1u);
     if (params->cArgs != 1) return DISP_E_BADPARAMCOUNT;
@@ -319,9 +224,23 @@ HRESULT EventSink::Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VAR
     return S_OK;
 }
 
+std::vector<IUnknown*> TestSite::Seen(size_t count) const {
+    std::vector<IUnknown*> out;
+    for (size_t i = 0; i < count && i < pictures.size(); ++i) out.push_back(pictures[i].get());
+    return out;
+}
+
+HRESULT TestSite::GetWindowContext(IOleInPlaceFrame** frame, IOleInPlaceUIWindow** doc, LPRECT pos, LPRECT clip,
+                                   LPOLEINPLACEFRAMEINFO info) {
+    *frame = nullptr;
+    *doc = nullptr;
+    *pos = *clip = position;
+    *info = OLEINPLACEFRAMEINFO{info->cb, FALSE, window, nullptr, 0};
+    return S_OK;
+}
+
 HostedControl::HostedControl(REFCLSID clsid, bool userMode, bool initNew) {
-    site_ = TestSite::Create(userMode);
-    events_ = EventSink::Create();
+    site_->userMode = userMode;
     const HRESULT hr = ::CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, control_.put_void());
     if (FAILED(hr)) {
         ADD_FAILURE() << "CoCreateInstance failed: " << std::hex << hr;
@@ -331,9 +250,9 @@ HostedControl::HostedControl(REFCLSID clsid, bool userMode, bool initNew) {
     EXPECT_EQ(control_.As<IOleObject>(IID_IOleObject)->SetClientSite(site_.get()), S_OK);
     eventsIid_ = ::IsEqualCLSID(clsid, flickon::kClsidTorFlickon2) ? flickon::kDiidTorFlickon2Events
                                                                     : flickon::kDiidTorFlickonEvents;
-    EXPECT_EQ(Advise(control_.get(), eventsIid_, static_cast<IDispatch*>(events_.get()), &eventCookie_), S_OK);
-    EXPECT_EQ(Advise(control_.get(), IID_IPropertyNotifySink, static_cast<IPropertyNotifySink*>(site_.get()),
-                     &notifyCookie_),
+    EXPECT_EQ(Connect(control_.get(), eventsIid_, static_cast<IDispatch*>(site_.get()), &eventCookie_), S_OK);
+    EXPECT_EQ(Connect(control_.get(), IID_IPropertyNotifySink, static_cast<IPropertyNotifySink*>(site_.get()),
+                      &notifyCookie_),
               S_OK);
     if (initNew) {
         EXPECT_EQ(control_.As<IPersistPropertyBag>(IID_IPersistPropertyBag)->InitNew(), S_OK);
@@ -341,7 +260,8 @@ HostedControl::HostedControl(REFCLSID clsid, bool userMode, bool initNew) {
 }
 
 HostedControl::~HostedControl() {
-    // A host leaves as a careful container does: sinks unadvised, then closed.
+    // A careful container leaves: sinks unadvised (the connection the control
+    // made must be the one it takes back), then closed.
     if (eventCookie_) {
         EXPECT_EQ(Connect(control_.get(), eventsIid_, nullptr, &eventCookie_), S_OK);
         EXPECT_EQ(Connect(control_.get(), IID_IPropertyNotifySink, nullptr, &notifyCookie_), S_OK);

@@ -1,7 +1,6 @@
-// A small ActiveX host for the Flickon0100 tests: a client site that
-// answers ambient UserMode, in-place activation and property-changed
-// notifications, an UpdateIcon sink, IDispatch calls by dispatch id, icon
-// pictures, time-boxed message pumping, and the identities hosts compile in.
+// A small ActiveX container for the Flickon0100 tests: a client site with the
+// ambient UserMode, in-place activation, property notifications and the
+// UpdateIcon sink; IDispatch calls by dispatch id and a time-boxed pump.
 #pragma once
 
 #include <windows.h>
@@ -20,8 +19,8 @@ namespace flktest {
 
 using outside::ComPtr;
 
-// The identities as published, written out here so that a typo in the
-// library's own constants cannot pass: hosts have these compiled in.
+// The identities as published, written out so that a typo in the library's
+// own constants cannot pass: hosts have these compiled in.
 struct ClassIdentity {
     const wchar_t* name;  // in the type library
     const wchar_t* progId;
@@ -63,81 +62,94 @@ inline constexpr ControlKind kControls[] = {
 
 // The library beside the test program.
 std::wstring LibraryPath();
-// Runs regsvr32 with the switches and the library path; its exit code. Fails
-// the test when it does not end in a minute.
+// regsvr32 with the switches and the library path; its exit code.
 DWORD RunRegsvr32(const std::wstring& switches);
 
 // Pumps real messages until done() holds or the time box ends; returns done().
 bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 5000);
-void PumpFor(DWORD ms);
+inline void PumpFor(DWORD ms) { PumpUntil([] { return false; }, ms); }
 
-// A new 16 x 16 icon picture of one colour; each call makes a distinct object.
-ComPtr<IPictureDisp> MakePicture(COLORREF colour);
-// A memory stream holding the bytes, positioned at its start.
+// A new icon picture; each call makes a distinct object.
+ComPtr<IPictureDisp> MakePicture();
+// A memory stream holding the bytes, positioned at its start; and back.
 ComPtr<IStream> StreamOf(const void* bytes, size_t size);
-// The bytes of a memory stream up to its current position.
-std::vector<uint8_t> StreamBytes(IStream* stream);
+std::vector<uint8_t> StreamBytes(IStream* stream);  // up to the current position
 
 // The identity (IUnknown) of an object, for "same object" comparisons.
 ComPtr<IUnknown> Identity(IUnknown* object);
-bool SameObject(IUnknown* a, IUnknown* b);
+inline bool SameObject(IUnknown* a, IUnknown* b) { return Identity(a).get() == Identity(b).get(); }
 
-// An object of the class as a client creates it; a new IconFrames with frames.
 ComPtr<IDispatch> CreateObject(REFCLSID clsid);
 ComPtr<IDispatch> NewFrames(const std::vector<ComPtr<IPictureDisp>>& pictures);
-// Advises sink on the object's connection point iid.
-HRESULT Advise(IUnknown* object, REFIID iid, IUnknown* sink, DWORD* cookie = nullptr);
+// Advises sink on the object's connection point iid; a null sink unadvises the cookie.
+HRESULT Connect(IUnknown* object, REFIID iid, IUnknown* sink, DWORD* cookie);
 
 // VARIANT makers (the VARIANT owns what it holds).
 VARIANT VBool(bool value);
 VARIANT VLong(long value);
 VARIANT VObject(IDispatch* value);
 
-// IDispatch calls by dispatch id, remembering the last exception.
+// The reference count of the host's own COM objects.
+template <typename... Interfaces>
+class Unknown : public Interfaces... {
+public:
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++refs_; }
+    ULONG STDMETHODCALLTYPE Release() override {
+        const ULONG n = --refs_;
+        if (n == 0) delete this;
+        return n;
+    }
+
+protected:
+    virtual ~Unknown() = default;
+
+private:
+    ULONG refs_ = 1;
+};
+
+// IDispatch calls by dispatch id, keeping the EXCEPINFO of the last DISP_E_EXCEPTION.
 class Dispatcher {
 public:
     Dispatcher() = default;
     explicit Dispatcher(ComPtr<IDispatch> target) : target_(std::move(target)) {}
 
-    HRESULT Put(DISPID id, VARIANT value);
-    HRESULT PutRef(DISPID id, IDispatch* object);
     // Arguments in call order; they are cleared after the call.
-    HRESULT Get(DISPID id, VARIANT* result, std::vector<VARIANT> args = {});
     HRESULT Call(DISPID id, std::vector<VARIANT> args = {}, VARIANT* result = nullptr, WORD flags = DISPATCH_METHOD);
+    HRESULT Put(DISPID id, VARIANT value) { return Call(id, {value}, nullptr, DISPATCH_PROPERTYPUT); }
+    HRESULT PutRef(DISPID id, IDispatch* object) {
+        return Call(id, {VObject(object)}, nullptr, DISPATCH_PROPERTYPUTREF);
+    }
 
-    bool GetBool(DISPID id);
-    long GetLong(DISPID id);
+    // A property of the type; the call and the type are expected to succeed.
+    long Get(DISPID id, VARTYPE type);
+    bool GetBool(DISPID id) { return Get(id, VT_BOOL) != 0; }
+    long GetLong(DISPID id) { return Get(id, VT_I4); }
     ComPtr<IUnknown> GetUnknown(DISPID id, std::vector<VARIANT> args = {});
 
-    // The EXCEPINFO of the last call that returned DISP_E_EXCEPTION.
-    SCODE LastScode() const { return scode_; }
-    const std::wstring& LastSource() const { return source_; }
-    const std::wstring& LastDescription() const { return description_; }
+    SCODE scode = 0;
+    std::wstring source, description;
 
 private:
-    HRESULT Invoke(DISPID id, WORD flags, std::vector<VARIANT>& args, DISPID named, VARIANT* result);
-
     ComPtr<IDispatch> target_;
-    SCODE scode_ = 0;
-    std::wstring source_;
-    std::wstring description_;
 };
 
-// The container side of one control.
-class TestSite final : public IOleClientSite, public IDispatch, public IOleInPlaceSite, public IPropertyNotifySink {
+// The container side of one control, which also sinks UpdateIcon of either
+// control: it keeps the identity of every picture (null for none) and can run
+// a reaction inside the event.
+class TestSite final : public Unknown<IOleClientSite, IDispatch, IOleInPlaceSite, IPropertyNotifySink> {
 public:
-    static ComPtr<TestSite> Create(bool userMode);
+    std::vector<ComPtr<IUnknown>> pictures;
+    std::function<void(IUnknown* picture)> reaction;
+    size_t Count() const { return pictures.size(); }
+    std::vector<IUnknown*> Seen(size_t count = SIZE_MAX) const;  // the first count pictures
 
     bool userMode = true;
-    HWND window = nullptr;                 // the in-place parent
-    RECT position{10, 20, 210, 220};       // what GetWindowContext reports
-    std::vector<DISPID> changed;           // OnChanged notifications, in order
-    std::vector<RECT> positionRequests;    // OnPosRectChange calls
-    int ambientQueries = 0;
+    HWND window = nullptr;                // the in-place parent
+    RECT position{10, 20, 210, 220};      // what GetWindowContext reports
+    std::vector<DISPID> changed;          // OnChanged notifications, in order
+    std::vector<RECT> positionRequests;   // OnPosRectChange calls
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override;
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++refs_; }
-    ULONG STDMETHODCALLTYPE Release() override;
 
     // IOleClientSite
     HRESULT STDMETHODCALLTYPE SaveObject() override { return S_OK; }
@@ -147,11 +159,11 @@ public:
     HRESULT STDMETHODCALLTYPE OnShowWindow(BOOL) override { return S_OK; }
     HRESULT STDMETHODCALLTYPE RequestNewObjectLayout() override { return E_NOTIMPL; }
 
-    // IDispatch: the ambient properties
+    // IDispatch: the ambient properties and UpdateIcon
     HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* n) override { return *n = 0, S_OK; }
     HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS*, VARIANT* result, EXCEPINFO*,
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT* result, EXCEPINFO*,
                                      UINT*) override;
 
     // IOleWindow, IOleInPlaceSite
@@ -178,43 +190,11 @@ public:
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE OnRequestEdit(DISPID) override { return S_OK; }
-
-private:
-    TestSite() = default;
-    ~TestSite() = default;
-    ULONG refs_ = 1;
 };
 
-// Sinks UpdateIcon of either control; records the identity of every picture
-// (null for none) and can run a reaction inside the event.
-class EventSink final : public IDispatch {
-public:
-    static ComPtr<EventSink> Create();
-
-    std::vector<ComPtr<IUnknown>> pictures;
-    std::function<void(IUnknown* picture)> reaction;
-    size_t Count() const { return pictures.size(); }
-    // The first count pictures (all when fewer came).
-    std::vector<IUnknown*> Seen(size_t count = SIZE_MAX) const;
-
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override;
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++refs_; }
-    ULONG STDMETHODCALLTYPE Release() override;
-    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* n) override { return *n = 0, S_OK; }
-    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO*,
-                                     UINT*) override;
-
-private:
-    EventSink() = default;
-    ~EventSink() = default;
-    ULONG refs_ = 1;
-};
-
-// One control created and sited the way a container does it: create, set the
-// client site, advise UpdateIcon and property notifications, then InitNew
-// (unless the test loads it itself).
+// One control sited as a container does it: created, given the client site,
+// UpdateIcon and property notifications advised, then InitNew (unless the
+// test loads it itself).
 class HostedControl {
 public:
     HostedControl(REFCLSID clsid, bool userMode, bool initNew = true);
@@ -229,17 +209,15 @@ public:
     }
     Dispatcher& dispatch() { return dispatch_; }
     TestSite& site() { return *site_.get(); }
-    EventSink& events() { return *events_.get(); }
     // Pumps until count events have gone out; false when they did not in time.
-    bool WaitForEvents(size_t count) {
-        return PumpUntil([&] { return events_->Count() >= count; });
+    bool WaitForEvents(size_t count, DWORD timeoutMs = 5000) {
+        return PumpUntil([&] { return site_->Count() >= count; }, timeoutMs);
     }
 
 private:
     ComPtr<IUnknown> control_;
     Dispatcher dispatch_;
-    ComPtr<TestSite> site_;
-    ComPtr<EventSink> events_;
+    ComPtr<TestSite> site_ = ComPtr<TestSite>::Attach(new TestSite());
     IID eventsIid_{};
     DWORD eventCookie_ = 0, notifyCookie_ = 0;
 };

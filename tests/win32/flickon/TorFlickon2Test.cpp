@@ -10,7 +10,7 @@ namespace {
 namespace id = flickon::dispid::torFlickon2;
 namespace frames = flickon::dispid::IconFrames;
 
-// A control set to animate frames A, B, C every 40 ms.
+// Controls set to animate frames A, B, C every 40 ms.
 class TorFlickon2 : public ::testing::Test {
 protected:
     void SetUp() override { Prepare(c, collection.get()); }
@@ -22,22 +22,35 @@ protected:
     static HRESULT Blink(HostedControl& control, bool on = true) {
         return control.dispatch().Put(id::Blink, VBool(on));
     }
-    IUnknown* S() const { return Identity(standard.get()).get(); }
-    IUnknown* F(size_t i) const { return Identity(abc[i].get()).get(); }
+    static IUnknown* Id(IPictureDisp* p) { return Identity(p).get(); }
+    IUnknown* F(size_t i) const { return Id(abc[i].get()); }
 
-    ComPtr<IPictureDisp> standard = MakePicture(RGB(0, 0, 128));
-    std::vector<ComPtr<IPictureDisp>> abc{MakePicture(RGB(200, 0, 0)), MakePicture(RGB(0, 200, 0)),
-                                          MakePicture(RGB(0, 0, 200))};
+    ComPtr<IPictureDisp> standard = MakePicture();
+    IUnknown* s = Id(standard.get());
+    std::vector<ComPtr<IPictureDisp>> abc{MakePicture(), MakePicture(), MakePicture()};
     ComPtr<IDispatch> collection = NewFrames(abc);
     Dispatcher frameCalls{collection};
     HostedControl c{flickon::kClsidTorFlickon2, true};
 };
 
-TEST_F(TorFlickon2, FramesABCGiveAAtOnceThenBCA) {
+TEST_F(TorFlickon2, FramesGoRoundFromTheFirstAndOffSendsStandardOnce) {
     ASSERT_EQ(Blink(c), S_OK);
-    ASSERT_EQ(c.events().Seen(), std::vector<IUnknown*>{F(0)}) << "frame 0 before the assignment returned";
+    ASSERT_EQ(c.site().Seen(), std::vector<IUnknown*>{F(0)}) << "frame 0 before the assignment returned";
     ASSERT_TRUE(c.WaitForEvents(5));
-    EXPECT_EQ(c.events().Seen(5), (std::vector<IUnknown*>{F(0), F(1), F(2), F(0), F(1)}));
+    EXPECT_EQ(c.site().Seen(5), (std::vector<IUnknown*>{F(0), F(1), F(2), F(0), F(1)}));
+
+    ASSERT_EQ(Blink(c, false), S_OK);
+    const size_t stopped = c.site().Count();
+    EXPECT_EQ(c.site().pictures.back().get(), s);
+    PumpFor(300);
+    EXPECT_EQ(c.site().Count(), stopped) << "silence after the stop";
+    ASSERT_EQ(Blink(c), S_OK);
+    ASSERT_EQ(c.site().Count(), stopped + 1);
+    EXPECT_EQ(c.site().pictures.back().get(), F(0)) << "on again starts at frame 0";
+
+    ASSERT_EQ(frameCalls.Call(frames::Clear), S_OK);
+    ASSERT_TRUE(c.WaitForEvents(stopped + 2));
+    EXPECT_EQ(c.site().pictures[stopped + 1].get(), s) << "cleared while animating";
 }
 
 TEST_F(TorFlickon2, EmptyOrMissingCollectionSendsStandardEveryTick) {
@@ -46,63 +59,37 @@ TEST_F(TorFlickon2, EmptyOrMissingCollectionSendsStandardEveryTick) {
         HostedControl control(flickon::kClsidTorFlickon2, true);
         Prepare(control, missing ? nullptr : NewFrames({}).get());
         ASSERT_EQ(Blink(control), S_OK);
-        ASSERT_EQ(control.events().Count(), 1u);
+        ASSERT_EQ(control.site().Count(), 1u);
         ASSERT_TRUE(control.WaitForEvents(3));
-        EXPECT_EQ(control.events().Seen(3), (std::vector<IUnknown*>{S(), S(), S()}));
+        EXPECT_EQ(control.site().Seen(3), (std::vector<IUnknown*>{s, s, s}));
     }
 }
 
-TEST_F(TorFlickon2, OffSendsStandardOnceAndOnStartsAgainAtFrameZero) {
-    ASSERT_EQ(Blink(c), S_OK);
-    ASSERT_TRUE(c.WaitForEvents(2));
-    ASSERT_EQ(Blink(c, false), S_OK);
-    const size_t stopped = c.events().Count();
-    EXPECT_EQ(c.events().pictures.back().get(), S());
-    PumpFor(300);
-    EXPECT_EQ(c.events().Count(), stopped);
-    ASSERT_EQ(Blink(c), S_OK);
-    ASSERT_EQ(c.events().Count(), stopped + 1);
-    EXPECT_EQ(c.events().pictures.back().get(), F(0));
-}
-
-TEST_F(TorFlickon2, ReplacingTheCollectionKeepsThePosition) {
-    std::vector<ComPtr<IPictureDisp>> xyz{MakePicture(RGB(1, 1, 1)), MakePicture(RGB(2, 2, 2)),
-                                          MakePicture(RGB(3, 3, 3))};
-    ASSERT_EQ(Blink(c), S_OK);
-    ASSERT_TRUE(c.WaitForEvents(2));
-    const size_t count = c.events().Count();  // the next frame is count % 3
-    // Let (not set) replaces the collection just the same, without a restart.
-    ASSERT_EQ(c.dispatch().Put(id::IconFrames, VObject(NewFrames(xyz).get())), S_OK);
-    EXPECT_EQ(c.events().Count(), count);
-    ASSERT_TRUE(c.WaitForEvents(count + 1));
-    EXPECT_TRUE(SameObject(c.events().pictures[count].get(), xyz[count % 3].get()));
-}
-
-TEST_F(TorFlickon2, ClearWhileAnimatingSendsStandardAtTheNextTick) {
-    ASSERT_EQ(Blink(c), S_OK);
-    ASSERT_EQ(frameCalls.Call(frames::Clear), S_OK);
-    ASSERT_TRUE(c.WaitForEvents(2));
-    EXPECT_EQ(c.events().pictures[1].get(), S());
-}
-
 // Frames added or removed, by the event's handler or between ticks, decide
-// where the animation wraps.
+// where the animation wraps; a collection replaced keeps the position.
 TEST_F(TorFlickon2, ChangedFramesCountForTheWrap) {
-    ComPtr<IPictureDisp> extra = MakePicture(RGB(7, 7, 7));
-    const auto add = [&] { EXPECT_EQ(frameCalls.Call(frames::AddFrame, {VObject(extra.get())}), S_OK); };
-    const auto leaveOnlyA = [&] {
+    ComPtr<IPictureDisp> extra = MakePicture();
+    std::vector<ComPtr<IPictureDisp>> xyz{MakePicture(), MakePicture(), MakePicture()};
+    const auto add = [&](HostedControl&) {
+        EXPECT_EQ(frameCalls.Call(frames::AddFrame, {VObject(extra.get())}), S_OK);
+    };
+    const auto replaceByLet = [&](HostedControl& control) {
+        EXPECT_EQ(control.dispatch().Put(id::IconFrames, VObject(NewFrames(xyz).get())), S_OK);
+    };
+    const auto leaveOnlyA = [&](HostedControl&) {
         EXPECT_EQ(frameCalls.Call(frames::RemoveFrame, {VLong(2)}), S_OK);
         EXPECT_EQ(frameCalls.Call(frames::RemoveFrame, {VLong(1)}), S_OK);
     };
     const struct {
         const char* name;
         size_t inHandlerOf;  // changed inside the event that sends this many frames; 0: between ticks
-        std::function<void()> change;
+        std::function<void(HostedControl&)> change;
         std::vector<IUnknown*> next;  // what follows the change
     } rows[] = {
-        {"added by the handler of C", 3, add, {Identity(extra.get()).get(), F(0)}},
+        {"added by the handler of C", 3, add, {Id(extra.get()), F(0)}},
         {"removed by the handler of B", 2, leaveOnlyA, {F(0), F(0)}},
         {"removed between ticks: past the end starts over", 0, leaveOnlyA, {F(0), F(0)}},
+        {"replaced (let) by the handler of B", 2, replaceByLet, {Id(xyz[2].get()), Id(xyz[0].get())}},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -111,17 +98,17 @@ TEST_F(TorFlickon2, ChangedFramesCountForTheWrap) {
         HostedControl control(flickon::kClsidTorFlickon2, true);
         Prepare(control, collection.get());
         size_t changedAt = row.inHandlerOf;
-        control.events().reaction = [&](IUnknown*) {
-            if (control.events().Count() == row.inHandlerOf) row.change();
+        control.site().reaction = [&](IUnknown*) {
+            if (control.site().Count() == row.inHandlerOf) row.change(control);
         };
         ASSERT_EQ(Blink(control), S_OK);
         if (!row.inHandlerOf) {
             ASSERT_TRUE(control.WaitForEvents(2));
-            changedAt = control.events().Count();
-            row.change();
+            changedAt = control.site().Count();
+            row.change(control);
         }
         ASSERT_TRUE(control.WaitForEvents(changedAt + row.next.size()));
-        const std::vector<IUnknown*> seen = control.events().Seen(changedAt + row.next.size());
+        const std::vector<IUnknown*> seen = control.site().Seen(changedAt + row.next.size());
         for (size_t i = 0; i < changedAt; ++i) EXPECT_EQ(seen[i], F(i % 3)) << i;
         EXPECT_EQ(std::vector<IUnknown*>(seen.begin() + static_cast<std::ptrdiff_t>(changedAt), seen.end()), row.next);
     }
