@@ -40,21 +40,16 @@ CHARRANGE Selection(HWND pane) {
     ::SendMessageW(pane, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&selection));
     return selection;
 }
-CHARFORMAT2W FormatOf(HWND pane, size_t at, size_t length) {
-    ::SendMessageW(pane, EM_SETSEL, at, at + length);
-    CHARFORMAT2W cf{};
-    cf.cbSize = sizeof cf;
-    ::SendMessageW(pane, EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&cf));
-    return cf;
-}
-// Whether every character of [at, at + length) has the hit's highlight; the
-// pane's selection and view are left as they were.
+// Whether every character of [at, at + length) has the hit's highlight; the pane's selection and view kept.
 bool Marked(HWND pane, size_t at, size_t length) {
     POINT scroll{0, ScrollY(pane)};
     CHARRANGE selection = Selection(pane);
     bool marked = true;
     for (size_t i = at; i < at + length; ++i) {
-        const CHARFORMAT2W cf = FormatOf(pane, i, 1);
+        ::SendMessageW(pane, EM_SETSEL, i, i + 1);
+        CHARFORMAT2W cf{};
+        cf.cbSize = sizeof cf;
+        ::SendMessageW(pane, EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&cf));
         marked = marked && cf.crBackColor == RGB(255, 230, 80) && !(cf.dwEffects & CFE_AUTOBACKCOLOR);
     }
     ::SendMessageW(pane, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&selection));
@@ -117,18 +112,14 @@ TEST_F(LogsViewerTest, WithoutLogsOneInstanceOwnedByTheChatWindowKeepingItsSizeA
     EXPECT_EQ(::GetWindow(first, GW_OWNER), outside::esGetThunderMainHandle()) << "owned by the chat window";
     EXPECT_EQ(OpenViewer().Handle(), first) << "one instance";
 
-    // Shrunk, it snaps back to its minimum; the buttons keep to the right and bottom edges.
+    // Shrunk, it snaps back to its minimum (where its controls go: LogsListLogic.LayoutFollowsTheClientArea).
     ::SetWindowPos(first, nullptr, 0, 0, 100, 60, SWP_NOMOVE | SWP_NOZORDER);
     wintest::PumpFor(100);
-    RECT client{}, close{};
+    RECT client{};
     ::GetClientRect(first, &client);
     EXPECT_GE(client.right, 7200 / 15);
     EXPECT_LE(client.right, 7200 / 15 + 1);
     EXPECT_GE(client.bottom, 1950 / 15);
-    ::GetWindowRect(viewer->CloseButton(), &close);
-    ::MapWindowPoints(nullptr, first, reinterpret_cast<POINT*>(&close), 2);
-    EXPECT_NEAR(close.right, client.right - 4, 2);
-    EXPECT_NEAR(close.bottom, client.bottom - 4, 2);
 
     // Maximised it comes back maximised, and normal comes back normal.
     for (const int show : {SW_MAXIMIZE, SW_RESTORE}) {
@@ -257,8 +248,7 @@ TEST_F(LogsViewerTest, SearchFindsTheLogsMarksTheHitsInViewAndF3WalksThemEvenBef
     const CHARRANGE first = Selection(pane);
     EXPECT_EQ(std::make_pair(static_cast<size_t>(first.cpMin), first.cpMax - first.cpMin), std::make_pair(found[0], 5L));
     for (size_t at : found) EXPECT_TRUE(Marked(pane, at, 5)) << at;
-    const CHARFORMAT2W plain = FormatOf(pane, 0, 1);
-    EXPECT_TRUE((plain.dwEffects & CFE_AUTOBACKCOLOR) || plain.crBackColor != RGB(255, 230, 80)) << "text between";
+    EXPECT_FALSE(Marked(pane, 0, 1)) << "text between";
 
     // F3 goes through the hits, then on to the next log; Shift+F3 comes back.
     struct Keys {

@@ -48,23 +48,18 @@ void ExpectSameFormats(HWND want, HWND got) {
     for (int i = 0; i < length; ++i) ASSERT_EQ(format(got, i), format(want, i)) << "character " << i << " of " << length;
 }
 
-// Who sent a message, and when.
-struct From {
-    std::string user = "Гость";
-    std::string guid = kOther;
-    DateTimeRecord sent{2024, 1, 0, 31, 13, 5, 7, 42};
-};
+const DateTimeRecord kSent{2024, 1, 0, 31, 13, 5, 7, 42};
 
 class ReceivingTest : public wintest::ChatWindowFixture {
 protected:
     ReceivingTest() : ChatWindowFixture("Беседа.ZPMFChat") {}
     void Open(const std::function<void()>& settings = {}) { ChatWindowFixture::Open(false, settings); }
 
-    // A binary message file in the chat folder; a name without extension gets " {B}.ZPMF".
-    std::string Drop(const std::string& name, const std::string& text, const From& from = {}) {
+    // Another's binary message file in the chat folder; a name without extension gets " {B}.ZPMF".
+    std::string Drop(const std::string& name, const std::string& text, const DateTimeRecord& sent = kSent) {
         const std::string file = name.find('.') == std::string::npos ? name + " {B}.ZPMF" : name;
         const std::string path = outside::esBuildFileName2(Chat().ChatFolder, file);
-        WriteBinaryMessage(path, BuildBinaryRecord(from.sent, from.user, text, from.guid));
+        WriteBinaryMessage(path, BuildBinaryRecord(sent, "Гость", text, kOther));
         return path;
     }
     int Count(const std::string& text) const {
@@ -246,8 +241,7 @@ TEST_F(ReceivingTest, OverflowSavesAndClearsThePaneEveryThreeHundredFiles) {
 // A ledger held by another program (a backup, a scanner), and the chat folder taken away (a sync client
 // re-creating it, a network drive) and brought back: each said once, nothing lost, receiving resumes.
 TEST_F(FaultCorpusTest, ALockedLedgerAndAChatFolderTakenAwayAreToldOnceAndReceivingResumes) {
-    const DateTimeRecord sent = From{}.sent;
-    const std::string earlier = MessageLedger::Identity(kOther, sent, "показано в прошлый раз");
+    const std::string earlier = MessageLedger::Identity(kOther, kSent, "показано в прошлый раз");
     outside::UniqueHandle lock;
     std::string ledger;
     Open([&] {
@@ -262,14 +256,17 @@ TEST_F(FaultCorpusTest, ALockedLedgerAndAChatFolderTakenAwayAreToldOnceAndReceiv
     Drop("2024-01-31 13-05-07-042", "пока заперто");
     const std::string notice = "Не удалось прочитать список показанных сообщений.";
     ASSERT_TRUE(wintest::PumpUntil([&] { return PaneHas("пока заперто") && PaneHas(notice); })) << Pane();
+    Drop("2024-01-31 13-05-07-044", "ещё заперто");  // a second pass while it is held
+    ASSERT_TRUE(Wait("ещё заперто")) << Pane();
     lock.reset();
-    Drop("2024-01-31 13-05-07-043", "уже свободно");
+    Drop("2024-01-31 13-05-07-045", "уже свободно");
     ASSERT_TRUE(Wait("уже свободно", 8000)) << Pane();
 
     const std::filesystem::path folder = std::filesystem::u8path(Chat().ChatFolder);
     const std::filesystem::path away = std::filesystem::u8path(Chat().ChatFolder + ".away");
     std::filesystem::rename(folder, away);
     ASSERT_TRUE(Wait("Папка чата недоступна.", 15000)) << Pane();
+    wintest::PumpFor(2500);  // ticks while it stays away
     std::filesystem::rename(away, folder);
     Drop(N(0), "вернулась");
     ASSERT_TRUE(Wait("вернулась", 15000)) << Pane();
@@ -278,7 +275,7 @@ TEST_F(FaultCorpusTest, ALockedLedgerAndAChatFolderTakenAwayAreToldOnceAndReceiv
     EXPECT_EQ(Count(notice), 1) << "told once";
     MessageLedger onDisk(ledger);
     EXPECT_TRUE(onDisk.Seen(earlier)) << "the history was kept";
-    EXPECT_TRUE(onDisk.Seen(MessageLedger::Identity(kOther, sent, "пока заперто")));
+    EXPECT_TRUE(onDisk.Seen(MessageLedger::Identity(kOther, kSent, "пока заперто")));
 }
 
 // Message by message or batched, the pane ends as the display describes it run by run: every layout, kind,
@@ -448,7 +445,7 @@ TEST_F(FaultCorpusTest, OddFilesAndCopiesBySyncServicesNeverStopThePassNorShowTw
     testsupport::WriteAged(huge, std::string(5 * 1024 * 1024, '<'), kLongAgo);
     const std::string folder = chat / "2024-01-01 00-00-00-003 {F}.ZPMF";
     std::filesystem::create_directory(std::filesystem::u8path(folder));
-    const std::string future = Drop(N(4), "из будущего", {.sent = {2099, 12, 0, 31, 23, 59, 59, 999}});
+    const std::string future = Drop(N(4), "из будущего", {2099, 12, 0, 31, 23, 59, 59, 999});
     const std::string name = "2024-01-31 13-05-07-042 {5D7A}";
     const std::string original = Drop(name + ".ZPMF", "только однажды");
     Open([] { modSettings::NewStyleTimestamp = true; });
