@@ -1,9 +1,4 @@
-// Sending files through the real chat window: dropped and pasted files become
-// one message each with a byte-identical copy, the pane shows each name as a
-// link, a click opens the file with its program (a file type registered for
-// the test records what it was asked to open), a file not there yet or a
-// program is asked about first, the logs viewer's links work the same way, and
-// no pass ever reads or touches the files folder.
+// Sending files through the real chat window, and opening them from its pane and the logs viewer's.
 #include <windows.h>
 #include <richedit.h>
 #include <shlobj.h>
@@ -30,30 +25,32 @@ namespace {
 
 constexpr wchar_t kTestType[] = L"QuilletTest.File";
 
-// ".qltest" files, and ".wsb" (a type Windows counts as runnable, which the
-// test prefix does not know), open with open_recorder.exe, which writes down
-// each file it is given; gone again with the test.
-constexpr const wchar_t* kTestExtensions[] = {L".qltest", L".wsb"};
-
+// ".qltest" files, and ".wsb" (a type Windows counts as runnable, which the test prefix does not know), open
+// with open_recorder.exe, which writes down each file it is given; gone again with the test.
 class RecordingFileType {
 public:
     explicit RecordingFileType(const std::string& record) : record_(record) {
         const std::string recorder =
             outside::esBuildFileName2(outside::esGetFilePath(outside::esGetModuleFileName()), "open_recorder.exe");
-        for (const wchar_t* extension : kTestExtensions) {
-            HKEY existing = nullptr;
-            EXPECT_NE(::RegOpenKeyExW(HKEY_CLASSES_ROOT, extension, 0, KEY_READ, &existing), ERROR_SUCCESS)
+        const std::pair<std::wstring, std::wstring> keys[] = {
+            {L".qltest", kTestType}, {L".wsb", kTestType},
+            {std::wstring(kTestType) + L"\\shell\\open\\command",
+             L"\"" + outside::W(recorder) + L"\" \"" + outside::W(record) + L"\" \"%1\""}};
+        for (const auto& [key, value] : keys) {
+            HKEY raw = nullptr;
+            EXPECT_NE(::RegOpenKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_READ, &raw), ERROR_SUCCESS)
                 << "the prefix has its own type for it";
-            outside::UniqueRegKey owned(existing);
-            Set(extension, kTestType);
+            outside::UniqueRegKey existing(raw);
+            EXPECT_EQ(::RegCreateKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &raw, nullptr),
+                      ERROR_SUCCESS);
+            outside::UniqueRegKey made(raw);
+            ::RegSetValueExW(raw, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                             static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
         }
-        Set(std::wstring(kTestType) + L"\\shell\\open\\command",
-            L"\"" + outside::W(recorder) + L"\" \"" + outside::W(record) + L"\" \"%1\"");
         ::SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_IDLIST, nullptr, nullptr);
     }
     ~RecordingFileType() {
-        for (const wchar_t* extension : kTestExtensions) ::RegDeleteTreeW(HKEY_CLASSES_ROOT, extension);
-        ::RegDeleteTreeW(HKEY_CLASSES_ROOT, kTestType);
+        for (const wchar_t* key : {L".qltest", L".wsb", kTestType}) ::RegDeleteTreeW(HKEY_CLASSES_ROOT, key);
     }
     RecordingFileType(const RecordingFileType&) = delete;
     RecordingFileType& operator=(const RecordingFileType&) = delete;
@@ -61,14 +58,6 @@ public:
     std::string Opened() const { return outside::esIsFileExist(record_) ? testsupport::ReadRaw(record_) : ""; }
 
 private:
-    static void Set(const std::wstring& key, const std::wstring& value) {
-        HKEY raw = nullptr;
-        ASSERT_EQ(::RegCreateKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &raw, nullptr),
-                  ERROR_SUCCESS);
-        outside::UniqueRegKey owned(raw);
-        ::RegSetValueExW(raw, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                         static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
-    }
     std::string record_;
 };
 

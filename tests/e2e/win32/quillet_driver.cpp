@@ -1,57 +1,78 @@
-// Drives a running Quillet from inside the same Wine prefix, for the
-// whole-program scenarios: types and sends a message, waits for a text in the
-// conversation pane, and ends the program through its tray menu.
+// Drives a running Quillet from inside the same Wine prefix, for the whole-program scenarios.
 //
-//   quillet_driver send TEXT            sends TEXT as if typed and Enter pressed ("Send on Enter" on)
-//   quillet_driver burst N PREFIX [MS]  sends "PREFIX 001" to "PREFIX N", MS apart (0), and prints
-//                                       "i time" for each, time in ms since 1970 (UTC) once sent
-//   quillet_driver wait TEXT [SECONDS]  exit 0 once the pane shows TEXT
-//   quillet_driver watch N PREFIX SECONDS
-//                                       prints "ready", then watches the pane for "PREFIX 001" to
-//                                       "PREFIX N" and prints "i time" for each as it first appears;
-//                                       exit 0 when all came once each and in order, 1 when some
-//                                       are missing, 4 when some came twice, 5 when all came once
-//                                       but not in order (each one out of place named on stderr)
-//   quillet_driver pane                 prints the pane's text (UTF-8)
-//   quillet_driver exit                 chooses "Выход" in the tray menu and waits for the end
-//   quillet_driver shared on|off [DAYS] in the chat settings window: ticks or clears the shared-folder
-//                                       box (a box the program ticked itself counts as on), types DAYS
-//                                       into the days box when given, and presses OK
-//   quillet_driver create PATH          in the entry window: "Создать файл чата", PATH typed into the
-//   quillet_driver open PATH            save dialog (or "Открыть файл чата" and the open dialog)
-//   quillet_driver autorun              in the chat settings window: "Добавить" (to the Startup
-//                                       folder); prints the message box it answers
-//   quillet_driver link PATH            prints a shortcut's target, arguments and working folder
-//   quillet_driver run [--limited] [--lock FILE] COMMAND_LINE
-//                                       runs COMMAND_LINE as a deployment tool does and prints
-//                                       "exit N"; --limited: as a standard user (the token's
-//                                       Administrators group for deny only); --lock: with FILE
-//                                       held open, shared with no one, meanwhile
-//   quillet_driver finish SETUP         goes through the installer's pages, ticking "Запустить
-//                                       Quillet" on the last, and prints who started Quillet:
-//                                       "installer PID EXIT", "quillet PID PARENT INTEGRITY" and "shell
-//                                       PID INTEGRITY" (integrity levels in hex: 2000 medium, 3000 high);
-//                                       then closes that Quillet
-//   sendfile, click, haslink            for sent files: driver_files.h
+//   send TEXT                  types TEXT and presses Enter ("Send on Enter" on)
+//   burst N PREFIX [MS]        sends "PREFIX 001" to "PREFIX N", MS apart; prints "i time" (ms since 1970 UTC)
+//   wait TEXT [SECONDS]        exit 0 once the pane shows TEXT
+//   watch N PREFIX SECONDS     prints "ready", then "i time" as each of "PREFIX 001".."PREFIX N" first shows;
+//                              exit 0 all once in order, 1 some missing, 4 some twice, 5 out of order
+//   pane                       prints the pane's text (UTF-8)
+//   exit                       chooses "Выход" in the tray menu and waits for the end
+//   shared on|off [DAYS]       chat settings: the shared-folder box (ticked by the program counts as on),
+//                              DAYS into the days box, OK
+//   create PATH | open PATH    entry window: "Создать файл чата" / "Открыть файл чата", PATH into the dialog
+//   autorun                    chat settings: "Добавить"; prints the message box it answers
+//   link PATH                  prints a shortcut's target, arguments and working folder
+//   run [--limited] [--lock FILE] COMMAND_LINE
+//                              runs it as a deployment tool does, prints "exit N"; --limited as a standard
+//                              user, --lock with FILE held open, shared with no one
+//   finish SETUP               the installer's pages, ticking "Запустить Quillet"; prints "installer PID EXIT",
+//                              "quillet PID PARENT INTEGRITY", "shell PID INTEGRITY" (hex), then closes Quillet
+//   sendfile PATH...           the files on the clipboard as Explorer's copy, pasted into the message box
+//   click TEXT [shift]         clicks (Shift+clicks) the first character of TEXT in the pane
+//   haslink TEXT [SECONDS]     exit 0 once the pane shows TEXT with link formatting
 #include <windows.h>
 
 #include <cstdio>
 #include <string>
 #include <vector>
 
+#include <richedit.h>
 #include <shellapi.h>
 #include <shlobj.h>
 #include <tlhelp32.h>
 
 #include "outside/win32/Handles.h"
-
-#include "driver_files.h"
+#include "tests/win32/DropFiles.h"
 
 namespace {
+
+constexpr int kIdLog = 100, kIdMessage = 101;  // the chat window's pane and message box
 
 constexpr UINT kMenuExit = 2011;
 constexpr int kIdLocalSettingsButton = 200;
 constexpr int kIdSettingsOk = 1, kIdSettingsCancel = 2, kIdSharedFolder = 110, kIdRetentionDays = 112;
+
+// Asks found() every tenth of a second, tenths times after the first; its first answer that is not empty.
+template <class Found>
+auto Poll(int tenths, Found found) -> decltype(found()) {
+    for (int i = 0;; ++i) {
+        if (auto answer = found()) return answer;
+        if (i >= tenths) return {};
+        ::Sleep(100);
+    }
+}
+
+// A window's whole text, also of another process's control.
+std::wstring WindowText(HWND window) {
+    std::wstring text(static_cast<size_t>(::SendMessageW(window, WM_GETTEXTLENGTH, 0, 0)) + 1, L'\0');
+    text.resize(static_cast<size_t>(
+        ::SendMessageW(window, WM_GETTEXT, static_cast<WPARAM>(text.size()), reinterpret_cast<LPARAM>(text.data()))));
+    return text;
+}
+
+std::string Utf8(const std::wstring& wide) {
+    std::string text(static_cast<size_t>(::WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), -1, nullptr, 0, nullptr,
+                                                               nullptr)), '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), -1, text.data(), static_cast<int>(text.size()), nullptr, nullptr);
+    text.resize(text.empty() ? 0 : text.size() - 1);
+    return text;
+}
+
+// Says why on stderr; the exit code.
+int Fail(int code, const std::string& why) {
+    std::fprintf(stderr, "%s\n", why.c_str());
+    return code;
+}
 
 DWORD ProcessOf(HWND window) {
     DWORD process = 0;
@@ -108,9 +129,7 @@ bool PostAndWaitForEnd(HWND window, UINT message, WPARAM wParam) {
     return process && ::WaitForSingleObject(process.get(), 30000) == WAIT_OBJECT_0;
 }
 
-// The chat window once it has loaded: the class is found as soon as the window
-// exists, before its controls do, so wait for it to be shown and then for its
-// thread to answer (it does once the load is over).
+// The chat window once loaded: shown, with its controls, and its thread answering (it does after the load).
 HWND ChatWindow(int seconds) {
     return Poll(seconds * 10, [] {
         HWND w = ::FindWindowW(L"QuilletChatWindow", nullptr);
@@ -132,8 +151,7 @@ long long NowMs() {
     return (ticks - 116444736000000000LL) / 10000;
 }
 
-// Types TEXT into the message box and presses Enter; true once the box is empty
-// again, which the chat window does after writing the message file.
+// Types TEXT into the message box and presses Enter; true once the box is empty (the message file written).
 bool Send(HWND chat, const std::wstring& text) {
     HWND box = ::GetDlgItem(chat, kIdMessage);
     ::SendMessageW(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
@@ -144,22 +162,13 @@ bool Send(HWND chat, const std::wstring& text) {
         if (::SendMessageW(box, WM_GETTEXTLENGTH, 0, 0) == 0) return true;
         ::Sleep(1);
     }
-    std::fprintf(stderr, "the message box kept its text: %s\n", Utf8(text).c_str());
-    return false;
+    return Fail(0, "the message box kept its text: " + Utf8(text));
 }
 
 std::wstring Numbered(const std::wstring& prefix, int i) {
     wchar_t number[16];
     std::swprintf(number, 16, L" %03d", i);
     return prefix + number;
-}
-
-// Every occurrence of TEXT in PANE.
-std::vector<size_t> Occurrences(const std::wstring& pane, const std::wstring& text) {
-    std::vector<size_t> found;
-    for (size_t at = pane.find(text); at != std::wstring::npos; at = pane.find(text, at + text.size()))
-        found.push_back(at);
-    return found;
 }
 
 int Watch(HWND chat, int count, const std::wstring& prefix, int seconds) {
@@ -186,37 +195,114 @@ int Watch(HWND chat, int count, const std::wstring& prefix, int seconds) {
     size_t last = 0;
     for (int i = 1; i <= count; ++i) {
         if (seen[static_cast<size_t>(i)]) std::printf("%d %lld\n", i, seen[static_cast<size_t>(i)]);
-        const std::vector<size_t> at = Occurrences(pane, Numbered(prefix, i));
-        if (at.empty()) {
-            std::fprintf(stderr, "missing: %s\n", Utf8(Numbered(prefix, i)).c_str());
-            continue;
-        }
-        if (at.size() > 1) {
-            std::fprintf(stderr, "twice: %s\n", Utf8(Numbered(prefix, i)).c_str());
-            twice = true;
-        }
-        if (at.front() < last) {
-            std::fprintf(stderr, "out of order: %s\n", Utf8(Numbered(prefix, i)).c_str());
-            disordered = true;
-        }
-        last = at.front();
+        const std::wstring name = Numbered(prefix, i);
+        const size_t at = pane.find(name);
+        const bool again = at != std::wstring::npos && pane.find(name, at + name.size()) != std::wstring::npos;
+        const bool early = at != std::wstring::npos && at < last;
+        for (const auto& [fault, said] : {std::pair{at == std::wstring::npos, "missing"}, {again, "twice"},
+                                          {early, "out of order"}})
+            if (fault) std::fprintf(stderr, "%s: %s\n", said, Utf8(name).c_str());
+        twice = twice || again;
+        disordered = disordered || early;
+        if (at != std::wstring::npos) last = at;
     }
     return missing > 0 ? 1 : twice ? 4 : disordered ? 5 : 0;
+}
+
+// Memory inside Quillet's process for messages whose argument is a pointer (ours means nothing there).
+class RemoteBuffer {
+public:
+    RemoteBuffer(HWND window, size_t size) : size_(size) {
+        DWORD id = 0;
+        ::GetWindowThreadProcessId(window, &id);
+        process_ = ::OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, id);
+        if (process_) at_ = ::VirtualAllocEx(process_, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    }
+    ~RemoteBuffer() {
+        if (at_) ::VirtualFreeEx(process_, at_, 0, MEM_RELEASE);
+        if (process_) ::CloseHandle(process_);
+    }
+    RemoteBuffer(const RemoteBuffer&) = delete;
+    RemoteBuffer& operator=(const RemoteBuffer&) = delete;
+    bool valid() const { return at_ != nullptr; }
+    WPARAM address() const { return reinterpret_cast<WPARAM>(at_); }
+    bool Write(const void* bytes) { return ::WriteProcessMemory(process_, at_, bytes, size_, nullptr) != FALSE; }
+    bool Read(void* bytes) { return ::ReadProcessMemory(process_, at_, bytes, size_, nullptr) != FALSE; }
+
+private:
+    HANDLE process_ = nullptr;
+    void* at_ = nullptr;
+    size_t size_;
+};
+
+// Where TEXT starts in the pane as a character position (a paragraph mark is one, two in WM_GETTEXT); -1: not there.
+LONG PositionOf(HWND pane, const std::wstring& text) {
+    const std::wstring all = WindowText(pane);
+    const size_t at = all.find(text);
+    if (at == std::wstring::npos) return -1;
+    LONG breaks = 0;
+    for (size_t i = 0; i + 1 < at; ++i)
+        if (all[i] == L'\r' && all[i + 1] == L'\n') ++breaks;
+    return static_cast<LONG>(at) - breaks;
+}
+
+bool IsLink(HWND pane, LONG begin, LONG end) {
+    RemoteBuffer range(pane, sizeof(CHARRANGE)), format(pane, sizeof(CHARFORMAT2W));
+    CHARRANGE selection{begin, end};
+    CHARFORMAT2W cf{};
+    cf.cbSize = sizeof cf;
+    if (!range.valid() || !format.valid() || !range.Write(&selection) || !format.Write(&cf)) return false;
+    ::SendMessageW(pane, EM_EXSETSEL, 0, static_cast<LPARAM>(range.address()));
+    ::SendMessageW(pane, EM_GETCHARFORMAT, SCF_SELECTION, static_cast<LPARAM>(format.address()));
+    return format.Read(&cf) && (cf.dwMask & CFM_LINK) && (cf.dwEffects & CFE_LINK);
+}
+
+int SendFilesCommand(HWND chat, const std::vector<std::wstring>& paths) {
+    HGLOBAL memory = wintest::DropOfFiles(paths);
+    if (!::OpenClipboard(nullptr)) {
+        ::GlobalFree(memory);
+        return 1;
+    }
+    ::EmptyClipboard();
+    ::SetClipboardData(CF_HDROP, memory);
+    ::CloseClipboard();
+    // Ctrl+V's character, which the box turns into a paste; answered once the files are sent.
+    ::SendMessageW(::GetDlgItem(chat, kIdMessage), WM_CHAR, 0x16, 1);
+    return 0;
+}
+
+int ClickCommand(HWND chat, const std::wstring& text, bool shift) {
+    HWND pane = ::GetDlgItem(chat, kIdLog);
+    const LONG at = PositionOf(pane, text);
+    RemoteBuffer point(pane, sizeof(POINTL));
+    POINTL where{};
+    if (at < 0 || !point.valid() || !point.Write(&where)) return Fail(1, "not in the pane, or no way in");
+    ::SendMessageW(pane, EM_POSFROMCHAR, point.address(), at);
+    point.Read(&where);
+    const LPARAM xy = MAKELPARAM(where.x + 2, where.y + 4);
+    // Posted: what the click opens (a box) must not hold the driver.
+    ::PostMessageW(pane, WM_LBUTTONDOWN, MK_LBUTTON | (shift ? MK_SHIFT : 0), xy);
+    ::PostMessageW(pane, WM_LBUTTONUP, shift ? MK_SHIFT : 0, xy);
+    return 0;
+}
+
+int LinkCommand(HWND chat, const std::wstring& text, int seconds) {
+    HWND pane = ::GetDlgItem(chat, kIdLog);
+    if (Poll(seconds * 10, [&] {
+            const LONG at = PositionOf(pane, text);
+            return at >= 0 && IsLink(pane, at, at + static_cast<LONG>(text.size()));
+        }))
+        return 0;
+    return Fail(1, "no link in the pane");
 }
 
 // Presses an entry-window button (ids 100 create, 101 open) and answers its file dialog with PATH.
 int Enter(int button, const std::wstring& path) {
     HWND login = ShownWindow(L"QuilletLogin", 600);
-    if (!login) {
-        std::fprintf(stderr, "no entry window\n");
-        return 3;
-    }
+    if (!login) return Fail(3, "no entry window");
     ::PostMessageW(login, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(login, button)));
     HWND dialog = DialogOf(ProcessOf(login), 30);
-    if (!dialog) {
-        std::fprintf(stderr, "no file dialog\n");
-        return 1;
-    }
+    if (!dialog) return Fail(1, "no file dialog");
     ::Sleep(300);
     for (HWND name : Windows(L"Edit", dialog)) {
         if (::GetWindowLongW(name, GWL_STYLE) & ES_READONLY) continue;
@@ -243,10 +329,7 @@ int SharedFolder(HWND chat, bool on, const std::wstring& days) {
     HWND box = ::GetDlgItem(settings, kIdSharedFolder);
     const auto ticked = [&] { return ::SendMessageW(box, BM_GETCHECK, 0, 0) == BST_CHECKED; };
     if (ticked() != on && ::IsWindowEnabled(box)) ::SendMessageW(box, BM_CLICK, 0, 0);
-    if (ticked() != on) {
-        std::fprintf(stderr, "the shared-folder box stays %s\n", on ? "clear" : "ticked");
-        return 1;
-    }
+    if (ticked() != on) return Fail(1, on ? "the shared-folder box stays clear" : "the shared-folder box stays ticked");
     if (!days.empty()) ::SendMessageW(::GetDlgItem(settings, kIdRetentionDays), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(days.c_str()));
     ::SendMessageW(::GetDlgItem(settings, kIdSettingsOk), BM_CLICK, 0, 0);
     return Poll(100, [&] { return !::IsWindow(settings); }) ? 0 : 1;
@@ -259,10 +342,7 @@ int AddToAutorun(HWND chat) {
     HWND add = ButtonWithText(settings, L"Добавить");
     ::PostMessageW(settings, WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(add), BN_CLICKED), reinterpret_cast<LPARAM>(add));
     HWND box = DialogOf(ProcessOf(settings), 10);
-    if (!box) {
-        std::fprintf(stderr, "no message box\n");
-        return 1;
-    }
+    if (!box) return Fail(1, "no message box");
     ::Sleep(300);
     std::wstring said;
     for (HWND text : Windows(L"Static", box))
@@ -315,10 +395,7 @@ int Run(const std::vector<std::wstring>& args) {
             limited = true;
         } else if (args[i] == L"--lock" && i + 2 < args.size()) {
             held.reset(::CreateFileW(args[++i].c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
-            if (!held) {
-                std::fprintf(stderr, "cannot hold %s\n", Utf8(args[i]).c_str());
-                return 1;
-            }
+            if (!held) return Fail(1, "cannot hold " + Utf8(args[i]));
         } else {
             break;
         }
@@ -333,15 +410,9 @@ int Run(const std::vector<std::wstring>& args) {
                                                                FALSE, 0, nullptr, nullptr, &startup, &started)
                             : ::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                                                &startup, &started);
-    if (!ok) {
-        std::fprintf(stderr, "cannot run %s (%lu)\n", Utf8(line).c_str(), ::GetLastError());
-        return 1;
-    }
+    if (!ok) return Fail(1, "cannot run " + Utf8(line) + " (" + std::to_string(::GetLastError()) + ")");
     outside::UniqueHandle process(started.hProcess), thread(started.hThread);
-    if (::WaitForSingleObject(process.get(), 300000) != WAIT_OBJECT_0) {
-        std::fprintf(stderr, "still running after 5 minutes\n");
-        return 1;
-    }
+    if (::WaitForSingleObject(process.get(), 300000) != WAIT_OBJECT_0) return Fail(1, "still running after 5 minutes");
     DWORD code = 0;
     ::GetExitCodeProcess(process.get(), &code);
     std::printf("exit %lu\n", code);
@@ -371,8 +442,7 @@ DWORD ParentOf(DWORD processId) {
     return 0;
 }
 
-// The desktop's shell: Explorer's shell window; Wine has none, and there the
-// desktop window belongs to Wine's Explorer.
+// The desktop's shell: Explorer's shell window; under Wine (none) the desktop window's, Wine's Explorer.
 DWORD ShellProcess() {
     HWND shell = ::GetShellWindow();
     return ProcessOf(shell ? shell : ::GetDesktopWindow());
@@ -385,14 +455,10 @@ int Finish(const std::wstring& setup) {
     info.lpVerb = L"open";
     info.lpFile = setup.c_str();
     info.nShow = SW_SHOWNORMAL;
-    if (!::ShellExecuteExW(&info) || !info.hProcess) {
-        std::fprintf(stderr, "the installer did not start\n");
-        return 1;
-    }
+    if (!::ShellExecuteExW(&info) || !info.hProcess) return Fail(1, "the installer did not start");
     outside::UniqueHandle installer(info.hProcess);
     const DWORD installerId = ::GetProcessId(installer.get());
-    // The default button of each page once it has settled (shown the same for a
-    // moment), until the last: tick the box there first.
+    // The default button of each page once settled (the same for a moment); on the last, tick the box first.
     bool ticked = false;
     HWND seen = nullptr;
     for (int i = 0; i < 600 && ::WaitForSingleObject(installer.get(), 300) == WAIT_TIMEOUT; ++i) {
@@ -414,10 +480,7 @@ int Finish(const std::wstring& setup) {
     ::GetExitCodeProcess(installer.get(), &exitCode);
     std::printf("installer %lu %lu\n", installerId, exitCode);
     HWND quillet = Poll(300, [] { return ::FindWindowW(L"QuilletLogin", nullptr); });
-    if (!quillet) {
-        std::fprintf(stderr, "no Quillet started\n");
-        return 1;
-    }
+    if (!quillet) return Fail(1, "no Quillet started");
     const DWORD quilletId = ProcessOf(quillet);
     const DWORD shellId = ShellProcess();
     std::printf("quillet %lu %lu %lx\nshell %lu %lx\n", quilletId, ParentOf(quilletId), IntegrityOf(quilletId),
@@ -442,10 +505,7 @@ int main() {
     if (command == "run" && argc >= 3) return Run(args);
     if (command == "finish" && argc >= 3) return Finish(args[2]);
     HWND chat = ChatWindow(60);
-    if (!chat) {
-        std::fprintf(stderr, "no chat window\n");
-        return 3;
-    }
+    if (!chat) return Fail(3, "no chat window");
     if (command == "send" && argc >= 3) return Send(chat, args[2]) ? 0 : 1;
     if (command == "burst" && argc >= 4) {
         const int count = std::stoi(args[2]);
@@ -462,8 +522,7 @@ int main() {
         const std::wstring& wanted = args[2];
         const int seconds = argc >= 4 ? std::stoi(args[3]) : 30;
         if (Poll(seconds * 10, [&] { return PaneText(chat).find(wanted) != std::wstring::npos; })) return 0;
-        std::fprintf(stderr, "not in the pane: %s\n%s\n", Utf8(wanted).c_str(), Utf8(PaneText(chat)).c_str());
-        return 1;
+        return Fail(1, "not in the pane: " + Utf8(wanted) + "\n" + Utf8(PaneText(chat)));
     }
     if (command == "sendfile" && argc >= 3) return SendFilesCommand(chat, {args.begin() + 2, args.end()});
     if (command == "click" && argc >= 3) return ClickCommand(chat, args[2], argc >= 4 && args[3] == L"shift");
