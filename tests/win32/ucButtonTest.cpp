@@ -178,9 +178,6 @@ TEST(ucButton, ItsOwnPaintingShowsANewPictureOnlyFromTheNextPress) {
     Mouse(hwnd, WM_LBUTTONDOWN);
     EXPECT_EQ(wintest::PrintedClient(hwnd).Rgb(20, 20), PatternAt(4, 4));
     Mouse(hwnd, WM_LBUTTONUP);
-    button->SetPicture(nullptr);
-    ::SetWindowPos(hwnd, nullptr, 0, 0, 44, 44, SWP_NOMOVE | SWP_NOZORDER);
-    EXPECT_EQ(wintest::PrintedClient(hwnd).Rgb(22, 22), ::GetSysColor(COLOR_BTNFACE)) << "or a resize";
 }
 
 TEST(ucButton, ClicksReachTheParentAndAnInterruptedPressRaisesTheFaceWithoutOne) {
