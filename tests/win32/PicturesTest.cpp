@@ -119,7 +119,7 @@ TEST(Pictures, ProgramPngsAreBlendedOntoTheBackground) {
               outside::ErrorNumberFromWin32(ERROR_RESOURCE_NAME_NOT_FOUND));
 }
 
-TEST(Pictures, StandardFormatsLoadWithoutStartingGdiPlus) {
+TEST(Pictures, StandardFormatsLoadWithoutStartingGdiPlusAndAFailedStartIsReported) {
     support::csGDIPlusToken::ReleaseShared();
     ASSERT_EQ(support::csGDIPlusToken::SharedIfStarted(), nullptr);
     for (const auto& [bytes, colour] : {std::pair{MakeBmp(RGB(12, 200, 99)), RGB(12, 200, 99)},
@@ -140,6 +140,9 @@ TEST(Pictures, StandardFormatsLoadWithoutStartingGdiPlus) {
     LoadResPictureByData("IDP_SHOW_LOGS", "PNG_PICTURES", kButtonFace);
     EXPECT_EQ(support::csGDIPlusToken::SharedIfStarted(), first);
     EXPECT_EQ(first->Token(), token);
+    const RuntimeError unsupported = ErrorOf([] { support::csGDIPlusToken version99(99); });
+    EXPECT_EQ(unsupported.Number(), static_cast<long>(0x80040000u));
+    EXPECT_EQ(unsupported.Description(), "Can't initialize GDI+. Unsupported library version");
 }
 
 TEST(Pictures, TemporaryFileIsGoneAfterSuccessAndFailure) {
@@ -175,11 +178,4 @@ TEST(Pictures, AFileIsLoadedByItsContentAndAMissingOneReportedSo) {
               outside::kErrFileNotFound);
     testsupport::WriteRaw(dir / "really-a-bitmap.png", MakeBmp(RGB(9, 8, 7)));
     EXPECT_EQ(Read(modGDIPlusLoadAndSave::LoadPictureFromFile(dir / "really-a-bitmap.png", 0)).Rgb(0, 0), RGB(9, 8, 7));
-}
-
-TEST(GDIPlusToken, StartsAndReportsAFailedStart) {
-    EXPECT_NE(support::csGDIPlusToken().Token(), 0u);
-    const RuntimeError unsupported = ErrorOf([] { support::csGDIPlusToken version99(99); });
-    EXPECT_EQ(unsupported.Number(), static_cast<long>(0x80040000u));
-    EXPECT_EQ(unsupported.Description(), "Can't initialize GDI+. Unsupported library version");
 }
