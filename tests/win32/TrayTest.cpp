@@ -145,7 +145,7 @@ TEST_F(TrayTest, MessageWhileHiddenBlinksUntilTheWindowIsShownFromTheMenuWhoseEx
     EXPECT_TRUE(found) << "the log is saved";
 }
 
-TEST_F(TrayTest, TheTipCountsTheUnreadUntilTheVisibleWindowIsActivatedAndTheWheelOverThePaneScrollsIt) {
+TEST_F(TrayTest, TheTipIsTheCaptionWithTheUnreadCountAndActivatingTheVisibleWindowClearsItAndTheBlinking) {
     Open(false);
     const std::string caption = wintest::WindowText(hwnd);
     EXPECT_EQ(Tray()->Text(), caption);
@@ -178,27 +178,6 @@ TEST_F(TrayTest, TheTipCountsTheUnreadUntilTheVisibleWindowIsActivatedAndTheWhee
     EXPECT_EQ(Tray()->BalloonsShown(), 1);
     EXPECT_EQ(Tray()->Text(), caption);
     ::DestroyWindow(other);
-
-    // The wheel over the pane scrolls it while the message box has the focus.
-    for (int i = 0; i < 60; ++i) form->ShowSystemMessage("строка " + std::to_string(i));
-    HWND box = form->MessageInput();
-    ::SetWindowTextW(box, L"1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n8\r\n9\r\n10");
-    ::SendMessageW(box, EM_SETSEL, 0, 0);
-    ::SetFocus(box);
-    const auto wheel = [&](int notches) {
-        POINT before{}, after{};
-        ::SendMessageW(form->LogPane(), EM_GETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&before));
-        ::SendMessageW(box, WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(WHEEL_DELTA * notches)), 0);
-        ::SendMessageW(form->LogPane(), EM_GETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&after));
-        return after.y - before.y;
-    };
-    const LRESULT boxLine = ::SendMessageW(box, EM_GETFIRSTVISIBLELINE, 0, 0);
-    ASSERT_TRUE(PointAt(form->LogPane()));
-    EXPECT_LT(wheel(3), 0) << "the pane scrolled up";
-    EXPECT_EQ(::SendMessageW(box, EM_GETFIRSTVISIBLELINE, 0, 0), boxLine) << "the box did not";
-    // Elsewhere the wheel is the focused control's own.
-    ASSERT_TRUE(PointAt(box));
-    EXPECT_EQ(wheel(-3), 0);
 }
 
 // The first pass's backlog is one burst; own messages and system lines never notify.
@@ -232,4 +211,27 @@ TEST_F(TrayTest, AMessageFromAnotherWhileHiddenGivesOneNotificationWhoseClickOpe
     wintest::PumpFor(kBurstOverMs + 500);
     EXPECT_EQ(Tray()->BalloonsShown(), 1) << "notifications off";
     EXPECT_EQ(form->UnreadMessages(), 1);
+}
+
+TEST_F(TrayTest, WheelOverThePaneScrollsItWhileTheMessageBoxHasTheFocus) {
+    Open(false);
+    for (int i = 0; i < 60; ++i) form->ShowSystemMessage("строка " + std::to_string(i));
+    HWND box = form->MessageInput();
+    ::SetWindowTextW(box, L"1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n8\r\n9\r\n10");
+    ::SendMessageW(box, EM_SETSEL, 0, 0);
+    ::SetFocus(box);
+    const auto wheel = [&](int notches) {
+        POINT before{}, after{};
+        ::SendMessageW(form->LogPane(), EM_GETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&before));
+        ::SendMessageW(box, WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(WHEEL_DELTA * notches)), 0);
+        ::SendMessageW(form->LogPane(), EM_GETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&after));
+        return after.y - before.y;
+    };
+    const LRESULT boxLine = ::SendMessageW(box, EM_GETFIRSTVISIBLELINE, 0, 0);
+    ASSERT_TRUE(PointAt(form->LogPane()));
+    EXPECT_LT(wheel(3), 0) << "the pane scrolled up";
+    EXPECT_EQ(::SendMessageW(box, EM_GETFIRSTVISIBLELINE, 0, 0), boxLine) << "the box did not";
+    // Elsewhere the wheel is the focused control's own.
+    ASSERT_TRUE(PointAt(box));
+    EXPECT_EQ(wheel(-3), 0);
 }
