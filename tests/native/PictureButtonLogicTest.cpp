@@ -104,15 +104,10 @@ TEST(PictureButtonLogic, MouseSequencesSinkRaiseAndClick) {
 
 TEST(GDIPlusStatusText, KnownCodesAndTheRest) {
     using modGDIPlusLoadAndSave::GDIPlusStatusText;
+    // The ends of the table, its typo, and past either end.
     const std::pair<long, std::string> cases[] = {
-        {0, "Unknown error"},          {1, "Generic error"},           {2, "Invalid parameter"},
-        {3, "Invalid picture"},        {4, "Object busy"},             {5, "Insufficient buffer"},
-        {6, "Not implemented"},        {7, "Win32 error"},             {8, "Wrong state"},
-        {9, "Operation was aborted"},  {10, "File not found"},         {11, "Value overflow"},
-        {12, "Accedd denied"},         {13, "Unknown image format"},   {14, "Font family not found"},
-        {15, "Font style not found"},  {16, "Not a TrueType font"},    {17, "Unsupported library version"},
-        {18, "Library not initialized"}, {19, "Property not found"},   {20, "Property not supported"},
-        {21, "Unknown error 21"},      {-1, "Unknown error -1"},       {1000, "Unknown error 1000"},
+        {0, "Unknown error"},         {1, "Generic error"},          {12, "Accedd denied"},
+        {20, "Property not supported"}, {21, "Unknown error 21"},    {-1, "Unknown error -1"},
     };
     for (const auto& [code, text] : cases) EXPECT_EQ(GDIPlusStatusText(code), text) << code;
 }

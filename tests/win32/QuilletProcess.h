@@ -29,7 +29,6 @@ public:
         return Wait(className, {}, false, timeoutMs);
     }
     HWND WaitForMessageBox(int timeoutMs = 20000) const { return WaitForWindow(L"#32770", {}, timeoutMs); }
-    // True when the process has a visible top-level window right now.
     bool HasVisibleWindow() const { return Find({}, {}, true) != nullptr; }
     // True when the process ended within timeoutMs; code receives its exit code.
     bool WaitForExit(int timeoutMs, DWORD* code = nullptr) const;
@@ -42,7 +41,6 @@ private:
     DWORD id_ = 0;
 };
 
-// The text of a message box.
 std::string MessageBoxText(HWND box);
 // Presses OK on a message box.
 void CloseMessageBox(HWND box);
