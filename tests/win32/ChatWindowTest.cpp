@@ -1,5 +1,4 @@
-// The chat window driven through Win32 messages: sending keys, hot keys,
-// minimum size, hiding, transparency and closing.
+// The chat window driven through Win32 messages; the key rules' branches are the logic suite's.
 #include <windows.h>
 #include <richedit.h>
 
@@ -35,7 +34,7 @@ protected:
     void Press(int vk, wchar_t ch, bool shift = false, bool ctrl = false) {
         PressKey(form->MessageInput(), vk, ch, shift, ctrl);
     }
-    // The toolbar's buttons, left to right.
+    // Left to right.
     std::vector<support::ucButton*> Toolbar() const {
         std::vector<support::ucButton*> buttons;
         for (HWND child = ::GetWindow(hwnd, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT))
@@ -61,10 +60,10 @@ TEST_F(ChatWindowTest, EnterAndCtrlEnterSendByTheSetting) {
         wchar_t ch;
         bool sends;
     } cases[] = {
-        {false, false, false, L'\r', false}, {false, false, true, L'\n', true},
-        {false, true, false, L'\r', false},  {false, true, true, L'\n', false},
-        {true, false, false, L'\r', true},   {true, false, true, L'\n', false},
-        {true, true, false, L'\r', false},   {true, true, true, L'\n', false},
+        {false, false, false, L'\r', false},
+        {false, false, true, L'\n', true},
+        {true, false, false, L'\r', true},
+        {true, true, false, L'\r', false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::to_string(c.sendOnEnter) + std::to_string(c.shift) + std::to_string(c.ctrl));
@@ -137,8 +136,6 @@ TEST_F(ChatWindowTest, EscHidesShiftEscEndsAndCtrlZeroMakesItTranslucent) {
     EXPECT_FALSE(::IsWindowVisible(hwnd));
     EXPECT_TRUE(::IsWindow(hwnd));
     ::ShowWindow(hwnd, SW_SHOW);
-    Press(VK_ESCAPE, 0x1B, false, true);
-    EXPECT_TRUE(::IsWindowVisible(hwnd)) << "Ctrl+Esc does nothing";
     Press(VK_ESCAPE, 0x1B, true, false);
     EXPECT_TRUE(PumpUntil([&] { return !::IsWindow(hwnd); }));
     EXPECT_EQ(frmMain::Current(), form) << "the key handler went on with a live object";
