@@ -147,12 +147,22 @@ TEST_F(LoginWindowTest, ShowsItsCaptionTextsAndPictures) {
     }
 }
 
-// Each dialog starts in the folder it remembers, or in Documents when that is gone.
-TEST_F(LoginWindowTest, CreateMakesAnEmptyChatFileAndEachDialogStartsInItsRememberedFolder) {
-    const std::string folder = dir / "Чат с семьёй", opened = dir / "открыт";
+// Open takes any file's folder and leaves the file alone; create makes an empty chat file of the name typed;
+// each dialog offers chat files and starts in the folder it remembers, or in Documents when that is gone.
+TEST_F(LoginWindowTest, OpenAndCreateEnterTheChatAndEachDialogStartsInItsRememberedFolder) {
+    const std::string notes = dir / "заметки.txt", folder = dir / "Чат с семьёй";
+    WriteRaw(notes, "не чат");
+    Click(startup::kOpenChat, {DialogScript::ChooseFile(notes)});
+    ASSERT_TRUE(InChat());
+    EXPECT_EQ(ChatWindow()->Chat().ChatFilePath, notes);
+    EXPECT_EQ(ChatWindow()->Chat().ChatFolder, dir.path());
+    EXPECT_EQ(ReadRaw(notes), "не чат");
+    EXPECT_EQ(Stored(kLastOpenKey), dir.path());
+    EXPECT_EQ(Stored(kLastCreateKey), kUnset);
+    TearDown();
+
     MakeFolder(folder);
-    MakeFolder(opened);
-    Store(kLastOpenKey, opened);
+    Open();
     Click(startup::kCreateChat, {DialogScript::ChooseFile(folder + "\\Беседа")});
     ASSERT_TRUE(InChat());
     const std::string chat = folder + "\\Беседа.ZPMFChat";
@@ -163,7 +173,7 @@ TEST_F(LoginWindowTest, CreateMakesAnEmptyChatFileAndEachDialogStartsInItsRememb
     EXPECT_TRUE(ChatWindow()->Chat().Claimed());
     EXPECT_NE(WindowText(ChatWindow()->Handle()).find("Беседа"), std::string::npos);
     EXPECT_EQ(Stored(kLastCreateKey), folder);
-    EXPECT_EQ(Stored(kLastOpenKey), opened) << "create leaves the open folder alone";
+    EXPECT_EQ(Stored(kLastOpenKey), dir.path()) << "create leaves the open folder alone";
     TearDown();
 
     const std::string documents = support::FileDialog::DocumentsFolder();
@@ -173,45 +183,31 @@ TEST_F(LoginWindowTest, CreateMakesAnEmptyChatFileAndEachDialogStartsInItsRememb
         SCOPED_TRACE(remembered.empty() ? "as remembered" : "a remembered folder that is gone");
         if (!remembered.empty()) Store(kLastCreateKey, remembered);
         Open();
-        std::string createStart, openStart;
-        Click(startup::kCreateChat, {DialogScript::ReadFolder(&createStart, DialogScript::Press(IDCANCEL))});
-        Click(startup::kOpenChat, {DialogScript::ReadFolder(&openStart, DialogScript::Press(IDCANCEL))});
-        EXPECT_EQ(createStart, expected);
-        EXPECT_EQ(openStart, opened);
+        std::string start[2];
+        for (startup::LoginButton button : {startup::kCreateChat, startup::kOpenChat}) {
+            std::vector<std::string> types;
+            const auto texts = Click(button, {DialogScript::ReadFolder(&start[button], [&](HWND dialog) {
+                                         types = FileTypes(dialog);
+                                         DialogScript::Press(IDCANCEL)(dialog);
+                                     })});
+            EXPECT_EQ(texts.size(), 1u) << "the dialog and nothing after it";
+            EXPECT_EQ(types, (std::vector<std::string>{"Файлы чата", "Все файлы"})) << "the filter";
+            ExpectStayed();
+        }
+        EXPECT_EQ(start[startup::kCreateChat], expected);
+        EXPECT_EQ(start[startup::kOpenChat], dir.path());
         TearDown();
     }
 }
 
-TEST_F(LoginWindowTest, CancelledDialogsAndAMissingFileChangeNothing) {
-    for (startup::LoginButton button : {startup::kCreateChat, startup::kOpenChat}) {
-        std::vector<std::string> types;
-        const auto texts = Click(button, {[&](HWND dialog) {
-                                     types = FileTypes(dialog);
-                                     DialogScript::Press(IDCANCEL)(dialog);
-                                 }});
-        EXPECT_EQ(texts.size(), 1u) << "the dialog and nothing after it";
-        EXPECT_EQ(types, (std::vector<std::string>{"Файлы чата", "Все файлы"})) << "the filter";
-        ExpectStayed();
-    }
-    // The dialog refuses the name with a box of its own and stays.
+// The dialog refuses the name with a box of its own and stays.
+TEST_F(LoginWindowTest, AMissingFileChangesNothing) {
     const auto texts = Click(startup::kOpenChat, RefusedInTheDialog(dir / "нет такого.ZPMFChat", IDOK));
     EXPECT_EQ(texts.size(), 2u) << "the dialog said the file does not exist";
     ExpectStayed();
     EXPECT_TRUE(FolderNames(dir.path()).empty());
     EXPECT_EQ(Stored(kLastCreateKey), kUnset);
     EXPECT_EQ(Stored(kLastOpenKey), kUnset);
-}
-
-TEST_F(LoginWindowTest, OpenUsesAnyFilesFolderAndLeavesTheFileAlone) {
-    const std::string notes = dir / "заметки.txt";
-    WriteRaw(notes, "не чат");
-    Click(startup::kOpenChat, {DialogScript::ChooseFile(notes)});
-    ASSERT_TRUE(InChat());
-    EXPECT_EQ(ChatWindow()->Chat().ChatFilePath, notes);
-    EXPECT_EQ(ChatWindow()->Chat().ChatFolder, dir.path());
-    EXPECT_EQ(ReadRaw(notes), "не чат");
-    EXPECT_EQ(Stored(kLastOpenKey), dir.path());
-    EXPECT_EQ(Stored(kLastCreateKey), kUnset);
 }
 
 TEST_F(LoginWindowTest, CreatingOverAnExistingChatAsksFirstThenReadsWaitingMessages) {
