@@ -186,8 +186,10 @@ TEST_F(LocalSettingsWindowTest, EverySettingRoundTripsAndOnlyOkRefreshesTheIcons
     EXPECT_TRUE(PaneHas("Вася Пупкин")) << "the new name goes with the next message";
 
     const ChatSettingsValues applied = ChatValuesFromSettings();
+    const std::string logs = modSettings::LogsFolder;  // not a setting: the log goes there at the end
     modSettings::ResetToDefaults();
     modSettings::ReadChatSettings(chatPath);
+    modSettings::LogsFolder = logs;
     EXPECT_EQ(ChatValuesFromSettings(), applied);
     const HWND again = OpenLocal();
     ASSERT_NE(again, nullptr);
