@@ -31,23 +31,12 @@ struct Modifiers {
 };
 constexpr Modifiers kCtrl{true, false, false};
 
-// This thread's key state, as GetKeyState in the window procedures reads it.
-void Hold(Modifiers held) {
-    BYTE state[256] = {};
-    ::GetKeyboardState(state);
-    state[VK_CONTROL] = state[VK_LCONTROL] = held.ctrl ? 0x80 : 0;
-    state[VK_SHIFT] = state[VK_LSHIFT] = held.shift ? 0x80 : 0;
-    state[VK_MENU] = state[VK_LMENU] = held.alt ? 0x80 : 0;
-    ::SetKeyboardState(state);
-}
-
 void TypeKey(HWND edit, UINT key, Modifiers held = {}) {
-    Hold(held);
+    const wintest::HeldKeys keys(held.shift, held.ctrl, held.alt);
     const LPARAM scan = static_cast<LPARAM>(::MapVirtualKeyW(key, MAPVK_VK_TO_VSC)) << 16;
     ::PostMessageW(edit, WM_KEYDOWN, key, 1 | scan);
     ::PostMessageW(edit, WM_KEYUP, key, 1 | scan | (LPARAM{3} << 30));
     wintest::PumpUntil([] { return true; }, 2000);
-    Hold({});
 }
 
 using Seen = std::vector<std::pair<UINT, WPARAM>>;
@@ -165,9 +154,10 @@ TEST_F(SelectAllHook, AKeyWithoutItsCharacterLeavesTheNextCharacterAlone) {
     const HWND edit = NewEdit();
     csTBSelectAllHook hook;
     ASSERT_TRUE(hook.Init(edit));
-    Hold(kCtrl);
-    ::SendMessageW(edit, WM_KEYDOWN, 'A', 1);  // sent, not typed: its character never comes
-    Hold({});
+    {
+        const wintest::HeldKeys ctrl(false, true);
+        ::SendMessageW(edit, WM_KEYDOWN, 'A', 1);  // sent, not typed: its character never comes
+    }
     EXPECT_EQ(SelectionOf(edit), kAll);
     TypeKey(edit, 'B');
     EXPECT_EQ(wintest::WindowText(edit), "b");

@@ -34,10 +34,10 @@ void Click(HWND window, int id);
 bool Checked(HWND window, int id);
 void SetText(HWND window, const std::string& text);
 
-// Holds Shift and Ctrl for this thread as GetKeyState sees them (Alt up).
+// Holds Shift, Ctrl and Alt for this thread as GetKeyState sees them.
 class HeldKeys {
 public:
-    HeldKeys(bool shift, bool ctrl);
+    HeldKeys(bool shift, bool ctrl, bool alt = false);
     ~HeldKeys();
     HeldKeys(const HeldKeys&) = delete;
     HeldKeys& operator=(const HeldKeys&) = delete;
