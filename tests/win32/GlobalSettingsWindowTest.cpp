@@ -1,7 +1,7 @@
-// The program settings window through its real controls, the real colour
-// dialog and the registry of the test prefix.
+// The program settings window through its real controls, the real colour dialog and the registry.
 #include <windows.h>
 #include <colordlg.h>
+#include <richedit.h>
 
 #include <gtest/gtest.h>
 
@@ -10,7 +10,6 @@
 #include "app/settings/GlobalSettingsLogic.h"
 #include "app/settings/modSettings.h"
 #include "app/settings/win32/frmGlobalSettings.h"
-#include "app/support/win32/modRTFSupport.h"
 #include "outside/SettingsStore.h"
 
 using namespace settings;
@@ -22,8 +21,7 @@ using wintest::RegText;
 
 namespace {
 
-// In the colour dialog: mix a colour in its red, green and blue boxes,
-// optionally add it to the custom colours, then OK (or Cancel).
+// Mixes a colour in the colour dialog, optionally adds it to the custom colours, then OK (or Cancel).
 DialogScript::Step MixColor(int red, int green, int blue, bool addCustom, bool confirm = true) {
     return [=](HWND dialog) {
         ::SetDlgItemInt(dialog, COLOR_RED, static_cast<UINT>(red), FALSE);
@@ -46,7 +44,6 @@ protected:
         modSettings::SaveGlobalSettings();
         SettingsWindowFixture::TearDown();
     }
-    // Clicks colour button i while the script answers the colour dialog.
     void PickColor(HWND window, size_t i, DialogScript::Step answer) {
         DialogScript script({std::move(answer)});
         Click(window, kIdFirstColor + static_cast<int>(i));
@@ -90,18 +87,6 @@ TEST_F(GlobalSettingsWindowTest, F9OpensOneWindowWithEveryCaptionInTabOrder) {
             EXPECT_EQ(wintest::WindowText(control), caption);
         control = ::GetNextDlgTabItem(w, control, FALSE);
     }
-    // The notifications switch stands under the twelve; the window grew to keep the rest below it.
-    const auto at = [w](int id) {
-        RECT r{};
-        ::GetWindowRect(::GetDlgItem(w, id), &r);
-        ::MapWindowPoints(nullptr, w, reinterpret_cast<POINT*>(&r), 2);
-        return r;
-    };
-    RECT client{};
-    ::GetClientRect(w, &client);
-    EXPECT_GT(at(kIdFirstSwitch + 12).top, at(kIdFirstSwitch + 11).bottom);
-    EXPECT_LT(at(kIdFirstSwitch + 12).bottom, at(kIdTitleColumnLabel).top);
-    EXPECT_LT(at(kIdGlobalOk).bottom, client.bottom);
     const char* labels[] = {"Мои сообщения", "Сообщения собеседников", "Системные сообщения", "Отладочные сообщения",
                             "Заголовок", "Текст"};
     for (int i = 0; i < 6; ++i) EXPECT_EQ(wintest::Text(w, kIdFirstRowLabel + i), labels[i]);
@@ -109,19 +94,11 @@ TEST_F(GlobalSettingsWindowTest, F9OpensOneWindowWithEveryCaptionInTabOrder) {
     EXPECT_EQ(OpenGlobal(), w) << "a second F9 shows the same window";
 }
 
-// Cancel and Esc write nothing; Apply saves and keeps the window, and a
-// Cancel after it keeps what it saved; Enter is OK. The keys reach the window
-// as the user's would: posted, then through the program's loop.
+// Apply keeps the window and a Cancel after it keeps what it saved; the keys are posted, as the user's come.
 TEST_F(GlobalSettingsWindowTest, CancelAndEscWriteNothingApplyAndEnterSave) {
-    // The store holds other values than the variables, so a save would show.
-    {
-        outside::SettingsStore store;
-        store.WriteBoolean("", "Send on Enter", !modSettings::SendOnEnter);
-        store.WriteLong("Colors 2", "Debug Message Body Color", 0x00010203);
-        store.WriteBoolean("Debug", "Send XML Messages", !modSettings::SendXMLMessages);
-    }
-    const auto before = wintest::RegistrySnapshot();
     const GlobalSettingsValues values = GlobalValuesFromSettings();
+    // The store holds another value than the variable: a save shows even where the watch misses a same-value write.
+    outside::SettingsStore().WriteBoolean("", "Send on Enter", !modSettings::SendOnEnter);
     for (bool byKey : {false, true}) {
         SCOPED_TRACE(byKey ? "Esc" : "Cancel");
         wintest::RegistryWatch watch;
@@ -134,11 +111,10 @@ TEST_F(GlobalSettingsWindowTest, CancelAndEscWriteNothingApplyAndEnterSave) {
             Click(w, kIdGlobalCancel);
         ASSERT_TRUE(wintest::PumpUntil([&] { return !::IsWindow(w); }, 5000)) << "the window closed";
         EXPECT_FALSE(watch.Changed()) << "nothing was written";
-        EXPECT_EQ(wintest::RegistrySnapshot(), before);
+        EXPECT_EQ(RegDword("", "Send on Enter"), modSettings::SendOnEnter ? 0 : 1) << "nothing was saved";
         EXPECT_EQ(GlobalValuesFromSettings(), values);
     }
 
-    // From here the store agrees with the variables: only a save changes it.
     const bool sendOnEnter = modSettings::SendOnEnter;
     outside::SettingsStore().WriteBoolean("", "Send on Enter", sendOnEnter);
     HWND w = OpenGlobal();
@@ -203,30 +179,23 @@ TEST_F(GlobalSettingsWindowTest, EverySwitchAndColourRoundTripsThroughTheRegistr
     for (size_t i = 0; i < kColorCount; ++i)
         EXPECT_EQ(RegDword(colors[i].section, colors[i].key), mixed(i)) << colors[i].key;
 
+    // The colours are read at the next message (the keys follow their variable: ChatWindowTest).
+    wintest::SetText(form->MessageInput(), "colour check");
+    wintest::PressKey(form->MessageInput(), VK_RETURN, 0, false, !modSettings::SendOnEnter);
+    ASSERT_TRUE(wintest::PumpUntil([&] { return PaneHas("colour check"); }));
+    FINDTEXTEXW find{{0, -1}, L"colour check", {}};
+    ASSERT_GE(::SendMessageW(form->LogPane(), EM_FINDTEXTEXW, FR_DOWN, reinterpret_cast<LPARAM>(&find)), 0);
+    EXPECT_EQ(wintest::FormatAt(form->LogPane(), find.chrgText.cpMin).colour, static_cast<COLORREF>(mixed(1)))
+        << "my message's text in my text colour";
+
     // Back from the registry into the variables, and from them into a fresh window.
+    const std::string logs = modSettings::LogsFolder;  // not a setting: the log goes there at the end
     modSettings::ResetToDefaults();
     modSettings::ReadGlobalSettings();
+    modSettings::LogsFolder = logs;
     w = OpenGlobal();
     ASSERT_NE(w, nullptr);
     for (size_t i = 0; i < kSwitchCount; ++i)
         EXPECT_EQ(Checked(w, kIdFirstSwitch + static_cast<int>(i)), !before.switches[i]) << switches[i].key;
     for (size_t i = 0; i < kColorCount; ++i) EXPECT_EQ(ButtonColor(i), mixed(i)) << colors[i].key;
-}
-
-TEST_F(GlobalSettingsWindowTest, ChangesTakeEffectAtTheirNextUse) {
-    modSettings::SendOnEnter = true;
-    modSettings::iChatStylePlugin = false;
-    HWND w = OpenGlobal();
-    ASSERT_NE(w, nullptr);
-    Click(w, kIdFirstSwitch);                            // Send on Enter off
-    PickColor(w, 0, MixColor(0x12, 0x34, 0x56, false));  // my title colour
-    Click(w, kIdGlobalOk);
-    ASSERT_FALSE(modSettings::SendOnEnter);
-
-    // The chat window's keys follow the variable (ChatWindowTest); the colour is read at the next message.
-    wintest::SetText(form->MessageInput(), "colour check");
-    wintest::PressKey(form->MessageInput(), VK_RETURN, 0, false, true);
-    ASSERT_TRUE(wintest::PumpUntil([&] { return PaneHas("colour check"); }));
-    const std::string rtf = modRTFSupport::StreamOutRtf(form->LogPane());
-    EXPECT_NE(rtf.find("\\red18\\green52\\blue86"), std::string::npos) << "the title in the new colour: " << rtf.substr(0, 400);
 }

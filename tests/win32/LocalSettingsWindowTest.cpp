@@ -1,5 +1,4 @@
-// The chat settings window through its real controls and the registry of the
-// test prefix, and the Startup shortcut through the real shell link.
+// The chat settings window through its real controls and registry; the Startup shortcut through the real shell link.
 #include <windows.h>
 #include <shobjidl.h>
 #include <shlobj.h>
@@ -30,8 +29,7 @@ using wintest::Text;
 
 namespace {
 
-// A shell link's target, working folder, arguments, icon file and index, and
-// its show command as the file keeps it at 0x3C (Wine's GetShowCmd always says 1).
+// Target, working folder, arguments, icon file and index, and the show command at 0x3C (Wine's GetShowCmd says 1).
 using LinkFields = std::tuple<std::string, std::string, std::string, std::string, int, int>;
 LinkFields ReadLink(const std::string& path) {
     outside::ComPtr<IShellLinkW> link;
@@ -101,7 +99,6 @@ TEST_F(LocalSettingsWindowTest, ShiftF9OpensTheWindowWithEveryCaptionAndTheNameB
     EXPECT_NE(button->Picture().get(), nullptr) << "the button has its picture";
     EXPECT_EQ(OpenLocal(), w) << "one instance";
 
-    // The name box selects all when it gets the focus, and the button puts the default name in.
     const HWND name = ::GetDlgItem(w, kIdUserName);
     EXPECT_EQ(Text(w, kIdUserName), "Кто-то");
     ::SetFocus(::GetDlgItem(w, kIdLocalApply));
@@ -109,48 +106,36 @@ TEST_F(LocalSettingsWindowTest, ShiftF9OpensTheWindowWithEveryCaptionAndTheNameB
     ::SetFocus(name);
     DWORD from = 99, to = 0;
     ::SendMessageW(name, EM_GETSEL, reinterpret_cast<WPARAM>(&from), reinterpret_cast<LPARAM>(&to));
-    EXPECT_EQ(std::make_pair(from, to), std::make_pair(DWORD{0}, DWORD{6})) << "all selected";
+    EXPECT_EQ(std::make_pair(from, to), std::make_pair(DWORD{0}, DWORD{6})) << "the focus selects all";
     button->ClickMe();
-    EXPECT_EQ(Text(w, kIdUserName), modSettings::GetDefaultUserName());
-}
+    EXPECT_EQ(Text(w, kIdUserName), modSettings::GetDefaultUserName()) << "the button puts the default name in";
 
-TEST_F(LocalSettingsWindowTest, SamplesSelectTheirOptionsAndGreySwitchesTheMessageSamples) {
-    const HWND w = OpenLocal();
-    ASSERT_NE(w, nullptr);
     for (size_t g = 0; g < kIconGroupCount; ++g) {
-        const auto group = static_cast<IconGroup>(g);
         for (int s : {4, 1}) {
-            ::SendMessageW(::GetDlgItem(w, IconSampleId(group, s)), WM_LBUTTONDOWN, MK_LBUTTON, 0);
-            ::SendMessageW(::GetDlgItem(w, IconSampleId(group, s)), WM_LBUTTONUP, 0, 0);
+            const HWND sample = ::GetDlgItem(w, IconSampleId(static_cast<IconGroup>(g), s));
+            ::SendMessageW(sample, WM_LBUTTONDOWN, MK_LBUTTON, 0);
+            ::SendMessageW(sample, WM_LBUTTONUP, 0, 0);
             for (int o = 0; o < kIconStyleCount; ++o)
-                EXPECT_EQ(Checked(w, IconOptionId(group, o)), o == s) << "group " << g << " sample " << s;
+                EXPECT_EQ(Checked(w, IconOptionId(static_cast<IconGroup>(g), o)), o == s) << "group " << g << " " << s;
         }
     }
-    // Which picture each sample shows, by its pixels: each load makes a new icon handle.
-    const auto samplesShow = [&](const char* grey, const std::string& stage) {
+    // The grey switch changes the message samples at once (by pixels: each load is a new handle), and back.
+    for (const char* grey : {"", "A", ""}) {
         for (int s = 0; s < kIconStyleCount; ++s) {
-            const std::string n = std::to_string(s);
-            const std::pair<IconGroup, std::string> shown[] = {
-                {IconGroup::Tray, "IDI_TRAY_" + n}, {IconGroup::Message, "IDI_MESSAGE_" + n + grey},
-                {IconGroup::Empty, "IDI_EMPTY_" + n}};
-            for (const auto& [group, resource] : shown)
-                EXPECT_EQ(wintest::IconPixels(frmLocalSettings::Loaded()->SampleIcon(group, s)),
-                          wintest::IconPixels(static_cast<HICON>(
-                              wintest::PictureHandle(outside::asLoadResTrayIcon(resource).get()))))
-                    << stage << ": " << resource;
+            const std::string resource = "IDI_MESSAGE_" + std::to_string(s) + grey;
+            EXPECT_EQ(wintest::IconPixels(frmLocalSettings::Loaded()->SampleIcon(IconGroup::Message, s)),
+                      wintest::IconPixels(
+                          static_cast<HICON>(wintest::PictureHandle(outside::asLoadResTrayIcon(resource).get()))))
+                << resource;
         }
-    };
-    samplesShow("", "coloured");
-    Click(w, kIdGrayMessageIcon);
-    samplesShow("A", "grey at once");
+        Click(w, kIdGrayMessageIcon);
+    }
+    EXPECT_TRUE(Checked(w, kIdGrayMessageIcon));
     EXPECT_FALSE(modSettings::GrayMessageIcon) << "shown, not applied before OK";
-    Click(w, kIdGrayMessageIcon);
-    samplesShow("", "and back");
 }
 
-// Every control stored by Apply, shown in the chat window, into the icons by
-// OK only, read back into the variables and a fresh window, and the new name
-// on the next message.
+// Every control stored by Apply and shown in the chat window, into the icons by OK only, read back into the
+// variables and a fresh window, and the new name on the next message.
 TEST_F(LocalSettingsWindowTest, EverySettingRoundTripsAndOnlyOkRefreshesTheIcons) {
     modSettings::SendOnEnter = true;
     const std::string chatPath = Chat().ChatFilePath;
@@ -165,10 +150,16 @@ TEST_F(LocalSettingsWindowTest, EverySettingRoundTripsAndOnlyOkRefreshesTheIcons
     };
     const std::pair<int, const char*> styles[kIconGroupCount] = {
         {3, "Icon Style\\Tray"}, {5, "Icon Style\\Message"}, {6, "Icon Style\\Empty"}};
+    const HWND days = ::GetDlgItem(w, kIdRetentionDays);
+    EXPECT_EQ(::SendMessageW(days, EM_GETLIMITTEXT, 0, 0), 4) << "up to 9999 days";
+    EXPECT_TRUE(::GetWindowLongPtrW(days, GWL_STYLE) & ES_NUMBER) << "digits only";
+    ::SetWindowTextW(days, L"0");
+    Click(w, kIdLocalApply);
+    EXPECT_EQ(Text(w, kIdRetentionDays), "30") << "no usable number: the default, shown";
     wintest::SetText(::GetDlgItem(w, kIdUserName), "  Вася Пупкин  ");
     for (const auto& [id, key, stored] : switches) Click(w, id);
     for (size_t g = 0; g < kIconGroupCount; ++g) Click(w, IconOptionId(static_cast<IconGroup>(g), styles[g].first));
-    ::SetWindowTextW(::GetDlgItem(w, kIdRetentionDays), L"7");
+    ::SetWindowTextW(days, L"7");
     IPicture* const trayBefore = form->TrayIconPictures().tray.get();
 
     Click(w, kIdLocalApply);
@@ -182,8 +173,8 @@ TEST_F(LocalSettingsWindowTest, EverySettingRoundTripsAndOnlyOkRefreshesTheIcons
 
     Click(w, kIdLocalOk);
     EXPECT_FALSE(::IsWindow(w));
-    // By their pixels: a refresh that loaded a wrong style would still give new pictures.
-    const auto pixels = [](IPicture* picture) { return wintest::IconPixels(static_cast<HICON>(wintest::PictureHandle(picture))); };
+    // By pixels: a refresh that loaded a wrong style would still give new pictures.
+    const auto pixels = [](IPicture* p) { return wintest::IconPixels(static_cast<HICON>(wintest::PictureHandle(p))); };
     const auto& icons = form->TrayIconPictures();
     EXPECT_EQ(pixels(icons.tray.get()), pixels(outside::asLoadResTrayIcon("IDI_TRAY_3").get())) << "OK sets the icons";
     EXPECT_EQ(pixels(icons.message.get()), pixels(outside::asLoadResTrayIcon("IDI_MESSAGE_5A").get()));
@@ -195,8 +186,10 @@ TEST_F(LocalSettingsWindowTest, EverySettingRoundTripsAndOnlyOkRefreshesTheIcons
     EXPECT_TRUE(PaneHas("Вася Пупкин")) << "the new name goes with the next message";
 
     const ChatSettingsValues applied = ChatValuesFromSettings();
+    const std::string logs = modSettings::LogsFolder;  // not a setting: the log goes there at the end
     modSettings::ResetToDefaults();
     modSettings::ReadChatSettings(chatPath);
+    modSettings::LogsFolder = logs;
     EXPECT_EQ(ChatValuesFromSettings(), applied);
     const HWND again = OpenLocal();
     ASSERT_NE(again, nullptr);
@@ -207,85 +200,53 @@ TEST_F(LocalSettingsWindowTest, EverySettingRoundTripsAndOnlyOkRefreshesTheIcons
     EXPECT_EQ(Text(again, kIdRetentionDays), "7");
 }
 
-TEST_F(LocalSettingsWindowTest, RetentionTakesOnlyAUsableNumberOfDays) {
-    const HWND w = OpenLocal();
-    ASSERT_NE(w, nullptr);
-    const HWND days = ::GetDlgItem(w, kIdRetentionDays);
-    EXPECT_EQ(::SendMessageW(days, EM_GETLIMITTEXT, 0, 0), 4) << "up to 9999 days";
-    EXPECT_TRUE(::GetWindowLongPtrW(days, GWL_STYLE) & ES_NUMBER) << "digits only";
-    const std::pair<const wchar_t*, const char*> cases[] = {{L"0", "30"}, {L"", "30"}, {L"1", "1"}, {L"9999", "9999"}};
-    for (const auto& [typed, kept] : cases) {
-        ::SetWindowTextW(days, typed);
-        Click(w, kIdLocalApply);
-        EXPECT_EQ(Text(w, kIdRetentionDays), kept) << outside::U8(typed);
-        EXPECT_EQ(wintest::RegDword("Notification Mode\\Retention Days", Chat().ChatFilePath), std::stoi(kept));
-    }
-}
-
 TEST_F(LocalSettingsWindowTest, OnANetworkShareTheModeIsShownOnAndTheStoredChoiceKept) {
     // As a chat opened from a UNC path.
-    settings::frmLocalSettings::Open(
+    frmLocalSettings::Open(
         {hwnd, std::make_shared<const startup::ClaimedChat>(Chat().ChatFilePath, "\\\\server\\share\\Чат"), {}, {}});
-    ASSERT_NE(settings::frmLocalSettings::Loaded(), nullptr);
-    const HWND w = settings::frmLocalSettings::Loaded()->Handle();
+    ASSERT_NE(frmLocalSettings::Loaded(), nullptr);
+    const HWND w = frmLocalSettings::Loaded()->Handle();
     EXPECT_TRUE(Checked(w, kIdSharedFolder));
     EXPECT_FALSE(::IsWindowEnabled(::GetDlgItem(w, kIdSharedFolder))) << "found by itself: not the user's to change";
     Click(w, kIdLocalOk);
-    EXPECT_EQ(wintest::RegDword("Notification Mode\\Shared Folder", Chat().ChatFilePath), 0) << "the choice stays";
+    EXPECT_EQ(RegDword("Notification Mode\\Shared Folder", Chat().ChatFilePath), 0) << "the choice stays";
 }
 
-TEST_F(LocalSettingsWindowTest, StartupShortcutOnceThenAskedCancelNoAndYes) {
+// The branches of the question are the logic suite's; here the boxes, the input box and the link itself.
+TEST_F(LocalSettingsWindowTest, StartupShortcutOnceThenAskedNoAndYes) {
     const std::string first = Link(AutorunShortcutName(Chat().ChatFilePath));
     const std::string second = Link("Второй ✓.LNK");
     ASSERT_FALSE(outside::esIsFileExist(first));
     const HWND w = OpenLocal();
     ASSERT_NE(w, nullptr);
+    const std::string done = "Готово! ^_^v", question = ShortcutExistsQuestion(first);
     {
         DialogScript script({DialogScript::Expect({IDOK}, IDI_INFORMATION, DialogScript::Press(IDOK))});
         Click(w, kIdAddToAutorun);
-        EXPECT_EQ(script.Texts(), std::vector<std::string>{"Готово! ^_^v"});
+        EXPECT_EQ(script.Texts(), std::vector<std::string>{done});
     }
-    ASSERT_TRUE(outside::esIsFileExist(first)) << first;
     const std::string program = outside::esGetModuleFileName(0, true), arguments = "/H \"" + Chat().ChatFilePath + "\"";
-    EXPECT_EQ(ReadLink(first), LinkFields(program, Chat().ChatFolder, arguments, program, 0, 10))
-        << "the program in the chat's folder on the chat, shown as it was last (SW_SHOWDEFAULT)";
-
-    const std::string question = ShortcutExistsQuestion(first);
-    {  // Cancel: nothing new.
-        DialogScript script(
-            {DialogScript::Expect({IDYES, IDNO, IDCANCEL}, IDI_WARNING, DialogScript::Press(IDCANCEL))});
-        Click(w, kIdAddToAutorun);
-        EXPECT_EQ(script.Texts(), std::vector<std::string>{question});
-    }
-    {  // No and an empty name: nothing either.
-        DialogScript script({DialogScript::Press(IDNO), DialogScript::TypeAndConfirm(support::kInputBoxAnswerId, "")});
-        Click(w, kIdAddToAutorun);
-        EXPECT_EQ(script.BoxesSeen(), 2);
-    }
-    EXPECT_FALSE(outside::esIsFileExist(second));
+    const LinkFields expected(program, Chat().ChatFolder, arguments, program, 0, 10);
+    EXPECT_EQ(ReadLink(first), expected) << "the program in the chat's folder on the chat, shown as last (SW_SHOWDEFAULT)";
     {  // No with a new name: a second shortcut; the box proposed the name without ".LNK".
         auto proposed = std::make_shared<std::string>();
-        DialogScript script({DialogScript::Press(IDNO),
+        DialogScript script({DialogScript::Expect({IDYES, IDNO, IDCANCEL}, IDI_WARNING, DialogScript::Press(IDNO)),
                              [proposed](HWND box) {
                                  *proposed = wintest::WindowText(::GetDlgItem(box, support::kInputBoxAnswerId));
                                  DialogScript::TypeAndConfirm(support::kInputBoxAnswerId, "Второй ✓")(box);
                              },
                              DialogScript::Press(IDOK)});
         Click(w, kIdAddToAutorun);
-        const auto texts = script.Texts();
-        ASSERT_EQ(texts.size(), 3u);
-        EXPECT_EQ(texts[0], question);
-        EXPECT_EQ(texts[1], "Введите новое имя для ярлыка, который будет помещён в автозагрузку.");
-        EXPECT_EQ(texts[2], "Готово! ^_^v");
+        EXPECT_EQ(script.Texts(), (std::vector<std::string>{question, "Введите новое имя для ярлыка, который будет помещён в автозагрузку.",
+                                                          done}));
         EXPECT_EQ(*proposed, outside::esGetFileName(Chat().ChatFilePath));
     }
-    EXPECT_TRUE(outside::esIsFileExist(second));
     EXPECT_EQ(std::get<2>(ReadLink(second)), arguments);
     {  // Yes replaces the first.
         testsupport::WriteRaw(first, "not a shortcut");
         DialogScript script({DialogScript::Press(IDYES), DialogScript::Press(IDOK)});
         Click(w, kIdAddToAutorun);
-        EXPECT_EQ(script.Texts(), (std::vector<std::string>{question, "Готово! ^_^v"}));
+        EXPECT_EQ(script.Texts(), (std::vector<std::string>{question, done}));
     }
-    EXPECT_EQ(ReadLink(first), LinkFields(program, Chat().ChatFolder, arguments, program, 0, 10));
+    EXPECT_EQ(ReadLink(first), expected);
 }

@@ -1,7 +1,5 @@
-// Ctrl+A in an edit box with the select-all hook: real edits, keys typed
-// through the message loop (the thread's key state set as the keyboard would
-// set it, the key posted, TranslateMessage making the character). A recorder
-// subclassed beneath the hook shows what reaches the edit itself.
+// Ctrl+A in real edits with the select-all hook: keys posted through the message loop (TranslateMessage
+// makes the character), and a recorder beneath the hook shows what reaches the edit itself.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -11,10 +9,10 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
-#include "QuilletProcess.h"
 #include "SettingsTestSupport.h"
 #include "WindowTestSupport.h"
 #include "app/settings/LocalSettingsLogic.h"
@@ -29,31 +27,16 @@ const std::string kText = "Привет, мир";
 const std::pair kAll{0, 11};  // UTF-16 units
 
 struct Modifiers {
-    bool ctrl = false;
-    bool shift = false;
-    bool alt = false;
+    bool ctrl = false, shift = false, alt = false;
 };
 constexpr Modifiers kCtrl{true, false, false};
 
-// Sets this thread's key state for the modifiers, so GetKeyState in the
-// window procedures sees them as the keyboard would have set them.
-void Hold(Modifiers held) {
-    BYTE state[256] = {};
-    ::GetKeyboardState(state);
-    state[VK_CONTROL] = state[VK_LCONTROL] = held.ctrl ? 0x80 : 0;
-    state[VK_SHIFT] = state[VK_LSHIFT] = held.shift ? 0x80 : 0;
-    state[VK_MENU] = state[VK_LMENU] = held.alt ? 0x80 : 0;
-    ::SetKeyboardState(state);
-}
-
-// Types one key with the modifiers held: posted, then the queue drained, characters included.
 void TypeKey(HWND edit, UINT key, Modifiers held = {}) {
-    Hold(held);
+    const wintest::HeldKeys keys(held.shift, held.ctrl, held.alt);
     const LPARAM scan = static_cast<LPARAM>(::MapVirtualKeyW(key, MAPVK_VK_TO_VSC)) << 16;
     ::PostMessageW(edit, WM_KEYDOWN, key, 1 | scan);
     ::PostMessageW(edit, WM_KEYUP, key, 1 | scan | (LPARAM{3} << 30));
     wintest::PumpUntil([] { return true; }, 2000);
-    Hold({});
 }
 
 using Seen = std::vector<std::pair<UINT, WPARAM>>;
@@ -64,7 +47,6 @@ bool SawChar(const Seen& seen) {
     return std::any_of(seen.begin(), seen.end(), [](const auto& m) { return m.first == WM_CHAR; });
 }
 
-// Beneath any later subclass: the key messages that reach the edit itself.
 LRESULT CALLBACK RecordKeys(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR seen) {
     if (msg == WM_KEYDOWN || msg == WM_CHAR) reinterpret_cast<Seen*>(seen)->emplace_back(msg, wParam);
     return ::DefSubclassProc(hwnd, msg, wParam, lParam);
@@ -76,183 +58,15 @@ std::pair<int, int> SelectionOf(HWND edit) {
     return {static_cast<int>(start), static_cast<int>(end)};
 }
 
-// A parent window with one edit holding kText, the caret at its end, and a
-// recorder of the WM_KEYDOWN and WM_CHAR messages that reach the edit's own
-// procedure (subclassed before any hook, so beneath it).
-class EditBox {
-public:
-    explicit EditBox(DWORD style = 0) {
-        parent_ = ::CreateWindowExW(0, L"STATIC", L"", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 30, 30, 320, 120, nullptr,
-                                    nullptr, ::GetModuleHandleW(nullptr), nullptr);
-        edit_ = ::CreateWindowExW(0, L"EDIT", outside::W(kText).c_str(),
-                                  WS_CHILD | WS_VISIBLE | WS_BORDER | ES_AUTOHSCROLL | style, 5, 5, 300, 60, parent_,
-                                  nullptr, ::GetModuleHandleW(nullptr), nullptr);
-        ::SetWindowSubclass(edit_, RecordKeys, 77, reinterpret_cast<DWORD_PTR>(&seen));
-        ::SetFocus(edit_);
-        ::SendMessageW(edit_, EM_SETSEL, kAll.second, kAll.second);
-    }
-    ~EditBox() { ::DestroyWindow(parent_); }
-    EditBox(const EditBox&) = delete;
-    EditBox& operator=(const EditBox&) = delete;
-
-    HWND Handle() const { return edit_; }
-    std::string Text() const { return wintest::WindowText(edit_); }
-    std::pair<int, int> Selection() const { return SelectionOf(edit_); }
-    Seen seen;
-
-private:
-    HWND parent_ = nullptr;
-    HWND edit_ = nullptr;
-};
-
-struct Outcome {
-    std::string text;
-    std::pair<int, int> selection;
-    Seen seenByEdit;
-};
-
-// Types the key into a fresh edit, hooked or not.
-Outcome TypeInto(DWORD style, bool hooked, UINT key, Modifiers held) {
-    EditBox box(style);
-    std::optional<csTBSelectAllHook> hook;
-    if (hooked) {
-        EXPECT_TRUE(hook.emplace().Init(box.Handle()));
-    }
-    TypeKey(box.Handle(), key, held);
-    return {box.Text(), box.Selection(), box.seen};
+// kText, the caret at its end, and nothing recorded yet.
+void Refill(HWND edit, Seen& seen) {
+    ::SetWindowTextW(edit, outside::W(kText).c_str());
+    ::SetFocus(edit);
+    ::SendMessageW(edit, EM_SETSEL, kAll.second, kAll.second);
+    seen.clear();
 }
 
-}  // namespace
-
-TEST(SelectAllHook, CtrlASelectsAllAndInsertsNothingAndOtherChordsBehaveAsTheEditByItself) {
-    for (DWORD style : {DWORD{0}, DWORD{ES_MULTILINE | ES_WANTRETURN}, DWORD{ES_READONLY}}) {
-        SCOPED_TRACE(style);
-        const Outcome o = TypeInto(style, true, 'A', kCtrl);
-        EXPECT_EQ(o.text, kText);
-        EXPECT_EQ(o.selection, kAll);
-        EXPECT_FALSE(SawKeyDown(o.seenByEdit, 'A')) << "the edit saw the key";
-        EXPECT_FALSE(SawChar(o.seenByEdit)) << "the edit saw the character";
-    }
-    const struct {
-        const char* name;
-        UINT key;
-        Modifiers held;
-    } others[] = {
-        {"A", 'A', {}},
-        {"Shift+A", 'A', {false, true, false}},
-        {"Ctrl+Shift+A", 'A', {true, true, false}},
-        {"Ctrl+Alt+A", 'A', {true, false, true}},
-        {"Ctrl+B", 'B', kCtrl},
-        {"Home", VK_HOME, {}},
-    };
-    for (const auto& c : others) {
-        SCOPED_TRACE(c.name);
-        const Outcome plain = TypeInto(0, false, c.key, c.held);
-        const Outcome hooked = TypeInto(0, true, c.key, c.held);
-        EXPECT_EQ(hooked.text, plain.text);
-        EXPECT_EQ(hooked.selection, plain.selection);
-        EXPECT_EQ(hooked.seenByEdit, plain.seenByEdit);
-        EXPECT_TRUE(SawKeyDown(hooked.seenByEdit, c.key));
-    }
-    // The plain key really typed: the comparison above is not between two no-ops.
-    EXPECT_EQ(TypeInto(0, true, 'A', {}).text, kText + "a");
-}
-
-TEST(SelectAllHook, AKeyWithoutItsCharacterLeavesTheNextCharacterAlone) {
-    // Ctrl+A whose character never comes (sent, not typed): the next typed
-    // character must still arrive.
-    EditBox box;
-    csTBSelectAllHook hook;
-    ASSERT_TRUE(hook.Init(box.Handle()));
-    Hold(kCtrl);
-    ::SendMessageW(box.Handle(), WM_KEYDOWN, 'A', 1);
-    Hold({});
-    EXPECT_EQ(box.Selection(), kAll);
-    TypeKey(box.Handle(), 'B');
-    EXPECT_EQ(box.Text(), "b");  // replaced the selection
-}
-
-TEST(SelectAllHook, InitWithNothingAndDestructionLeaveTheEditAlone) {
-    {
-        EditBox box;
-        csTBSelectAllHook hook;
-        EXPECT_FALSE(hook.Init(nullptr));
-        EXPECT_EQ(hook.TextBox(), nullptr);
-        TypeKey(box.Handle(), 'A', kCtrl);
-        EXPECT_TRUE(SawKeyDown(box.seen, 'A')) << "not attached";
-    }
-    {
-        EditBox box;
-        csTBSelectAllHook hook;
-        ASSERT_TRUE(hook.Init(box.Handle()));
-        EXPECT_EQ(hook.TextBox(), box.Handle());
-        EXPECT_FALSE(hook.Init(nullptr));
-        EXPECT_EQ(hook.TextBox(), box.Handle());
-        TypeKey(box.Handle(), 'A', kCtrl);
-        EXPECT_TRUE(box.seen.empty()) << "a later Init with nothing keeps the attached edit";
-    }
-    {
-        EditBox box;
-        std::optional<csTBSelectAllHook> hook;
-        ASSERT_TRUE(hook.emplace().Init(box.Handle()));
-        hook.reset();
-        TypeKey(box.Handle(), 'A', kCtrl);
-        EXPECT_TRUE(SawKeyDown(box.seen, 'A') && SawChar(box.seen)) << "destroyed, the hook lets go";
-    }
-    {
-        // The edit destroyed first: the hook outlives it harmlessly and can attach anew.
-        std::optional<EditBox> box(std::in_place);
-        csTBSelectAllHook hook;
-        ASSERT_TRUE(hook.Init(box->Handle()));
-        box.reset();
-        EditBox other;
-        ASSERT_TRUE(hook.Init(other.Handle()));
-        TypeKey(other.Handle(), 'A', kCtrl);
-        EXPECT_EQ(other.Selection(), kAll);
-        EXPECT_EQ(other.Text(), kText);
-    }
-}
-
-TEST(SelectAllHook, RealKeyboardInputThroughSendInput) {
-    // The whole road: the system's key state, TranslateMessage, the focused edit.
-    EditBox box(ES_MULTILINE);
-    csTBSelectAllHook hook;
-    ASSERT_TRUE(hook.Init(box.Handle()));
-    HWND top = ::GetAncestor(box.Handle(), GA_ROOT);
-    ::SetForegroundWindow(top);
-    ::SetFocus(box.Handle());
-    if (!wintest::PumpUntil([&] { return ::GetForegroundWindow() == top && ::GetFocus() == box.Handle(); }, 2000)) {
-        // Xvfb under Wine always lets it: a skip there would hide a failure.
-        if (wintest::UnderWine()) FAIL() << "the test window cannot take the keyboard";
-        else GTEST_SKIP() << "the test window cannot take the keyboard here";
-    }
-    const auto key = [](WORD vk, WORD unicode, DWORD flags) {
-        INPUT in{};
-        in.type = INPUT_KEYBOARD;
-        in.ki = {vk, unicode, flags, 0, 0};
-        return in;
-    };
-    INPUT ctrlA[] = {key(VK_CONTROL, 0, 0), key('A', 0, 0), key('A', 0, KEYEVENTF_KEYUP),
-                     key(VK_CONTROL, 0, KEYEVENTF_KEYUP)};
-    ASSERT_EQ(::SendInput(4, ctrlA, sizeof(INPUT)), 4u);
-    EXPECT_TRUE(wintest::PumpUntil([&] { return box.Selection() == kAll; }, 2000));
-    wintest::PumpFor(50);  // any stray character would arrive now
-    EXPECT_EQ(box.Text(), kText);
-    // Beneath the hook the edit saw Ctrl going down and nothing of the A.
-    EXPECT_TRUE(SawKeyDown(box.seen, VK_CONTROL));
-    EXPECT_FALSE(SawKeyDown(box.seen, 'A'));
-    EXPECT_FALSE(SawChar(box.seen));
-
-    // The next character is typed as usual, replacing the selection.
-    INPUT zhe[] = {key(0, L'ж', KEYEVENTF_UNICODE), key(0, L'ж', KEYEVENTF_UNICODE | KEYEVENTF_KEYUP)};
-    ASSERT_EQ(::SendInput(2, zhe, sizeof(INPUT)), 2u);
-    EXPECT_TRUE(wintest::PumpUntil([&] { return box.Text() == "ж"; }, 2000)) << box.Text();
-}
-
-namespace {
-
-// Every edit made while it lives gets the recorder as its first subclass,
-// from its first message on, so the hooks its window attaches later sit above.
+// Every edit made while it lives gets the recorder first, so the hooks its window attaches sit above.
 class EditsMadeMeanwhile {
 public:
     EditsMadeMeanwhile() : hook_(::SetWindowsHookExW(WH_CBT, Made, nullptr, ::GetCurrentThreadId())) { current_ = this; }
@@ -276,17 +90,30 @@ private:
     HHOOK hook_;
 };
 
-class SelectAllInTheWindows : public wintest::SettingsWindowFixture {
+class SelectAllHook : public wintest::SettingsWindowFixture {
 protected:
-    SelectAllInTheWindows() : SettingsWindowFixture("Выделить всё.ZPMFChat") {}
+    SelectAllHook() : SettingsWindowFixture("Выделить всё.ZPMFChat") {}
+    void TearDown() override {
+        if (parent_) ::DestroyWindow(parent_);
+        SettingsWindowFixture::TearDown();
+    }
+    // An edit of no form's (whose keys no window previews), in a window of its own.
+    HWND NewEdit() {
+        parent_ = ::CreateWindowExW(0, L"STATIC", L"", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 30, 30, 320, 120, nullptr,
+                                    nullptr, ::GetModuleHandleW(nullptr), nullptr);
+        const HWND edit = ::CreateWindowExW(0, L"EDIT", L"", WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL, 5, 5, 300, 30,
+                                            parent_, nullptr, ::GetModuleHandleW(nullptr), nullptr);
+        Refill(edit, edits.seen[edit]);
+        return edit;
+    }
     EditsMadeMeanwhile edits;  // made before SetUp opens the chat window
+    HWND parent_ = nullptr;
 };
 
 }  // namespace
 
-// Wine's edits select all on Ctrl+A by themselves, so the selection alone
-// would pass without the hook: what reaches the box's own procedure tells.
-TEST_F(SelectAllInTheWindows, TheChatWindowsBoxesAndTheNameBoxHaveTheHook) {
+// Wine's edits select all on Ctrl+A by themselves: what reaches the box's own procedure tells.
+TEST_F(SelectAllHook, CtrlASelectsAllInTheWindowsBoxesAndInsertsNothing) {
     const HWND local = OpenLocal();
     std::vector<HWND> boxes;
     for (const auto& made : edits.seen)
@@ -296,12 +123,67 @@ TEST_F(SelectAllInTheWindows, TheChatWindowsBoxesAndTheNameBoxHaveTheHook) {
     ASSERT_EQ(edits.seen.count(boxes.back()), 1u);
     for (HWND box : boxes) {
         SCOPED_TRACE(::GetDlgCtrlID(box));
-        ::SetWindowTextW(box, outside::W(kText).c_str());
-        ::SendMessageW(box, EM_SETSEL, kAll.second, kAll.second);
+        Refill(box, edits.seen[box]);
         TypeKey(box, 'A', kCtrl);
         EXPECT_EQ(wintest::WindowText(box), kText);
         EXPECT_EQ(SelectionOf(box), kAll);
         EXPECT_FALSE(SawKeyDown(edits.seen[box], 'A')) << "the box itself saw Ctrl+A: no hook above it";
         EXPECT_FALSE(SawChar(edits.seen[box]));
     }
+}
+
+TEST_F(SelectAllHook, OtherChordsReachTheEdit) {
+    const HWND edit = NewEdit();
+    csTBSelectAllHook hook;
+    ASSERT_TRUE(hook.Init(edit));
+    const std::tuple<const char*, UINT, Modifiers> others[] = {
+        {"Shift+A", 'A', {false, true, false}}, {"Ctrl+Shift+A", 'A', {true, true, false}},
+        {"Ctrl+Alt+A", 'A', {true, false, true}}, {"Ctrl+B", 'B', kCtrl}, {"Home", VK_HOME, {}},
+    };
+    for (const auto& [name, key, held] : others) {
+        Refill(edit, edits.seen[edit]);
+        TypeKey(edit, key, held);
+        EXPECT_TRUE(SawKeyDown(edits.seen[edit], key)) << name;
+    }
+    Refill(edit, edits.seen[edit]);
+    TypeKey(edit, 'A');
+    EXPECT_EQ(wintest::WindowText(edit), kText + "a");
+}
+
+TEST_F(SelectAllHook, AKeyWithoutItsCharacterLeavesTheNextCharacterAlone) {
+    const HWND edit = NewEdit();
+    csTBSelectAllHook hook;
+    ASSERT_TRUE(hook.Init(edit));
+    {
+        const wintest::HeldKeys ctrl(false, true);
+        ::SendMessageW(edit, WM_KEYDOWN, 'A', 1);  // sent, not typed: its character never comes
+    }
+    EXPECT_EQ(SelectionOf(edit), kAll);
+    TypeKey(edit, 'B');
+    EXPECT_EQ(wintest::WindowText(edit), "b");
+}
+
+TEST_F(SelectAllHook, InitWithNothingAndDestructionLeaveTheEditAlone) {
+    const HWND edit = NewEdit();
+    Seen& seen = edits.seen[edit];
+    std::optional<csTBSelectAllHook> hook(std::in_place);
+    EXPECT_FALSE(hook->Init(nullptr));
+    EXPECT_EQ(hook->TextBox(), nullptr);
+    ASSERT_TRUE(hook->Init(edit));
+    EXPECT_FALSE(hook->Init(nullptr));
+    EXPECT_EQ(hook->TextBox(), edit) << "a later Init with nothing keeps the attached edit";
+    hook.reset();
+    TypeKey(edit, 'A', kCtrl);
+    EXPECT_TRUE(SawKeyDown(seen, 'A') && SawChar(seen)) << "destroyed, the hook lets go";
+
+    // The edit destroyed first: the hook outlives it and can attach anew.
+    csTBSelectAllHook survivor;
+    ASSERT_TRUE(survivor.Init(edit));
+    ::DestroyWindow(parent_);
+    parent_ = nullptr;
+    const HWND other = NewEdit();
+    ASSERT_TRUE(survivor.Init(other));
+    TypeKey(other, 'A', kCtrl);
+    EXPECT_EQ(SelectionOf(other), kAll);
+    EXPECT_EQ(wintest::WindowText(other), kText);
 }

@@ -1,7 +1,5 @@
 #include "SettingsTestSupport.h"
 
-#include <vector>
-
 #include "WindowTestSupport.h"
 #include "app/settings/win32/frmGlobalSettings.h"
 #include "app/settings/win32/frmLocalSettings.h"
@@ -11,32 +9,7 @@
 
 namespace wintest {
 namespace {
-
 const wchar_t kProgramKey[] = L"Software\\Greyfen Works\\Quillet";
-
-void Collect(HKEY key, const std::string& prefix, std::map<std::string, std::string>& out) {
-    for (DWORD i = 0;; ++i) {
-        wchar_t name[512];
-        DWORD nameLength = 512, type = 0, size = 0;
-        if (::RegEnumValueW(key, i, name, &nameLength, nullptr, &type, nullptr, &size) != ERROR_SUCCESS) break;
-        std::vector<BYTE> data(size + 2);
-        nameLength = 512;
-        size = static_cast<DWORD>(data.size());
-        ::RegEnumValueW(key, i, name, &nameLength, nullptr, &type, data.data(), &size);
-        out[prefix + outside::U8(name)] =
-            std::to_string(type) + ":" + std::string(reinterpret_cast<const char*>(data.data()), size);
-    }
-    for (DWORD i = 0;; ++i) {
-        wchar_t name[512];
-        DWORD nameLength = 512;
-        if (::RegEnumKeyExW(key, i, name, &nameLength, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
-        HKEY sub = nullptr;
-        if (::RegOpenKeyExW(key, name, 0, KEY_READ, &sub) != ERROR_SUCCESS) continue;
-        const outside::UniqueRegKey owner(sub);
-        Collect(sub, prefix + outside::U8(name) + "\\", out);
-    }
-}
-
 }  // namespace
 
 std::wstring SectionKey(const std::string& section) {
@@ -67,15 +40,6 @@ const StoredSetting kProgramSettings[21] = {
     {"Colors 2", "Debug Message Body Color", 8421504},
 };
 
-std::map<std::string, std::string> RegistrySnapshot() {
-    std::map<std::string, std::string> values;
-    HKEY key = nullptr;
-    if (::RegOpenKeyExW(HKEY_CURRENT_USER, kProgramKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return values;
-    const outside::UniqueRegKey owner(key);
-    Collect(key, "", values);
-    return values;
-}
-
 RegistryWatch::RegistryWatch() : event_(::CreateEventW(nullptr, TRUE, FALSE, nullptr)) {
     HKEY key = nullptr;
     ::RegCreateKeyExW(HKEY_CURRENT_USER, kProgramKey, 0, nullptr, 0, KEY_NOTIFY | KEY_READ, nullptr, &key, nullptr);
@@ -94,14 +58,6 @@ UnwritableSettings::UnwritableSettings() {
 UnwritableSettings::~UnwritableSettings() { ::RegDeleteTreeW(HKEY_CURRENT_USER, kProgramKey); }
 
 bool RegistryWatch::Changed() const { return ::WaitForSingleObject(event_.get(), 0) == WAIT_OBJECT_0; }
-
-std::optional<DWORD> RegType(const std::string& section, const std::string& name) {
-    DWORD type = 0;
-    if (::RegGetValueW(HKEY_CURRENT_USER, SectionKey(section).c_str(), outside::W(name).c_str(),
-                       RRF_RT_ANY | RRF_NOEXPAND, &type, nullptr, nullptr) != ERROR_SUCCESS)
-        return std::nullopt;
-    return type;
-}
 
 void RegSetRaw(const std::string& section, const std::string& name, DWORD type, const void* data, DWORD size) {
     HKEY key = nullptr;

@@ -1,21 +1,15 @@
-// What the settings windows' tests share: the program's registry key read as
-// a whole, a watch that sees any write under it, and the chat window with the
-// two settings windows opened through their hot keys.
+// What the settings windows' tests share: the program's registry key, a watch on any write under it, and the
+// chat window with the two settings windows opened through their hot keys.
 #pragma once
 
 #include <windows.h>
 
-#include <map>
-#include <optional>
 #include <string>
 
 #include "ChatWindowFixture.h"
 #include "outside/win32/Handles.h"
 
 namespace wintest {
-
-// Every value under HKCU\Software\Greyfen Works\Quillet: "subkey\\name" → type and bytes.
-std::map<std::string, std::string> RegistrySnapshot();
 
 // Signalled by any change under the program's key after it was made.
 class RegistryWatch {
@@ -30,16 +24,14 @@ private:
 
 // The full path of a section of the program's key ("" is the key itself).
 std::wstring SectionKey(const std::string& section);
-// A value of the program's key: its registry type, its DWORD (-1 when there is
-// none), its text ("<none>"); and raw bytes of any type written there.
-std::optional<DWORD> RegType(const std::string& section, const std::string& name);
+// A value of the program's key: its REG_DWORD (-1 when there is none), its REG_SZ ("<none>"); and raw bytes of
+// any type written there.
 long long RegDword(const std::string& section, const std::string& name);
 std::string RegText(const std::string& section, const std::string& name);
 void RegSetRaw(const std::string& section, const std::string& name, DWORD type, const void* data, DWORD size);
 
-// Every program-wide value, as written down for earlier versions (not the
-// code's constants), with what a first start stores: the program settings
-// window's switches in their order, then its colours.
+// Every program-wide value as written down for earlier versions (not the code's constants), with what a first
+// start stores: the program settings window's switches in their order, then its colours.
 struct StoredSetting {
     const char* section;
     const char* key;
@@ -47,10 +39,8 @@ struct StoredSetting {
 };
 extern const StoredSetting kProgramSettings[21];
 
-// While it lives, every write of the settings store fails as on a machine
-// where the program's key cannot be written: the key is made anew, empty and
-// volatile, and the registry makes no lasting subkey under a volatile one
-// (ERROR_CHILD_MUST_BE_VOLATILE). The key goes again at the end.
+// While it lives, every write of the settings store fails: the key is made anew, empty and volatile, and the
+// registry makes no lasting subkey under a volatile one (ERROR_CHILD_MUST_BE_VOLATILE).
 class UnwritableSettings {
 public:
     UnwritableSettings();

@@ -60,13 +60,13 @@ bool Checked(HWND window, int id) {
 }
 void SetText(HWND window, const std::string& text) { ::SetWindowTextW(window, outside::W(text).c_str()); }
 
-HeldKeys::HeldKeys(bool shift, bool ctrl) {
+HeldKeys::HeldKeys(bool shift, bool ctrl, bool alt) {
     ::GetKeyboardState(saved_);
     BYTE state[256];
     ::GetKeyboardState(state);
-    state[VK_SHIFT] = shift ? 0x80 : 0;
-    state[VK_CONTROL] = ctrl ? 0x80 : 0;
-    state[VK_MENU] = 0;
+    state[VK_SHIFT] = state[VK_LSHIFT] = shift ? 0x80 : 0;
+    state[VK_CONTROL] = state[VK_LCONTROL] = ctrl ? 0x80 : 0;
+    state[VK_MENU] = state[VK_LMENU] = alt ? 0x80 : 0;
     ::SetKeyboardState(state);
 }
 

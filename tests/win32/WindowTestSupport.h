@@ -1,6 +1,5 @@
-// The driver for tests of real windows in this process: pumping the message
-// loop with a time box, controls by id, keys, answering boxes, reading a
-// RichEdit and pixels back.
+// The driver for tests of real windows in this process: the message loop with a time box, controls by id,
+// keys, answering boxes, reading a RichEdit and pixels back.
 #pragma once
 
 #include <windows.h>
@@ -19,30 +18,26 @@ class FormBase;
 
 namespace wintest {
 
-// True when the tests run under Wine (which a Windows machine is not).
 bool UnderWine();
 
-// Pumps messages until done() holds or timeoutMs passes; true when done() held.
+// True when done() held before timeoutMs passed.
 bool PumpUntil(const std::function<bool()>& done, int timeoutMs = 10000);
-// Pumps for a while regardless.
 void PumpFor(int milliseconds);
 
 // Closes a form's window through its own unload and pumps until it is gone.
 void Unload(support::FormBase* form);
 
-// A window's whole text.
 std::string WindowText(HWND window);
-// A control of a window by its id: its text, a click as the user's (check
-// boxes toggle, push buttons act), its check mark; and any window's text set.
+// A control by its id: its text, a click as the user's (check boxes toggle, push buttons act), its check mark.
 std::string Text(HWND window, int id);
 void Click(HWND window, int id);
 bool Checked(HWND window, int id);
 void SetText(HWND window, const std::string& text);
 
-// Holds Shift and Ctrl for this thread as GetKeyState sees them (Alt up).
+// Holds Shift, Ctrl and Alt for this thread as GetKeyState sees them.
 class HeldKeys {
 public:
-    HeldKeys(bool shift, bool ctrl);
+    HeldKeys(bool shift, bool ctrl, bool alt = false);
     ~HeldKeys();
     HeldKeys(const HeldKeys&) = delete;
     HeldKeys& operator=(const HeldKeys&) = delete;
@@ -50,17 +45,14 @@ public:
 private:
     BYTE saved_[256];
 };
-// A key as a control gets it from the message loop: down, its character (if
-// any), up, with the modifiers held.
+// A key as a control gets it from the message loop: down, its character (if any), up, the modifiers held.
 void PressKey(HWND control, int vk, wchar_t ch = 0, bool shift = false, bool ctrl = false);
-// Real keyboard input through SendInput: the keys down in order, up in
-// reverse, then a short pump.
+// Real keyboard input through SendInput: the keys down in order, up in reverse, then a short pump.
 void SendKeys(const std::vector<WORD>& keys);
-// Takes the foreground for a window; fails the test under Wine (where Xvfb
-// always allows it) and says false elsewhere, for the caller to skip.
+// Fails the test under Wine (where Xvfb always allows it); false elsewhere, for the caller to skip.
 bool TakeForeground(HWND window);
 
-// Character format of the character at position index of a RichEdit.
+// Of the character at position index of a RichEdit.
 struct CharFormat {
     int size = 0;  // points
     bool bold = false;
@@ -76,10 +68,8 @@ HWND LoadRtfFile(const std::string& path);
 // Full paths of the conversation logs in the chat's logs folder (not the ledger beside them).
 std::vector<std::string> LogFiles();
 
-// Answers the dialog boxes of this process (common file dialogs and message
-// boxes alike, class #32770) from a thread of its own by a script: the n-th
-// new box gets the n-th step. Boxes beyond the script are cancelled, so a test
-// never hangs in a modal loop.
+// Answers the dialog boxes (#32770) of this process from a thread of its own: the n-th new box gets the n-th
+// step; boxes beyond the script are cancelled, so a test never hangs in a modal loop.
 class DialogScript {
 public:
     using Step = std::function<void(HWND box)>;
@@ -93,11 +83,9 @@ public:
 
     // Types path into a file dialog's name box and confirms it.
     static Step ChooseFile(const std::string& path);
-    // Presses a button: IDOK, IDCANCEL, IDYES, IDNO. A box without that
-    // button fails the test (Wine's boxes close on any posted answer).
+    // A box without that button fails the test (Wine's boxes close on any posted answer).
     static Step Press(int id);
-    // Checks a message box's buttons (the default first) and its standard
-    // icon (IDI_WARNING...), then goes on with next.
+    // Checks a message box's buttons (the default first) and its standard icon, then goes on with next.
     static Step Expect(std::vector<int> buttons, LPCWSTR icon, Step next);
     // Types text into the edit editId, then presses OK.
     static Step TypeAndConfirm(int editId, const std::string& text);
@@ -122,14 +110,11 @@ struct Pixels {
     }
     bool operator==(const Pixels&) const = default;
 };
-// A 32-bit top-down device-independent bitmap header.
-BITMAPINFO Dib32(int width, int height);
-// A bitmap's own pixels, alpha included.
-Pixels BitmapPixels(HBITMAP bitmap);
+BITMAPINFO Dib32(int width, int height);  // 32-bit, top-down
+Pixels BitmapPixels(HBITMAP bitmap);       // alpha included
 // What paint draws on a width x height surface first filled with background.
 Pixels Painted(int width, int height, COLORREF background, const std::function<void(HDC)>& paint);
-// A window's client area as WM_PRINTCLIENT paints it, on magenta (no face of
-// ours holds it, so an unpainted pixel shows).
+// A window's client area as WM_PRINTCLIENT paints it, on magenta (an unpainted pixel shows).
 Pixels PrintedClient(HWND window);
 // An icon drawn on black at its own size, or at size x size.
 Pixels IconPixels(HICON icon, int size = 0);
@@ -151,8 +136,7 @@ private:
     std::vector<std::string> captions_;
 };
 
-// What assistive technology reads of a window's client object, through
-// AccessibleObjectFromWindow as a screen reader asks for it.
+// What a screen reader reads of a window's client object through AccessibleObjectFromWindow.
 struct AccessibleClient {
     bool found = false;
     std::string name;
