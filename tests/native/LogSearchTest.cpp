@@ -1,7 +1,4 @@
-// Finding a word in the logs: folding, hits, the text of RTF logs read whole
-// and piece by piece, the search over a folder of logs written by the
-// program's own writer, the text kept between searches, cancelling, memory,
-// and the search's own thread.
+// Finding a word in the logs: folding, hits, the text of RTF logs, the search, its cache, memory and thread.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -10,8 +7,7 @@
 #include <filesystem>
 #include <thread>
 
-// Address-space limits are for Linux, and not for a build with the address
-// sanitizer, whose shadow memory they would take away.
+// Address-space limits: Linux only, and not under the address sanitizer (its shadow memory).
 #if defined(__has_feature)
 #if __has_feature(address_sanitizer)
 #define LOGSEARCH_ASAN 1
