@@ -8,8 +8,7 @@
 using namespace chatwindow;
 using exchange::MessageKind;
 using outside::DateTimeRecord;
-using testsupport::RecordingPane;
-using testsupport::PaneRun;
+using namespace testsupport;
 
 namespace {
 

@@ -12,8 +12,7 @@
 #include "support/RecordingPane.h"
 
 using namespace chatwindow;
-using testsupport::PaneRun;
-using testsupport::RecordingPane;
+using namespace testsupport;
 
 namespace {
 

@@ -15,8 +15,7 @@
 #include "support/RecordingHost.h"
 
 using namespace exchange;
-using testsupport::OnePass;
-using testsupport::WriteRaw;
+using namespace testsupport;
 
 namespace {
 

@@ -14,12 +14,7 @@
 #include "support/RecordingHost.h"
 
 using namespace exchange;
-using testsupport::OnePass;
-using testsupport::RecordingHost;
-using testsupport::Shown;
-using testsupport::ReadRaw;
-using testsupport::WriteAged;
-using testsupport::WriteRaw;
+using namespace testsupport;
 
 namespace {
 

@@ -11,8 +11,7 @@
 #include "support/RecordingHost.h"
 
 using namespace exchange;
-using testsupport::AsDisplay;
-using testsupport::Shown;
+using namespace testsupport;
 using Lines = std::vector<std::string>;
 using Host = testsupport::RecordingHost;
 
