@@ -376,6 +376,10 @@ TEST_F(DispatchTest, AClientInTheOrdinaryModeIsToldOnceOfTheSharedFolderMode) {
     RecordingHost other;
     MessageDispatcher dispatcher(other);
     for (int pass = 0; pass < 3; ++pass) dispatcher.DispatchAllMessages();
+    modSettings::SharedFolder = true;  // a change of mode looks at the markers again at once
+    dispatcher.DispatchAllMessages();
+    modSettings::SharedFolder = false;
+    dispatcher.DispatchAllMessages();
     EXPECT_EQ(other.Texts({MessageKind::System}), Lines{SharedFolderInUseNotice()});
     modSettings::ClientGuid = first;  // back in the ordinary mode, it takes its marker away
     EXPECT_TRUE(OnePass().Texts({MessageKind::System}).empty());

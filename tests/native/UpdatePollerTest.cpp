@@ -13,7 +13,6 @@
 using namespace exchange;
 using namespace testsupport;
 using Lines = std::vector<std::string>;
-using Host = testsupport::RecordingHost;
 
 namespace {
 
@@ -29,7 +28,7 @@ protected:
         return poller_.emplace(watcher, dispatcher, AsDisplay(host));
     }
 
-    Host host;
+    RecordingHost host;
     CInotifyWatcher watcher;
     MessageDispatcher dispatcher{host};
     std::optional<UpdatePoller> poller_;
