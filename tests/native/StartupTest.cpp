@@ -70,10 +70,12 @@ TEST_F(StartupFixture, DecisionsFromTheCommandLine) {
     }
 }
 
-TEST_F(StartupFixture, AMissingOrClaimedChatIsToldAndOpensTheEntryWindow) {
+TEST_F(StartupFixture, AMissingOrClaimedChatIsToldAndOpensTheEntryWindowUntilTheClaimIsReleased) {
     const std::string claimed = MakeChat("a.ZPMFChat");
-    startup::CExchangePathProtector holder;
-    ASSERT_FALSE(holder.IsPathProtected(dir.path()));
+    ASSERT_EQ(Parse({claimed}), StartupDecision::OpenChat);
+    startup::ChatPtr first = chat;
+    startup::CExchangePathProtector elsewhere;
+    EXPECT_FALSE(elsewhere.IsPathProtected(first->ChatFolder + "/sub"));
     const std::pair<std::string, std::string> cases[] = {
         {dir / "нет.ZPMFChat", "нет.ZPMFChat\n\nФайл не существует."},
         {claimed, "\n\nВ этом каталоге уже идёт чат.\nПопробуйте поискать иконку программы в трее."},
@@ -85,20 +87,9 @@ TEST_F(StartupFixture, AMissingOrClaimedChatIsToldAndOpensTheEntryWindow) {
         EXPECT_NE(shown.find(told), std::string::npos) << shown;
         EXPECT_FALSE(chat);
     }
-}
-
-TEST_F(StartupFixture, SecondClaimOnTheSameFolderIsRefusedUntilReleased) {
-    const std::string chatFile = MakeChat("a.ZPMFChat");
-    ASSERT_EQ(Parse({chatFile}), StartupDecision::OpenChat);
-
-    startup::CExchangePathProtector second;
-    EXPECT_TRUE(second.IsPathProtected(chat->ChatFolder));
-    startup::CExchangePathProtector elsewhere;
-    EXPECT_FALSE(elsewhere.IsPathProtected(chat->ChatFolder + "/sub"));
-
-    chat.reset();  // the last holder of the chat lets it go
+    first.reset();  // the last holder of the chat lets it go
     startup::CExchangePathProtector third;
-    EXPECT_FALSE(third.IsPathProtected(outside::esGetFilePath(chatFile)));
+    EXPECT_FALSE(third.IsPathProtected(dir.path()));
 }
 
 // Windows refuses an object name past MAX_PATH, and a refused claim is none: a deep folder gets a name that fits.
