@@ -376,6 +376,7 @@ TEST_F(DispatchTest, AClientInTheOrdinaryModeIsToldOnceOfTheSharedFolderMode) {
     RecordingHost other;
     MessageDispatcher dispatcher(other);
     for (int pass = 0; pass < 3; ++pass) dispatcher.DispatchAllMessages();
+    EXPECT_TRUE(esIsFileExist(marker)) << "the other client's marker is left alone";
     modSettings::SharedFolder = true;  // a change of mode looks at the markers again at once
     dispatcher.DispatchAllMessages();
     modSettings::SharedFolder = false;
