@@ -1,6 +1,4 @@
-// The conversation log: when files are made, how they are named, how a save
-// adds only what is new, and that the file is the document of the whole pane
-// at every save, whatever happened to it in between.
+// The conversation log: its files and names, and that the file is the whole pane's document at every save.
 #include <sys/stat.h>
 
 #include <gtest/gtest.h>
@@ -30,14 +28,6 @@ protected:
         whole.insert(whole.size() - 1, "\\par\n");
         EXPECT_EQ(ReadRaw(log.CurrentLogPath()), whole);
     }
-    // Blocks the logs folder: a file stands where its parent folder should be.
-    std::string BlockLogsFolder() {
-        const std::string blocker = outside::esGetFilePath(modSettings::LogsFolder);
-        std::filesystem::create_directories(std::filesystem::u8path(outside::esGetFilePath(blocker)));
-        testsupport::WriteRaw(blocker, "not a folder");
-        return blocker;
-    }
-
     testsupport::RecordingPane pane;
     outside::DateTimeRecord now{2024, 3, 0, 9, 8, 7, 6, 5};
     chatwindow::ConversationLog log{pane, [this] { return now; }};
@@ -122,7 +112,9 @@ TEST_F(LogTest, AFileChangedOrRemovedBehindOurBackIsWrittenWhole) {
 }
 
 TEST_F(LogTest, AFailedSaveLosesNothingAndALoudOneAsksWithThePathFirst) {
-    const std::string blocker = BlockLogsFolder();
+    const std::string blocker = outside::esGetFilePath(modSettings::LogsFolder);  // a file where a folder should be
+    std::filesystem::create_directories(std::filesystem::u8path(outside::esGetFilePath(blocker)));
+    testsupport::WriteRaw(blocker, "not a folder");
     Append("x");
     ::testing::internal::CaptureStderr();
     // Nobody to ask on POSIX: the answer is Ignore, which goes on as if saved.

@@ -1,5 +1,4 @@
-// How lines are composed in the pane: layouts, stamps, colours, spacers, time
-// marks, file names, debug lines, blinking and the log rewrite.
+// How lines are composed in the pane.
 #include <gtest/gtest.h>
 
 #include "ChatFixture.h"
@@ -9,8 +8,7 @@
 using namespace chatwindow;
 using exchange::MessageKind;
 using outside::DateTimeRecord;
-using testsupport::RecordingPane;
-using testsupport::PaneRun;
+using namespace testsupport;
 
 namespace {
 
@@ -48,48 +46,32 @@ protected:
 
 }  // namespace
 
-TEST_F(DisplayTest, TitleLayoutsAndStampStyles) {
-    const int32_t title = modSettings::OtherMessageTitleColor;
-    const int32_t body = modSettings::OtherMessageBodyColor;
-    struct Case {
-        bool separateLine, newStyle;
-        std::vector<PaneRun> runs;
-    } cases[] = {
-        {true, false, {{"Вова  (" + Stamp(false) + ")\r\n", 8, true, title, 0}, {"Привет\r\n", 9, false, body, 0}}},
-        {true, true, {{"Вова  (" + Stamp(true) + ")\r\n", 8, true, title, 0}, {"Привет\r\n", 9, false, body, 0}}},
-        {false, false, {{"(" + Stamp(false) + ") Вова:  ", 8, true, title, 0}, {"Привет\r\n", 9, false, body, 0}}},
-        {false, true, {{"(" + Stamp(true) + ") Вова:  ", 8, true, title, 0}, {"Привет\r\n", 9, false, body, 0}}},
-    };
-    for (const auto& c : cases) {
-        modSettings::NameOnSeparateLine = c.separateLine;
-        modSettings::NewStyleTimestamp = c.newStyle;
-        Harness h;
-        h.display.DisplayMessage("Вова", "Привет", kUtc, MessageKind::Other, "");
-        EXPECT_EQ(h.pane.runs, c.runs);
-        EXPECT_EQ(h.pane.depth, 0) << "every BeginAppend has its EndAppend";
-    }
-}
-
-TEST_F(DisplayTest, ColoursByKindAndBlackForAnUnknownKind) {
-    modSettings::ShowDebugMessages = true;
-    struct Case {
+TEST_F(DisplayTest, TitleLayoutsStampStylesAndColoursByKind) {
+    using namespace modSettings;
+    const struct {
         MessageKind kind;
+        bool separateLine, newStyle;
         int32_t title, body;
     } cases[] = {
-        {MessageKind::Mine, modSettings::MyMessageTitleColor, modSettings::MyMessageBodyColor},
-        {MessageKind::Other, modSettings::OtherMessageTitleColor, modSettings::OtherMessageBodyColor},
-        {MessageKind::System, modSettings::SystemMessageTitleColor, modSettings::SystemMessageBodyColor},
-        {MessageKind::Debug, modSettings::DebugMessageTitleColor, modSettings::DebugMessageBodyColor},
-        {static_cast<MessageKind>(7), 0, 0},
+        {MessageKind::Mine, true, false, MyMessageTitleColor, MyMessageBodyColor},
+        {MessageKind::Other, true, true, OtherMessageTitleColor, OtherMessageBodyColor},
+        {MessageKind::System, false, false, SystemMessageTitleColor, SystemMessageBodyColor},
+        {MessageKind::Debug, false, true, DebugMessageTitleColor, DebugMessageBodyColor},
+        {static_cast<MessageKind>(7), true, false, 0, 0},  // black for an unknown kind
     };
+    ShowDebugMessages = true;
     for (const auto& c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.kind));
+        NameOnSeparateLine = c.separateLine;
+        NewStyleTimestamp = c.newStyle;
         Harness h;
-        h.display.DisplayMessage("u", "t", kUtc, c.kind, "");
-        ASSERT_EQ(h.pane.runs.size(), 2u);
-        EXPECT_EQ(h.pane.runs[0].colour, c.title) << static_cast<int>(c.kind);
-        EXPECT_EQ(h.pane.runs[1].colour, c.body) << static_cast<int>(c.kind);
+        h.display.DisplayMessage("Вова", "Привет", kUtc, c.kind, "");
+        const std::string stamp = Stamp(c.newStyle);
+        const std::string title = c.separateLine ? "Вова  (" + stamp + ")\r\n" : "(" + stamp + ") Вова:  ";
+        EXPECT_EQ(h.pane.runs, (std::vector<PaneRun>{{title, 8, true, c.title, 0}, {"Привет\r\n", 9, false, c.body, 0}}));
+        EXPECT_EQ(h.pane.depth, 0) << "every BeginAppend has its EndAppend";
     }
-    EXPECT_EQ(modSettings::MyMessageTitleColor, 0x008000) << "defaults are in place";
+    EXPECT_EQ(MyMessageTitleColor, 0x008000) << "defaults are in place";
 }
 
 TEST_F(DisplayTest, TimeMarksEveryFiveClockMinutesAfterTheFirstMessage) {

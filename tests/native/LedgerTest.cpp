@@ -1,6 +1,4 @@
-// Never the same message twice: the copies sync services make of a message
-// file, and a hidden file that comes back visible, show nothing new — in the
-// same run and after a restart — and are cleaned up as the settings say.
+// Never the same message twice: sync services' copies and files back visible show nothing new.
 #include <sys/xattr.h>
 
 #include <gtest/gtest.h>
@@ -16,12 +14,7 @@
 #include "support/RecordingHost.h"
 
 using namespace exchange;
-using testsupport::OnePass;
-using testsupport::RecordingHost;
-using testsupport::Shown;
-using testsupport::ReadRaw;
-using testsupport::WriteAged;
-using testsupport::WriteRaw;
+using namespace testsupport;
 
 namespace {
 
@@ -46,29 +39,18 @@ void WriteXml(const std::string& path, const std::string& text) {
 class LedgerTest : public testsupport::ChatFixture {};
 
 TEST_F(LedgerTest, CopiesUnderEveryServicesNameShowNothingNew) {
-    for (const bool deleteFiles : {false, true}) {
-        SCOPED_TRACE(deleteFiles ? "delete" : "hide");
-        modSettings::DeleteMessageFiles = deleteFiles;
-        const std::string record = BuildBinaryRecord(kSent, "Анна", "один раз", "{OTHER}");
-        WriteAged(chat / (kName + ".ZPMF"), record, kLongAgo);
-        for (const char* copy : kCopies) WriteAged(chat / (kName + copy), record, kLongAgo);
-        WriteXml(chat / (kName + ".ZXMF"), "в XML тоже");
-        WriteXml(chat / (kName + " (conflicted copy 2024-02-01).ZXMF"), "в XML тоже");
-        // Plain text carries no identity: two notes with one text are two notes.
-        WriteAged(chat / "note.ZTMF", "записка", kLongAgo);
-        WriteAged(chat / "note (conflicted copy 2024-02-01).ZTMF", "записка", kLongAgo);
-
-        std::vector<std::string> shown = Shown(OnePass());
-        std::sort(shown.begin(), shown.end());
-        EXPECT_EQ(shown, (std::vector<std::string>{"в XML тоже", "записка", "записка", "один раз"}));
-        for (const char* copy : kCopies) {
-            const std::string path = chat / (kName + copy);
-            EXPECT_TRUE(deleteFiles ? !outside::esIsFileExist(path) : outside::IsFileHidden(path)) << copy;
-        }
-        for (const auto& entry : std::filesystem::directory_iterator(chat.path()))
-            if (entry.path().extension() != ".ZPMFChat") std::filesystem::remove(entry.path());
-        std::filesystem::remove(outside::esBuildFileName2(modSettings::LogsFolder, kLedgerFileName));
-    }
+    const std::string record = BuildBinaryRecord(kSent, "Анна", "один раз", "{OTHER}");
+    WriteAged(chat / (kName + ".ZPMF"), record, kLongAgo);
+    for (const char* copy : kCopies) WriteAged(chat / (kName + copy), record, kLongAgo);
+    WriteXml(chat / (kName + ".ZXMF"), "в XML тоже");
+    WriteXml(chat / (kName + " (conflicted copy 2024-02-01).ZXMF"), "в XML тоже");
+    // Plain text carries no identity: two notes with one text are two notes.
+    WriteAged(chat / "note.ZTMF", "записка", kLongAgo);
+    WriteAged(chat / "note (conflicted copy 2024-02-01).ZTMF", "записка", kLongAgo);
+    std::vector<std::string> shown = Shown(OnePass());
+    std::sort(shown.begin(), shown.end());
+    EXPECT_EQ(shown, (std::vector<std::string>{"в XML тоже", "записка", "записка", "один раз"}));
+    for (const char* copy : kCopies) EXPECT_TRUE(outside::IsFileHidden(chat / (kName + copy))) << copy;
 }
 
 TEST_F(LedgerTest, AFileBackFromAResyncOrACopyAfterARestartShowsNothingNew) {

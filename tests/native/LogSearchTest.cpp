@@ -1,7 +1,4 @@
-// Finding a word in the logs: folding, hits, the text of RTF logs read whole
-// and piece by piece, the search over a folder of logs written by the
-// program's own writer, the text kept between searches, cancelling, memory,
-// and the search's own thread.
+// Finding a word in the logs: folding, hits, the text of RTF logs, the search, its cache, memory and thread.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -10,8 +7,7 @@
 #include <filesystem>
 #include <thread>
 
-// Address-space limits are for Linux, and not for a build with the address
-// sanitizer, whose shadow memory they would take away.
+// Address-space limits: Linux only, and not under the address sanitizer (its shadow memory).
 #if defined(__has_feature)
 #if __has_feature(address_sanitizer)
 #define LOGSEARCH_ASAN 1
@@ -134,7 +130,7 @@ TEST(LogSearch, TextOfRtf) {
     }
 }
 
-TEST(LogSearch, FindsTheLogsThatHoldTheWordAndChangesNone) {
+TEST(LogSearch, FindsTheLogsThatHoldTheWordChangesNoneAndKeepsTextOnlyWhileALogIsUnchanged) {
     testsupport::TempDir folder;
     using testsupport::LocalTime;
     const std::string a = testsupport::WriteLog(folder.path(), LocalTime(2024, 5, 1, 10, 0, 0),
@@ -165,6 +161,20 @@ TEST(LogSearch, FindsTheLogsThatHoldTheWordAndChangesNone) {
     const auto cancelled = SearchLogs(folder.path(), names, "детей", [&] { return ++asked > 1; });
     EXPECT_EQ(cancelled.found, (std::vector<LogHits>{{names[0], 2}})) << "a cancelled search stops at the next log";
     EXPECT_TRUE(cancelled.cancelled);
+
+    // Kept text serves only while its log is unchanged: the chat goes on writing one, another goes away.
+    LogTextCache cache;
+    FillLogTextCache(folder.path(), names, cache);
+    EXPECT_EQ(cache.Entries(), 3u);
+    EXPECT_EQ(SearchLogs(folder.path(), names, "детей", {}, {}, &cache).found, result.found);
+    testsupport::WriteRaw(a, chatwindow::RunsToRtf({{"детей\r\nи детей\r\nдетей!\r\n", 9, false, 0, 0}}, "Tahoma"));
+    std::filesystem::remove(std::filesystem::u8path(c));
+    const SearchResult after = SearchLogs(folder.path(), names, "детей", {}, {}, &cache);
+    EXPECT_EQ(after.found, (std::vector<LogHits>{{names[0], 3}}));
+    EXPECT_EQ(after.unreadable, (std::vector<std::string>{names[2], names[3]}));
+    LogTextCache tiny(2);  // full: nothing more is kept, and the search still reads the logs
+    EXPECT_EQ(SearchLogs(folder.path(), names, "детей", {}, {}, &tiny).found, after.found);
+    EXPECT_EQ(tiny.Entries(), 0u);
 }
 
 TEST(LogSearch, ACancelTakesEffectWithinALog) {
@@ -180,31 +190,6 @@ TEST(LogSearch, ACancelTakesEffectWithinALog) {
     EXPECT_TRUE(cancelled.cancelled);
     EXPECT_TRUE(cancelled.found.empty()) << "stopped inside the log, before its end";
     EXPECT_EQ(asked, 3);
-}
-
-TEST(LogSearch, KeptTextServesOnlyWhileTheLogIsUnchanged) {
-    testsupport::TempDir folder;
-    const std::string a = testsupport::WriteLog(folder.path(), LocalTime(2024, 5, 1, 10, 0, 0), {"Абрикос"});
-    const std::string b = testsupport::WriteLog(folder.path(), LocalTime(2024, 5, 2, 10, 0, 0), {"Абрикос, абрикос"});
-    const std::vector<std::string> names = {NameOf(a), NameOf(b)};
-    LogTextCache cache;
-    FillLogTextCache(folder.path(), names, cache);
-    EXPECT_EQ(cache.Entries(), 2u);
-    EXPECT_EQ(SearchLogs(folder.path(), names, "абрикос", {}, {}, &cache).found,
-              (std::vector<LogHits>{{names[0], 1}, {names[1], 2}}));
-
-    // The chat goes on writing its log; another log goes away.
-    testsupport::WriteRaw(a, chatwindow::RunsToRtf({{"Абрикос\r\nи ещё абрикос\r\nабрикос!\r\n", 9, false, 0, 0}},
-                                                   "Tahoma"));
-    std::filesystem::remove(std::filesystem::u8path(b));
-    const SearchResult after = SearchLogs(folder.path(), names, "абрикос", {}, {}, &cache);
-    EXPECT_EQ(after.found, (std::vector<LogHits>{{names[0], 3}}));
-    EXPECT_EQ(after.unreadable, std::vector<std::string>{names[1]});
-
-    // Full: nothing more is kept, and the search still reads the logs.
-    LogTextCache tiny(8);
-    EXPECT_EQ(SearchLogs(folder.path(), names, "абрикос", {}, {}, &tiny).found, after.found);
-    EXPECT_EQ(tiny.Entries(), 0u);
 }
 
 #if defined(LOGSEARCH_MEMORY_CAP)

@@ -11,10 +11,8 @@
 #include "support/RecordingHost.h"
 
 using namespace exchange;
-using testsupport::AsDisplay;
-using testsupport::Shown;
+using namespace testsupport;
 using Lines = std::vector<std::string>;
-using Host = testsupport::RecordingHost;
 
 namespace {
 
@@ -30,7 +28,7 @@ protected:
         return poller_.emplace(watcher, dispatcher, AsDisplay(host));
     }
 
-    Host host;
+    RecordingHost host;
     CInotifyWatcher watcher;
     MessageDispatcher dispatcher{host};
     std::optional<UpdatePoller> poller_;

@@ -12,7 +12,7 @@ namespace testsupport {
 
 class RecordingHost : public testsupport::RecordingDisplay, public exchange::IDispatchHost {
 public:
-    const startup::ClaimedChat& Chat() const override { return chat ? *chat : *TestChat(); }
+    const startup::ClaimedChat& Chat() const override { return *TestChat(); }
     void DisplayMessage(const std::string& u, const std::string& t, outside::DateTimeRecord time, exchange::MessageKind k,
                         const std::string& f) override {
         if (onDisplay) onDisplay();
@@ -26,10 +26,7 @@ public:
         return saveWorks;
     }
     void PassFinished() override { ++passesFinished; }
-    void ClearConversation() override {
-        ++clears;
-        linesAtClear.push_back(lines.size());
-    }
+    void ClearConversation() override { ++clears; }
     void SetCaption(const std::string& caption) override { captions.push_back(caption); }
     void PumpMessagesOnce() override {
         ++pumps;
@@ -46,7 +43,6 @@ public:
         return static_cast<size_t>(std::count_if(saves.begin(), saves.end(), [](const Save& s) { return s.resetName; }));
     }
     std::vector<std::string> captions;
-    std::vector<size_t> linesAtClear;
     int clears = 0;
     int pumps = 0;
     bool saveWorks = true;
@@ -54,7 +50,6 @@ public:
     int passesFinished = 0;
     std::function<void()> onPump;
     std::function<void()> onDisplay;
-    startup::ChatPtr chat;  // null: the test's chat (TestChat) at each pass
 };
 
 // A client that starts now, after one pass over the test's chat.
