@@ -124,6 +124,10 @@ wine_prefix() {
     "$WINESERVER" -w
   fi
   wine_fonts "$WINEPREFIX"
+  # A program that crashes ends at once with its exception code and a backtrace
+  # on stderr, instead of waiting behind Wine's crash dialog until a timeout.
+  grep -q '"ShowCrashDialog"' "$WINEPREFIX/user.reg" 2>/dev/null ||
+    "$WINE64" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1 </dev/null
   "$WINESERVER" -p >/dev/null 2>&1 </dev/null
   "$WINE64" cmd /c exit >/dev/null 2>&1 </dev/null
 }

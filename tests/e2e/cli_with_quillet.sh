@@ -8,7 +8,7 @@ set -u
 here="$(cd "$(dirname "$0")" && pwd)"
 source "$here/../../scripts/lib.sh"
 source "$here/syncthing.sh"
-bin=$1
+bin=$(realpath "$1")
 wincli=$2
 cli=$3
 report=$4

@@ -9,7 +9,7 @@ here="$(cd "$(dirname "$0")" && pwd)"
 source "$here/../../scripts/lib.sh"
 source "$here/syncthing.sh"
 source "$here/report.sh"; report_suite EntryWindow
-bin=$1
+bin=$(realpath "$1")
 report=$2
 work=$(mktemp -d /tmp/quillet-entry.XXXXXX)
 export LC_ALL=ru_RU.UTF-8

@@ -11,7 +11,7 @@ set -u
 here="$(cd "$(dirname "$0")" && pwd)"
 source "$here/../../scripts/lib.sh"
 source "$here/report.sh"
-bin=$1
+bin=$(realpath "$1")
 report=$2
 work=$(mktemp -d /tmp/quillet-shared.XXXXXX)
 share="$work/share"

@@ -8,7 +8,7 @@ set -u
 here="$(cd "$(dirname "$0")" && pwd)"
 source "$here/../../scripts/lib.sh"
 source "$here/syncthing.sh"
-bin=$1
+bin=$(realpath "$1")
 report=$2
 work=$(mktemp -d /tmp/quillet-e2e.XXXXXX)
 export LC_ALL=ru_RU.UTF-8

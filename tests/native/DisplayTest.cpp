@@ -97,8 +97,10 @@ TEST_F(DisplayTest, TimeMarksEveryFiveClockMinutesAfterTheFirstMessage) {
     h.now.minute = 5;
     h.now.second = 0;
     h.display.DisplayMessage("u", "3", kUtc, MessageKind::Other, "");
-    EXPECT_EQ(marks(), 1);
-    const auto it = std::find_if(h.pane.runs.begin(), h.pane.runs.end(), [](const PaneRun& r) { return r.alignment == 2; });
+    ASSERT_EQ(marks(), 1);
+    const auto it =
+        std::find_if(h.pane.runs.begin(), h.pane.runs.end(), [](const PaneRun& r) { return r.alignment == kAlignCentre; });
+    ASSERT_TRUE(it + 1 < h.pane.runs.end()) << "nothing after the time line";
     EXPECT_EQ(it->text, outside::esFormatTime2(h.now) + "\r\n") << "the time of display, not of the message";
     EXPECT_EQ((it + 1)->text, " \r\n") << "a spacer follows the time line";
     h.now.minute = 9;

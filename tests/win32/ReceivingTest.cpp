@@ -409,7 +409,10 @@ TEST_F(FaultCorpusTest, AFileThatVanishesMidPassCostsNothingElse) {
     victimPane = nullptr;
     EXPECT_TRUE(victim.empty()) << "the file went during the pass";
     wintest::PumpFor(1500);
-    for (int i = 0; i < 30; ++i) EXPECT_EQ(Count("№" + std::to_string(i) + "."), i == 25 ? Count("№25.") : 1) << i;
+    for (int i = 0; i < 30; ++i) {
+        const int shown = Count("№" + std::to_string(i) + ".");
+        EXPECT_TRUE(i == 25 ? shown <= 1 : shown == 1) << "№" << i << " shown " << shown << " times";  // 25 went
+    }
     EXPECT_FALSE(PaneHas("Не удалось обработать")) << Pane();
 }
 
