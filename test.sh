@@ -10,6 +10,11 @@ export QUILLET_WERROR=ON
 
 install_packages || { echo "package installation failed"; exit 2; }
 
+# Wine prefixes (about 1.3 GB each) and the scenarios' folders live in /tmp, and
+# Syncthing stops syncing below 1 % free: a nearly full disk fails tests obscurely.
+free_gb=$(( $(df -Pk /tmp | awk 'NR == 2 { print $4 }') / 1048576 ))
+[ "$free_gb" -ge 10 ] || say "Warning: only $free_gb GB free in /tmp; the suites need about 10 (old Wine prefixes there can go)"
+
 # A zone with an offset, so that local-time conversions are really exercised.
 export TZ=Europe/Moscow
 
