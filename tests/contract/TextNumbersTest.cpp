@@ -55,7 +55,7 @@ TEST(TextNumbers, SixteenBitNumbersAndSwitches) {
     for (const auto& [text, number] : {std::pair{"", kErrTypeMismatch}, {"12a", kErrTypeMismatch},
                                        {"1.5", kErrTypeMismatch}, {"-", kErrTypeMismatch}, {"32768", kErrOverflow},
                                        {"99999999999999999999", kErrOverflow}})
-        EXPECT_EQ(testsupport::ErrorOf([&] { ParseInt16(text); }).Number(), number) << text;
+        EXPECT_EQ(testsupport::ErrorOf([t = text] { ParseInt16(t); }).Number(), number) << text;
     for (const char* f : {"false", "", " False ", "0"}) EXPECT_FALSE(esStringToBool(f)) << f;
     for (const char* t : {"TRUE", " True", "1", "-1"}) EXPECT_TRUE(esStringToBool(t)) << t;
     EXPECT_THROW(esStringToBool("maybe"), RuntimeError);
