@@ -27,20 +27,17 @@ struct ClassIdentity {
     const wchar_t* clsid;
     const wchar_t* defaultInterface;
     const wchar_t* events;  // null: not a control
-    const wchar_t* help;    // the class help text (null: not checked)
 };
 inline constexpr wchar_t kLibraryGuid[] = L"{1CD1B0FB-2ED4-46D4-999F-BAB0791961E1}";
 inline constexpr ClassIdentity kIdentities[] = {
     {L"torFlickon", L"Flickon0100.torFlickon", L"{20735A91-B97C-4AF1-9370-CA8D7BF0FFB9}",
-     L"{98A01E5B-7410-4BC0-9F58-F288B5D63376}", L"{CB3D33EC-99D1-46EB-A262-B1718B264EB5}",
-     L"Flackon. Помогает организовать помигивание иконкой в заголовке или трее."},
+     L"{98A01E5B-7410-4BC0-9F58-F288B5D63376}", L"{CB3D33EC-99D1-46EB-A262-B1718B264EB5}"},
     {L"IconFrames", L"Flickon0100.IconFrames", L"{530709A9-1759-4A5D-9875-C844AA831EF1}",
-     L"{033462E2-B196-4688-AFDC-78298EB09DE5}", nullptr,
-     L"Содержит \"кадры\", которые будут использоваться для анимации"},
+     L"{033462E2-B196-4688-AFDC-78298EB09DE5}", nullptr},
     {L"torFlickon2", L"Flickon0100.torFlickon2", L"{056E1B96-3BCE-4CB3-97E0-FCB772F6AA17}",
-     L"{46DE9464-76B8-4AFA-9FA7-59263D483A5B}", L"{CAE1A058-5976-485F-A269-5FCAA9EA70E1}", nullptr},
+     L"{46DE9464-76B8-4AFA-9FA7-59263D483A5B}", L"{CAE1A058-5976-485F-A269-5FCAA9EA70E1}"},
     {L"Fanservice", L"Flickon0100.Fanservice", L"{F9DB9E5D-416A-48B3-AE4F-2212D041395A}",
-     L"{49CA55D9-0886-4DF7-A41E-B7B71CE32DD1}", nullptr, nullptr},
+     L"{49CA55D9-0886-4DF7-A41E-B7B71CE32DD1}", nullptr},
 };
 std::wstring GuidText(REFGUID guid);
 GUID GuidOf(const wchar_t* text);
