@@ -193,26 +193,10 @@ TEST(Persistence, EachPropertyIsReadOnItsOwn) {
     }
 }
 
-TEST(Persistence, DamagedStreamsLeaveANewInstance) {
-    HostedControl saved(flickon::kClsidTorFlickon, false);
-    ASSERT_EQ(saved.dispatch().Put(one::Interval, VLong(999)), S_OK);
-    const std::vector<BYTE> whole = StreamBytes(SaveToStream(saved).get());
-    const std::pair<const char*, std::vector<BYTE>> rows[] = {
-        {"empty", {}},
-        {"cut short", std::vector<BYTE>(whole.begin(), whole.begin() + whole.size() / 2)}};
-    for (const auto& [what, data] : rows) {
-        SCOPED_TRACE(what);
-        HostedControl loaded(flickon::kClsidTorFlickon, true, false);
-        EXPECT_TRUE(FAILED(loaded.As<IPersistStreamInit>(IID_IPersistStreamInit)->Load(
-            StreamOf(data.data(), data.size()).get())));
-        EXPECT_EQ(loaded.dispatch().GetLong(one::Interval), 750);
-        EXPECT_FALSE(loaded.dispatch().GetBool(one::Blink));
-    }
-}
-
-// A control's stream is untrusted and names classes: an entry of any class
-// but a picture yields its property's default, and the entries after it count.
-TEST(Persistence, StreamsTakeOnlyPictures) {
+// A control's stream is untrusted: one empty or cut short fails and leaves a
+// new instance; an entry of any class but a picture yields its property's
+// default, and the entries after it still count.
+TEST(Persistence, StreamsAreUntrusted) {
     ComPtr<IStream> saved;  // a picture in its saved form, to show that pictures still come through
     ASSERT_EQ(::CreateStreamOnHGlobal(nullptr, TRUE, saved.put()), S_OK);
     ASSERT_EQ(::OleSaveToStream(MakePicture().As<IPersistStream>(IID_IPersistStream).get(), saved.get()), S_OK);
@@ -222,14 +206,20 @@ TEST(Persistence, StreamsTakeOnlyPictures) {
     const std::vector<uint8_t> bytes = flickon::stream::WriteStream(
         {{u"Interval", EntryType::Long, 1234, {}, {}}, {u"StandardIcon", EntryType::Object, 0, {}, foreign},
          {u"BlinkIcon1", EntryType::Object, 0, {}, StreamBytes(saved.get())}, {u"Blink", EntryType::Bool, -1, {}, {}}});
-
-    HostedControl loaded(flickon::kClsidTorFlickon, false, false);
-    EXPECT_EQ(loaded.As<IPersistStreamInit>(IID_IPersistStreamInit)->Load(StreamOf(bytes.data(), bytes.size()).get()),
-              S_OK);
-    EXPECT_FALSE(loaded.dispatch().GetUnknown(one::StandardIcon)) << "the foreign entry yields the default";
-    EXPECT_TRUE(loaded.dispatch().GetUnknown(one::BlinkIcon1)) << "a picture still comes through";
-    EXPECT_EQ(loaded.dispatch().GetLong(one::Interval), 1234);
-    EXPECT_TRUE(loaded.dispatch().GetBool(one::Blink)) << "entries after the damaged one still count";
+    const std::pair<const char*, std::vector<uint8_t>> rows[] = {
+        {"whole", bytes}, {"empty", {}}, {"cut short", std::vector<uint8_t>(bytes.begin(), bytes.end() - 8)}};
+    for (const auto& [what, data] : rows) {
+        SCOPED_TRACE(what);
+        const bool whole = data == bytes;
+        HostedControl loaded(flickon::kClsidTorFlickon, false, false);
+        const HRESULT hr = loaded.As<IPersistStreamInit>(IID_IPersistStreamInit)->Load(
+            StreamOf(data.data(), data.size()).get());
+        EXPECT_EQ(SUCCEEDED(hr), whole);
+        EXPECT_FALSE(loaded.dispatch().GetUnknown(one::StandardIcon)) << "the foreign entry yields the default";
+        EXPECT_EQ(loaded.dispatch().GetUnknown(one::BlinkIcon1).get() != nullptr, whole) << "a picture comes through";
+        EXPECT_EQ(loaded.dispatch().GetLong(one::Interval), whole ? 1234 : 750);
+        EXPECT_EQ(loaded.dispatch().GetBool(one::Blink), whole) << "entries after the damaged one still count";
+    }
 }
 
 }  // namespace
