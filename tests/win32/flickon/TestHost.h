@@ -57,23 +57,18 @@ inline constexpr ControlKind kControls[] = {
      flickon::dispid::torFlickon2::Interval, flickon::dispid::torFlickon2::StandardIcon, 150},
 };
 
-// The library beside the test program.
-std::wstring LibraryPath();
-// regsvr32 with the switches and the library path; its exit code.
-DWORD RunRegsvr32(const std::wstring& switches);
+std::wstring LibraryPath();  // beside the test program
+DWORD RunRegsvr32(const std::wstring& switches);  // its exit code
 
 // Pumps real messages until done() holds or the time box ends; returns done().
 bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 5000);
 inline void PumpFor(DWORD ms) { PumpUntil([] { return false; }, ms); }
 
-// A new icon picture; each call makes a distinct object.
-ComPtr<IPictureDisp> MakePicture();
-// A memory stream holding the bytes, positioned at its start; and back.
-ComPtr<IStream> StreamOf(const void* bytes, size_t size);
+ComPtr<IPictureDisp> MakePicture();  // a distinct object on each call
+ComPtr<IStream> StreamOf(const void* bytes, size_t size);  // positioned at its start
 std::vector<uint8_t> StreamBytes(IStream* stream);  // up to the current position
 
-// The identity (IUnknown) of an object, for "same object" comparisons.
-ComPtr<IUnknown> Identity(IUnknown* object);
+ComPtr<IUnknown> Identity(IUnknown* object);  // its IUnknown, for "same object" comparisons
 inline bool SameObject(IUnknown* a, IUnknown* b) { return Identity(a).get() == Identity(b).get(); }
 
 ComPtr<IDispatch> CreateObject(REFCLSID clsid);
@@ -81,12 +76,11 @@ ComPtr<IDispatch> NewFrames(const std::vector<ComPtr<IPictureDisp>>& pictures);
 // Advises sink on the object's connection point iid; a null sink unadvises the cookie.
 HRESULT Connect(IUnknown* object, REFIID iid, IUnknown* sink, DWORD* cookie);
 
-// VARIANT makers (the VARIANT owns what it holds).
+// The VARIANT owns what it holds.
 VARIANT VBool(bool value);
 VARIANT VLong(long value);
 VARIANT VObject(IDispatch* value);
 
-// The reference count of the host's own COM objects.
 template <typename... Interfaces>
 class Unknown : public Interfaces... {
 public:
@@ -117,8 +111,7 @@ public:
         return Call(id, {VObject(object)}, nullptr, DISPATCH_PROPERTYPUTREF);
     }
 
-    // A property of the type; the call and the type are expected to succeed.
-    long Get(DISPID id, VARTYPE type);
+    long Get(DISPID id, VARTYPE type);  // the call and the type are expected to succeed
     bool GetBool(DISPID id) { return Get(id, VT_BOOL) != 0; }
     long GetLong(DISPID id) { return Get(id, VT_I4); }
     ComPtr<IUnknown> GetUnknown(DISPID id, std::vector<VARIANT> args = {});
@@ -199,7 +192,6 @@ public:
     HostedControl(const HostedControl&) = delete;
     HostedControl& operator=(const HostedControl&) = delete;
 
-    IUnknown* unknown() const { return control_.get(); }
     template <typename T>
     ComPtr<T> As(REFIID iid) const {
         return control_.As<T>(iid);
