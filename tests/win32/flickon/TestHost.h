@@ -65,7 +65,6 @@ bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 5000);
 inline void PumpFor(DWORD ms) { PumpUntil([] { return false; }, ms); }
 
 ComPtr<IPictureDisp> MakePicture();  // a distinct object on each call
-ComPtr<IStream> StreamOf(const void* bytes, size_t size);  // positioned at its start
 std::vector<uint8_t> StreamBytes(IStream* stream);  // up to the current position
 
 ComPtr<IUnknown> Identity(IUnknown* object);  // its IUnknown, for "same object" comparisons
