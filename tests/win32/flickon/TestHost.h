@@ -122,9 +122,8 @@ private:
     ComPtr<IDispatch> target_;
 };
 
-// The container side of one control, which also sinks UpdateIcon of either
-// control: it keeps the identity of every picture (null for none) and can run
-// a reaction inside the event.
+// The container side of one control and the sink of its UpdateIcon: it keeps
+// the identity of every picture (null for none) and can react inside the event.
 class TestSite final : public Unknown<IOleClientSite, IDispatch, IOleInPlaceSite, IPropertyNotifySink> {
 public:
     std::vector<ComPtr<IUnknown>> pictures;
@@ -181,9 +180,8 @@ public:
     HRESULT STDMETHODCALLTYPE OnRequestEdit(DISPID) override { return S_OK; }
 };
 
-// One control sited as a container does it: created, given the client site,
-// UpdateIcon and property notifications advised, then InitNew (unless the
-// test loads it itself).
+// One control sited as a container does it: client site, UpdateIcon and property
+// notifications advised, then InitNew (unless the test loads it itself).
 class HostedControl {
 public:
     HostedControl(REFCLSID clsid, bool userMode, bool initNew = true);

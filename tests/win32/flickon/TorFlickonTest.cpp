@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <tuple>
 
 #include "TestHost.h"
 
@@ -167,10 +168,8 @@ TEST(BlinkerControls, KeepTheirSizeInPlaceAndBlinkOnWhenTheContainerWindowGoes) 
         ASSERT_EQ(inPlace->SetObjectRects(&big, &big), S_OK);
         ::GetWindowRect(window, &r);
         ::MapWindowPoints(nullptr, host.get(), reinterpret_cast<POINT*>(&r), 2);
-        EXPECT_EQ(r.left, 5);
-        EXPECT_EQ(r.top, 6);
-        EXPECT_EQ(r.right - r.left, face.cx);
-        EXPECT_EQ(r.bottom - r.top, face.cy);
+        EXPECT_EQ(std::tuple(r.left, r.top, r.right - r.left, r.bottom - r.top), std::tuple(5L, 6L, face.cx, face.cy))
+            << "moved, and its size kept";
         ASSERT_EQ(inPlace->InPlaceDeactivate(), S_OK);
         EXPECT_FALSE(::IsChild(host.get(), window));
 

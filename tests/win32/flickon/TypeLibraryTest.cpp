@@ -81,11 +81,10 @@ TEST(TypeLibrary, MembersHaveTheirDispatchIdsAndObjectsDescribeThemselves) {
         for (const auto& [memberName, id] : row.members) {
             LPOLESTR name = const_cast<LPOLESTR>(memberName);
             DISPID byName = 0;
-            EXPECT_EQ(info->GetIDsOfNames(&name, 1, &byName), S_OK) << memberName;
+            EXPECT_EQ(object ? object->GetIDsOfNames(IID_NULL, &name, 1, LOCALE_USER_DEFAULT, &byName)
+                             : info->GetIDsOfNames(&name, 1, &byName),
+                      S_OK);
             EXPECT_EQ(byName, id) << memberName;
-            if (!object) continue;
-            EXPECT_EQ(object->GetIDsOfNames(IID_NULL, &name, 1, LOCALE_USER_DEFAULT, &byName), S_OK);
-            EXPECT_EQ(byName, id) << memberName << ", asked of the object";
         }
     }
 }
