@@ -7,7 +7,6 @@
 
 #include <map>
 #include <set>
-#include <tuple>
 
 #include "TestHost.h"
 #include "blinker/stream/ControlStream.h"
@@ -82,42 +81,35 @@ ComPtr<IStream> SaveToStream(HostedControl& c) {
 // loads as an empty one.
 TEST(Persistence, EveryPropertyRoundTripsThroughABagAndAStream) {
     const struct {
-        const GUID* clsid;
-        std::vector<std::tuple<const wchar_t*, DISPID, VARTYPE>> properties;  // in the order they are written
+        const ControlKind& kind;
+        std::vector<std::pair<const wchar_t*, DISPID>> pictures;  // in the order they are written
         DISPID frames;
     } rows[] = {
-        {&flickon::kClsidTorFlickon,
-         {{L"Blink", one::Blink, VT_BOOL}, {L"StandardIcon", one::StandardIcon, VT_DISPATCH},
-          {L"BlinkIcon1", one::BlinkIcon1, VT_DISPATCH}, {L"BlinkIcon2", one::BlinkIcon2, VT_DISPATCH},
-          {L"Interval", one::Interval, VT_I4}},
+        {kControls[0],
+         {{L"StandardIcon", one::StandardIcon}, {L"BlinkIcon1", one::BlinkIcon1}, {L"BlinkIcon2", one::BlinkIcon2}},
          DISPID_UNKNOWN},
-        {&flickon::kClsidTorFlickon2,
-         {{L"Blink", two::Blink, VT_BOOL}, {L"StandardIcon", two::StandardIcon, VT_DISPATCH},
-          {L"Interval", two::Interval, VT_I4}},
-         two::IconFrames},
+        {kControls[1], {{L"StandardIcon", two::StandardIcon}}, two::IconFrames},
     };
     for (const auto& row : rows) {
         for (const bool viaBag : {true, false}) {
-            SCOPED_TRACE(testing::Message() << row.properties.size() << (viaBag ? " bag" : " stream"));
+            SCOPED_TRACE(testing::Message() << row.kind.name << (viaBag ? " bag" : " stream"));
             ComPtr<TestPropertyBag> bag;
             ComPtr<IStream> stream;
             std::map<DISPID, ComPtr<IPictureDisp>> pictures;
-            Names names;
             {
-                HostedControl saved(*row.clsid, false);
+                HostedControl saved(*row.kind.clsid, false);
                 EXPECT_EQ(SaveToBag(saved)->written, Names{L"DevoteTo"}) << "defaults are left out";
                 if (row.frames != DISPID_UNKNOWN) {
                     ASSERT_EQ(saved.dispatch().PutRef(row.frames, NewFrames({}).get()), S_OK);
                 }
-                for (const auto& [name, id, type] : row.properties) {
-                    if (type == VT_DISPATCH) pictures[id] = MakePicture();
-                    ASSERT_EQ(type == VT_BOOL ? saved.dispatch().Put(id, VBool(true))
-                              : type == VT_I4 ? saved.dispatch().Put(id, VLong(40))
-                                              : saved.dispatch().PutRef(id, pictures[id].get()),
-                              S_OK);
+                ASSERT_EQ(saved.dispatch().Put(row.kind.blink, VBool(true)), S_OK);
+                ASSERT_EQ(saved.dispatch().Put(row.kind.interval, VLong(40)), S_OK);
+                Names names{L"Blink"};
+                for (const auto& [name, id] : row.pictures) {
+                    ASSERT_EQ(saved.dispatch().PutRef(id, (pictures[id] = MakePicture()).get()), S_OK);
                     names.push_back(name);
                 }
-                names.push_back(L"DevoteTo");
+                names.insert(names.end(), {L"Interval", L"DevoteTo"});
                 if (viaBag) {
                     const Names rest(names.begin() + 1, names.end());
                     EXPECT_EQ(SaveToBag(saved, {L"Blink"})->written, rest) << "the rest after a refused write";
@@ -131,13 +123,13 @@ TEST(Persistence, EveryPropertyRoundTripsThroughABagAndAStream) {
                     stream->Seek(LARGE_INTEGER{}, STREAM_SEEK_SET, nullptr);
                 }
             }
-            HostedControl loaded(*row.clsid, true, false);
+            HostedControl loaded(*row.kind.clsid, true, false);
             ASSERT_EQ(viaBag ? LoadFromBag(loaded, bag.get())
                              : loaded.As<IPersistStreamInit>(IID_IPersistStreamInit)->Load(stream.get()),
                       S_OK);
             EXPECT_EQ(loaded.site().Count(), 1u) << "a control loaded blinking starts at once";
-            EXPECT_TRUE(loaded.dispatch().GetBool(std::get<1>(row.properties.front())));
-            EXPECT_EQ(loaded.dispatch().GetLong(std::get<1>(row.properties.back())), 40);
+            EXPECT_TRUE(loaded.dispatch().GetBool(row.kind.blink));
+            EXPECT_EQ(loaded.dispatch().GetLong(row.kind.interval), 40);
             for (const auto& [id, picture] : pictures) {
                 ComPtr<IUnknown> back = loaded.dispatch().GetUnknown(id);
                 EXPECT_TRUE(viaBag ? SameObject(back.get(), picture.get()) : back.get() != nullptr) << id;
