@@ -83,15 +83,6 @@ ComPtr<IPictureDisp> MakePicture() {
     return picture;
 }
 
-ComPtr<IStream> StreamOf(const void* bytes, size_t size) {
-    ComPtr<IStream> stream;
-    EXPECT_EQ(::CreateStreamOnHGlobal(nullptr, TRUE, stream.put()), S_OK);
-    ULONG done = 0;
-    if (size) stream->Write(bytes, static_cast<ULONG>(size), &done);
-    stream->Seek(LARGE_INTEGER{}, STREAM_SEEK_SET, nullptr);
-    return stream;
-}
-
 std::vector<uint8_t> StreamBytes(IStream* stream) {
     HGLOBAL memory = nullptr;
     EXPECT_EQ(::GetHGlobalFromStream(stream, &memory), S_OK);

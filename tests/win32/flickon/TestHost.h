@@ -27,20 +27,17 @@ struct ClassIdentity {
     const wchar_t* clsid;
     const wchar_t* defaultInterface;
     const wchar_t* events;  // null: not a control
-    const wchar_t* help;    // the class help text (null: not checked)
 };
 inline constexpr wchar_t kLibraryGuid[] = L"{1CD1B0FB-2ED4-46D4-999F-BAB0791961E1}";
 inline constexpr ClassIdentity kIdentities[] = {
     {L"torFlickon", L"Flickon0100.torFlickon", L"{20735A91-B97C-4AF1-9370-CA8D7BF0FFB9}",
-     L"{98A01E5B-7410-4BC0-9F58-F288B5D63376}", L"{CB3D33EC-99D1-46EB-A262-B1718B264EB5}",
-     L"Flackon. Помогает организовать помигивание иконкой в заголовке или трее."},
+     L"{98A01E5B-7410-4BC0-9F58-F288B5D63376}", L"{CB3D33EC-99D1-46EB-A262-B1718B264EB5}"},
     {L"IconFrames", L"Flickon0100.IconFrames", L"{530709A9-1759-4A5D-9875-C844AA831EF1}",
-     L"{033462E2-B196-4688-AFDC-78298EB09DE5}", nullptr,
-     L"Содержит \"кадры\", которые будут использоваться для анимации"},
+     L"{033462E2-B196-4688-AFDC-78298EB09DE5}", nullptr},
     {L"torFlickon2", L"Flickon0100.torFlickon2", L"{056E1B96-3BCE-4CB3-97E0-FCB772F6AA17}",
-     L"{46DE9464-76B8-4AFA-9FA7-59263D483A5B}", L"{CAE1A058-5976-485F-A269-5FCAA9EA70E1}", nullptr},
+     L"{46DE9464-76B8-4AFA-9FA7-59263D483A5B}", L"{CAE1A058-5976-485F-A269-5FCAA9EA70E1}"},
     {L"Fanservice", L"Flickon0100.Fanservice", L"{F9DB9E5D-416A-48B3-AE4F-2212D041395A}",
-     L"{49CA55D9-0886-4DF7-A41E-B7B71CE32DD1}", nullptr, nullptr},
+     L"{49CA55D9-0886-4DF7-A41E-B7B71CE32DD1}", nullptr},
 };
 std::wstring GuidText(REFGUID guid);
 GUID GuidOf(const wchar_t* text);
@@ -60,23 +57,17 @@ inline constexpr ControlKind kControls[] = {
      flickon::dispid::torFlickon2::Interval, flickon::dispid::torFlickon2::StandardIcon, 150},
 };
 
-// The library beside the test program.
-std::wstring LibraryPath();
-// regsvr32 with the switches and the library path; its exit code.
-DWORD RunRegsvr32(const std::wstring& switches);
+std::wstring LibraryPath();  // beside the test program
+DWORD RunRegsvr32(const std::wstring& switches);  // its exit code
 
 // Pumps real messages until done() holds or the time box ends; returns done().
 bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 5000);
 inline void PumpFor(DWORD ms) { PumpUntil([] { return false; }, ms); }
 
-// A new icon picture; each call makes a distinct object.
-ComPtr<IPictureDisp> MakePicture();
-// A memory stream holding the bytes, positioned at its start; and back.
-ComPtr<IStream> StreamOf(const void* bytes, size_t size);
+ComPtr<IPictureDisp> MakePicture();  // a distinct object on each call
 std::vector<uint8_t> StreamBytes(IStream* stream);  // up to the current position
 
-// The identity (IUnknown) of an object, for "same object" comparisons.
-ComPtr<IUnknown> Identity(IUnknown* object);
+ComPtr<IUnknown> Identity(IUnknown* object);  // its IUnknown, for "same object" comparisons
 inline bool SameObject(IUnknown* a, IUnknown* b) { return Identity(a).get() == Identity(b).get(); }
 
 ComPtr<IDispatch> CreateObject(REFCLSID clsid);
@@ -84,12 +75,11 @@ ComPtr<IDispatch> NewFrames(const std::vector<ComPtr<IPictureDisp>>& pictures);
 // Advises sink on the object's connection point iid; a null sink unadvises the cookie.
 HRESULT Connect(IUnknown* object, REFIID iid, IUnknown* sink, DWORD* cookie);
 
-// VARIANT makers (the VARIANT owns what it holds).
+// The VARIANT owns what it holds.
 VARIANT VBool(bool value);
 VARIANT VLong(long value);
 VARIANT VObject(IDispatch* value);
 
-// The reference count of the host's own COM objects.
 template <typename... Interfaces>
 class Unknown : public Interfaces... {
 public:
@@ -120,8 +110,7 @@ public:
         return Call(id, {VObject(object)}, nullptr, DISPATCH_PROPERTYPUTREF);
     }
 
-    // A property of the type; the call and the type are expected to succeed.
-    long Get(DISPID id, VARTYPE type);
+    long Get(DISPID id, VARTYPE type);  // the call and the type are expected to succeed
     bool GetBool(DISPID id) { return Get(id, VT_BOOL) != 0; }
     long GetLong(DISPID id) { return Get(id, VT_I4); }
     ComPtr<IUnknown> GetUnknown(DISPID id, std::vector<VARIANT> args = {});
@@ -133,9 +122,8 @@ private:
     ComPtr<IDispatch> target_;
 };
 
-// The container side of one control, which also sinks UpdateIcon of either
-// control: it keeps the identity of every picture (null for none) and can run
-// a reaction inside the event.
+// The container side of one control and the sink of its UpdateIcon: it keeps
+// the identity of every picture (null for none) and can react inside the event.
 class TestSite final : public Unknown<IOleClientSite, IDispatch, IOleInPlaceSite, IPropertyNotifySink> {
 public:
     std::vector<ComPtr<IUnknown>> pictures;
@@ -192,9 +180,8 @@ public:
     HRESULT STDMETHODCALLTYPE OnRequestEdit(DISPID) override { return S_OK; }
 };
 
-// One control sited as a container does it: created, given the client site,
-// UpdateIcon and property notifications advised, then InitNew (unless the
-// test loads it itself).
+// One control sited as a container does it: client site, UpdateIcon and property
+// notifications advised, then InitNew (unless the test loads it itself).
 class HostedControl {
 public:
     HostedControl(REFCLSID clsid, bool userMode, bool initNew = true);
@@ -202,7 +189,6 @@ public:
     HostedControl(const HostedControl&) = delete;
     HostedControl& operator=(const HostedControl&) = delete;
 
-    IUnknown* unknown() const { return control_.get(); }
     template <typename T>
     ComPtr<T> As(REFIID iid) const {
         return control_.As<T>(iid);

@@ -3,10 +3,10 @@
 // Interval limits, the fixed size, hosts that misbehave, and the debug lines.
 #include <gtest/gtest.h>
 
-#include <climits>
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <tuple>
 
 #include "TestHost.h"
 
@@ -26,10 +26,8 @@ TEST(TorFlickon, BlinkSendsTheSecondPictureAtOnceThenAlternatesOnTheIntervalAndS
     ASSERT_EQ(d.PutRef(id::BlinkIcon1, first.get()), S_OK);
     ASSERT_EQ(d.PutRef(id::BlinkIcon2, second.get()), S_OK);
     ASSERT_EQ(d.Put(id::Interval, VLong(0)), S_OK);
-    ASSERT_EQ(events.Count(), 0u) << "pictures alone never raise UpdateIcon";
     ASSERT_EQ(d.Put(id::Blink, VBool(true)), S_OK);
     ASSERT_EQ(events.Seen(), (std::vector<IUnknown*>{i2})) << "before the assignment returned";
-    EXPECT_TRUE(d.GetBool(id::Blink));
     PumpFor(300);
     EXPECT_EQ(events.Count(), 1u) << "Interval 0 never ticks";
     ASSERT_EQ(d.Put(id::Interval, VLong(40)), S_OK);
@@ -46,20 +44,10 @@ TEST(TorFlickon, BlinkSendsTheSecondPictureAtOnceThenAlternatesOnTheIntervalAndS
     ASSERT_TRUE(c.WaitForEvents(count + 1));
     EXPECT_EQ(events.pictures[count].get(), firstNext ? i1 : i2) << "on when on";
 
-    // A longer Interval restarts the timer and keeps the phase.
-    count = events.Count();
-    IUnknown* previous = last();
-    ASSERT_EQ(d.Put(id::Interval, VLong(3000)), S_OK);
-    PumpFor(600);
-    EXPECT_EQ(events.Count(), count) << "the 40 ms timer is gone: the next tick waits the new period";
-    ASSERT_TRUE(c.WaitForEvents(count + 1, 15000));
-    EXPECT_EQ(events.pictures[count].get(), previous == i1 ? i2 : i1);
-
     // New pictures count from the next tick, or the stop.
     ComPtr<IPictureDisp> newFirst = MakePicture(), newStandard = MakePicture();
     ASSERT_EQ(d.PutRef(id::BlinkIcon1, newFirst.get()), S_OK);
     ASSERT_EQ(d.PutRef(id::StandardIcon, newStandard.get()), S_OK);
-    ASSERT_EQ(d.Put(id::Interval, VLong(40)), S_OK);
     count = events.Count();
     const size_t firstAt = count + (last() == i2 ? 0 : 1);
     ASSERT_TRUE(c.WaitForEvents(count + 2));
@@ -110,8 +98,7 @@ TEST(BlinkerControls, ObjectPropertiesKeepTheReferenceAndNotify) {
 
 // In design mode: the Interval limits, then Blink stored and notified but never raised or ticking.
 TEST(BlinkerControls, IntervalLimitsAndErrorFiveAndDesignModeThatNeverBlinks) {
-    const std::pair<long, bool> rows[] = {{0, true},  {1, true},         {65535, true},   {65536, false},
-                                          {-1, false}, {LONG_MIN, false}, {LONG_MAX, false}, {30, true}, {30, true}};
+    const std::pair<long, bool> rows[] = {{0, true}, {65535, true}, {65536, false}, {-1, false}, {30, true}, {30, true}};
     for (const ControlKind& kind : kControls) {
         SCOPED_TRACE(kind.name);
         HostedControl c(*kind.clsid, false);
@@ -181,10 +168,8 @@ TEST(BlinkerControls, KeepTheirSizeInPlaceAndBlinkOnWhenTheContainerWindowGoes) 
         ASSERT_EQ(inPlace->SetObjectRects(&big, &big), S_OK);
         ::GetWindowRect(window, &r);
         ::MapWindowPoints(nullptr, host.get(), reinterpret_cast<POINT*>(&r), 2);
-        EXPECT_EQ(r.left, 5);
-        EXPECT_EQ(r.top, 6);
-        EXPECT_EQ(r.right - r.left, face.cx);
-        EXPECT_EQ(r.bottom - r.top, face.cy);
+        EXPECT_EQ(std::tuple(r.left, r.top, r.right - r.left, r.bottom - r.top), std::tuple(5L, 6L, face.cx, face.cy))
+            << "moved, and its size kept";
         ASSERT_EQ(inPlace->InPlaceDeactivate(), S_OK);
         EXPECT_FALSE(::IsChild(host.get(), window));
 
@@ -225,12 +210,8 @@ std::string* g_lines = nullptr;
 LONG CALLBACK CatchDebugOutput(EXCEPTION_POINTERS* pointers) {
     const EXCEPTION_RECORD& record = *pointers->ExceptionRecord;
     if (!g_lines || record.NumberParameters < 2) return EXCEPTION_CONTINUE_SEARCH;
-    if (record.ExceptionCode == DBG_PRINTEXCEPTION_C) {
+    if (record.ExceptionCode == DBG_PRINTEXCEPTION_C)
         *g_lines += reinterpret_cast<const char*>(record.ExceptionInformation[1]);
-    } else if (record.ExceptionCode == 0x4001000A) {  // DBG_PRINTEXCEPTION_WIDE_C; the lines are ASCII
-        for (auto* text = reinterpret_cast<const wchar_t*>(record.ExceptionInformation[1]); *text; ++text)
-            g_lines->push_back(static_cast<char>(*text));
-    }
     return EXCEPTION_CONTINUE_SEARCH;
 }
 
