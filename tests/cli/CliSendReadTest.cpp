@@ -1,7 +1,6 @@
 // send, read and check through the real quillet-cli over real chat folders.
 #include <fcntl.h>
 #include <sys/file.h>
-#include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -39,7 +38,6 @@ TEST_F(SendReadTest, SendThenReadRoundTripsBothFormatsWithTheNameAndTheClientGui
     // A byte-order mark on standard input is dropped.
     const std::string breaks = "\xEF\xBB\xBF\none\ntwo\r\nthree\rfour\n\n";
     const Case cases[] = {
-        {false, false, "Привет, мир", "Привет, мир", "Аня", std::nullopt, "Аня"},
         {true, false, "Привет, мир", "Привет, мир", "Аня", "Бот <1>", "Бот <1>"},
         {false, true, markup + "\n", markup, "  ", std::nullopt, "Анонимус"},
         {true, true, markup + "\n", markup, "Аня", " \r\n ", "Анонимус"},
@@ -118,7 +116,6 @@ TEST_F(SendReadTest, ReadAndCheckShowThePaneReportBrokenFilesAndLeaveTheFolderAs
     std::string expected;
     for (const std::string& path : broken) expected += "quillet-cli: " + path + ": broken message file, left out\n";
     EXPECT_EQ(read.err, expected) << "one line a broken file, nothing on the young one";
-    EXPECT_EQ(ParseJsonLines(RunCli({"read", "--json", chat.path()}).out).size(), 5u);
 
     // --verbose adds Quillet's own notices: why a file is broken, which wait.
     const std::string verbose = RunCli({"read", "--verbose", chatFile}).err;
@@ -241,7 +238,6 @@ TEST_F(SendReadTest, RefusalsHaveTheirExitCodesAndWriteNothing) {
         {{"follow", chatFile, "--since"}, 2, "--since needs a value"},
         {{"send", chatFile, "-1"}, 2, "unknown option -1 (a text that begins with \"-\" goes after \"--\")"},
         {{"read", home / "missing"}, 3, "no such chat file or folder"},
-        {{"send", home / "missing.ZPMFChat", "x"}, 3, "no such chat file or folder"},
         {{"read", empty.path()}, 3, "not a chat folder"},
         {{"follow", message}, 3, "not a chat file"},
         {{"read", twoChats.path()}, 3, "several chat files; name one of them:\n  a.ZPMFChat\n  b.zpmfchat"},
@@ -250,17 +246,12 @@ TEST_F(SendReadTest, RefusalsHaveTheirExitCodesAndWriteNothing) {
         {{"send", chatFile}, 2, "control characters", "a\x1b[31mb"},
         {{"send", "--xml", chatFile}, 2, "not UTF-8", "\xff\xfe\x41"},
         {{"send", chatFile}, 2, "nothing to send", " \n \r\n "},
-        {{"send", "--xml", chatFile}, 2, "nothing to send", ""},
         {{"send", "--name", "a\x1b[2Jb", chatFile, "text"}, 2, "the name holds control characters"},
         {{"send", "--file", home / "папка", chatFile}, 1, "cannot send " + home / "папка" + ": Is a directory\n"},
-        {{"send", "--file", home / "нет такого", chatFile}, 1,
-         "cannot send " + home / "нет такого" + ": No such file or directory\n"},
         // Asked for help: usage on standard output, and nothing else.
         {{"--help"}, 0, "Usage: quillet-cli COMMAND"},
         {{"help", "send"}, 0, "Usage: quillet-cli send "},
-        {{"read", "--help"}, 0, "Usage: quillet-cli read "},
         {{"follow", "-h"}, 0, "Usage: quillet-cli follow "},
-        {{"check", "--help"}, 0, "Usage: quillet-cli check "},
         {{"--version"}, 0, "quillet-cli 1."},
     };
     for (const Case& c : cases) {
@@ -279,17 +270,18 @@ TEST_F(SendReadTest, RefusalsHaveTheirExitCodesAndWriteNothing) {
     EXPECT_EQ(Texts(RunCli({"read", "--json", chatFile}).out), (std::vector<std::string>{"-1 --json", "Здравствуйте"}));
 }
 
-// Failures say the system's reason, as Unix tools do. Root writes and reads
-// anywhere a mode allows nothing: as root, a read-only and a full file system
-// stop it, and setpriv drops the two capabilities; otherwise modes do.
+// Failures say the system's reason, as Unix tools do. Root reads and writes
+// anywhere a mode allows nothing: setpriv drops its two capabilities.
 TEST_F(SendReadTest, FailuresSayTheSystemsReason) {
-    const bool root = ::geteuid() == 0;
     Send("текст");
-    const std::string locked = home / "locked";
-    ASSERT_EQ(::mkdir(locked.c_str(), 0755), 0);
-    testsupport::WriteRaw(locked + "/Чат.ZPMFChat", "");
-    ASSERT_EQ(::chmod(locked.c_str(), 0300), 0);  // enterable, not readable
-    const std::string asUser = root ? "setpriv --bounding-set -dac_override,-dac_read_search -- " : "";
+    const std::string locked = home / "locked", readOnly = home / "read-only";
+    for (const auto& [folder, mode] : {std::pair{locked, 0300}, {readOnly, 0555}}) {  // 0300: enterable, not readable
+        ASSERT_EQ(::mkdir(folder.c_str(), 0755), 0);
+        testsupport::WriteRaw(folder + "/Чат.ZPMFChat", "");
+        ASSERT_EQ(::chmod(folder.c_str(), mode), 0);
+    }
+    const std::string asUser = ::geteuid() == 0 ? "setpriv --bounding-set -dac_override,-dac_read_search -- " : "";
+    const std::string cannotWrite = "quillet-cli send: cannot write " + readOnly + "/[^/]+\\.Z";
     const std::tuple<std::string, int, std::string> cases[] = {
         {"\"$QCLI\" read " + Quoted(chatFile) + " >/dev/full", 1,
          "quillet-cli: standard output: No space left on device\n"},
@@ -299,61 +291,34 @@ TEST_F(SendReadTest, FailuresSayTheSystemsReason) {
         {asUser + "\"$QCLI\" read " + Quoted(locked), 3, "quillet-cli: " + locked + ": Permission denied\n"},
         {asUser + "\"$QCLI\" follow " + Quoted(locked + "/Чат.ZPMFChat"), 3,
          "quillet-cli: " + locked + ": Permission denied\n"},
+        {asUser + "\"$QCLI\" send --name=Аня " + Quoted(readOnly) + " текст", 1, cannotWrite + "PMF: Permission denied\n"},
+        {asUser + "\"$QCLI\" send --xml " + Quoted(readOnly) + " текст", 1, cannotWrite + "XMF: Permission denied\n"},
     };
     for (const auto& [commandLine, exitCode, err] : cases) {
         const CliResult r = RunShell(commandLine);
-        EXPECT_EQ(std::pair(r.exitCode, r.err), std::pair(exitCode, err)) << commandLine;
+        EXPECT_EQ(r.exitCode, exitCode) << commandLine;
+        EXPECT_TRUE(std::regex_match(r.err, std::regex(err))) << commandLine << "\n" << r.err;
+        EXPECT_EQ(r.out, "") << commandLine;
     }
-    ::chmod(locked.c_str(), 0755);
-    for (const auto& [name, reason] :
-         {std::pair{"read-only", "Permission denied"}, {"full", "No space left on device"}}) {
-        const bool full = std::string(name) == "full";
-        if (full && !root) continue;
-        SCOPED_TRACE(name);
-        const std::string folder = home / name;
-        ASSERT_EQ(::mkdir(folder.c_str(), 0755), 0);
-        if (root && ::mount("tmpfs", folder.c_str(), "tmpfs", 0, "size=64k") != 0) GTEST_SKIP() << "no tmpfs";
-        testsupport::WriteRaw(folder + "/Чат.ZPMFChat", "");
-        if (full)
-            RunShell("cat /dev/zero >" + Quoted(folder + "/filler"));
-        else if (root)
-            ASSERT_EQ(::mount("tmpfs", folder.c_str(), "tmpfs", MS_REMOUNT | MS_RDONLY, "size=64k"), 0);
-        else
-            ASSERT_EQ(::chmod(folder.c_str(), 0555), 0);
-        for (const char* format : {"--name=Аня", "--xml"}) {
-            const CliResult r = RunCli({"send", format, folder, "текст"});
-            EXPECT_EQ(r.exitCode, 1) << format;
-            EXPECT_EQ(r.out, "");
-            EXPECT_EQ(r.err.rfind("quillet-cli send: cannot write " + folder + "/", 0), 0u) << r.err;
-            const std::string end = std::string(".Z") + (format[2] == 'x' ? "X" : "P") + "MF: " + reason + "\n";
-            EXPECT_EQ(r.err.size() > end.size() ? r.err.substr(r.err.size() - end.size()) : r.err, end);
-        }
-        if (root) ::umount(folder.c_str());
-    }
+    for (const std::string& folder : {locked, readOnly}) ::chmod(folder.c_str(), 0755);
 }
 
 TEST_F(SendReadTest, ColoursAsAskedWithNoColorBeside) {
     Send("цвет");
     // script(1) gives the command a terminal.
     const std::string onTerminal = "script -qec '\"$QCLI\" read $OPTION \"$CHAT\"' /dev/null";
-    struct Case {
-        const char* environment;
-        const char* option;
-        bool terminal;
-        bool coloured;
-    };
-    const Case cases[] = {
+    const std::tuple<const char*, const char*, bool, bool> cases[] = {  // environment, option, terminal, coloured
         {"", "", false, false},          {"", "--color=always", false, true},
         {"NO_COLOR=1", "--color", false, true},  // asked for outranks NO_COLOR
         {"", "", true, true},            {"NO_COLOR=1", "", true, false},
         {"", "--color=never", true, false}, {"TERM=dumb", "--color=auto", true, false},
     };
-    for (const Case& c : cases) {
-        const std::string line = "CHAT=" + Quoted(chatFile) + "; OPTION=" + c.option + "; export CHAT OPTION; " +
-                                 c.environment + " " + (c.terminal ? onTerminal : "\"$QCLI\" read $OPTION \"$CHAT\"");
+    for (const auto& [environment, option, terminal, coloured] : cases) {
+        const std::string line = "CHAT=" + Quoted(chatFile) + "; OPTION=" + option + "; export CHAT OPTION; " +
+                                 environment + " " + (terminal ? onTerminal : "\"$QCLI\" read $OPTION \"$CHAT\"");
         const CliResult r = RunShell(line);
         EXPECT_NE(r.out.find("цвет"), std::string::npos) << line << "\n" << r.out << r.err;
-        EXPECT_EQ(r.out.find("\x1b[") != std::string::npos, c.coloured) << line;
+        EXPECT_EQ(r.out.find("\x1b[") != std::string::npos, coloured) << line;
     }
 }
 
@@ -399,9 +364,6 @@ TEST_F(SendReadTest, SendFileCopiesItAndReadTellsNameSizePathAndArrival) {
     testsupport::WriteRaw(copy, "half");
     EXPECT_EQ(ReadJson()[0].at("attachment.arrived"), "false");
     EXPECT_NE(RunCli({"read", chatFile}).out.find(copy + "  (ещё не пришёл)\n"), std::string::npos);
-    // Other messages carry no attachment.
-    Send("Файл: просто слово");
-    EXPECT_EQ(ReadJson()[1].count("attachment.name"), 0u);
 }
 
 }  // namespace
