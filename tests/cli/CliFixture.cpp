@@ -54,7 +54,6 @@ const std::string kScalar = "(?:" + kString + R"(|\d+|true|false|null|\[(?:)" + 
 const std::string kMember = kString + ":" + kScalar;
 const std::string kOuterMember = kString + ":(?:" + kScalar + "|\\{" + kMember + "(?:," + kMember + ")*\\})";
 const std::regex kObject("\\{(?:" + kOuterMember + "(?:," + kOuterMember + ")*)?\\}");
-const std::regex kToken(kString + R"(|\d+|true|false|null|[{}\[\]])");
 
 std::string Unescaped(const std::string& token) {
     if (token[0] != '"') return token;
@@ -72,33 +71,26 @@ std::string Unescaped(const std::string& token) {
     return out;
 }
 
-// Members of a line kObject matched: a key, then its value, an array or a nested object.
+// Members of a line kObject matched; a nested object's as "outer.inner".
 JsonObject Members(const std::string& line) {
+    static const std::regex memberOrEnd("(" + kString + "):(\\{|" + kScalar + ")|\\}");
+    static const std::regex item(kString);
     JsonObject object;
-    std::optional<std::string> key;
     std::string prefix;
-    bool inArray = false;
-    for (std::sregex_iterator it(line.begin(), line.end(), kToken), end; it != end; ++it) {
-        const std::string token = it->str();
-        if (token == "{") {
-            if (key) prefix = *key + ".";
-            key.reset();
-        } else if (token == "}") {
+    for (std::sregex_iterator it(line.begin(), line.end(), memberOrEnd), end; it != end; ++it) {
+        if (!(*it)[1].matched) {
             prefix.clear();
-        } else if (token == "[") {
-            object[prefix + *key] = "";
-            inArray = true;
-        } else if (token == "]") {
-            inArray = false;
-            key.reset();
-        } else if (inArray) {
-            std::string& items = *object[prefix + *key];
-            items += (items.empty() ? "" : "\n") + Unescaped(token);
-        } else if (!key) {
-            key = Unescaped(token);
+            continue;
+        }
+        const std::string key = prefix + Unescaped((*it)[1]), value = (*it)[2];
+        if (value == "{") {
+            prefix = key + ".";
+        } else if (value[0] == '[') {
+            std::string& items = *(object[key] = "");
+            for (std::sregex_iterator i(value.begin(), value.end(), item); i != end; ++i)
+                items += (items.empty() ? "" : "\n") + Unescaped(i->str());
         } else {
-            object[prefix + *key] = token == "null" ? std::nullopt : std::optional(Unescaped(token));
-            key.reset();
+            object[key] = value == "null" ? std::nullopt : std::optional(Unescaped(value));
         }
     }
     return object;
