@@ -322,25 +322,19 @@ TEST_F(SendReadTest, ColoursAsAskedWithNoColorBeside) {
 
 TEST_F(SendReadTest, SendFileCopiesItAndReadTellsNameSizePathAndArrival) {
     const std::string source = home / "отчёт за май.pdf";
-    std::string bytes(70000, '\0');
-    for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(i % 253);
+    const std::string bytes(70000, 'x');  // the copy's bytes: FileSendingTest.TheCopyIsByteIdenticalAndTheMessageNamesIt
     testsupport::WriteRaw(source, bytes);
-    struct Case {
-        bool xml;
-        std::vector<std::string> text;  // after the chat
-        std::string stdinText;
-        std::string comment;
-    } cases[] = {{false, {}, "", ""}, {true, {"смотри", "внимательно"}, "", "смотри внимательно"},
-                 {false, {"-"}, "из\nпотока\n", "из\r\nпотока"}};
+    // The arguments after the file, standard input, the comment the message carries.
+    const std::tuple<std::vector<std::string>, std::string, std::string> cases[] = {
+        {{"--xml", chatFile, "смотри", "внимательно"}, "", "смотри внимательно"},
+        {{chatFile, "-"}, "из\nпотока\n", "из\r\nпотока"}};
     std::string copy;
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.comment);
+    for (const auto& [words, input, comment] : cases) {
+        SCOPED_TRACE(comment);
         RemoveMessageFiles();
         std::vector<std::string> args{"send", "--file", source};
-        if (c.xml) args.push_back("--xml");
-        args.push_back(chatFile);
-        args.insert(args.end(), c.text.begin(), c.text.end());
-        const CliResult sent = RunCli(args, c.stdinText);
+        args.insert(args.end(), words.begin(), words.end());
+        const CliResult sent = RunCli(args, input);
         ASSERT_EQ(sent.exitCode, 0) << sent.err;
         const std::vector<std::string> copies = testsupport::FolderNames(chat / "Файлы");
         ASSERT_EQ(copies.size(), 1u);
@@ -351,7 +345,7 @@ TEST_F(SendReadTest, SendFileCopiesItAndReadTellsNameSizePathAndArrival) {
         ASSERT_EQ(messages.size(), 1u);
         const std::string text = messages[0].at("text").value_or("");
         EXPECT_EQ(text.substr(0, text.find("\r\n")), "Файл: отчёт за май.pdf (70\u00A0000 байт)") << "plain text for any client";
-        EXPECT_EQ(text.substr(text.size() - c.comment.size()), c.comment);
+        EXPECT_EQ(text.substr(text.size() - comment.size()), comment);
         const JsonObject attachment(messages[0].lower_bound("attachment."), messages[0].upper_bound("attachment.~"));
         EXPECT_EQ(attachment, (JsonObject{{"attachment.name", "отчёт за май.pdf"}, {"attachment.size", "70000"},
                                           {"attachment.path", copy}, {"attachment.arrived", "true"}}));
