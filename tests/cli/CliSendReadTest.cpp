@@ -243,6 +243,8 @@ TEST_F(SendReadTest, RefusalsHaveTheirExitCodesAndWriteNothing) {
         {{"send", chatFile}, 2, "nothing to send", " \n \r\n "},
         {{"send", "--name", "a\x1b[2Jb", chatFile, "text"}, 2, "the name holds control characters"},
         {{"send", "--file", home / "папка", chatFile}, 1, "cannot send " + home / "папка" + ": Is a directory\n"},
+        {{"send", "--file", home / "нет такого", chatFile}, 1,
+         "cannot send " + home / "нет такого" + ": No such file or directory\n"},
         // Asked for help: usage on standard output, and nothing else.
         {{"--help"}, 0, "Usage: quillet-cli COMMAND"},
         {{"help", "send"}, 0, "Usage: quillet-cli send "},
@@ -322,7 +324,7 @@ TEST_F(SendReadTest, SendFileCopiesItAndReadTellsNameSizePathAndArrival) {
     testsupport::WriteRaw(source, bytes);
     // The arguments after the file, standard input, the comment the message carries.
     const std::tuple<std::vector<std::string>, std::string, std::string> cases[] = {
-        {{"--xml", chatFile, "смотри", "внимательно"}, "", "смотри внимательно"},
+        {{chatFile}, "", ""}, {{"--xml", chatFile, "смотри", "внимательно"}, "", "смотри внимательно"},
         {{chatFile, "-"}, "из\nпотока\n", "из\r\nпотока"}};
     std::string copy;
     for (const auto& [words, input, comment] : cases) {
