@@ -1,6 +1,7 @@
 // send, read and check through the real quillet-cli over real chat folders.
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -267,18 +268,20 @@ TEST_F(SendReadTest, RefusalsHaveTheirExitCodesAndWriteNothing) {
 }
 
 // Failures say the system's reason, as Unix tools do. Root reads and writes
-// anywhere a mode allows nothing: setpriv drops its two capabilities.
+// anywhere a mode allows nothing: setpriv drops its two capabilities; a full
+// disk, a small tmpfs filled, needs root.
 TEST_F(SendReadTest, FailuresSayTheSystemsReason) {
     Send("текст");
-    const std::string locked = home / "locked", readOnly = home / "read-only";
-    for (const auto& [folder, mode] : {std::pair{locked, 0300}, {readOnly, 0555}}) {  // 0300: enterable, not readable
-        ASSERT_EQ(::mkdir(folder.c_str(), 0755), 0);
+    const std::string locked = home / "locked", readOnly = home / "read-only", full = home / "full";
+    for (const std::string& folder : {locked, readOnly, full}) ASSERT_EQ(::mkdir(folder.c_str(), 0755), 0);
+    const bool mounted = ::geteuid() == 0 && ::mount("tmpfs", full.c_str(), "tmpfs", 0, "size=64k") == 0;
+    for (const auto& [folder, mode] : {std::pair{locked, 0300}, {readOnly, 0555}, {full, 0755}}) {  // 0300: unreadable
         testsupport::WriteRaw(folder + "/Чат.ZPMFChat", "");
         ASSERT_EQ(::chmod(folder.c_str(), mode), 0);
     }
     const std::string asUser = ::geteuid() == 0 ? "setpriv --bounding-set -dac_override,-dac_read_search -- " : "";
     const std::string cannotWrite = "quillet-cli send: cannot write " + readOnly + "/[^/]+\\.Z";
-    const std::tuple<std::string, int, std::string> cases[] = {
+    std::vector<std::tuple<std::string, int, std::string>> cases = {
         {"\"$QCLI\" read " + Quoted(chatFile) + " >/dev/full", 1,
          "quillet-cli: standard output: No space left on device\n"},
         {"{ head -c 64000000 /dev/zero 2>/dev/null || echo the rest was refused >&2; } | \"$QCLI\" send " +
@@ -287,9 +290,13 @@ TEST_F(SendReadTest, FailuresSayTheSystemsReason) {
         {asUser + "\"$QCLI\" read " + Quoted(locked), 3, "quillet-cli: " + locked + ": Permission denied\n"},
         {asUser + "\"$QCLI\" follow " + Quoted(locked + "/Чат.ZPMFChat"), 3,
          "quillet-cli: " + locked + ": Permission denied\n"},
-        {asUser + "\"$QCLI\" send --name=Аня " + Quoted(readOnly) + " текст", 1, cannotWrite + "PMF: Permission denied\n"},
+        {asUser + "\"$QCLI\" send --name=Аня " + Quoted(readOnly) + " текст", 1,
+         cannotWrite + "PMF: Permission denied\n"},
         {asUser + "\"$QCLI\" send --xml " + Quoted(readOnly) + " текст", 1, cannotWrite + "XMF: Permission denied\n"},
     };
+    if (mounted && RunShell("cat /dev/zero >" + Quoted(full + "/filler")).exitCode != 0)
+        cases.emplace_back("\"$QCLI\" send " + Quoted(full) + " текст", 1,
+                           "quillet-cli send: cannot write " + full + "/[^/]+\\.ZPMF: No space left on device\n");
     for (const auto& [commandLine, exitCode, err] : cases) {
         const CliResult r = RunShell(commandLine);
         EXPECT_EQ(r.exitCode, exitCode) << commandLine;
@@ -297,6 +304,7 @@ TEST_F(SendReadTest, FailuresSayTheSystemsReason) {
         EXPECT_EQ(r.out, "") << commandLine;
     }
     for (const std::string& folder : {locked, readOnly}) ::chmod(folder.c_str(), 0755);
+    ::umount(full.c_str());
 }
 
 TEST_F(SendReadTest, ColoursAsAskedWithNoColorBeside) {
@@ -320,7 +328,7 @@ TEST_F(SendReadTest, ColoursAsAskedWithNoColorBeside) {
 
 TEST_F(SendReadTest, SendFileCopiesItAndReadTellsNameSizePathAndArrival) {
     const std::string source = home / "отчёт за май.pdf";
-    const std::string bytes(70000, 'x');  // the copy's bytes: FileSendingTest.TheCopyIsByteIdenticalAndTheMessageNamesIt
+    const std::string bytes(70000, 'x');  // its bytes: FileSendingTest.TheCopyIsByteIdenticalAndTheMessageNamesIt
     testsupport::WriteRaw(source, bytes);
     // The arguments after the file, standard input, the comment the message carries.
     const std::tuple<std::vector<std::string>, std::string, std::string> cases[] = {
