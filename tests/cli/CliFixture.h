@@ -23,8 +23,7 @@ struct CliResult {
     std::string err;
 };
 
-// A command line for sh -c in which "$QCLI" is quillet-cli, for pipes and
-// redirections as users write them; input on standard input; waits for the end.
+// A command line for sh -c in which "$QCLI" is quillet-cli; waits for the end.
 CliResult RunShell(const std::string& commandLine, const std::string& input = {});
 CliResult RunCli(const std::vector<std::string>& args, const std::string& input = {});
 // text as one word of a shell command line.
@@ -35,8 +34,7 @@ public:
     struct Shell {
         std::string commandLine;
     };
-    // quillet-cli with args, or a shell command line; standard input is a pipe
-    // that stays open until Input closes it.
+    // quillet-cli with args, or a shell command line; standard input stays open until Input closes it.
     explicit CliChild(const std::vector<std::string>& args);
     explicit CliChild(const Shell& shell);
     ~CliChild();  // kills a child that is still running
@@ -51,8 +49,7 @@ public:
     void CloseOutput();
     // Sends a signal (Ctrl+C's by default), then Finish.
     CliResult Interrupt(int seconds = 10, int signal = 2, bool read = true);
-    // Everything up to the end the child comes to by itself; without reading,
-    // a write the child has blocked in stays blocked.
+    // Everything up to the end the child comes to by itself (without reading, a blocked write stays blocked).
     CliResult Finish(int seconds = 30, bool read = true);
 
 private:
@@ -66,8 +63,7 @@ private:
     std::string err_;
 };
 
-// One JSON object as quillet-cli writes them, members by name: null as nullopt,
-// an array of strings as its items joined by line feeds, nested members as "outer.inner".
+// One JSON object's members by name: null as nullopt, an array's items joined by line feeds.
 using JsonObject = std::map<std::string, std::optional<std::string>>;
 // One object a line; a line that is not such an object fails the test.
 std::vector<JsonObject> ParseJsonLines(const std::string& text);

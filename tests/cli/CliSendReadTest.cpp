@@ -36,15 +36,13 @@ TEST_F(SendReadTest, SendThenReadRoundTripsBothFormatsWithTheNameAndTheClientGui
         const char* user;
     };
     const std::string markup = "a <b> & c \"d\" 'e' &amp; ]]>";
-    // A byte-order mark on standard input is dropped.
+    // A byte-order mark on standard input is dropped. (XML gives any break back as CR LF.)
     const std::string breaks = "\xEF\xBB\xBF\none\ntwo\r\nthree\rfour\n\n";
     const Case cases[] = {
-        {false, false, "Привет, мир", "Привет, мир", "Аня", std::nullopt, "Аня"},
         {true, false, "Привет, мир", "Привет, мир", "Аня", "Бот <1>", "Бот <1>"},
         {false, true, markup + "\n", markup, "  ", std::nullopt, "Анонимус"},
         {true, true, markup + "\n", markup, "Аня", " \r\n ", "Анонимус"},
         {false, true, breaks, "one\r\ntwo\r\nthree\r\nfour", "Аня", std::nullopt, "Аня"},
-        {true, true, breaks, "one\r\ntwo\r\nthree\r\nfour", "Аня", std::nullopt, "Аня"},
     };
     const std::regex name(R"((\d{4})-(\d\d)-(\d\d) (\d\d)-(\d\d)-(\d\d)-(\d{3}) \{[0-9A-F-]{36}\}\.Z[PX]MF)");
     ASSERT_EQ(StoredGuid(), "");
@@ -104,8 +102,6 @@ TEST_F(SendReadTest, ReadAndCheckShowThePaneReportBrokenFilesAndLeaveTheFolderAs
     const std::string broken[] = {PutCorpusFile("b02-eight-fields.ZPMF"), PutCorpusFile("x06-missing-text.ZXMF"),
                                   PutCorpusFile("x09-malformed.ZXMF")};
     PutFile("young.ZPMF", "still arriving", 0);
-    PutFile("s.ZPMF", "", 60);
-    PutFile("s.ZPMF.!sync", "", 60);
     const std::string before = Snapshot();
     ::sync();
 
@@ -118,16 +114,13 @@ TEST_F(SendReadTest, ReadAndCheckShowThePaneReportBrokenFilesAndLeaveTheFolderAs
     std::string expected;
     for (const std::string& path : broken) expected += "quillet-cli: " + path + ": broken message file, left out\n";
     EXPECT_EQ(read.err, expected) << "one line a broken file, nothing on the young one";
-    EXPECT_EQ(ParseJsonLines(RunCli({"read", "--json", chat.path()}).out).size(), 5u);
 
-    // --verbose adds Quillet's own notices: why a file is broken, which wait.
+    // --verbose adds Quillet's own notices: why a file is broken, why one waits (each wait: DispatchTest).
     const std::string verbose = RunCli({"read", "--verbose", chatFile}).err;
     for (const std::string& notice :
          {std::string(kBroken) + ": нарушена структура XML, доступны не все элементы.\nОшибка ",
-          "Файл не разобран, но он только что записан. Пока пропускаем.\n" + (chat / "young.ZPMF"),
-          "Файл ещё синхронизируется. Пока пропускаем.\n" + (chat / "s.ZPMF")})
+          "Файл не разобран, но он только что записан. Пока пропускаем.\n" + (chat / "young.ZPMF")})
         EXPECT_NE(verbose.find(notice), std::string::npos) << notice << "\n" << verbose;
-    EXPECT_EQ(verbose.find("DispatchAllMessages() ==> "), std::string::npos) << "read hides and deletes nothing";
 
     const CliResult json =
         RunCli({"check", "--json", other, mine, broken[1], chat / "young.ZPMF", chat / "missing.ZPMF"});
@@ -241,7 +234,6 @@ TEST_F(SendReadTest, RefusalsHaveTheirExitCodesAndWriteNothing) {
         {{"follow", chatFile, "--since"}, 2, "--since needs a value"},
         {{"send", chatFile, "-1"}, 2, "unknown option -1 (a text that begins with \"-\" goes after \"--\")"},
         {{"read", home / "missing"}, 3, "no such chat file or folder"},
-        {{"send", home / "missing.ZPMFChat", "x"}, 3, "no such chat file or folder"},
         {{"read", empty.path()}, 3, "not a chat folder"},
         {{"follow", message}, 3, "not a chat file"},
         {{"read", twoChats.path()}, 3, "several chat files; name one of them:\n  a.ZPMFChat\n  b.zpmfchat"},
@@ -250,7 +242,6 @@ TEST_F(SendReadTest, RefusalsHaveTheirExitCodesAndWriteNothing) {
         {{"send", chatFile}, 2, "control characters", "a\x1b[31mb"},
         {{"send", "--xml", chatFile}, 2, "not UTF-8", "\xff\xfe\x41"},
         {{"send", chatFile}, 2, "nothing to send", " \n \r\n "},
-        {{"send", "--xml", chatFile}, 2, "nothing to send", ""},
         {{"send", "--name", "a\x1b[2Jb", chatFile, "text"}, 2, "the name holds control characters"},
         {{"send", "--file", home / "папка", chatFile}, 1, "cannot send " + home / "папка" + ": Is a directory\n"},
         {{"send", "--file", home / "нет такого", chatFile}, 1,
@@ -258,9 +249,7 @@ TEST_F(SendReadTest, RefusalsHaveTheirExitCodesAndWriteNothing) {
         // Asked for help: usage on standard output, and nothing else.
         {{"--help"}, 0, "Usage: quillet-cli COMMAND"},
         {{"help", "send"}, 0, "Usage: quillet-cli send "},
-        {{"read", "--help"}, 0, "Usage: quillet-cli read "},
         {{"follow", "-h"}, 0, "Usage: quillet-cli follow "},
-        {{"check", "--help"}, 0, "Usage: quillet-cli check "},
         {{"--version"}, 0, "quillet-cli 1."},
     };
     for (const Case& c : cases) {
@@ -273,24 +262,26 @@ TEST_F(SendReadTest, RefusalsHaveTheirExitCodesAndWriteNothing) {
         EXPECT_EQ(c.exitCode ? r.out : r.err, "");
     }
     EXPECT_EQ(FolderNames(), (std::vector<std::string>{"b03-other.ZPMF", "Беседа.ZPMFChat"})) << "nothing was sent";
-    EXPECT_NE(RunCli({"--help"}).out.find("\"--\" ends the\noptions"), std::string::npos);
     // Text after "--" is text, dash and all.
     ASSERT_EQ(RunCli({"send", chatFile, "--", "-1", "--json"}).exitCode, 0);
     EXPECT_EQ(Texts(RunCli({"read", "--json", chatFile}).out), (std::vector<std::string>{"-1 --json", "Здравствуйте"}));
 }
 
-// Failures say the system's reason, as Unix tools do. Root writes and reads
-// anywhere a mode allows nothing: as root, a read-only and a full file system
-// stop it, and setpriv drops the two capabilities; otherwise modes do.
+// Failures say the system's reason, as Unix tools do. Root reads and writes
+// anywhere a mode allows nothing: setpriv drops its two capabilities; a full
+// disk, a small tmpfs filled, needs root.
 TEST_F(SendReadTest, FailuresSayTheSystemsReason) {
-    const bool root = ::geteuid() == 0;
     Send("текст");
-    const std::string locked = home / "locked";
-    ASSERT_EQ(::mkdir(locked.c_str(), 0755), 0);
-    testsupport::WriteRaw(locked + "/Чат.ZPMFChat", "");
-    ASSERT_EQ(::chmod(locked.c_str(), 0300), 0);  // enterable, not readable
-    const std::string asUser = root ? "setpriv --bounding-set -dac_override,-dac_read_search -- " : "";
-    const std::tuple<std::string, int, std::string> cases[] = {
+    const std::string locked = home / "locked", readOnly = home / "read-only", full = home / "full";
+    for (const std::string& folder : {locked, readOnly, full}) ASSERT_EQ(::mkdir(folder.c_str(), 0755), 0);
+    const bool mounted = ::geteuid() == 0 && ::mount("tmpfs", full.c_str(), "tmpfs", 0, "size=64k") == 0;
+    for (const auto& [folder, mode] : {std::pair{locked, 0300}, {readOnly, 0555}, {full, 0755}}) {  // 0300: unreadable
+        testsupport::WriteRaw(folder + "/Чат.ZPMFChat", "");
+        ASSERT_EQ(::chmod(folder.c_str(), mode), 0);
+    }
+    const std::string asUser = ::geteuid() == 0 ? "setpriv --bounding-set -dac_override,-dac_read_search -- " : "";
+    const std::string cannotWrite = "quillet-cli send: cannot write " + readOnly + "/[^/]+\\.Z";
+    std::vector<std::tuple<std::string, int, std::string>> cases = {
         {"\"$QCLI\" read " + Quoted(chatFile) + " >/dev/full", 1,
          "quillet-cli: standard output: No space left on device\n"},
         {"{ head -c 64000000 /dev/zero 2>/dev/null || echo the rest was refused >&2; } | \"$QCLI\" send " +
@@ -299,85 +290,57 @@ TEST_F(SendReadTest, FailuresSayTheSystemsReason) {
         {asUser + "\"$QCLI\" read " + Quoted(locked), 3, "quillet-cli: " + locked + ": Permission denied\n"},
         {asUser + "\"$QCLI\" follow " + Quoted(locked + "/Чат.ZPMFChat"), 3,
          "quillet-cli: " + locked + ": Permission denied\n"},
+        {asUser + "\"$QCLI\" send --name=Аня " + Quoted(readOnly) + " текст", 1,
+         cannotWrite + "PMF: Permission denied\n"},
+        {asUser + "\"$QCLI\" send --xml " + Quoted(readOnly) + " текст", 1, cannotWrite + "XMF: Permission denied\n"},
     };
+    if (mounted && RunShell("cat /dev/zero >" + Quoted(full + "/filler")).exitCode != 0)
+        cases.emplace_back("\"$QCLI\" send " + Quoted(full) + " текст", 1,
+                           "quillet-cli send: cannot write " + full + "/[^/]+\\.ZPMF: No space left on device\n");
     for (const auto& [commandLine, exitCode, err] : cases) {
         const CliResult r = RunShell(commandLine);
-        EXPECT_EQ(std::pair(r.exitCode, r.err), std::pair(exitCode, err)) << commandLine;
+        EXPECT_EQ(r.exitCode, exitCode) << commandLine;
+        EXPECT_TRUE(std::regex_match(r.err, std::regex(err))) << commandLine << "\n" << r.err;
+        EXPECT_EQ(r.out, "") << commandLine;
     }
-    ::chmod(locked.c_str(), 0755);
-    for (const auto& [name, reason] :
-         {std::pair{"read-only", "Permission denied"}, {"full", "No space left on device"}}) {
-        const bool full = std::string(name) == "full";
-        if (full && !root) continue;
-        SCOPED_TRACE(name);
-        const std::string folder = home / name;
-        ASSERT_EQ(::mkdir(folder.c_str(), 0755), 0);
-        if (root && ::mount("tmpfs", folder.c_str(), "tmpfs", 0, "size=64k") != 0) GTEST_SKIP() << "no tmpfs";
-        testsupport::WriteRaw(folder + "/Чат.ZPMFChat", "");
-        if (full)
-            RunShell("cat /dev/zero >" + Quoted(folder + "/filler"));
-        else if (root)
-            ASSERT_EQ(::mount("tmpfs", folder.c_str(), "tmpfs", MS_REMOUNT | MS_RDONLY, "size=64k"), 0);
-        else
-            ASSERT_EQ(::chmod(folder.c_str(), 0555), 0);
-        for (const char* format : {"--name=Аня", "--xml"}) {
-            const CliResult r = RunCli({"send", format, folder, "текст"});
-            EXPECT_EQ(r.exitCode, 1) << format;
-            EXPECT_EQ(r.out, "");
-            EXPECT_EQ(r.err.rfind("quillet-cli send: cannot write " + folder + "/", 0), 0u) << r.err;
-            const std::string end = std::string(".Z") + (format[2] == 'x' ? "X" : "P") + "MF: " + reason + "\n";
-            EXPECT_EQ(r.err.size() > end.size() ? r.err.substr(r.err.size() - end.size()) : r.err, end);
-        }
-        if (root) ::umount(folder.c_str());
-    }
+    for (const std::string& folder : {locked, readOnly}) ::chmod(folder.c_str(), 0755);
+    ::umount(full.c_str());
 }
 
 TEST_F(SendReadTest, ColoursAsAskedWithNoColorBeside) {
     Send("цвет");
     // script(1) gives the command a terminal.
     const std::string onTerminal = "script -qec '\"$QCLI\" read $OPTION \"$CHAT\"' /dev/null";
-    struct Case {
-        const char* environment;
-        const char* option;
-        bool terminal;
-        bool coloured;
-    };
-    const Case cases[] = {
+    const std::tuple<const char*, const char*, bool, bool> cases[] = {  // environment, option, terminal, coloured
         {"", "", false, false},          {"", "--color=always", false, true},
         {"NO_COLOR=1", "--color", false, true},  // asked for outranks NO_COLOR
         {"", "", true, true},            {"NO_COLOR=1", "", true, false},
         {"", "--color=never", true, false}, {"TERM=dumb", "--color=auto", true, false},
     };
-    for (const Case& c : cases) {
-        const std::string line = "CHAT=" + Quoted(chatFile) + "; OPTION=" + c.option + "; export CHAT OPTION; " +
-                                 c.environment + " " + (c.terminal ? onTerminal : "\"$QCLI\" read $OPTION \"$CHAT\"");
+    for (const auto& [environment, option, terminal, coloured] : cases) {
+        const std::string line = "CHAT=" + Quoted(chatFile) + "; OPTION=" + option + "; export CHAT OPTION; " +
+                                 environment + " " + (terminal ? onTerminal : "\"$QCLI\" read $OPTION \"$CHAT\"");
         const CliResult r = RunShell(line);
         EXPECT_NE(r.out.find("цвет"), std::string::npos) << line << "\n" << r.out << r.err;
-        EXPECT_EQ(r.out.find("\x1b[") != std::string::npos, c.coloured) << line;
+        EXPECT_EQ(r.out.find("\x1b[") != std::string::npos, coloured) << line;
     }
 }
 
 TEST_F(SendReadTest, SendFileCopiesItAndReadTellsNameSizePathAndArrival) {
     const std::string source = home / "отчёт за май.pdf";
-    std::string bytes(70000, '\0');
-    for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(i % 253);
+    const std::string bytes(70000, 'x');  // its bytes: FileSendingTest.TheCopyIsByteIdenticalAndTheMessageNamesIt
     testsupport::WriteRaw(source, bytes);
-    struct Case {
-        bool xml;
-        std::vector<std::string> text;  // after the chat
-        std::string stdinText;
-        std::string comment;
-    } cases[] = {{false, {}, "", ""}, {true, {"смотри", "внимательно"}, "", "смотри внимательно"},
-                 {false, {"-"}, "из\nпотока\n", "из\r\nпотока"}};
+    // The arguments after the file, standard input, the comment the message carries.
+    const std::tuple<std::vector<std::string>, std::string, std::string> cases[] = {
+        {{chatFile}, "", ""}, {{"--xml", chatFile, "смотри", "внимательно"}, "", "смотри внимательно"},
+        {{chatFile, "-"}, "из\nпотока\n", "из\r\nпотока"}};
     std::string copy;
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.comment);
+    for (const auto& [words, input, comment] : cases) {
+        SCOPED_TRACE(comment);
         RemoveMessageFiles();
         std::vector<std::string> args{"send", "--file", source};
-        if (c.xml) args.push_back("--xml");
-        args.push_back(chatFile);
-        args.insert(args.end(), c.text.begin(), c.text.end());
-        const CliResult sent = RunCli(args, c.stdinText);
+        args.insert(args.end(), words.begin(), words.end());
+        const CliResult sent = RunCli(args, input);
         ASSERT_EQ(sent.exitCode, 0) << sent.err;
         const std::vector<std::string> copies = testsupport::FolderNames(chat / "Файлы");
         ASSERT_EQ(copies.size(), 1u);
@@ -388,7 +351,7 @@ TEST_F(SendReadTest, SendFileCopiesItAndReadTellsNameSizePathAndArrival) {
         ASSERT_EQ(messages.size(), 1u);
         const std::string text = messages[0].at("text").value_or("");
         EXPECT_EQ(text.substr(0, text.find("\r\n")), "Файл: отчёт за май.pdf (70\u00A0000 байт)") << "plain text for any client";
-        EXPECT_EQ(text.substr(text.size() - c.comment.size()), c.comment);
+        EXPECT_EQ(text.substr(text.size() - comment.size()), comment);
         const JsonObject attachment(messages[0].lower_bound("attachment."), messages[0].upper_bound("attachment.~"));
         EXPECT_EQ(attachment, (JsonObject{{"attachment.name", "отчёт за май.pdf"}, {"attachment.size", "70000"},
                                           {"attachment.path", copy}, {"attachment.arrived", "true"}}));
@@ -399,9 +362,6 @@ TEST_F(SendReadTest, SendFileCopiesItAndReadTellsNameSizePathAndArrival) {
     testsupport::WriteRaw(copy, "half");
     EXPECT_EQ(ReadJson()[0].at("attachment.arrived"), "false");
     EXPECT_NE(RunCli({"read", chatFile}).out.find(copy + "  (ещё не пришёл)\n"), std::string::npos);
-    // Other messages carry no attachment.
-    Send("Файл: просто слово");
-    EXPECT_EQ(ReadJson()[1].count("attachment.name"), 0u);
 }
 
 }  // namespace

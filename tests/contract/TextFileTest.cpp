@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <tuple>
 
 #include "outside/RuntimeError.h"
 #include "outside/Support.h"
@@ -53,11 +54,7 @@ TEST(TextFile, WritesExactlyTheBytesAtomicallyAndLeavesNothingOnFailure) {
 // What editors save; too large is refused without reading (the readers' notices: the message suites).
 TEST(TextFile, ReadsWhatEditorsSaveUpToTheLimit) {
     TempDir dir;
-    struct Case {
-        const char* what;
-        std::string bytes;
-        std::string text;
-    } cases[] = {
+    const std::tuple<const char*, std::string, std::string> cases[] = {  // what, bytes, text
         {"UTF-8 with BOM", "\xEF\xBB\xBF\xD0\x9F\xD1\x80\xD0\xB8", "При"},
         {"UTF-8 without BOM", "\xD0\x9F\xD1\x80\r\n", "Пр\r\n"},
         {"UTF-16 LE, a lone low surrogate", std::string("\xFF\xFE\x1F\x04\x40\x04\x00\xDC\x0A\x00", 10), "Пр\uFFFD\n"},
@@ -66,9 +63,9 @@ TEST(TextFile, ReadsWhatEditorsSaveUpToTheLimit) {
         {"an overlong UTF-8 form is cp1251", "\xC0\xAF", "АЇ"},
         {"the limit itself", std::string(kMaxMessageFileBytes, 'y'), std::string(kMaxMessageFileBytes, 'y')},
     };
-    for (const auto& c : cases) {
-        WriteRaw(dir / "t.ZTMF", c.bytes);
-        EXPECT_TRUE(TheTextFile().ReadText(dir / "t.ZTMF") == c.text) << c.what;
+    for (const auto& [what, bytes, text] : cases) {
+        WriteRaw(dir / "t.ZTMF", bytes);
+        EXPECT_TRUE(TheTextFile().ReadText(dir / "t.ZTMF") == text) << what;
     }
 }
 
@@ -96,9 +93,7 @@ TEST(TextFile, ReadsInPiecesWithoutStandingInTheWriterSWay) {
 }
 
 TEST(Paths, JoinUsesExactlyOneSeparatorAndSkipsEmptyParts) {
-    struct Case {
-        std::string a, b, c, expected;
-    } cases[] = {
+    const std::tuple<std::string, std::string, std::string, std::string> cases[] = {
         {"a" + S, "b", "", "a" + S + "b"},
         {"a" + S + S + S, S + S + "b", "", "a" + S + "b"},
         {"", "a", "", "a"},
@@ -106,26 +101,24 @@ TEST(Paths, JoinUsesExactlyOneSeparatorAndSkipsEmptyParts) {
         {"a", "b", "*.ZPMF", "a" + S + "b" + S + "*.ZPMF"},
         {S, "x", "", S + "x"},
     };
-    for (const auto& c : cases) EXPECT_EQ(esBuildFileName2(c.a, c.b, c.c), c.expected) << c.a << "|" << c.b << "|" << c.c;
+    for (const auto& [a, b, c, expected] : cases) EXPECT_EQ(esBuildFileName2(a, b, c), expected) << a << "|" << b << "|" << c;
     EXPECT_EQ(esBuildFileName2("1", "2", "3", "4", "5", "6", "7", "8", "9"),
               "1" + S + "2" + S + "3" + S + "4" + S + "5" + S + "6" + S + "7" + S + "8" + S + "9");
 }
 
 TEST(Paths, SplitsNameFolderAndExtension) {
     const std::string dir = S + "Chats" + S + "Семья";
-    struct Case {
-        std::string name, withoutExt, ext;
-    } cases[] = {
+    const std::tuple<std::string, std::string, std::string> cases[] = {  // name, without extension, extension
         {"Беседа.ZPMFChat", "Беседа", "ZPMFChat"},
         {"archive.tar.gz", "archive.tar", "gz"},
         {"noextension", "noextension", ""},
         {"a.ZPMF.!sync", "a.ZPMF", "!sync"},
     };
-    for (const auto& c : cases) {
-        const std::string full = esBuildFileName2(dir, c.name);
+    for (const auto& [name, withoutExt, ext] : cases) {
+        const std::string full = esBuildFileName2(dir, name);
         EXPECT_EQ(esGetFileName(full) + "|" + esGetFileName(full, true) + "|" + esGetFileExtension(full) + "|" +
-                      esGetFilePath(full) + "|" + esGetFileName(c.name),
-                  c.name + "|" + c.withoutExt + "|" + c.ext + "|" + dir + "|" + c.name);
+                      esGetFilePath(full) + "|" + esGetFileName(name),
+                  name + "|" + withoutExt + "|" + ext + "|" + dir + "|" + name);
     }
     EXPECT_EQ(esGetFilePath(dir + S + S + "x"), dir) << "repeated separators are one";
     EXPECT_EQ(esGetFilePath(S + "x"), S) << "the root keeps its separator";
