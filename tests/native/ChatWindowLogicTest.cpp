@@ -1,5 +1,4 @@
-// The chat window's layout at any size, its minimum size and its key rules,
-// and the keys every dialog window shares.
+// The chat window's layout, minimum size and key rules, and the keys every dialog window shares.
 #include <gtest/gtest.h>
 
 #include "app/chatwindow/ChatWindowLogic.h"
@@ -9,8 +8,7 @@ using namespace chatwindow;
 using namespace testsupport;
 
 TEST(ChatWindowLogic, LayoutKeepsMarginsGapsAndTopsAtEverySize) {
-    // The design to the twip: the exit button rightmost, the local settings button
-    // leftmost, 30 twips between buttons.
+    // The design to the twip: the exit button rightmost, the local settings button leftmost.
     const ChatLayout d = LayoutChatWindow(7170, 5070);
     const std::pair<TwipsRect, TwipsRect> designed[] = {
         {d.log, {60, 780, 7050, 3465}},

@@ -1,5 +1,4 @@
-// The entry window's layout, keys and texts, and the file dialog's filter and
-// extension rules.
+// The entry window's layout, keys and texts, and the file dialog's filter and extension rules.
 #include <gtest/gtest.h>
 
 #include "outside/Support.h"
@@ -12,8 +11,7 @@ using namespace startup;
 using namespace testsupport;
 
 TEST(LoginWindowLogic, EveryTextGetsItsMeasuredHeightBesideItsButtonWithoutOverlap) {
-    // Heights as Tahoma 9 gives them at 96 and 120 DPI, a wide fallback font,
-    // and texts shorter than the buttons.
+    // Heights of Tahoma 9 at 96 and 120 DPI, of a wide fallback font, and texts shorter than the buttons.
     const std::array<std::array<int, kLabelCount>, 4> cases = {{
         {225, 1800, 225, 675, 225},
         {240, 2160, 240, 960, 240},
@@ -70,8 +68,7 @@ TEST(LoginWindowLogic, DeviceNamesAreNoFiles) {
 }
 
 TEST(LoginWindowLogic, LabelTextsAreWhole) {
-    // Written here on one line each: the program's copy is split over source
-    // lines, where a blank is easily lost or doubled at a join.
+    // One line each: the program's copy is split over lines, where a blank is easily lost at a join.
     const std::array<std::string, kLabelCount> expected = {
         "Создать файл чата",
         "Эту кнопку следует нажимать, если чат ещё никто не создал или вы хотите создать другой чат. Перед тем как нажать её, откройте папку дропбокса, создайте в ней новую папку с каким-нибудь понятным именем вроде \"Чат с семьёй\" и сделайте её общей. Пригласите в неё всех, кто долежен принять участие в чате. После этого кнопку можно нажимать - появится окно, в котором вам нужно выбрать созданную общую папку и сохранить файл чата с именем вроде \"Беседа\". После этого другие участники чата смогут в него войти, открыв этот файл.",
@@ -93,14 +90,11 @@ TEST(FileDialogLogic, FilterPairsAndTheDefaultExtensionsLetterCase) {
     };
     for (const auto& [filter, expected] : filters) EXPECT_EQ(support::SplitFilter(filter), expected) << filter;
     const std::pair<const char*, const char*> paths[] = {
-        {"C:\\Чаты\\Беседа.zpmfchat", "C:\\Чаты\\Беседа.ZPMFChat"},
-        {"C:\\Чаты\\Беседа.ZPMFCHAT", "C:\\Чаты\\Беседа.ZPMFChat"},
-        {"C:\\Чаты\\Беседа.ZPMFChat", "C:\\Чаты\\Беседа.ZPMFChat"},
-        {"C:\\Чаты\\Беседа.txt", "C:\\Чаты\\Беседа.txt"},
-        {"C:\\Чаты\\Беседаzpmfchat", "C:\\Чаты\\Беседаzpmfchat"},
-        {"C:\\Чаты\\.zpmfchat", "C:\\Чаты\\.zpmfchat"},
+        {"C:\\Чаты\\Беседа.zpmfCHAT", "C:\\Чаты\\Беседа.ZPMFChat"},
+        {"C:\\Чаты\\Беседа.zpmfchai", "C:\\Чаты\\Беседа.zpmfchai"},
         {"C:\\Чаты\\Беседа.zpmfchat.txt", "C:\\Чаты\\Беседа.zpmfchat.txt"},
         {"zpmfchat", "zpmfchat"},
+        {"C:\\Чаты\\.zpmfchat", "C:\\Чаты\\.zpmfchat"},
         {"C:/Чаты/.zpmfchat", "C:/Чаты/.zpmfchat"},
     };
     for (const auto& [path, expected] : paths)

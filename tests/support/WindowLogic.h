@@ -1,6 +1,4 @@
-// What the tests of the windows' portable logic share: the modifier states of
-// key rules, and the layout check that every control has room, lies inside its
-// area and apart from the others.
+// The windows' logic tests share the modifier states and the check that controls lie inside and apart.
 #pragma once
 
 #include <gtest/gtest.h>

@@ -1,6 +1,4 @@
-// A test with the real chat window on a fresh chat: the chat folder and file,
-// the settings loaded as at start-up, the window opened on demand and closed
-// (through its own exit) at the end.
+// The real chat window on a fresh chat and the settings as at start-up; closed through its own exit at the end.
 #pragma once
 
 #include <gtest/gtest.h>

@@ -66,7 +66,6 @@ TEST_F(ChatWindowTest, EnterAndCtrlEnterSendByTheSetting) {
         wchar_t ch;
         bool sends, xml;
     } cases[] = {
-        {false, false, false, L'\r', false, false},
         {false, false, true, L'\n', true, false},
         {true, false, false, L'\r', true, true},
         {true, true, false, L'\r', false, false},

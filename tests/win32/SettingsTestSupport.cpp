@@ -16,30 +16,6 @@ std::wstring SectionKey(const std::string& section) {
     return section.empty() ? kProgramKey : std::wstring(kProgramKey) + L"\\" + outside::W(section);
 }
 
-const StoredSetting kProgramSettings[21] = {
-    {"", "Send on Enter", 0},
-    {"", "iChat Style Plugin", 1},
-    {"", "Name on Separate Line", 1},
-    {"", "New Style Timestamp", 0},
-    {"", "Clear Scrollback on Hide", 1},
-    {"", "Clear Scrollback on Overflow", 1},
-    {"Logs List", "Sort", 1},
-    {"Logs List", "Descending Sort", 1},
-    {"Logs List", "Group", 0},
-    {"Debug", "Show Debug Messages", 0},
-    {"Debug", "Show Message File Names", 0},
-    {"Debug", "Send XML Messages", 0},
-    {"", "Show Notifications", 1},
-    {"Colors 2", "My Message Title Color", 32768},
-    {"Colors 2", "My Message Body Color", 0},
-    {"Colors 2", "Other Message Title Color", 16711808},
-    {"Colors 2", "Other Message Body Color", 0},
-    {"Colors 2", "System Message Title Color", 255},
-    {"Colors 2", "System Message Body Color", 0},
-    {"Colors 2", "Debug Message Title Color", 8421631},
-    {"Colors 2", "Debug Message Body Color", 8421504},
-};
-
 RegistryWatch::RegistryWatch() : event_(::CreateEventW(nullptr, TRUE, FALSE, nullptr)) {
     HKEY key = nullptr;
     ::RegCreateKeyExW(HKEY_CURRENT_USER, kProgramKey, 0, nullptr, 0, KEY_NOTIFY | KEY_READ, nullptr, &key, nullptr);

@@ -1,5 +1,4 @@
-// What the settings windows' tests share: the program's registry key, a watch on any write under it, and the
-// chat window with the two settings windows opened through their hot keys.
+// The settings windows' tests: the program's registry key, a watch on it, the windows opened by their hot keys.
 #pragma once
 
 #include <windows.h>
@@ -24,23 +23,12 @@ private:
 
 // The full path of a section of the program's key ("" is the key itself).
 std::wstring SectionKey(const std::string& section);
-// A value of the program's key: its REG_DWORD (-1 when there is none), its REG_SZ ("<none>"); and raw bytes of
-// any type written there.
+// A value of the program's key: its REG_DWORD (-1: none), its REG_SZ ("<none>"); raw bytes of any type written.
 long long RegDword(const std::string& section, const std::string& name);
 std::string RegText(const std::string& section, const std::string& name);
 void RegSetRaw(const std::string& section, const std::string& name, DWORD type, const void* data, DWORD size);
 
-// Every program-wide value as written down for earlier versions (not the code's constants), with what a first
-// start stores: the program settings window's switches in their order, then its colours.
-struct StoredSetting {
-    const char* section;
-    const char* key;
-    long long initial;  // REG_DWORD for colours (Long) and switches (Boolean) alike
-};
-extern const StoredSetting kProgramSettings[21];
-
-// While it lives, every write of the settings store fails: the key is made anew, empty and volatile, and the
-// registry makes no lasting subkey under a volatile one (ERROR_CHILD_MUST_BE_VOLATILE).
+// While it lives every store write fails: the key is volatile, so no lasting subkey (ERROR_CHILD_MUST_BE_VOLATILE).
 class UnwritableSettings {
 public:
     UnwritableSettings();

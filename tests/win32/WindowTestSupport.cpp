@@ -348,22 +348,6 @@ DialogScript::Step DialogScript::Expect(std::vector<int> buttons, LPCWSTR icon, 
     };
 }
 
-DialogScript::Step DialogScript::TypeAndConfirm(int editId, const std::string& text) {
-    return [editId, text](HWND box) {
-        ::SendMessageW(::GetDlgItem(box, editId), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(outside::W(text).c_str()));
-        ::PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-    };
-}
-
-DialogScript::Step DialogScript::ReadFolder(std::string* folder, Step next) {
-    return [folder, next](HWND box) {
-        wchar_t path[MAX_PATH * 4] = {};
-        ::SendMessageW(box, CDM_GETFOLDERPATH, MAX_PATH * 4, reinterpret_cast<LPARAM>(path));
-        *folder = outside::U8(path);
-        next(box);
-    };
-}
-
 CaptionRecorder::CaptionRecorder(HWND window) : window_(window) {
     ::SetWindowSubclass(window_, Proc, 1, reinterpret_cast<DWORD_PTR>(this));
 }

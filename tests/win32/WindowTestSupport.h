@@ -1,5 +1,4 @@
-// The driver for tests of real windows in this process: the message loop with a time box, controls by id,
-// keys, answering boxes, reading a RichEdit and pixels back.
+// The driver for real windows in this process: the message loop, controls, keys, boxes, RichEdits, pixels.
 #pragma once
 
 #include <windows.h>
@@ -68,8 +67,7 @@ HWND LoadRtfFile(const std::string& path);
 // Full paths of the conversation logs in the chat's logs folder (not the ledger beside them).
 std::vector<std::string> LogFiles();
 
-// Answers the dialog boxes (#32770) of this process from a thread of its own: the n-th new box gets the n-th
-// step; boxes beyond the script are cancelled, so a test never hangs in a modal loop.
+// Answers this process's boxes (#32770) from a thread: the n-th new box gets step n, any later one Cancel.
 class DialogScript {
 public:
     using Step = std::function<void(HWND box)>;
@@ -81,16 +79,12 @@ public:
     std::vector<std::string> Texts() const;
     int BoxesSeen() const;
 
-    // Types path into a file dialog's name box and confirms it.
+    // Types path into the box's first writable edit (a file dialog's name, an input box) and confirms it.
     static Step ChooseFile(const std::string& path);
     // A box without that button fails the test (Wine's boxes close on any posted answer).
     static Step Press(int id);
     // Checks a message box's buttons (the default first) and its standard icon, then goes on with next.
     static Step Expect(std::vector<int> buttons, LPCWSTR icon, Step next);
-    // Types text into the edit editId, then presses OK.
-    static Step TypeAndConfirm(int editId, const std::string& text);
-    // Keeps the folder a file dialog shows, then goes on with next.
-    static Step ReadFolder(std::string* folder, Step next);
 
     struct State;
 
