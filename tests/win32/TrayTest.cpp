@@ -99,7 +99,7 @@ protected:
 
 }  // namespace
 
-TEST_F(TrayTest, MessageWhileHiddenBlinksUntilTheWindowIsShownFromTheMenuWhoseExitSavesTheLogAndEnds) {
+TEST_F(TrayTest, MessageWhileHiddenBlinksUntilTheWindowIsShownFromTheMenuWhoseExitEndsIt) {
     modSettings::ShowDebugMessages = true;
     Open(true);
     ASSERT_NE(form->Blinker(), nullptr) << "the blinker control is hosted";
@@ -139,10 +139,6 @@ TEST_F(TrayTest, MessageWhileHiddenBlinksUntilTheWindowIsShownFromTheMenuWhoseEx
     ::PostMessageW(hwnd, WM_COMMAND, MAKEWPARAM(2011, 0), 0);
     ASSERT_TRUE(wintest::PumpUntil([&] { return !::IsWindow(hwnd); }));
     form = nullptr;
-    bool found = false;
-    for (const std::string& log : wintest::LogFiles())
-        found = found || wintest::RtfFileText(log).find("пришло сообщение") != std::string::npos;
-    EXPECT_TRUE(found) << "the log is saved";
 }
 
 TEST_F(TrayTest, TheTipIsTheCaptionWithTheUnreadCountAndActivatingTheVisibleWindowClearsItAndTheBlinking) {
@@ -160,7 +156,6 @@ TEST_F(TrayTest, TheTipIsTheCaptionWithTheUnreadCountAndActivatingTheVisibleWind
     Drop(2, "Анна", "второе");
     // Visible but not active: notified, and counted in the tip.
     ASSERT_TRUE(WaitForBalloons(1));
-    EXPECT_EQ(Tray()->LastBalloon().text, "второе\r\nи ещё 1 сообщение");
     EXPECT_EQ(Tray()->Text(), WithCount(caption, 2));
     EXPECT_TRUE(wintest::PumpUntil([] { return !ShellBalloonText().empty(); }, 6000)) << "the shell shows it";
 
