@@ -56,18 +56,12 @@ wintest::Pixels Read(const ComPtr<IPicture>& picture) {
 
 TEST(PictureSupport, ColoursTranslateAndBecomeArgb) {
     const std::pair<uint32_t, COLORREF> translations[] = {
-        {0x8000000F, ::GetSysColor(COLOR_BTNFACE)}, {0x80000005, ::GetSysColor(COLOR_WINDOW)},
-        {0x80000012, ::GetSysColor(COLOR_BTNTEXT)}, {0x00123456, 0x00123456},
-        {0x00000000, 0x00000000},                   {0x00FFFFFF, 0x00FFFFFF},
-    };
+        {0x8000000F, ::GetSysColor(COLOR_BTNFACE)}, {0x80000012, ::GetSysColor(COLOR_BTNTEXT)}, {0x123456, 0x123456}};
     for (const auto& [colour, rgb] : translations)
         EXPECT_EQ(outside::esTranslateColor(colour, nullptr), rgb) << std::hex << colour;
     EXPECT_EQ(ErrorOf([] { outside::esTranslateColor(0x7F000000u, nullptr); }).Number(), outside::kErrInvalidCall);
 
-    const std::pair<uint32_t, uint32_t> argb[] = {
-        {0x00000000, 0xFF000000}, {0x000000FF, 0xFFFF0000}, {0x0000FF00, 0xFF00FF00},
-        {0x00FF0000, 0xFF0000FF}, {0x00123456, 0xFF563412}, {0x00FFFFFF, 0xFFFFFFFF},
-    };
+    const std::pair<uint32_t, uint32_t> argb[] = {{0x00000000, 0xFF000000}, {0x00123456, 0xFF563412}};
     for (const auto& [rgb, want] : argb) EXPECT_EQ(outside::esRGBtoD3DRGBA(rgb), want) << std::hex << rgb;
 }
 
@@ -90,8 +84,8 @@ TEST(PictureSupport, BitmapPictureOwnsItsHandle) {
 // Opaque pixels keep their colour, transparent ones are the background, and a
 // quarter-opaque one is a blend, not a one-bit mask (what Wine's standard loader gives).
 TEST(Pictures, ProgramPngsAreBlendedOntoTheBackground) {
-    const std::pair<uint32_t, COLORREF> backgrounds[] = {
-        {kButtonFace, ::GetSysColor(COLOR_BTNFACE)}, {0x0000FF00, RGB(0, 255, 0)}, {0x00804020, RGB(0x20, 0x40, 0x80)}};
+    const std::pair<uint32_t, COLORREF> backgrounds[] = {{kButtonFace, ::GetSysColor(COLOR_BTNFACE)},
+                                                         {0x00804020, RGB(0x20, 0x40, 0x80)}};
     for (const auto& [backColor, background] : backgrounds) {
         SCOPED_TRACE(std::to_string(backColor));
         for (const char* name : {"IDP_LOCAL_SETTINGS", "IDP_GLOBAL_SETTINGS", "IDP_SHOW_LOGS", "IDP_MAKE_TRANSPARENT",
