@@ -75,7 +75,6 @@ protected:
 
 TEST_F(KillTest, NoMessageIsLostAndTheNextStartShowsTheRest) {
     const unsigned seed = std::random_device{}();
-    RecordProperty("seed", static_cast<int>(seed));
     SCOPED_TRACE("seed " + std::to_string(seed));
     std::mt19937 random(seed);
     int killsInPass = 0;

@@ -1,6 +1,4 @@
-// Pictures through the standard loader and GDI+: PNGs blended onto the
-// background, standard formats without GDI+, temporary files that never stay,
-// and the errors with their numbers and texts. Real GDI+, real OLE pictures.
+// Pictures through the standard loader and real GDI+ into real OLE pictures.
 #include <windows.h>
 #include <olectl.h>
 
@@ -56,18 +54,12 @@ wintest::Pixels Read(const ComPtr<IPicture>& picture) {
 
 TEST(PictureSupport, ColoursTranslateAndBecomeArgb) {
     const std::pair<uint32_t, COLORREF> translations[] = {
-        {0x8000000F, ::GetSysColor(COLOR_BTNFACE)}, {0x80000005, ::GetSysColor(COLOR_WINDOW)},
-        {0x80000012, ::GetSysColor(COLOR_BTNTEXT)}, {0x00123456, 0x00123456},
-        {0x00000000, 0x00000000},                   {0x00FFFFFF, 0x00FFFFFF},
-    };
+        {0x8000000F, ::GetSysColor(COLOR_BTNFACE)}, {0x80000012, ::GetSysColor(COLOR_BTNTEXT)}, {0x123456, 0x123456}};
     for (const auto& [colour, rgb] : translations)
         EXPECT_EQ(outside::esTranslateColor(colour, nullptr), rgb) << std::hex << colour;
     EXPECT_EQ(ErrorOf([] { outside::esTranslateColor(0x7F000000u, nullptr); }).Number(), outside::kErrInvalidCall);
 
-    const std::pair<uint32_t, uint32_t> argb[] = {
-        {0x00000000, 0xFF000000}, {0x000000FF, 0xFFFF0000}, {0x0000FF00, 0xFF00FF00},
-        {0x00FF0000, 0xFF0000FF}, {0x00123456, 0xFF563412}, {0x00FFFFFF, 0xFFFFFFFF},
-    };
+    const std::pair<uint32_t, uint32_t> argb[] = {{0x00000000, 0xFF000000}, {0x00123456, 0xFF563412}};
     for (const auto& [rgb, want] : argb) EXPECT_EQ(outside::esRGBtoD3DRGBA(rgb), want) << std::hex << rgb;
 }
 
@@ -90,8 +82,8 @@ TEST(PictureSupport, BitmapPictureOwnsItsHandle) {
 // Opaque pixels keep their colour, transparent ones are the background, and a
 // quarter-opaque one is a blend, not a one-bit mask (what Wine's standard loader gives).
 TEST(Pictures, ProgramPngsAreBlendedOntoTheBackground) {
-    const std::pair<uint32_t, COLORREF> backgrounds[] = {
-        {kButtonFace, ::GetSysColor(COLOR_BTNFACE)}, {0x0000FF00, RGB(0, 255, 0)}, {0x00804020, RGB(0x20, 0x40, 0x80)}};
+    const std::pair<uint32_t, COLORREF> backgrounds[] = {{kButtonFace, ::GetSysColor(COLOR_BTNFACE)},
+                                                         {0x00804020, RGB(0x20, 0x40, 0x80)}};
     for (const auto& [backColor, background] : backgrounds) {
         SCOPED_TRACE(std::to_string(backColor));
         for (const char* name : {"IDP_LOCAL_SETTINGS", "IDP_GLOBAL_SETTINGS", "IDP_SHOW_LOGS", "IDP_MAKE_TRANSPARENT",
@@ -135,11 +127,9 @@ TEST(Pictures, StandardFormatsLoadWithoutStartingGdiPlusAndAFailedStartIsReporte
     LoadResPictureByData("IDP_EXIT", "PNG_PICTURES", kButtonFace);
     const auto* first = support::csGDIPlusToken::SharedIfStarted();
     ASSERT_NE(first, nullptr);
-    const ULONG_PTR token = first->Token();
-    EXPECT_NE(token, 0u);
+    EXPECT_NE(first->Token(), 0u);
     LoadResPictureByData("IDP_SHOW_LOGS", "PNG_PICTURES", kButtonFace);
     EXPECT_EQ(support::csGDIPlusToken::SharedIfStarted(), first);
-    EXPECT_EQ(first->Token(), token);
     const RuntimeError unsupported = ErrorOf([] { support::csGDIPlusToken version99(99); });
     EXPECT_EQ(unsupported.Number(), static_cast<long>(0x80040000u));
     EXPECT_EQ(unsupported.Description(), "Can't initialize GDI+. Unsupported library version");

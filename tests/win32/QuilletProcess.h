@@ -12,7 +12,7 @@ namespace wintest {
 
 class QuilletProcess {
 public:
-    // arguments: the command line after the program path; folder: the current folder, or empty.
+    // folder: the current folder, or empty.
     explicit QuilletProcess(const std::wstring& arguments, const std::string& folder = {});
     ~QuilletProcess() { Terminate(); }
     QuilletProcess(const QuilletProcess&) = delete;
@@ -30,7 +30,6 @@ public:
     }
     HWND WaitForMessageBox(int timeoutMs = 20000) const { return WaitForWindow(L"#32770", {}, timeoutMs); }
     bool HasVisibleWindow() const { return Find({}, {}, true) != nullptr; }
-    // True when the process ended within timeoutMs; code receives its exit code.
     bool WaitForExit(int timeoutMs, DWORD* code = nullptr) const;
     void Terminate();  // as a crash: no clean-up at all
 
@@ -42,7 +41,6 @@ private:
 };
 
 std::string MessageBoxText(HWND box);
-// Presses OK on a message box.
-void CloseMessageBox(HWND box);
+void CloseMessageBox(HWND box);  // presses OK
 
 }  // namespace wintest
