@@ -26,8 +26,6 @@ std::string FakePosixFullName(const std::string& path) {
     return path[0] == '/' ? path : "/home/ann/" + path;
 }
 
-bool IsDirectory(const std::string& path) { return std::filesystem::is_directory(std::filesystem::u8path(path)); }
-
 }  // namespace
 
 TEST(CreateComplexDirectoryText, BackslashHelpersAndLongPaths) {
@@ -86,7 +84,7 @@ TEST(CreateComplexDirectory, MakesEveryMissingLevelOnRealFoldersAndStopsAtAFileI
     TempDir dir;
     const std::string deep = dir.path() + "//Журналы/Greyfen Works///{A1}/";
     EXPECT_TRUE(CreateComplexDirectory(deep, false));
-    EXPECT_TRUE(IsDirectory(dir / "Журналы/Greyfen Works/{A1}"));
+    EXPECT_TRUE(std::filesystem::is_directory(std::filesystem::u8path(dir / "Журналы/Greyfen Works/{A1}")));
     EXPECT_TRUE(CreateComplexDirectory(deep, true)) << "an existing path is success";
     EXPECT_FALSE(CreateComplexDirectory("/", false));
     EXPECT_FALSE(CreateComplexDirectory("", false));

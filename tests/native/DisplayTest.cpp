@@ -29,13 +29,6 @@ struct Harness {
                             [this] { return now; }}};
 };
 
-std::string Stamp(bool newStyle) {
-    const DateTimeRecord local = outside::esSystemTimeToLocalSystemTime(kUtc);
-    const std::string date = outside::esFormatDate(local);
-    const std::string time = outside::esFormatTime(local);
-    return newStyle ? date + " " + time : time + " - " + date;
-}
-
 class DisplayTest : public testsupport::ChatFixture {
 protected:
     void SetUp() override {
@@ -66,7 +59,9 @@ TEST_F(DisplayTest, TitleLayoutsStampStylesAndColoursByKind) {
         NewStyleTimestamp = c.newStyle;
         Harness h;
         h.display.DisplayMessage("Вова", "Привет", kUtc, c.kind, "");
-        const std::string stamp = Stamp(c.newStyle);
+        const DateTimeRecord local = outside::esSystemTimeToLocalSystemTime(kUtc);
+        const std::string date = outside::esFormatDate(local), time = outside::esFormatTime(local);
+        const std::string stamp = c.newStyle ? date + " " + time : time + " - " + date;
         const std::string title = c.separateLine ? "Вова  (" + stamp + ")\r\n" : "(" + stamp + ") Вова:  ";
         EXPECT_EQ(h.pane.runs, (std::vector<PaneRun>{{title, 8, true, c.title, 0}, {"Привет\r\n", 9, false, c.body, 0}}));
         EXPECT_EQ(h.pane.depth, 0) << "every BeginAppend has its EndAppend";
