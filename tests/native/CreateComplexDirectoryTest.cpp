@@ -11,9 +11,7 @@ using testsupport::TempDir;
 
 namespace {
 
-// Stands in for GetFullPathName: "C:" alone is the drive's current folder,
-// network paths and anything with a colon stay as they are, the rest is
-// under D:\work.
+// Stands in for GetFullPathName: "C:" is the drive's current folder, UNC and colon paths stay, the rest is in D:\work.
 std::string FakeWindowsFullName(const std::string& path) {
     if (path.empty()) return {};
     if (path == "C:") return "C:\\Users\\ann\\current";

@@ -130,7 +130,7 @@ TEST(LogSearch, FindsTheLogsThatHoldTheWordChangesNoneAndKeepsTextOnlyWhileALogI
                                                 {"Аня: Кто забирает детей?", "Лёва: я заберу детей"});
     const std::string b = testsupport::WriteLog(folder.path(), LocalTime(2024, 5, 2, 11, 0, 0), {"Ничего"});
     const std::string c = testsupport::WriteLog(folder.path(), LocalTime(2024, 5, 3, 12, 0, 0), {"ДЕТЕЙ нет"});
-    const std::vector<std::string> names = {NameOf(a), NameOf(b), NameOf(c), "2024-05-04 12-00-00.RTF"};  // the last gone
+    const std::vector<std::string> names = {NameOf(a), NameOf(b), NameOf(c), "2024-05-04 12-00-00.RTF"};  // last: gone
     const auto before = std::filesystem::last_write_time(a);
     const std::string bytes = testsupport::ReadRaw(a);
 
