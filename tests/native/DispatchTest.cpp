@@ -84,7 +84,6 @@ TEST_F(DispatchTest, CleanUpFollowsTheChatSettings) {
         std::string brokenNotice;
     } cases[] = {
         {false, false, false, false, hid},
-        {false, true, false, false, hid},
         {true, true, true, false, hid},
         {true, false, true, true, "Файл оказался ошибочным. Он был удалён."},
     };
