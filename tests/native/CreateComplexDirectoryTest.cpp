@@ -26,17 +26,7 @@ std::string FakePosixFullName(const std::string& path) {
 
 }  // namespace
 
-TEST(CreateComplexDirectoryText, BackslashHelpersAndLongPaths) {
-    EXPECT_EQ(StripTrailingBackslashes("C:\\a\\\\\\"), "C:\\a");
-    EXPECT_EQ(StripTrailingBackslashes("\\\\"), "");
-    EXPECT_EQ(StripLeadingBackslashes("\\\\\\server\\x\\"), "server\\x\\");
-    EXPECT_EQ(CollapseBackslashes("a\\\\\\\\\\b\\\\c\\d"), "a\\b\\c\\d");
-    EXPECT_EQ(CollapseBackslashes("\\\\\\"), "\\");
-    EXPECT_EQ(MakeLongPath("C:\\Temp\\a", false), "\\\\?\\C:\\Temp\\a");
-    EXPECT_EQ(MakeLongPath("\\\\server\\share\\logs", true), "\\\\?\\UNC\\server\\share\\logs");
-}
-
-TEST(CreateComplexDirectoryText, PathsSplitIntoTheLevelsToMake) {
+TEST(CreateComplexDirectoryText, PathsSplitIntoTheLevelsToMakeAndTakeTheLongForm) {
     const struct {
         bool posix;
         std::string path;
@@ -76,6 +66,8 @@ TEST(CreateComplexDirectoryText, PathsSplitIntoTheLevelsToMake) {
         EXPECT_EQ(levels->paths, c.levels);
         EXPECT_EQ(levels->network, c.network);
     }
+    EXPECT_EQ(MakeLongPath("C:\\Temp\\a", false), "\\\\?\\C:\\Temp\\a");
+    EXPECT_EQ(MakeLongPath("\\\\server\\share\\logs", true), "\\\\?\\UNC\\server\\share\\logs");
 }
 
 TEST(CreateComplexDirectory, MakesEveryMissingLevelOnRealFoldersAndStopsAtAFileInTheWay) {
