@@ -83,6 +83,7 @@ TEST(FileMessageForm, AMessageThatOnlyLooksLikeOneIsNotTakenForAFile) {
         "Файл: счёт.pdf (12 345 байт)\r\n" + path,                          // typed by hand: a plain blank
         "Файл: счёт.pdf (12345 байт)\r\n" + path,                           // not grouped
         "Файл: счёт.pdf (12" + kNbsp + "345 байтов)\r\n" + path,            // another word
+        "Файл: счёт.pdf (12,1 КБ)\r\n" + path,                              // the size as the pane shows it
         "Файл: счёт.pdf (99999999999999999999999 байт)\r\n" + path,         // beyond any size
         "Файл:  " + size + "\r\n" + path,                                   // no name
         "Файл: счёт.pdf " + size + "\r\nФайлы\\" + stored,                  // another separator

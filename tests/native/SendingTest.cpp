@@ -22,6 +22,7 @@ TEST_F(SendingTest, TrimsLineBreaksAtTheEndsNamesAnAnonymousAndSendsNoBlankText)
         {false, "", "привет", "Анонимус", "привет"},
         {true, " \r\n", "привет!", "Анонимус", "привет!"},
         {false, "Вова", " \r\n \r\n ", nullptr, ""},
+        {true, "Вова", "\n", nullptr, ""},
         {false, "Вова", "", nullptr, ""},
     };
     for (const auto& c : cases) {
