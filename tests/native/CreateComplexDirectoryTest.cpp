@@ -42,9 +42,7 @@ TEST(CreateComplexDirectoryText, PathsSplitIntoTheLevelsToMakeAndTakeTheLongForm
         {false, "\\\\\\server\\\\share\\\\\\logs\\\\x", {"\\\\server\\share\\logs", "\\\\server\\share\\logs\\x"}, true},
         // Bare roots and shares, and what is neither drive nor network form.
         {false, "C:\\", {}, false},
-        {false, "C:\\\\\\", {}, false},
         {false, "\\\\server\\share", {}, false},
-        {false, "\\\\server\\share\\\\", {}, false},
         {false, "\\\\server", {}, false},
         {false, "\\\\", {}, false},
         {false, "", {}, false},
