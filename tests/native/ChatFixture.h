@@ -1,5 +1,4 @@
-// A clean chat for a test: settings at their defaults, a temporary chat
-// folder and logs folder, and the test's chat (TestChat) there.
+// A clean chat per test: default settings, temporary chat and logs folders, and the test's chat (TestChat) there.
 #pragma once
 
 #include <gtest/gtest.h>

@@ -1,6 +1,4 @@
-// The blinker control's stream format, as the library reads it: a damaged or
-// foreign entry yields its property's default, the others still count, and no
-// length is believed beyond the bytes that are there.
+// The blinker control's stream as the library reads it: a bad entry costs only itself, no length is believed.
 #include <gtest/gtest.h>
 
 #include "blinker/stream/ControlStream.h"

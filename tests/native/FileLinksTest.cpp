@@ -5,7 +5,6 @@
 #include "app/chatwindow/ConversationLog.h"
 #include "app/chatwindow/FileLinks.h"
 #include "app/chatwindow/MessageDisplay.h"
-#include "app/chatwindow/RtfRuns.h"
 #include "app/exchange/FileMessage.h"
 #include "app/logsviewer/RtfPlainText.h"
 #include "outside/Utf.h"
@@ -85,11 +84,6 @@ TEST_F(FileLinksTest, TheLogKeepsEveryLinkWhereAReaderOfItsTextFindsIt) {
         EXPECT_EQ(text.substr(links[i].begin, links[i].end - links[i].begin), name);
         EXPECT_EQ(links[i].target, exchange::LinkTarget(files[i].file));
     }
-    // The pane's own fragments carry them the same way.
-    const std::string fragment = RunsToRtf(pane.runs, kPaneFont);
-    EXPECT_EQ(LinkRanges(fragment).size(), files.size());
-    const std::u16string fragmentText = logsviewer::RtfPlainText(fragment);
-    EXPECT_EQ(fragmentText, text.substr(0, fragmentText.size())) << "the log ends in one more paragraph mark";
 }
 
 TEST_F(FileLinksTest, DamagedMarkersGiveNoLink) {

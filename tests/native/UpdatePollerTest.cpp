@@ -107,11 +107,9 @@ TEST_F(PollerTest, AChatFolderTakenAwayIsReportedOnceAndReceivingResumesWhenItIs
     const std::string away = chat.path() + ".away";
     std::filesystem::rename(chat.path(), away);
     for (int i = 0; i < kQuietPassTicks * 2; ++i) poller.Tick();
-    std::vector<std::string> notices;
-    for (const auto& line : host.lines)
-        if (line.kind == MessageKind::System) notices.push_back(line.text.substr(0, line.text.find("\r\n")));
-    EXPECT_EQ(notices, std::vector<std::string>{
-                           "Папка чата недоступна. Сообщения будут приняты, когда она появится снова."});
+    const Lines told = host.Texts({MessageKind::System});
+    ASSERT_EQ(told.size(), 1u) << "once";
+    EXPECT_EQ(told[0].rfind("Папка чата недоступна. Сообщения будут приняты, когда она появится снова.\r\n", 0), 0u);
 
     std::filesystem::rename(away, chat.path());
     Drop(chat / "back.ZPMF", "снова здесь");

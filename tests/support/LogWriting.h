@@ -1,5 +1,4 @@
-// Conversation logs made by the program's own log writer, for the logs
-// viewer's tests and benchmark: each call is one pane generation saved once.
+// Logs made by the program's own log writer (one pane generation saved once), for the viewer's tests and benchmark.
 #pragma once
 
 #include <string>
@@ -14,8 +13,7 @@
 
 namespace testsupport {
 
-// Saves lines (one paragraph each) as the log begun at local time began, in
-// the logs folder folder; returns the log's full path.
+// Saves lines, one paragraph each, as the log begun at local time began in folder; returns its full path.
 inline std::string WriteLog(const std::string& folder, const outside::DateTimeRecord& began,
                             const std::vector<std::string>& lines) {
     const std::string savedFolder = modSettings::LogsFolder;
@@ -29,8 +27,7 @@ inline std::string WriteLog(const std::string& folder, const outside::DateTimeRe
     return path;
 }
 
-// A log of at least bytes bytes, as a long-running chat leaves: the paragraphs
-// of filler again and again, then those of last. Returns the log's full path.
+// A log of at least bytes bytes: the paragraphs of filler over and over, then those of last; returns its full path.
 inline std::string WriteBigLog(const std::string& folder, const outside::DateTimeRecord& began, size_t bytes,
                                const std::vector<std::string>& filler, const std::vector<std::string>& last = {}) {
     const auto bodyOf = [](const std::string& rtf) {

@@ -1,5 +1,4 @@
-// Reads back the RTF this program writes (the conversation log, the pane's
-// fragments) as a reader sees it, and refuses a document that is not whole.
+// Reads back the RTF this program writes (log, pane fragments) as a reader sees it; refuses one that is not whole.
 #pragma once
 
 #include <string>
@@ -9,9 +8,7 @@
 
 namespace testsupport {
 
-// One run per paragraph, holding its text as the logs viewer reads it (no
-// line break, no format). Throws std::runtime_error for a document that is
-// not whole: unbalanced braces, or text after the end.
+// One run per paragraph with its plain text; throws std::runtime_error for unbalanced braces or text after the end.
 std::vector<chatwindow::TextRun> ReadRtfRuns(const std::string& rtf);
 
 }  // namespace testsupport

@@ -1,5 +1,4 @@
-// The chat a test works in. A test host (RecordingHost) reads from the chat
-// its fixture made, as the chat window reads from the one it was given.
+// The chat a test works in: its host reads it as the chat window reads the one it was given.
 #pragma once
 
 #include <memory>

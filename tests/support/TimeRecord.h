@@ -9,15 +9,8 @@ namespace testsupport {
 
 inline outside::DateTimeRecord LocalTime(int year, int month, int day, int hour, int minute, int second = 0,
                                          int milliseconds = 0) {
-    outside::DateTimeRecord t;
-    t.year = static_cast<uint16_t>(year);
-    t.month = static_cast<uint16_t>(month);
-    t.day = static_cast<uint16_t>(day);
-    t.hour = static_cast<uint16_t>(hour);
-    t.minute = static_cast<uint16_t>(minute);
-    t.second = static_cast<uint16_t>(second);
-    t.milliseconds = static_cast<uint16_t>(milliseconds);
-    return t;
+    const auto u16 = [](int value) { return static_cast<uint16_t>(value); };
+    return {u16(year), u16(month), 0, u16(day), u16(hour), u16(minute), u16(second), u16(milliseconds)};
 }
 
 }  // namespace testsupport
