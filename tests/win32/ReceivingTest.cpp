@@ -430,19 +430,6 @@ TEST_F(FaultCorpusTest, OddFilesAndCopiesBySyncServicesNeverStopThePassNorShowTw
 // The file system itself misbehaving: fault-mounts.sh (run as root by test.sh) mounts and names the cases.
 class FaultMountsTest : public FaultCorpusTest {};
 
-// A read-only chat folder (a share without write access): no file can be hidden, each message shows once.
-TEST_F(FaultMountsTest, ReadOnlyChatFolderShowsEachMessageOnce) {
-    const char* folder = std::getenv("QUILLET_READ_ONLY_CHAT");
-    if (!folder) GTEST_SKIP() << "needs fault-mounts.sh";
-    UseChat(outside::esBuildFileName2(folder, "Беседа.ZPMFChat"), folder);
-    Open([] { modSettings::ShowDebugMessages = false; });
-    ASSERT_TRUE(Wait("третье только для чтения")) << Pane();
-    wintest::PumpFor(6000);  // past the next quiet pass
-    for (const char* text : {"первое только для чтения", "второе только для чтения", "третье только для чтения"})
-        EXPECT_EQ(Count(text), 1) << text;
-    EXPECT_FALSE(outside::IsFileHidden(outside::esBuildFileName2(folder, "2024-01-01 00-00-00-001 {A}.ZPMF")));
-}
-
 // Logs on a full disk: a clear notice, the chat goes on, no file is hidden whose message is in no log.
 TEST_F(FaultMountsTest, LogsOnAFullDiskKeepFilesWhoseMessagesAreInNoLog) {
     const char* folder = std::getenv("QUILLET_FULL_DISK");
