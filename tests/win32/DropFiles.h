@@ -1,6 +1,5 @@
-// A shell drop of files (DROPFILES and the wide names), as Explorer hands it
-// to WM_DROPFILES and puts it on the clipboard as CF_HDROP. Header-only: the
-// Windows test program and the scenarios' driver both use it.
+// A shell drop of files, as Explorer hands it to WM_DROPFILES and puts it on the clipboard as CF_HDROP;
+// header-only, for the Windows suite and the scenarios' driver.
 #pragma once
 
 #include <windows.h>

@@ -120,20 +120,7 @@ TEST_F(ReceivingTest, MessagesAppearInSendingOrderAndFormFilesAreHiddenAndTheLog
     const std::string pane = Pane();
     EXPECT_LT(pane.find("первое"), pane.find("второе"));
     EXPECT_LT(pane.find("второе"), pane.find("третье"));
-    EXPECT_EQ(pane.find(" \r"), pane.find("первое") + std::string("первое").size() + 1) << "a spacer between messages";
     EXPECT_NE(pane.find("Текстовый Анонимус  ("), std::string::npos);
-    // Own message: title in My colours, 8 pt bold; body 9 pt, not bold.
-    ASSERT_NE(pane.find("Я  ("), std::string::npos) << pane;
-    const auto at = [&](const std::string& piece) {
-        return static_cast<int>(outside::Utf8ToUtf16(pane).find(outside::Utf8ToUtf16(piece)));
-    };
-    const wintest::CharFormat title = wintest::FormatAt(form->LogPane(), at("Я  (")),
-                              body = wintest::FormatAt(form->LogPane(), at("первое"));
-    EXPECT_EQ(std::tie(title.size, title.bold, title.colour),
-              std::make_tuple(8, true, static_cast<COLORREF>(modSettings::MyMessageTitleColor)));
-    EXPECT_EQ(std::tie(body.size, body.bold), std::make_tuple(9, false));
-    EXPECT_EQ(wintest::FormatAt(form->LogPane(), at("Гость")).colour,
-              static_cast<COLORREF>(modSettings::OtherMessageTitleColor));
     for (const std::string& path : {b, x, t}) EXPECT_TRUE(outside::IsFileHidden(path)) << path;
 
     form->ShowSystemMessage("после прохода: сохранено сразу");
@@ -180,25 +167,17 @@ TEST_F(ReceivingTest, DeleteModeRemovesReadFilesAndHidesBrokenOnesAndThoseThatWi
     }, 3000)) << "the log holds the pass's last lines";
 }
 
-TEST_F(ReceivingTest, SyncingAndLockedFilesWaitAndHiddenFilesAreNeverRead) {
-    const std::string syncing = Drop(N(1), "после синхронизации");
-    testsupport::WriteRaw(syncing + ".!sync", "");
+// Held open without sharing, as a sync client writing it (a marker or a hidden file: DispatchTest).
+TEST_F(ReceivingTest, ALockedFileWaitsForTheRetryAndIsShownOnce) {
     const std::string locked = Drop(N(2), "после блокировки");
-    const std::string hidden = Drop(N(3), "скрытое");
-    ASSERT_TRUE(outside::HideFile(hidden));
     outside::UniqueHandle lock(
         ::CreateFileW(outside::W(locked).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
     ASSERT_TRUE(lock.valid());
     Drop(N(4), "метка");
     Open([] { modSettings::ShowDebugMessages = true; });
     ASSERT_TRUE(Wait("метка")) << Pane();
-    EXPECT_TRUE(PaneHas("Файл ещё синхронизируется. Пока пропускаем."));
     EXPECT_TRUE(PaneHas("DispatchMessage_Binary() ==> Не удалось прочитать файл. Пока пропускаем."));
-    EXPECT_FALSE(PaneHas("после синхронизации"));
     EXPECT_FALSE(PaneHas("после блокировки"));
-
-    outside::RemoveFile(syncing + ".!sync");
-    ASSERT_TRUE(Wait("после синхронизации", 5000)) << Pane();
     // A lock going is no change in the folder: only the retry about a second later brings the file in.
     wintest::PumpFor(800);
     lock.reset();
@@ -206,8 +185,6 @@ TEST_F(ReceivingTest, SyncingAndLockedFilesWaitAndHiddenFilesAreNeverRead) {
     wintest::PumpFor(1500);
     EXPECT_EQ(Count("после блокировки"), 1) << "a released file is shown once";
     EXPECT_TRUE(outside::IsFileHidden(locked));
-    EXPECT_FALSE(PaneHas("скрытое"));
-    EXPECT_TRUE(outside::esIsFileExist(hidden));
 }
 
 TEST_F(ReceivingTest, ElevenFilesShowProgressInTheCaption) {
@@ -218,15 +195,9 @@ TEST_F(ReceivingTest, ElevenFilesShowProgressInTheCaption) {
     const std::string plain = "Беседа.ZPMFChat \u2013 Quillet", progress = plain + " :: Сообщение ";
     ASSERT_TRUE(wintest::PumpUntil([&] { return PaneHas("10") && !shown.empty() && shown.back() == plain; }))
         << shown.size() << " captions / " << Pane();
-    // The first file's progress at once, later ones a few times a second, the plain title at the end.
+    // The first file's progress reaches the title at once, the plain title at the end (every step: DispatchTest).
     ASSERT_GE(shown.size(), 2u);
     EXPECT_EQ(shown.front(), progress + "1 из 11");
-    int last = 0;
-    for (size_t i = 0; i + 1 < shown.size(); ++i) {
-        const int n = std::atoi(shown[i].c_str() + std::min(progress.size(), shown[i].size()));
-        EXPECT_EQ(shown[i], progress + std::to_string(n) + " из 11");
-        EXPECT_GT(n, std::exchange(last, n));
-    }
 }
 
 TEST_F(ReceivingTest, OverflowSavesAndClearsThePaneEveryThreeHundredFiles) {
@@ -300,7 +271,7 @@ TEST(PaneTest, ABatchInsertedPaneEqualsAMessageByMessageOneCharacterByCharacter)
         {&a, &runByRun}, {&b, &oneByOne}, {&c, &batched}};
     // Where the batched pane's batch begins, is drawn half way, and ends.
     enum Batch { kNone, kBegin, kRedraw, kEnd };
-    const auto system = MessageKind::System;
+    // One row per format the pane must carry over (which runs each kind makes: DisplayTest).
     const struct Step {
         Batch batch;
         const char *user, *text;
@@ -309,25 +280,21 @@ TEST(PaneTest, ABatchInsertedPaneEqualsAMessageByMessageOneCharacterByCharacter)
         const char* file = "";
     } steps[] = {
         {kBegin, "Вова", "Привет {всем} \\ \tи 😀", MessageKind::Other},
-        {kNone, " ", "строка 1\r\nстрока 2\nстрока 3", MessageKind::Mine},
-        {kNone, "Torvane - Quillet", "Сообщения очищены", system},
-        {kRedraw, "Torvane - Quillet", "отладка", MessageKind::Debug},
-        {kNone, "x", "неизвестный вид", static_cast<MessageKind>(7)},
-        {kRedraw, "Гость", "после отметки", MessageKind::Other, [&] {
+        {kRedraw, " ", "строка 1\r\nстрока 2\nстрока 3", MessageKind::Mine},
+        {kRedraw, "Гость", "до очистки", MessageKind::Other, [&] {
              now.minute = 6;  // a centred grey time mark
              modSettings::NameOnSeparateLine = false;
              modSettings::NewStyleTimestamp = true;
          }},
-        {kNone, "Гость", "до очистки", MessageKind::Other},
         {kNone, nullptr, nullptr, MessageKind::Other},  // a clear
         {kNone, "Гость", "с именем файла", MessageKind::Other, [] { modSettings::ShowMessageFileNames = true; },
          "2024-01-31 13-05-07-042 {X}.ZPMF"},
-        {kEnd, "Гость", "конец пачки", MessageKind::Mine},
+        {kEnd, "Torvane - Quillet", "конец пачки", MessageKind::System},
         {kBegin, "Вова", "вторая пачка", MessageKind::Other, [&] {
              now.minute = 12;
              modSettings::NameOnSeparateLine = true;
          }},
-        {kEnd, "Torvane - Quillet", "последняя", system},
+        {kEnd, "Гость", "последняя", MessageKind::Mine},
     };
     const DateTimeRecord t{2024, 1, 0, 31, 13, 5, 7, 42};
     int compared = 0;
@@ -385,13 +352,6 @@ TEST(CFSWatcher2Test, ReportsChangesAndRenewsAfterMoreThanAHundredIdlePolls) {
     missing.StartWatch(dir / "no such folder");
     EXPECT_FALSE(missing.IsSomethingChanged(diagnostic));
     EXPECT_EQ(diagnostic, "FindFirstChangeNotification() failed");
-
-    CFSWatcher simple;
-    EXPECT_FALSE(simple.IsSomethingChanged(diagnostic)) << "no handle: nothing, quietly";
-    EXPECT_EQ(diagnostic, "");
-    EXPECT_TRUE(simple.StartWatch(dir.path()));
-    testsupport::WriteRaw(dir / "second.ZPMF", "x");
-    EXPECT_TRUE(wintest::PumpUntil([&] { return simple.IsSomethingChanged(diagnostic); }, 3000));
 }
 
 // A file listed by the pass is gone when its turn comes: the others are all shown once, none called broken.
@@ -439,15 +399,13 @@ TEST_F(FaultCorpusTest, PathsBeyondTwoHundredSixtyCharactersWithCyrillicAndEmoji
         << "the log is written there";
 }
 
-// Empty and oversized files, a folder named like a message, a message from the future, copies made by
-// sync services and a hidden file back visible after a re-sync: none stops the pass or shows anything twice.
+// Empty and oversized files, a message from the future, copies made by sync services (each service's name:
+// LedgerTest) and a hidden file back visible after a re-sync: none stops the pass or shows anything twice.
 TEST_F(FaultCorpusTest, OddFilesAndCopiesBySyncServicesNeverStopThePassNorShowTwice) {
     const std::string empty = chat / "2024-01-01 00-00-00-001 {E}.ZPMF";
     const std::string huge = chat / "2024-01-01 00-00-00-002 {B}.ZXMF";
     testsupport::WriteAged(empty, "", kLongAgo);
     testsupport::WriteAged(huge, std::string(5 * 1024 * 1024, '<'), kLongAgo);
-    const std::string folder = chat / "2024-01-01 00-00-00-003 {F}.ZPMF";
-    std::filesystem::create_directory(std::filesystem::u8path(folder));
     const std::string future = Drop(N(4), "из будущего", {2099, 12, 0, 31, 23, 59, 59, 999});
     const std::string name = "2024-01-31 13-05-07-042 {5D7A}";
     const std::string original = Drop(name + ".ZPMF", "только однажды");
@@ -459,9 +417,7 @@ TEST_F(FaultCorpusTest, OddFilesAndCopiesBySyncServicesNeverStopThePassNorShowTw
     EXPECT_TRUE(PaneHas("2100") || PaneHas("2099")) << "shown with its own date";
     std::vector<std::string> files{original, empty, huge, future};
     ASSERT_TRUE(wintest::PumpUntil([&] { return outside::IsFileHidden(original); }));
-    EXPECT_TRUE(std::filesystem::is_directory(std::filesystem::u8path(folder))) << "a folder is never touched";
-    for (const char* suffix : {" (conflicted copy 2024-02-01).ZPMF", " (conflicted copy 2024-02-01 120000).ZPMF",
-                               ".sync-conflict-20240201-120000-ABCDEF7.ZPMF", "-LAPTOP-ANNA.ZPMF"})
+    for (const char* suffix : {" (conflicted copy 2024-02-01).ZPMF", ".sync-conflict-20240201-120000-ABCDEF7.ZPMF"})
         files.push_back(Drop(name + suffix, "только однажды"));
     ::SetFileAttributesW(outside::W(original).c_str(), FILE_ATTRIBUTE_NORMAL);  // back from a re-sync
     Drop("2024-01-31 13-05-08-000", "новое");
@@ -473,19 +429,6 @@ TEST_F(FaultCorpusTest, OddFilesAndCopiesBySyncServicesNeverStopThePassNorShowTw
 
 // The file system itself misbehaving: fault-mounts.sh (run as root by test.sh) mounts and names the cases.
 class FaultMountsTest : public FaultCorpusTest {};
-
-// A read-only chat folder (a share without write access): no file can be hidden, each message shows once.
-TEST_F(FaultMountsTest, ReadOnlyChatFolderShowsEachMessageOnce) {
-    const char* folder = std::getenv("QUILLET_READ_ONLY_CHAT");
-    if (!folder) GTEST_SKIP() << "needs fault-mounts.sh";
-    UseChat(outside::esBuildFileName2(folder, "Беседа.ZPMFChat"), folder);
-    Open([] { modSettings::ShowDebugMessages = false; });
-    ASSERT_TRUE(Wait("третье только для чтения")) << Pane();
-    wintest::PumpFor(6000);  // past the next quiet pass
-    for (const char* text : {"первое только для чтения", "второе только для чтения", "третье только для чтения"})
-        EXPECT_EQ(Count(text), 1) << text;
-    EXPECT_FALSE(outside::IsFileHidden(outside::esBuildFileName2(folder, "2024-01-01 00-00-00-001 {A}.ZPMF")));
-}
 
 // Logs on a full disk: a clear notice, the chat goes on, no file is hidden whose message is in no log.
 TEST_F(FaultMountsTest, LogsOnAFullDiskKeepFilesWhoseMessagesAreInNoLog) {

@@ -5,10 +5,8 @@
 //   wait TEXT [SECONDS]        exit 0 once the pane shows TEXT
 //   watch N PREFIX SECONDS     prints "ready", then "i time" as each of "PREFIX 001".."PREFIX N" first shows;
 //                              exit 0 all once in order, 1 some missing, 4 some twice, 5 out of order
-//   pane                       prints the pane's text (UTF-8)
-//   exit                       chooses "Выход" in the tray menu and waits for the end
-//   shared on|off [DAYS]       chat settings: the shared-folder box (ticked by the program counts as on),
-//                              DAYS into the days box, OK
+//   pane | exit                prints the pane's text (UTF-8) | chooses "Выход" in the tray menu, waits for the end
+//   shared on|off              chat settings: the shared-folder box (ticked by the program counts as on), OK
 //   create PATH | open PATH    entry window: "Создать файл чата" / "Открыть файл чата", PATH into the dialog
 //   autorun                    chat settings: "Добавить"; prints the message box it answers
 //   link PATH                  prints a shortcut's target, arguments and working folder
@@ -18,7 +16,7 @@
 //   finish SETUP               the installer's pages, ticking "Запустить Quillet"; prints "installer PID EXIT",
 //                              "quillet PID PARENT INTEGRITY", "shell PID INTEGRITY" (hex), then closes Quillet
 //   sendfile PATH...           the files on the clipboard as Explorer's copy, pasted into the message box
-//   click TEXT [shift]         clicks (Shift+clicks) the first character of TEXT in the pane
+//   click TEXT                 clicks the first character of TEXT in the pane
 //   haslink TEXT [SECONDS]     exit 0 once the pane shows TEXT with link formatting
 #include <windows.h>
 
@@ -40,7 +38,7 @@ constexpr int kIdLog = 100, kIdMessage = 101;  // the chat window's pane and mes
 
 constexpr UINT kMenuExit = 2011;
 constexpr int kIdLocalSettingsButton = 200;
-constexpr int kIdSettingsOk = 1, kIdSettingsCancel = 2, kIdSharedFolder = 110, kIdRetentionDays = 112;
+constexpr int kIdSettingsOk = 1, kIdSettingsCancel = 2, kIdSharedFolder = 110;
 
 // Asks found() every tenth of a second, tenths times after the first; its first answer that is not empty.
 template <class Found>
@@ -103,24 +101,17 @@ std::vector<HWND> Windows(const wchar_t* cls, HWND parent, DWORD process = 0) {
         ::EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
-// A visible dialog box of PROCESS, looked for during SECONDS (once with 0).
-HWND DialogOf(DWORD process, int seconds) {
+// The first visible top-level window of a class (of PROCESS, when given), looked for during SECONDS (once with 0).
+HWND Shown(const wchar_t* cls, int seconds, DWORD process = 0) {
     return Poll(seconds * 10, [&] {
-        const std::vector<HWND> boxes = Windows(L"#32770", nullptr, process);
-        return boxes.empty() ? HWND{} : boxes.front();
+        const std::vector<HWND> found = Windows(cls, nullptr, process);
+        return found.empty() ? HWND{} : found.front();
     });
 }
 HWND ButtonWithText(HWND parent, const std::wstring& text) {
     for (HWND button : Windows(L"Button", parent))
         if (WindowText(button) == text) return button;
     return nullptr;
-}
-// The window of that class once it is shown, waiting up to tenths of a second.
-HWND ShownWindow(const wchar_t* className, int tenths) {
-    return Poll(tenths, [&] {
-        HWND window = ::FindWindowW(className, nullptr);
-        return window && ::IsWindowVisible(window) ? window : HWND{};
-    });
 }
 // Posts a message that ends a window's program, and waits for the end.
 bool PostAndWaitForEnd(HWND window, UINT message, WPARAM wParam) {
@@ -271,7 +262,7 @@ int SendFilesCommand(HWND chat, const std::vector<std::wstring>& paths) {
     return 0;
 }
 
-int ClickCommand(HWND chat, const std::wstring& text, bool shift) {
+int ClickCommand(HWND chat, const std::wstring& text) {
     HWND pane = ::GetDlgItem(chat, kIdLog);
     const LONG at = PositionOf(pane, text);
     RemoteBuffer point(pane, sizeof(POINTL));
@@ -281,8 +272,8 @@ int ClickCommand(HWND chat, const std::wstring& text, bool shift) {
     point.Read(&where);
     const LPARAM xy = MAKELPARAM(where.x + 2, where.y + 4);
     // Posted: what the click opens (a box) must not hold the driver.
-    ::PostMessageW(pane, WM_LBUTTONDOWN, MK_LBUTTON | (shift ? MK_SHIFT : 0), xy);
-    ::PostMessageW(pane, WM_LBUTTONUP, shift ? MK_SHIFT : 0, xy);
+    ::PostMessageW(pane, WM_LBUTTONDOWN, MK_LBUTTON, xy);
+    ::PostMessageW(pane, WM_LBUTTONUP, 0, xy);
     return 0;
 }
 
@@ -298,10 +289,10 @@ int LinkCommand(HWND chat, const std::wstring& text, int seconds) {
 
 // Presses an entry-window button (ids 100 create, 101 open) and answers its file dialog with PATH.
 int Enter(int button, const std::wstring& path) {
-    HWND login = ShownWindow(L"QuilletLogin", 600);
+    HWND login = Shown(L"QuilletLogin", 60);
     if (!login) return Fail(3, "no entry window");
     ::PostMessageW(login, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(login, button)));
-    HWND dialog = DialogOf(ProcessOf(login), 30);
+    HWND dialog = Shown(L"#32770", 30, ProcessOf(login));
     if (!dialog) return Fail(1, "no file dialog");
     ::Sleep(300);
     for (HWND name : Windows(L"Edit", dialog)) {
@@ -317,20 +308,19 @@ int Enter(int button, const std::wstring& path) {
 HWND ChatSettings(HWND chat) {
     ::PostMessageW(chat, WM_COMMAND, MAKEWPARAM(kIdLocalSettingsButton, BN_CLICKED),
                    reinterpret_cast<LPARAM>(::GetDlgItem(chat, kIdLocalSettingsButton)));
-    HWND settings = ShownWindow(L"QuilletChatSettings", 300);
+    HWND settings = Shown(L"QuilletChatSettings", 30);
     if (!settings) std::fprintf(stderr, "no chat settings window\n");
     return settings;
 }
 
-// "shared on|off [DAYS]": the chat settings window's shared-folder box, then OK.
-int SharedFolder(HWND chat, bool on, const std::wstring& days) {
+// "shared on|off": the chat settings window's shared-folder box, then OK.
+int SharedFolder(HWND chat, bool on) {
     HWND settings = ChatSettings(chat);
     if (!settings) return 3;
     HWND box = ::GetDlgItem(settings, kIdSharedFolder);
     const auto ticked = [&] { return ::SendMessageW(box, BM_GETCHECK, 0, 0) == BST_CHECKED; };
     if (ticked() != on && ::IsWindowEnabled(box)) ::SendMessageW(box, BM_CLICK, 0, 0);
     if (ticked() != on) return Fail(1, on ? "the shared-folder box stays clear" : "the shared-folder box stays ticked");
-    if (!days.empty()) ::SendMessageW(::GetDlgItem(settings, kIdRetentionDays), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(days.c_str()));
     ::SendMessageW(::GetDlgItem(settings, kIdSettingsOk), BM_CLICK, 0, 0);
     return Poll(100, [&] { return !::IsWindow(settings); }) ? 0 : 1;
 }
@@ -341,7 +331,7 @@ int AddToAutorun(HWND chat) {
     if (!settings) return 1;
     HWND add = ButtonWithText(settings, L"Добавить");
     ::PostMessageW(settings, WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(add), BN_CLICKED), reinterpret_cast<LPARAM>(add));
-    HWND box = DialogOf(ProcessOf(settings), 10);
+    HWND box = Shown(L"#32770", 10, ProcessOf(settings));
     if (!box) return Fail(1, "no message box");
     ::Sleep(300);
     std::wstring said;
@@ -462,7 +452,7 @@ int Finish(const std::wstring& setup) {
     bool ticked = false;
     HWND seen = nullptr;
     for (int i = 0; i < 600 && ::WaitForSingleObject(installer.get(), 300) == WAIT_TIMEOUT; ++i) {
-        HWND wizard = DialogOf(installerId, 0);
+        HWND wizard = Shown(L"#32770", 0, installerId);
         HWND page = wizard ? ::FindWindowExW(wizard, nullptr, L"#32770", nullptr) : nullptr;
         HWND next = wizard ? ::GetDlgItem(wizard, IDOK) : nullptr;
         const bool settled = page == seen;
@@ -525,9 +515,9 @@ int main() {
         return Fail(1, "not in the pane: " + Utf8(wanted) + "\n" + Utf8(PaneText(chat)));
     }
     if (command == "sendfile" && argc >= 3) return SendFilesCommand(chat, {args.begin() + 2, args.end()});
-    if (command == "click" && argc >= 3) return ClickCommand(chat, args[2], argc >= 4 && args[3] == L"shift");
+    if (command == "click" && argc >= 3) return ClickCommand(chat, args[2]);
     if (command == "haslink" && argc >= 3) return LinkCommand(chat, args[2], argc >= 4 ? std::stoi(args[3]) : 30);
-    if (command == "shared" && argc >= 3) return SharedFolder(chat, args[2] == L"on", argc >= 4 ? args[3] : L"");
+    if (command == "shared" && argc >= 3) return SharedFolder(chat, args[2] == L"on");
     if (command == "autorun") return AddToAutorun(chat);
     if (command == "pane") {
         std::printf("%s\n", Utf8(PaneText(chat)).c_str());
