@@ -32,9 +32,9 @@ shared=/reg:64
 
 # regget KEY [VALUE]: the data of a value (the default one without VALUE), empty
 # when there is none, read in the view $at (the redirected one unless given).
-# reg.exe writes the console's code page, 866 under ru-RU. Under load a reg.exe
-# now and then prints nothing: an empty answer is asked again before it counts
-# (every value read here is one that should be there).
+# reg.exe writes the console's code page, 866 under ru-RU. Once (on a nearly
+# full disk) a reg.exe printed nothing: an empty answer is asked again before it
+# counts (every value read here is one that should be there).
 regget() {
   local which=(/ve) got try; [ $# -gt 1 ] && which=(/v "$2")
   for try in 1 2 3; do
