@@ -9,6 +9,7 @@
 #include "outside/Support.h"
 #include "outside/TextFile.h"
 #include "outside/Utf.h"
+#include "support/ScopedEnv.h"
 #include "support/TempDir.h"
 
 using modMain::StartupDecision;
@@ -29,6 +30,7 @@ struct StartupFixture : ::testing::Test {
     }
     startup::ChatPtr chat;  // the claimed chat of the last parse
     TempDir dir;
+    testsupport::ScopedEnv lockFolder{"XDG_RUNTIME_DIR", dir.path()};  // the claims' lock files go with dir
     std::string MakeChat(const std::string& name) {
         const std::string path = dir / name;
         outside::TheTextFile().WriteText(path, "", outside::TextEncoding::Utf8);
