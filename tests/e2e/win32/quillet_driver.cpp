@@ -469,7 +469,8 @@ int Finish(const std::wstring& setup) {
     DWORD exitCode = STILL_ACTIVE;
     ::GetExitCodeProcess(installer.get(), &exitCode);
     std::printf("installer %lu %lu\n", installerId, exitCode);
-    HWND quillet = Poll(300, [] { return ::FindWindowW(L"QuilletLogin", nullptr); });
+    // Started through the shell: on a busy machine that took more than 30 s once.
+    HWND quillet = Poll(900, [] { return ::FindWindowW(L"QuilletLogin", nullptr); });
     if (!quillet) return Fail(1, "no Quillet started");
     const DWORD quilletId = ProcessOf(quillet);
     const DWORD shellId = ShellProcess();
