@@ -1,5 +1,9 @@
 // Start-up decisions over real files, and the folder guard's names and claims.
+#include <unistd.h>
+
 #include <gtest/gtest.h>
+
+#include <cstdio>
 
 #include "app/startup/CExchangePathProtector.h"
 #include "app/startup/modMain.h"
@@ -90,6 +94,14 @@ TEST_F(StartupFixture, AMissingOrClaimedChatIsToldAndOpensTheEntryWindowUntilThe
     first.reset();  // the last holder of the chat lets it go
     startup::CExchangePathProtector third;
     EXPECT_FALSE(third.IsPathProtected(dir.path()));
+
+    // With no runtime folder (cron, a bare ssh) claims still meet, in /tmp/quillet-<uid>.
+    ::unsetenv("XDG_RUNTIME_DIR");
+    startup::CExchangePathProtector mine, theirs;
+    EXPECT_FALSE(mine.IsPathProtected(dir.path()));
+    EXPECT_TRUE(theirs.IsPathProtected(dir.path()));
+    const std::string lock = "/tmp/quillet-" + std::to_string(::getuid()) + "/" + startup::FolderGuardName(dir.path());
+    std::remove((lock + ".lock").c_str());
 }
 
 // Windows refuses an object name past MAX_PATH, and a refused claim is none: a deep folder gets a name that fits.
