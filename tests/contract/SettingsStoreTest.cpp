@@ -129,6 +129,8 @@ TEST_F(SettingsStoreFixture, PlacementsComeBackAndParseOnlyWhole) {
         EXPECT_FALSE(outside::ParseWindowPlacement(bad, untouched)) << '"' << bad << '"';
         EXPECT_EQ(untouched, viewer);
     }
+    EXPECT_TRUE(outside::ParseWindowPlacement("0,0,5,5,1", got));
+    EXPECT_EQ(got, (WindowPlacement{0, 0, 5, 5, false})) << "a normal window";
 }
 
 #ifndef _WIN32
