@@ -4,14 +4,18 @@ product, rebuilds only what its suites need, runs them, and says whether they
 caught it. The file is always put back, also on Ctrl+C; a run killed outright
 is undone by the next start (the original waits in build/mutate-undo).
 
-Usage: scripts/mutate.py [--list] [--only native|windows] [--ids 1,5,7] [--no-baseline]
+Usage: scripts/mutate.py [--list] [--only native|windows] [--ids 1,5,7] [--no-baseline] [--matrix FILE]
 Prints one line per mutation and ends with "caught N of M"; the table also goes
 to build/mutate-report.txt. Mutations whose snippet is gone (the code changed)
 are "not applicable" and not counted, nor are those that no longer compile.
+With --matrix every run: of a mutation is run to its end and the tests that
+failed are appended to FILE, one JSON line per mutation; scripts/kill_matrix.py
+reads it to say which tests catch what no other test catches.
 """
 import argparse
 import fcntl
 import hashlib
+import json
 import os
 import re
 import signal
@@ -195,6 +199,12 @@ def run_suite(suite, gtest_filter):
     return returncode == 0, (", ".join(dict.fromkeys(failed)) or f"exit {returncode}")
 
 
+def failed_tests(suite, gtest_filter, detail):
+    # A crash or a hang names no test: the whole run is what caught it.
+    names = [n for n in detail.split(", ") if re.fullmatch(r"[\w/]+\.[\w/]+", n)]
+    return [f"{suite}:{n}" for n in names] or [f"{suite}:[{gtest_filter or '*'}] {detail}"]
+
+
 def kill_group(process):
     try:
         os.killpg(process.pid, signal.SIGKILL)
@@ -224,6 +234,7 @@ def main():
                         "or those with a Windows suite")
     parser.add_argument("--ids", help="comma-separated mutation numbers")
     parser.add_argument("--no-baseline", action="store_true", help="skip the check that the unmutated suites pass")
+    parser.add_argument("--matrix", help="run every suite of each mutation and append the failing tests to this file")
     args = parser.parse_args()
 
     # One run at a time in a tree: a second start (even --list) would take the
@@ -281,7 +292,7 @@ def main():
                     print(f"  baseline {describe_run([(suite, gtest_filter)])}: {detail}")
         for m in mutations:
             t0 = time.time()
-            outcome, detail = run_mutation(m, broken_runs)
+            outcome, detail = run_mutation(m, broken_runs, args.matrix and os.path.abspath(args.matrix))
             seconds = time.time() - t0
             results.append((m, outcome, detail, seconds))
             print(f"[{m.id:3}] {outcome:14} {seconds:5.0f} s  {m.file}: {m.title}"
@@ -295,7 +306,7 @@ def main():
     return 0
 
 
-def run_mutation(m, broken_runs):
+def run_mutation(m, broken_runs, matrix=None):
     text, problem = snippet_state(m)
     if problem:
         return "not applicable", problem
@@ -313,12 +324,20 @@ def run_mutation(m, broken_runs):
         failure = build(targets_of(m.runs))
         if failure:
             return "not built", failure.splitlines()[-1][:120]
+        catchers = []
         for suite, gtest_filter in m.runs:
             passed, detail = run_suite(suite, gtest_filter)
             if passed is None:
                 return "not applicable", detail
             if not passed:
-                return "caught", f"{suite}: {detail}"[:160]
+                if matrix is None:
+                    return "caught", f"{suite}: {detail}"[:160]
+                catchers += failed_tests(suite, gtest_filter, detail)
+        if matrix is not None:
+            with open(matrix, "a", encoding="utf-8") as f:
+                f.write(json.dumps({"id": m.id, "runs": m.runs, "caught_by": catchers}, ensure_ascii=False) + "\n")
+            if catchers:
+                return "caught", ", ".join(catchers)[:160]
         return "SURVIVED", ""
     finally:
         # Not to be interrupted half way by a second Ctrl+C.
