@@ -134,5 +134,24 @@ wine_prefix() {
 
 wine_stop() { "$WINESERVER" -k >/dev/null 2>&1 || true; "$WINESERVER" -w >/dev/null 2>&1 || true; }
 
+# Removes each path given, and the server folders Wine 8.0 leaves behind in
+# $TMPDIR/wine-*/server-DEV-INODE for every prefix in or under it. After
+# wine_stop: a running server still uses its folder.
+wine_remove() {
+  local path reg id dir
+  for path in "$@"; do
+    [ -e "$path" ] || continue
+    while IFS= read -r reg; do
+      id=$(printf 'server-%x-%x' $(stat -c '%d %i' "$(dirname "$reg")"))
+      for dir in "${TMPDIR:-/tmp}"/wine-*/"$id"; do
+        [ -d "$dir" ] || continue
+        rm -rf "$dir"
+        rmdir "$(dirname "$dir")" 2>/dev/null || true
+      done
+    done < <(find "$path" -maxdepth 3 -name system.reg 2>/dev/null)
+    rm -rf "$path"
+  done
+}
+
 # The Windows form of a Linux path under Wine (drive Z: is the Linux root).
 winepath_of() { local p=$1; printf 'Z:%s' "${p//\//\\}"; }

@@ -7,7 +7,7 @@ set -u
 source "$(dirname "$0")/lib.sh"
 reports=$(cd "$1" && pwd); shift
 prefix=$(mktemp -d /tmp/quillet-wine.XXXXXX)
-trap 'wine_stop; rm -rf "$prefix"' EXIT
+trap 'wine_stop; wine_remove "$prefix"' EXIT
 wine_prefix "$prefix"
 status=0
 suffix=

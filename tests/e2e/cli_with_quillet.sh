@@ -141,6 +141,6 @@ record QuilletEnds "$quit" "Quillet did not end"
 syncthing_stop
 WINEPREFIX="$work/prefix" "$WINESERVER" -k >/dev/null 2>&1
 sleep 1
-rm -rf "$work"
+wine_remove "$work"
 
 report_write "$report"

@@ -50,6 +50,6 @@ for name in A B; do on "$name" "$bin/quillet_driver.exe" exit >/dev/null 2>&1; d
 syncthing_stop
 for name in A B; do WINEPREFIX="$work/prefix-$name" "$WINESERVER" -k >/dev/null 2>&1; done
 sleep 1
-rm -rf "$work"
+wine_remove "$work"
 
 report_write "$report"

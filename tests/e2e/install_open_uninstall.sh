@@ -18,7 +18,7 @@ bin=$(realpath "$2")
 report=$3
 work=$(mktemp -d /tmp/quillet-install.XXXXXX)
 export LC_ALL=ru_RU.UTF-8
-trap 'wine_stop; rm -rf "$work"' EXIT
+trap 'wine_stop; wine_remove "$work"' EXIT
 
 source "$here/report.sh"; report_suite Install
 

@@ -156,5 +156,5 @@ record ABrokenFileIsToldOncePerClient $? "told on A, B, C: $told; after C's rest
 ends A; ends B; ends C
 for name in A B C; do in_prefix "$name" "$WINESERVER" -k >/dev/null 2>&1; done
 sleep 1
-rm -rf "$work"
+wine_remove "$work"
 report_write "$report"

@@ -253,6 +253,6 @@ echo "Delete on at A only: of 5 messages A sent 1 s apart, $a_to_b shown on B;" 
 
 for name in A B; do WINEPREFIX="$work/prefix-$name" "$WINESERVER" -k >/dev/null 2>&1; done
 sleep 1
-rm -rf "$work"
+wine_remove "$work"
 
 report_write "$report"

@@ -11,7 +11,7 @@ prefix=$(mktemp -d /tmp/quillet-wine.XXXXXX)
 cleanup() {
   wine_stop
   umount "$work/ro" 2>/dev/null; umount "$work/full" 2>/dev/null
-  rm -rf "$work" "$prefix"
+  wine_remove "$work" "$prefix"
 }
 trap cleanup EXIT
 
