@@ -118,8 +118,14 @@ WINEPREFIX="$work/prefix" WINEDEBUG=-all timeout 120 "$WINE64" "$wincli" follow 
   > "$work/windows-follow.out" 2>&1 </dev/null &
 follower=$!
 wait_for_json "$work/windows-follow.out" "Из консоли Windows" true 30; got=$?
-# The Windows process names itself by its Windows or its Linux path, by architecture.
-pkill -INT -f 'quillet-cli\.exe follow --json'; wait "$follower"; ended=$?
+# One Ctrl+C, to the Windows process alone, as a terminal sends it. The process
+# names itself by its Windows or its Linux path, by architecture; timeout's own
+# command line matches too, and signalled it would pass the signal on twice more
+# (one CI run ended with the process killed mid-exit, status 137).
+for pid in $(pgrep -f 'quillet-cli\.exe follow --json'); do
+  [ "$pid" = "$follower" ] || kill -INT "$pid"
+done
+wait "$follower"; ended=$?
 # Every message file of the Linux copy now carries the hidden attribute (Wine keeps it in user.DOSATTRIB).
 hidden=$(python3 - "$L" <<'PY'
 import os, sys
